@@ -1,0 +1,71 @@
+#pragma once
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+#include <string_view>
+
+namespace orv::data {
+
+enum class ColType { Text, Integer, Single, Double, Date, Bool };
+
+struct ColumnInfo {
+    QString name;
+    ColType type = ColType::Text;
+    int definedSize = 0; // characters for text; a nominal width for the others
+};
+
+// A forward-only, read-only result of one statement.
+// Text is handed out as UTF-8 bytes as the database holds them; dates as
+// Julian day numbers. The cursor is valid until the next call of next().
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual bool next() = 0;
+    virtual int columnCount() const = 0;
+    virtual const ColumnInfo &column(int c) const = 0;
+    virtual bool isNull(int c) const = 0;
+    virtual std::string_view textBytes(int c) const = 0; // raw text, not trimmed
+    virtual qint64 integer(int c) const = 0;
+    virtual double real(int c) const = 0;
+    virtual qint64 julianDay(int c) const = 0; // 0 when null or not a date
+    virtual bool boolean(int c) const = 0;
+};
+
+enum class BackendKind { Sqlite, Postgres };
+
+// One open connection to one database. Statements use '?' placeholders and
+// may contain the markers {DE} (German collation for ORDER BY) and
+// {LOWER} (case folding that knows umlauts); the backend fills them in.
+// Parameters: QString, int/qint64, double, bool, QDate, or a null QVariant.
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual BackendKind kind() const = 0;
+    virtual std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params = {}) = 0;
+    virtual qint64 exec(const QString &sql, const QVariantList &params = {}) = 0; // rows affected
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual bool inTransaction() const = 0;
+};
+
+// Where a connection goes: a SQLite file or a PostgreSQL URI.
+struct ConnectionTarget {
+    BackendKind kind = BackendKind::Sqlite;
+    QString location; // file path or postgresql:// URI
+
+    static ConnectionTarget sqliteFile(const QString &path) { return {BackendKind::Sqlite, path}; }
+    static ConnectionTarget postgres(const QString &uri) { return {BackendKind::Postgres, uri}; }
+    // A postgresql:// or postgres:// URI selects PostgreSQL, anything else is a file.
+    static ConnectionTarget fromString(const QString &s);
+    // For display: the URI without any password.
+    QString displayName() const;
+};
+
+// Opens a backend; throws DbError on failure (nothing stays half open).
+std::unique_ptr<Backend> openBackend(const ConnectionTarget &target);
+
+} // namespace orv::data

@@ -1,0 +1,48 @@
+#pragma once
+#include "data/backend.h"
+
+namespace orv::data {
+
+// Owner of one database connection. Each window, dialog click or report
+// build holds its own and lets it go when done.
+class Connection {
+public:
+    Connection() = default;
+    Connection(Connection &&) noexcept = default;
+    Connection &operator=(Connection &&) noexcept = default;
+    ~Connection();
+
+    void open(const ConnectionTarget &target); // closes an earlier one first; throws DbError
+    void close() noexcept;
+    bool isOpen() const { return m_backend != nullptr; }
+    const ConnectionTarget &target() const { return m_target; }
+
+    Backend &backend(); // throws DbError when not open
+    std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params = {})
+    {
+        return backend().query(sql, params);
+    }
+    qint64 exec(const QString &sql, const QVariantList &params = {}) { return backend().exec(sql, params); }
+    // True when the statement returns at least one row.
+    bool exists(const QString &sql, const QVariantList &params = {});
+
+private:
+    std::unique_ptr<Backend> m_backend;
+    ConnectionTarget m_target;
+};
+
+// Begin/commit with rollback when the scope is left by an exception.
+class Transaction {
+public:
+    explicit Transaction(Connection &c);
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    Backend &m_backend;
+    bool m_done = false;
+};
+
+} // namespace orv::data

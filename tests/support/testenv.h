@@ -1,0 +1,65 @@
+#pragma once
+#include "data/backend.h"
+#include "data/connection.h"
+#include "support/scriptedprompter.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace orv::test {
+
+// Every test: a fresh temporary settings store, no data path, a scripted
+// prompter (checked at the end) and detached status panels.
+class OrvTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    QString tempPath() const { return m_dir.path(); }
+    ScriptedPrompter prompter;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A fresh database with the three tables, on SQLite and, when
+// ORV_TEST_PG_URI is set, on PostgreSQL too (its own schema per test).
+// The settings point the connection recipe at it.
+class DbTest : public OrvTest, public ::testing::WithParamInterface<data::BackendKind> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    data::BackendKind kind() const { return GetParam(); }
+    bool isPostgres() const { return kind() == data::BackendKind::Postgres; }
+    const data::ConnectionTarget &target() const { return m_target; }
+    // A new connection to the test database (another window, another workstation).
+    data::Connection connect() const;
+    // A connection kept open for the whole test, for setting up and checking rows.
+    data::Connection &db() { return m_conn; }
+
+    // Row helpers that write through SQL with bound values.
+    void addKurs(const QString &nr, const QString &rubrik, const QString &beschreibung, const QString &art,
+                 const QString &referent = QString(), double kosten = 0, double dauer = 0);
+    void addMitarbeiter(const QString &name, const QString &kst, const QString &abt, const QString &kat,
+                        const QString &bereich);
+    void addPlan(const QString &kursNr, const QString &name, const QString &status = QStringLiteral("0"),
+                 const QDate &von = QDate(2027, 1, 1), const QDate &bis = QDate(2027, 12, 31),
+                 const QString &prio = QStringLiteral(" "), const QString &quelle = QStringLiteral(" "),
+                 bool rechnung = false, bool beurteilung = false, const QString &bemerkung = QString());
+    qint64 count(const QString &table, const QString &where = QString(), const QVariantList &params = {});
+
+private:
+    data::ConnectionTarget m_target;
+    data::Connection m_conn;
+    QString m_pgSchema;
+};
+
+// The backends the database tests run on.
+std::vector<data::BackendKind> testBackends();
+std::string backendName(const ::testing::TestParamInfo<data::BackendKind> &info);
+
+} // namespace orv::test
+
+#define ORV_DB_TEST_SUITE(Suite) \
+    INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(::orv::test::testBackends()), ::orv::test::backendName)
