@@ -1,0 +1,24 @@
+#pragma once
+#include <QDate>
+#include <QString>
+#include <optional>
+
+// Numbers and dates as the user's regional settings show them.
+namespace orv::ui {
+
+// 15 twips to the pixel, as the window sizes are given.
+constexpr int twipsPerPixel = 15;
+inline int twipsToPixels(double twips) { return int(twips / twipsPerPixel + 0.5); }
+inline double pixelsToTwips(int pixels) { return double(pixels) * twipsPerPixel; }
+
+// The locale's short date format with a four-digit year ("dd.MM.yyyy" in Germany).
+QString shortDateFormat();
+QString formatDate(const QDate &date);           // "" for an invalid date
+std::optional<QDate> parseDate(const QString &text); // nullopt when not a valid date
+
+// A number with a fixed count of decimals in the user's format ("12,50").
+QString formatNumber(double value, int decimals);
+// A number typed in the user's format; nullopt when the text is not a number (also "").
+std::optional<double> parseNumber(const QString &text);
+
+} // namespace orv::ui
