@@ -36,10 +36,9 @@ public:
 
 enum class BackendKind { Sqlite, Postgres };
 
-// One open connection to one database. Statements use '?' placeholders and
-// may contain the markers {DE} (German collation for ORDER BY) and
-// {LOWER} (case folding that knows umlauts); the backend fills them in.
-// Parameters: QString, int/qint64, double, bool, QDate, or a null QVariant.
+// One open connection to one database. Statements use '?' placeholders;
+// parameters are QString, int/qint64, double, bool, QDate, or a null QVariant.
+// Dates travel as ISO text "YYYY-MM-DD", yes/no values as booleans.
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -50,6 +49,13 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
+
+    // SQL fragments that differ between the engines. Callers compose
+    // statements from fixed text and these; values stay parameters.
+    // `expr` in German order (umlauts beside their base letters), for ORDER BY.
+    virtual QString germanOrder(const QString &expr) const = 0;
+    // `expr` folded to lower case, umlauts included, for containment filters.
+    virtual QString lowerCase(const QString &expr) const = 0;
 };
 
 // Where a connection goes: a SQLite file or a PostgreSQL URI.
