@@ -1,0 +1,480 @@
+#include "app/settings.h"
+#include "data/recordset.h"
+#include "search/frmseek.h"
+#include "search/seek.h"
+#include "search/seekresultmodel.h"
+#include "support/testenv.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+using namespace orv;
+using orv::search::FrmSeek;
+using orv::ui::Icon;
+
+namespace {
+
+const QString kNoHits = QStringLiteral("Keine entsprechenden Datensätze gefunden!");
+const QString kBadInput = QStringLiteral("Die Eingabe ist fehlerhaft!");
+
+QStringList lines(const FrmSeek &dlg)
+{
+    QStringList out;
+    const QAbstractItemModel *m = dlg.lstResult->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+        out << m->index(r, 0).data().toString();
+    return out;
+}
+
+std::vector<int> positions(const FrmSeek &dlg)
+{
+    std::vector<int> out;
+    const QAbstractItemModel *m = dlg.lstResult->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+        out.push_back(m->index(r, 0).data(Qt::UserRole).toInt());
+    return out;
+}
+
+void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
+
+// Clicks the line of the result list as a user does.
+void clickLine(QListView *view, int row, bool twice = false)
+{
+    const QRect r = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+    if (twice)
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Dialog behaviour without rows
+
+class SeekDialogTest : public test::OrvTest {};
+
+TEST_F(SeekDialogTest, VolltextStartsFromTheTextSeekSetting)
+{
+    struct Case {
+        const char *value; // nullptr: never written
+        bool checked;
+    };
+    for (const Case &c : {Case{nullptr, false}, Case{"OFF", false}, Case{"ON", true}, Case{"on", false}}) {
+        if (c.value)
+            app::settings::write(QStringLiteral("Settings"), QStringLiteral("TextSeek"), QString::fromUtf8(c.value));
+        FrmSeek dlg;
+        EXPECT_EQ(dlg.chkVolltext->isChecked(), c.checked) << (c.value ? c.value : "unset");
+        // The user's choice lasts only while the dialog is open.
+        click(dlg.chkVolltext);
+        EXPECT_EQ(app::settings::read(QStringLiteral("Settings"), QStringLiteral("TextSeek")),
+                  c.value ? QString::fromUtf8(c.value) : QString());
+    }
+}
+
+TEST_F(SeekDialogTest, LoadsWithCaptionNamesFontsAndNothingChosen)
+{
+    FrmSeek dlg;
+    EXPECT_EQ(dlg.objectName(), "frmSeek");
+    EXPECT_EQ(dlg.windowTitle(), "Suchen");
+    EXPECT_EQ(dlg.SeekPosition, 0);
+    EXPECT_FALSE(dlg.cmdOK->isEnabled());
+    EXPECT_TRUE(dlg.cmdSeek->isDefault());
+    for (const char *name : {"lblSuchfeld", "lstFields", "lblEingabe", "txtExpression", "chkVolltext", "cmdSeek",
+                             "lblUeberschrift", "lstResult", "cmdOK", "cmdCancel"})
+        EXPECT_NE(dlg.findChild<QWidget *>(QString::fromLatin1(name)), nullptr) << name;
+    for (QWidget *w : std::initializer_list<QWidget *>{dlg.lstFields, dlg.txtExpression, dlg.lblUeberschrift,
+                                                       dlg.lstResult})
+        EXPECT_EQ(w->font().family(), "Courier New") << w->objectName().toStdString();
+    EXPECT_EQ(dlg.cmdSeek->text(), "&Suchen");
+    EXPECT_EQ(dlg.cmdCancel->text(), "A&bbrechen");
+    EXPECT_EQ(dlg.chkVolltext->text(), "&Volltext");
+}
+
+TEST_F(SeekDialogTest, SearchButtonNeedsAFieldAndAnExpression)
+{
+    FrmSeek dlg;
+    dlg.show();
+    QTest::keyClicks(dlg.txtExpression, QStringLiteral("Meier"));
+    EXPECT_FALSE(dlg.cmdSeek->isEnabled()) << "no search field yet";
+    dlg.txtExpression->clear();
+    dlg.lstFields->addItems({QStringLiteral("Name"), QStringLiteral("Abteilung")});
+    dlg.lstFields->setCurrentRow(0);
+    EXPECT_FALSE(dlg.cmdSeek->isEnabled());
+    QTest::keyClicks(dlg.txtExpression, QStringLiteral("M"));
+    EXPECT_TRUE(dlg.cmdSeek->isEnabled());
+    QTest::keyClick(dlg.txtExpression, Qt::Key_Backspace);
+    EXPECT_FALSE(dlg.cmdSeek->isEnabled());
+    QTest::keyClicks(dlg.txtExpression, QStringLiteral(" "));
+    EXPECT_TRUE(dlg.cmdSeek->isEnabled()) << "a blank is an expression";
+}
+
+// ---------------------------------------------------------------------------
+// Layouts: headings as quoted, every title over the start of its column
+
+namespace {
+
+struct ColumnShape {
+    const char *column;
+    int width;
+};
+const ColumnShape kWidths[] = {
+    {"KursNr", 6},      {"Rubrik", 40},   {"Beschreibung", 80}, {"Art", 1},      {"Referent", 30},
+    {"Name", 30},       {"Kostenstelle", 6}, {"Abteilung", 10}, {"Kategorie", 3}, {"Bereich", 30},
+    {"Prioritaet", 1},  {"Quelle", 3},    {"Datum_von", 10},    {"Datum_bis", 10}, {"Bemerkung", 80},
+};
+int widthOf(const QString &column)
+{
+    for (const ColumnShape &s : kWidths)
+        if (column == QLatin1String(s.column))
+            return s.width;
+    ADD_FAILURE() << "no width for " << column.toStdString();
+    return 0;
+}
+QString titleOf(const QString &column)
+{
+    static const QHash<QString, QString> titles{
+        {"KursNr", "Kurs-Nr."}, {"Rubrik", "Rubrik"}, {"Beschreibung", "Beschreibung"}, {"Art", "Art"},
+        {"Referent", "Referent"}, {"Name", "Name"}, {"Kostenstelle", "Kost."}, {"Abteilung", "Abteilung"},
+        {"Kategorie", "Kat."}, {"Bereich", "Bereich"}, {"Prioritaet", "Prio"}, {"Quelle", "Quelle"},
+        {"Datum_von", "von"}, {"Datum_bis", "bis"}, {"Bemerkung", "Bemerkung"}};
+    return titles.value(column);
+}
+
+} // namespace
+
+TEST(SeekLayouts, HeadingsQuotedForTheWindows)
+{
+    const auto kurs = search::kursSeekLayout();
+    const auto ma = search::mitarbeiterSeekLayout();
+    const auto tp = search::trainingsplanSeekLayout();
+    EXPECT_EQ(kurs.fields, "KursNr,Rubrik,Beschreibung,Art,Referent");
+    EXPECT_EQ(kurs.captions.join(','), "KursNr,Rubrik,Beschreibung,Art,Referent");
+    EXPECT_EQ(kurs.headings.split(',').at(4), "Referent                       Art Kurs-Nr. Beschreibung");
+    EXPECT_EQ(kurs.headings.split(',').at(1), "Rubrik" + QString(35, ' ') + "Kurs-Nr. Beschreibung");
+    EXPECT_EQ(kurs.headings.split(',').at(2), "Beschreibung" + QString(69, ' ') + "Kurs-Nr.");
+    EXPECT_EQ(ma.fields, "Name,Kostenstelle,Abteilung,Kategorie,Bereich");
+    EXPECT_EQ(ma.columns.split(',').at(0), "Name;Kostenstelle;Abteilung;Kategorie;Bereich");
+    EXPECT_EQ(ma.gaps.split(',').at(0), "0;1;1;1;2");
+    EXPECT_EQ(ma.headings.split(',').at(0), "Name" + QString(27, ' ') + "Kost.  Abteilung  Kat. Bereich");
+    EXPECT_EQ(ma.headings.split(',').at(4),
+              "Bereich" + QString(24, ' ') + "Name" + QString(27, ' ') + "Kost.  Abteilung  Kat.");
+    EXPECT_EQ(tp.fields, "KursNr,Name,Prioritaet,Quelle,Datum_von,Bemerkung");
+    EXPECT_EQ(tp.captions.join(','), "KursNr,Name,Priorität,Quelle,Datum,Bemerkung");
+    EXPECT_EQ(tp.headings.split(',').at(0),
+              "Kurs-Nr. Name                           Prio Quelle von        bis        Bemerkung");
+}
+
+TEST(SeekLayouts, EveryTitleStandsWhereItsColumnStarts)
+{
+    for (const auto &[table, layout] : {std::pair{"Kurs", search::kursSeekLayout()},
+                                       std::pair{"Mitarbeiter", search::mitarbeiterSeekLayout()},
+                                       std::pair{"Trainingsplan", search::trainingsplanSeekLayout()}}) {
+        const QStringList columns = layout.columns.split(',');
+        const QStringList gaps = layout.gaps.split(',');
+        const QStringList headings = layout.headings.split(',');
+        const QStringList fields = layout.fields.split(',');
+        ASSERT_EQ(columns.size(), layout.captions.size()) << table;
+        ASSERT_EQ(gaps.size(), layout.captions.size()) << table;
+        ASSERT_EQ(headings.size(), layout.captions.size()) << table;
+        ASSERT_EQ(fields.size(), layout.captions.size()) << table;
+        for (int k = 0; k < columns.size(); ++k) {
+            const QStringList cols = columns[k].split(';');
+            const QStringList blanks = gaps[k].split(';');
+            ASSERT_EQ(cols.size(), blanks.size()) << table << " " << k;
+            EXPECT_EQ(cols.first(), fields[k]) << "the searched column leads the line";
+            const QString &h = headings[k];
+            int pos = 0;
+            QString expected;
+            for (int i = 0; i < cols.size(); ++i) {
+                pos += blanks[i].toInt();
+                QString title = titleOf(cols[i]);
+                if (table == QLatin1String("Trainingsplan") && cols[i] == "KursNr" && k == 5)
+                    title = "Kurs"; // the remark search has no room for the longer title
+                expected = expected.leftJustified(pos, ' ') + title;
+                pos += widthOf(cols[i]);
+            }
+            EXPECT_EQ(h, expected) << table << " entry " << k;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Searching real rows
+
+class SeekTest : public test::DbTest {
+protected:
+    void SetUp() override
+    {
+        test::DbTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_conn = connect();
+    }
+    void TearDown() override
+    {
+        m_dlg.reset();
+        m_rows.close();
+        m_conn.close();
+        test::DbTest::TearDown();
+    }
+
+    // The dialog as a record window loads it: rows of `table`, the layout,
+    // the first search field selected; shown modelessly so a test can drive it.
+    FrmSeek &open(const QString &table, const search::SeekLayout &layout)
+    {
+        m_rows.openQuery(m_conn, QStringLiteral("select * from ") + table);
+        m_dlg = std::make_unique<FrmSeek>();
+        m_dlg->SeekRecordset = &m_rows;
+        m_dlg->SeekHeadings = layout.headings;
+        m_dlg->SeekColumns = layout.columns;
+        m_dlg->SeekGaps = layout.gaps;
+        m_dlg->SeekFields = layout.fields;
+        m_dlg->lstFields->addItems(layout.captions);
+        m_dlg->lstFields->setCurrentRow(0);
+        m_dlg->show();
+        return *m_dlg;
+    }
+
+    void search(FrmSeek &dlg, int field, const QString &expression, bool volltext)
+    {
+        dlg.lstFields->setCurrentRow(field);
+        dlg.txtExpression->clear();
+        QTest::keyClicks(dlg.txtExpression, expression);
+        if (dlg.chkVolltext->isChecked() != volltext)
+            click(dlg.chkVolltext);
+        click(dlg.cmdSeek);
+    }
+
+    QString nameAt(int position)
+    {
+        EXPECT_TRUE(m_rows.gotoBookmark(position));
+        return m_rows.text(QStringLiteral("Name")).trimmed();
+    }
+
+    void addStaff()
+    {
+        addMitarbeiter("Müller, Hans", "4711", "EK", "Ets", "Einkauf");
+        addMitarbeiter("Meier, Jörg", "4712", "QS", "I/C", "Qualitätssicherung");
+        addMitarbeiter("Ammüller, Eva", "4713", "EK", "O", "Einkauf");
+        addMitarbeiter("MÜLLER, Otto", "4714", "LOG", "O", "Logistik");
+        addMitarbeiter("O'Neill, Pat", "4715", QString(), "Ets", "Controlling");
+    }
+
+    data::Connection m_conn;
+    data::RecordSet m_rows;
+    std::unique_ptr<FrmSeek> m_dlg;
+};
+ORV_DB_TEST_SUITE(SeekTest);
+
+TEST_P(SeekTest, StarListsEveryRowWhateverFieldAndVolltext)
+{
+    addStaff();
+    FrmSeek &dlg = open("Mitarbeiter", search::mitarbeiterSeekLayout());
+    for (int field = 0; field < 5; ++field)
+        for (bool volltext : {false, true}) {
+            search(dlg, field, "*", volltext);
+            EXPECT_EQ(positions(dlg), (std::vector<int>{1, 2, 3, 4, 5})) << field << volltext;
+            EXPECT_TRUE(dlg.cmdOK->isEnabled());
+            EXPECT_TRUE(dlg.cmdOK->isDefault());
+            EXPECT_EQ(dlg.lstResult->currentIndex().row(), 0);
+            EXPECT_TRUE(dlg.lstResult->hasFocus());
+        }
+    EXPECT_EQ(nameAt(3), "Ammüller, Eva");
+}
+
+TEST_P(SeekTest, NameWholeOrAnywhere)
+{
+    addStaff();
+    FrmSeek &dlg = open("Mitarbeiter", search::mitarbeiterSeekLayout());
+    struct Case {
+        QString expression;
+        bool volltext;
+        QStringList names;
+    };
+    const Case cases[] = {
+        {"müller", true, {"Müller, Hans", "Ammüller, Eva", "MÜLLER, Otto"}}, // case and umlauts ignored
+        {"Müller", false, {}},                                             // only a whole name
+        {"Meier, Jörg", false, {"Meier, Jörg"}},                           // stored blanks ignored
+        {"meier, jörg", false, {}},                                        // case as typed
+        {"O'Neill, Pat", false, {"O'Neill, Pat"}},                         // apostrophe is plain text
+        {"'n", true, {"O'Neill, Pat"}},
+        {"%", true, {}}, // no wildcard
+    };
+    for (const Case &c : cases) {
+        if (c.names.isEmpty())
+            prompter.expectMessage(kNoHits, "Suchergebnis", Icon::Exclamation);
+        search(dlg, 0, c.expression, c.volltext);
+        QStringList found;
+        for (int p : positions(dlg))
+            found << nameAt(p);
+        EXPECT_EQ(found, c.names) << c.expression.toStdString() << " " << c.volltext;
+        EXPECT_EQ(dlg.cmdOK->isEnabled(), !c.names.isEmpty());
+    }
+    // Another field: the department, padded in store, found by its short text.
+    search(dlg, 2, "EK", false);
+    EXPECT_EQ(positions(dlg), (std::vector<int>{1, 3}));
+    EXPECT_EQ(dlg.lblUeberschrift->text(), "Abteilung  Name                           Kost.  Kat. Bereich");
+}
+
+TEST_P(SeekTest, DateSearchReadsTheUsersDate)
+{
+    addMitarbeiter("Meier, Jörg", "4712", "QS", "I/C", "Qualitätssicherung");
+    addKurs("K1", "IT", "Tabellen", "I");
+    addPlan("K1", "Meier, Jörg", "0", QDate(2027, 3, 1), QDate(2027, 3, 2));
+    addPlan("K2", "Meier, Jörg", "0", QDate(2027, 3, 2), QDate(2027, 3, 3));
+    addPlan("K3", "Meier, Jörg", "1", QDate(2027, 3, 1), QDate(2027, 3, 5));
+    FrmSeek &dlg = open("Trainingsplan", search::trainingsplanSeekLayout());
+    search(dlg, 4, "01.03.2027", false);
+    EXPECT_EQ(positions(dlg), (std::vector<int>{1, 3}));
+    search(dlg, 4, "2.3.27", true); // Volltext has no say in a date search
+    EXPECT_EQ(positions(dlg), (std::vector<int>{2}));
+    search(dlg, 4, "*", false);
+    EXPECT_EQ(positions(dlg), (std::vector<int>{1, 2, 3}));
+
+    for (const QString bad : {"31.02.2027", "März", "'"}) {
+        prompter.expectMessage(kBadInput, "Error", Icon::Exclamation);
+        search(dlg, 4, bad, false);
+        EXPECT_TRUE(positions(dlg).empty()) << bad.toStdString();
+        EXPECT_FALSE(dlg.cmdOK->isEnabled());
+        EXPECT_TRUE(dlg.txtExpression->hasFocus());
+        EXPECT_TRUE(dlg.cmdSeek->isDefault());
+    }
+    prompter.expectMessage(kNoHits, "Suchergebnis", Icon::Exclamation);
+    search(dlg, 4, "01.01.2026", false);
+}
+
+TEST_P(SeekTest, EmployeeLinesKeepTheirColumnsWhenAValueIsMissing)
+{
+    addMitarbeiter("Huber, Anna", "4711", QString(), "O", "Einkauf");
+    addMitarbeiter("Kurz, Li", QString(), "EK", "Ets", "DUV Motormanagement Sensoren");
+    FrmSeek &dlg = open("Mitarbeiter", search::mitarbeiterSeekLayout());
+    search(dlg, 0, "*", false);
+    const QString heading = dlg.lblUeberschrift->text();
+    EXPECT_EQ(heading, "Name                           Kost.  Abteilung  Kat. Bereich");
+    const QStringList got = lines(dlg);
+    ASSERT_EQ(got.size(), 2);
+    EXPECT_EQ(got[0], "Huber, Anna                    4711              O    Einkauf                       ");
+    EXPECT_EQ(got[1], "Kurz, Li                              EK         Ets  DUV Motormanagement Sensoren  ");
+    for (const QString &line : got)
+        for (int start : {31, 38, 49, 54}) {
+            EXPECT_EQ(line.at(start - 1), ' ');
+            EXPECT_NE(heading.at(start), ' ') << start;
+        }
+    EXPECT_EQ(got[0].mid(54, 7), "Einkauf");
+    EXPECT_EQ(got[1].mid(38, 2), "EK");
+
+    search(dlg, 4, "Einkauf", false);
+    EXPECT_EQ(lines(dlg),
+              QStringList{"Einkauf                        Huber, Anna                    4711              O  "});
+}
+
+TEST_P(SeekTest, CourseAndPlanLinesUnderTheirHeadings)
+{
+    addKurs("K1", "IT", "Tabellenkalkulation", "I", "Berger, Ute", 120.5, 8);
+    addKurs("K22", "Sprachen", "Englisch", "E", QString());
+    addPlan("K1", "Meier, Jörg", "0", QDate(2027, 3, 1), QDate(2027, 3, 12), "1", "ZM", false, false, "Frühjahr");
+    {
+        FrmSeek &dlg = open("Kurs", search::kursSeekLayout());
+        search(dlg, 4, "*", false);
+        EXPECT_EQ(dlg.lblUeberschrift->text(), "Referent                       Art Kurs-Nr. Beschreibung");
+        const QStringList got = lines(dlg);
+        ASSERT_EQ(got.size(), 2);
+        EXPECT_EQ(got[0], "Berger, Ute" + QString(19, ' ') + " I   K1       Tabellenkalkulation" + QString(61, ' '));
+        EXPECT_EQ(got[1], QString(30, ' ') + " E   K22      Englisch" + QString(72, ' '));
+        for (const QString &line : got) {
+            EXPECT_EQ(line.at(35), 'K') << "KursNr at 35";
+            EXPECT_NE(line.at(44), ' ') << "Beschreibung at 44";
+        }
+        m_dlg.reset();
+        m_rows.close();
+    }
+    FrmSeek &dlg = open("Trainingsplan", search::trainingsplanSeekLayout());
+    search(dlg, 1, "Meier, Jörg", false);
+    const QString heading = dlg.lblUeberschrift->text();
+    const QStringList got = lines(dlg);
+    ASSERT_EQ(got.size(), 1);
+    EXPECT_EQ(got[0], "Meier, Jörg" + QString(19, ' ') + " K1       1    ZM     2027.03.01 2027.03.12 Frühjahr"
+                          + QString(72, ' '));
+    for (const char *title : {"Kurs-Nr.", "Prio", "Quelle", "von", "bis", "Bemerkung"}) {
+        const int at = heading.indexOf(QLatin1String(title));
+        EXPECT_EQ(got[0].at(at - 1), ' ') << title;
+        EXPECT_NE(got[0].at(at), ' ') << title;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Choosing and cancelling through the caller's entry point
+
+TEST_P(SeekTest, ChoosingGivesThePositionCancellingGivesZero)
+{
+    addStaff();
+    data::RecordSet rows;
+    rows.openQuery(m_conn, QStringLiteral("select * from Mitarbeiter"));
+    const auto layout = search::mitarbeiterSeekLayout();
+
+    enum class How { OkButton, DoubleClick, EnterKey, CancelButton, Escape, NoHitThenCancel };
+    struct Case {
+        How how;
+        int expected;
+    };
+    for (const Case &c : {Case{How::OkButton, 4}, Case{How::DoubleClick, 3}, Case{How::EnterKey, 1},
+                          Case{How::CancelButton, 0}, Case{How::Escape, 0}, Case{How::NoHitThenCancel, 0}}) {
+        prompter.expectModal([&](QDialog &d) {
+            auto *expr = d.findChild<QLineEdit *>("txtExpression");
+            auto *list = d.findChild<QListView *>("lstResult");
+            auto *fields = d.findChild<QListWidget *>("lstFields");
+            ASSERT_TRUE(expr && list && fields);
+            EXPECT_EQ(fields->currentRow(), 0);
+            EXPECT_EQ(fields->count(), 5);
+            expr->setFocus();
+            if (c.how == How::NoHitThenCancel) {
+                prompter.expectMessage(kNoHits, "Suchergebnis", Icon::Exclamation);
+                QTest::keyClicks(expr, "Niemand");
+                QTest::keyClick(expr, Qt::Key_Return);
+                click(d.findChild<QPushButton *>("cmdCancel"));
+                return;
+            }
+            QTest::keyClicks(expr, "*");
+            QTest::keyClick(expr, Qt::Key_Return); // the search button is the default
+            ASSERT_EQ(list->model()->rowCount(), 5);
+            switch (c.how) {
+            case How::OkButton:
+                clickLine(list, 3);
+                click(d.findChild<QPushButton *>("cmdOK"));
+                break;
+            case How::DoubleClick:
+                clickLine(list, 2, true);
+                break;
+            case How::EnterKey:
+                QTest::keyClick(list, Qt::Key_Return);
+                break;
+            case How::CancelButton:
+                clickLine(list, 3);
+                click(d.findChild<QPushButton *>("cmdCancel"));
+                break;
+            case How::Escape:
+                QTest::keyClick(list, Qt::Key_Escape);
+                break;
+            case How::NoHitThenCancel:
+                break;
+            }
+        });
+        EXPECT_EQ(search::runSeek(nullptr, rows, layout), c.expected) << int(c.how);
+        EXPECT_TRUE(rows.isOpen()) << "the caller's rows stay open";
+    }
+    ASSERT_TRUE(rows.gotoBookmark(4));
+    EXPECT_EQ(rows.text("Name").trimmed(), "MÜLLER, Otto");
+}
+
+TEST_P(SeekTest, DoubleClickOnAnEmptyListDoesNothing)
+{
+    FrmSeek &dlg = open("Mitarbeiter", search::mitarbeiterSeekLayout());
+    QTest::mouseDClick(dlg.lstResult->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.SeekPosition, 0);
+}
