@@ -48,6 +48,8 @@ QComboBox *makeCombo(QWidget *parent, const QString &name, const QStringList &it
     cb->setEditable(true);
     cb->setInsertPolicy(QComboBox::NoInsert);
     cb->setCompleter(nullptr);
+    // Leaving the box must not turn a typed "it" into the list's "IT": the checks decide.
+    QObject::disconnect(cb->lineEdit(), &QLineEdit::editingFinished, cb, nullptr);
     cb->addItems(items);
     cb->setCurrentIndex(-1);
     cb->setEditText(QString());

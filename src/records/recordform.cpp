@@ -57,7 +57,13 @@ RecordForm::RecordForm(RecordFormConfig config, QWidget *parent)
     buildFrame();
 }
 
-RecordForm::~RecordForm() { unload(); }
+RecordForm::~RecordForm()
+{
+    // Controls going away must not call back into a half-destroyed window.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
+    unload();
+}
 
 void RecordForm::buildFrame()
 {
