@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QStyle>
 #include <QToolButton>
 
@@ -17,7 +18,25 @@ int widthFor(const QFont &font, int chars)
     return QFontMetrics(font).horizontalAdvance(QString(chars, QLatin1Char('M'))) + 12;
 }
 
+// Disabled fields (keys of stored rows, master data) stay readable: dark text on grey.
+void keepReadableWhenDisabled(QWidget *w)
+{
+    QPalette pal = w->palette();
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        pal.setColor(QPalette::Disabled, role, pal.color(QPalette::Active, role));
+    pal.setColor(QPalette::Disabled, QPalette::Base, pal.color(QPalette::Active, QPalette::Window));
+    w->setPalette(pal);
+}
+
 } // namespace
+
+void showFromStart(QWidget *field)
+{
+    if (auto *cb = qobject_cast<QComboBox *>(field))
+        field = cb->lineEdit();
+    if (auto *le = qobject_cast<QLineEdit *>(field))
+        le->setCursorPosition(0);
+}
 
 QFont fieldFont()
 {
@@ -33,6 +52,7 @@ QLineEdit *makeField(QWidget *parent, int index, int maxLength, int widthChars, 
     le->setObjectName(QStringLiteral("txtFields(%1)").arg(index));
     le->setFont(fieldFont());
     le->setMaxLength(maxLength);
+    keepReadableWhenDisabled(le);
     if (rightAligned)
         le->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (widthChars > 0)
@@ -46,6 +66,7 @@ QComboBox *makeCombo(QWidget *parent, const QString &name, const QStringList &it
     cb->setObjectName(name);
     cb->setFont(fieldFont());
     cb->setEditable(true);
+    keepReadableWhenDisabled(cb);
     cb->setInsertPolicy(QComboBox::NoInsert);
     cb->setCompleter(nullptr);
     // Leaving the box must not turn a typed "it" into the list's "IT": the checks decide.
@@ -53,8 +74,13 @@ QComboBox *makeCombo(QWidget *parent, const QString &name, const QStringList &it
     cb->addItems(items);
     cb->setCurrentIndex(-1);
     cb->setEditText(QString());
-    if (widthChars > 0)
+    if (widthChars > 0) {
         cb->setFixedWidth(widthFor(cb->font(), widthChars) + 20);
+    } else {
+        // Stretches with the window; the padded items must not widen it.
+        cb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        cb->setMinimumContentsLength(20);
+    }
     return cb;
 }
 

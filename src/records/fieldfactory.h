@@ -19,6 +19,8 @@ QLineEdit *makeField(QWidget *parent, int index, int maxLength, int widthChars =
 // An editable list box that keeps typed text as typed (no completion, no insertion).
 QComboBox *makeCombo(QWidget *parent, const QString &name, const QStringList &items, int widthChars);
 QLabel *makeLabel(QWidget *parent, const QString &text, QWidget *buddy = nullptr);
+// Shows the beginning of a filled field (fixed-width texts end in blanks).
+void showFromStart(QWidget *field);
 // A small picture button beside a field (pickers).
 QToolButton *makePictureButton(QWidget *parent, const QString &name, const QString &icon, const QString &toolTip);
 

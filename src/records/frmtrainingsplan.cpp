@@ -41,18 +41,26 @@ RecordFormConfig trainingsplanConfig()
 }
 
 // Left labels, left fields, right labels, right fields: the same columns in all three frames.
-constexpr int kLeftLabel = 125;
-constexpr int kLeftFields = 250;
-constexpr int kRightLabel = 115;
+// The left label column lines up in all three frames; course and employee
+// frames share the right columns too, the entry frame needs room for its period.
+int leftLabelWidth(const QWidget *w)
+{
+    return w->fontMetrics().horizontalAdvance(QStringLiteral("Nachname, Vorname:")) + 6;
+}
 
-QGridLayout *frameGrid(QGroupBox *frame)
+int rightLabelWidth(const QWidget *w)
+{
+    return w->fontMetrics().horizontalAdvance(QStringLiteral("Dauer in Stunden:")) + 6;
+}
+
+QGridLayout *frameGrid(QGroupBox *frame, int leftFields)
 {
     auto *grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(6);
-    grid->setColumnMinimumWidth(0, kLeftLabel);
-    grid->setColumnMinimumWidth(1, kLeftFields);
-    grid->setColumnMinimumWidth(2, kRightLabel);
+    grid->setColumnMinimumWidth(0, leftLabelWidth(frame));
+    grid->setColumnMinimumWidth(1, leftFields);
+    grid->setColumnMinimumWidth(2, rightLabelWidth(frame));
     grid->setColumnStretch(3, 1);
     return grid;
 }
@@ -89,7 +97,7 @@ QGroupBox *FrmTrainingsplan::buildCourseFrame()
 {
     fraKurs = new QGroupBox(QStringLiteral("Kurs"), this);
     fraKurs->setObjectName(QStringLiteral("fraKurs"));
-    QGridLayout *g = frameGrid(fraKurs);
+    QGridLayout *g = frameGrid(fraKurs, 110);
     txtFields[0] = fields::makeField(fraKurs, 0, 6, 6);
     cmdKursNrSuchen = fields::makePictureButton(fraKurs, QStringLiteral("cmdKursNrSuchen"), QStringLiteral("Lookup"),
                                                 QStringLiteral("Kurs auswählen"));
@@ -121,7 +129,7 @@ QGroupBox *FrmTrainingsplan::buildEmployeeFrame()
 {
     fraMitarbeiter = new QGroupBox(QStringLiteral("Mitarbeiter"), this);
     fraMitarbeiter->setObjectName(QStringLiteral("fraMitarbeiter"));
-    QGridLayout *g = frameGrid(fraMitarbeiter);
+    QGridLayout *g = frameGrid(fraMitarbeiter, 110);
     txtFields[5] = fields::makeField(fraMitarbeiter, 5, 30, 30);
     cmdNameSuchen = fields::makePictureButton(fraMitarbeiter, QStringLiteral("cmdNameSuchen"),
                                               QStringLiteral("Lookup"), QStringLiteral("Mitarbeiter auswählen"));
@@ -148,7 +156,7 @@ QGroupBox *FrmTrainingsplan::buildEntryFrame()
 {
     fraAllgemein = new QGroupBox(QStringLiteral("Allgemein"), this);
     fraAllgemein->setObjectName(QStringLiteral("fraAllgemein"));
-    QGridLayout *g = frameGrid(fraAllgemein);
+    QGridLayout *g = frameGrid(fraAllgemein, 230);
     cmbPrioritaet = fields::makeCombo(fraAllgemein, QStringLiteral("cmbPrioritaet"), data::lists::prioritaet(), 3);
     cmbQuelle = fields::makeCombo(fraAllgemein, QStringLiteral("cmbQuelle"), data::lists::quelle(), 4);
     chkRechnung = new QCheckBox(QStringLiteral("Rechnung vorhanden"), fraAllgemein);
@@ -288,8 +296,9 @@ void FrmTrainingsplan::showCourseDetails()
     txtFields[4]->setText(numberText(kurs, "Dauer", 1));
     cmbRubrik->setEditText(kurs.text(QStringLiteral("Rubrik")));
     cmbArt->setEditText(kurs.text(QStringLiteral("Art")));
-    for (int i : {1, 2, 3, 4})
-        txtFields[i]->setCursorPosition(0);
+    for (QWidget *w : {static_cast<QWidget *>(txtFields[1]), static_cast<QWidget *>(txtFields[2]),
+                       static_cast<QWidget *>(cmbRubrik), static_cast<QWidget *>(cmbArt)})
+        fields::showFromStart(w);
 }
 
 void FrmTrainingsplan::showEmployeeDetails()
@@ -307,6 +316,9 @@ void FrmTrainingsplan::showEmployeeDetails()
     txtFields[7]->setText(ma.text(QStringLiteral("Abteilung")));
     cmbKategorie->setEditText(ma.text(QStringLiteral("Kategorie")));
     cmbBereich->setEditText(ma.text(QStringLiteral("Bereich")));
+    for (QWidget *w : {static_cast<QWidget *>(txtFields[6]), static_cast<QWidget *>(txtFields[7]),
+                       static_cast<QWidget *>(cmbKategorie), static_cast<QWidget *>(cmbBereich)})
+        fields::showFromStart(w);
 }
 
 int FrmTrainingsplan::selectedStatus() const { return m_status->checkedId(); }

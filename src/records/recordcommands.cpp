@@ -58,6 +58,8 @@ void RecordCommands::buildToolBar()
     m_toolBar->setMovable(false);
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(16, 16));
+    // All eighteen buttons fit the narrow employee window.
+    m_toolBar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; } QToolButton { padding: 1px; margin: 0px; }"));
     addTool(QStringLiteral("Close"), QStringLiteral("Schließen"), QStringLiteral("Close"));
     addTool(QStringLiteral("Save"), QStringLiteral("Sichern"), QStringLiteral("Save"));
     addTool(QStringLiteral("Undo"), QStringLiteral("Rückgängig"), QStringLiteral("Undo"));

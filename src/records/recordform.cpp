@@ -3,6 +3,7 @@
 #include "app/connectionrecipe.h"
 #include "app/settings.h"
 #include "data/dberror.h"
+#include "records/fieldfactory.h"
 #include "records/recordcommands.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
@@ -217,10 +218,10 @@ void RecordForm::showRecord()
     {
         TrackingPause pause(m_trackChanges);
         fillFields(*m_rows);
-        for (QLineEdit *le : findChildren<QLineEdit *>())
-            if (!qobject_cast<QComboBox *>(le->parentWidget()))
-                le->setCursorPosition(0);
         afterFill();
+        for (QWidget *w : findChildren<QWidget *>())
+            if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w))
+                fields::showFromStart(w);
     }
 }
 
