@@ -40,7 +40,7 @@ void FrmMitarbeiter::buildFields()
     fraAllgemein = new QGroupBox(QStringLiteral("Allgemein"), this);
     fraAllgemein->setObjectName(QStringLiteral("fraAllgemein"));
     auto *grid = new QGridLayout(fraAllgemein);
-    grid->setHorizontalSpacing(12);
+    grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(6);
     grid->setColumnStretch(2, 1);
 
