@@ -35,7 +35,8 @@ QString serverText(const char *s) { return QString::fromUtf8(s ? s : "").trimmed
 
 QString connectionMessage(PGconn *conn)
 {
-    const QString msg = conn ? serverText(PQerrorMessage(conn)) : QString();
+    // libpq breaks its messages over lines with tabs; a message box wants one sentence.
+    const QString msg = conn ? serverText(PQerrorMessage(conn)).simplified() : QString();
     return msg.isEmpty() ? QStringLiteral("unbekannter Fehler") : msg;
 }
 
