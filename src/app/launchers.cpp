@@ -7,7 +7,6 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include <signal.h>
 
 namespace orv::app {
 
@@ -17,17 +16,29 @@ QStringList CalculatorLauncher::candidates()
             QStringLiteral("mate-calc"),        QStringLiteral("xcalc"), QStringLiteral("qalculate-gtk")};
 }
 
+namespace {
+
+// State letter and start time of a process from /proc; empty when it is gone.
+QByteArray processStamp(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray line = stat.readAll();
+    // The command name in parentheses may hold blanks; the fields follow the last ')'.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 20 || fields.at(0) == "Z" || fields.at(0) == "X")
+        return {};
+    return fields.at(19); // start time since boot
+}
+
+} // namespace
+
 bool CalculatorLauncher::isRunning() const
 {
-    if (m_pid <= 0 || ::kill(pid_t(m_pid), 0) != 0)
-        return false;
-    // The number may have gone to another program meanwhile: ours has the
-    // calculator's path on its command line.
-    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(m_pid));
-    if (!cmdline.open(QIODevice::ReadOnly))
-        return false;
-    const QList<QByteArray> args = cmdline.readAll().split('\0');
-    return args.contains(QFile::encodeName(m_program));
+    // The number may have gone to another process meanwhile: ours started
+    // at the moment noted when it was launched.
+    return m_pid > 0 && !m_started.isEmpty() && processStamp(m_pid) == m_started;
 }
 
 bool CalculatorLauncher::bringUp()
@@ -35,6 +46,7 @@ bool CalculatorLauncher::bringUp()
     if (isRunning())
         return true;
     m_pid = 0;
+    m_started.clear();
     for (const QString &name : candidates()) {
         const QString path = QStandardPaths::findExecutable(name);
         if (path.isEmpty())
@@ -44,7 +56,7 @@ bool CalculatorLauncher::bringUp()
         qint64 pid = 0;
         if (QProcess::startDetached(path, {}, QString(), &pid)) {
             m_pid = pid;
-            m_program = path;
+            m_started = processStamp(pid);
             return true;
         }
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +21,7 @@ public:
 
 private:
     qint64 m_pid = 0;
-    QString m_program;
+    QByteArray m_started; // start time of that process, to know it again
 };
 
 // The desktop's file manager on the current directory; failures ignored.
