@@ -76,8 +76,9 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
 
 FrmMain::~FrmMain()
 {
-    // Children may write their panels while they go down.
-    m_area->closeAllSubWindows();
+    // Windows still alive go down with the main window; they then write to
+    // the detached panels and find no host.
+    disconnect(m_area, nullptr, this, nullptr);
     if (ui::WindowHost::instance() == this)
         ui::WindowHost::setInstance(nullptr);
     if (&ui::StatusPanels::instance() == this)
