@@ -5,11 +5,12 @@
 namespace orv::app::windowfactory {
 namespace {
 
-// The program's windows. Each line names a window and how to make it.
+// The program's windows, one line each: its name, how it is shown and how it
+// is made, for example
+//   t.insert(QStringLiteral("frmKurs"), {WindowKind::Child, [] { return new FrmKurs; }});
 QHash<QString, WindowEntry> builtIn()
 {
     QHash<QString, WindowEntry> t;
-    // t.insert(QStringLiteral("frmKurs"), {WindowKind::Child, [] { return new records::FrmKurs; }});
     return t;
 }
 
