@@ -356,18 +356,24 @@ void FrmMain::openWindow(const QString &name)
         auto *dialog = qobject_cast<QDialog *>(w.get());
         if (!dialog)
             return;
+        // Deleted here after its run, never by itself.
+        dialog->setAttribute(Qt::WA_DeleteOnClose, false);
         dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
         ui::Prompter::instance().runModal(*dialog);
         return;
     }
     case WindowKind::Child: {
         QWidget *w = entry.create();
+        if (!w)
+            return;
         m_named.insert(name, w);
         addChild(w);
         return;
     }
     case WindowKind::Modeless: {
         QWidget *w = entry.create();
+        if (!w)
+            return;
         w->setAttribute(Qt::WA_DeleteOnClose);
         if (!w->parentWidget())
             w->setParent(this, w->windowFlags() | Qt::Window);
