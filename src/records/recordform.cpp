@@ -144,11 +144,12 @@ void RecordForm::load()
     m_commands->disableOwnItem(m_config.ownFileItem);
     setKeyFieldsEnabled(false);
 
-    if (ui::WindowHost *host = ui::WindowHost::instance())
-        host->addChild(this);
-    else
+    // In the main window the host places the window in its frame (see event());
+    // on its own the window shows itself.
+    if (!ui::WindowHost::instance()) {
         show();
-    applyOpeningSize();
+        applyOpeningSize();
+    }
     m_loaded = true;
 
     if (!ok) {
@@ -178,7 +179,7 @@ void RecordForm::applyOpeningSize()
 {
     QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget()) ? parentWidget() : this;
     if (app::settings::settingOn(QStringLiteral("WinMaxOpen"), QStringLiteral("OFF")))
-        frame->showMaximized();
+        frame->isVisible() ? frame->showMaximized() : frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
     else
         frame->resize(ui::twipsToPixels(m_config.widthTwips), ui::twipsToPixels(m_config.heightTwips));
 }
@@ -208,6 +209,18 @@ bool RecordForm::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && m_loaded && !m_unloaded)
         windowActivated();
+    if (event->type() == QEvent::ParentChange && m_loaded && !m_framed) {
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+            m_framed = true;
+            // The work area places a new frame when it is shown; the size follows then.
+            frame->installEventFilter(this);
+            connect(frame, &QMdiSubWindow::windowStateChanged, this,
+                    [this](Qt::WindowStates before, Qt::WindowStates now) {
+                        if ((now & Qt::WindowActive) && !(before & Qt::WindowActive) && !m_unloaded)
+                            windowActivated();
+                    });
+        }
+    }
     return QWidget::event(event);
 }
 
@@ -700,6 +713,11 @@ void RecordForm::watchChanges(QWidget *field)
 
 bool RecordForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == parentWidget() && event->type() == QEvent::Show && !m_sized) {
+        m_sized = true;
+        applyOpeningSize();
+        return false;
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto *le = qobject_cast<QLineEdit *>(watched)) {
             // From the caret to the end: the whole text after a row was shown.

@@ -54,9 +54,10 @@ public:
     RecordForm(RecordFormConfig config, QWidget *parent = nullptr);
     ~RecordForm() override;
 
-    // Opening: size, connection, rows, first sort column, commands, then the
-    // first row or, for an empty table, add mode. Shows the window through the
-    // window host when there is one.
+    // Opening: connection, rows, first sort column, commands, then the first
+    // row or, for an empty table, add mode. Without a window host the window
+    // shows itself at its opening size; with one, the host adds it as a child
+    // and the window sizes its frame when it gets one.
     void load();
 
     QList<QMenu *> ownMenus() const override;
@@ -161,6 +162,8 @@ private:
     bool m_trackChanges = false;
     bool m_loaded = false;
     bool m_unloaded = false;
+    bool m_framed = false;
+    bool m_sized = false;
     QSet<QLineEdit *> m_commaFields;
 };
 
