@@ -237,6 +237,8 @@ protected:
         m_dlg->lstFields->addItems(layout.captions);
         m_dlg->lstFields->setCurrentRow(0);
         m_dlg->show();
+        m_dlg->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
         return *m_dlg;
     }
 
