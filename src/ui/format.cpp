@@ -56,7 +56,10 @@ std::optional<QDate> parseDate(const QString &input)
 
 QString formatNumber(double value, int decimals)
 {
-    return QLocale().toString(value, 'f', decimals);
+    // "0.00" has no thousands separator: 9999,99 must fit the seven places of its field.
+    QLocale loc;
+    loc.setNumberOptions(loc.numberOptions() | QLocale::OmitGroupSeparator);
+    return loc.toString(value, 'f', decimals);
 }
 
 std::optional<double> parseNumber(const QString &input)

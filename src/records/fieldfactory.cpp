@@ -1,0 +1,81 @@
+#include "records/fieldfactory.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+
+namespace orv::records::fields {
+namespace {
+
+int widthFor(const QFont &font, int chars)
+{
+    // Room for the frame and the caret beside the characters.
+    return QFontMetrics(font).horizontalAdvance(QString(chars, QLatin1Char('M'))) + 12;
+}
+
+} // namespace
+
+QFont fieldFont()
+{
+    QFont f(QStringLiteral("Courier New"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPointSize(9);
+    return f;
+}
+
+QLineEdit *makeField(QWidget *parent, int index, int maxLength, int widthChars, bool rightAligned)
+{
+    auto *le = new QLineEdit(parent);
+    le->setObjectName(QStringLiteral("txtFields(%1)").arg(index));
+    le->setFont(fieldFont());
+    le->setMaxLength(maxLength);
+    if (rightAligned)
+        le->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (widthChars > 0)
+        le->setFixedWidth(widthFor(le->font(), widthChars));
+    return le;
+}
+
+QComboBox *makeCombo(QWidget *parent, const QString &name, const QStringList &items, int widthChars)
+{
+    auto *cb = new QComboBox(parent);
+    cb->setObjectName(name);
+    cb->setFont(fieldFont());
+    cb->setEditable(true);
+    cb->setInsertPolicy(QComboBox::NoInsert);
+    cb->setCompleter(nullptr);
+    // Leaving the box must not turn a typed "it" into the list's "IT": the checks decide.
+    QObject::disconnect(cb->lineEdit(), &QLineEdit::editingFinished, cb, nullptr);
+    cb->addItems(items);
+    cb->setCurrentIndex(-1);
+    cb->setEditText(QString());
+    if (widthChars > 0)
+        cb->setFixedWidth(widthFor(cb->font(), widthChars) + 20);
+    return cb;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &text, QWidget *buddy)
+{
+    auto *l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    if (buddy)
+        l->setBuddy(buddy);
+    return l;
+}
+
+QToolButton *makePictureButton(QWidget *parent, const QString &name, const QString &icon, const QString &toolTip)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setIcon(QIcon(QStringLiteral(":/records-icons/%1.svg").arg(icon)));
+    b->setToolTip(toolTip);
+    b->setAutoRaise(false);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
+} // namespace orv::records::fields

@@ -1,0 +1,171 @@
+#include "records/frmkurs.h"
+
+#include "data/valuelists.h"
+#include "records/fieldfactory.h"
+#include "ui/format.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace orv::records {
+namespace {
+
+RecordFormConfig kursConfig()
+{
+    RecordFormConfig c;
+    c.objectName = QStringLiteral("frmKurs");
+    c.caption = QStringLiteral("Kurs");
+    c.table = QStringLiteral("Kurs");
+    c.keyColumns = {QStringLiteral("KursNr")};
+    c.sortCycle = {QStringLiteral("KursNr"),   QStringLiteral("Rubrik"),   QStringLiteral("Beschreibung"),
+                   QStringLiteral("Art"),      QStringLiteral("Referent"), QStringLiteral("Kosten"),
+                   QStringLiteral("Dauer")};
+    c.ownFileItem = QStringLiteral("mnuKurs");
+    c.widthTwips = 10800;
+    c.heightTwips = 5700;
+    c.deleteQuestion = QStringLiteral("Datensatz mit zugeordneten Kursen wirklich löschen?");
+    c.dependentKeyColumn = QStringLiteral("KursNr");
+    c.seekLayout = [] { return search::kursSeekLayout(); };
+    return c;
+}
+
+// A stored number as the field shows it; nothing for an empty column.
+QString numberText(const data::RecordSet &rows, const char *column, int decimals)
+{
+    const QString col = QLatin1String(column);
+    return rows.isNull(col) ? QString() : ui::formatNumber(rows.number(col), decimals);
+}
+
+} // namespace
+
+FrmKurs::FrmKurs(QWidget *parent) : RecordForm(kursConfig(), parent) { buildFields(); }
+
+void FrmKurs::buildFields()
+{
+    fraAllgemein = new QGroupBox(QStringLiteral("Allgemein"), this);
+    fraAllgemein->setObjectName(QStringLiteral("fraAllgemein"));
+    auto *grid = new QGridLayout(fraAllgemein);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(6);
+    grid->setColumnStretch(2, 1);
+
+    txtFields[0] = fields::makeField(fraAllgemein, 0, 6, 6);
+    cmbRubrik = fields::makeCombo(fraAllgemein, QStringLiteral("cmbRubrik"), data::lists::rubrik(), 40);
+    txtFields[1] = fields::makeField(fraAllgemein, 1, 80);
+    cmbArt = fields::makeCombo(fraAllgemein, QStringLiteral("cmbArt"), data::lists::art(), 3);
+    txtFields[2] = fields::makeField(fraAllgemein, 2, 30, 30);
+    txtFields[3] = fields::makeField(fraAllgemein, 3, 7, 9, true);
+    txtFields[4] = fields::makeField(fraAllgemein, 4, 5, 9, true);
+
+    const std::pair<const char *, QWidget *> rows[] = {
+        {"Kurs-Nr.:", txtFields[0]},  {"Rubrik:", cmbRubrik},           {"Beschreibung:", txtFields[1]},
+        {"Art:", cmbArt},             {"Referent:", txtFields[2]},      {"Kosten je Person:", txtFields[3]},
+        {"Dauer in Stunden:", txtFields[4]}};
+    int r = 0;
+    for (const auto &[label, field] : rows) {
+        grid->addWidget(fields::makeLabel(fraAllgemein, QString::fromUtf8(label), field), r, 0);
+        if (field == txtFields[1])
+            grid->addWidget(field, r, 1, 1, 2);
+        else
+            grid->addWidget(field, r, 1, Qt::AlignLeft);
+        ++r;
+    }
+    contentLayout()->addWidget(fraAllgemein);
+
+    for (QLineEdit *f : txtFields)
+        watchChanges(f);
+    watchChanges(cmbRubrik);
+    watchChanges(cmbArt);
+    replaceFullStop(txtFields[3]);
+    replaceFullStop(txtFields[4]);
+    finishFields();
+}
+
+void FrmKurs::fillFields(const data::RecordSet &rows)
+{
+    txtFields[0]->setText(rows.text(QStringLiteral("KursNr")));
+    txtFields[1]->setText(rows.text(QStringLiteral("Beschreibung")));
+    txtFields[2]->setText(rows.text(QStringLiteral("Referent")));
+    txtFields[3]->setText(numberText(rows, "Kosten", 2));
+    txtFields[4]->setText(numberText(rows, "Dauer", 1));
+    cmbRubrik->setEditText(rows.text(QStringLiteral("Rubrik")));
+    cmbArt->setEditText(rows.text(QStringLiteral("Art")));
+}
+
+void FrmKurs::clearFields()
+{
+    txtFields[0]->clear();
+    txtFields[1]->clear();
+    txtFields[2]->clear();
+    txtFields[3]->setText(QStringLiteral("0"));
+    txtFields[4]->setText(QStringLiteral("0"));
+    cmbRubrik->setEditText(QString());
+    cmbArt->setEditText(QString());
+}
+
+QString FrmKurs::runChecks(QWidget *&focus)
+{
+    using data::lists::containsTrimmed;
+    auto fail = [&focus](QWidget *field, const char *message) {
+        focus = field;
+        return QString::fromUtf8(message);
+    };
+    if (isAddMode()) {
+        if (txtFields[0]->text().trimmed().isEmpty())
+            return fail(txtFields[0], "Die Eingabe einer Kurs-Nr. ist zwingend erforderlich!");
+        if (recordExists({QStringLiteral("KursNr")}, {txtFields[0]->text()}))
+            return fail(txtFields[0], "Die eingegebene Kurs-Nr. ist bereits vorhanden!");
+    }
+    const QString rubrik = cmbRubrik->currentText().trimmed();
+    if (rubrik.isEmpty())
+        return fail(cmbRubrik, "Die Eingabe einer Rubrik ist zwingend erforderlich!");
+    if (!containsTrimmed(data::lists::rubrik(), rubrik))
+        return fail(cmbRubrik, "Die eingegebene Rubrik ist nicht vorhanden!");
+    if (txtFields[1]->text().trimmed().isEmpty())
+        return fail(txtFields[1], "Die Eingabe einer Beschreibung ist zwingend erforderlich!");
+    const QString art = cmbArt->currentText().trimmed();
+    if (art.isEmpty())
+        return fail(cmbArt, "Die Eingabe einer Art ist zwingend erforderlich!");
+    if (!containsTrimmed(data::lists::art(), art))
+        return fail(cmbArt, "Die eingegebene Art ist nicht vorhanden!");
+    if (const auto kosten = ui::parseNumber(txtFields[3]->text())) {
+        const float v = float(*kosten);
+        if (v < 0.0f || v > 9999.99f)
+            return fail(txtFields[3], "Die Kosten müssen zwischen 0 und 9999.99 sein!");
+    } else {
+        return fail(txtFields[3], "Die Kosten sind ungültig!");
+    }
+    if (const auto dauer = ui::parseNumber(txtFields[4]->text())) {
+        const float v = float(*dauer);
+        if (v < 0.0f || v > 999.9f)
+            return fail(txtFields[4], "Die Dauer muß zwischen 0 und 999.9 sein!");
+    } else {
+        return fail(txtFields[4], "Die Dauer ist ungültig!");
+    }
+    return QString();
+}
+
+void FrmKurs::writeFields(data::RecordSet &rows)
+{
+    // Kosten and Dauer are single precision columns.
+    const auto single = [](const QLineEdit *f) { return double(float(ui::parseNumber(f->text()).value_or(0.0))); };
+    rows.setField(QStringLiteral("KursNr"), txtFields[0]->text());
+    rows.setField(QStringLiteral("Beschreibung"), txtFields[1]->text());
+    rows.setField(QStringLiteral("Referent"), txtFields[2]->text());
+    rows.setField(QStringLiteral("Kosten"), single(txtFields[3]));
+    rows.setField(QStringLiteral("Dauer"), single(txtFields[4]));
+    rows.setField(QStringLiteral("Rubrik"), cmbRubrik->currentText());
+    rows.setField(QStringLiteral("Art"), cmbArt->currentText());
+}
+
+QStringList FrmKurs::keyOfFields() const { return {txtFields[0]->text()}; }
+
+void FrmKurs::setKeyFieldsEnabled(bool enabled) { txtFields[0]->setEnabled(enabled); }
+
+QWidget *FrmKurs::firstKeyField() const { return txtFields[0]; }
+
+} // namespace orv::records

@@ -1,0 +1,34 @@
+#pragma once
+#include "records/recordform.h"
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+
+namespace orv::records {
+
+// The course window: one course of the table Kurs at a time.
+class FrmKurs : public RecordForm {
+    Q_OBJECT
+public:
+    explicit FrmKurs(QWidget *parent = nullptr);
+
+    QLineEdit *txtFields[5] = {};
+    QComboBox *cmbRubrik = nullptr;
+    QComboBox *cmbArt = nullptr;
+    QGroupBox *fraAllgemein = nullptr;
+
+protected:
+    void fillFields(const data::RecordSet &rows) override;
+    void clearFields() override;
+    QString runChecks(QWidget *&focus) override;
+    void writeFields(data::RecordSet &rows) override;
+    QStringList keyOfFields() const override;
+    void setKeyFieldsEnabled(bool enabled) override;
+    QWidget *firstKeyField() const override;
+
+private:
+    void buildFields();
+};
+
+} // namespace orv::records

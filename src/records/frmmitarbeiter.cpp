@@ -1,0 +1,134 @@
+#include "records/frmmitarbeiter.h"
+
+#include "data/valuelists.h"
+#include "records/fieldfactory.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace orv::records {
+namespace {
+
+RecordFormConfig mitarbeiterConfig()
+{
+    RecordFormConfig c;
+    c.objectName = QStringLiteral("frmMitarbeiter");
+    c.caption = QStringLiteral("Mitarbeiter");
+    c.table = QStringLiteral("Mitarbeiter");
+    c.keyColumns = {QStringLiteral("Name")};
+    c.sortCycle = {QStringLiteral("Name"), QStringLiteral("Kostenstelle"), QStringLiteral("Abteilung"),
+                   QStringLiteral("Kategorie"), QStringLiteral("Bereich")};
+    c.ownFileItem = QStringLiteral("mnuMitarbeiter");
+    c.widthTwips = 6200;
+    c.heightTwips = 4900;
+    c.deleteQuestion = QStringLiteral("Datensatz mit zugeordneten Kursen wirklich löschen?");
+    c.dependentKeyColumn = QStringLiteral("Name");
+    c.seekLayout = [] { return search::mitarbeiterSeekLayout(); };
+    return c;
+}
+
+} // namespace
+
+FrmMitarbeiter::FrmMitarbeiter(QWidget *parent) : RecordForm(mitarbeiterConfig(), parent) { buildFields(); }
+
+void FrmMitarbeiter::buildFields()
+{
+    fraAllgemein = new QGroupBox(QStringLiteral("Allgemein"), this);
+    fraAllgemein->setObjectName(QStringLiteral("fraAllgemein"));
+    auto *grid = new QGridLayout(fraAllgemein);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(6);
+    grid->setColumnStretch(2, 1);
+
+    txtFields[0] = fields::makeField(fraAllgemein, 0, 30, 30);
+    txtFields[1] = fields::makeField(fraAllgemein, 1, 6, 6);
+    txtFields[2] = fields::makeField(fraAllgemein, 2, 10, 10);
+    cmbKategorie = fields::makeCombo(fraAllgemein, QStringLiteral("cmbKategorie"), data::lists::kategorie(), 4);
+    cmbBereich = fields::makeCombo(fraAllgemein, QStringLiteral("cmbBereich"), data::lists::bereichMitarbeiter(), 28);
+
+    const std::pair<const char *, QWidget *> rows[] = {{"Nachname, Vorname:", txtFields[0]},
+                                                       {"Kostenstelle:", txtFields[1]},
+                                                       {"Abteilung:", txtFields[2]},
+                                                       {"Kategorie:", cmbKategorie},
+                                                       {"Bereich:", cmbBereich}};
+    int r = 0;
+    for (const auto &[label, field] : rows) {
+        grid->addWidget(fields::makeLabel(fraAllgemein, QString::fromUtf8(label), field), r, 0);
+        grid->addWidget(field, r, 1, Qt::AlignLeft);
+        ++r;
+    }
+    contentLayout()->addWidget(fraAllgemein);
+
+    for (QLineEdit *f : txtFields)
+        watchChanges(f);
+    watchChanges(cmbKategorie);
+    watchChanges(cmbBereich);
+    finishFields();
+}
+
+void FrmMitarbeiter::fillFields(const data::RecordSet &rows)
+{
+    txtFields[0]->setText(rows.text(QStringLiteral("Name")));
+    txtFields[1]->setText(rows.text(QStringLiteral("Kostenstelle")));
+    txtFields[2]->setText(rows.text(QStringLiteral("Abteilung")));
+    cmbKategorie->setEditText(rows.text(QStringLiteral("Kategorie")));
+    cmbBereich->setEditText(rows.text(QStringLiteral("Bereich")));
+}
+
+void FrmMitarbeiter::clearFields()
+{
+    for (QLineEdit *f : txtFields)
+        f->clear();
+    cmbKategorie->setEditText(QString());
+    cmbBereich->setEditText(QString());
+}
+
+QString FrmMitarbeiter::runChecks(QWidget *&focus)
+{
+    using data::lists::containsTrimmed;
+    auto fail = [&focus](QWidget *field, const char *message) {
+        focus = field;
+        return QString::fromUtf8(message);
+    };
+    if (isAddMode()) {
+        const QString name = txtFields[0]->text();
+        if (name.trimmed().isEmpty())
+            return fail(txtFields[0], "Die Eingabe eines Namens ist zwingend erforderlich!");
+        if (!name.contains(QLatin1String(", ")))
+            return fail(txtFields[0], "Der Name muß in der Form 'Nachname, Vorname' eingegeben werden!");
+        if (recordExists({QStringLiteral("Name")}, {name}))
+            return fail(txtFields[0], "Der eingegebene Name ist bereits vorhanden!");
+    }
+    const QString kategorie = cmbKategorie->currentText().trimmed();
+    if (kategorie.isEmpty())
+        return fail(cmbKategorie, "Die Eingabe einer Kategorie ist zwingend erforderlich!");
+    if (!containsTrimmed(data::lists::kategorie(), kategorie))
+        return fail(cmbKategorie, "Die eingegebene Kategorie ist nicht vorhanden!");
+    const QString bereich = cmbBereich->currentText().trimmed();
+    if (bereich.isEmpty())
+        return fail(cmbBereich, "Die Eingabe eines Bereiches ist zwingend erforderlich!");
+    if (!containsTrimmed(data::lists::bereichMitarbeiter(), bereich))
+        return fail(cmbBereich, "Der eingegebene Bereich ist nicht vorhanden!");
+    return QString();
+}
+
+void FrmMitarbeiter::writeFields(data::RecordSet &rows)
+{
+    rows.setField(QStringLiteral("Name"), txtFields[0]->text());
+    rows.setField(QStringLiteral("Kostenstelle"), txtFields[1]->text());
+    rows.setField(QStringLiteral("Abteilung"), txtFields[2]->text());
+    rows.setField(QStringLiteral("Kategorie"), cmbKategorie->currentText());
+    rows.setField(QStringLiteral("Bereich"), cmbBereich->currentText());
+}
+
+QStringList FrmMitarbeiter::keyOfFields() const { return {txtFields[0]->text()}; }
+
+void FrmMitarbeiter::setKeyFieldsEnabled(bool enabled) { txtFields[0]->setEnabled(enabled); }
+
+QWidget *FrmMitarbeiter::firstKeyField() const { return txtFields[0]; }
+
+} // namespace orv::records

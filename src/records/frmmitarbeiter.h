@@ -1,0 +1,34 @@
+#pragma once
+#include "records/recordform.h"
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+
+namespace orv::records {
+
+// The employee window: one employee of the table Mitarbeiter at a time.
+class FrmMitarbeiter : public RecordForm {
+    Q_OBJECT
+public:
+    explicit FrmMitarbeiter(QWidget *parent = nullptr);
+
+    QLineEdit *txtFields[3] = {};
+    QComboBox *cmbKategorie = nullptr;
+    QComboBox *cmbBereich = nullptr;
+    QGroupBox *fraAllgemein = nullptr;
+
+protected:
+    void fillFields(const data::RecordSet &rows) override;
+    void clearFields() override;
+    QString runChecks(QWidget *&focus) override;
+    void writeFields(data::RecordSet &rows) override;
+    QStringList keyOfFields() const override;
+    void setKeyFieldsEnabled(bool enabled) override;
+    QWidget *firstKeyField() const override;
+
+private:
+    void buildFields();
+};
+
+} // namespace orv::records

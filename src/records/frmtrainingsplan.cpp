@@ -1,0 +1,439 @@
+#include "records/frmtrainingsplan.h"
+
+#include "data/dberror.h"
+#include "data/valuelists.h"
+#include "records/fieldfactory.h"
+#include "ui/format.h"
+#include "ui/prompter.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace orv::records {
+namespace {
+
+RecordFormConfig trainingsplanConfig()
+{
+    RecordFormConfig c;
+    c.objectName = QStringLiteral("frmTrainingsplan");
+    c.caption = QStringLiteral("Trainingsplan");
+    c.table = QStringLiteral("Trainingsplan");
+    c.keyColumns = {QStringLiteral("KursNr"), QStringLiteral("Name")};
+    c.sortCycle = {QStringLiteral("KursNr,Name"), QStringLiteral("Name,KursNr"),
+                   QStringLiteral("Prioritaet,KursNr,Name"), QStringLiteral("Quelle,KursNr,Name"),
+                   QStringLiteral("Status,KursNr,Name")};
+    c.ownFileItem = QStringLiteral("mnuTrainingsplan");
+    c.widthTwips = 10800;
+    c.heightTwips = 8700;
+    c.deleteQuestion = QStringLiteral("Datensatz wirklich löschen?");
+    c.seekLayout = [] { return search::trainingsplanSeekLayout(); };
+    return c;
+}
+
+// Left labels, left fields, right labels, right fields: the same columns in all three frames.
+constexpr int kLeftLabel = 125;
+constexpr int kLeftFields = 250;
+constexpr int kRightLabel = 115;
+
+QGridLayout *frameGrid(QGroupBox *frame)
+{
+    auto *grid = new QGridLayout(frame);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(6);
+    grid->setColumnMinimumWidth(0, kLeftLabel);
+    grid->setColumnMinimumWidth(1, kLeftFields);
+    grid->setColumnMinimumWidth(2, kRightLabel);
+    grid->setColumnStretch(3, 1);
+    return grid;
+}
+
+// A field with its picture button (and anything else) in one left cell.
+QWidget *row(QWidget *parent, std::initializer_list<QWidget *> parts)
+{
+    auto *box = new QWidget(parent);
+    auto *h = new QHBoxLayout(box);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->setSpacing(4);
+    for (QWidget *p : parts)
+        h->addWidget(p);
+    h->addStretch(1);
+    return box;
+}
+
+QString numberText(const data::RecordSet &rows, const char *column, int decimals)
+{
+    const QString col = QLatin1String(column);
+    return rows.isNull(col) ? QString() : ui::formatNumber(rows.number(col), decimals);
+}
+
+QString dateText(const data::RecordSet &rows, const char *column)
+{
+    return ui::formatDate(rows.date(QLatin1String(column)));
+}
+
+} // namespace
+
+FrmTrainingsplan::FrmTrainingsplan(QWidget *parent) : RecordForm(trainingsplanConfig(), parent) { buildFields(); }
+
+QGroupBox *FrmTrainingsplan::buildCourseFrame()
+{
+    fraKurs = new QGroupBox(QStringLiteral("Kurs"), this);
+    fraKurs->setObjectName(QStringLiteral("fraKurs"));
+    QGridLayout *g = frameGrid(fraKurs);
+    txtFields[0] = fields::makeField(fraKurs, 0, 6, 6);
+    cmdKursNrSuchen = fields::makePictureButton(fraKurs, QStringLiteral("cmdKursNrSuchen"), QStringLiteral("Lookup"),
+                                                QStringLiteral("Kurs auswählen"));
+    cmbRubrik = fields::makeCombo(fraKurs, QStringLiteral("cmbRubrik"), data::lists::rubrikTrainingsplan(), 0);
+    txtFields[1] = fields::makeField(fraKurs, 1, 80);
+    cmbArt = fields::makeCombo(fraKurs, QStringLiteral("cmbArt"), data::lists::art(), 3);
+    txtFields[2] = fields::makeField(fraKurs, 2, 30);
+    txtFields[3] = fields::makeField(fraKurs, 3, 7, 9, true);
+    txtFields[4] = fields::makeField(fraKurs, 4, 5, 9, true);
+
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Kurs-Nr.:"), txtFields[0]), 0, 0);
+    g->addWidget(row(fraKurs, {txtFields[0], cmdKursNrSuchen}), 0, 1);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Rubrik:"), cmbRubrik), 0, 2);
+    g->addWidget(cmbRubrik, 0, 3);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Beschreibung:"), txtFields[1]), 1, 0);
+    g->addWidget(txtFields[1], 1, 1, 1, 3);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Art:"), cmbArt), 2, 0);
+    g->addWidget(cmbArt, 2, 1, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Referent:"), txtFields[2]), 2, 2);
+    g->addWidget(txtFields[2], 2, 3);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Kosten je Person:"), txtFields[3]), 3, 0);
+    g->addWidget(txtFields[3], 3, 1, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Dauer in Stunden:"), txtFields[4]), 3, 2);
+    g->addWidget(txtFields[4], 3, 3, Qt::AlignLeft);
+    return fraKurs;
+}
+
+QGroupBox *FrmTrainingsplan::buildEmployeeFrame()
+{
+    fraMitarbeiter = new QGroupBox(QStringLiteral("Mitarbeiter"), this);
+    fraMitarbeiter->setObjectName(QStringLiteral("fraMitarbeiter"));
+    QGridLayout *g = frameGrid(fraMitarbeiter);
+    txtFields[5] = fields::makeField(fraMitarbeiter, 5, 30, 30);
+    cmdNameSuchen = fields::makePictureButton(fraMitarbeiter, QStringLiteral("cmdNameSuchen"),
+                                              QStringLiteral("Lookup"), QStringLiteral("Mitarbeiter auswählen"));
+    txtFields[6] = fields::makeField(fraMitarbeiter, 6, 6, 6);
+    txtFields[7] = fields::makeField(fraMitarbeiter, 7, 10, 10);
+    cmbKategorie = fields::makeCombo(fraMitarbeiter, QStringLiteral("cmbKategorie"), data::lists::kategorie(), 4);
+    cmbBereich =
+        fields::makeCombo(fraMitarbeiter, QStringLiteral("cmbBereich"), data::lists::bereichTrainingsplan(), 0);
+
+    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Nachname, Vorname:"), txtFields[5]), 0, 0);
+    g->addWidget(row(fraMitarbeiter, {txtFields[5], cmdNameSuchen}), 0, 1, 1, 3);
+    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Kostenstelle:"), txtFields[6]), 1, 0);
+    g->addWidget(txtFields[6], 1, 1, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Abteilung:"), txtFields[7]), 1, 2);
+    g->addWidget(txtFields[7], 1, 3, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Kategorie:"), cmbKategorie), 2, 0);
+    g->addWidget(cmbKategorie, 2, 1, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Bereich:"), cmbBereich), 2, 2);
+    g->addWidget(cmbBereich, 2, 3);
+    return fraMitarbeiter;
+}
+
+QGroupBox *FrmTrainingsplan::buildEntryFrame()
+{
+    fraAllgemein = new QGroupBox(QStringLiteral("Allgemein"), this);
+    fraAllgemein->setObjectName(QStringLiteral("fraAllgemein"));
+    QGridLayout *g = frameGrid(fraAllgemein);
+    cmbPrioritaet = fields::makeCombo(fraAllgemein, QStringLiteral("cmbPrioritaet"), data::lists::prioritaet(), 3);
+    cmbQuelle = fields::makeCombo(fraAllgemein, QStringLiteral("cmbQuelle"), data::lists::quelle(), 4);
+    chkRechnung = new QCheckBox(QStringLiteral("Rechnung vorhanden"), fraAllgemein);
+    chkRechnung->setObjectName(QStringLiteral("chkRechnung"));
+    txtFields[8] = fields::makeField(fraAllgemein, 8, 20, 10);
+    cmdMonthViewVon = fields::makePictureButton(fraAllgemein, QStringLiteral("cmdMonthViewVon"),
+                                                QStringLiteral("Calendar"), QStringLiteral("Startdatum wählen"));
+    txtFields[9] = fields::makeField(fraAllgemein, 9, 20, 10);
+    cmdMonthViewBis = fields::makePictureButton(fraAllgemein, QStringLiteral("cmdMonthViewBis"),
+                                                QStringLiteral("Calendar"), QStringLiteral("Endedatum wählen"));
+    chkBeurteilung = new QCheckBox(QStringLiteral("Seminarbeurteilung vorhanden"), fraAllgemein);
+    chkBeurteilung->setObjectName(QStringLiteral("chkBeurteilung"));
+    txtFields[10] = fields::makeField(fraAllgemein, 10, 80);
+
+    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Priorität:"), cmbPrioritaet), 0, 0);
+    g->addWidget(cmbPrioritaet, 0, 1, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Quelle:"), cmbQuelle), 1, 0);
+    g->addWidget(cmbQuelle, 1, 1, Qt::AlignLeft);
+    g->addWidget(chkRechnung, 1, 2, 1, 2);
+    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Datum:"), txtFields[8]), 2, 0);
+    auto *dash = new QLabel(QStringLiteral("-"), fraAllgemein);
+    g->addWidget(row(fraAllgemein, {txtFields[8], cmdMonthViewVon, dash, txtFields[9], cmdMonthViewBis}), 2, 1);
+    g->addWidget(chkBeurteilung, 2, 2, 1, 2);
+    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Bemerkung:"), txtFields[10]), 3, 0);
+    g->addWidget(txtFields[10], 3, 1, 1, 3);
+
+    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Status:")), 4, 0);
+    m_status = new QButtonGroup(this);
+    auto *options = new QWidget(fraAllgemein);
+    auto *h = new QHBoxLayout(options);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->setSpacing(16);
+    const QStringList captions = data::lists::statusCaptions();
+    for (int i = 0; i < 4; ++i) {
+        optStatus[i] = new QRadioButton(captions.value(i), options);
+        optStatus[i]->setObjectName(QStringLiteral("optStatus(%1)").arg(i));
+        m_status->addButton(optStatus[i], i);
+        h->addWidget(optStatus[i]);
+    }
+    h->addStretch(1);
+    g->addWidget(options, 4, 1, 1, 3);
+    return fraAllgemein;
+}
+
+void FrmTrainingsplan::buildFields()
+{
+    contentLayout()->addWidget(buildCourseFrame());
+    contentLayout()->addWidget(buildEmployeeFrame());
+    contentLayout()->addWidget(buildEntryFrame());
+
+    // The master data of course and employee are shown, never typed.
+    for (QWidget *w : {static_cast<QWidget *>(txtFields[1]), static_cast<QWidget *>(txtFields[2]),
+                       static_cast<QWidget *>(txtFields[3]), static_cast<QWidget *>(txtFields[4]),
+                       static_cast<QWidget *>(txtFields[6]), static_cast<QWidget *>(txtFields[7]),
+                       static_cast<QWidget *>(cmbRubrik), static_cast<QWidget *>(cmbArt),
+                       static_cast<QWidget *>(cmbKategorie), static_cast<QWidget *>(cmbBereich)})
+        w->setEnabled(false);
+
+    connect(txtFields[0], &QLineEdit::textChanged, this, [this] {
+        beginEdit();
+        if (!m_filling)
+            lookUp(&FrmTrainingsplan::showCourseDetails);
+    });
+    connect(txtFields[5], &QLineEdit::textChanged, this, [this] {
+        beginEdit();
+        if (!m_filling)
+            lookUp(&FrmTrainingsplan::showEmployeeDetails);
+    });
+    for (int i : {8, 9, 10})
+        watchChanges(txtFields[i]);
+    for (QWidget *w : {static_cast<QWidget *>(cmbPrioritaet), static_cast<QWidget *>(cmbQuelle),
+                       static_cast<QWidget *>(chkRechnung), static_cast<QWidget *>(chkBeurteilung)})
+        watchChanges(w);
+    for (QRadioButton *o : optStatus)
+        watchChanges(o);
+
+    connect(cmdKursNrSuchen, &QToolButton::clicked, this, &FrmTrainingsplan::pickCourseRequested);
+    connect(cmdNameSuchen, &QToolButton::clicked, this, &FrmTrainingsplan::pickEmployeeRequested);
+    connect(cmdMonthViewVon, &QToolButton::clicked, this, [this] { emit pickDateRequested(8); });
+    connect(cmdMonthViewBis, &QToolButton::clicked, this, [this] { emit pickDateRequested(9); });
+    finishFields();
+}
+
+// ---------------------------------------------------------------- showing
+
+void FrmTrainingsplan::fillFields(const data::RecordSet &rows)
+{
+    m_filling = true;
+    txtFields[0]->setText(rows.text(QStringLiteral("KursNr")));
+    txtFields[5]->setText(rows.text(QStringLiteral("Name")));
+    m_filling = false;
+    cmbPrioritaet->setEditText(rows.text(QStringLiteral("Prioritaet")));
+    cmbQuelle->setEditText(rows.text(QStringLiteral("Quelle")));
+    txtFields[8]->setText(dateText(rows, "Datum_von"));
+    txtFields[9]->setText(dateText(rows, "Datum_bis"));
+    chkRechnung->setChecked(rows.boolean(QStringLiteral("Rechnung")));
+    chkBeurteilung->setChecked(rows.boolean(QStringLiteral("Beurteilung")));
+    txtFields[10]->setText(rows.text(QStringLiteral("Bemerkung")));
+    bool ok = false;
+    const int status = rows.text(QStringLiteral("Status")).trimmed().toInt(&ok);
+    selectStatus(ok ? status : -1);
+}
+
+void FrmTrainingsplan::afterFill()
+{
+    try {
+        showCourseDetails();
+        showEmployeeDetails();
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("DatenLesenError: "));
+    }
+}
+
+void FrmTrainingsplan::lookUp(void (FrmTrainingsplan::*lookup)())
+{
+    try {
+        (this->*lookup)();
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("DatenLesenError: "));
+    }
+}
+
+void FrmTrainingsplan::showCourseDetails()
+{
+    data::RecordSet kurs;
+    kurs.openQuery(connection(), QStringLiteral("select * from Kurs where KursNr = ?"), {txtFields[0]->text()});
+    if (!kurs.hasCurrent()) {
+        for (int i : {1, 2, 3, 4})
+            txtFields[i]->clear();
+        cmbRubrik->setEditText(QString());
+        cmbArt->setEditText(QString());
+        return;
+    }
+    txtFields[1]->setText(kurs.text(QStringLiteral("Beschreibung")));
+    txtFields[2]->setText(kurs.text(QStringLiteral("Referent")));
+    txtFields[3]->setText(numberText(kurs, "Kosten", 2));
+    txtFields[4]->setText(numberText(kurs, "Dauer", 1));
+    cmbRubrik->setEditText(kurs.text(QStringLiteral("Rubrik")));
+    cmbArt->setEditText(kurs.text(QStringLiteral("Art")));
+    for (int i : {1, 2, 3, 4})
+        txtFields[i]->setCursorPosition(0);
+}
+
+void FrmTrainingsplan::showEmployeeDetails()
+{
+    data::RecordSet ma;
+    ma.openQuery(connection(), QStringLiteral("select * from Mitarbeiter where Name = ?"), {txtFields[5]->text()});
+    if (!ma.hasCurrent()) {
+        txtFields[6]->clear();
+        txtFields[7]->clear();
+        cmbKategorie->setEditText(QString());
+        cmbBereich->setEditText(QString());
+        return;
+    }
+    txtFields[6]->setText(ma.text(QStringLiteral("Kostenstelle")));
+    txtFields[7]->setText(ma.text(QStringLiteral("Abteilung")));
+    cmbKategorie->setEditText(ma.text(QStringLiteral("Kategorie")));
+    cmbBereich->setEditText(ma.text(QStringLiteral("Bereich")));
+}
+
+int FrmTrainingsplan::selectedStatus() const { return m_status->checkedId(); }
+
+// -1 (or a value no option stands for) leaves every option cleared.
+void FrmTrainingsplan::selectStatus(int status)
+{
+    if (status >= 0 && status < 4) {
+        optStatus[status]->setChecked(true);
+        return;
+    }
+    m_status->setExclusive(false);
+    for (QRadioButton *o : optStatus)
+        o->setChecked(false);
+    m_status->setExclusive(true);
+}
+
+// ---------------------------------------------------------------- pickers
+
+void FrmTrainingsplan::takeCourse(const QString &kursNr) { txtFields[0]->setText(kursNr); }
+
+void FrmTrainingsplan::takeEmployee(const QString &name) { txtFields[5]->setText(name); }
+
+void FrmTrainingsplan::takeDate(int fieldIndex, const QDate &date)
+{
+    if (fieldIndex == 8 || fieldIndex == 9)
+        txtFields[fieldIndex]->setText(ui::formatDate(date));
+}
+
+// ---------------------------------------------------------------- new entry
+
+void FrmTrainingsplan::clearFields()
+{
+    for (QLineEdit *f : txtFields)
+        f->clear();
+    for (QComboBox *c : {cmbRubrik, cmbArt, cmbKategorie, cmbBereich, cmbPrioritaet, cmbQuelle})
+        c->setEditText(QString());
+    chkRechnung->setChecked(false);
+    chkBeurteilung->setChecked(false);
+    selectStatus(0);
+    // The whole next calendar year is proposed.
+    const int next = QDate::currentDate().year() + 1;
+    txtFields[8]->setText(ui::formatDate(ui::parseDate(QStringLiteral("01.01.%1").arg(next)).value_or(QDate())));
+    txtFields[9]->setText(ui::formatDate(ui::parseDate(QStringLiteral("31.12.%1").arg(next)).value_or(QDate())));
+}
+
+// ---------------------------------------------------------------- saving
+
+bool FrmTrainingsplan::courseExists()
+{
+    return connection().exists(QStringLiteral("select KursNr from Kurs where KursNr = ?"), {txtFields[0]->text()});
+}
+
+bool FrmTrainingsplan::employeeExists()
+{
+    return connection().exists(QStringLiteral("select Name from Mitarbeiter where Name = ?"), {txtFields[5]->text()});
+}
+
+QString FrmTrainingsplan::runChecks(QWidget *&focus)
+{
+    using data::lists::containsTrimmed;
+    auto fail = [&focus](QWidget *field, const char *message) {
+        focus = field;
+        return QString::fromUtf8(message);
+    };
+    if (isAddMode()) {
+        if (txtFields[0]->text().trimmed().isEmpty() || txtFields[5]->text().trimmed().isEmpty())
+            return fail(txtFields[0], "Die Eingabe einer Kurs-Nr. und eines Namens ist zwingend erforderlich!");
+        if (recordExists({QStringLiteral("KursNr"), QStringLiteral("Name")}, {txtFields[0]->text(), txtFields[5]->text()}))
+            return fail(txtFields[0], "Der eingegebene Kurs mit Name ist bereits vorhanden!");
+    }
+    if (!courseExists())
+        return fail(txtFields[0], "Die eingegebene Kurs-Nr. ist nicht vorhanden!");
+    if (!employeeExists())
+        return fail(txtFields[5], "Der eingegebene Name ist nicht vorhanden!");
+    if (!containsTrimmed(data::lists::prioritaet(), cmbPrioritaet->currentText()))
+        return fail(cmbPrioritaet, "Die eingegebene Priorität ist nicht vorhanden!");
+    if (!containsTrimmed(data::lists::quelle(), cmbQuelle->currentText()))
+        return fail(cmbQuelle, "Die eingegebene Quelle ist nicht vorhanden!");
+    const auto von = ui::parseDate(txtFields[8]->text());
+    if (!von)
+        return fail(txtFields[8], "Das Startdatum ist ungültig!");
+    const auto bis = ui::parseDate(txtFields[9]->text());
+    if (!bis)
+        return fail(txtFields[9], "Das Endedatum ist ungültig!");
+    if (*von > *bis)
+        return fail(txtFields[9], "Das Endedatum ist vor dem Startdatum!");
+    // An entry shown without a valid status (written elsewhere) must get one.
+    if (selectedStatus() < 0)
+        return fail(optStatus[0], "Der eingegebene Status ist nicht vorhanden!");
+    return QString();
+}
+
+void FrmTrainingsplan::warnBeforeWrite()
+{
+    if (cmbQuelle->currentText() == QLatin1String("AAI") && cmbPrioritaet->currentText() != QLatin1String("1"))
+        ui::Prompter::instance().message(this, QStringLiteral("Bei Quelle AAI sollte Priorität 1 gewählt werden!"),
+                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+    if (txtFields[8]->text().left(5) == QLatin1String("01.01") && txtFields[9]->text().left(5) == QLatin1String("31.12")
+        && !optStatus[0]->isChecked())
+        ui::Prompter::instance().message(this, QStringLiteral("Bitte ggf. Datum anpassen!"),
+                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+}
+
+void FrmTrainingsplan::writeFields(data::RecordSet &rows)
+{
+    rows.setField(QStringLiteral("KursNr"), txtFields[0]->text());
+    rows.setField(QStringLiteral("Name"), txtFields[5]->text());
+    rows.setField(QStringLiteral("Prioritaet"), cmbPrioritaet->currentText());
+    rows.setField(QStringLiteral("Quelle"), cmbQuelle->currentText());
+    rows.setField(QStringLiteral("Datum_von"), ui::parseDate(txtFields[8]->text()).value_or(QDate()));
+    rows.setField(QStringLiteral("Datum_bis"), ui::parseDate(txtFields[9]->text()).value_or(QDate()));
+    rows.setField(QStringLiteral("Rechnung"), chkRechnung->isChecked());
+    rows.setField(QStringLiteral("Beurteilung"), chkBeurteilung->isChecked());
+    rows.setField(QStringLiteral("Bemerkung"), txtFields[10]->text());
+    rows.setField(QStringLiteral("Status"), QString::number(selectedStatus()));
+}
+
+QStringList FrmTrainingsplan::keyOfFields() const { return {txtFields[0]->text(), txtFields[5]->text()}; }
+
+void FrmTrainingsplan::setKeyFieldsEnabled(bool enabled)
+{
+    for (QWidget *w : {static_cast<QWidget *>(txtFields[0]), static_cast<QWidget *>(txtFields[5]),
+                       static_cast<QWidget *>(cmdKursNrSuchen), static_cast<QWidget *>(cmdNameSuchen)})
+        w->setEnabled(enabled);
+}
+
+QWidget *FrmTrainingsplan::firstKeyField() const { return txtFields[0]; }
+
+} // namespace orv::records

@@ -1,0 +1,765 @@
+#include "records/recordform.h"
+
+#include "app/connectionrecipe.h"
+#include "app/settings.h"
+#include "data/dberror.h"
+#include "records/recordcommands.h"
+#include "ui/format.h"
+#include "ui/prompter.h"
+#include "ui/statuspanels.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace orv::records {
+namespace {
+
+const QString appTitle = QStringLiteral("ORV");
+
+QString trimmedRight(QString s)
+{
+    int n = s.size();
+    while (n > 0 && s.at(n - 1) == QLatin1Char(' '))
+        --n;
+    s.truncate(n);
+    return s;
+}
+
+// Puts TrackChanges back when ShowRecord ends, also by an exception.
+class TrackingPause {
+public:
+    explicit TrackingPause(bool &flag) : m_flag(flag) { m_flag = false; }
+    ~TrackingPause() { m_flag = true; }
+
+private:
+    bool &m_flag;
+};
+
+} // namespace
+
+RecordForm::RecordForm(RecordFormConfig config, QWidget *parent)
+    : QWidget(parent), m_config(std::move(config)), m_conn(std::make_unique<data::Connection>()),
+      m_rows(std::make_unique<data::RecordSet>())
+{
+    setObjectName(m_config.objectName);
+    setWindowTitle(m_config.caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildFrame();
+}
+
+RecordForm::~RecordForm()
+{
+    // Controls going away must not call back into a half-destroyed window.
+    for (QObject *child : findChildren<QObject *>())
+        child->disconnect(this);
+    unload();
+}
+
+void RecordForm::buildFrame()
+{
+    m_commands = new RecordCommands(this);
+    m_commands->setSeekAvailable(bool(m_config.seekLayout));
+    m_commands->setReportAvailable(bool(m_config.openReport));
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(m_commands->toolBar());
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(8, 6, 8, 8);
+    body->setSpacing(6);
+    m_content = new QVBoxLayout;
+    m_content->setSpacing(6);
+    body->addLayout(m_content);
+    body->addStretch(1);
+
+    m_cmdSave = new QPushButton(QStringLiteral("&Sichern"), this);
+    m_cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    m_cmdUndo = new QPushButton(QStringLiteral("&Rückgängig"), this);
+    m_cmdUndo->setObjectName(QStringLiteral("cmdUndo"));
+    m_cmdCancel = new QPushButton(QStringLiteral("A&bbrechen"), this);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    for (QPushButton *b : {m_cmdSave, m_cmdUndo, m_cmdCancel}) {
+        b->setAutoDefault(false);
+        b->setMinimumWidth(100);
+    }
+    connect(m_cmdSave, &QPushButton::clicked, this, &RecordForm::saveRecord);
+    connect(m_cmdUndo, &QPushButton::clicked, this, &RecordForm::undoChanges);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &RecordForm::closeWindow);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cmdSave);
+    buttons->addWidget(m_cmdUndo);
+    buttons->addWidget(m_cmdCancel);
+    body->addLayout(buttons);
+    outer->addLayout(body);
+    setBrowseMode(true);
+}
+
+QList<QMenu *> RecordForm::ownMenus() const { return m_commands->menus(); }
+
+RecordForm::Mode RecordForm::mode() const
+{
+    if (m_addMode)
+        return Mode::Add;
+    return m_editMode ? Mode::Edit : Mode::Browse;
+}
+
+QString RecordForm::sortColumns() const { return m_rows->isOpen() ? m_rows->sortColumns() : QString(); }
+
+void RecordForm::setReportOpener(std::function<void(QWidget *)> opener)
+{
+    m_config.openReport = std::move(opener);
+    m_commands->setReportAvailable(bool(m_config.openReport));
+    if (m_loaded)
+        setBrowseMode(mode() == Mode::Browse);
+}
+
+void RecordForm::errorBox(const data::DbError &e, const QString &prefix)
+{
+    ui::Prompter::instance().message(this, e.message(prefix), appTitle, ui::Icon::None);
+}
+
+// ---------------------------------------------------------------- opening
+
+void RecordForm::load()
+{
+    const bool ok = openConnection() && openRecordset();
+    m_trackChanges = true;
+    m_copyMode = false;
+    setBrowseMode(true);
+    m_commands->disableOwnItem(m_config.ownFileItem);
+    setKeyFieldsEnabled(false);
+
+    if (ui::WindowHost *host = ui::WindowHost::instance())
+        host->addChild(this);
+    else
+        show();
+    applyOpeningSize();
+    m_loaded = true;
+
+    if (!ok) {
+        // Without rows only closing and the commands that need no rows stay.
+        for (const char *name : {"Gotop", "Goprev", "Gonext", "Gobot", "Sort", "Seek", "Report", "New", "NewCopy",
+                                 "Delete", "mnuGoTo", "mnuSort", "mnuSeek", "mnuNew", "mnuDelete", "mnuBericht"})
+            m_commands->action(QLatin1String(name))->setEnabled(false);
+        for (QWidget *w : findChildren<QWidget *>())
+            if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractButton *>(w))
+                if (w != m_cmdCancel && !qobject_cast<QToolBar *>(w->parentWidget()))
+                    w->setEnabled(false);
+        return;
+    }
+    windowActivated();
+    if (m_rows->hasCurrent()) {
+        try {
+            showRecord();
+        } catch (const data::DbError &e) {
+            ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
+        }
+    } else {
+        addRecord();
+    }
+}
+
+void RecordForm::applyOpeningSize()
+{
+    QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget()) ? parentWidget() : this;
+    if (app::settings::settingOn(QStringLiteral("WinMaxOpen"), QStringLiteral("OFF")))
+        frame->showMaximized();
+    else
+        frame->resize(ui::twipsToPixels(m_config.widthTwips), ui::twipsToPixels(m_config.heightTwips));
+}
+
+bool RecordForm::openConnection() { return app::openConnection(*m_conn, this); }
+
+bool RecordForm::openRecordset()
+{
+    try {
+        m_rows->close();
+        m_rows->openTable(*m_conn, m_config.table);
+        m_rows->sort(m_config.sortCycle.value(0));
+        return true;
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("OpenRecordsetError: "));
+        return false;
+    }
+}
+
+void RecordForm::windowActivated()
+{
+    if (m_rows->isOpen())
+        ui::setSort(QStringLiteral("Sortierung: ") + m_rows->sortColumns());
+}
+
+bool RecordForm::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate && m_loaded && !m_unloaded)
+        windowActivated();
+    return QWidget::event(event);
+}
+
+// ---------------------------------------------------------------- modes
+
+void RecordForm::showRecord()
+{
+    {
+        TrackingPause pause(m_trackChanges);
+        fillFields(*m_rows);
+        for (QLineEdit *le : findChildren<QLineEdit *>())
+            if (!qobject_cast<QComboBox *>(le->parentWidget()))
+                le->setCursorPosition(0);
+        afterFill();
+    }
+}
+
+void RecordForm::setBrowseMode(bool browse)
+{
+    m_commands->setBrowseMode(browse);
+    m_cmdSave->setEnabled(!browse);
+    m_cmdUndo->setVisible(!browse);
+    m_cmdCancel->setVisible(browse);
+}
+
+void RecordForm::beginEdit()
+{
+    if (!m_trackChanges || m_editMode || m_addMode || !m_rows->isOpen())
+        return;
+    try {
+        if (m_rows->recordCount() > 0)
+            m_savedBookmark = m_rows->bookmark();
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("EditError: "));
+        return;
+    }
+    ui::setStatus(QStringLiteral("Datensatz bearbeiten"));
+    m_editMode = true;
+    setBrowseMode(false);
+}
+
+void RecordForm::addRecord()
+{
+    if (m_editMode || m_addMode || !m_rows->isOpen())
+        return;
+    try {
+        if (m_rows->recordCount() > 0)
+            m_savedBookmark = m_rows->bookmark();
+        m_rows->addNew();
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("AddError: "));
+        return;
+    }
+    ui::setStatus(QStringLiteral("Datensatz hinzufügen"));
+    m_addMode = true;
+    setBrowseMode(false);
+    setKeyFieldsEnabled(true);
+    if (QWidget *key = firstKeyField())
+        key->setFocus();
+    if (m_copyMode)
+        return;
+    clearFields();
+}
+
+void RecordForm::addCopy()
+{
+    if (m_editMode || m_addMode)
+        return;
+    m_copyMode = true;
+    addRecord();
+    if (!m_addMode)
+        m_copyMode = false;
+}
+
+void RecordForm::undoChanges()
+{
+    if (!m_editMode && !m_addMode && m_loaded)
+        return;
+    setBrowseMode(true);
+    m_editMode = m_addMode = m_copyMode = false;
+    ui::setStatus(QString());
+    setKeyFieldsEnabled(false);
+    try {
+        m_rows->cancelUpdate();
+    } catch (const data::DbError &) {
+    }
+    if (!m_rows->isOpen() || m_rows->recordCount() < 1) {
+        closeWindow();
+        return;
+    }
+    try {
+        if (m_savedBookmark > 0 && m_rows->gotoBookmark(m_savedBookmark)) {
+            showRecord();
+            return;
+        }
+    } catch (const data::DbError &) {
+    }
+    moveToFirst();
+}
+
+// ---------------------------------------------------------------- saving
+
+void RecordForm::saveRecord()
+{
+    if (!m_editMode && !m_addMode)
+        return;
+    QWidget *focus = nullptr;
+    QString message;
+    try {
+        message = runChecks(focus);
+        if (message.isEmpty())
+            warnBeforeWrite();
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("UpdateError: "));
+        return;
+    }
+    ui::setStatus(message);
+    if (!message.isEmpty()) {
+        if (focus)
+            focus->setFocus();
+        ui::Prompter::instance().message(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"),
+                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        return;
+    }
+
+    try {
+        writeFields(*m_rows);
+        m_rows->update();
+    } catch (const data::DbError &e) {
+        handleSaveError(e);
+        return;
+    }
+
+    m_editMode = m_addMode = m_copyMode = false;
+    setKeyFieldsEnabled(false);
+    const QStringList key = keyOfFields();
+    m_savedBookmark = 0;
+    refreshRecords();
+    findKeyAndShow(key);
+    setBrowseMode(true);
+}
+
+// After a re-read: the row with this key, or the first row when it is gone.
+void RecordForm::findKeyAndShow(const QStringList &key)
+{
+    if (m_unloaded || !m_rows->isOpen())
+        return;
+    try {
+        std::vector<data::Criterion> criteria;
+        for (int i = 0; i < m_config.keyColumns.size(); ++i)
+            criteria.push_back(data::Criterion::equals(m_config.keyColumns.at(i), trimmedRight(key.value(i))));
+        bool found = false;
+        if (criteria.size() == 1) {
+            m_rows->moveFirst();
+            found = m_rows->find(criteria.front());
+        } else {
+            data::RecordSet copy = m_rows->clone();
+            copy.filter(criteria);
+            if (copy.hasCurrent())
+                found = m_rows->gotoBookmark(copy.bookmark());
+        }
+        if (!found)
+            m_rows->moveFirst();
+        if (m_rows->hasCurrent())
+            showRecord();
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("UpdateError: "));
+    }
+}
+
+void RecordForm::handleSaveError(const data::DbError &e)
+{
+    if (e.number() == data::ErrBadValue) {
+        ui::Prompter::instance().message(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"),
+                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        return;
+    }
+    if (e.number() != data::ErrRowGone) {
+        errorBox(e, QStringLiteral("UpdateError: "));
+        return;
+    }
+    bool exists = false;
+    try {
+        exists = recordExists(m_config.keyColumns, keyOfFields());
+    } catch (const data::DbError &e2) {
+        errorBox(e2, QStringLiteral("UpdateError: "));
+        return;
+    }
+    if (exists) {
+        ui::Prompter::instance().message(
+            this, QStringLiteral("Der Datensatz wurde von einem anderem User geändert, er wird neu eingelesen!"),
+            QStringLiteral("Warnung"), ui::Icon::Exclamation);
+        undoChanges();
+        if (m_unloaded)
+            return;
+        const QStringList key = keyOfRow();
+        m_savedBookmark = 0;
+        refreshRecords();
+        findKeyAndShow(key);
+    } else {
+        ui::Prompter::instance().message(
+            this, QStringLiteral("Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
+            QStringLiteral("Warnung"), ui::Icon::Exclamation);
+        undoChanges();
+        if (m_unloaded)
+            return;
+        m_savedBookmark = 0;
+        refreshRecords();
+    }
+}
+
+QStringList RecordForm::keyOfRow() const
+{
+    QStringList key;
+    if (!m_rows->hasCurrent())
+        return key;
+    for (const QString &c : m_config.keyColumns)
+        key << m_rows->text(c);
+    return key;
+}
+
+bool RecordForm::recordExists(const QStringList &columns, const QStringList &values)
+{
+    QString sql = QStringLiteral("SELECT ") + columns.value(0) + QStringLiteral(" FROM ") + m_config.table;
+    QVariantList params;
+    for (int i = 0; i < columns.size(); ++i) {
+        sql += (i == 0 ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + columns.at(i) + QStringLiteral(" = ?");
+        params << values.value(i);
+    }
+    return m_conn->exists(sql, params);
+}
+
+// ---------------------------------------------------------------- deleting
+
+void RecordForm::deleteRecord()
+{
+    if (m_editMode || m_addMode || !m_rows->hasCurrent())
+        return;
+    if (ui::ask(this, m_config.deleteQuestion, QStringLiteral("Löschen")) != ui::Answer::Yes)
+        return;
+    const int bookmark = m_rows->bookmark();
+    bool removedFromSet = false;
+    try {
+        // The dependent training-plan entries and the row go together or not at all.
+        data::Transaction transaction(*m_conn);
+        if (!m_config.dependentKeyColumn.isEmpty()) {
+            const QString value = trimmedRight(m_rows->text(m_config.dependentKeyColumn));
+            m_conn->exec(QStringLiteral("DELETE FROM Trainingsplan WHERE ") + m_config.dependentKeyColumn
+                             + QStringLiteral(" = ?"),
+                         {value});
+        }
+        m_rows->deleteCurrent();
+        removedFromSet = true;
+        transaction.commit();
+    } catch (const data::DbError &e) {
+        if (e.number() == data::ErrRowGone) {
+            ui::Prompter::instance().message(
+                this,
+                QStringLiteral("Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
+                QStringLiteral("Warnung"), ui::Icon::Exclamation);
+            m_savedBookmark = 0;
+            undoChanges();
+            if (m_unloaded)
+                return;
+            refreshRecords();
+            try {
+                m_rows->cancelUpdate();
+            } catch (const data::DbError &) {
+            }
+            return;
+        }
+        errorBox(e, QStringLiteral("DeleteError: "));
+        try {
+            m_rows->cancelUpdate();
+        } catch (const data::DbError &) {
+        }
+        if (removedFromSet) {
+            // The table kept the row: read it again and stay on it.
+            m_savedBookmark = bookmark;
+            refreshRecords();
+        }
+        return;
+    }
+    if (m_rows->recordCount() < 1) {
+        ui::Prompter::instance().message(this, QStringLiteral("Der letzte Datensatz wurde gelöscht!"),
+                                         QStringLiteral("Warnung"), ui::Icon::Exclamation);
+        closeWindow();
+        return;
+    }
+    moveToNext();
+}
+
+// ---------------------------------------------------------------- moving
+
+void RecordForm::moveToFirst()
+{
+    if (!m_rows->isOpen() || m_rows->recordCount() < 1)
+        return;
+    try {
+        m_rows->moveFirst();
+        showRecord();
+    } catch (const data::DbError &e) {
+        ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
+    }
+}
+
+void RecordForm::moveToLast()
+{
+    if (!m_rows->isOpen() || m_rows->recordCount() < 1)
+        return;
+    try {
+        m_rows->moveLast();
+        showRecord();
+    } catch (const data::DbError &e) {
+        ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
+    }
+}
+
+void RecordForm::moveToNext()
+{
+    if (!m_rows->isOpen() || m_rows->recordCount() < 1)
+        return;
+    try {
+        m_rows->moveNext();
+        if (m_rows->eof()) {
+            ui::Prompter::instance().beep();
+            m_rows->moveLast();
+        }
+        showRecord();
+    } catch (const data::DbError &e) {
+        ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
+    }
+}
+
+void RecordForm::moveToPrevious()
+{
+    if (!m_rows->isOpen() || m_rows->recordCount() < 1)
+        return;
+    try {
+        m_rows->movePrevious();
+        if (m_rows->bof()) {
+            ui::Prompter::instance().beep();
+            m_rows->moveFirst();
+        }
+        showRecord();
+    } catch (const data::DbError &e) {
+        ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
+    }
+}
+
+void RecordForm::sortRecords()
+{
+    if (m_editMode || m_addMode || !m_rows->isOpen())
+        return;
+    try {
+        if (m_rows->recordCount() > 0)
+            m_savedBookmark = m_rows->bookmark();
+        const QString current = m_rows->sortColumns();
+        const int at = m_config.sortCycle.indexOf(current);
+        if (at >= 0)
+            m_rows->sort(m_config.sortCycle.at((at + 1) % m_config.sortCycle.size()));
+        if (m_savedBookmark > 0 && m_rows->gotoBookmark(m_savedBookmark))
+            showRecord();
+        else
+            moveToFirst();
+        ui::setSort(QStringLiteral("Sortierung: ") + m_rows->sortColumns());
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("SortError: "));
+    }
+}
+
+void RecordForm::seekRecord()
+{
+    if (m_editMode || m_addMode || !m_rows->isOpen() || !m_config.seekLayout)
+        return;
+    int position = 0;
+    {
+        data::RecordSet seekRows;
+        try {
+            seekRows.openQuery(*m_conn, QStringLiteral("select * from ") + m_config.table);
+        } catch (const data::DbError &e) {
+            errorBox(e, QStringLiteral("OpenRecordsetError: "));
+            return;
+        }
+        position = search::runSeek(this, seekRows, m_config.seekLayout());
+    }
+    if (position > 0) {
+        m_savedBookmark = position;
+        refreshRecords();
+    }
+}
+
+void RecordForm::refreshRecords()
+{
+    if (m_unloaded || !m_rows->isOpen())
+        return;
+    try {
+        m_rows->requery();
+        if (m_rows->recordCount() < 1) {
+            TrackingPause pause(m_trackChanges);
+            clearFields();
+            return;
+        }
+        if (m_savedBookmark > 0 && m_rows->gotoBookmark(m_savedBookmark))
+            showRecord();
+        else {
+            m_rows->moveFirst();
+            showRecord();
+        }
+    } catch (const data::DbError &e) {
+        if (e.number() != 3219)
+            errorBox(e, QStringLiteral("RefreshError: "));
+    }
+}
+
+void RecordForm::openReport()
+{
+    if (m_editMode || m_addMode || !m_config.openReport)
+        return;
+    m_config.openReport(this);
+}
+
+// ---------------------------------------------------------------- closing
+
+void RecordForm::closeWindow()
+{
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        frame->close();
+    else
+        close();
+}
+
+bool RecordForm::queryClose()
+{
+    if (m_editMode || m_addMode) {
+        ui::Prompter::instance().message(this, QStringLiteral("Beenden Sie zuerst den Bearbeitungsmodus!"),
+                                         QStringLiteral("Schließen"), ui::Icon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void RecordForm::closeEvent(QCloseEvent *event)
+{
+    if (!queryClose()) {
+        event->ignore();
+        return;
+    }
+    unload();
+    event->accept();
+}
+
+void RecordForm::unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_rows->close();
+    m_conn->close();
+    if (m_loaded)
+        ui::setSort(QString());
+}
+
+// ---------------------------------------------------------------- keys
+
+void RecordForm::finishFields()
+{
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (w->focusPolicy() == Qt::NoFocus || qobject_cast<QToolBar *>(w->parentWidget()))
+            continue;
+        if (qobject_cast<QLineEdit *>(w) && qobject_cast<QComboBox *>(w->parentWidget()))
+            continue; // the combo box sees the keys first
+        w->installEventFilter(this);
+    }
+}
+
+void RecordForm::replaceFullStop(QLineEdit *field) { m_commaFields.insert(field); }
+
+void RecordForm::watchChanges(QWidget *field)
+{
+    if (auto *le = qobject_cast<QLineEdit *>(field)) {
+        connect(le, &QLineEdit::textChanged, this, &RecordForm::beginEdit);
+    } else if (auto *cb = qobject_cast<QComboBox *>(field)) {
+        connect(cb, &QComboBox::editTextChanged, this, &RecordForm::beginEdit);
+        connect(cb, &QComboBox::activated, this, &RecordForm::beginEdit);
+    } else if (auto *b = qobject_cast<QAbstractButton *>(field)) {
+        connect(b, &QAbstractButton::toggled, this, &RecordForm::beginEdit);
+    }
+}
+
+bool RecordForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (auto *le = qobject_cast<QLineEdit *>(watched)) {
+            // From the caret to the end: the whole text after a row was shown.
+            QMetaObject::invokeMethod(
+                le,
+                [le] {
+                    const int p = le->cursorPosition();
+                    le->setSelection(p, int(le->text().size()) - p);
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+
+    if (key->text() == QLatin1String(".") && m_commaFields.contains(qobject_cast<QLineEdit *>(watched))) {
+        QKeyEvent comma(QEvent::KeyPress, Qt::Key_Comma, key->modifiers(), QStringLiteral(","), key->isAutoRepeat());
+        QCoreApplication::sendEvent(widget, &comma);
+        return true;
+    }
+    if (m_editMode || m_addMode || !m_loaded || m_unloaded)
+        return false;
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && m_cmdCancel->isVisible()) {
+        closeWindow();
+        return true;
+    }
+    if (!handleNavigationKey(key))
+        return false;
+    // Text boxes see the key too; lists, options and check boxes would change
+    // the row just shown with it.
+    const bool upDown = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_PageUp
+                        || key->key() == Qt::Key_PageDown;
+    return upDown && !qobject_cast<QLineEdit *>(watched);
+}
+
+bool RecordForm::handleNavigationKey(QKeyEvent *key)
+{
+    if (!m_rows->isOpen() || m_rows->recordCount() < 1)
+        return false;
+    const bool ctrlAlone = (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+    switch (key->key()) {
+    case Qt::Key_Home:
+        moveToFirst();
+        return true;
+    case Qt::Key_End:
+        moveToLast();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        ctrlAlone ? moveToFirst() : moveToPrevious();
+        return true;
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        ctrlAlone ? moveToLast() : moveToNext();
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace orv::records

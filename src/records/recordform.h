@@ -1,0 +1,167 @@
+#pragma once
+#include "data/connection.h"
+#include "data/recordset.h"
+#include "search/seek.h"
+#include "ui/windowhost.h"
+
+#include <QSet>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QKeyEvent;
+class QLineEdit;
+class QPushButton;
+class QVBoxLayout;
+
+namespace orv::data {
+class DbError;
+}
+
+namespace orv::records {
+
+class RecordCommands;
+
+// What a record window brings to the framework: its table and keys, its sort
+// cycle, its own "&Datei" item, its opening size, its delete rule and the
+// dialogs it opens.
+struct RecordFormConfig {
+    QString objectName;          // "frmKurs"
+    QString caption;             // "Kurs"
+    QString table;               // "Kurs"
+    QStringList keyColumns;      // "KursNr"; the pair "KursNr", "Name"
+    QStringList sortCycle;       // each entry a comma-separated column list
+    QString ownFileItem;         // "mnuKurs": disabled for as long as the window is open
+    int widthTwips = 0;          // opening size (and the cascade size of "Ü&berlappend")
+    int heightTwips = 0;
+    QString deleteQuestion;      // the Yes/No question of DeleteRecord
+    QString dependentKeyColumn;  // Trainingsplan column removed with the row ("KursNr"); empty: none
+    std::function<search::SeekLayout()> seekLayout;    // empty: "Suchen" stays disabled
+    std::function<void(QWidget *parent)> openReport;   // empty: "Bericht" stays disabled
+};
+
+// One record window: shows one row of one table at a time and edits it in
+// three modes (browse, edit, add) with a toolbar, a menu bar and navigation
+// keys. A window derives from it, builds its fields into contentLayout() and
+// fills in the hooks below.
+class RecordForm : public QWidget, public ui::ChildWindow {
+    Q_OBJECT
+public:
+    enum class Mode { Browse, Edit, Add };
+
+    RecordForm(RecordFormConfig config, QWidget *parent = nullptr);
+    ~RecordForm() override;
+
+    // Opening: size, connection, rows, first sort column, commands, then the
+    // first row or, for an empty table, add mode. Shows the window through the
+    // window host when there is one.
+    void load();
+
+    QList<QMenu *> ownMenus() const override;
+    bool queryClose() override;
+
+    Mode mode() const;
+    bool isEditMode() const { return m_editMode; }
+    bool isAddMode() const { return m_addMode; }
+    const RecordFormConfig &config() const { return m_config; }
+    QString sortColumns() const;
+    void setReportOpener(std::function<void(QWidget *)> opener);
+    // The window became the active child: its sort order goes to the status bar.
+    void windowActivated();
+
+public slots:
+    void addRecord();
+    void addCopy();
+    void undoChanges();
+    void saveRecord();
+    void deleteRecord();
+    void moveToFirst();
+    void moveToLast();
+    void moveToNext();
+    void moveToPrevious();
+    void sortRecords();
+    void seekRecord();
+    void openReport();
+    // Closes the window (its frame in the main window, if any); refused in edit and add mode.
+    void closeWindow();
+
+protected:
+    // --- hooks of the window ---
+    // Copies the current row into the fields. May throw DbError.
+    virtual void fillFields(const data::RecordSet &rows) = 0;
+    // After the fields are filled (master data lookups); reports its own failures.
+    virtual void afterFill() {}
+    // Start values of a new blank row.
+    virtual void clearFields() = 0;
+    // The window's checks in order: the first failure's message with `focus`
+    // set to its field, or "" when all pass. May throw DbError.
+    virtual QString runChecks(QWidget *&focus) = 0;
+    // Warnings after passing checks that do not stop the save.
+    virtual void warnBeforeWrite() {}
+    // Writes the fields into the current (new or changed) row.
+    virtual void writeFields(data::RecordSet &rows) = 0;
+    // Key values of the row being saved, one per key column, as the fields hold them.
+    virtual QStringList keyOfFields() const = 0;
+    // The key fields (and their pickers) are enabled only in add mode.
+    virtual void setKeyFieldsEnabled(bool enabled) = 0;
+    // The field that gets the focus in add mode.
+    virtual QWidget *firstKeyField() const = 0;
+
+    // --- services for the windows ---
+    QVBoxLayout *contentLayout() const { return m_content; }
+    // Every change of an entry field calls this (BeginEdit).
+    void beginEdit();
+    bool trackChanges() const { return m_trackChanges; }
+    data::Connection &connection() { return *m_conn; }
+    data::RecordSet &records() { return *m_rows; }
+    // True when a row with these values in the key columns exists in the table.
+    bool recordExists(const QStringList &columns, const QStringList &values);
+    // The unexpected-failure box: prefix + number + " " + description, OK, title "ORV".
+    void errorBox(const data::DbError &e, const QString &prefix);
+    // Called once the window has built its fields: navigation keys, selection on focus.
+    void finishFields();
+    // A typed full stop becomes a comma in this field (numbers with a decimal comma).
+    void replaceFullStop(QLineEdit *field);
+    // Connects the field's changes (typing, picking, clicking) to beginEdit().
+    void watchChanges(QWidget *field);
+
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildFrame();
+    bool openConnection();
+    bool openRecordset();
+    void showRecord();
+    void setBrowseMode(bool browse);
+    void refreshRecords();
+    void findKeyAndShow(const QStringList &key);
+    void handleSaveError(const data::DbError &e);
+    QStringList keyOfRow() const;
+    bool handleNavigationKey(QKeyEvent *key);
+    void applyOpeningSize();
+    void unload();
+
+    RecordFormConfig m_config;
+    std::unique_ptr<data::Connection> m_conn;
+    std::unique_ptr<data::RecordSet> m_rows;
+    RecordCommands *m_commands = nullptr;
+    QVBoxLayout *m_content = nullptr;
+    QPushButton *m_cmdSave = nullptr;
+    QPushButton *m_cmdUndo = nullptr;
+    QPushButton *m_cmdCancel = nullptr;
+
+    int m_savedBookmark = 0;
+    bool m_editMode = false;
+    bool m_addMode = false;
+    bool m_copyMode = false;
+    bool m_trackChanges = false;
+    bool m_loaded = false;
+    bool m_unloaded = false;
+    QSet<QLineEdit *> m_commaFields;
+};
+
+} // namespace orv::records
