@@ -3,76 +3,47 @@
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "data/recordset.h"
+#include "records/frmtrainingsplan.h"
 #include "search/seek.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QToolButton>
 
 namespace orv::records {
 
 namespace {
 
-// Opens the rows of `table`, runs the search dialog over them and leaves the
-// chosen row current. False when cancelled or when reading failed.
-bool choose(QWidget *parent, data::Connection &conn, data::RecordSet &rows, const QString &table,
-            const search::SeekLayout &layout)
+// Opens the rows of `table`, lets the user choose one in the search dialog
+// and reads `keyColumn` of it.
+std::optional<QString> pick(QWidget *parent, data::Connection &conn, const QString &table,
+                            const search::SeekLayout &layout, const QString &keyColumn)
 {
+    data::RecordSet rows;
     try {
         rows.openQuery(conn, QStringLiteral("select * from ") + table);
     } catch (const data::DbError &e) {
         ui::inform(parent, e.message(QStringLiteral("OpenRecordsetError: ")), QStringLiteral("ORV"), ui::Icon::None);
-        return false;
+        return std::nullopt;
     }
     const int position = search::runSeek(parent, rows, layout);
-    return position > 0 && rows.gotoBookmark(position);
-}
-
-void readFailed(QWidget *parent, const data::DbError &e)
-{
-    ui::inform(parent, e.message(QStringLiteral("DatenLesenError: ")), QStringLiteral("ORV"), ui::Icon::None);
+    if (position <= 0 || !rows.gotoBookmark(position))
+        return std::nullopt;
+    return rows.text(keyColumn);
 }
 
 } // namespace
 
-std::optional<KursChoice> pickKurs(QWidget *parent, data::Connection &conn)
+std::optional<QString> pickKursNr(QWidget *parent, data::Connection &conn)
 {
-    data::RecordSet rows;
-    if (!choose(parent, conn, rows, QStringLiteral("Kurs"), search::kursSeekLayout()))
-        return std::nullopt;
-    try {
-        KursChoice c;
-        c.kursNr = rows.text(QStringLiteral("KursNr"));
-        c.beschreibung = rows.text(QStringLiteral("Beschreibung"));
-        c.referent = rows.text(QStringLiteral("Referent"));
-        c.kosten = ui::formatNumber(rows.number(QStringLiteral("Kosten")), 2);
-        c.dauer = ui::formatNumber(rows.number(QStringLiteral("Dauer")), 1);
-        c.rubrik = rows.text(QStringLiteral("Rubrik"));
-        c.art = rows.text(QStringLiteral("Art"));
-        return c;
-    } catch (const data::DbError &e) {
-        readFailed(parent, e);
-        return std::nullopt;
-    }
+    return pick(parent, conn, QStringLiteral("Kurs"), search::kursSeekLayout(), QStringLiteral("KursNr"));
 }
 
-std::optional<MitarbeiterChoice> pickMitarbeiter(QWidget *parent, data::Connection &conn)
+std::optional<QString> pickName(QWidget *parent, data::Connection &conn)
 {
-    data::RecordSet rows;
-    if (!choose(parent, conn, rows, QStringLiteral("Mitarbeiter"), search::mitarbeiterSeekLayout()))
-        return std::nullopt;
-    try {
-        MitarbeiterChoice c;
-        c.name = rows.text(QStringLiteral("Name"));
-        c.kostenstelle = rows.text(QStringLiteral("Kostenstelle"));
-        c.abteilung = rows.text(QStringLiteral("Abteilung"));
-        c.kategorie = rows.text(QStringLiteral("Kategorie"));
-        c.bereich = rows.text(QStringLiteral("Bereich"));
-        return c;
-    } catch (const data::DbError &e) {
-        readFailed(parent, e);
-        return std::nullopt;
-    }
+    return pick(parent, conn, QStringLiteral("Mitarbeiter"), search::mitarbeiterSeekLayout(), QStringLiteral("Name"));
 }
 
 MonthView::MonthView(const QString &name, QWidget *window) : QCalendarWidget(window)
@@ -82,7 +53,7 @@ MonthView::MonthView(const QString &name, QWidget *window) : QCalendarWidget(win
     connect(this, &QCalendarWidget::clicked, this, [this](const QDate &day) {
         setSelectedDate(day);
         hide();
-        emit dateTaken(ui::formatDate(day));
+        emit dateTaken(day);
     });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusMoved(now); });
 }
@@ -109,6 +80,29 @@ void MonthView::focusMoved(QWidget *now)
         return;
     if (now != this && !isAncestorOf(now))
         hide();
+}
+
+void attachPickers(FrmTrainingsplan &window)
+{
+    FrmTrainingsplan *w = &window;
+    QObject::connect(w, &FrmTrainingsplan::pickCourseRequested, w, [w] {
+        if (const auto kursNr = pickKursNr(w, w->pickerConnection()))
+            w->takeCourse(*kursNr);
+    });
+    QObject::connect(w, &FrmTrainingsplan::pickEmployeeRequested, w, [w] {
+        if (const auto name = pickName(w, w->pickerConnection()))
+            w->takeEmployee(*name);
+    });
+    auto *von = new MonthView(QStringLiteral("MonthViewVon"), w);
+    auto *bis = new MonthView(QStringLiteral("MonthViewBis"), w);
+    QObject::connect(von, &MonthView::dateTaken, w, [w](const QDate &day) { w->takeDate(8, day); });
+    QObject::connect(bis, &MonthView::dateTaken, w, [w](const QDate &day) { w->takeDate(9, day); });
+    QObject::connect(w, &FrmTrainingsplan::pickDateRequested, w, [w, von, bis](int field) {
+        if (field == 8)
+            von->popUp(w->txtFields[8]->text(), w->cmdMonthViewVon, w->txtFields[8]);
+        else if (field == 9)
+            bis->popUp(w->txtFields[9]->text(), w->cmdMonthViewBis, w->txtFields[9]);
+    });
 }
 
 } // namespace orv::records

@@ -1,5 +1,6 @@
 #pragma once
 #include <QCalendarWidget>
+#include <QDate>
 #include <QString>
 #include <optional>
 
@@ -9,21 +10,13 @@ class Connection;
 
 namespace orv::records {
 
-// The course a user picked for a new training-plan entry, as the entry
-// window's fields take it (texts at their column width, numbers formatted).
-struct KursChoice {
-    QString kursNr, beschreibung, referent, kosten, dauer, rubrik, art;
-};
-// The employee picked for a new training-plan entry.
-struct MitarbeiterChoice {
-    QString name, kostenstelle, abteilung, kategorie, bereich;
-};
+class FrmTrainingsplan;
 
 // Lets the user pick a course / an employee in the search dialog over the
-// rows of `conn`. nullopt when the user cancelled or the rows could not be
-// read (then an error box has said so). Missing values come as empty text.
-std::optional<KursChoice> pickKurs(QWidget *parent, data::Connection &conn);
-std::optional<MitarbeiterChoice> pickMitarbeiter(QWidget *parent, data::Connection &conn);
+// rows of `conn` and gives its key as stored (KursNr / Name). nullopt when
+// the user cancelled or the rows could not be read (an error box has said so).
+std::optional<QString> pickKursNr(QWidget *parent, data::Connection &conn);
+std::optional<QString> pickName(QWidget *parent, data::Connection &conn);
 
 // A month calendar that pops up over its window to pick a date for one date
 // field. It is hidden until popUp(); a clicked day is handed out through
@@ -40,11 +33,14 @@ public:
     void popUp(const QString &fieldText, QWidget *button, QWidget *dateRow);
 
 signals:
-    // The clicked day in the user's short date format.
-    void dateTaken(const QString &text);
+    void dateTaken(const QDate &day);
 
 private:
     void focusMoved(QWidget *now);
 };
+
+// Gives the training plan window its course and employee pickers and its two
+// calendars MonthViewVon and MonthViewBis.
+void attachPickers(FrmTrainingsplan &window);
 
 } // namespace orv::records
