@@ -1,56 +1,101 @@
 #include "app/clipboard.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace orv::app {
 namespace {
 
-// The focused text box, unless it is the edit part of a list box.
-QWidget *focusedTextBox()
+// The focused text box, or nullptr. The line edit inside an editable combo
+// box or a spin box belongs to that control and is no text box of its own.
+QLineEdit *focusedLineEdit(QWidget *w)
 {
-    QWidget *w = QApplication::focusWidget();
-    if (!w)
+    auto *edit = qobject_cast<QLineEdit *>(w);
+    if (!edit)
         return nullptr;
-    if (qobject_cast<QComboBox *>(w) || qobject_cast<QComboBox *>(w->parentWidget()))
+    QWidget *owner = edit->parentWidget();
+    if (qobject_cast<QComboBox *>(owner) || qobject_cast<QAbstractSpinBox *>(owner))
         return nullptr;
-    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QTextEdit *>(w) || qobject_cast<QPlainTextEdit *>(w))
-        return w;
-    return nullptr;
+    return edit;
 }
 
-template <typename LineFn, typename TextFn, typename PlainFn>
-void onFocused(LineFn line, TextFn text, PlainFn plain)
+// Either kind of multi-line text box, seen through one door.
+struct MultiLine {
+    QTextEdit *rich = nullptr;
+    QPlainTextEdit *plain = nullptr;
+    explicit operator bool() const { return rich || plain; }
+    QTextCursor cursor() const { return rich ? rich->textCursor() : plain->textCursor(); }
+    void setCursor(const QTextCursor &c) const { rich ? rich->setTextCursor(c) : plain->setTextCursor(c); }
+    bool readOnly() const { return rich ? rich->isReadOnly() : plain->isReadOnly(); }
+};
+
+MultiLine focusedTextEdit(QWidget *w)
 {
-    QWidget *w = focusedTextBox();
-    if (auto *le = qobject_cast<QLineEdit *>(w))
-        line(le);
-    else if (auto *te = qobject_cast<QTextEdit *>(w))
-        text(te);
-    else if (auto *pe = qobject_cast<QPlainTextEdit *>(w))
-        plain(pe);
+    return MultiLine{qobject_cast<QTextEdit *>(w), qobject_cast<QPlainTextEdit *>(w)};
+}
+
+void putOnClipboard(const QString &text)
+{
+    QClipboard *cb = QGuiApplication::clipboard();
+    cb->clear();
+    cb->setText(text);
+}
+
+// Copy (and for cut, remove) the selection of the focused text box. A box
+// the user may not change keeps its text.
+void copySelection(bool remove)
+{
+    QWidget *w = QApplication::focusWidget();
+    if (QLineEdit *edit = focusedLineEdit(w)) {
+        putOnClipboard(edit->selectedText());
+        if (remove && !edit->isReadOnly())
+            edit->insert(QString());
+    } else if (MultiLine text = focusedTextEdit(w)) {
+        QTextCursor c = text.cursor();
+        putOnClipboard(c.selection().toPlainText());
+        if (remove && !text.readOnly()) {
+            c.removeSelectedText();
+            text.setCursor(c);
+        }
+    }
 }
 
 } // namespace
 
-void editCut()
-{
-    onFocused([](QLineEdit *e) { e->cut(); }, [](QTextEdit *e) { e->cut(); }, [](QPlainTextEdit *e) { e->cut(); });
-}
-
-void editCopy()
-{
-    onFocused([](QLineEdit *e) { e->copy(); }, [](QTextEdit *e) { e->copy(); },
-              [](QPlainTextEdit *e) { e->copy(); });
-}
+void editCut() { copySelection(true); }
+void editCopy() { copySelection(false); }
 
 void editPaste()
 {
-    onFocused([](QLineEdit *e) { e->paste(); }, [](QTextEdit *e) { e->paste(); },
-              [](QPlainTextEdit *e) { e->paste(); });
+    QWidget *w = QApplication::focusWidget();
+    // Without text on the clipboard the selection is replaced by nothing.
+    const QString text = QGuiApplication::clipboard()->text();
+    if (QLineEdit *edit = focusedLineEdit(w)) {
+        if (!edit->isReadOnly())
+            edit->insert(text);
+    } else if (MultiLine box = focusedTextEdit(w)) {
+        if (!box.readOnly()) {
+            QTextCursor c = box.cursor();
+            c.insertText(text);
+            box.setCursor(c);
+        }
+    }
+}
+
+QString currentUserName()
+{
+    if (const passwd *pw = getpwuid(geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER");
 }
 
 } // namespace orv::app
