@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/sqlitebackend.h"
 #include "search/frmseek.h"
 #include "search/seek.h"
 
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -48,6 +50,7 @@ void fillTrainingsplan(data::Connection &conn, int rows)
 
 struct Measure {
     double seconds = 0;
+    double opening = 0;
     int hits = 0;
     double firstPaint = 0;
 };
@@ -60,6 +63,7 @@ Measure searchOnce(const data::ConnectionTarget &target, const QString &expressi
     conn.open(target);
     data::RecordSet rows;
     rows.openQuery(conn, QStringLiteral("select * from Trainingsplan"));
+    const double opened = timer.nsecsElapsed() / 1e9;
 
     const search::SeekLayout layout = search::trainingsplanSeekLayout();
     search::FrmSeek dlg;
@@ -75,6 +79,7 @@ Measure searchOnce(const data::ConnectionTarget &target, const QString &expressi
     dlg.cmdSeek->click();
     Measure m;
     m.seconds = timer.nsecsElapsed() / 1e9;
+    m.opening = opened;
     m.hits = dlg.lstResult->model()->rowCount();
 
     // Until the first page of lines stands on the screen.
@@ -102,6 +107,7 @@ void runSearchBench(int rows)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("orv.mdb"));
     const auto target = data::ConnectionTarget::sqliteFile(file);
+    data::createSqliteBackend(file);
     {
         data::Connection conn;
         conn.open(target);
@@ -109,7 +115,10 @@ void runSearchBench(int rows)
         fillTrainingsplan(conn, rows);
     }
 
-    const double floor = rawSqliteFloor(file);
+    // Best of three, as other programs share the machine.
+    double floor = rawSqliteFloor(file);
+    for (int i = 0; i < 2; ++i)
+        floor = std::min(floor, rawSqliteFloor(file));
     std::printf("search  %8d rows  floor (raw read)           %8.3f s\n", rows, floor);
     struct Case {
         const char *label;
@@ -118,9 +127,16 @@ void runSearchBench(int rows)
     };
     for (const Case &c : {Case{"\"*\"", QStringLiteral("*"), false},
                           Case{"Volltext \"staplerschein\"", QStringLiteral("staplerschein"), true}}) {
-        const Measure m = searchOnce(target, c.expression, c.volltext);
-        std::printf("search  %8d rows  %-26s %8.3f s  ratio %5.2f  hits %8d  first page %6.3f s\n", rows, c.label,
-                    m.seconds, m.seconds / floor, m.hits, m.firstPaint);
+        Measure m = searchOnce(target, c.expression, c.volltext);
+        for (int i = 0; i < 2; ++i) {
+            const Measure again = searchOnce(target, c.expression, c.volltext);
+            if (again.seconds < m.seconds)
+                m = again;
+        }
+        std::printf("search  %8d rows  %-26s %8.3f s  ratio %5.2f  (opening %6.3f s, search %6.3f s)  hits %8d  "
+                    "first page %6.3f s\n",
+                    rows, c.label, m.seconds, m.seconds / floor, m.opening, m.seconds - m.opening, m.hits,
+                    m.firstPaint);
     }
     std::fflush(stdout);
 }

@@ -3,6 +3,7 @@
 #include "records/frmkurs.h"
 #include "records/frmmitarbeiter.h"
 #include "records/frmtrainingsplan.h"
+#include "records/trainingsplanpickers.h"
 
 namespace orv::records {
 
@@ -13,8 +14,11 @@ RecordForm *openRecordWindow(const QString &name)
         form = new FrmKurs;
     else if (name == QLatin1String("frmMitarbeiter"))
         form = new FrmMitarbeiter;
-    else if (name == QLatin1String("frmTrainingsplan"))
-        form = new FrmTrainingsplan;
+    else if (name == QLatin1String("frmTrainingsplan")) {
+        auto *plan = new FrmTrainingsplan;
+        attachPickers(*plan);
+        form = plan;
+    }
     if (form)
         form->load();
     return form;

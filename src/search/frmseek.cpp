@@ -261,6 +261,7 @@ void FrmSeek::searchFailed()
 {
     ui::inform(this, QStringLiteral("Die Eingabe ist fehlerhaft!"), QStringLiteral("Error"), ui::Icon::Exclamation);
     txtExpression->setFocus();
+    makeDefault(cmdSeek);
 }
 
 void FrmSeek::choose()

@@ -41,6 +41,21 @@ std::vector<int> positions(const FrmSeek &dlg)
 }
 
 void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
+// A check box is clicked on its box.
+void click(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
+
+// Types as a user does; QTest's own typing knows only ASCII keys.
+void type(QWidget *w, const QString &text)
+{
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(w, char(ch.unicode()));
+        } else {
+            QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
+    }
+}
 
 // Clicks the line of the result list as a user does.
 void clickLine(QListView *view, int row, bool twice = false)
@@ -99,17 +114,17 @@ TEST_F(SeekDialogTest, SearchButtonNeedsAFieldAndAnExpression)
 {
     FrmSeek dlg;
     dlg.show();
-    QTest::keyClicks(dlg.txtExpression, QStringLiteral("Meier"));
+    type(dlg.txtExpression, QStringLiteral("Meier"));
     EXPECT_FALSE(dlg.cmdSeek->isEnabled()) << "no search field yet";
     dlg.txtExpression->clear();
     dlg.lstFields->addItems({QStringLiteral("Name"), QStringLiteral("Abteilung")});
     dlg.lstFields->setCurrentRow(0);
     EXPECT_FALSE(dlg.cmdSeek->isEnabled());
-    QTest::keyClicks(dlg.txtExpression, QStringLiteral("M"));
+    type(dlg.txtExpression, QStringLiteral("M"));
     EXPECT_TRUE(dlg.cmdSeek->isEnabled());
     QTest::keyClick(dlg.txtExpression, Qt::Key_Backspace);
     EXPECT_FALSE(dlg.cmdSeek->isEnabled());
-    QTest::keyClicks(dlg.txtExpression, QStringLiteral(" "));
+    type(dlg.txtExpression, QStringLiteral(" "));
     EXPECT_TRUE(dlg.cmdSeek->isEnabled()) << "a blank is an expression";
 }
 
@@ -237,6 +252,8 @@ protected:
         m_dlg->lstFields->addItems(layout.captions);
         m_dlg->lstFields->setCurrentRow(0);
         m_dlg->show();
+        m_dlg->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
         return *m_dlg;
     }
 
@@ -244,9 +261,11 @@ protected:
     {
         dlg.lstFields->setCurrentRow(field);
         dlg.txtExpression->clear();
-        QTest::keyClicks(dlg.txtExpression, expression);
+        type(dlg.txtExpression, expression);
         if (dlg.chkVolltext->isChecked() != volltext)
             click(dlg.chkVolltext);
+        EXPECT_EQ(dlg.chkVolltext->isChecked(), volltext);
+        EXPECT_EQ(dlg.txtExpression->text(), expression);
         click(dlg.cmdSeek);
     }
 
@@ -434,12 +453,12 @@ TEST_P(SeekTest, ChoosingGivesThePositionCancellingGivesZero)
             expr->setFocus();
             if (c.how == How::NoHitThenCancel) {
                 prompter.expectMessage(kNoHits, "Suchergebnis", Icon::Exclamation);
-                QTest::keyClicks(expr, "Niemand");
+                type(expr, "Niemand");
                 QTest::keyClick(expr, Qt::Key_Return);
                 click(d.findChild<QPushButton *>("cmdCancel"));
                 return;
             }
-            QTest::keyClicks(expr, "*");
+            type(expr, "*");
             QTest::keyClick(expr, Qt::Key_Return); // the search button is the default
             ASSERT_EQ(list->model()->rowCount(), 5);
             switch (c.how) {
