@@ -423,8 +423,10 @@ TEST_P(TrainingsplanWindowTest, PickerButtonsAskForThePickersAndTakeTheirChoice)
     EXPECT_EQ(drv.text(9), "28.02.2027");
 
     drv.trigger("New");
+    prompter.expectModal([](QDialog &d) { d.reject(); }); // the picker, cancelled
     drv.click("cmdKursNrSuchen");
     EXPECT_EQ(course.count(), 1);
+    EXPECT_EQ(drv.text(0), "");
     form->takeCourse(QStringLiteral("K2"));
     form->takeEmployee(QStringLiteral("Abel, Anna"));
     EXPECT_EQ(drv.text(1).trimmed(), "Englisch");
