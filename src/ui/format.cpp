@@ -56,7 +56,10 @@ std::optional<QDate> parseDate(const QString &input)
 
 QString formatNumber(double value, int decimals)
 {
-    return QLocale().toString(value, 'f', decimals);
+    // Like the format "0.00": no thousands separator, so a number keeps its field width.
+    QLocale loc;
+    loc.setNumberOptions(loc.numberOptions() | QLocale::OmitGroupSeparator);
+    return loc.toString(value, 'f', decimals);
 }
 
 std::optional<double> parseNumber(const QString &input)
