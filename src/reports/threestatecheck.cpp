@@ -16,7 +16,7 @@ std::optional<bool> ThreeStateCheck::filterValue() const
     return checkState() == Qt::Checked;
 }
 
-void ThreeStateCheck::nextCheckState() { setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked); }
+void ThreeStateCheck::nextCheckState() { setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked); }
 
 void ThreeStateCheck::onClick()
 {
