@@ -85,20 +85,18 @@ private:
         m_printer.printLine(QString());
     }
 
-    // The largest whole size from 10 down at which the first non-empty body
-    // line fits between the margins (a grouped list opens with an empty line).
+    // The largest whole size from 10 down at which the longest body line fits
+    // between the margins. In a fixed-pitch font the longest line is the
+    // widest; the first line may be the empty line or the short heading of a group.
     double fittedSize(const QStringList &body)
     {
-        QString probe;
-        for (const QString &l : body) {
-            if (!l.isEmpty()) {
-                probe = l;
-                break;
-            }
-        }
+        const QString *probe = nullptr;
+        for (const QString &l : body)
+            if (!probe || l.size() > probe->size())
+                probe = &l;
         double size = 10;
         m_printer.setFont(bodyFont, size);
-        while (size > 1 && m_printer.textWidth(probe) >= m_w - 700) {
+        while (size > 1 && probe && m_printer.textWidth(*probe) >= m_w - 700) {
             size -= 1;
             m_printer.setFont(bodyFont, size);
         }

@@ -131,7 +131,7 @@ TEST_F(ReportPrintTest, FirstPageCarriesFrameHeadingRuleAndHeaderAtTheirPosition
     EXPECT_TRUE(ofKind(Op::NewPage).empty());
 }
 
-TEST_F(ReportPrintTest, BodyFontIsFittedToTheFirstNonEmptyLine)
+TEST_F(ReportPrintTest, BodyFontIsFittedToTheLongestLine)
 {
     struct Case {
         const char *name;
@@ -139,10 +139,11 @@ TEST_F(ReportPrintTest, BodyFontIsFittedToTheFirstNonEmptyLine)
         QString body;
         double size;
     } cases[] = {
-        {"short line", Orientation::Landscape, QStringLiteral("Kurz\r\n") + QString(300, QLatin1Char('x')), 10},
+        {"short lines", Orientation::Landscape, QStringLiteral("Kurz\r\nauch kurz"), 10},
+        {"a longer line further down", Orientation::Landscape, QStringLiteral("Kurz\r\n") + QString(300, QLatin1Char('x')), 4},
         {"208 characters landscape", Orientation::Landscape, QString(208, QLatin1Char('x')), 6},
-        {"grouped list opens with an empty line", Orientation::Landscape,
-         QStringLiteral("\r\nBereich:\r\n") + QString(208, QLatin1Char('x')), 10},
+        {"grouped list opens with an empty line and a group heading", Orientation::Landscape,
+         QStringLiteral("\r\nBereich:\r\n") + QString(208, QLatin1Char('x')), 6},
         {"empty line then 208", Orientation::Landscape, QStringLiteral("\r\n") + QString(208, QLatin1Char('x')), 6},
         {"exactly at the limit is too wide", Orientation::Portrait, QString(11206 / 120, QLatin1Char('x')), 10},
         {"100 characters portrait", Orientation::Portrait, QString(100, QLatin1Char('x')), 9},
