@@ -4,6 +4,7 @@
 #include "data/connection.h"
 #include "data/valuelists.h"
 #include "reports/datefield.h"
+#include "reports/reportbuttons.h"
 #include "reports/threestatecheck.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
@@ -52,14 +53,6 @@ QLineEdit *line(const char *name, int maxLength, QWidget *parent)
     e->setMaxLength(maxLength);
     e->setFont(entryFont());
     return e;
-}
-
-QPushButton *button(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 QStringList withEmpty(QStringList items)
@@ -165,10 +158,11 @@ void FrmTrainingsplanBericht::buildForm()
     prgStatistik->setValue(0);
     prgStatistik->setTextVisible(false);
 
-    cmdDrucken = button("cmdDrucken", QStringLiteral("&Drucken"), this);
-    cmdAblage = button("cmdAblage", QStringLiteral("&Ablage"), this);
-    cmdAnzeige = button("cmdAnzeige", QStringLiteral("An&zeige"), this);
-    cmdCancel = button("cmdCancel", QStringLiteral("A&bbrechen"), this);
+    const ReportButtons b = ReportButtons::create(this);
+    cmdDrucken = b.cmdDrucken;
+    cmdAblage = b.cmdAblage;
+    cmdAnzeige = b.cmdAnzeige;
+    cmdCancel = b.cmdCancel;
 
     auto *left = new QVBoxLayout;
     left->addWidget(fraZeitraum);
@@ -176,8 +170,7 @@ void FrmTrainingsplanBericht::buildForm()
     left->addWidget(fraSort);
     left->addStretch(1);
     auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {cmdDrucken, cmdAblage, cmdAnzeige, cmdCancel})
-        buttons->addWidget(b);
+    b.addTo(buttons);
     buttons->addStretch(1);
     auto *top = new QHBoxLayout;
     top->addLayout(left);

@@ -2,6 +2,8 @@
 
 #include "data/connection.h"
 #include "data/valuelists.h"
+#include "reports/likepattern.h"
+#include "reports/linewriter.h"
 #include "ui/format.h"
 
 #include <string_view>
@@ -11,19 +13,6 @@ namespace orv::reports {
 namespace {
 
 QString blanks(int n) { return QString(n, QLatin1Char(' ')); }
-
-// A LIKE pattern piece that matches the typed text literally.
-QString likeLiteral(const QString &text)
-{
-    QString out;
-    out.reserve(text.size() * 2);
-    for (const QChar c : text) {
-        if (c == QLatin1Char('!') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            out += QLatin1Char('!');
-        out += c;
-    }
-    return out;
-}
 
 struct SortOrder {
     const char *text;
@@ -71,38 +60,6 @@ const char *const fromJoin =
     " FROM (Trainingsplan INNER JOIN Mitarbeiter ON Trainingsplan.Name = Mitarbeiter.Name)"
     " INNER JOIN Kurs ON Trainingsplan.KursNr = Kurs.KursNr";
 
-// Appends the text of a column as the database holds it; a missing value
-// keeps its place as `width` blanks.
-class LineWriter {
-public:
-    LineWriter(QString &out, data::Cursor &cur) : m_out(out), m_cur(cur) {}
-
-    void text(int c, int width, int maxChars = -1)
-    {
-        if (m_cur.isNull(c)) {
-            m_out.append(QString(maxChars > 0 ? maxChars : width, QLatin1Char(' ')));
-            return;
-        }
-        const std::string_view v = m_cur.textBytes(c);
-        const QString s = QString::fromUtf8(v.data(), qsizetype(v.size()));
-        m_out += maxChars > 0 ? QStringView(s).left(maxChars) : QStringView(s);
-    }
-    void number(int c, int decimals, int width) { m_out += rightAligned(ui::formatNumber(m_cur.real(c), decimals), width); }
-    void date(int c)
-    {
-        const qint64 jd = m_cur.isNull(c) ? 0 : m_cur.julianDay(c);
-        if (jd == 0)
-            m_out += QStringView(u"        ");
-        else
-            m_out += QDate::fromJulianDay(jd).toString(QStringLiteral("dd.MM.yy"));
-    }
-    void literal(QStringView s) { m_out += s; }
-
-private:
-    QString &m_out;
-    data::Cursor &m_cur;
-};
-
 } // namespace
 
 TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const data::Backend &backend)
@@ -132,8 +89,7 @@ TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const d
         if (value.isEmpty())
             return;
         q.sql += QStringLiteral(" AND %1 LIKE ? ESCAPE '!'").arg(backend.lowerCase(QString::fromLatin1(column)));
-        const QString pattern = likeLiteral(value.toLower()) + QLatin1Char('%');
-        q.params << (anywhere ? QLatin1Char('%') + pattern : pattern);
+        q.params << (anywhere ? likeContains(value) : likeStartsWith(value));
         q.selectionLines += QString::fromUtf8(label) + value + crlf;
     };
     auto yesNo = [&](const std::optional<bool> &value, const char *column, const char *label) {
