@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -86,8 +87,12 @@ void FrmTrainingsplanBericht::buildForm()
     m_bis = new DateField(QStringLiteral("Bis"), fraZeitraum);
     txtVon = m_von->text();
     txtBis = m_bis->text();
-    txtVon->setFont(entryFont());
-    txtBis->setFont(entryFont());
+    // Room for a date with a four-digit year.
+    const int dateWidth = QFontMetrics(entryFont()).horizontalAdvance(QString(12, QLatin1Char('0'))) + 12;
+    for (QLineEdit *e : {txtVon, txtBis}) {
+        e->setFont(entryFont());
+        e->setMinimumWidth(dateWidth);
+    }
     auto *zeitraum = new QHBoxLayout(fraZeitraum);
     zeitraum->addWidget(new QLabel(QStringLiteral("Datum:"), fraZeitraum));
     zeitraum->addWidget(txtVon);
@@ -150,6 +155,7 @@ void FrmTrainingsplanBericht::buildForm()
                           fraSort);
     auto *sort = new QHBoxLayout(fraSort);
     sort->addWidget(new QLabel(QStringLiteral("Sortierung:"), fraSort));
+    cmbSortierung->setMinimumContentsLength(12);
     sort->addWidget(cmbSortierung, 1);
 
     prgStatistik = new QProgressBar(this);

@@ -154,7 +154,14 @@ TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
             QDate(2027, 2, 12), QStringLiteral(" "), QStringLiteral(" "), false, true);
     addPlan(QStringLiteral("K3"), QStringLiteral("Meier, Hans"), QStringLiteral("0"), QDate(2027, 12, 31),
             QDate(2028, 1, 2), QStringLiteral("3"));
+    // The progress bar runs to the number of entries and goes back to 0.
+    auto *bar = w<QProgressBar>("prgStatistik");
+    int top = 0;
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int v) { top = std::max(top, v); });
     const reports::ReportModel &m = build();
+    EXPECT_EQ(bar->maximum(), 4);
+    EXPECT_EQ(top, 3);
+    EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(m.title, QStringLiteral("Liste Trainingsplan"));
     EXPECT_EQ(m.orientation, reports::Orientation::Landscape);
     const QString heading =
