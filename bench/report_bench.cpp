@@ -1,0 +1,242 @@
+#include "report_bench.h"
+
+#include "data/collation.h"
+#include "data/connection.h"
+#include "data/schema.h"
+#include "data/sqlitebackend.h"
+#include "reports/frmanzeige.h"
+#include "reports/trainingsplanlist.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace orv;
+
+namespace {
+
+const QStringList bereiche = {QStringLiteral("Controlling"), QStringLiteral("Einkauf"), QStringLiteral("Logistik"),
+                              QStringLiteral("Qualitätssicherung"), QStringLiteral("DUV Motoren"),
+                              QStringLiteral("Werkleitung")};
+
+QByteArray pad(const QString &s, int width) { return s.leftJustified(width, QLatin1Char(' ')).toUtf8(); }
+
+void check(int rc, sqlite3 *db)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+        std::abort();
+    }
+}
+
+// Courses × employees = entries; filled with the raw library, in one transaction.
+void fill(const QString &path, int entries)
+{
+    QFile::remove(path);
+    data::createSqliteBackend(path);
+    {
+        data::Connection conn;
+        conn.open(data::ConnectionTarget::sqliteFile(path));
+        data::schema::create(conn);
+    }
+    const int courses = 500;
+    const int employees = (entries + courses - 1) / courses;
+    sqlite3 *db = nullptr;
+    check(sqlite3_open(path.toUtf8().constData(), &db), db);
+    sqlite3_exec(db, "PRAGMA synchronous=OFF; BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *st = nullptr;
+    check(sqlite3_prepare_v2(db, "INSERT INTO Kurs VALUES (?,?,?,?,?,?,?)", -1, &st, nullptr), db);
+    for (int k = 0; k < courses; ++k) {
+        const QByteArray v[] = {pad(QStringLiteral("K%1").arg(k, 4, 10, QLatin1Char('0')), 6),
+                                pad(QStringLiteral("IT"), 40),
+                                pad(QStringLiteral("Kursbeschreibung Nummer %1 mit Übungen").arg(k), 80),
+                                pad(QStringLiteral("AIE").mid(k % 3, 1), 1), pad(QStringLiteral("Referent Müller %1").arg(k % 17), 30)};
+        for (int i = 0; i < 5; ++i)
+            sqlite3_bind_text(st, i + 1, v[i].constData(), int(v[i].size()), SQLITE_TRANSIENT);
+        sqlite3_bind_double(st, 6, 10.5 * (k % 40));
+        sqlite3_bind_double(st, 7, 0.5 * (k % 30));
+        check(sqlite3_step(st), db);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    check(sqlite3_prepare_v2(db, "INSERT INTO Mitarbeiter VALUES (?,?,?,?,?)", -1, &st, nullptr), db);
+    for (int m = 0; m < employees; ++m) {
+        const QByteArray v[] = {pad(QStringLiteral("Mitarbeiter %1, Jörg").arg(m, 5, 10, QLatin1Char('0')), 30),
+                                pad(QString::number(4000 + m % 300), 6), pad(QStringLiteral("Abt %1").arg(m % 20), 10),
+                                pad(QStringList{QStringLiteral("Ets"), QStringLiteral("I/C"), QStringLiteral("O")}[m % 3], 3),
+                                pad(bereiche[m % bereiche.size()], 30)};
+        for (int i = 0; i < 5; ++i)
+            sqlite3_bind_text(st, i + 1, v[i].constData(), int(v[i].size()), SQLITE_TRANSIENT);
+        check(sqlite3_step(st), db);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    check(sqlite3_prepare_v2(db,
+                             "INSERT INTO Trainingsplan (KursNr, Name, Prioritaet, Quelle, Datum_von, Datum_bis, "
+                             "Rechnung, Beurteilung, Bemerkung, Status) VALUES (?,?,?,?,?,?,?,?,?,?)",
+                             -1, &st, nullptr),
+          db);
+    int n = 0;
+    for (int m = 0; m < employees && n < entries; ++m) {
+        const QByteArray name = pad(QStringLiteral("Mitarbeiter %1, Jörg").arg(m, 5, 10, QLatin1Char('0')), 30);
+        for (int k = 0; k < courses && n < entries; ++k, ++n) {
+            const QByteArray nr = pad(QStringLiteral("K%1").arg(k, 4, 10, QLatin1Char('0')), 6);
+            const QDate von = QDate(2027, 1, 1).addDays(n % 365);
+            const QByteArray v = von.toString(Qt::ISODate).toUtf8(), b = von.addDays(2).toString(Qt::ISODate).toUtf8();
+            const QByteArray prio = QByteArray::number(1 + n % 3), status = QByteArray::number(n % 4);
+            sqlite3_bind_text(st, 1, nr.constData(), int(nr.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 2, name.constData(), int(name.size()), SQLITE_STATIC);
+            sqlite3_bind_text(st, 3, prio.constData(), 1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 4, "ORV", 3, SQLITE_STATIC);
+            sqlite3_bind_text(st, 5, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 6, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int(st, 7, n % 2);
+            sqlite3_bind_int(st, 8, n % 5 == 0);
+            const QByteArray bem = pad(QString(), 80);
+            sqlite3_bind_text(st, 9, bem.constData(), int(bem.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, 10, status.constData(), 1, SQLITE_TRANSIENT);
+            check(sqlite3_step(st), db);
+            sqlite3_reset(st);
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+int collateGerman(void *, int la, const void *a, int lb, const void *b)
+{
+    return data::germanCompare(std::string_view(static_cast<const char *>(a), size_t(la)),
+                               std::string_view(static_cast<const char *>(b), size_t(lb)));
+}
+
+// The floor: the same statement on the raw library, every column of every row read once.
+double rawRead(const QString &path, const reports::TrainingsplanQuery &q, qint64 *rows)
+{
+    sqlite3 *db = nullptr;
+    check(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), db);
+    sqlite3_create_collation(db, "orv_de", SQLITE_UTF8, nullptr, collateGerman);
+    QElapsedTimer t;
+    t.start();
+    QString sql = q.sql;
+    sqlite3_stmt *st = nullptr;
+    check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), db);
+    int i = 1;
+    for (const QVariant &p : q.params) {
+        const QByteArray v = p.typeId() == QMetaType::QDate ? p.toDate().toString(Qt::ISODate).toUtf8() : p.toString().toUtf8();
+        sqlite3_bind_text(st, i++, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    }
+    qint64 n = 0, bytes = 0;
+    double sum = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < 16; ++c) {
+            if (c == 5 || c == 6)
+                sum += sqlite3_column_double(st, c);
+            else if (c == 13 || c == 14)
+                sum += sqlite3_column_int(st, c);
+            else {
+                const unsigned char *text = sqlite3_column_text(st, c);
+                bytes += sqlite3_column_bytes(st, c) + (text ? text[0] : 0);
+            }
+        }
+        ++n;
+    }
+    sqlite3_finalize(st);
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    sqlite3_close(db);
+    *rows = n;
+    if (bytes < 0 || sum < 0)
+        std::puts("");
+    return ms;
+}
+
+reports::TrainingsplanSelection wholeList()
+{
+    reports::TrainingsplanSelection sel;
+    sel.vonText = QStringLiteral("01.01.1900");
+    sel.bisText = QStringLiteral("31.12.2999");
+    sel.von = QDate(1900, 1, 1);
+    sel.bis = QDate(2999, 12, 31);
+    sel.sortierung = QStringLiteral("Bereich");
+    return sel;
+}
+
+} // namespace
+
+void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
+{
+    QDir().mkpath(workDir);
+    QString displayText;
+    for (const int entries : entryCounts) {
+        const QString path = workDir + QStringLiteral("/report_bench_%1.mdb").arg(entries);
+        QElapsedTimer t;
+        t.start();
+        fill(path, entries);
+        std::printf("report: %d entries filled in %.1f s\n", entries, double(t.elapsed()) / 1000);
+
+        data::Connection conn;
+        conn.open(data::ConnectionTarget::sqliteFile(path));
+        const auto sel = wholeList();
+        const auto q = reports::trainingsplanQuery(sel, conn.backend());
+
+        // Each measure the best of a few interleaved runs: the machine is shared.
+        const int runs = entries <= 100000 ? 3 : 1;
+        qint64 rows = 0;
+        double floor = 1e300, build = 1e300, buildBar = 1e300;
+        qsizetype chars = 0, charsBar = -1;
+        int maximum = 0, last = 0;
+        reports::ReportModel plain;
+        for (int r = 0; r < runs; ++r) {
+            floor = std::min(floor, rawRead(path, q, &rows));
+            plain = reports::ReportModel();
+            t.restart();
+            plain = reports::buildTrainingsplanList(conn, sel);
+            build = std::min(build, double(t.nsecsElapsed()) / 1e6);
+            chars = plain.body.size();
+            if (entries != 100000)
+                plain = reports::ReportModel();
+            // As the dialog runs it: the count for the progress bar first.
+            reports::BuildProgress progress{[&](int max) { maximum = max; }, [&](int v) { last = v; }};
+            t.restart();
+            const reports::ReportModel withBar = reports::buildTrainingsplanList(conn, sel, progress);
+            buildBar = std::min(buildBar, double(t.nsecsElapsed()) / 1e6);
+            charsBar = withBar.body.size();
+        }
+        std::printf("report: %lld rows; raw sqlite3 join read %.0f ms; build %.0f ms (%.2fx); "
+                    "build with progress count %.0f ms (%.2fx); body %lld characters, %d/%d steps\n",
+                    static_cast<long long>(rows), floor, build, build / floor, buildBar, buildBar / floor,
+                    static_cast<long long>(chars), last, maximum);
+        if (chars != charsBar)
+            std::printf("report: the two builds differ!\n");
+        if (entries == 100000)
+            displayText = plain.header + QStringLiteral("\r\n\r\n") + plain.body;
+        conn.close();
+        if (!qEnvironmentVariableIsSet("ORV_BENCH_KEEP"))
+            QFile::remove(path);
+    }
+
+    if (displayText.isEmpty() || !qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        std::printf("report: display window skipped (needs a QApplication and the 100,000 build)\n");
+        return;
+    }
+    QElapsedTimer t;
+    t.start();
+    reports::FrmAnzeige window;
+    window.setReportText(displayText);
+    window.show();
+    QCoreApplication::processEvents();
+    const double show = double(t.nsecsElapsed()) / 1e6;
+    t.restart();
+    window.textBox()->document()->find(QStringLiteral("keine teilnahme"), window.textBox()->document()->characterCount() / 2);
+    const double find = double(t.nsecsElapsed()) / 1e6;
+    std::printf("report: display window with %d lines shown in %.0f ms; a search from the middle %.0f ms\n",
+                window.textBox()->document()->blockCount(), show, find);
+    window.close();
+}

@@ -1,0 +1,9 @@
+#pragma once
+#include <QString>
+#include <vector>
+
+// The training plan report at scale: the build of "Liste Trainingsplan" (all
+// statuses, whole period, sorted by Bereich) against the raw sqlite3 read of
+// the same join query, and the display window taking a 100,000-line text.
+// Databases are created in `workDir`; results go to standard output.
+void runReportBench(const QString &workDir, const std::vector<int> &entryCounts = {100000, 1000000});

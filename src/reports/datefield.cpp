@@ -1,0 +1,50 @@
+#include "reports/datefield.h"
+
+#include "ui/format.h"
+
+#include <QCalendarWidget>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace orv::reports {
+
+DateField::DateField(const QString &name, QWidget *parent) : QObject(parent)
+{
+    m_text = new QLineEdit(parent);
+    m_text->setObjectName(QStringLiteral("txt") + name);
+    m_text->setMaxLength(20);
+    m_button = new QToolButton(parent);
+    m_button->setObjectName(QStringLiteral("cmdMonthView") + name);
+    m_button->setText(QStringLiteral("…"));
+    m_button->setToolTip(QStringLiteral("Kalender"));
+    m_button->setFocusPolicy(Qt::NoFocus);
+    // A popup: it closes when the user clicks elsewhere, which is losing the focus.
+    m_calendar = new QCalendarWidget(parent);
+    m_calendar->setObjectName(QStringLiteral("MonthView") + name);
+    m_calendar->setWindowFlags(Qt::Popup);
+    m_calendar->setGridVisible(true);
+    m_calendar->hide();
+
+    connect(m_button, &QToolButton::clicked, this, &DateField::showCalendar);
+    connect(m_calendar, &QCalendarWidget::clicked, this, [this](QDate date) {
+        m_text->setText(ui::formatDate(date));
+        m_calendar->hide();
+    });
+    connect(m_calendar, &QCalendarWidget::activated, this, [this](QDate date) {
+        m_text->setText(ui::formatDate(date));
+        m_calendar->hide();
+    });
+}
+
+void DateField::showCalendar()
+{
+    const auto typed = ui::parseDate(m_text->text());
+    const QDate date = typed.value_or(QDate::currentDate());
+    m_calendar->setSelectedDate(date);
+    m_calendar->setCurrentPage(date.year(), date.month());
+    m_calendar->move(m_text->mapToGlobal(QPoint(0, m_text->height())));
+    m_calendar->show();
+    m_calendar->setFocus();
+}
+
+} // namespace orv::reports

@@ -1,0 +1,53 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QMenuBar;
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace orv::reports {
+
+// The display window: a report as text to read, search and print.
+class FrmAnzeige : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmAnzeige(QWidget *parent = nullptr);
+
+    void setHeading(const QString &title, const QString &programLine, const QString &dateLine);
+    // The report text with CR LF line ends.
+    void setReportText(const QString &text);
+    // "&Drucken": the print routine of the report dialog that opened the window.
+    void setPrintAction(std::function<void()> action) { m_print = std::move(action); }
+
+    QPlainTextEdit *textBox() const { return rtbAnzeige; }
+    QString searchText() const { return m_searchText; }
+    int searchPos() const { return m_searchPos; }
+
+    void mnuSeek_Click();
+    void mnuSeekNext_Click();
+
+private:
+    // The position of the next match from `from` on, ignoring case; -1 when there is none.
+    int findFrom(int from);
+
+    QLabel *imgLogo;
+    QLabel *lblTitle;
+    QLabel *lblBem;
+    QLabel *lblSign;
+    QPlainTextEdit *rtbAnzeige;
+    QPushButton *cmdCancel;
+    QMenuBar *m_menuBar;
+    QAction *mnuDrucken;
+    QAction *mnuClose;
+    QAction *mnuSeek;
+    QAction *mnuSeekNext;
+
+    std::function<void()> m_print;
+    QString m_searchText;
+    int m_searchPos = -1;
+};
+
+} // namespace orv::reports

@@ -1,0 +1,138 @@
+#include "reports/frmkursbericht.h"
+
+#include "app/connectionrecipe.h"
+#include "data/connection.h"
+#include "data/valuelists.h"
+#include "reports/likepattern.h"
+#include "reports/linewriter.h"
+#include "reports/reportbuttons.h"
+#include "ui/prompter.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace orv::reports {
+
+namespace {
+QFont entryFont()
+{
+    QFont f(QStringLiteral("Courier New"));
+    f.setPointSizeF(9);
+    f.setStyleHint(QFont::TypeWriter);
+    return f;
+}
+
+} // namespace
+
+FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
+{
+    setObjectName(QStringLiteral("frmKursBericht"));
+    setWindowTitle(QStringLiteral("Bericht"));
+    auto *fraStammdaten = new QGroupBox(QStringLiteral("Selektion"), this);
+    fraStammdaten->setObjectName(QStringLiteral("fraStammdaten"));
+    const QString captions[3] = {QStringLiteral("&Komplettliste Kurse"), QStringLiteral("&Liste Rubrik"),
+                                 QStringLiteral("&Liste &Referent")};
+    for (int i = 0; i < 3; ++i) {
+        optBericht[i] = new QRadioButton(captions[i], fraStammdaten);
+        optBericht[i]->setObjectName(QStringLiteral("optBericht(%1)").arg(i));
+    }
+    optBericht[0]->setChecked(true);
+    cmbRubrik = new QComboBox(fraStammdaten);
+    cmbRubrik->setObjectName(QStringLiteral("cmbRubrik"));
+    cmbRubrik->setEditable(true);
+    cmbRubrik->setInsertPolicy(QComboBox::NoInsert);
+    cmbRubrik->setFont(entryFont());
+    cmbRubrik->addItems(data::lists::rubrik());
+    cmbRubrik->setCurrentIndex(-1);
+    cmbRubrik->setEditText(QString());
+    txtReferent = new QLineEdit(fraStammdaten);
+    txtReferent->setObjectName(QStringLiteral("txtReferent"));
+    txtReferent->setMaxLength(30);
+    txtReferent->setFont(entryFont());
+    auto *sel = new QGridLayout(fraStammdaten);
+    sel->addWidget(optBericht[0], 0, 0);
+    sel->addWidget(optBericht[1], 1, 0);
+    sel->addWidget(cmbRubrik, 1, 1);
+    sel->addWidget(optBericht[2], 2, 0);
+    sel->addWidget(txtReferent, 2, 1);
+    sel->setColumnStretch(1, 1);
+
+    // Choosing or typing a value selects the list it belongs to.
+    connect(cmbRubrik, &QComboBox::editTextChanged, this, [this] { optBericht[1]->setChecked(true); });
+    connect(cmbRubrik, &QComboBox::activated, this, [this] { optBericht[1]->setChecked(true); });
+    connect(txtReferent, &QLineEdit::textChanged, this, [this] { optBericht[2]->setChecked(true); });
+
+    const ReportButtons b = ReportButtons::create(this);
+    auto *buttons = new QVBoxLayout;
+    b.addTo(buttons);
+    buttons->addStretch(1);
+    auto *all = new QHBoxLayout(this);
+    all->addWidget(fraStammdaten, 1);
+    all->addLayout(buttons);
+    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel);
+}
+
+bool FrmKursBericht::buildReport()
+{
+    m_model.header.clear();
+    m_model.body.clear();
+    data::Connection conn;
+    if (!app::openConnection(conn, this))
+        return false;
+    const data::Backend &backend = conn.backend();
+    QString sql = QStringLiteral("SELECT KursNr,Rubrik,Beschreibung,Art,Referent,Kosten,Dauer FROM Kurs");
+    QVariantList params;
+    m_model.title = QStringLiteral("Komplettliste Kurse");
+    if (optBericht[0]->isChecked()) {
+    } else if (optBericht[1]->isChecked()) {
+        const QString rubrik = cmbRubrik->currentText();
+        sql += QStringLiteral(" WHERE Rubrik = ?");
+        params << rubrik;
+        if (!rubrik.isEmpty())
+            m_model.title = QStringLiteral("Liste Kurse mit Rubrik = ") + rubrik;
+    } else {
+        const QString referent = txtReferent->text();
+        // Contains the text, ignoring case; the empty text takes every course with a trainer.
+        sql += QStringLiteral(" WHERE %1 LIKE ? ESCAPE '!'").arg(backend.lowerCase(QStringLiteral("Referent")));
+        params << likeContains(referent);
+        if (!referent.isEmpty())
+            m_model.title = QStringLiteral("Liste Kurse mit Referent = ") + referent.trimmed();
+    }
+    sql += QStringLiteral(" ORDER BY ") + backend.germanOrder(QStringLiteral("KursNr"));
+    auto cur = conn.query(sql, params);
+    m_model.header = QStringLiteral("Kurs-Nr. Rubrik").leftJustified(51) + QStringLiteral("Beschreibung").leftJustified(82)
+                     + QStringLiteral("Art  Referent                         Kosten  Dauer");
+    m_model.orientation = Orientation::Landscape;
+    QString body;
+    LineWriter w(body, *cur);
+    while (cur->next()) {
+        w.text(0, 6);
+        w.literal(u"   ");
+        w.text(1, 40);
+        w.literal(u"  ");
+        w.text(2, 80);
+        w.literal(u"  ");
+        w.text(3, 1);
+        w.literal(u"    ");
+        w.text(4, 30);
+        w.literal(u"  ");
+        w.number(5, 2, 7);
+        w.number(6, 1, 7);
+        w.literal(crlf);
+    }
+    m_model.body = std::move(body);
+    return true;
+}
+
+void openKursBericht(QWidget *parent)
+{
+    FrmKursBericht dialog(parent);
+    ui::Prompter::instance().runModal(dialog);
+}
+
+} // namespace orv::reports

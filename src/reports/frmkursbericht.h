@@ -1,0 +1,31 @@
+#pragma once
+#include "reports/reportdialog.h"
+
+#include <array>
+
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace orv::reports {
+
+// The course report dialog: all courses, the courses of one Rubrik, or
+// those whose trainer contains a text; landscape.
+class FrmKursBericht : public ReportDialog {
+    Q_OBJECT
+public:
+    explicit FrmKursBericht(QWidget *parent = nullptr);
+
+protected:
+    bool buildReport() override;
+
+private:
+    std::array<QRadioButton *, 3> optBericht;
+    QComboBox *cmbRubrik;
+    QLineEdit *txtReferent;
+};
+
+// Opens the dialog modally over the course window.
+void openKursBericht(QWidget *parent);
+
+} // namespace orv::reports

@@ -1,0 +1,81 @@
+#include "reports/frmmitarbeiterbericht.h"
+
+#include "app/connectionrecipe.h"
+#include "data/connection.h"
+#include "reports/linewriter.h"
+#include "reports/reportbuttons.h"
+#include "ui/prompter.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace orv::reports {
+
+FrmMitarbeiterBericht::FrmMitarbeiterBericht(QWidget *parent) : ReportDialog(parent)
+{
+    setObjectName(QStringLiteral("frmMitarbeiterBericht"));
+    setWindowTitle(QStringLiteral("Bericht"));
+    auto *fraStammdaten = new QGroupBox(QStringLiteral("Selektion"), this);
+    fraStammdaten->setObjectName(QStringLiteral("fraStammdaten"));
+    optBericht0 = new QRadioButton(QStringLiteral("&Komplettliste Mitarbeiter"), fraStammdaten);
+    optBericht0->setObjectName(QStringLiteral("optBericht(0)"));
+    // The first control: it takes the focus, and with it the selection, when the dialog opens.
+    optBericht0->setChecked(true);
+    optBericht0->setFocus();
+    auto *sel = new QVBoxLayout(fraStammdaten);
+    sel->addWidget(optBericht0);
+    sel->addStretch(1);
+
+    const ReportButtons b = ReportButtons::create(this);
+    auto *buttons = new QVBoxLayout;
+    b.addTo(buttons);
+    buttons->addStretch(1);
+    auto *all = new QHBoxLayout(this);
+    all->addWidget(fraStammdaten, 1);
+    all->addLayout(buttons);
+    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel);
+}
+
+bool FrmMitarbeiterBericht::buildReport()
+{
+    m_model.header.clear();
+    m_model.body.clear();
+    data::Connection conn;
+    if (!app::openConnection(conn, this))
+        return false;
+    if (!optBericht0->isChecked())
+        return true;
+    auto cur = conn.query(QStringLiteral("SELECT Name,Kostenstelle,Abteilung,Kategorie,Bereich FROM Mitarbeiter ORDER BY ")
+                          + conn.backend().germanOrder(QStringLiteral("Name")));
+    m_model.title = QStringLiteral("Komplettliste Mitarbeiter");
+    m_model.header = QStringLiteral("Name").leftJustified(32) + QStringLiteral("Kostenstelle").leftJustified(14)
+                     + QStringLiteral("Abteilung").leftJustified(12) + QStringLiteral("Kategorie").leftJustified(11)
+                     + QStringLiteral("Bereich");
+    m_model.orientation = Orientation::Portrait;
+    QString body;
+    LineWriter w(body, *cur);
+    while (cur->next()) {
+        w.text(0, 30);
+        w.literal(u"  ");
+        w.text(1, 6);
+        w.literal(u"        ");
+        w.text(2, 10);
+        w.literal(u"  ");
+        w.text(3, 3);
+        w.literal(u"        ");
+        w.text(4, 30);
+        w.literal(crlf);
+    }
+    m_model.body = std::move(body);
+    return true;
+}
+
+void openMitarbeiterBericht(QWidget *parent)
+{
+    FrmMitarbeiterBericht dialog(parent);
+    ui::Prompter::instance().runModal(dialog);
+}
+
+} // namespace orv::reports

@@ -1,0 +1,55 @@
+#pragma once
+#include "reports/reportprinter.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPrinter>
+
+namespace orv::reports {
+
+// The print-setup dialog over `printer`, run through the prompter: page range
+// and selection are not offered, printing to a PDF file is. The orientation
+// chosen, or nullopt on cancel.
+std::optional<Orientation> runPrintSetup(QPrinter &printer, QWidget *parent);
+
+// Paints the report on a QPrinter: the system's printer, or a PDF file when
+// `pdfFile` is given.
+class QtReportPrinter final : public ReportPrinter {
+public:
+    explicit QtReportPrinter(const QString &pdfFile = QString());
+    ~QtReportPrinter() override;
+
+    std::optional<Orientation> showPrintDialog(QWidget *parent) override;
+    void setOrientation(Orientation o) override;
+    double pageWidth() const override;
+    double pageHeight() const override;
+    void scalePage(double width, double height) override;
+    void setFont(const QString &name, double pointSize) override;
+    void setX(double x) override { m_x = x; }
+    void setY(double y) override { m_y = y; }
+    double x() const override { return m_x; }
+    double y() const override { return m_y; }
+    void printLine(const QString &text) override;
+    double textWidth(const QString &text) const override;
+    void drawLine(double x1, double y1, double x2, double y2) override;
+    void drawLogo(double pointSize) override;
+    void newPage() override;
+    int page() const override { return m_page; }
+    void endDoc() override;
+    void abort() override;
+
+    QPrinter &printer() { return m_printer; }
+
+private:
+    double deviceScale() const; // device pixels per twip
+    QPointF toDevice(double x, double y) const;
+
+    QPrinter m_printer;
+    QPainter m_painter;
+    QFont m_font;
+    double m_x = 0, m_y = 0;
+    double m_sx = 1, m_sy = 1; // device pixels per page unit after scalePage
+    int m_page = 1;
+};
+
+} // namespace orv::reports

@@ -1,0 +1,41 @@
+#pragma once
+#include "reports/reportmodel.h"
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace orv::reports {
+
+// The base of the report dialogs: the report model and the three outputs,
+// printer ("&Drucken"), clipboard ("&Ablage") and display window ("An&zeige").
+// A dialog supplies only the build of its report.
+class ReportDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit ReportDialog(QWidget *parent = nullptr);
+
+    const ReportModel &model() const { return m_model; }
+
+    void cmdDrucken_Click();
+    void cmdAblage_Click();
+    void cmdAnzeige_Click();
+
+protected:
+    // Fills the model from the current entries and the database. Returns false
+    // when the build failed and the user has been told (no connection); may
+    // throw data::DbError. A rejected selection leaves the body empty.
+    virtual bool buildReport() = 0;
+
+    // Connects the output buttons and the cancel button.
+    void connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige, QPushButton *cancel);
+
+    ReportModel m_model;
+
+private:
+    // Builds and checks the body; false when there is nothing to output.
+    bool buildForOutput();
+    void autoEnd();
+};
+
+} // namespace orv::reports

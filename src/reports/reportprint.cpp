@@ -1,0 +1,194 @@
+#include "reports/reportprint.h"
+
+#include "app/settings.h"
+#include "reports/reportprinter.h"
+#include "ui/prompter.h"
+
+namespace orv::reports {
+
+namespace {
+
+const QString bodyFont = QStringLiteral("Courier New");
+const QString headFont = QStringLiteral("Arial");
+
+// The page layout of one print run; every position in twips of the scaled page.
+class PageLayout {
+public:
+    PageLayout(const ReportModel &model, ReportPrinter &printer, double w, double h)
+        : m_model(model), m_printer(printer), m_w(w), m_h(h), m_header(model.header.isEmpty()
+                                                                           ? QStringList()
+                                                                           : splitLines(model.header))
+    {
+    }
+
+    void firstPageHeading(const QStringList &body)
+    {
+        frame();
+        m_printer.setFont(headFont, 8);
+        m_printer.setX(m_w - 3500);
+        m_printer.setY(300);
+        m_printer.printLine(programLine());
+        m_printer.setX(600);
+        m_printer.setY(300);
+        m_printer.drawLogo(48);
+        m_printer.setFont(headFont, 16);
+        m_printer.setY(300);
+        m_printer.setX(2000);
+        m_printer.printLine(m_model.title);
+        m_printer.setFont(headFont, 12);
+        m_printer.printLine(QString());
+        m_printer.setX(2000);
+        m_printer.printLine(dateLine());
+        m_printer.drawLine(500, 1300, m_w - 200, 1300);
+        m_bodySize = fittedSize(body);
+        m_printer.setFont(bodyFont, m_bodySize);
+        m_printer.printLine(QString());
+        m_printer.setX(m_w - 2000);
+        m_printer.printLine(pageText());
+        headerLines();
+    }
+
+    void line(const QString &text)
+    {
+        const bool pageBreak = text.startsWith(QLatin1String("'Seite"));
+        if (m_printer.y() > m_h - 400 || pageBreak)
+            followingPage();
+        if (text.startsWith(QLatin1String("'Linie"))) {
+            const double y = m_printer.y();
+            m_printer.drawLine(500, y, m_w - 200, y);
+            m_printer.printLine(QString());
+        } else if (!pageBreak) {
+            m_printer.setX(600);
+            m_printer.printLine(text);
+        }
+    }
+
+private:
+    void frame()
+    {
+        m_printer.drawLine(500, 200, m_w - 200, 200);
+        m_printer.drawLine(m_w - 200, 200, m_w - 200, m_h - 200);
+        m_printer.drawLine(m_w - 200, m_h - 200, 500, m_h - 200);
+        m_printer.drawLine(500, m_h - 200, 500, 200);
+    }
+
+    QString pageText() const { return QStringLiteral("Seite: ") + QString::number(m_printer.page()); }
+
+    void headerLines()
+    {
+        if (m_header.isEmpty())
+            return;
+        for (const QString &l : m_header) {
+            m_printer.setX(600);
+            m_printer.printLine(l);
+        }
+        m_printer.printLine(QString());
+    }
+
+    // The largest whole size from 10 down at which the longest body line fits
+    // between the margins. In a fixed-pitch font the longest line is the
+    // widest; the first line may be the empty line or the short heading of a group.
+    double fittedSize(const QStringList &body)
+    {
+        const QString *probe = nullptr;
+        for (const QString &l : body)
+            if (!probe || l.size() > probe->size())
+                probe = &l;
+        double size = 10;
+        m_printer.setFont(bodyFont, size);
+        while (size > 1 && probe && m_printer.textWidth(*probe) >= m_w - 700) {
+            size -= 1;
+            m_printer.setFont(bodyFont, size);
+        }
+        return size;
+    }
+
+    void followingPage()
+    {
+        m_printer.newPage();
+        frame();
+        m_printer.setFont(bodyFont, m_bodySize);
+        m_printer.setX(600);
+        m_printer.setY(500);
+        m_printer.printLine(m_model.title);
+        m_printer.setX(m_w - 2000);
+        m_printer.setY(500);
+        m_printer.printLine(pageText());
+        headerLines();
+    }
+
+    const ReportModel &m_model;
+    ReportPrinter &m_printer;
+    double m_w, m_h;
+    QStringList m_header;
+    double m_bodySize = 10;
+};
+
+// True when the user wants to give up after a printer failure.
+bool abandonAfter(const PrintError &e, QWidget *parent)
+{
+    const QString text = QStringLiteral("Druckerfehler: ") + QString::number(e.number()) + QLatin1Char(' ')
+                         + e.description() + crlf + QStringLiteral("Möchten Sie den Druck abbrechen?");
+    return ui::Prompter::instance().message(parent, text, QStringLiteral("Druckerfehler"), ui::Icon::Question,
+                                            ui::Buttons::YesNo, ui::Answer::Yes)
+           == ui::Answer::Yes;
+}
+
+} // namespace
+
+PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidget *parent)
+{
+    const QStringList body = splitLines(model.body);
+    bool abandoned = false;
+    // Runs one step; after a failure the user chooses between giving up and going on with the next step.
+    auto step = [&](auto &&fn) {
+        if (abandoned)
+            return false;
+        try {
+            fn();
+        } catch (const PrintError &e) {
+            abandoned = abandonAfter(e, parent);
+            if (abandoned)
+                printer.abort();
+        }
+        return !abandoned;
+    };
+
+    bool cancelled = false;
+    if (!step([&] {
+            if (app::settings::settingOn(QStringLiteral("PrinterWindow"))) {
+                const auto chosen = printer.showPrintDialog(parent);
+                if (!chosen) {
+                    cancelled = true;
+                    return;
+                }
+                printer.setOrientation(*chosen);
+            } else {
+                printer.setOrientation(model.orientation);
+            }
+        }))
+        return PrintOutcome::Abandoned;
+    if (cancelled)
+        return PrintOutcome::Cancelled;
+
+    double w = 0, h = 0;
+    if (!step([&] {
+            w = printer.pageWidth();
+            h = printer.pageHeight();
+            printer.scalePage(w, h);
+        }))
+        return PrintOutcome::Abandoned;
+
+    PageLayout layout(model, printer, w, h);
+    if (!step([&] { layout.firstPageHeading(body); }))
+        return PrintOutcome::Abandoned;
+    for (const QString &l : body) {
+        if (!step([&] { layout.line(l); }))
+            return PrintOutcome::Abandoned;
+    }
+    if (!step([&] { printer.endDoc(); }))
+        return PrintOutcome::Abandoned;
+    return PrintOutcome::Printed;
+}
+
+} // namespace orv::reports

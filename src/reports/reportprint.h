@@ -1,0 +1,22 @@
+#pragma once
+#include "reports/reportmodel.h"
+
+class QWidget;
+
+namespace orv::reports {
+
+class ReportPrinter;
+
+enum class PrintOutcome {
+    Printed,   // the document was ended (also after errors the user chose to go past)
+    Cancelled, // the print dialog was cancelled
+    Abandoned  // the user gave up after a printer error
+};
+
+// Lays a built report out on pages: the print dialog or the report's own
+// orientation, the framed first page with its heading, the fitted body font,
+// the following pages' headings and the control lines "'Seite" and "'Linie".
+// Printer failures are put to the user as the "Druckerfehler" question.
+PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidget *parent);
+
+} // namespace orv::reports

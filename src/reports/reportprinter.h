@@ -1,0 +1,69 @@
+#pragma once
+#include "reports/reportmodel.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+class QWidget;
+
+namespace orv::reports {
+
+// A failure of the printer or the print dialog, with the number and text
+// that the "Druckerfehler" question shows.
+class PrintError : public std::runtime_error {
+public:
+    PrintError(long number, const QString &description)
+        : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
+    long number() const { return m_number; }
+    const QString &description() const { return m_description; }
+
+private:
+    long m_number;
+    QString m_description;
+};
+
+// Error numbers of the printer, kept as the users know them.
+inline constexpr long ErrPrinter = 482;      // the printer failed
+inline constexpr long ErrPrintCancel = 32755; // print dialog cancelled
+
+// The printer as the print routine sees it. Positions are in twips, origin
+// at the top left of the printable page. Printing a line places it at the
+// current position and moves to x = 0 one line height of the current font
+// further down; drawing a line leaves the position at its end point.
+class ReportPrinter {
+public:
+    virtual ~ReportPrinter() = default;
+
+    // The print-setup dialog: the orientation chosen, or nullopt when the user cancelled.
+    virtual std::optional<Orientation> showPrintDialog(QWidget *parent) = 0;
+    virtual void setOrientation(Orientation o) = 0;
+    virtual double pageWidth() const = 0;  // twips, after the orientation is set
+    virtual double pageHeight() const = 0; // twips
+    // Starts the document with the page scaled to (0, 0)-(width, height).
+    virtual void scalePage(double width, double height) = 0;
+    virtual void setFont(const QString &name, double pointSize) = 0;
+    virtual void setX(double x) = 0;
+    virtual void setY(double y) = 0;
+    virtual double x() const = 0;
+    virtual double y() const = 0;
+    virtual void printLine(const QString &text) = 0;
+    virtual double textWidth(const QString &text) const = 0;
+    virtual void drawLine(double x1, double y1, double x2, double y2) = 0;
+    // Our logo mark at the current position, `pointSize` high.
+    virtual void drawLogo(double pointSize) = 0;
+    virtual void newPage() = 0;
+    virtual int page() const = 0; // 1 on the first page
+    virtual void endDoc() = 0;
+    // Throws away a document the user gave up on.
+    virtual void abort() = 0;
+
+    // A printer for the next print: the system's unless a test or tool installed another way.
+    static std::unique_ptr<ReportPrinter> create();
+    using Factory = std::function<std::unique_ptr<ReportPrinter>()>;
+    static void setFactory(Factory factory); // empty: the system printer again
+};
+
+} // namespace orv::reports

@@ -1,0 +1,52 @@
+#pragma once
+#include "reports/reportmodel.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariantList>
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace orv::data {
+class Connection;
+class Backend;
+} // namespace orv::data
+
+namespace orv::reports {
+
+// What the user chose in the training plan report dialog, as the controls hold it.
+struct TrainingsplanSelection {
+    QString vonText, bisText; // as typed; printed in the "Zeitraum:" line
+    QDate von, bis;
+    std::array<bool, 4> status{true, true, true, true};
+    QString bereich, name, kategorie, kursNr, rubrik, art, referent, prioritaet; // empty: no filter
+    std::optional<bool> rechnung, beurteilung; // nullopt: no filter
+    QString sortierung = QStringLiteral("Kurs-Nr.");
+};
+
+// The statement of the list with its parameters, and the selection lines it brings.
+struct TrainingsplanQuery {
+    QString sql;
+    QVariantList params;
+    QString selectionLines; // one line per filter used, each ending in CR LF
+};
+TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const data::Backend &backend);
+
+// The column heading line, with or without the Bereich column.
+QString trainingsplanHeading(bool withBereich);
+// The five legend lines, CR LF separated, without a final CR LF.
+QString trainingsplanLegend();
+
+// Progress of a build: the maximum once, then the count of rows done.
+struct BuildProgress {
+    std::function<void(int maximum)> start;
+    std::function<void(int value)> advance;
+};
+
+// Builds the "Liste Trainingsplan" from the database: header, lines, totals
+// and legend. Throws data::DbError when the database fails.
+ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSelection &sel,
+                                   const BuildProgress &progress = {});
+
+} // namespace orv::reports

@@ -1,0 +1,63 @@
+#include "reports/frmtrainingsplanbericht.h"
+#include "reports/qtreportprinter.h"
+#include "support/testenv.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+class ReportPdfTest : public DbTest {};
+
+// A real print through QPrinter into a PDF file: a list long enough for
+// several pages. Set ORV_REPORT_PDF to keep the file for a look at it.
+TEST_P(ReportPdfTest, TrainingsplanListPrintsFramedPagesToPdf)
+{
+    const QStringList bereiche = {QStringLiteral("Controlling"), QStringLiteral("Einkauf"), QStringLiteral("Logistik"),
+                                  QStringLiteral("Qualitätssicherung")};
+    for (int k = 0; k < 6; ++k)
+        addKurs(QStringLiteral("K%1").arg(k + 1, 3, 10, QLatin1Char('0')), QStringLiteral("IT"),
+                QStringLiteral("Kurs Nummer %1 über Tabellenkalkulation und Auswertungen").arg(k + 1),
+                QStringLiteral("AIE").mid(k % 3, 1), k % 2 ? QStringLiteral("Schulz, Bärbel") : QString(), 120.5 * k,
+                7.5 * (k + 1));
+    for (int m = 0; m < 20; ++m)
+        addMitarbeiter(QStringLiteral("Mitarbeiter%1, Jörg").arg(m, 2, 10, QLatin1Char('0')), QStringLiteral("47%1").arg(m),
+                       QStringLiteral("Abt. %1").arg(m % 4), m % 3 ? QStringLiteral("Ets") : QStringLiteral("O"),
+                       bereiche[m % 4]);
+    for (int k = 0; k < 6; ++k)
+        for (int m = 0; m < 20; ++m)
+            addPlan(QStringLiteral("K%1").arg(k + 1, 3, 10, QLatin1Char('0')),
+                    QStringLiteral("Mitarbeiter%1, Jörg").arg(m, 2, 10, QLatin1Char('0')), QString::number((k + m) % 4),
+                    QDate(2027, 1 + (k + m) % 12, 1 + m), QDate(2027, 1 + (k + m) % 12, 2 + m),
+                    QString::number(1 + m % 3), QStringLiteral(" "), m % 2, m % 5 == 0);
+
+    const QString keep = qEnvironmentVariable("ORV_REPORT_PDF");
+    const QString path = keep.isEmpty() ? tempPath() + QStringLiteral("/liste.pdf") : keep;
+    QFile::remove(path);
+    reports::ReportPrinter::setFactory([path] { return std::make_unique<reports::QtReportPrinter>(path); });
+    reports::FrmTrainingsplanBericht dlg;
+    dlg.findChild<QLineEdit *>("txtVon")->setText(QStringLiteral("01.01.2027"));
+    dlg.findChild<QLineEdit *>("txtBis")->setText(QStringLiteral("31.12.2027"));
+    dlg.findChild<QComboBox *>("cmbSortierung")->setCurrentText(QStringLiteral("Bereich"));
+    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton);
+    reports::ReportPrinter::setFactory({});
+
+    QFile pdf(path);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    // 120 entries with group lines, sums and legend at size 6 in landscape take three pages.
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page>")
+                  + bytes.count("/Type /Page "),
+              3);
+}
+
+ORV_DB_TEST_SUITE(ReportPdfTest);
+
+} // namespace

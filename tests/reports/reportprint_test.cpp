@@ -1,0 +1,356 @@
+#include "app/settings.h"
+#include "data/dberror.h"
+#include "reports/reportprint.h"
+#include "support/recordingprinter.h"
+#include "support/testenv.h"
+#include "reports/testreportdialog.h"
+#include "ui/format.h"
+
+#include <QPrintDialog>
+#include <QTest>
+
+using namespace orv;
+using namespace orv::test;
+using reports::Orientation;
+using Op = RecordingPrinter::Op;
+
+namespace {
+
+constexpr double L = RecordingPrinter::a4Long, S = RecordingPrinter::a4Short;
+double lh(double size) { return RecordingPrinter::lineHeight(size); }
+
+void setSetting(const char *key, const QString &value)
+{
+    app::settings::write(QStringLiteral("Settings"), QString::fromLatin1(key), value);
+}
+
+class ReportPrintTest : public OrvTest {
+protected:
+    void SetUp() override
+    {
+        OrvTest::SetUp();
+        log = std::make_shared<RecordingPrinter::Log>();
+        RecordingPrinter::install(log);
+    }
+    void TearDown() override
+    {
+        RecordingPrinter::uninstall();
+        OrvTest::TearDown();
+    }
+    void print(TestReportDialog &dlg) { QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton); }
+    std::vector<RecordingPrinter::Item> ofKind(Op op) const
+    {
+        std::vector<RecordingPrinter::Item> out;
+        for (const auto &i : log->items)
+            if (i.op == op)
+                out.push_back(i);
+        return out;
+    }
+    std::shared_ptr<RecordingPrinter::Log> log;
+};
+
+struct Text {
+    double x, y;
+    const char *font;
+    double size;
+    QString text;
+};
+
+void expectTexts(const std::vector<const RecordingPrinter::Item *> &got, const std::vector<Text> &want)
+{
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(got[i]->text, want[i].text);
+        EXPECT_DOUBLE_EQ(got[i]->x, want[i].x);
+        EXPECT_DOUBLE_EQ(got[i]->y, want[i].y);
+        EXPECT_EQ(got[i]->font, QString::fromLatin1(want[i].font));
+        EXPECT_DOUBLE_EQ(got[i]->size, want[i].size);
+    }
+}
+
+void expectFrame(const std::vector<RecordingPrinter::Item> &lines, size_t at, double w, double h)
+{
+    const double want[4][4] = {{500, 200, w - 200, 200},
+                               {w - 200, 200, w - 200, h - 200},
+                               {w - 200, h - 200, 500, h - 200},
+                               {500, h - 200, 500, 200}};
+    ASSERT_GE(lines.size(), at + 4);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_DOUBLE_EQ(lines[at + i].x, want[i][0]);
+        EXPECT_DOUBLE_EQ(lines[at + i].y, want[i][1]);
+        EXPECT_DOUBLE_EQ(lines[at + i].x2, want[i][2]);
+        EXPECT_DOUBLE_EQ(lines[at + i].y2, want[i][3]);
+    }
+}
+
+TEST_F(ReportPrintTest, FirstPageCarriesFrameHeadingRuleAndHeaderAtTheirPositions)
+{
+    setSetting("Remark", QStringLiteral("Entwurf"));
+    TestReportDialog dlg(fixedReport(QStringLiteral("Liste Test"), QStringLiteral("Kopf 1\r\nKopf 2"),
+                                     QStringLiteral("Zeile 1\r\nZeile 2\r\n")));
+    print(dlg);
+
+    EXPECT_EQ(log->orientation, Orientation::Landscape);
+    EXPECT_DOUBLE_EQ(log->scaledWidth, L);
+    EXPECT_DOUBLE_EQ(log->scaledHeight, S);
+    const QString date = QStringLiteral("Datum: ") + ui::formatDate(QDate::currentDate()) + QStringLiteral("   Entwurf");
+    const double dateY = 300 + lh(16) + lh(12);
+    const double seiteY = 1300 + lh(10);
+    const double body = seiteY + 3 * lh(10) + lh(10);
+    expectTexts(log->texts(1), {
+                                   {L - 3500, 300, "Arial", 8, QStringLiteral("ORV V. 1.0.1")},
+                                   {2000, 300, "Arial", 16, QStringLiteral("Liste Test")},
+                                   {0, 300 + lh(16), "Arial", 12, QString()},
+                                   {2000, dateY, "Arial", 12, date},
+                                   {L - 200, 1300, "Courier New", 10, QString()},
+                                   {L - 2000, seiteY, "Courier New", 10, QStringLiteral("Seite: 1")},
+                                   {600, seiteY + lh(10), "Courier New", 10, QStringLiteral("Kopf 1")},
+                                   {600, seiteY + 2 * lh(10), "Courier New", 10, QStringLiteral("Kopf 2")},
+                                   {0, seiteY + 3 * lh(10), "Courier New", 10, QString()},
+                                   {600, body, "Courier New", 10, QStringLiteral("Zeile 1")},
+                                   {600, body + lh(10), "Courier New", 10, QStringLiteral("Zeile 2")},
+                                   // The body ends with CR LF: one more, empty line.
+                                   {600, body + 2 * lh(10), "Courier New", 10, QString()},
+                               });
+    const auto lines = ofKind(Op::Line);
+    ASSERT_EQ(lines.size(), 5u);
+    expectFrame(lines, 0, L, S);
+    EXPECT_DOUBLE_EQ(lines[4].x, 500);
+    EXPECT_DOUBLE_EQ(lines[4].y, 1300);
+    EXPECT_DOUBLE_EQ(lines[4].x2, L - 200);
+    EXPECT_DOUBLE_EQ(lines[4].y2, 1300);
+    const auto logos = ofKind(Op::Logo);
+    ASSERT_EQ(logos.size(), 1u);
+    EXPECT_DOUBLE_EQ(logos[0].x, 600);
+    EXPECT_DOUBLE_EQ(logos[0].y, 300);
+    EXPECT_DOUBLE_EQ(logos[0].size, 48);
+    ASSERT_FALSE(log->items.empty());
+    EXPECT_EQ(log->items.back().op, Op::End);
+    EXPECT_TRUE(ofKind(Op::NewPage).empty());
+}
+
+TEST_F(ReportPrintTest, BodyFontIsFittedToTheLongestLine)
+{
+    struct Case {
+        const char *name;
+        Orientation orientation;
+        QString body;
+        double size;
+    } cases[] = {
+        {"short lines", Orientation::Landscape, QStringLiteral("Kurz\r\nauch kurz"), 10},
+        {"a longer line further down", Orientation::Landscape, QStringLiteral("Kurz\r\n") + QString(300, QLatin1Char('x')), 4},
+        {"208 characters landscape", Orientation::Landscape, QString(208, QLatin1Char('x')), 6},
+        {"grouped list opens with an empty line and a group heading", Orientation::Landscape,
+         QStringLiteral("\r\nBereich:\r\n") + QString(208, QLatin1Char('x')), 6},
+        {"empty line then 208", Orientation::Landscape, QStringLiteral("\r\n") + QString(208, QLatin1Char('x')), 6},
+        {"exactly at the limit is too wide", Orientation::Portrait, QString(11206 / 120, QLatin1Char('x')), 10},
+        {"100 characters portrait", Orientation::Portrait, QString(100, QLatin1Char('x')), 9},
+        {"very long line stops at size 1", Orientation::Portrait, QString(5000, QLatin1Char('x')), 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        log->items.clear();
+        TestReportDialog dlg(fixedReport(QStringLiteral("T"), QString(), c.body, c.orientation));
+        print(dlg);
+        const auto *seite = log->findText(QStringLiteral("Seite: 1"));
+        ASSERT_NE(seite, nullptr);
+        EXPECT_EQ(seite->font, QStringLiteral("Courier New"));
+        EXPECT_DOUBLE_EQ(seite->size, c.size);
+    }
+    // 93 characters at size 10 are 11160 twips, under 11206: still 10.
+    log->items.clear();
+    TestReportDialog fits(fixedReport(QStringLiteral("T"), QString(), QString(93, QLatin1Char('x')), Orientation::Portrait));
+    print(fits);
+    EXPECT_DOUBLE_EQ(log->findText(QStringLiteral("Seite: 1"))->size, 10);
+}
+
+TEST_F(ReportPrintTest, LineBelowThePageLimitMovesToTheNextPageAfterItsHeading)
+{
+    QStringList lines;
+    for (int i = 0; i < 45; ++i)
+        lines << QStringLiteral("Zeile %1").arg(i);
+    TestReportDialog dlg(fixedReport(QStringLiteral("Liste"), QStringLiteral("Kopf"), lines.join(QStringLiteral("\r\n"))));
+    print(dlg);
+
+    // Page 1: body from y = 2260 in steps of 240; the line at 11380 is the last at or above 11506.
+    const auto page1 = log->texts(1);
+    ASSERT_EQ(page1.back()->text, QStringLiteral("Zeile 38"));
+    EXPECT_DOUBLE_EQ(page1.back()->y, 11380);
+    expectTexts(log->texts(2), {
+                                   {600, 500, "Courier New", 10, QStringLiteral("Liste")},
+                                   {L - 2000, 500, "Courier New", 10, QStringLiteral("Seite: 2")},
+                                   {600, 740, "Courier New", 10, QStringLiteral("Kopf")},
+                                   {0, 980, "Courier New", 10, QString()},
+                                   {600, 1220, "Courier New", 10, QStringLiteral("Zeile 39")},
+                                   {600, 1460, "Courier New", 10, QStringLiteral("Zeile 40")},
+                                   {600, 1700, "Courier New", 10, QStringLiteral("Zeile 41")},
+                                   {600, 1940, "Courier New", 10, QStringLiteral("Zeile 42")},
+                                   {600, 2180, "Courier New", 10, QStringLiteral("Zeile 43")},
+                                   {600, 2420, "Courier New", 10, QStringLiteral("Zeile 44")},
+                               });
+    const auto newPages = ofKind(Op::NewPage);
+    ASSERT_EQ(newPages.size(), 1u);
+    // The second page's frame follows its start, and nothing else is drawn on it.
+    std::vector<RecordingPrinter::Item> page2Lines;
+    for (const auto &i : ofKind(Op::Line))
+        if (i.page == 2)
+            page2Lines.push_back(i);
+    ASSERT_EQ(page2Lines.size(), 4u);
+    expectFrame(page2Lines, 0, L, S);
+    EXPECT_TRUE(std::none_of(log->items.begin(), log->items.end(),
+                             [](const auto &i) { return i.op == Op::Logo && i.page == 2; }));
+}
+
+TEST_F(ReportPrintTest, ControlLinesBreakThePageAndDrawRules)
+{
+    TestReportDialog dlg(fixedReport(QStringLiteral("T"), QString(),
+                                     QStringLiteral("A\r\n'Linie\r\nB\r\n'Seite\r\nC")));
+    print(dlg);
+    const double bodyY = 1300 + 2 * lh(10);
+    const auto page1 = log->texts(1);
+    ASSERT_GE(page1.size(), 3u);
+    EXPECT_EQ(page1[page1.size() - 3]->text, QStringLiteral("A"));
+    EXPECT_DOUBLE_EQ(page1[page1.size() - 3]->y, bodyY);
+    // The rule takes the line after A and leaves an empty line; B follows it.
+    EXPECT_EQ(page1[page1.size() - 2]->text, QString());
+    EXPECT_DOUBLE_EQ(page1[page1.size() - 2]->y, bodyY + lh(10));
+    EXPECT_DOUBLE_EQ(page1[page1.size() - 2]->x, L - 200);
+    EXPECT_EQ(page1.back()->text, QStringLiteral("B"));
+    EXPECT_DOUBLE_EQ(page1.back()->y, bodyY + 2 * lh(10));
+    const auto rules = ofKind(Op::Line);
+    ASSERT_EQ(rules.size(), 10u); // frame, heading rule, the 'Linie rule, frame of page 2
+    EXPECT_DOUBLE_EQ(rules[5].x, 500);
+    EXPECT_DOUBLE_EQ(rules[5].y, bodyY + lh(10));
+    EXPECT_DOUBLE_EQ(rules[5].x2, L - 200);
+    EXPECT_DOUBLE_EQ(rules[5].y2, bodyY + lh(10));
+    expectTexts(log->texts(2), {
+                                   {600, 500, "Courier New", 10, QStringLiteral("T")},
+                                   {L - 2000, 500, "Courier New", 10, QStringLiteral("Seite: 2")},
+                                   {600, 740, "Courier New", 10, QStringLiteral("C")},
+                               });
+    EXPECT_EQ(log->findText(QStringLiteral("'Seite")), nullptr);
+    EXPECT_EQ(log->findText(QStringLiteral("'Linie")), nullptr);
+}
+
+TEST_F(ReportPrintTest, OrientationFollowsTheReportUnlessThePrintDialogIsOn)
+{
+    struct Case {
+        QString printerWindow;
+        Orientation report;
+    } cases[] = {
+        {QString(), Orientation::Portrait},   {QString(), Orientation::Landscape},
+        {QStringLiteral("OFF"), Orientation::Portrait}, {QStringLiteral("on"), Orientation::Landscape},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.printerWindow.toStdString());
+        if (!c.printerWindow.isNull())
+            setSetting("PrinterWindow", c.printerWindow);
+        *log = RecordingPrinter::Log();
+        TestReportDialog dlg(fixedReport(QStringLiteral("T"), QString(), QStringLiteral("x"), c.report));
+        print(dlg);
+        EXPECT_EQ(log->dialogs, 0);
+        EXPECT_EQ(log->orientation, c.report);
+        EXPECT_DOUBLE_EQ(log->scaledWidth, c.report == Orientation::Landscape ? L : S);
+    }
+}
+
+TEST_F(ReportPrintTest, PrintDialogDecidesTheOrientationAndItsCancelIsSilent)
+{
+    setSetting("PrinterWindow", QStringLiteral("ON"));
+    TestReportDialog dlg(fixedReport(QStringLiteral("T"), QString(), QStringLiteral("x"), Orientation::Landscape));
+
+    prompter.expectModal([](QDialog &d) {
+        EXPECT_NE(qobject_cast<QPrintDialog *>(&d), nullptr);
+        d.reject();
+    });
+    print(dlg);
+    EXPECT_EQ(log->dialogs, 1);
+    EXPECT_FALSE(log->orientationSet);
+    EXPECT_TRUE(log->items.empty());
+
+    // The dialog is not told the report's orientation: accepted as it opened, it prints portrait.
+    prompter.expectModal([](QDialog &d) { d.accept(); });
+    print(dlg);
+    EXPECT_EQ(log->dialogs, 2);
+    EXPECT_EQ(log->orientation, Orientation::Portrait);
+    ASSERT_FALSE(log->items.empty());
+    EXPECT_EQ(log->items.back().op, Op::End);
+}
+
+TEST_F(ReportPrintTest, ReportAutoEndClosesTheDialogOnlyWhenOn)
+{
+    for (const QString &value : {QString(), QStringLiteral("OFF"), QStringLiteral("ON")}) {
+        SCOPED_TRACE(value.toStdString());
+        setSetting("ReportAutoEnd", value);
+        TestReportDialog dlg(fixedReport(QStringLiteral("T"), QString(), QStringLiteral("x")));
+        dlg.show();
+        print(dlg);
+        EXPECT_EQ(dlg.isVisible(), value != QStringLiteral("ON"));
+        for (const char *button : {"cmdAblage"}) {
+            dlg.show();
+            QTest::mouseClick(dlg.findChild<QPushButton *>(button), Qt::LeftButton);
+            EXPECT_EQ(dlg.isVisible(), value != QStringLiteral("ON"));
+        }
+    }
+}
+
+TEST_F(ReportPrintTest, EmptyBodyPrintsNothing)
+{
+    setSetting("ReportAutoEnd", QStringLiteral("ON"));
+    TestReportDialog dlg(fixedReport(QStringLiteral("T"), QStringLiteral("Kopf"), QString()));
+    dlg.show();
+    prompter.expectMessage(QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
+    print(dlg);
+    EXPECT_FALSE(log->orientationSet);
+    EXPECT_TRUE(log->items.empty());
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(ReportPrintTest, PrinterErrorAsksWhetherToGiveUp)
+{
+    QStringList lines;
+    for (int i = 0; i < 100; ++i)
+        lines << QStringLiteral("Zeile %1").arg(i);
+    const QString question = QStringLiteral("Druckerfehler: 482 Papierstau\r\nMöchten Sie den Druck abbrechen?");
+    setSetting("ReportAutoEnd", QStringLiteral("ON"));
+
+    // Yes: the document is thrown away, nothing more is printed and the dialog stays open.
+    log->failNewPage = 1;
+    TestReportDialog dlg(fixedReport(QStringLiteral("T"), QString(), lines.join(QStringLiteral("\r\n"))));
+    dlg.show();
+    prompter.expectMessage(question, QStringLiteral("Druckerfehler"), ui::Icon::Question, ui::Answer::Yes);
+    print(dlg);
+    EXPECT_EQ(prompter.last().buttons, ui::Buttons::YesNo);
+    EXPECT_EQ(log->items.back().op, Op::Abort);
+    EXPECT_EQ(log->findText(QStringLiteral("Zeile 41")), nullptr);
+    EXPECT_TRUE(dlg.isVisible());
+
+    // No: printing goes on with the following lines and the document is ended.
+    *log = RecordingPrinter::Log();
+    log->failNewPage = 1;
+    prompter.expectMessage(question, QStringLiteral("Druckerfehler"), ui::Icon::Question, ui::Answer::No);
+    print(dlg);
+    EXPECT_EQ(log->items.back().op, Op::End);
+    EXPECT_NE(log->findText(QStringLiteral("Zeile 99")), nullptr);
+    EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(ReportPrintTest, DatabaseFailureDuringTheBuildIsReportedByEveryOutput)
+{
+    TestReportDialog dlg([](reports::ReportModel &m) -> bool {
+        m.body = QStringLiteral("halb");
+        throw data::DbError(-2147467259, QStringLiteral("Datenbank gesperrt"));
+    });
+    const QString text = QStringLiteral("DatenLesenError: -2147467259 Datenbank gesperrt");
+    for (const char *button : {"cmdDrucken", "cmdAblage", "cmdAnzeige"}) {
+        SCOPED_TRACE(button);
+        prompter.expectMessage(text, QStringLiteral("ORV"), ui::Icon::None);
+        QTest::mouseClick(dlg.findChild<QPushButton *>(button), Qt::LeftButton);
+        EXPECT_TRUE(dlg.model().body.isEmpty());
+    }
+    EXPECT_TRUE(log->items.empty());
+}
+
+} // namespace
