@@ -1,5 +1,8 @@
 #include "app/windowfactory.h"
 
+#include "records/recordform.h"
+#include "records/recordwindows.h"
+
 #include <QHash>
 
 namespace orv::app::windowfactory {
@@ -11,6 +14,10 @@ namespace {
 QHash<QString, WindowEntry> builtIn()
 {
     QHash<QString, WindowEntry> t;
+    for (const char *name : {"frmKurs", "frmMitarbeiter", "frmTrainingsplan"}) {
+        const QString n = QLatin1String(name);
+        t.insert(n, {WindowKind::Child, [n]() -> QWidget * { return records::openRecordWindow(n); }});
+    }
     return t;
 }
 
