@@ -12,13 +12,7 @@ QString versionText()
     return QStringLiteral("Version %1.%2.%3").arg(ORV_VERSION_MAJOR).arg(ORV_VERSION_MINOR).arg(ORV_VERSION_PATCH);
 }
 
-QString databaseText()
-{
-    const data::ConnectionTarget target = app::connectionTarget();
-    if (target.kind == data::BackendKind::Sqlite)
-        return target.location;
-    return target.displayName();
-}
+QString databaseText() { return app::connectionTarget().displayName(); }
 
 QPixmap programIcon(int size)
 {
