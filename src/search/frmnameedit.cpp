@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace orv::search {
 namespace {
@@ -51,6 +52,7 @@ FrmNameEdit::FrmNameEdit(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmNameEdit"));
     setWindowTitle(renameTitle);
     buildControls();
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &FrmNameEdit::noteFocusWindow);
 }
 
 void FrmNameEdit::buildControls()
@@ -104,25 +106,26 @@ void FrmNameEdit::buildControls()
 
 bool FrmNameEdit::event(QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::WindowDeactivate:
-        // A message box of this dialog takes the focus only for a moment; the
-        // field its check chose keeps it afterwards.
-        m_focusKept = QApplication::activeModalWidget() && QApplication::activeModalWidget() != this;
-        break;
-    case QEvent::WindowActivate:
+    if (event->type() == QEvent::WindowActivate) {
         if (!m_focusKept)
             txtNameAlt->setFocus();
         m_focusKept = false;
-        break;
-    default:
-        break;
     }
     return QDialog::event(event);
 }
 
+void FrmNameEdit::noteFocusWindow(QWindow *window)
+{
+    // Only a window that is not one of this dialog's boxes sends the focus
+    // back to the old name on return.
+    if (window && window != windowHandle() && window->transientParent() != windowHandle())
+        m_focusKept = false;
+}
+
 void FrmNameEdit::renameEmployee()
 {
+    // Every click ends with a box; when it closes, the field the click chose keeps the focus.
+    m_focusKept = true;
     data::Connection conn;
     if (!app::openConnection(conn, this))
         return;

@@ -3,6 +3,7 @@
 
 class QLineEdit;
 class QPushButton;
+class QWindow;
 
 namespace orv::data {
 class Connection;
@@ -22,6 +23,7 @@ protected:
 
 private:
     void buildControls();
+    void noteFocusWindow(QWindow *window);
     void renameEmployee();
     QString inputError();
     // True when the name may be renamed to the new one; says why not otherwise.
@@ -32,7 +34,7 @@ private:
     QLineEdit *txtNameNeu = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
-    bool m_focusKept = false; // our own message box had the focus
+    bool m_focusKept = false; // the next activation returns from a box of this dialog
 };
 
 // Shows the rename dialog without waiting; while it is open, only activates it.

@@ -6,6 +6,7 @@
 #include "ui/statuspanels.h"
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -232,6 +233,52 @@ TEST_P(FrmNameEditTest, AnUnreachableDatabaseIsReportedBeforeAnyCheck)
     ui::setStatus("vorher");
     renameTo("", "");
     EXPECT_EQ(status(), QStringLiteral("vorher"));
+}
+
+TEST_P(FrmNameEditTest, ActivationPutsTheFocusInTheOldNameExceptOnReturnFromItsOwnBox)
+{
+    dlg.close();
+    QPointer<search::FrmNameEdit> shown = search::showNameEdit(nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+    auto *alt = shown->findChild<QLineEdit *>("txtNameAlt");
+    auto *neu = shown->findChild<QLineEdit *>("txtNameNeu");
+    EXPECT_EQ(shown->focusWidget(), alt);
+    EXPECT_EQ(search::showNameEdit(nullptr), shown.data()) << "one rename dialog at a time";
+
+    QWidget other;
+    auto comeBackFromOtherWindow = [&] {
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        shown->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+    };
+    neu->setFocus();
+    comeBackFromOtherWindow();
+    EXPECT_EQ(shown->focusWidget(), alt);
+
+    // The form check puts the focus in the new name. When its box closes, the
+    // window system gives the dialog back its activation: the focus stays.
+    type(alt, "Meier, Hans");
+    type(neu, "Meier,Johann");
+    auto clickOkOnFormError = [&] {
+        prompter.expectMessage(formError, check, Icon::Exclamation);
+        QTest::mouseClick(shown->findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+        EXPECT_EQ(shown->focusWidget(), neu);
+    };
+    clickOkOnFormError();
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(shown, &activate);
+    EXPECT_EQ(shown->focusWidget(), neu);
+
+    // A return from another window after the click brings it to the old name again.
+    clickOkOnFormError();
+    comeBackFromOtherWindow();
+    EXPECT_EQ(shown->focusWidget(), alt);
+
+    QTest::mouseClick(shown->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(shown.isNull()) << "\"A&bbrechen\" closes the dialog";
 }
 
 ORV_DB_TEST_SUITE(FrmNameEditTest);
