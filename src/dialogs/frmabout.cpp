@@ -11,7 +11,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -32,8 +31,6 @@ const char *const sysInfoPrograms[] = {
     "mate-system-monitor", "xfce4-taskmanager", "lxtask",
 };
 
-QPointer<FrmAbout> g_about;
-
 } // namespace
 
 FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint)
@@ -41,6 +38,7 @@ FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Customize
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QString());
     buildControls();
+    fillLabels();
 }
 
 void FrmAbout::buildControls()
@@ -109,16 +107,33 @@ void FrmAbout::buildControls()
     setFixedSize(380, 200);
 }
 
-void FrmAbout::load()
+void FrmAbout::fillLabels()
 {
-    playStartSound();
     lblTitle->setText(QStringLiteral("ORV"));
     lblVersion->setText(versionText());
     cmdOK->setVisible(!m_splashMode);
     cmdSysInfo->setVisible(!m_splashMode);
     lblWarten->setVisible(m_splashMode);
+}
+
+void FrmAbout::load()
+{
+    m_loaded = true;
+    playStartSound();
+    fillLabels();
     drawNow();
     animateLogo();
+}
+
+void FrmAbout::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Opened from the menu, the window is shown by the main window; the chime
+    // and the logo follow as soon as the window is up.
+    if (!m_loaded) {
+        m_loaded = true;
+        QMetaObject::invokeMethod(this, &FrmAbout::load, Qt::QueuedConnection);
+    }
 }
 
 void FrmAbout::drawNow()
@@ -161,20 +176,6 @@ void FrmAbout::startSysInfo()
     }
     ui::inform(this, QStringLiteral("Systeminformationen sind momentan nicht verfügbar!"), QStringLiteral("Warnung"),
                ui::Icon::Exclamation);
-}
-
-FrmAbout *showAbout(QWidget *parent)
-{
-    if (g_about) {
-        g_about->show();
-        g_about->raise();
-        g_about->activateWindow();
-        return g_about;
-    }
-    g_about = new FrmAbout(parent);
-    g_about->setAttribute(Qt::WA_DeleteOnClose);
-    g_about->load();
-    return g_about;
 }
 
 void showSplashScreen()

@@ -18,7 +18,8 @@ public:
     bool splashMode() const { return m_splashMode; }
 
     // Plays the chime, fills the labels, shows the window fully drawn and
-    // turns the logo once. Returns when the animation is over.
+    // turns the logo once. Returns when the animation is over. A window shown
+    // without it loads itself once, right after it appears.
     void load();
     // The 21 logo frames, 50 ms each; the program does not react meanwhile.
     void animateLogo();
@@ -28,13 +29,16 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
+    void fillLabels();
     void drawNow();
     void startSysInfo();
 
     bool m_splashMode = false;
+    bool m_loaded = false;
     QLabel *lblTitle = nullptr;
     QLabel *lblVersion = nullptr;
     QLabel *picLogo = nullptr;
@@ -42,10 +46,6 @@ private:
     QPushButton *cmdSysInfo = nullptr;
     QPushButton *cmdOK = nullptr;
 };
-
-// Shows the About window without waiting; while it is open, only brings it to
-// the front. Returns the window (it deletes itself when closed).
-FrmAbout *showAbout(QWidget *parent);
 
 // Start-up's splash screen: the About window in splash mode, fully drawn, for
 // five seconds in which the program does nothing else; then it is gone.

@@ -1,7 +1,6 @@
 #include "dialogs/frmoptions.h"
 
 #include "app/settings.h"
-#include "ui/prompter.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -181,12 +180,6 @@ bool FrmOptions::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void showOptions(QWidget *parent)
-{
-    FrmOptions dlg(parent);
-    ui::Prompter::instance().runModal(dlg);
 }
 
 } // namespace orv::dialogs

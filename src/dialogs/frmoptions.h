@@ -38,7 +38,4 @@ private:
     QPushButton *cmdCancel = nullptr;
 };
 
-// Opens the options dialog modally over parent.
-void showOptions(QWidget *parent);
-
 } // namespace orv::dialogs

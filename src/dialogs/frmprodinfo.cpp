@@ -1,7 +1,7 @@
 #include "dialogs/frmprodinfo.h"
 
+#include "app/clipboard.h"
 #include "dialogs/programinfo.h"
-#include "ui/prompter.h"
 
 #include <QFont>
 #include <QFrame>
@@ -11,19 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <pwd.h>
-#include <unistd.h>
-
 namespace orv::dialogs {
 namespace {
-
-// The login name of the user running the program; "" when the system does not know it.
-QString loginName()
-{
-    if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
-    return QString();
-}
 
 QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
 {
@@ -64,7 +53,7 @@ FrmProdinfo::FrmProdinfo(QWidget *parent) : QDialog(parent)
     line->setFrameShadow(QFrame::Sunken);
 
     auto *label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("User:"), this);
-    lblUser = makeLabel(QStringLiteral("lblUser"), loginName(), this);
+    lblUser = makeLabel(QStringLiteral("lblUser"), app::currentUserName(), this);
     auto *label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("Datenbasis:"), this);
     lblDatenbasis = makeLabel(QStringLiteral("lblDatenbasis"), databaseText(), this);
     for (QLabel *l : {lblUser, lblDatenbasis})
@@ -107,12 +96,6 @@ FrmProdinfo::FrmProdinfo(QWidget *parent) : QDialog(parent)
     main->addSpacing(8);
     main->addLayout(buttons);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void showProdinfo(QWidget *parent)
-{
-    FrmProdinfo dlg(parent);
-    ui::Prompter::instance().runModal(dlg);
 }
 
 } // namespace orv::dialogs

@@ -23,7 +23,4 @@ private:
     QPushButton *cmdOK = nullptr;
 };
 
-// Opens the product information modally over parent.
-void showProdinfo(QWidget *parent);
-
 } // namespace orv::dialogs

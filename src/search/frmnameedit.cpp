@@ -15,7 +15,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -42,8 +41,6 @@ void databaseFailed(QWidget *parent, const data::DbError &e, const QString &pref
 {
     ui::inform(parent, e.message(prefix), QStringLiteral("ORV"), ui::Icon::None);
 }
-
-QPointer<FrmNameEdit> g_nameEdit;
 
 } // namespace
 
@@ -209,18 +206,6 @@ bool FrmNameEdit::writeNewName(data::Connection &conn, const QString &present, c
         databaseFailed(this, e, QStringLiteral("UpdateError: "));
         return false;
     }
-}
-
-FrmNameEdit *showNameEdit(QWidget *parent)
-{
-    if (!g_nameEdit) {
-        g_nameEdit = new FrmNameEdit(parent);
-        g_nameEdit->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    g_nameEdit->show();
-    g_nameEdit->raise();
-    g_nameEdit->activateWindow();
-    return g_nameEdit;
 }
 
 } // namespace orv::search

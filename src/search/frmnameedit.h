@@ -37,7 +37,4 @@ private:
     bool m_focusKept = false; // the next activation returns from a box of this dialog
 };
 
-// Shows the rename dialog without waiting; while it is open, only activates it.
-FrmNameEdit *showNameEdit(QWidget *parent);
-
 } // namespace orv::search

@@ -52,7 +52,8 @@ protected:
     void runDialog(const std::function<void(QDialog &)> &drive)
     {
         prompter.expectModal(drive);
-        dialogs::showOptions(nullptr);
+        dialogs::FrmOptions dlg;
+        ui::Prompter::instance().runModal(dlg);
     }
 };
 

@@ -34,7 +34,8 @@ protected:
             EXPECT_FALSE(dlg.findChild<QLabel *>("picIcon")->pixmap().isNull());
             QTest::mouseClick(dlg.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
         });
-        dialogs::showProdinfo(nullptr);
+        dialogs::FrmProdinfo dlg;
+        ui::Prompter::instance().runModal(dlg);
         return texts;
     }
 };
