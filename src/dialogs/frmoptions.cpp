@@ -124,7 +124,7 @@ void FrmOptions::buildControls()
     main->addWidget(frame, 1);
     main->addSpacing(10);
     main->addLayout(buttons);
-    setMinimumSize(420, 250);
+    setMinimumSize(480, 250);
 
     connect(tbsOptions, &QTabBar::currentChanged, this, &FrmOptions::showPage);
     connect(cmdOK, &QPushButton::clicked, this, &FrmOptions::saveSettings);
@@ -140,6 +140,7 @@ void FrmOptions::loadSettings()
     for (const auto &[key, value] : pairs) {
         if (key == QLatin1String("Remark")) {
             txtBem->setText(value);
+            txtBem->setCursorPosition(0); // a long remark shows its beginning
             continue;
         }
         // Only the seven switches; the window position keys of the section are not ours.
