@@ -1,0 +1,209 @@
+#include "app/settings.h"
+#include "dialogs/frmoptions.h"
+#include "support/testenv.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+namespace orv::test {
+namespace {
+
+using app::settings::read;
+using app::settings::readSection;
+using app::settings::write;
+
+const QString S = QStringLiteral("Settings");
+
+// The eight keys in the order "&Ok" writes them.
+const QStringList eightKeys{"WinMaxOpen", "TrainingsplanAutoOpen", "AnzeigeMaxOpen", "PrinterWindow",
+                            "Remark",     "TextSeek",              "SplashScreen",   "QueryEnd"};
+
+template <typename T> T *child(QDialog &dlg, const QString &name)
+{
+    T *w = dlg.findChild<T *>(name);
+    EXPECT_NE(w, nullptr) << name.toStdString();
+    return w;
+}
+
+QCheckBox *chk(QDialog &dlg, const QString &key) { return child<QCheckBox>(dlg, QStringLiteral("chk") + key); }
+
+// Clicks the box itself, where a user clicks it.
+void toggle(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
+
+int visiblePage(QDialog &dlg)
+{
+    int shown = -1;
+    for (int i = 0; i < 3; ++i) {
+        if (child<QWidget>(dlg, QStringLiteral("picOptions(%1)").arg(i))->isVisible()) {
+            EXPECT_EQ(shown, -1) << "two pages visible";
+            shown = i;
+        }
+    }
+    return shown;
+}
+
+class FrmOptionsTest : public OrvTest {
+protected:
+    // Opens the dialog as the menu does and hands it to `drive`, which must close it.
+    void runDialog(const std::function<void(QDialog &)> &drive)
+    {
+        prompter.expectModal(drive);
+        dialogs::FrmOptions dlg;
+        ui::Prompter::instance().runModal(dlg);
+    }
+};
+
+TEST_F(FrmOptionsTest, OkWithoutChangesRewritesAllEightKeysFromTheStore)
+{
+    // Only "ON" counts as on; anything else is written back as "OFF".
+    write(S, "WinMaxOpen", "ON");
+    write(S, "TrainingsplanAutoOpen", "on");
+    write(S, "AnzeigeMaxOpen", "OFF");
+    write(S, "PrinterWindow", "ON");
+    write(S, "Remark", "Bitte Teilnahme bestätigen");
+    write(S, "TextSeek", "");
+    write(S, "SplashScreen", "ON ");
+    write(S, "QueryEnd", "ON");
+    write(S, "MainLeft", "1200"); // the main window's position is not the dialog's
+
+    runDialog([](QDialog &dlg) {
+        EXPECT_TRUE(chk(dlg, "WinMaxOpen")->isChecked());
+        EXPECT_FALSE(chk(dlg, "TrainingsplanAutoOpen")->isChecked());
+        EXPECT_FALSE(chk(dlg, "AnzeigeMaxOpen")->isChecked());
+        EXPECT_TRUE(chk(dlg, "PrinterWindow")->isChecked());
+        EXPECT_EQ(child<QLineEdit>(dlg, "txtBem")->text(), QStringLiteral("Bitte Teilnahme bestätigen"));
+        EXPECT_FALSE(chk(dlg, "TextSeek")->isChecked());
+        EXPECT_FALSE(chk(dlg, "SplashScreen")->isChecked());
+        EXPECT_TRUE(chk(dlg, "QueryEnd")->isChecked());
+        QTest::mouseClick(child<QPushButton>(dlg, "cmdOK"), Qt::LeftButton);
+    });
+
+    const QStringList expected{"ON", "OFF", "OFF", "ON", "Bitte Teilnahme bestätigen", "OFF", "OFF", "ON"};
+    for (int i = 0; i < eightKeys.size(); ++i)
+        EXPECT_EQ(read(S, eightKeys[i], "fehlt"), expected[i]) << eightKeys[i].toStdString();
+    EXPECT_EQ(read(S, "MainLeft"), QStringLiteral("1200"));
+}
+
+TEST_F(FrmOptionsTest, EmptySectionWritesEveryKeyOffAndAnEmptyRemark)
+{
+    runDialog([](QDialog &dlg) { QTest::keyClick(&dlg, Qt::Key_Return); });
+
+    for (const QString &key : eightKeys)
+        EXPECT_EQ(read(S, key, "fehlt"), key == "Remark" ? QString("") : QString("OFF")) << key.toStdString();
+}
+
+TEST_F(FrmOptionsTest, ChangedControlsAreStored)
+{
+    write(S, "QueryEnd", "ON");
+    write(S, "Remark", "alte Bemerkung");
+
+    runDialog([](QDialog &dlg) {
+        auto *tabs = child<QTabBar>(dlg, "tbsOptions");
+        toggle(chk(dlg, "QueryEnd"));
+        toggle(chk(dlg, "SplashScreen"));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        toggle(chk(dlg, "TrainingsplanAutoOpen"));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+        auto *bem = child<QLineEdit>(dlg, "txtBem");
+        bem->setFocus();
+        QTest::keyClick(bem, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(bem, Qt::Key_Delete); // an empty remark: the reports then carry none
+        QTest::mouseClick(child<QPushButton>(dlg, "cmdOK"), Qt::LeftButton);
+    });
+
+    EXPECT_EQ(read(S, "QueryEnd"), QStringLiteral("OFF"));
+    EXPECT_EQ(read(S, "SplashScreen"), QStringLiteral("ON"));
+    EXPECT_EQ(read(S, "TrainingsplanAutoOpen"), QStringLiteral("ON"));
+    EXPECT_EQ(read(S, "WinMaxOpen"), QStringLiteral("OFF"));
+    EXPECT_EQ(read(S, "Remark", "fehlt"), QString(""));
+}
+
+TEST_F(FrmOptionsTest, CancelEscapeAndClosingWriteNothing)
+{
+    const std::vector<std::pair<const char *, std::function<void(QDialog &)>>> ways{
+        {"A&bbrechen", [](QDialog &dlg) { QTest::mouseClick(child<QPushButton>(dlg, "cmdCancel"), Qt::LeftButton); }},
+        {"Esc", [](QDialog &dlg) { QTest::keyClick(chk(dlg, "QueryEnd"), Qt::Key_Escape); }},
+        {"close", [](QDialog &dlg) { dlg.close(); }},
+    };
+    write(S, "QueryEnd", "ON");
+    write(S, "Remark", "alt");
+    for (const auto &[way, leave] : ways) {
+        runDialog([&](QDialog &dlg) {
+            toggle(chk(dlg, "QueryEnd"));
+            child<QLineEdit>(dlg, "txtBem")->setText("neu");
+            leave(dlg);
+        });
+        EXPECT_EQ(readSection(S).size(), 2) << way;
+        EXPECT_EQ(read(S, "QueryEnd"), QStringLiteral("ON")) << way;
+        EXPECT_EQ(read(S, "Remark"), QStringLiteral("alt")) << way;
+    }
+}
+
+TEST_F(FrmOptionsTest, TabsCarryTheirPagesAndOnlyTheSelectedPageIsVisible)
+{
+    struct Tab {
+        QString caption, key, toolTip;
+        QStringList controls;
+    };
+    const std::vector<Tab> tabs{
+        {"&Allgemein", "Group1", "allgemeine Optionen festlegen", {"chkSplashScreen", "chkQueryEnd", "chkTextSeek"}},
+        {"&Fenster",
+         "Group2",
+         "Optionen für Fenster festlegen",
+         {"chkWinMaxOpen", "chkTrainingsplanAutoOpen", "chkAnzeigeMaxOpen"}},
+        {"A&usgabe", "Group4", "Optionen für Ausgabe festlegen", {"chkPrinterWindow", "lblBem", "txtBem"}},
+    };
+    runDialog([&](QDialog &dlg) {
+        auto *bar = child<QTabBar>(dlg, "tbsOptions");
+        ASSERT_EQ(bar->count(), 3);
+        EXPECT_EQ(bar->currentIndex(), 0);
+        EXPECT_EQ(visiblePage(dlg), 0);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(bar->tabText(i), tabs[i].caption);
+            EXPECT_EQ(bar->tabData(i).toString(), tabs[i].key);
+            EXPECT_EQ(bar->tabToolTip(i), tabs[i].toolTip);
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+            EXPECT_EQ(visiblePage(dlg), i);
+            auto *page = child<QWidget>(dlg, QStringLiteral("picOptions(%1)").arg(i));
+            for (const QString &name : tabs[i].controls) {
+                auto *w = page->findChild<QWidget *>(name);
+                ASSERT_NE(w, nullptr) << name.toStdString() << " on page " << i;
+                EXPECT_TRUE(w->isVisible()) << name.toStdString();
+            }
+        }
+        EXPECT_EQ(chk(dlg, "TextSeek")->text(), QStringLiteral("&Volltextsuche"));
+        dlg.reject();
+    });
+}
+
+TEST_F(FrmOptionsTest, CtrlTabCyclesForwardWithWrapAroundOtherTabKeysDoNot)
+{
+    runDialog([](QDialog &dlg) {
+        auto *bar = child<QTabBar>(dlg, "tbsOptions");
+        auto *first = chk(dlg, "SplashScreen");
+        first->setFocus();
+        // With the focus in a control, as a user has it.
+        auto press = [&](Qt::KeyboardModifiers mods) {
+            QWidget *focus = dlg.focusWidget() ? dlg.focusWidget() : &dlg;
+            QTest::keyClick(focus, Qt::Key_Tab, mods);
+        };
+        for (int expected : {1, 2, 0, 1}) {
+            press(Qt::ControlModifier);
+            EXPECT_EQ(bar->currentIndex(), expected);
+            EXPECT_EQ(visiblePage(dlg), expected);
+        }
+        for (Qt::KeyboardModifiers mods : {Qt::ControlModifier | Qt::AltModifier, Qt::ControlModifier | Qt::ShiftModifier,
+                                           Qt::KeyboardModifiers(Qt::NoModifier)}) {
+            press(mods);
+            EXPECT_EQ(bar->currentIndex(), 1) << int(mods);
+        }
+        dlg.reject();
+    });
+}
+
+} // namespace
+} // namespace orv::test
