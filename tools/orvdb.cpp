@@ -100,6 +100,7 @@ int main(int argc, char **argv)
                      .arg(s.courses)
                      .arg(s.entries)
                      .arg(double(clock.elapsed()) / 1000.0, 0, 'f', 2);
+        out().flush();
         return 0;
     } catch (const demo::AlreadyExists &e) {
         err() << "orvdb: " << e.text() << '\n';
@@ -108,5 +109,6 @@ int main(int argc, char **argv)
     } catch (const std::exception &e) {
         err() << "orvdb: Fehler beim Anlegen der Datenbank: " << QString::fromLocal8Bit(e.what()) << '\n';
     }
+    err().flush();
     return 1;
 }

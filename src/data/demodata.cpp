@@ -529,6 +529,11 @@ Summary initDatabase(const ConnectionTarget &target, Content content, qint64 row
                                                    "orvdb überschreibt keine Datenbank.")
                                         .arg(target.displayName(), found.join(QStringLiteral(", "))));
         }
+        if (target.kind == BackendKind::Sqlite) {
+            // The key index of a large training plan grows in random order; with
+            // SQLite's small default page cache every insert would go to disk.
+            conn.exec(QStringLiteral("PRAGMA cache_size = -524288"));
+        }
         createdTables = true;
         schema::create(conn);
         Summary sum;
