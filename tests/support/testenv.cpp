@@ -3,6 +3,7 @@
 #include "app/connectionrecipe.h"
 #include "app/settings.h"
 #include "data/schema.h"
+#include "data/sqlitebackend.h"
 #include "ui/statuspanels.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,7 @@ void DbTest::SetUp()
     if (kind() == data::BackendKind::Sqlite) {
         app::setDataPath(tempPath() + QLatin1Char('/'));
         m_target = data::ConnectionTarget::sqliteFile(tempPath() + QStringLiteral("/orv.mdb"));
+        data::createSqliteBackend(m_target.location);
     } else {
         const QString base = qEnvironmentVariable("ORV_TEST_PG_URI");
         m_pgSchema = QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128).left(16);

@@ -3,10 +3,15 @@
 #include "data/connection.h"
 #include "support/scriptedprompter.h"
 
+#include <QString>
 #include <QTemporaryDir>
+#include <ostream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace orv::test {
 

@@ -1,0 +1,816 @@
+#include "data/recordset.h"
+
+#include "data/collation.h"
+#include "data/dberror.h"
+#include "data/schema.h"
+#include "data/snapshot.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <bit>
+#include <optional>
+
+namespace orv::data {
+
+namespace {
+
+constexpr long ErrNoCurrentRow = 3021;
+constexpr long ErrUnknownColumn = 3265;
+
+DbError noCurrentRow()
+{
+    return DbError(ErrNoCurrentRow, QStringLiteral("Es ist kein aktueller Datensatz vorhanden."));
+}
+
+// A pending value turned into what the database and the snapshot take.
+struct Converted {
+    QVariant param; // bound to the statement
+    bool null = true;
+    QByteArray text; // Text: without trailing blanks
+    double real = 0;
+    int64_t integer = 0;
+};
+
+std::optional<QDate> dateFromText(const QString &input)
+{
+    const QString t = input.trimmed();
+    QDate d = QDate::fromString(t, Qt::ISODate);
+    if (d.isValid())
+        return d;
+    const QLocale loc;
+    for (const QString &fmt : {loc.dateFormat(QLocale::ShortFormat), QStringLiteral("d.M.yyyy"), QStringLiteral("d.M.yy")}) {
+        d = loc.toDate(t, fmt);
+        if (d.isValid())
+            return d;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> numberFromText(const QString &input)
+{
+    const QString t = input.trimmed();
+    bool ok = false;
+    double v = QLocale().toDouble(t, &ok);
+    if (ok)
+        return v;
+    v = QLocale::c().toDouble(t, &ok);
+    if (ok)
+        return v;
+    return std::nullopt;
+}
+
+DbError badValue(const ColumnInfo &ci, const QVariant &v)
+{
+    return DbError(ErrBadValue, QStringLiteral("Der Wert \"%1\" passt nicht in das Feld %2.").arg(v.toString(), ci.name));
+}
+
+Converted convert(const ColumnInfo &ci, const QVariant &v)
+{
+    Converted out;
+    const bool emptyText = v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
+    if (v.isNull() && v.typeId() != QMetaType::QString)
+        return out; // null
+    switch (ci.type) {
+    case ColType::Text: {
+        const QString s = ci.definedSize > 0 ? schema::padded(v.toString(), ci.definedSize) : v.toString();
+        out.param = s;
+        out.null = false;
+        out.text = s.toUtf8();
+        while (out.text.endsWith(' '))
+            out.text.chop(1);
+        return out;
+    }
+    case ColType::Single:
+    case ColType::Double: {
+        if (emptyText)
+            return out;
+        std::optional<double> d;
+        if (v.typeId() == QMetaType::QString)
+            d = numberFromText(v.toString());
+        else {
+            bool ok = false;
+            d = v.toDouble(&ok);
+            if (!ok)
+                d.reset();
+        }
+        if (!d)
+            throw badValue(ci, v);
+        out.real = ci.type == ColType::Single ? double(float(*d)) : *d;
+        out.param = out.real;
+        out.null = false;
+        return out;
+    }
+    case ColType::Integer: {
+        if (emptyText)
+            return out;
+        bool ok = false;
+        const qlonglong i = v.toLongLong(&ok);
+        if (!ok)
+            throw badValue(ci, v);
+        out.integer = i;
+        out.param = qint64(i);
+        out.null = false;
+        return out;
+    }
+    case ColType::Date: {
+        if (emptyText)
+            return out;
+        std::optional<QDate> d;
+        if (v.typeId() == QMetaType::QDate)
+            d = v.toDate().isValid() ? std::optional<QDate>(v.toDate()) : std::nullopt;
+        else
+            d = dateFromText(v.toString());
+        if (!d)
+            throw badValue(ci, v);
+        out.integer = d->toJulianDay();
+        out.param = *d;
+        out.null = false;
+        return out;
+    }
+    case ColType::Bool: {
+        bool b = false;
+        if (v.typeId() == QMetaType::QString) {
+            const QString s = v.toString().trimmed().toLower();
+            b = s == QLatin1String("1") || s == QLatin1String("-1") || s == QLatin1String("true");
+        } else {
+            b = v.toBool();
+        }
+        out.integer = b ? 1 : 0;
+        out.param = b;
+        out.null = false;
+        return out;
+    }
+    }
+    return out;
+}
+
+QString canonicalName(const QString &name, const schema::TableDef *preferred)
+{
+    if (preferred)
+        if (const schema::ColumnDef *c = schema::findColumn(*preferred, name))
+            return QLatin1String(c->name);
+    for (const schema::TableDef *t : schema::tables())
+        if (const schema::ColumnDef *c = schema::findColumn(*t, name))
+            return QLatin1String(c->name);
+    return name;
+}
+
+void ensureDictRank(ColumnStore &col)
+{
+    const uint32_t n = col.dict.size();
+    if (col.rankedSize == n)
+        return;
+    std::vector<uint32_t> ids(n > 0 ? n - 1 : 0);
+    for (uint32_t i = 1; i < n; ++i)
+        ids[i - 1] = i;
+    std::sort(ids.begin(), ids.end(),
+              [&](uint32_t a, uint32_t b) { return germanCompare(col.dict.at(a), col.dict.at(b)) < 0; });
+    col.dictRank.assign(n, 0);
+    for (uint32_t r = 0; r < ids.size(); ++r)
+        col.dictRank[ids[r]] = r + 1; // 0 stays for null: nulls first
+    col.rankedSize = n;
+}
+
+// Dense ranks of one column for the given rows (0 = null, first).
+std::vector<uint32_t> ranksFor(ColumnStore &col, const std::vector<uint32_t> &rows, uint32_t &maxRank)
+{
+    std::vector<uint32_t> rank(rows.size());
+    if (col.info.type == ColType::Text) {
+        ensureDictRank(col);
+        for (size_t i = 0; i < rows.size(); ++i)
+            rank[i] = col.dictRank[col.ids[rows[i]]];
+        maxRank = col.dict.size();
+        return rank;
+    }
+    const bool real = col.info.type == ColType::Single || col.info.type == ColType::Double;
+    std::vector<double> values;
+    values.reserve(rows.size());
+    for (uint32_t r : rows)
+        if (!col.isNull(r))
+            values.push_back(real ? col.reals[r] : double(col.ints[r]));
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const uint32_t r = rows[i];
+        if (col.isNull(r))
+            continue;
+        const double v = real ? col.reals[r] : double(col.ints[r]);
+        rank[i] = uint32_t(std::lower_bound(values.begin(), values.end(), v) - values.begin()) + 1;
+    }
+    maxRank = uint32_t(values.size()) + 1;
+    return rank;
+}
+
+} // namespace
+
+struct RecordSet::Impl {
+    Connection *conn = nullptr;
+    const schema::TableDef *table = nullptr; // writes go here; nullptr: read-only
+    QString sql;
+    QVariantList params;
+    std::shared_ptr<Snapshot> snap;
+    std::vector<uint32_t> order; // row numbers in the current order
+    qint64 pos = 0;              // index into order; -1 before the first, size() after the last
+    bool onGap = false;          // the current row was just deleted
+    QStringList sortCols;
+    // Pending edit
+    bool adding = false;
+    bool editing = false;
+    std::vector<std::optional<QVariant>> pending;
+    qint64 posBeforeAdd = 0;
+    bool gapBeforeAdd = false;
+    // Containment matches per dictionary entry of the last find, kept for the next one.
+    QString matchKey;
+    std::vector<uint8_t> matchByDict;
+
+    bool isOpen() const { return snap != nullptr; }
+    qint64 size() const { return qint64(order.size()); }
+    bool onRow() const { return isOpen() && !onGap && pos >= 0 && pos < size(); }
+    uint32_t row() const { return order[size_t(pos)]; }
+    ColumnStore &col(int c) { return snap->cols[size_t(c)]; }
+    const ColumnStore &col(int c) const { return snap->cols[size_t(c)]; }
+    const std::optional<QVariant> *pendingFor(int c) const
+    {
+        if ((adding || editing) && size_t(c) < pending.size() && pending[size_t(c)])
+            return &pending[size_t(c)];
+        return nullptr;
+    }
+    void clearPending()
+    {
+        adding = editing = false;
+        pending.clear();
+    }
+
+    void load()
+    {
+        auto cur = conn->query(sql, params);
+        auto s = std::make_shared<Snapshot>();
+        s->read(*cur);
+        for (ColumnStore &c : s->cols) {
+            c.info.name = canonicalName(c.info.name, table);
+            if (table && c.info.definedSize == 0 && c.info.type == ColType::Text)
+                if (const schema::ColumnDef *d = schema::findColumn(*table, c.info.name))
+                    c.info.definedSize = d->width;
+        }
+        snap = std::move(s);
+        order.resize(snap->rows);
+        for (uint32_t i = 0; i < snap->rows; ++i)
+            order[i] = i;
+        pos = 0;
+        onGap = false;
+        clearPending();
+        matchKey.clear();
+        if (!sortCols.isEmpty())
+            applySort();
+    }
+
+    void applySort()
+    {
+        std::vector<std::vector<uint32_t>> ranks;
+        std::vector<int> widths;
+        int bits = 0;
+        for (const QString &name : sortCols) {
+            uint32_t maxRank = 0;
+            ranks.push_back(ranksFor(col(indexOf(name)), order, maxRank));
+            widths.push_back(int(std::bit_width(maxRank)));
+            bits += widths.back();
+        }
+        const size_t n = order.size();
+        if (bits <= 64) {
+            // All ranks packed into one key per row; the row number breaks
+            // ties, so equal keys keep the order of the query result.
+            std::vector<std::pair<uint64_t, uint32_t>> keys(n);
+            for (size_t i = 0; i < n; ++i) {
+                uint64_t k = 0;
+                for (size_t j = 0; j < ranks.size(); ++j)
+                    k = (widths[j] == 64 ? 0 : (k << widths[j])) | ranks[j][i];
+                keys[i] = {k, order[i]};
+            }
+            std::sort(keys.begin(), keys.end());
+            for (size_t i = 0; i < n; ++i)
+                order[i] = keys[i].second;
+        } else {
+            std::vector<uint32_t> idx(n);
+            for (size_t i = 0; i < n; ++i)
+                idx[i] = uint32_t(i);
+            std::sort(idx.begin(), idx.end(), [&](uint32_t a, uint32_t b) {
+                for (const auto &r : ranks)
+                    if (r[a] != r[b])
+                        return r[a] < r[b];
+                return order[a] < order[b];
+            });
+            std::vector<uint32_t> sorted(n);
+            for (size_t i = 0; i < n; ++i)
+                sorted[i] = order[idx[i]];
+            order.swap(sorted);
+        }
+        pos = 0;
+        onGap = false;
+    }
+
+    int indexOf(const QString &name) const
+    {
+        for (size_t c = 0; c < snap->cols.size(); ++c)
+            if (snap->cols[c].info.name.compare(name, Qt::CaseInsensitive) == 0)
+                return int(c);
+        return -1;
+    }
+
+    bool matches(uint32_t r, int c, const Criterion &cr, uint32_t equalId, const QString &needle)
+    {
+        const ColumnStore &cs = col(c);
+        switch (cr.op) {
+        case Criterion::Op::Equals:
+            if (cs.info.type == ColType::Text)
+                return equalId != TextDictionary::Null && cs.ids[r] == equalId;
+            return !cs.isNull(r) && textOf(c, r).trimmed() == cr.value.toString().trimmed();
+        case Criterion::Op::Contains:
+            if (cs.info.type == ColType::Text)
+                return matchByDict[cs.ids[r]] != 0;
+            return !cs.isNull(r) && foldCase(textOf(c, r)).contains(needle);
+        case Criterion::Op::DateEquals:
+            return cs.info.type == ColType::Date && !cs.isNull(r) && cs.ints[r] == cr.value.toDate().toJulianDay();
+        }
+        return false;
+    }
+
+    // Prepares what matches() needs for one criterion: the dictionary id
+    // for equality, the per-entry matches for containment.
+    void prepare(int c, const Criterion &cr, uint32_t &equalId, QString &needle)
+    {
+        const ColumnStore &cs = col(c);
+        equalId = TextDictionary::Null;
+        if (cr.op == Criterion::Op::Equals && cs.info.type == ColType::Text) {
+            const QByteArray v = cr.value.toString().toUtf8();
+            equalId = cs.dict.lookup(rtrimmed(std::string_view(v.constData(), size_t(v.size()))));
+        }
+        if (cr.op == Criterion::Op::Contains) {
+            needle = foldCase(cr.value.toString());
+            if (cs.info.type == ColType::Text) {
+                const QString key = QString::number(c) + QLatin1Char('\x1f') + needle;
+                if (key != matchKey || matchByDict.size() != cs.dict.size()) {
+                    matchByDict.assign(cs.dict.size(), 0);
+                    for (uint32_t id = 1; id < cs.dict.size(); ++id) {
+                        const std::string_view s = cs.dict.at(id);
+                        matchByDict[id] = foldCase(QString::fromUtf8(s.data(), qsizetype(s.size()))).contains(needle);
+                    }
+                    matchKey = key;
+                }
+            }
+        }
+    }
+
+    QString textOf(int c, uint32_t r) const
+    {
+        const ColumnStore &cs = col(c);
+        if (cs.isNull(r))
+            return QString();
+        switch (cs.info.type) {
+        case ColType::Text: {
+            const std::string_view s = cs.dict.at(cs.ids[r]);
+            QString t = QString::fromUtf8(s.data(), qsizetype(s.size()));
+            if (t.size() < cs.info.definedSize)
+                t = t.leftJustified(cs.info.definedSize, QLatin1Char(' '));
+            return t;
+        }
+        case ColType::Single:
+        case ColType::Double:
+            return QLocale().toString(cs.reals[r]);
+        case ColType::Integer:
+            return QString::number(cs.ints[r]);
+        case ColType::Date:
+            return QDate::fromJulianDay(cs.ints[r]).toString(QLocale().dateFormat(QLocale::ShortFormat));
+        case ColType::Bool:
+            return cs.ints[r] ? QStringLiteral("1") : QStringLiteral("0");
+        }
+        return QString();
+    }
+
+    void store(uint32_t r, int c, const Converted &v)
+    {
+        ColumnStore &cs = col(c);
+        if (cs.info.type == ColType::Text) {
+            cs.ids[r] = v.null ? TextDictionary::Null
+                               : cs.dict.intern(std::string_view(v.text.constData(), size_t(v.text.size())));
+            return;
+        }
+        if (cs.info.type == ColType::Single || cs.info.type == ColType::Double)
+            cs.reals[r] = v.real;
+        else
+            cs.ints[r] = v.integer;
+        if (v.null && cs.nulls.empty())
+            cs.nulls.resize(snap->rows, 0);
+        if (!cs.nulls.empty())
+            cs.nulls[r] = v.null ? 1 : 0;
+    }
+
+    QVariantList keyParams(QString &where) const
+    {
+        QVariantList keys;
+        QStringList parts;
+        for (const QString &k : table->keyColumns) {
+            const int c = indexOf(k);
+            if (c < 0)
+                throw DbError(ErrUnknownColumn, QStringLiteral("Das Schlüsselfeld %1 fehlt in der Abfrage.").arg(k));
+            parts << k + QStringLiteral(" = ?");
+            keys << textOf(c, row());
+        }
+        where = parts.join(QStringLiteral(" AND "));
+        return keys;
+    }
+};
+
+RecordSet::RecordSet() : d(std::make_unique<Impl>()) {}
+RecordSet::~RecordSet() = default;
+RecordSet::RecordSet(RecordSet &&) noexcept = default;
+RecordSet &RecordSet::operator=(RecordSet &&) noexcept = default;
+
+void RecordSet::openTable(Connection &conn, const QString &table)
+{
+    const schema::TableDef *def = schema::findTable(table);
+    const QString name = def ? QString::fromLatin1(def->name) : table;
+    auto fresh = std::make_unique<Impl>();
+    fresh->conn = &conn;
+    fresh->table = def;
+    fresh->sql = QStringLiteral("SELECT * FROM ") + name;
+    fresh->load();
+    d = std::move(fresh);
+}
+
+void RecordSet::openQuery(Connection &conn, const QString &sql, const QVariantList &params)
+{
+    auto fresh = std::make_unique<Impl>();
+    fresh->conn = &conn;
+    fresh->sql = sql;
+    fresh->params = params;
+    fresh->load();
+    d = std::move(fresh);
+}
+
+void RecordSet::close() { d = std::make_unique<Impl>(); }
+bool RecordSet::isOpen() const { return d->isOpen(); }
+
+int RecordSet::columnCount() const { return d->isOpen() ? int(d->snap->cols.size()) : 0; }
+int RecordSet::columnIndex(const QString &name) const { return d->isOpen() ? d->indexOf(name) : -1; }
+const ColumnInfo &RecordSet::column(int c) const { return d->snap->cols.at(size_t(c)).info; }
+
+int RecordSet::need(const QString &col) const
+{
+    const int c = columnIndex(col);
+    if (c < 0)
+        throw DbError(ErrUnknownColumn, QStringLiteral("Das Feld %1 ist in der Datensatzgruppe nicht vorhanden.").arg(col));
+    return c;
+}
+
+int RecordSet::recordCount() const { return int(d->size()); }
+
+bool RecordSet::bof() const
+{
+    if (!d->isOpen())
+        return true;
+    if (d->adding || d->onGap)
+        return false;
+    return d->order.empty() || d->pos < 0;
+}
+
+bool RecordSet::eof() const
+{
+    if (!d->isOpen())
+        return true;
+    if (d->adding || d->onGap)
+        return false;
+    return d->order.empty() || d->pos >= d->size();
+}
+
+void RecordSet::moveFirst()
+{
+    d->clearPending();
+    d->onGap = false;
+    d->pos = 0;
+}
+
+void RecordSet::moveLast()
+{
+    d->clearPending();
+    d->onGap = false;
+    d->pos = d->size() - 1;
+    if (d->pos < 0)
+        d->pos = 0;
+}
+
+void RecordSet::moveNext()
+{
+    d->clearPending();
+    if (d->onGap) {
+        d->onGap = false; // the row after the deleted one has moved up into its place
+        return;
+    }
+    d->pos = std::min(d->pos + 1, d->size());
+}
+
+void RecordSet::movePrevious()
+{
+    d->clearPending();
+    if (d->onGap) {
+        d->onGap = false;
+        d->pos = std::max<qint64>(d->pos - 1, -1);
+        return;
+    }
+    d->pos = std::max<qint64>(d->pos - 1, -1);
+}
+
+int RecordSet::bookmark() const { return d->onRow() && !d->adding ? int(d->row()) + 1 : 0; }
+
+bool RecordSet::gotoBookmark(int bookmark)
+{
+    if (!d->isOpen() || bookmark < 1 || uint32_t(bookmark) > d->snap->rows)
+        return false;
+    const uint32_t r = uint32_t(bookmark - 1);
+    const auto it = std::find(d->order.begin(), d->order.end(), r);
+    if (it == d->order.end())
+        return false;
+    d->clearPending();
+    d->onGap = false;
+    d->pos = it - d->order.begin();
+    return true;
+}
+
+int RecordSet::absolutePosition() const { return d->onRow() ? int(d->pos) + 1 : 0; }
+
+bool RecordSet::isNull(int c) const
+{
+    if (const auto *p = d->pendingFor(c))
+        return (*p)->isNull() && (*p)->typeId() != QMetaType::QString;
+    return !d->onRow() || d->col(c).isNull(d->row());
+}
+
+QString RecordSet::text(int c) const
+{
+    if (const auto *p = d->pendingFor(c)) {
+        QString t = (*p)->toString();
+        const int w = column(c).definedSize;
+        if (column(c).type == ColType::Text && t.size() < w)
+            t = t.leftJustified(w, QLatin1Char(' '));
+        return t;
+    }
+    if (!d->onRow())
+        return QString();
+    return d->textOf(c, d->row());
+}
+
+double RecordSet::number(int c) const
+{
+    if (const auto *p = d->pendingFor(c))
+        return numberFromText((*p)->toString()).value_or(0);
+    if (!d->onRow())
+        return 0;
+    const ColumnStore &cs = d->col(c);
+    const uint32_t r = d->row();
+    if (cs.isNull(r))
+        return 0;
+    switch (cs.info.type) {
+    case ColType::Single:
+    case ColType::Double:
+        return cs.reals[r];
+    case ColType::Integer:
+    case ColType::Bool:
+        return double(cs.ints[r]);
+    case ColType::Text:
+        return numberFromText(d->textOf(c, r)).value_or(0);
+    case ColType::Date:
+        return 0;
+    }
+    return 0;
+}
+
+QDate RecordSet::date(int c) const
+{
+    if (const auto *p = d->pendingFor(c)) {
+        if ((*p)->typeId() == QMetaType::QDate)
+            return (*p)->toDate();
+        return dateFromText((*p)->toString()).value_or(QDate());
+    }
+    if (!d->onRow())
+        return QDate();
+    const ColumnStore &cs = d->col(c);
+    const uint32_t r = d->row();
+    if (cs.isNull(r) || cs.info.type != ColType::Date)
+        return QDate();
+    return QDate::fromJulianDay(cs.ints[r]);
+}
+
+bool RecordSet::boolean(int c) const
+{
+    if (const auto *p = d->pendingFor(c))
+        return (*p)->toBool();
+    if (!d->onRow())
+        return false;
+    const ColumnStore &cs = d->col(c);
+    const uint32_t r = d->row();
+    return !cs.isNull(r) && cs.info.type == ColType::Bool && cs.ints[r] != 0;
+}
+
+QVariant RecordSet::value(int c) const
+{
+    if (isNull(c))
+        return QVariant();
+    switch (column(c).type) {
+    case ColType::Text: return text(c);
+    case ColType::Single:
+    case ColType::Double: return number(c);
+    case ColType::Integer: return qint64(number(c));
+    case ColType::Date: return date(c);
+    case ColType::Bool: return boolean(c);
+    }
+    return QVariant();
+}
+
+void RecordSet::sort(const QString &columns)
+{
+    QStringList cols;
+    for (const QString &part : columns.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        cols << part.trimmed();
+    for (const QString &c : cols)
+        need(c);
+    d->sortCols = cols;
+    if (d->isOpen()) {
+        d->clearPending();
+        d->applySort();
+    }
+}
+
+QString RecordSet::sortColumns() const { return d->sortCols.join(QLatin1Char(',')); }
+
+bool RecordSet::find(const Criterion &criterion)
+{
+    const int c = need(criterion.column);
+    d->clearPending();
+    qint64 i = d->onGap ? d->pos : std::max<qint64>(d->pos, 0);
+    d->onGap = false;
+    uint32_t equalId = 0;
+    QString needle;
+    d->prepare(c, criterion, equalId, needle);
+    for (; i < d->size(); ++i) {
+        if (d->matches(d->order[size_t(i)], c, criterion, equalId, needle)) {
+            d->pos = i;
+            return true;
+        }
+    }
+    d->pos = d->size();
+    return false;
+}
+
+RecordSet RecordSet::clone() const
+{
+    RecordSet copy;
+    copy.d->conn = d->conn;
+    copy.d->table = d->table;
+    copy.d->sql = d->sql;
+    copy.d->params = d->params;
+    copy.d->snap = d->snap;
+    copy.d->order = d->order;
+    copy.d->pos = d->onGap ? 0 : d->pos;
+    copy.d->sortCols = d->sortCols;
+    return copy;
+}
+
+void RecordSet::filter(const std::vector<Criterion> &criteria)
+{
+    d->clearPending();
+    std::vector<int> cols;
+    std::vector<uint32_t> ids(criteria.size());
+    std::vector<QString> needles(criteria.size());
+    for (size_t j = 0; j < criteria.size(); ++j) {
+        cols.push_back(need(criteria[j].column));
+    }
+    std::vector<uint32_t> kept;
+    // Containment caches one criterion at a time: evaluate criteria one after another.
+    std::vector<uint32_t> current = d->order;
+    for (size_t j = 0; j < criteria.size(); ++j) {
+        d->prepare(cols[j], criteria[j], ids[j], needles[j]);
+        kept.clear();
+        for (uint32_t r : current)
+            if (d->matches(r, cols[j], criteria[j], ids[j], needles[j]))
+                kept.push_back(r);
+        current.swap(kept);
+    }
+    d->order.swap(current);
+    d->pos = 0;
+    d->onGap = false;
+}
+
+void RecordSet::addNew()
+{
+    if (!d->isOpen())
+        throw noCurrentRow();
+    d->posBeforeAdd = d->pos;
+    d->gapBeforeAdd = d->onGap;
+    d->clearPending();
+    d->adding = true;
+    d->pending.assign(d->snap->cols.size(), std::nullopt);
+}
+
+bool RecordSet::isAdding() const { return d->adding; }
+bool RecordSet::isEditing() const { return d->editing; }
+
+void RecordSet::setField(int c, const QVariant &value)
+{
+    if (!d->adding) {
+        if (!d->onRow())
+            throw noCurrentRow();
+        if (!d->editing) {
+            d->editing = true;
+            d->pending.assign(d->snap->cols.size(), std::nullopt);
+        }
+    }
+    d->pending.at(size_t(c)) = value;
+}
+
+void RecordSet::update()
+{
+    if (!d->adding && !d->editing)
+        return;
+    if (!d->table)
+        throw DbError(ErrGeneric, QStringLiteral("Diese Datensatzgruppe kann nicht geändert werden."));
+    // Check every value before anything is written.
+    std::vector<std::pair<int, Converted>> values;
+    for (size_t c = 0; c < d->pending.size(); ++c)
+        if (d->pending[c])
+            values.emplace_back(int(c), convert(d->col(int(c)).info, *d->pending[c]));
+
+    if (d->adding) {
+        QStringList names, marks;
+        QVariantList params;
+        for (const auto &[c, v] : values) {
+            names << d->col(c).info.name;
+            marks << QStringLiteral("?");
+            params << v.param;
+        }
+        d->conn->exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(QLatin1String(d->table->name), names.join(QStringLiteral(", ")),
+                               marks.join(QStringLiteral(", "))),
+                      params);
+        d->snap->appendEmptyRow();
+        const uint32_t r = d->snap->rows - 1;
+        for (const auto &[c, v] : values)
+            d->store(r, c, v);
+        d->order.push_back(r);
+        d->pos = d->size() - 1;
+        d->onGap = false;
+    } else {
+        if (!values.empty()) {
+            QString where;
+            const QVariantList keys = d->keyParams(where);
+            QStringList sets;
+            QVariantList params;
+            for (const auto &[c, v] : values) {
+                sets << d->col(c).info.name + QStringLiteral(" = ?");
+                params << v.param;
+            }
+            params << keys;
+            const qint64 n = d->conn->exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                               .arg(QLatin1String(d->table->name), sets.join(QStringLiteral(", ")), where),
+                                           params);
+            if (n == 0)
+                throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen geändert oder gelöscht."));
+            for (const auto &[c, v] : values)
+                d->store(d->row(), c, v);
+        }
+    }
+    d->clearPending();
+}
+
+void RecordSet::cancelUpdate()
+{
+    if (d->adding) {
+        d->pos = d->posBeforeAdd;
+        d->onGap = d->gapBeforeAdd;
+    }
+    d->clearPending();
+}
+
+void RecordSet::deleteCurrent()
+{
+    if (!d->table)
+        throw DbError(ErrGeneric, QStringLiteral("Diese Datensatzgruppe kann nicht geändert werden."));
+    d->clearPending();
+    if (!d->onRow())
+        throw noCurrentRow();
+    QString where;
+    const QVariantList keys = d->keyParams(where);
+    const qint64 n = d->conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(QLatin1String(d->table->name), where), keys);
+    if (n == 0)
+        throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht."));
+    d->snap->deleted[d->row()] = 1;
+    d->order.erase(d->order.begin() + d->pos);
+    d->onGap = true;
+}
+
+void RecordSet::requery()
+{
+    if (!d->conn)
+        throw noCurrentRow();
+    d->load();
+}
+
+} // namespace orv::data

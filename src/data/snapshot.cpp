@@ -1,0 +1,175 @@
+#include "data/snapshot.h"
+
+#include <cstring>
+
+namespace orv::data {
+
+std::string_view rtrimmed(std::string_view s)
+{
+    size_t n = s.size();
+    while (n > 0 && s[n - 1] == ' ')
+        --n;
+    return s.substr(0, n);
+}
+
+namespace {
+inline uint64_t hashBytes(std::string_view s)
+{
+    // FNV-1a: short keys, good enough spread for a power-of-two table.
+    uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : s) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h ^ (h >> 29);
+}
+} // namespace
+
+TextDictionary::TextDictionary() : m_offsets{0, 0}, m_slots(64, 0)
+{
+    // id 0 is the null entry: an empty range.
+}
+
+uint32_t TextDictionary::lookup(std::string_view s) const
+{
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = hashBytes(s) & mask;; i = (i + 1) & mask) {
+        const uint32_t id = m_slots[i];
+        if (id == 0)
+            return Null;
+        if (at(id) == s)
+            return id;
+    }
+}
+
+uint32_t TextDictionary::intern(std::string_view s)
+{
+    const size_t mask = m_slots.size() - 1;
+    size_t i = hashBytes(s) & mask;
+    for (;; i = (i + 1) & mask) {
+        const uint32_t id = m_slots[i];
+        if (id == 0)
+            break;
+        if (at(id) == s)
+            return id;
+    }
+    const uint32_t id = size();
+    m_bytes.append(s.data(), s.size());
+    m_offsets.push_back(uint32_t(m_bytes.size()));
+    m_slots[i] = id;
+    if (size_t(size()) * 2 > m_slots.size())
+        grow();
+    return id;
+}
+
+void TextDictionary::grow()
+{
+    std::vector<uint32_t> fresh(m_slots.size() * 2, 0);
+    const size_t mask = fresh.size() - 1;
+    for (uint32_t id = 1; id < size(); ++id) {
+        size_t i = hashBytes(at(id)) & mask;
+        while (fresh[i])
+            i = (i + 1) & mask;
+        fresh[i] = id;
+    }
+    m_slots.swap(fresh);
+}
+
+size_t TextDictionary::memoryBytes() const
+{
+    return m_bytes.capacity() + m_offsets.capacity() * 4 + m_slots.capacity() * 4;
+}
+
+size_t ColumnStore::memoryBytes() const
+{
+    return dict.memoryBytes() + ids.capacity() * 4 + reals.capacity() * 8 + ints.capacity() * 8 + nulls.capacity()
+        + dictRank.capacity() * 4;
+}
+
+void Snapshot::read(Cursor &cur)
+{
+    const int n = cur.columnCount();
+    cols.clear();
+    cols.resize(size_t(n));
+    for (int c = 0; c < n; ++c)
+        cols[size_t(c)].info = cur.column(c);
+    rows = 0;
+    while (cur.next()) {
+        for (int c = 0; c < n; ++c) {
+            ColumnStore &col = cols[size_t(c)];
+            const bool null = cur.isNull(c);
+            switch (col.info.type) {
+            case ColType::Text:
+                col.ids.push_back(null ? TextDictionary::Null : col.dict.intern(rtrimmed(cur.textBytes(c))));
+                continue;
+            case ColType::Single:
+            case ColType::Double:
+                col.reals.push_back(null ? 0.0 : cur.real(c));
+                break;
+            case ColType::Integer:
+                col.ints.push_back(null ? 0 : cur.integer(c));
+                break;
+            case ColType::Date: {
+                const qint64 jd = null ? 0 : cur.julianDay(c);
+                col.ints.push_back(jd);
+                if (!null && jd == 0) {
+                    // A text that is no date (written by another program) reads as no value.
+                    if (col.nulls.empty())
+                        col.nulls.resize(rows, 0);
+                    col.nulls.push_back(1);
+                    continue;
+                }
+                break;
+            }
+            case ColType::Bool:
+                col.ints.push_back(null ? 0 : (cur.boolean(c) ? 1 : 0));
+                break;
+            }
+            if (null || !col.nulls.empty()) {
+                col.nulls.resize(rows, 0); // the rows before the first null had values
+                col.nulls.push_back(null ? 1 : 0);
+            }
+        }
+        ++rows;
+    }
+    for (ColumnStore &col : cols) {
+        col.ids.shrink_to_fit();
+        col.reals.shrink_to_fit();
+        col.ints.shrink_to_fit();
+        col.nulls.shrink_to_fit();
+    }
+    deleted.assign(rows, 0);
+}
+
+void Snapshot::appendEmptyRow()
+{
+    for (ColumnStore &col : cols) {
+        switch (col.info.type) {
+        case ColType::Text:
+            col.ids.push_back(TextDictionary::Null);
+            continue;
+        case ColType::Single:
+        case ColType::Double:
+            col.reals.push_back(0);
+            break;
+        default:
+            col.ints.push_back(0);
+            break;
+        }
+        if (col.nulls.empty())
+            col.nulls.resize(rows, 0);
+        col.nulls.push_back(1);
+    }
+    deleted.push_back(0);
+    ++rows;
+}
+
+size_t Snapshot::memoryBytes() const
+{
+    size_t total = deleted.capacity();
+    for (const ColumnStore &c : cols)
+        total += c.memoryBytes();
+    return total;
+}
+
+} // namespace orv::data

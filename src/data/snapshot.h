@@ -1,0 +1,67 @@
+#pragma once
+#include "data/backend.h"
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv::data {
+
+// Distinct texts of one column, each stored once (trailing blanks stripped);
+// rows refer to them by number. Most columns repeat a few values many times.
+class TextDictionary {
+public:
+    static constexpr uint32_t Null = 0;
+    TextDictionary();
+    uint32_t intern(std::string_view s); // s without trailing blanks
+    uint32_t lookup(std::string_view s) const; // Null when absent
+    std::string_view at(uint32_t id) const
+    {
+        return std::string_view(m_bytes.data() + m_offsets[id], m_offsets[id + 1] - m_offsets[id]);
+    }
+    uint32_t size() const { return uint32_t(m_offsets.size() - 1); } // ids 1 .. size()-1
+    size_t memoryBytes() const;
+
+private:
+    void grow();
+    std::string m_bytes;
+    std::vector<uint32_t> m_offsets; // id → start; one past the last
+    std::vector<uint32_t> m_slots;   // open addressing: id or 0
+};
+
+// The rows of one query, column by column.
+struct ColumnStore {
+    ColumnInfo info;
+    TextDictionary dict;            // Text
+    std::vector<uint32_t> ids;      // Text: dictionary id per row
+    std::vector<double> reals;      // Single, Double
+    std::vector<int64_t> ints;      // Integer, Date (Julian day), Bool
+    std::vector<uint8_t> nulls;     // non-text columns: 1 = null (empty when no nulls)
+    // Dense German-order ranks of the dictionary, built on demand for sorting.
+    std::vector<uint32_t> dictRank;
+    uint32_t rankedSize = 0;
+
+    bool isNull(uint32_t row) const
+    {
+        if (info.type == ColType::Text)
+            return ids[row] == TextDictionary::Null;
+        return !nulls.empty() && nulls[row];
+    }
+    size_t memoryBytes() const;
+};
+
+struct Snapshot {
+    std::vector<ColumnStore> cols;
+    uint32_t rows = 0;
+    std::vector<uint8_t> deleted; // per row, rows deleted through this set
+
+    void read(Cursor &cur);
+    void appendEmptyRow();
+    size_t memoryBytes() const;
+};
+
+std::string_view rtrimmed(std::string_view s);
+
+} // namespace orv::data
