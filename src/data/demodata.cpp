@@ -530,9 +530,13 @@ Summary initDatabase(const ConnectionTarget &target, Content content, qint64 row
                                         .arg(target.displayName(), found.join(QStringLiteral(", "))));
         }
         if (target.kind == BackendKind::Sqlite) {
-            // The key index of a large training plan grows in random order; with
-            // SQLite's small default page cache every insert would go to disk.
+            // The key indexes of a large training plan grow in random order. With
+            // SQLite's small default page cache, and with every multi-row insert
+            // saving each page it touches to a statement journal, each batch
+            // would go to disk. This connection only fills a new file, which is
+            // removed again on failure, so it needs no journal.
             conn.exec(QStringLiteral("PRAGMA cache_size = -524288"));
+            conn.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
         }
         createdTables = true;
         schema::create(conn);
