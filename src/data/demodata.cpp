@@ -204,6 +204,7 @@ private:
 };
 
 constexpr int kRowsPerBatch = 100;
+constexpr std::size_t kDemoEntries = 300;
 
 QVariant optionalText(const char *text, int width)
 {
@@ -410,14 +411,14 @@ Summary fillDemoInTransaction(Connection &conn)
     emp.flush();
     sum.employees = qint64(staff.size());
 
-    // 300 of all employee/course pairs, in a shuffled order.
+    // Some of all employee/course pairs, in a shuffled order.
     std::vector<int> pairs(staff.size() * courses.size());
     std::iota(pairs.begin(), pairs.end(), 0);
     for (std::size_t i = pairs.size() - 1; i > 0; --i)
         std::swap(pairs[i], pairs[rng.below(static_cast<std::uint32_t>(i + 1))]);
     const PlanTexts texts;
     BatchInsert plan(conn, QStringLiteral("Trainingsplan"), planColumns(), kRowsPerBatch);
-    for (std::size_t i = 0; i < 300; ++i) {
+    for (std::size_t i = 0; i < kDemoEntries; ++i) {
         const Course &c = courses[static_cast<std::size_t>(pairs[i]) % courses.size()];
         const Employee &e = staff[static_cast<std::size_t>(pairs[i]) / courses.size()];
         writePlan(plan, texts, c, e, drawPlan(rng, c));
@@ -445,7 +446,7 @@ Summary fillRowsInTransaction(Connection &conn, qint64 entries)
     EmployeeWriter emp(conn);
     for (qint64 k = 0; k < nStaff; ++k) {
         const QString name = generatedName(k);
-        // Small plants have most workers (O), fewer Ets and fewest I/C.
+        // Most of the staff are industrial workers (O), fewer Ets, fewest I/C.
         const int kat = rng.weighted(std::array<int, 3>{30, 50, 100});
         emp.add(rng, name, int(k % qint64(kAreas.size())), kat);
         staff.push_back({padded(name, 30)});
