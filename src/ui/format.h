@@ -1,6 +1,7 @@
 #pragma once
 #include <QDate>
 #include <QString>
+#include <cmath>
 #include <optional>
 
 // Numbers and dates as the user's regional settings show them.
@@ -8,7 +9,8 @@ namespace orv::ui {
 
 // 15 twips to the pixel, as the window sizes are given.
 constexpr int twipsPerPixel = 15;
-inline int twipsToPixels(double twips) { return int(twips / twipsPerPixel + 0.5); }
+// Rounded half away from zero, so that places left of or above the screen come out right too.
+inline int twipsToPixels(double twips) { return int(std::lround(twips / twipsPerPixel)); }
 inline double pixelsToTwips(int pixels) { return double(pixels) * twipsPerPixel; }
 
 // The locale's short date format with a four-digit year ("dd.MM.yyyy" in Germany).

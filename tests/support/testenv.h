@@ -13,6 +13,10 @@
 // Readable QString values in failure messages.
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
+namespace orv::data {
+inline void PrintTo(BackendKind k, std::ostream *os) { *os << (k == BackendKind::Postgres ? "Postgres" : "Sqlite"); }
+} // namespace orv::data
+
 namespace orv::test {
 
 // Every test: a fresh temporary settings store, no data path, a scripted

@@ -1,0 +1,519 @@
+#include "app/frmmain.h"
+
+#include "app/settings.h"
+#include "app/windowfactory.h"
+#include "ui/format.h"
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTime>
+#include <QToolBar>
+#include <memory>
+
+namespace orv::app {
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+
+// A position value in twips as the text of a single-precision number.
+QString twipsText(double twips)
+{
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    return loc.toString(float(twips), 'g', 7);
+}
+
+// A stored position value; an unreadable text counts as absent.
+int storedPixels(const char *key, double defaultTwips)
+{
+    const QString text = settings::read(kSettings, QString::fromLatin1(key), twipsText(defaultTwips));
+    const double twips = float(ui::parseNumber(text).value_or(defaultTwips));
+    return ui::twipsToPixels(twips);
+}
+
+struct ToolButton {
+    const char *key;
+    const char *toolTip;
+    const char *icon;
+};
+
+} // namespace
+
+FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("ORV"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/orv.svg")));
+
+    m_area = new QMdiArea(this);
+    m_area->setObjectName(QStringLiteral("mdiArea"));
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_area);
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this] { showActiveMenus(); });
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+
+    ui::WindowHost::setInstance(this);
+    ui::StatusPanels::setInstance(this);
+
+    readPosition();
+    if (settings::settingOn(QStringLiteral("TrainingsplanAutoOpen"), QStringLiteral("OFF")))
+        openWindow(QStringLiteral("frmTrainingsplan"));
+}
+
+FrmMain::~FrmMain()
+{
+    // Windows still alive go down with the main window; they then write to
+    // the detached panels and find no host.
+    disconnect(m_area, nullptr, this, nullptr);
+    if (ui::WindowHost::instance() == this)
+        ui::WindowHost::setInstance(nullptr);
+    if (&ui::StatusPanels::instance() == this)
+        ui::StatusPanels::setInstance(nullptr);
+}
+
+// ---- menus, toolbar, status bar -------------------------------------------
+
+QAction *FrmMain::windowAction(QMenu *menu, const char *name, const QString &caption, const QString &window)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    // A window that is not part of the program yet leaves its item disabled.
+    a->setEnabled(windowfactory::has(window));
+    connect(a, &QAction::triggered, this, [this, window] { openWindow(window); });
+    return a;
+}
+
+void FrmMain::buildMenus()
+{
+    auto addMenu = [this](const char *name, const QString &caption) {
+        auto *menu = new QMenu(caption, this);
+        menu->setObjectName(QString::fromLatin1(name));
+        m_menus.append(menu);
+        return menu;
+    };
+    auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+
+    QMenu *file = addMenu("mnuFile", QStringLiteral("&Datei"));
+    windowAction(file, "mnuMitarbeiter", QStringLiteral("&Mitarbeiter"), QStringLiteral("frmMitarbeiter"));
+    windowAction(file, "mnuKurs", QStringLiteral("&Kurs"), QStringLiteral("frmKurs"));
+    windowAction(file, "mnuTrainingsplan", QStringLiteral("&Trainingsplan"), QStringLiteral("frmTrainingsplan"));
+    separator(file, "mnuT4");
+    QAction *quit = file->addAction(QStringLiteral("&Beenden      Alt+F4"));
+    quit->setObjectName(QStringLiteral("mnuBeenden"));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *extras = addMenu("mnuExtras", QStringLiteral("E&xtras"));
+    windowAction(extras, "mnuNameEdit", QStringLiteral("&Name ändern"), QStringLiteral("frmNameEdit"));
+    windowAction(extras, "mnuOptionen", QStringLiteral("&Optionen"), QStringLiteral("frmOptions"));
+
+    QMenu *help = addMenu("mnuHelp", QStringLiteral("&?"));
+    windowAction(help, "mnuProdInfo", QStringLiteral("&Produktinformation"), QStringLiteral("frmProdinfo"));
+    separator(help, "mnuT3");
+    windowAction(help, "mnuInfo", QStringLiteral("Inf&o "), QStringLiteral("frmAbout"));
+
+    for (QMenu *m : std::as_const(m_menus))
+        menuBar()->addMenu(m);
+}
+
+void FrmMain::buildToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("tbToolBar"));
+    m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(24, 24));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The main window's own menu lists no toolbar to hide.
+    m_toolBar->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    static const ToolButton buttons[] = {
+        {"Exit", "Programm beenden", "exit"},
+        {nullptr, nullptr, nullptr},
+        {"Mitarbeiter", "Mitarbeiter bearbeiten", "mitarbeiter"},
+        {"Kurs", "Kurse bearbeiten", "kurs"},
+        {"Trainingsplan", "Trainingsplan bearbeiten", "trainingsplan"},
+        {nullptr, nullptr, nullptr},
+        {"Rechner", "Rechner aufrufen", "rechner"},
+        {"Explorer", "Explorer aufrufen", "explorer"},
+        {nullptr, nullptr, nullptr},
+        {"Hilfe", "Hilfe", "hilfe"},
+    };
+    // Buttons that open a window share its availability.
+    static const QHash<QString, QString> windows{
+        {QStringLiteral("Mitarbeiter"), QStringLiteral("frmMitarbeiter")},
+        {QStringLiteral("Kurs"), QStringLiteral("frmKurs")},
+        {QStringLiteral("Trainingsplan"), QStringLiteral("frmTrainingsplan")},
+        {QStringLiteral("Hilfe"), QStringLiteral("frmAbout")},
+    };
+    for (const ToolButton &b : buttons) {
+        if (!b.key) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        const QString key = QString::fromLatin1(b.key);
+        QAction *a = m_toolBar->addAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.icon))),
+                                          QString::fromUtf8(b.toolTip));
+        a->setObjectName(key);
+        a->setToolTip(QString::fromUtf8(b.toolTip));
+        if (windows.contains(key))
+            a->setEnabled(windowfactory::has(windows.value(key)));
+        connect(a, &QAction::triggered, this, [this, key] { onToolButton(key); });
+    }
+}
+
+void FrmMain::onToolButton(const QString &key)
+{
+    // Only the key counts; whatever goes wrong is passed over silently.
+    if (key == QLatin1String("Exit"))
+        close();
+    else if (key == QLatin1String("Mitarbeiter"))
+        openWindow(QStringLiteral("frmMitarbeiter"));
+    else if (key == QLatin1String("Kurs"))
+        openWindow(QStringLiteral("frmKurs"));
+    else if (key == QLatin1String("Trainingsplan"))
+        openWindow(QStringLiteral("frmTrainingsplan"));
+    else if (key == QLatin1String("Rechner"))
+        m_calculator.bringUp();
+    else if (key == QLatin1String("Explorer"))
+        openFileManager();
+    else if (key == QLatin1String("Hilfe"))
+        openWindow(QStringLiteral("frmAbout"));
+}
+
+void FrmMain::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(QStringLiteral("sbStatusBar"));
+    bar->setSizeGripEnabled(true);
+    auto panel = [bar](const QString &name, int stretch) {
+        auto *label = new QLabel(bar);
+        label->setObjectName(name);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setContentsMargins(4, 0, 4, 0);
+        label->setMinimumWidth(stretch ? 120 : 90);
+        if (!stretch)
+            label->setAlignment(Qt::AlignCenter);
+        bar->addPermanentWidget(label, stretch);
+        return label;
+    };
+    m_panels.insert(QStringLiteral("Status"), panel(QStringLiteral("Status"), 3));
+    m_panels.insert(QStringLiteral("Sort"), panel(QStringLiteral("Sort"), 1));
+    m_date = panel(QStringLiteral("Date"), 0);
+    m_time = panel(QStringLiteral("Time"), 0);
+
+    showClock();
+    m_clock.setInterval(1000);
+    connect(&m_clock, &QTimer::timeout, this, &FrmMain::showClock);
+    m_clock.start();
+}
+
+void FrmMain::showClock()
+{
+    m_date->setText(ui::formatDate(QDate::currentDate()));
+    m_time->setText(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
+}
+
+void FrmMain::setPanelText(const QString &key, const QString &text)
+{
+    if (QLabel *label = m_panels.value(key))
+        label->setText(text);
+}
+
+QString FrmMain::panelText(const QString &key) const
+{
+    const QLabel *label = m_panels.value(key);
+    return label ? label->text() : QString();
+}
+
+// While a record window is active its menus stand in the menu bar.
+void FrmMain::showActiveMenus()
+{
+    QList<QMenu *> menus = m_menus;
+    if (QMdiSubWindow *sub = m_area->currentSubWindow()) {
+        if (auto *child = dynamic_cast<ui::ChildWindow *>(sub->widget()))
+            menus = child->ownMenus();
+    }
+    QMenuBar *bar = menuBar();
+    QList<QAction *> wanted;
+    for (QMenu *m : std::as_const(menus))
+        wanted.append(m->menuAction());
+    if (bar->actions() == wanted)
+        return;
+    // Only taken out, never deleted: the menus belong to their windows.
+    const QList<QAction *> shown = bar->actions();
+    for (QAction *a : shown)
+        bar->removeAction(a);
+    bar->addActions(wanted);
+}
+
+// ---- position -------------------------------------------------------------
+
+void FrmMain::readPosition()
+{
+    move(storedPixels("MainLeft", 1000), storedPixels("MainTop", 1000));
+    resize(storedPixels("MainWidth", 6500), storedPixels("MainHeight", 6500));
+}
+
+void FrmMain::writePosition()
+{
+    // A minimized window keeps the place it had before.
+    if (isMinimized())
+        return;
+    settings::write(kSettings, QStringLiteral("MainLeft"), twipsText(ui::pixelsToTwips(pos().x())));
+    settings::write(kSettings, QStringLiteral("MainTop"), twipsText(ui::pixelsToTwips(pos().y())));
+    settings::write(kSettings, QStringLiteral("MainWidth"), twipsText(ui::pixelsToTwips(width())));
+    settings::write(kSettings, QStringLiteral("MainHeight"), twipsText(ui::pixelsToTwips(height())));
+}
+
+// ---- closing --------------------------------------------------------------
+
+void FrmMain::closeProgram() { close(); }
+
+bool FrmMain::queryUnload()
+{
+    if (settings::settingOn(QStringLiteral("QueryEnd"), QStringLiteral("OFF"))
+        && ui::ask(this, QStringLiteral("Programm wirklich beenden?"), QStringLiteral("Beenden")) != ui::Answer::Yes)
+        return false;
+    // One record window in the middle of an edit keeps the whole program open.
+    const QList<QMdiSubWindow *> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *sub : subs) {
+        if (auto *child = dynamic_cast<ui::ChildWindow *>(sub->widget()); child && !child->queryClose())
+            return false;
+    }
+    return true;
+}
+
+void FrmMain::unloadOthers()
+{
+    // Most recently loaded first.
+    for (qsizetype i = m_loaded.size() - 1; i >= 0; --i) {
+        QWidget *w = m_loaded.at(i);
+        if (!w)
+            continue;
+        if (QMdiSubWindow *sub = subWindowOf(w))
+            sub->close();
+        else
+            w->close();
+    }
+    m_loaded.clear();
+    // Children that came in some other way, then stray top-level windows.
+    m_area->closeAllSubWindows();
+    const QList<QWidget *> tops = QApplication::topLevelWidgets();
+    for (QWidget *w : tops) {
+        if (w != this && w->isVisible() && !(w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip))
+            w->close();
+    }
+}
+
+void FrmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (!queryUnload()) {
+        event->ignore();
+        return;
+    }
+    unloadOthers();
+    writePosition();
+    m_closed = true;
+    m_clock.stop();
+    event->accept();
+}
+
+// ---- windows --------------------------------------------------------------
+
+void FrmMain::openWindow(const QString &name)
+{
+    if (QWidget *open = m_named.value(name)) {
+        bringToFront(open);
+        return;
+    }
+    const WindowEntry *found = windowfactory::find(name);
+    if (!found || !found->create)
+        return;
+    const WindowEntry entry = *found;
+    switch (entry.kind) {
+    case WindowKind::Modal: {
+        std::unique_ptr<QWidget> w(entry.create());
+        auto *dialog = qobject_cast<QDialog *>(w.get());
+        if (!dialog)
+            return;
+        // Deleted here after its run, never by itself.
+        dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+        dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
+        ui::Prompter::instance().runModal(*dialog);
+        return;
+    }
+    case WindowKind::Child: {
+        QWidget *w = entry.create();
+        if (!w)
+            return;
+        m_named.insert(name, w);
+        addChild(w);
+        return;
+    }
+    case WindowKind::Modeless: {
+        QWidget *w = entry.create();
+        if (!w)
+            return;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        if (!w->parentWidget())
+            w->setParent(this, w->windowFlags() | Qt::Window);
+        m_named.insert(name, w);
+        m_loaded.append(w);
+        w->show();
+        bringToFront(w);
+        return;
+    }
+    }
+}
+
+void FrmMain::addChild(QWidget *w)
+{
+    QMdiSubWindow *sub = m_area->addSubWindow(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    m_loaded.append(w);
+    sub->show();
+    m_area->setActiveSubWindow(sub);
+    w->setFocus();
+    showActiveMenus();
+}
+
+QList<QWidget *> FrmMain::childWindows() const
+{
+    QList<QWidget *> list;
+    const QList<QMdiSubWindow *> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *sub : subs)
+        if (sub->widget())
+            list.append(sub->widget());
+    return list;
+}
+
+QMdiSubWindow *FrmMain::subWindowOf(QWidget *w) const
+{
+    const QList<QMdiSubWindow *> subs = m_area->subWindowList();
+    for (QMdiSubWindow *sub : subs)
+        if (sub->widget() == w)
+            return sub;
+    return nullptr;
+}
+
+void FrmMain::bringToFront(QWidget *w)
+{
+    if (QMdiSubWindow *sub = subWindowOf(w)) {
+        m_area->setActiveSubWindow(sub);
+        w->setFocus();
+        showActiveMenus();
+        return;
+    }
+    w->raise();
+    w->activateWindow();
+}
+
+void FrmMain::activateChild(QWidget *w)
+{
+    if (w)
+        bringToFront(w);
+}
+
+void FrmMain::arrangeChildren(int index, int widthTwips, int heightTwips)
+{
+    switch (index) {
+    case 0: {
+        if (isMinimized() || isMaximized())
+            showNormal();
+        const QList<QMdiSubWindow *> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+        for (QMdiSubWindow *sub : subs)
+            if (sub->isMinimized() || sub->isMaximized())
+                sub->showNormal();
+        m_area->cascadeSubWindows();
+        for (QMdiSubWindow *sub : subs)
+            sub->resize(ui::twipsToPixels(widthTwips), ui::twipsToPixels(heightTwips));
+        break;
+    }
+    case 1: tile(false); break;
+    case 2: tile(true); break;
+    case 3: {
+        const QList<QMdiSubWindow *> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+        for (QMdiSubWindow *sub : subs)
+            if (!sub->isMinimized())
+                sub->showMinimized();
+        arrangeIcons();
+        break;
+    }
+    default: break;
+    }
+}
+
+// Each window that is not minimized gets a strip of the whole area: one
+// below another, or side by side.
+void FrmMain::tile(bool sideBySide)
+{
+    QList<QMdiSubWindow *> subs;
+    const QList<QMdiSubWindow *> all = m_area->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *sub : all) {
+        if (sub->isMinimized() || sub->isHidden())
+            continue;
+        if (sub->isMaximized())
+            sub->showNormal();
+        subs.append(sub);
+    }
+    if (subs.isEmpty())
+        return;
+    const QRect area = m_area->viewport()->rect();
+    const int n = int(subs.size());
+    for (int i = 0; i < n; ++i) {
+        QRect r;
+        if (sideBySide) {
+            const int x0 = area.width() * i / n, x1 = area.width() * (i + 1) / n;
+            r = QRect(x0, 0, x1 - x0, area.height());
+        } else {
+            const int y0 = area.height() * i / n, y1 = area.height() * (i + 1) / n;
+            r = QRect(0, y0, area.width(), y1 - y0);
+        }
+        subs[i]->setGeometry(r);
+    }
+    arrangeIcons();
+}
+
+// Minimized windows in a row along the bottom of the area, further rows above.
+void FrmMain::arrangeIcons()
+{
+    const QRect area = m_area->viewport()->rect();
+    int x = 0;
+    int top = -1;
+    const QList<QMdiSubWindow *> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *sub : subs) {
+        if (!sub->isMinimized())
+            continue;
+        const QSize s = sub->size();
+        if (top < 0)
+            top = area.height() - s.height();
+        if (x > 0 && x + s.width() > area.width()) {
+            x = 0;
+            top -= s.height();
+        }
+        sub->move(x, top);
+        x += s.width();
+    }
+}
+
+} // namespace orv::app

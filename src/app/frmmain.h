@@ -1,0 +1,78 @@
+#pragma once
+#include "app/launchers.h"
+#include "ui/statuspanels.h"
+#include "ui/windowhost.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+namespace orv::app {
+
+// The program's main window: hosts the record windows, carries the menus,
+// the toolbar and the status bar, remembers its place and ends the program.
+class FrmMain : public QMainWindow, public ui::WindowHost, public ui::StatusPanels {
+    Q_OBJECT
+public:
+    explicit FrmMain(QWidget *parent = nullptr);
+    ~FrmMain() override;
+
+    // ui::WindowHost
+    void openWindow(const QString &name) override;
+    void addChild(QWidget *w) override;
+    QList<QWidget *> childWindows() const override;
+    void arrangeChildren(int index, int widthTwips, int heightTwips) override;
+    void activateChild(QWidget *w) override;
+    void closeProgram() override;
+    QWidget *widget() override { return this; }
+
+    // ui::StatusPanels
+    void setPanelText(const QString &key, const QString &text) override;
+    QString panelText(const QString &key) const override;
+
+    QMdiArea *mdiArea() const { return m_area; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    QAction *windowAction(QMenu *menu, const char *name, const QString &caption, const QString &window);
+    void onToolButton(const QString &key);
+
+    void readPosition();
+    void writePosition();
+    bool queryUnload();
+    void unloadOthers();
+
+    void showActiveMenus();
+    void showClock();
+    QMdiSubWindow *subWindowOf(QWidget *w) const;
+    void bringToFront(QWidget *w);
+    void tile(bool sideBySide);
+    void arrangeIcons();
+
+    QMdiArea *m_area = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QList<QMenu *> m_menus;
+    QHash<QString, QLabel *> m_panels;
+    QLabel *m_date = nullptr;
+    QLabel *m_time = nullptr;
+    QTimer m_clock;
+    QHash<QString, QPointer<QWidget>> m_named; // windows that exist at most once, by name
+    QList<QPointer<QWidget>> m_loaded;         // other windows in the order they were loaded
+    CalculatorLauncher m_calculator;
+    bool m_closed = false;
+};
+
+} // namespace orv::app

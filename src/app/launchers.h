@@ -1,0 +1,30 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace orv::app {
+
+// The calculator of the toolbar button "Rechner". A calculator this program
+// started is reused while it runs (bringing a foreign window to the front is
+// not possible on every desktop, so it is left as it is); otherwise the first
+// of the usual calculator programs found on PATH is started. Failures are
+// ignored.
+class CalculatorLauncher {
+public:
+    // The programs looked for, in this order.
+    static QStringList candidates();
+    // Starts one unless ours still runs; true when one runs afterwards.
+    bool bringUp();
+    bool isRunning() const;
+    qint64 pid() const { return m_pid; }
+
+private:
+    qint64 m_pid = 0;
+    QByteArray m_started; // start time of that process, to know it again
+};
+
+// The desktop's file manager on the current directory; failures ignored.
+void openFileManager();
+
+} // namespace orv::app

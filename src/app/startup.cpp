@@ -1,0 +1,159 @@
+#include "app/startup.h"
+
+#include "app/clipboard.h"
+#include "app/connectionrecipe.h"
+#include "app/frmmain.h"
+#include "app/settings.h"
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QLockFile>
+#include <QSessionManager>
+#include <QStandardPaths>
+#include <QTranslator>
+
+namespace orv::app {
+namespace {
+
+const QString kService = QStringLiteral("Service");
+const QString kSettings = QStringLiteral("Settings");
+const QString kDatenpfad = QStringLiteral("Datenpfad");
+const QString kError = QStringLiteral("Error");
+
+SplashRoutine g_splash = nullptr;
+
+// On Linux the folder separator is "/".
+QString withSeparator(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+bool databaseFileExists()
+{
+    return QFileInfo(dataPath() + databaseFileName()).isFile();
+}
+
+void loadQtTranslations(QApplication &app)
+{
+    // Qt's own texts ("Ja", "Nein", the print dialog) in German.
+    auto *qt = new QTranslator(&app);
+    if (qt->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+    else
+        delete qt;
+}
+
+} // namespace
+
+QString defaultRemark()
+{
+    return QStringLiteral("Änderungen und Ergänzungen bitte an die Personalentwicklung melden.");
+}
+
+QString singleInstanceLockPath()
+{
+    // The runtime folder belongs to the user alone; without one, the
+    // temporary folder with the login name keeps users apart.
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        return QDir::tempPath() + QStringLiteral("/orv-") + currentUserName() + QStringLiteral(".lock");
+    return dir + QStringLiteral("/orv.lock");
+}
+
+bool claimSingleInstance(QLockFile &lock)
+{
+    // A lock left by a copy that died is taken over; age alone never makes one stale.
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return true;
+    ui::inform(nullptr, QStringLiteral("Programm ist bereits geladen!"), kError, ui::Icon::Exclamation);
+    return false;
+}
+
+void writeFirstRunDefaults(const QString &programFolder)
+{
+    if (settings::read(kService, kDatenpfad, QStringLiteral("NEU")) != QLatin1String("NEU"))
+        return;
+    settings::write(kService, kDatenpfad, withSeparator(programFolder));
+    const std::pair<const char *, QString> defaults[] = {
+        {"WinMaxOpen", QStringLiteral("OFF")},   {"TrainingsplanAutoOpen", QStringLiteral("OFF")},
+        {"AnzeigeMaxOpen", QStringLiteral("ON")}, {"PrinterWindow", QStringLiteral("ON")},
+        {"Remark", defaultRemark()},             {"TextSeek", QStringLiteral("ON")},
+        {"SplashScreen", QStringLiteral("ON")},   {"QueryEnd", QStringLiteral("ON")},
+    };
+    for (const auto &[key, value] : defaults)
+        settings::write(kSettings, QString::fromLatin1(key), value);
+}
+
+bool locateDatabase(const QString &programFolder)
+{
+    setDataPath(settings::read(kService, kDatenpfad, programFolder));
+    // A database on a PostgreSQL server has no file to look for.
+    if (connectionTarget().kind == data::BackendKind::Postgres)
+        return true;
+    if (databaseFileExists())
+        return true;
+
+    const std::optional<QString> answer = ui::Prompter::instance().input(
+        nullptr, QStringLiteral("Datenbank nicht vorhanden!\r\n\r\nGeben Sie den Pfad ein:"), kError, dataPath());
+    if (!answer || answer->isEmpty())
+        return false;
+    // Stored at once: a wrong folder is offered again on the next start.
+    setDataPath(withSeparator(*answer));
+    settings::write(kService, kDatenpfad, dataPath());
+    if (databaseFileExists())
+        return true;
+    ui::inform(nullptr, QStringLiteral("Falscher Pfad eingeben!"), kError, ui::Icon::Stop);
+    return false;
+}
+
+bool prepareStart(QLockFile &lock, const QString &programFolder)
+{
+    if (!claimSingleInstance(lock))
+        return false;
+    writeFirstRunDefaults(programFolder);
+    return locateDatabase(programFolder);
+}
+
+void setSplashRoutine(SplashRoutine routine) { g_splash = routine; }
+SplashRoutine splashRoutine() { return g_splash; }
+
+int runProgram(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ORV"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("orv"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orv.svg")));
+    QLocale::setDefault(QLocale::system());
+    loadQtTranslations(app);
+
+    QLockFile lock(singleInstanceLockPath());
+    if (!prepareStart(lock, QCoreApplication::applicationDirPath()))
+        return 0;
+
+    if (settings::settingOn(QStringLiteral("SplashScreen"), QStringLiteral("OFF")) && g_splash)
+        g_splash();
+
+    FrmMain main;
+#ifndef QT_NO_SESSIONMANAGER
+    // Logging off or shutting down closes the program like any other way of closing.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &main, [&main](QSessionManager &manager) {
+        if (manager.allowsInteraction()) {
+            const bool closed = main.close();
+            manager.release();
+            if (!closed)
+                manager.cancel();
+        }
+    });
+#endif
+    main.show();
+    return app.exec();
+}
+
+} // namespace orv::app

@@ -1,0 +1,627 @@
+#include "data/pgbackend.h"
+
+#include "data/dberror.h"
+
+#include <QDate>
+#include <deque>
+#include <libpq-fe.h>
+#include <vector>
+
+namespace orv::data {
+namespace {
+
+// Type numbers of pg_type that the record sets read.
+constexpr Oid kBoolOid = 16;
+constexpr Oid kInt8Oid = 20;
+constexpr Oid kInt2Oid = 21;
+constexpr Oid kInt4Oid = 23;
+constexpr Oid kFloat4Oid = 700;
+constexpr Oid kFloat8Oid = 701;
+constexpr Oid kBpcharOid = 1042;
+constexpr Oid kVarcharOid = 1043;
+constexpr Oid kDateOid = 1082;
+constexpr Oid kNumericOid = 1700;
+
+// A server that does not answer should not freeze the window for minutes;
+// a connect_timeout in the URI still wins.
+constexpr const char *kConnectTimeoutSeconds = "15";
+
+struct ResultDeleter {
+    void operator()(PGresult *r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+QString serverText(const char *s) { return QString::fromUtf8(s ? s : "").trimmed(); }
+
+QString connectionMessage(PGconn *conn)
+{
+    // libpq breaks its messages over lines with tabs; a message box wants one sentence.
+    const QString msg = conn ? serverText(PQerrorMessage(conn)).simplified() : QString();
+    return msg.isEmpty() ? QStringLiteral("unbekannter Fehler") : msg;
+}
+
+// The error a failed statement means to the windows: a key that exists
+// already, a value the column does not take, or anything else with the
+// server's code and text.
+[[noreturn]] void throwResultError(PGconn *conn, const PGresult *res)
+{
+    if (conn && PQstatus(conn) == CONNECTION_BAD)
+        throw DbError(ErrGeneric,
+                      QStringLiteral("Die Verbindung zur Datenbank ist unterbrochen: %1").arg(connectionMessage(conn)));
+    const QByteArray state = res ? QByteArray(PQresultErrorField(res, PG_DIAG_SQLSTATE)) : QByteArray();
+    const QString primary =
+        res ? serverText(PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY)) : connectionMessage(conn);
+    auto badValue = [&](const char *lead) {
+        throw DbError(ErrBadValue, QString::fromUtf8(lead) + QStringLiteral(" (") + primary + QLatin1Char(')'));
+    };
+    if (state == "23505")
+        throw DbError(ErrDuplicateKey, QStringLiteral("Ein Datensatz mit diesem Schlüssel ist bereits vorhanden."));
+    if (state == "22001")
+        badValue("Der Text ist zu lang für das Feld.");
+    if (state == "22007" || state == "22008")
+        badValue("Der Wert ist kein gültiges Datum.");
+    if (state == "22P02")
+        badValue("Der Wert hat nicht das Format, das das Feld verlangt.");
+    if (state == "23502")
+        badValue("Das Feld darf nicht leer sein.");
+    if (state == "23514")
+        badValue("Der Wert wird von der Datenbank nicht angenommen.");
+    if (state.isEmpty())
+        throw DbError(ErrGeneric, primary.isEmpty() ? connectionMessage(conn) : primary);
+    throw DbError(ErrGeneric, QLatin1Char('[') + QString::fromLatin1(state) + QStringLiteral("] ") + primary);
+}
+
+// '?' placeholders become $1..$n; quoted literals, quoted names, dollar
+// quoting and comments are copied untouched.
+QByteArray translatePlaceholders(const QByteArray &sql, int &count)
+{
+    QByteArray out;
+    out.reserve(sql.size() + 16);
+    count = 0;
+    const qsizetype n = sql.size();
+    auto isIdentChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+               || (static_cast<unsigned char>(c) >= 0x80);
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"') {
+            // E'..' strings treat a backslash as an escape; others double the quote.
+            const bool backslashEscapes = c == '\'' && i > 0 && (sql[i - 1] == 'E' || sql[i - 1] == 'e')
+                                          && (i < 2 || !isIdentChar(sql[i - 2]));
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (backslashEscapes && sql[j] == '\\') {
+                    j += 2;
+                    continue;
+                }
+                if (sql[j] == c) {
+                    if (j + 1 < n && sql[j + 1] == c) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            j = std::min(j + 1, n);
+            out.append(sql.constData() + i, j - i);
+            i = j;
+        } else if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
+            qsizetype j = sql.indexOf('\n', i);
+            j = j < 0 ? n : j;
+            out.append(sql.constData() + i, j - i);
+            i = j;
+        } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
+            int depth = 0;
+            qsizetype j = i;
+            while (j < n) {
+                if (sql[j] == '/' && j + 1 < n && sql[j + 1] == '*') {
+                    ++depth;
+                    j += 2;
+                } else if (sql[j] == '*' && j + 1 < n && sql[j + 1] == '/') {
+                    j += 2;
+                    if (--depth == 0)
+                        break;
+                } else {
+                    ++j;
+                }
+            }
+            out.append(sql.constData() + i, j - i);
+            i = j;
+        } else if (c == '$' && (i == 0 || !isIdentChar(sql[i - 1]))) {
+            // $tag$ ... $tag$ (a $1 positional parameter has no closing '$' after its digits).
+            qsizetype t = i + 1;
+            while (t < n && isIdentChar(sql[t]) && !(t == i + 1 && sql[t] >= '0' && sql[t] <= '9'))
+                ++t;
+            if (t < n && sql[t] == '$') {
+                const QByteArray tag = sql.mid(i, t - i + 1);
+                const qsizetype end = sql.indexOf(tag, t + 1);
+                const qsizetype j = end < 0 ? n : end + tag.size();
+                out.append(sql.constData() + i, j - i);
+                i = j;
+            } else {
+                out.append(c);
+                ++i;
+            }
+        } else if (c == '?') {
+            out.append('$');
+            out.append(QByteArray::number(++count));
+            ++i;
+        } else {
+            out.append(c);
+            ++i;
+        }
+    }
+    return out;
+}
+
+// Parameters travel as text and untyped, so the server reads each one as
+// the type its place in the statement calls for (char(n), date, boolean).
+class Parameters {
+public:
+    explicit Parameters(const QVariantList &params)
+    {
+        // The text is kept first and pointed to afterwards: the vector may move it while growing.
+        m_text.reserve(std::size_t(params.size()));
+        for (const QVariant &v : params)
+            m_text.push_back(isSqlNull(v) ? QByteArray() : toText(v));
+        for (qsizetype i = 0; i < params.size(); ++i)
+            m_values.push_back(isSqlNull(params.at(i)) ? nullptr : m_text[std::size_t(i)].constData());
+    }
+    int count() const { return int(m_values.size()); }
+    const char *const *values() const { return m_values.empty() ? nullptr : m_values.data(); }
+
+private:
+    // A null QString is still text (empty); a null date or an empty QVariant is NULL.
+    static bool isSqlNull(const QVariant &v) { return v.isNull() && v.typeId() != QMetaType::QString; }
+
+    static QByteArray toText(const QVariant &v)
+    {
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+            return v.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
+        case QMetaType::QDate:
+            return v.toDate().toString(Qt::ISODate).toLatin1();
+        case QMetaType::Int:
+        case QMetaType::Short:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+            return QByteArray::number(v.toLongLong());
+        case QMetaType::UInt:
+        case QMetaType::UShort:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong:
+            return QByteArray::number(v.toULongLong());
+        case QMetaType::Float:
+            return QByteArray::number(double(v.toFloat()), 'g', 9);
+        case QMetaType::Double:
+            return QByteArray::number(v.toDouble(), 'g', 17);
+        case QMetaType::QByteArray:
+            return v.toByteArray();
+        default:
+            return v.toString().toUtf8();
+        }
+    }
+
+    std::vector<QByteArray> m_text;
+    std::vector<const char *> m_values;
+};
+
+ColumnInfo columnOf(const PGresult *res, int c)
+{
+    ColumnInfo ci;
+    ci.name = QString::fromUtf8(PQfname(res, c));
+    const int mod = PQfmod(res, c);
+    switch (PQftype(res, c)) {
+    case kBpcharOid:
+    case kVarcharOid:
+        ci.type = ColType::Text;
+        ci.definedSize = mod >= 4 ? mod - 4 : 0; // the type modifier counts a 4-byte header
+        break;
+    case kInt2Oid:
+    case kInt4Oid:
+    case kInt8Oid:
+        ci.type = ColType::Integer;
+        ci.definedSize = 4;
+        break;
+    case kFloat4Oid:
+        ci.type = ColType::Single;
+        ci.definedSize = 4;
+        break;
+    case kFloat8Oid:
+    case kNumericOid:
+        ci.type = ColType::Double;
+        ci.definedSize = 8;
+        break;
+    case kDateOid:
+        ci.type = ColType::Date;
+        ci.definedSize = 8;
+        break;
+    case kBoolOid:
+        ci.type = ColType::Bool;
+        ci.definedSize = 2;
+        break;
+    default:
+        ci.type = ColType::Text; // text, names and expressions: read as text, numbers on request
+        break;
+    }
+    return ci;
+}
+
+qint64 julianFromIso(const char *s, int n)
+{
+    // "YYYY-MM-DD" under DateStyle ISO; years past 9999 and BC dates are not ours.
+    if (!s || n < 10 || s[4] != '-' || s[7] != '-')
+        return 0;
+    auto dig = [&](int i) { return unsigned(s[i] - '0') <= 9 ? int(s[i] - '0') : -1000000; };
+    const int y = dig(0) * 1000 + dig(1) * 100 + dig(2) * 10 + dig(3);
+    const int m = dig(5) * 10 + dig(6), d = dig(8) * 10 + dig(9);
+    if (y < 0 || m < 1 || m > 12 || d < 1 || d > 31)
+        return 0;
+    const QDate date(y, m, d);
+    return date.isValid() ? date.toJulianDay() : 0;
+}
+
+class PgBackend;
+
+// Rows arrive one at a time in single-row mode, so a large table is never
+// held twice (once by libpq, once by the record set).
+class PgCursor final : public Cursor {
+public:
+    PgCursor(PgBackend &owner, PGconn *conn, bool cancelable);
+    ~PgCursor() override;
+    PgCursor(const PgCursor &) = delete;
+    PgCursor &operator=(const PgCursor &) = delete;
+
+    void start(); // reads the first result: column layout or the statement's error
+
+    bool next() override;
+    int columnCount() const override { return int(m_columns.size()); }
+    const ColumnInfo &column(int c) const override { return m_columns.at(std::size_t(c)); }
+    bool isNull(int c) const override { return !m_row || PQgetisnull(m_row.get(), 0, c); }
+    std::string_view textBytes(int c) const override
+    {
+        if (isNull(c))
+            return {};
+        return {PQgetvalue(m_row.get(), 0, c), std::size_t(PQgetlength(m_row.get(), 0, c))};
+    }
+    qint64 integer(int c) const override;
+    double real(int c) const override;
+    qint64 julianDay(int c) const override;
+    bool boolean(int c) const override;
+
+    // Another statement needs the connection: keep the remaining rows here.
+    void bufferRest();
+    // The connection goes away: stop the statement and read nothing more.
+    void abandon();
+
+private:
+    Result fetch();  // next result from the connection or the buffer
+    void finish();   // the result is complete; the connection is free again
+    void stopEarly(); // cancel (when harmless) and read what is left
+
+    PgBackend *m_owner;
+    PGconn *m_conn;
+    bool m_cancelable;
+    bool m_attached = true; // still reading from the connection
+    bool m_done = false;
+    Result m_first;          // the first row, read by start()
+    Result m_row;            // the current row
+    std::deque<Result> m_buffer;
+    std::vector<ColumnInfo> m_columns;
+};
+
+class PgBackend final : public Backend {
+public:
+    explicit PgBackend(PGconn *conn) : m_conn(conn) {}
+    ~PgBackend() override
+    {
+        if (m_active)
+            m_active->abandon();
+        PQfinish(m_conn);
+    }
+
+    BackendKind kind() const override { return BackendKind::Postgres; }
+
+    std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params) override
+    {
+        freeConnection();
+        int count = 0;
+        const QByteArray text = translatePlaceholders(sql.toUtf8(), count);
+        checkCount(count, params);
+        const Parameters p(params);
+        if (!PQsendQueryParams(m_conn, text.constData(), p.count(), nullptr, p.values(), nullptr, nullptr, 0))
+            throwResultError(m_conn, nullptr);
+        PQsetSingleRowMode(m_conn);
+        // Stopping a read early by cancelling is harmless only for a plain
+        // read outside a transaction: a cancel would abort the transaction.
+        const bool cancelable = !m_inTransaction && sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+        auto cursor = std::make_unique<PgCursor>(*this, m_conn, cancelable);
+        m_active = cursor.get();
+        cursor->start();
+        return cursor;
+    }
+
+    qint64 exec(const QString &sql, const QVariantList &params) override
+    {
+        freeConnection();
+        int count = 0;
+        const QByteArray text = translatePlaceholders(sql.toUtf8(), count);
+        checkCount(count, params);
+        Result res;
+        if (params.isEmpty()) {
+            // The simple protocol also takes a script of several statements.
+            res.reset(PQexec(m_conn, text.constData()));
+        } else {
+            const Parameters p(params);
+            res.reset(PQexecParams(m_conn, text.constData(), p.count(), nullptr, p.values(), nullptr, nullptr, 0));
+        }
+        const ExecStatusType st = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
+        if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK && st != PGRES_EMPTY_QUERY)
+            throwResultError(m_conn, res.get());
+        const char *rows = PQcmdTuples(res.get());
+        return rows && *rows ? QByteArray(rows).toLongLong() : 0;
+    }
+
+    void begin() override
+    {
+        if (m_inTransaction)
+            throw DbError(ErrGeneric, QStringLiteral("Es ist bereits eine Transaktion offen."));
+        exec(QStringLiteral("BEGIN"), {});
+        m_inTransaction = true;
+    }
+
+    void commit() override
+    {
+        freeConnection();
+        m_inTransaction = false;
+        Result res(PQexec(m_conn, "COMMIT"));
+        if (!res || PQresultStatus(res.get()) != PGRES_COMMAND_OK)
+            throwResultError(m_conn, res.get());
+        // A transaction that failed earlier ends in ROLLBACK without an error:
+        // nothing was stored, and the caller must hear of it.
+        if (qstrcmp(PQcmdStatus(res.get()), "ROLLBACK") == 0)
+            throw DbError(ErrGeneric, QStringLiteral("Die Transaktion wurde nach einem Fehler zurückgesetzt; "
+                                                     "es wurde nichts gespeichert."));
+    }
+
+    void rollback() override
+    {
+        m_inTransaction = false;
+        exec(QStringLiteral("ROLLBACK"), {});
+    }
+
+    bool inTransaction() const override { return m_inTransaction; }
+
+    QString germanOrder(const QString &expr) const override { return expr + QStringLiteral(" COLLATE \"de-x-icu\""); }
+    // lower() folds by the expression's collation; under C it knows ASCII only.
+    QString lowerCase(const QString &expr) const override
+    {
+        return QStringLiteral("lower((") + expr + QStringLiteral(")::text COLLATE \"de-x-icu\")");
+    }
+
+    void released(PgCursor *c)
+    {
+        if (m_active == c)
+            m_active = nullptr;
+    }
+
+private:
+    // libpq runs one statement at a time: a cursor still reading keeps its
+    // remaining rows in memory so that both can go on.
+    void freeConnection()
+    {
+        if (m_active) {
+            PgCursor *c = m_active;
+            m_active = nullptr;
+            c->bufferRest();
+        }
+    }
+
+    static void checkCount(int placeholders, const QVariantList &params)
+    {
+        if (placeholders != params.size())
+            throw DbError(ErrGeneric, QStringLiteral("Falsche Anzahl von Parametern in der Anweisung."));
+    }
+
+    PGconn *m_conn;
+    PgCursor *m_active = nullptr;
+    bool m_inTransaction = false;
+};
+
+PgCursor::PgCursor(PgBackend &owner, PGconn *conn, bool cancelable)
+    : m_owner(&owner), m_conn(conn), m_cancelable(cancelable)
+{
+}
+
+PgCursor::~PgCursor()
+{
+    if (m_attached && !m_done)
+        stopEarly();
+    if (m_owner)
+        m_owner->released(this);
+}
+
+void PgCursor::start()
+{
+    Result res = fetch();
+    const ExecStatusType st = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
+    switch (st) {
+    case PGRES_SINGLE_TUPLE:
+        for (int c = 0; c < PQnfields(res.get()); ++c)
+            m_columns.push_back(columnOf(res.get(), c));
+        m_first = std::move(res);
+        return;
+    case PGRES_TUPLES_OK:
+        for (int c = 0; c < PQnfields(res.get()); ++c)
+            m_columns.push_back(columnOf(res.get(), c));
+        finish();
+        return;
+    case PGRES_COMMAND_OK:
+    case PGRES_EMPTY_QUERY:
+        finish();
+        return;
+    default:
+        finish();
+        throwResultError(m_conn, res.get());
+    }
+}
+
+Result PgCursor::fetch()
+{
+    if (!m_attached) {
+        if (m_buffer.empty())
+            return nullptr;
+        Result r = std::move(m_buffer.front());
+        m_buffer.pop_front();
+        return r;
+    }
+    return Result(PQgetResult(m_conn));
+}
+
+void PgCursor::finish()
+{
+    m_done = true;
+    if (m_attached) {
+        // Read to the end (null result) so that the next statement may start.
+        while (Result r = fetch()) {
+        }
+        m_attached = false;
+        if (m_owner)
+            m_owner->released(this);
+        m_owner = nullptr;
+    }
+    m_buffer.clear();
+}
+
+bool PgCursor::next()
+{
+    if (m_first) {
+        m_row = std::move(m_first);
+        return true;
+    }
+    m_row.reset();
+    if (m_done)
+        return false;
+    Result res = fetch();
+    const ExecStatusType st = res ? PQresultStatus(res.get()) : PGRES_TUPLES_OK;
+    if (st == PGRES_SINGLE_TUPLE) {
+        m_row = std::move(res);
+        return true;
+    }
+    finish();
+    if (st == PGRES_TUPLES_OK || st == PGRES_COMMAND_OK)
+        return false;
+    throwResultError(m_conn, res.get());
+}
+
+void PgCursor::bufferRest()
+{
+    if (!m_attached)
+        return;
+    while (Result r = Result(PQgetResult(m_conn)))
+        m_buffer.push_back(std::move(r));
+    // From now on the cursor lives on its own and may outlast the connection.
+    m_attached = false;
+    m_owner = nullptr;
+    m_conn = nullptr;
+}
+
+void PgCursor::abandon()
+{
+    if (m_attached && !m_done)
+        stopEarly();
+    m_first.reset();
+    m_done = true;
+    m_attached = false;
+    m_owner = nullptr;
+    m_conn = nullptr;
+}
+
+void PgCursor::stopEarly()
+{
+    if (m_cancelable) {
+        if (PGcancel *cancel = PQgetCancel(m_conn)) {
+            char err[256];
+            PQcancel(cancel, err, sizeof err);
+            PQfreeCancel(cancel);
+        }
+    }
+    // The cancelled statement ends with an error result, which nobody is
+    // waiting for any more; drop it with the remaining rows.
+    while (Result r = Result(PQgetResult(m_conn))) {
+    }
+    m_attached = false;
+    m_done = true;
+}
+
+qint64 PgCursor::integer(int c) const
+{
+    if (isNull(c))
+        return 0;
+    const char *v = PQgetvalue(m_row.get(), 0, c);
+    if (column(c).type == ColType::Bool)
+        return v[0] == 't' ? 1 : 0;
+    bool ok = false;
+    const qint64 i = QByteArray::fromRawData(v, PQgetlength(m_row.get(), 0, c)).trimmed().toLongLong(&ok);
+    return ok ? i : qint64(real(c));
+}
+
+double PgCursor::real(int c) const
+{
+    if (isNull(c))
+        return 0;
+    const char *v = PQgetvalue(m_row.get(), 0, c);
+    if (column(c).type == ColType::Bool)
+        return v[0] == 't' ? 1 : 0;
+    bool ok = false;
+    const double d = QByteArray::fromRawData(v, PQgetlength(m_row.get(), 0, c)).trimmed().toDouble(&ok);
+    return ok ? d : 0;
+}
+
+qint64 PgCursor::julianDay(int c) const
+{
+    if (isNull(c))
+        return 0;
+    return julianFromIso(PQgetvalue(m_row.get(), 0, c), PQgetlength(m_row.get(), 0, c));
+}
+
+bool PgCursor::boolean(int c) const
+{
+    if (isNull(c))
+        return false;
+    const char *v = PQgetvalue(m_row.get(), 0, c);
+    if (column(c).type == ColType::Bool)
+        return v[0] == 't';
+    return integer(c) != 0;
+}
+
+} // namespace
+
+std::unique_ptr<Backend> openPostgresBackend(const QString &uri)
+{
+    const QByteArray conninfo = uri.toUtf8();
+    // Array entries before the expanded URI are defaults the URI may
+    // override; entries after it always hold.
+    const char *keywords[] = {"connect_timeout", "application_name", "dbname", "client_encoding", nullptr};
+    const char *values[] = {kConnectTimeoutSeconds, "ORV", conninfo.constData(), "UTF8", nullptr};
+    PGconn *conn = PQconnectdbParams(keywords, values, 1);
+    const QString where = ConnectionTarget::postgres(uri).displayName();
+    if (!conn)
+        throw DbError(ErrGeneric,
+                      QStringLiteral("Keine Verbindung zur PostgreSQL-Datenbank %1: zu wenig Speicher.").arg(where));
+    if (PQstatus(conn) != CONNECTION_OK) {
+        const QString msg = connectionMessage(conn);
+        PQfinish(conn);
+        throw DbError(ErrGeneric, QStringLiteral("Keine Verbindung zur PostgreSQL-Datenbank %1: %2").arg(where, msg));
+    }
+    // From here the backend owns the connection and closes it if the
+    // session settings fail.
+    auto backend = std::make_unique<PgBackend>(conn);
+    backend->exec(QStringLiteral("SET DateStyle = ISO"), {});
+    return backend;
+}
+
+} // namespace orv::data

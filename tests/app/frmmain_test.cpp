@@ -1,0 +1,468 @@
+#include "app/frmmain.h"
+#include "app/settings.h"
+#include "app/windowfactory.h"
+#include "support/testenv.h"
+#include "testwindows.h"
+#include "ui/format.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <memory>
+
+namespace orv::test {
+namespace {
+
+using app::settings::read;
+using app::settings::write;
+
+class FrmMainTest : public OrvTest {
+protected:
+    void TearDown() override
+    {
+        main.reset();
+        for (const QString &name : added)
+            app::windowfactory::remove(name);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        OrvTest::TearDown();
+    }
+
+    // Registers a window kind for this test; the main window made afterwards offers it.
+    void offer(const QString &name, app::WindowKind kind)
+    {
+        added.append(name);
+        app::windowfactory::add(name, {kind, [this, name, kind]() -> QWidget * {
+                                           ++created[name];
+                                           if (kind == app::WindowKind::Modal) {
+                                               auto *d = new QDialog;
+                                               d->setObjectName(name);
+                                               return d;
+                                           }
+                                           if (kind == app::WindowKind::Modeless)
+                                               return new LoggingWindow(name, &closed);
+                                           return new TestChildWindow(name, &closed);
+                                       }});
+    }
+
+    app::FrmMain &makeMain()
+    {
+        main = std::make_unique<app::FrmMain>();
+        return *main;
+    }
+    app::FrmMain &showMain()
+    {
+        makeMain();
+        main->show();
+        main->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+        return *main;
+    }
+    void trigger(const char *action)
+    {
+        auto *a = main->findChild<QAction *>(QString::fromLatin1(action));
+        ASSERT_NE(a, nullptr) << action;
+        ASSERT_TRUE(a->isEnabled()) << action;
+        a->trigger();
+    }
+    QList<QMenu *> barMenus() const
+    {
+        QList<QMenu *> menus;
+        for (QAction *a : main->menuBar()->actions())
+            menus.append(a->menu());
+        return menus;
+    }
+    QList<QMenu *> mainMenus() const
+    {
+        return {main->findChild<QMenu *>("mnuFile"), main->findChild<QMenu *>("mnuExtras"),
+                main->findChild<QMenu *>("mnuHelp")};
+    }
+    QString panel(const char *name) const
+    {
+        auto *label = main->statusBar()->findChild<QLabel *>(QString::fromLatin1(name));
+        return label ? label->text() : QStringLiteral("<kein Feld>");
+    }
+    QWidget *activeChild() const
+    {
+        QMdiSubWindow *sub = main->mdiArea()->currentSubWindow();
+        return sub ? sub->widget() : nullptr;
+    }
+    static void setting(const char *key, const QString &value)
+    {
+        write(QStringLiteral("Settings"), QString::fromLatin1(key), value);
+    }
+    static QString setting(const char *key) { return read(QStringLiteral("Settings"), QString::fromLatin1(key)); }
+    void storePosition(const QString &l, const QString &t, const QString &w, const QString &h)
+    {
+        setting("MainLeft", l);
+        setting("MainTop", t);
+        setting("MainWidth", w);
+        setting("MainHeight", h);
+    }
+    QStringList storedPosition() const
+    {
+        return {setting("MainLeft"), setting("MainTop"), setting("MainWidth"), setting("MainHeight")};
+    }
+    void expectEndQuestion(ui::Answer answer)
+    {
+        prompter.expectMessage(QStringLiteral("Programm wirklich beenden?"), QStringLiteral("Beenden"),
+                               ui::Icon::Question, answer);
+    }
+
+    std::unique_ptr<app::FrmMain> main;
+    QStringList added;
+    QStringList closed; // windows in the order they accepted their close
+    QHash<QString, int> created;
+};
+
+TEST_F(FrmMainTest, MenusToolbarAndPanelsAsTheUserSeesThem)
+{
+    makeMain();
+    EXPECT_EQ(main->objectName(), QStringLiteral("frmMain"));
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("ORV"));
+    EXPECT_EQ(barMenus(), mainMenus());
+
+    const std::pair<const char *, const char *> items[] = {
+        {"mnuFile", "&Datei"},           {"mnuExtras", "E&xtras"},   {"mnuHelp", "&?"},
+        {"mnuMitarbeiter", "&Mitarbeiter"}, {"mnuKurs", "&Kurs"},  {"mnuTrainingsplan", "&Trainingsplan"},
+        {"mnuBeenden", "&Beenden      Alt+F4"}, {"mnuNameEdit", "&Name ändern"}, {"mnuOptionen", "&Optionen"},
+        {"mnuProdInfo", "&Produktinformation"}, {"mnuInfo", "Inf&o "},
+    };
+    for (const auto &[name, caption] : items) {
+        QString text;
+        if (auto *menu = main->findChild<QMenu *>(QString::fromLatin1(name)))
+            text = menu->title();
+        else if (auto *action = main->findChild<QAction *>(QString::fromLatin1(name)))
+            text = action->text();
+        EXPECT_EQ(text, QString::fromUtf8(caption)) << name;
+    }
+    QStringList fileMenu;
+    for (QAction *a : main->findChild<QMenu *>("mnuFile")->actions())
+        fileMenu << (a->isSeparator() ? "-" : a->objectName());
+    EXPECT_EQ(fileMenu, (QStringList{"mnuMitarbeiter", "mnuKurs", "mnuTrainingsplan", "-", "mnuBeenden"}));
+    QStringList helpMenu;
+    for (QAction *a : main->findChild<QMenu *>("mnuHelp")->actions())
+        helpMenu << (a->isSeparator() ? "-" : a->objectName());
+    EXPECT_EQ(helpMenu, (QStringList{"mnuProdInfo", "-", "mnuInfo"}));
+
+    auto *toolBar = main->findChild<QToolBar *>("tbToolBar");
+    ASSERT_NE(toolBar, nullptr);
+    QStringList buttons;
+    for (QAction *a : toolBar->actions()) {
+        buttons << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->toolTip());
+        if (!a->isSeparator())
+            EXPECT_FALSE(a->icon().pixmap(24, 24).isNull()) << a->objectName().toStdString();
+    }
+    EXPECT_EQ(buttons, (QStringList{"Exit=Programm beenden", "-", "Mitarbeiter=Mitarbeiter bearbeiten",
+                                    "Kurs=Kurse bearbeiten", "Trainingsplan=Trainingsplan bearbeiten", "-",
+                                    "Rechner=Rechner aufrufen", "Explorer=Explorer aufrufen", "-", "Hilfe=Hilfe"}));
+
+    EXPECT_EQ(main->statusBar()->objectName(), QStringLiteral("sbStatusBar"));
+    EXPECT_EQ(panel("Date"), ui::formatDate(QDate::currentDate()));
+    EXPECT_EQ(panel("Date").size(), 10); // four-digit year
+    EXPECT_FALSE(panel("Time").isEmpty());
+    ui::setStatus(QStringLiteral("Datensatz bearbeiten"));
+    ui::setSort(QStringLiteral("KursNr"));
+    EXPECT_EQ(panel("Status"), QStringLiteral("Datensatz bearbeiten"));
+    EXPECT_EQ(panel("Sort"), QStringLiteral("KursNr"));
+    EXPECT_EQ(ui::WindowHost::instance(), main.get());
+
+    main.reset();
+    // Without the main window the panels fall back to the detached stand-in.
+    EXPECT_EQ(ui::WindowHost::instance(), nullptr);
+    ui::setStatus(QStringLiteral("danach"));
+    EXPECT_EQ(ui::StatusPanels::instance().panelText(QStringLiteral("Status")), QStringLiteral("danach"));
+}
+
+TEST_F(FrmMainTest, WindowItemsAreDisabledUntilTheirWindowExists)
+{
+    makeMain();
+    for (const char *name : {"mnuMitarbeiter", "mnuKurs", "mnuTrainingsplan", "mnuNameEdit", "mnuOptionen",
+                             "mnuProdInfo", "mnuInfo", "Mitarbeiter", "Kurs", "Trainingsplan", "Hilfe"})
+        EXPECT_FALSE(main->findChild<QAction *>(name)->isEnabled()) << name;
+    for (const char *name : {"mnuBeenden", "Exit", "Rechner", "Explorer"})
+        EXPECT_TRUE(main->findChild<QAction *>(name)->isEnabled()) << name;
+
+    offer("frmKurs", app::WindowKind::Child);
+    offer("frmAbout", app::WindowKind::Modeless);
+    makeMain();
+    for (const char *name : {"mnuKurs", "Kurs", "mnuInfo", "Hilfe"})
+        EXPECT_TRUE(main->findChild<QAction *>(name)->isEnabled()) << name;
+    EXPECT_FALSE(main->findChild<QAction *>("mnuMitarbeiter")->isEnabled());
+}
+
+TEST_F(FrmMainTest, OpensAtStoredPositionOrDefault)
+{
+    struct Case {
+        QStringList stored; // left, top, width, height in twips; empty: none stored
+        QRect expected;     // pixels
+    } cases[] = {
+        {{}, QRect(67, 67, 433, 433)},
+        {{"3000", "1500", "9000", "7500"}, QRect(200, 100, 600, 500)},
+        {{"1500,0", "-150", "12000,4", "9000"}, QRect(100, -10, 800, 600)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored.join(' ').toStdString());
+        if (!c.stored.isEmpty())
+            storePosition(c.stored[0], c.stored[1], c.stored[2], c.stored[3]);
+        makeMain();
+        EXPECT_EQ(QRect(main->pos(), main->size()), c.expected);
+    }
+}
+
+TEST_F(FrmMainTest, ClosingStoresPositionUnlessMinimized)
+{
+    storePosition("3000", "1500", "9000", "7500");
+    showMain();
+    main->setGeometry(main->geometry().translated(10, 20));
+    main->resize(700, 520);
+    const QPoint at = main->pos();
+    EXPECT_TRUE(main->close());
+    EXPECT_EQ(storedPosition(), (QStringList{QString::number(at.x() * 15), QString::number(at.y() * 15), "10500",
+                                             "7800"}));
+
+    // Minimized: the place from before stays stored for the next start.
+    storePosition("3000", "1500", "9000", "7500");
+    showMain();
+    main->resize(650, 480);
+    main->showMinimized();
+    ASSERT_TRUE(main->isMinimized());
+    EXPECT_TRUE(main->close());
+    EXPECT_EQ(storedPosition(), (QStringList{"3000", "1500", "9000", "7500"}));
+    makeMain();
+    EXPECT_EQ(QRect(main->pos(), main->size()), QRect(200, 100, 600, 500));
+}
+
+TEST_F(FrmMainTest, OnlyQueryEndOnAsksBeforeClosing)
+{
+    struct Case {
+        const char *value; // nullptr: key absent
+        bool asks;
+    } cases[] = {{"ON", true}, {"on", false}, {"OFF", false}, {"", false}, {nullptr, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "(absent)");
+        if (c.value)
+            setting("QueryEnd", QString::fromLatin1(c.value));
+        showMain();
+        if (c.asks)
+            expectEndQuestion(ui::Answer::Yes);
+        const size_t before = prompter.shown().size();
+        EXPECT_TRUE(main->close());
+        EXPECT_EQ(prompter.shown().size() - before, c.asks ? 1u : 0u);
+        EXPECT_FALSE(setting("MainLeft").isEmpty());
+        prompter.verify();
+        main.reset();
+        write(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QString());
+    }
+}
+
+TEST_F(FrmMainTest, AnsweringNoKeepsTheProgramOpenWhicheverWayItCloses)
+{
+    setting("QueryEnd", "ON");
+    showMain();
+    const std::function<void()> ways[] = {
+        [this] { trigger("mnuBeenden"); },
+        [this] { trigger("Exit"); },
+        [this] { main->closeProgram(); },
+        [this] { main->close(); },
+    };
+    for (const auto &way : ways) {
+        expectEndQuestion(ui::Answer::No);
+        way();
+        prompter.verify();
+        EXPECT_TRUE(main->isVisible());
+    }
+    EXPECT_EQ(setting("MainLeft"), QString());
+    ASSERT_EQ(prompter.shown().size(), 4u);
+    EXPECT_EQ(prompter.last().defaultButton, ui::Answer::No);
+    EXPECT_EQ(prompter.last().buttons, ui::Buttons::YesNo);
+
+    expectEndQuestion(ui::Answer::Yes);
+    trigger("mnuBeenden");
+    EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(FrmMainTest, RecordWindowInEditKeepsTheProgramOpen)
+{
+    showMain();
+    auto *a = new TestChildWindow("A", &closed);
+    auto *b = new TestChildWindow("B", &closed);
+    main->addChild(a);
+    main->addChild(b);
+    a->refuse = true;
+    EXPECT_FALSE(main->close());
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->childWindows(), (QList<QWidget *>{a, b}));
+    EXPECT_TRUE(closed.isEmpty());
+    EXPECT_EQ(setting("MainLeft"), QString());
+
+    a->refuse = false;
+    EXPECT_TRUE(main->close());
+    EXPECT_EQ(closed, (QStringList{"B", "A"}));
+    EXPECT_FALSE(setting("MainLeft").isEmpty());
+}
+
+TEST_F(FrmMainTest, ClosingUnloadsOtherWindowsMostRecentFirst)
+{
+    offer("frmKurs", app::WindowKind::Child);
+    offer("frmMitarbeiter", app::WindowKind::Child);
+    offer("frmAbout", app::WindowKind::Modeless);
+    showMain();
+    trigger("Mitarbeiter");
+    trigger("mnuInfo");
+    trigger("mnuKurs");
+    QPointer<QWidget> about = main->findChild<QWidget *>("frmAbout");
+    ASSERT_TRUE(about);
+    EXPECT_TRUE(about->isWindow());
+    EXPECT_TRUE(main->close());
+    EXPECT_EQ(closed, (QStringList{"frmKurs", "frmAbout", "frmMitarbeiter"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(about);
+    EXPECT_TRUE(main->childWindows().isEmpty());
+}
+
+TEST_F(FrmMainTest, OpeningAnOpenWindowOnlyActivatesIt)
+{
+    offer("frmKurs", app::WindowKind::Child);
+    offer("frmMitarbeiter", app::WindowKind::Child);
+    offer("frmAbout", app::WindowKind::Modeless);
+    showMain();
+    trigger("Kurs");
+    QWidget *kurs = activeChild();
+    ASSERT_NE(kurs, nullptr);
+    EXPECT_EQ(kurs->objectName(), QStringLiteral("frmKurs"));
+    trigger("mnuMitarbeiter");
+    EXPECT_EQ(activeChild()->objectName(), QStringLiteral("frmMitarbeiter"));
+
+    trigger("Kurs");
+    EXPECT_EQ(main->childWindows().size(), 2);
+    EXPECT_EQ(created.value("frmKurs"), 1);
+    EXPECT_EQ(activeChild(), kurs);
+
+    trigger("Hilfe");
+    trigger("mnuInfo");
+    EXPECT_EQ(created.value("frmAbout"), 1);
+
+    // Once closed, the next click opens a new one.
+    main->mdiArea()->currentSubWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    trigger("mnuKurs");
+    EXPECT_EQ(created.value("frmKurs"), 2);
+    EXPECT_EQ(main->childWindows().size(), 2);
+}
+
+TEST_F(FrmMainTest, ActiveRecordWindowBringsItsOwnMenus)
+{
+    offer("frmKurs", app::WindowKind::Child);
+    showMain();
+    EXPECT_EQ(barMenus(), mainMenus());
+    trigger("mnuKurs");
+    auto *kurs = dynamic_cast<TestChildWindow *>(activeChild());
+    ASSERT_NE(kurs, nullptr);
+    EXPECT_EQ(barMenus(), (QList<QMenu *>{kurs->menu()}));
+
+    // A child without menus of its own shows the main window's.
+    auto *plain = new QWidget;
+    main->addChild(plain);
+    EXPECT_EQ(barMenus(), mainMenus());
+    main->activateChild(kurs);
+    EXPECT_EQ(barMenus(), (QList<QMenu *>{kurs->menu()}));
+
+    main->mdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(barMenus(), mainMenus());
+    // The main window's menus survive the swapping.
+    trigger("mnuBeenden");
+    EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(FrmMainTest, TrainingsplanOpensWithTheMainWindowWhenSwitchedOn)
+{
+    offer("frmTrainingsplan", app::WindowKind::Child);
+    for (const QString &value : {QStringLiteral("ON"), QStringLiteral("on"), QStringLiteral("OFF")}) {
+        SCOPED_TRACE(value.toStdString());
+        setting("TrainingsplanAutoOpen", value);
+        created.clear();
+        showMain();
+        const bool on = value == QLatin1String("ON");
+        EXPECT_EQ(created.value("frmTrainingsplan"), on ? 1 : 0);
+        EXPECT_EQ(main->childWindows().size(), on ? 1 : 0);
+        if (on) {
+            ASSERT_NE(activeChild(), nullptr);
+            EXPECT_EQ(activeChild()->objectName(), QStringLiteral("frmTrainingsplan"));
+        }
+        main.reset();
+    }
+}
+
+TEST_F(FrmMainTest, ModalWindowsRunThroughThePrompter)
+{
+    offer("frmOptions", app::WindowKind::Modal);
+    offer("frmProdinfo", app::WindowKind::Modal);
+    showMain();
+    for (const char *item : {"mnuOptionen", "mnuProdInfo"}) {
+        QString seen;
+        prompter.expectModal([&seen](QDialog &d) {
+            seen = d.objectName();
+            d.accept();
+        });
+        trigger(item);
+        prompter.verify();
+        EXPECT_TRUE(seen.startsWith("frm")) << item;
+    }
+    EXPECT_EQ(created.value("frmOptions"), 1);
+    EXPECT_EQ(created.value("frmProdinfo"), 1);
+    EXPECT_TRUE(main->childWindows().isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->findChild<QDialog *>(), nullptr);
+}
+
+TEST_F(FrmMainTest, ArrangesChildWindows)
+{
+    showMain();
+    main->resize(900, 700);
+    QList<QMdiSubWindow *> subs;
+    for (const char *name : {"A", "B", "C"}) {
+        main->addChild(new TestChildWindow(QString::fromLatin1(name)));
+        subs.append(main->mdiArea()->currentSubWindow());
+    }
+    const QRect area = main->mdiArea()->viewport()->rect();
+
+    main->arrangeChildren(3, 0, 0);
+    for (int i = 0; i < subs.size(); ++i) {
+        EXPECT_TRUE(subs[i]->isMinimized());
+        EXPECT_EQ(subs[i]->geometry().bottom(), area.bottom());
+        if (i > 0)
+            EXPECT_EQ(subs[i]->x(), subs[i - 1]->geometry().right() + 1);
+    }
+    EXPECT_EQ(subs[0]->x(), 0);
+
+    main->showMaximized();
+    main->arrangeChildren(0, 4500, 3000);
+    EXPECT_FALSE(main->isMaximized());
+    for (QMdiSubWindow *s : subs) {
+        EXPECT_FALSE(s->isMinimized());
+        EXPECT_EQ(s->size(), QSize(300, 200));
+    }
+    EXPECT_LT(subs[0]->x(), subs[1]->x());
+    EXPECT_LT(subs[0]->y(), subs[1]->y());
+
+    main->arrangeChildren(1, 0, 0); // one below another
+    for (int i = 0; i < subs.size(); ++i)
+        EXPECT_EQ(subs[i]->geometry(), QRect(0, area.height() * i / 3, area.width(),
+                                             area.height() * (i + 1) / 3 - area.height() * i / 3));
+    main->arrangeChildren(2, 0, 0); // side by side
+    for (int i = 0; i < subs.size(); ++i)
+        EXPECT_EQ(subs[i]->geometry(), QRect(area.width() * i / 3, 0,
+                                             area.width() * (i + 1) / 3 - area.width() * i / 3, area.height()));
+}
+
+} // namespace
+} // namespace orv::test

@@ -1,0 +1,93 @@
+#include "app/launchers.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <signal.h>
+
+namespace orv::test {
+namespace {
+
+// Calculators are looked for on PATH: the test puts its own programs there.
+class CalculatorTest : public OrvTest {
+protected:
+    void SetUp() override
+    {
+        OrvTest::SetUp();
+        m_oldPath = qgetenv("PATH");
+        bin = tempPath() + QStringLiteral("/bin");
+        QDir().mkpath(bin);
+        qputenv("PATH", QFile::encodeName(bin));
+    }
+    void TearDown() override
+    {
+        if (launcher.pid() > 0)
+            ::kill(pid_t(launcher.pid()), SIGKILL);
+        qputenv("PATH", m_oldPath);
+        OrvTest::TearDown();
+    }
+    // A stand-in calculator that notes each start in the test folder and then waits.
+    void install(const QString &name)
+    {
+        QFile f(bin + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("#!/bin/sh\necho %1 >> '%2/starts'\nexec /bin/sleep 30\n")
+                    .arg(name, tempPath())
+                    .toLocal8Bit());
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QStringList starts() const
+    {
+        QFile f(tempPath() + "/starts");
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLocal8Bit(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    bool waitForStarts(int n) const
+    {
+        return QTest::qWaitFor([&] { return starts().size() >= n; }, 5000);
+    }
+
+    QString bin;
+    app::CalculatorLauncher launcher;
+
+private:
+    QByteArray m_oldPath;
+};
+
+TEST_F(CalculatorTest, StartsTheFirstOneFoundAndReusesItWhileItRuns)
+{
+    install("xcalc");
+    install("kcalc");
+    EXPECT_TRUE(launcher.bringUp());
+    ASSERT_TRUE(waitForStarts(1));
+    EXPECT_EQ(starts(), QStringList{"kcalc"});
+    const qint64 first = launcher.pid();
+
+    // Still running (now as another program image): no second one.
+    EXPECT_TRUE(launcher.isRunning());
+    EXPECT_TRUE(launcher.bringUp());
+    QTest::qWait(200);
+    EXPECT_EQ(starts().size(), 1);
+    EXPECT_EQ(launcher.pid(), first);
+
+    // Closed by the user: the next click starts a new one.
+    ::kill(pid_t(first), SIGKILL);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !launcher.isRunning(); }, 5000));
+    EXPECT_TRUE(launcher.bringUp());
+    ASSERT_TRUE(waitForStarts(2));
+    EXPECT_NE(launcher.pid(), first);
+}
+
+TEST_F(CalculatorTest, NoCalculatorIsNoError)
+{
+    EXPECT_FALSE(launcher.bringUp());
+    EXPECT_FALSE(launcher.isRunning());
+    EXPECT_TRUE(starts().isEmpty());
+}
+
+} // namespace
+} // namespace orv::test

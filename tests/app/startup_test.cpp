@@ -1,0 +1,176 @@
+#include "app/connectionrecipe.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+
+namespace orv::test {
+namespace {
+
+using app::settings::read;
+using app::settings::write;
+
+const QString kPrompt = QStringLiteral("Datenbank nicht vorhanden!\r\n\r\nGeben Sie den Pfad ein:");
+
+class StartupTest : public OrvTest {
+protected:
+    void SetUp() override
+    {
+        OrvTest::SetUp();
+        program = tempPath() + QStringLiteral("/programm");
+        data = tempPath() + QStringLiteral("/daten");
+        QDir().mkpath(program);
+        QDir().mkpath(data);
+    }
+    static void touchDatabase(const QString &folder)
+    {
+        QFile f(folder + QStringLiteral("/orv.mdb"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    bool start()
+    {
+        QLockFile lock(lockPath());
+        return app::prepareStart(lock, program);
+    }
+    QString lockPath() const { return tempPath() + QStringLiteral("/orv.lock"); }
+    static QString service(const char *key) { return read(QStringLiteral("Service"), QString::fromLatin1(key)); }
+    static QString setting(const char *key) { return read(QStringLiteral("Settings"), QString::fromLatin1(key)); }
+
+    void expectFirstRunDefaults()
+    {
+        const std::pair<const char *, QString> expected[] = {
+            {"WinMaxOpen", "OFF"},    {"TrainingsplanAutoOpen", "OFF"}, {"AnzeigeMaxOpen", "ON"},
+            {"PrinterWindow", "ON"}, {"Remark", app::defaultRemark()},  {"TextSeek", "ON"},
+            {"SplashScreen", "ON"},  {"QueryEnd", "ON"},
+        };
+        for (const auto &[key, value] : expected)
+            EXPECT_EQ(setting(key), value) << key;
+        EXPECT_FALSE(app::defaultRemark().trimmed().isEmpty());
+    }
+
+    QString program;
+    QString data;
+};
+
+TEST_F(StartupTest, FirstRunWithDatabaseBesideProgramAsksNothing)
+{
+    touchDatabase(program);
+    EXPECT_TRUE(start());
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(service("Datenpfad"), program + "/");
+    EXPECT_EQ(app::dataPath(), program + "/");
+    expectFirstRunDefaults();
+}
+
+TEST_F(StartupTest, FirstRunWithoutDatabaseWritesDefaultsThenOffersProgramFolder)
+{
+    prompter.expectInput(kPrompt, QStringLiteral("Error"), std::nullopt);
+    EXPECT_FALSE(start());
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.last().preset, program + "/");
+    // Cancel ended the start at the question, so these were written before it.
+    EXPECT_EQ(service("Datenpfad"), program + "/");
+    expectFirstRunDefaults();
+}
+
+TEST_F(StartupTest, AnswerGetsOneSeparatorAndIsStoredAtOnce)
+{
+    touchDatabase(data);
+    struct Case {
+        QString answer;
+        bool fileThere;
+        QString stored;
+    } cases[] = {
+        {data, true, data + "/"},
+        {data + "/", true, data + "/"},
+        {tempPath() + "/falsch", false, tempPath() + "/falsch/"},
+        {tempPath() + "/falsch/", false, tempPath() + "/falsch/"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.answer.toStdString());
+        write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), tempPath() + "/leer/");
+        prompter.expectInput(kPrompt, QStringLiteral("Error"), c.answer);
+        if (!c.fileThere)
+            prompter.expectMessage(QStringLiteral("Falscher Pfad eingeben!"), QStringLiteral("Error"), ui::Icon::Stop);
+        EXPECT_EQ(start(), c.fileThere);
+        EXPECT_EQ(prompter.last().isInput, c.fileThere);
+        EXPECT_EQ(service("Datenpfad"), c.stored);
+        EXPECT_EQ(app::dataPath(), c.stored);
+        prompter.verify();
+    }
+}
+
+TEST_F(StartupTest, WrongFolderIsOfferedAgainOnTheNextStart)
+{
+    prompter.expectInput(kPrompt, QStringLiteral("Error"), tempPath() + "/falsch");
+    prompter.expectMessage(QStringLiteral("Falscher Pfad eingeben!"), QStringLiteral("Error"), ui::Icon::Stop);
+    EXPECT_FALSE(start());
+    // Asked once per start, never in a loop.
+    EXPECT_EQ(prompter.shown().size(), 2u);
+
+    prompter.expectInput(kPrompt, QStringLiteral("Error"), QString());
+    EXPECT_FALSE(start());
+    EXPECT_EQ(prompter.last().preset, tempPath() + "/falsch/");
+    // An empty answer ends silently and changes nothing.
+    EXPECT_EQ(service("Datenpfad"), tempPath() + "/falsch/");
+}
+
+TEST_F(StartupTest, StoredNeuCountsAsFirstRun)
+{
+    touchDatabase(program);
+    write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), QStringLiteral("NEU"));
+    write(QStringLiteral("Settings"), QStringLiteral("QueryEnd"), QStringLiteral("OFF"));
+    write(QStringLiteral("Settings"), QStringLiteral("Remark"), QStringLiteral("alt"));
+    write(QStringLiteral("Settings"), QStringLiteral("SplashScreen"), QStringLiteral("OFF"));
+    EXPECT_TRUE(start());
+    EXPECT_EQ(service("Datenpfad"), program + "/");
+    expectFirstRunDefaults();
+}
+
+TEST_F(StartupTest, LaterRunKeepsTheUsersOptions)
+{
+    touchDatabase(data);
+    for (const QString &stored : {QStringLiteral("neu"), data + "/"}) {
+        SCOPED_TRACE(stored.toStdString());
+        write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), stored);
+        write(QStringLiteral("Settings"), QStringLiteral("QueryEnd"), QStringLiteral("OFF"));
+        if (stored == QLatin1String("neu"))
+            prompter.expectInput(kPrompt, QStringLiteral("Error"), std::nullopt); // only "NEU" exactly is new
+        start();
+        EXPECT_EQ(setting("QueryEnd"), QStringLiteral("OFF"));
+        EXPECT_EQ(setting("WinMaxOpen"), QString());
+        prompter.verify();
+    }
+}
+
+TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNoSetting)
+{
+    touchDatabase(program);
+    QLockFile running(lockPath());
+    ASSERT_TRUE(app::claimSingleInstance(running));
+
+    prompter.expectMessage(QStringLiteral("Programm ist bereits geladen!"), QStringLiteral("Error"),
+                           ui::Icon::Exclamation);
+    EXPECT_FALSE(start());
+    EXPECT_TRUE(app::settings::readSection(QStringLiteral("Service")).isEmpty());
+    EXPECT_TRUE(app::settings::readSection(QStringLiteral("Settings")).isEmpty());
+    EXPECT_EQ(app::dataPath(), QString());
+
+    // Once the first copy has ended the next one starts.
+    running.unlock();
+    EXPECT_TRUE(start());
+}
+
+TEST_F(StartupTest, DatabaseOnServerNeedsNoFile)
+{
+    write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), data + "/");
+    write(QStringLiteral("Service"), QStringLiteral("Datenbank"), QStringLiteral("postgresql://db.example/orv"));
+    EXPECT_TRUE(start());
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+} // namespace
+} // namespace orv::test
