@@ -94,12 +94,10 @@ int main(int argc, char **argv)
     clock.start();
     try {
         const demo::Summary s = demo::initDatabase(where, content, rows);
+        // One arg() call: a URI may itself contain "%3D".
         out() << QStringLiteral("Datenbank angelegt: %1 (%2 Mitarbeiter, %3 Kurse, %4 Trainingsplaneinträge) in %5 s\n")
-                     .arg(where.displayName())
-                     .arg(s.employees)
-                     .arg(s.courses)
-                     .arg(s.entries)
-                     .arg(double(clock.elapsed()) / 1000.0, 0, 'f', 2);
+                     .arg(where.displayName(), QString::number(s.employees), QString::number(s.courses),
+                          QString::number(s.entries), QString::number(double(clock.elapsed()) / 1000.0, 'f', 2));
         out().flush();
         return 0;
     } catch (const demo::AlreadyExists &e) {
