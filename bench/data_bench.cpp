@@ -204,13 +204,15 @@ ConnectionTarget postgresDatabase(const QString &baseUri, long long rows)
     data::Connection admin;
     admin.open(ConnectionTarget::postgres(baseUri));
     if (admin.exists(QStringLiteral("SELECT 1 FROM information_schema.schemata WHERE schema_name = ?"), {schemaName})) {
-        data::Connection conn;
-        conn.open(target);
-        if (holdsGenerated(conn, rows))
-            return target;
+        {
+            data::Connection conn;
+            conn.open(target);
+            if (holdsGenerated(conn, rows))
+                return target;
+        }
         std::printf("  schema %s is incomplete; generating it again\n", qPrintable(schemaName));
+        admin.exec(QStringLiteral("DROP SCHEMA ") + schemaName + QStringLiteral(" CASCADE"));
     }
-    admin.exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + schemaName + QStringLiteral(" CASCADE"));
     admin.exec(QStringLiteral("CREATE SCHEMA ") + schemaName);
     std::printf("  generating %lld rows into PostgreSQL schema %s ... ", rows, qPrintable(schemaName));
     std::fflush(stdout);
