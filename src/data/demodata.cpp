@@ -45,7 +45,7 @@ private:
 };
 
 // The courses of the sample; `rubrik` indexes the course window's list, `art` the Art list.
-struct CourseSpec {
+struct SampleCourse {
     const char *nr;
     int rubrik;
     const char *beschreibung;
@@ -55,7 +55,7 @@ struct CourseSpec {
     double dauer;
 };
 
-const std::array<CourseSpec, 25> kCourses{{
+const std::array<SampleCourse, 25> kCourses{{
     {"SK01", 0, "Konfliktmanagement im Team", 0, "Brandt, Claudia", 450.0, 16.0},
     {"SK02", 0, "Kommunikation und Gesprächsführung", 2, "Weber & Partner Training", 690.0, 16.0},
     {"SK03", 0, "Führen ohne Vorgesetztenfunktion", 1, "Hoffmann, Petra", 0.0, 12.0},
@@ -122,11 +122,11 @@ const std::array<const char *, 60> kFirstNames{
 };
 
 // Cost centre and department of each Bereich, in the employee window's order.
-struct AreaSpec {
+struct Area {
     const char *kostenstelle;
     const char *abteilung;
 };
-const std::array<AreaSpec, 17> kAreas{{
+const std::array<Area, 17> kAreas{{
     {"4710", "DUV-EPH"}, {"4720", "DUV-ES"},  {"4730", "DUV-EL"}, {"4740", "DUV-LSS"}, {"4750", "DUV-LWS"},
     {"4760", "DUV-MOT"}, {"4770", "DUV-MMS"}, {"1200", "CO"},     {"1300", "EK"},      {"2100", "FP"},
     {"2200", "IE"},      {"1400", "LOG"},     {"1000", "P0"},     {"1100", "PW"},      {"3100", "QS"},
@@ -214,7 +214,7 @@ QVariant optionalText(const char *text, int width)
 // A course as it goes into the table, with its session start dates.
 struct Course {
     QString nr; // padded
-    const CourseSpec *spec;
+    const SampleCourse *sample;
     std::vector<QDate> sessions;
 };
 
@@ -260,14 +260,14 @@ PlanValues drawPlan(Rng &rng, const Course &course)
 {
     PlanValues p;
     p.von = course.sessions[rng.below(static_cast<std::uint32_t>(course.sessions.size()))];
-    p.bis = endDate(p.von, course.spec->dauer);
+    p.bis = endDate(p.von, course.sample->dauer);
     if (p.bis < kCutoff)
         p.status = std::array<int, 3>{2, 3, 0}[rng.weighted(std::array<int, 3>{78, 94, 100})];
     else
         p.status = rng.chance(50) ? 1 : 0;
     p.prio = rng.weighted(std::array<int, 4>{30, 50, 80, 100});
     p.quelle = rng.weighted(std::array<int, 4>{25, 55, 85, 100});
-    p.rechnung = p.status == 2 && course.spec->kosten > 0 && rng.chance(85);
+    p.rechnung = p.status == 2 && course.sample->kosten > 0 && rng.chance(85);
     p.beurteilung = p.status == 2 && rng.chance(60);
     if (rng.chance(18))
         p.remark = static_cast<int>(rng.below(4));
@@ -320,18 +320,18 @@ std::vector<Course> writeCourses(Connection &conn, Rng &rng, qint64 count, bool 
     std::vector<Course> courses;
     courses.reserve(static_cast<std::size_t>(count));
     for (qint64 i = 0; i < count; ++i) {
-        const CourseSpec &spec = kCourses[static_cast<std::size_t>(i % qint64(kCourses.size()))];
-        QString nr = QString::fromLatin1(spec.nr);
-        QString beschreibung = QString::fromUtf8(spec.beschreibung);
+        const SampleCourse &s = kCourses[static_cast<std::size_t>(i % qint64(kCourses.size()))];
+        QString nr = QString::fromLatin1(s.nr);
+        QString beschreibung = QString::fromUtf8(s.beschreibung);
         if (!demoNumbers) {
             // "SK0042": the sample's letters and a running number.
             nr = nr.left(2) + QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
             if (i >= qint64(kCourses.size()))
                 beschreibung += QStringLiteral(", Gruppe ") + QString::number(i / qint64(kCourses.size()) + 1);
         }
-        Course c{padded(nr, 6), &spec, drawSessions(rng)};
-        out.add({c.nr, padded(rubrik.at(spec.rubrik), 40), padded(beschreibung, 80), padded(art.at(spec.art), 1),
-                 optionalText(spec.referent, 30), spec.kosten, spec.dauer});
+        Course c{padded(nr, 6), &s, drawSessions(rng)};
+        out.add({c.nr, padded(rubrik.at(s.rubrik), 40), padded(beschreibung, 80), padded(art.at(s.art), 1),
+                 optionalText(s.referent, 30), s.kosten, s.dauer});
         courses.push_back(std::move(c));
     }
     out.flush();
@@ -352,7 +352,7 @@ public:
     int kategorien() const { return int(m_kategorie.size()); }
     void add(Rng &rng, const QString &name, int area, int kategorie)
     {
-        const AreaSpec &a = kAreas[static_cast<std::size_t>(area) % kAreas.size()];
+        const Area &a = kAreas[static_cast<std::size_t>(area) % kAreas.size()];
         // A few records lack the optional cost centre or department, as in any real register.
         const bool noKst = rng.chance(8);
         const bool noAbt = rng.chance(8);
