@@ -1,0 +1,105 @@
+// orv_bench: the data layer's figures, then the other subsystems' benchmarks.
+//   orv_bench [--max N] [--sizes N,N,...] [--pg-rows N] [--reps K] [--dir FOLDER]
+#include "bench.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <cstdio>
+#include <exception>
+
+// Benchmarks of other subsystems; they are linked in when their source sits
+// in bench/, and skipped otherwise. Each takes the training-plan row count.
+extern void runSearchBench(int rows) __attribute__((weak));
+extern void runReportBench(int rows) __attribute__((weak));
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: orv_bench [--max N] [--sizes N,N,...] [--pg-rows N] [--reps K] [--dir FOLDER]\n"
+                 "  --max N       only sizes up to N training-plan rows (default sizes 10000,100000,1000000)\n"
+                 "  --sizes ...   the SQLite sizes to measure\n"
+                 "  --pg-rows N   rows for the PostgreSQL run (default 100000, 0: none; needs ORV_TEST_PG_URI)\n"
+                 "  --reps K      repetitions, the best counts (default 3)\n"
+                 "  --dir FOLDER  where the generated databases stay between runs (default: temp/orv-bench)\n");
+    return 2;
+}
+
+bool toCount(const QString &s, long long &value)
+{
+    bool ok = false;
+    value = s.toLongLong(&ok);
+    return ok && value >= 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The search and report benchmarks build real dialogs; without a display they draw offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ORV"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+
+    orv::bench::Options options;
+    long long maxRows = -1;
+    const QStringList args = QApplication::arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        const bool hasValue = i + 1 < args.size();
+        long long n = 0;
+        if (a == QStringLiteral("--max") && hasValue && toCount(args.at(i + 1), n)) {
+            maxRows = n;
+        } else if (a == QStringLiteral("--sizes") && hasValue) {
+            options.sizes.clear();
+            for (const QString &part : args.at(i + 1).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                if (!toCount(part, n))
+                    return usage();
+                options.sizes.push_back(n);
+            }
+        } else if (a == QStringLiteral("--pg-rows") && hasValue && toCount(args.at(i + 1), n)) {
+            options.postgresRows = n;
+        } else if (a == QStringLiteral("--reps") && hasValue && toCount(args.at(i + 1), n) && n > 0) {
+            options.repetitions = int(n);
+        } else if (a == QStringLiteral("--dir") && hasValue) {
+            options.folder = args.at(i + 1);
+        } else {
+            return usage();
+        }
+        ++i;
+    }
+    if (maxRows >= 0) {
+        std::erase_if(options.sizes, [&](long long n) { return n > maxRows; });
+        if (options.postgresRows > maxRows)
+            options.postgresRows = 0;
+    }
+
+    bool good = true;
+    try {
+        good = orv::bench::runDataBench(options);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "orv_bench: %s\n", e.what());
+        return 1;
+    }
+
+    // Further benchmarks, at the same sizes.
+    std::printf("\n");
+    if (runSearchBench) {
+        for (long long rows : options.sizes)
+            runSearchBench(int(rows));
+    } else {
+        std::printf("search benchmark: not linked (bench/search_bench.cpp with runSearchBench(int))\n");
+    }
+    std::printf("\n");
+    if (runReportBench) {
+        for (long long rows : options.sizes)
+            runReportBench(int(rows));
+    } else {
+        std::printf("report benchmark: not linked (bench/report_bench.cpp with runReportBench(int))\n");
+    }
+    (void)good; // misses are printed above; the run itself succeeded
+    return 0;
+}
