@@ -1,7 +1,11 @@
 #include "app/windowfactory.h"
 
+#include "dialogs/frmabout.h"
+#include "dialogs/frmoptions.h"
+#include "dialogs/frmprodinfo.h"
 #include "records/recordform.h"
 #include "records/recordwindows.h"
+#include "search/frmnameedit.h"
 
 #include <QHash>
 
@@ -18,6 +22,10 @@ QHash<QString, WindowEntry> builtIn()
         const QString n = QLatin1String(name);
         t.insert(n, {WindowKind::Child, [n]() -> QWidget * { return records::openRecordWindow(n); }});
     }
+    t.insert(QStringLiteral("frmNameEdit"), {WindowKind::Modeless, []() -> QWidget * { return new search::FrmNameEdit; }});
+    t.insert(QStringLiteral("frmAbout"), {WindowKind::Modeless, []() -> QWidget * { return new dialogs::FrmAbout; }});
+    t.insert(QStringLiteral("frmOptions"), {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmOptions; }});
+    t.insert(QStringLiteral("frmProdinfo"), {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmProdinfo; }});
     return t;
 }
 
