@@ -28,6 +28,14 @@ public:
     virtual const ColumnInfo &column(int c) const = 0;
     virtual bool isNull(int c) const = 0;
     virtual std::string_view textBytes(int c) const = 0; // raw text, not trimmed
+    // The text, or false for null, in one step (reading snapshots row by row).
+    virtual bool text(int c, std::string_view &out) const
+    {
+        if (isNull(c))
+            return false;
+        out = textBytes(c);
+        return true;
+    }
     virtual qint64 integer(int c) const = 0;
     virtual double real(int c) const = 0;
     virtual qint64 julianDay(int c) const = 0; // 0 when null or not a date

@@ -90,10 +90,16 @@ qint64 julianFromIso(const unsigned char *s, int n)
     auto dig = [&](int i) { return unsigned(s[i] - '0') <= 9 ? int(s[i] - '0') : -1000000; };
     const int y = dig(0) * 1000 + dig(1) * 100 + dig(2) * 10 + dig(3);
     const int m = dig(5) * 10 + dig(6), d = dig(8) * 10 + dig(9);
-    if (y < 0 || m < 1 || m > 12 || d < 1 || d > 31)
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || m < 1 || m > 12 || d < 1)
         return 0;
-    const QDate date(y, m, d);
-    return date.isValid() ? date.toJulianDay() : 0;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (d > days[m - 1] + (m == 2 && leap ? 1 : 0))
+        return 0;
+    // Gregorian calendar to Julian day number (Fliegel and Van Flandern), as QDate counts.
+    const int a = (m - 14) / 12;
+    return qint64(d - 32075 + 1461 * (y + 4800 + a) / 4 + 367 * (m - 2 - a * 12) / 12
+                  - 3 * ((y + 4900 + a) / 100) / 4);
 }
 
 class SqliteStatement {
@@ -193,14 +199,22 @@ public:
         const int n = sqlite3_column_bytes(m_stmt.handle(), c);
         return p ? std::string_view(p, size_t(n)) : std::string_view();
     }
+    bool text(int c, std::string_view &out) const override
+    {
+        // sqlite3_column_text gives a null pointer exactly for a null value.
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt.handle(), c));
+        if (!p)
+            return false;
+        out = std::string_view(p, size_t(sqlite3_column_bytes(m_stmt.handle(), c)));
+        return true;
+    }
     qint64 integer(int c) const override { return sqlite3_column_int64(m_stmt.handle(), c); }
     double real(int c) const override { return sqlite3_column_double(m_stmt.handle(), c); }
     qint64 julianDay(int c) const override
     {
         sqlite3_stmt *s = m_stmt.handle();
-        if (sqlite3_column_type(s, c) != SQLITE_TEXT)
-            return 0;
-        return julianFromIso(sqlite3_column_text(s, c), sqlite3_column_bytes(s, c));
+        const unsigned char *t = sqlite3_column_text(s, c);
+        return t ? julianFromIso(t, sqlite3_column_bytes(s, c)) : 0;
     }
     bool boolean(int c) const override
     {

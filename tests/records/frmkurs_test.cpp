@@ -84,9 +84,8 @@ TEST_P(KursWindowTest, OpensOnTheFirstCourseInBrowseModeWithItsValuesFormatted)
     EXPECT_TRUE(drv.action("mnuMitarbeiter")->isEnabled());
     EXPECT_EQ(drv.field(0)->font().family(), "Courier New");
     EXPECT_EQ(drv.form()->size(), QSize(720, 380));
-    // Report dialogs are not there yet; the search dialog is.
-    EXPECT_FALSE(drv.action("Report")->isEnabled());
-    EXPECT_FALSE(drv.action("mnuBericht")->isEnabled());
+    EXPECT_TRUE(drv.action("Report")->isEnabled());
+    EXPECT_TRUE(drv.action("mnuBericht")->isEnabled());
     EXPECT_TRUE(drv.action("Seek")->isEnabled());
 }
 
