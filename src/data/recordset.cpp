@@ -166,8 +166,13 @@ void ensureDictRank(ColumnStore &col)
     std::sort(ids.begin(), ids.end(),
               [&](uint32_t a, uint32_t b) { return germanCompare(col.dict.at(a), col.dict.at(b)) < 0; });
     col.dictRank.assign(n, 0);
-    for (uint32_t r = 0; r < ids.size(); ++r)
-        col.dictRank[ids[r]] = r + 1; // 0 stays for null: nulls first
+    uint32_t rank = 0;
+    for (uint32_t i = 0; i < ids.size(); ++i) {
+        // Equal texts (possible in a dictionary that stopped hashing) share their rank.
+        if (i == 0 || col.dict.at(ids[i]) != col.dict.at(ids[i - 1]))
+            ++rank;
+        col.dictRank[ids[i]] = rank; // 0 stays for null: nulls first
+    }
     col.rankedSize = n;
 }
 
@@ -321,8 +326,11 @@ struct RecordSet::Impl {
         const ColumnStore &cs = col(c);
         switch (cr.op) {
         case Criterion::Op::Equals:
-            if (cs.info.type == ColType::Text)
+            if (cs.info.type == ColType::Text) {
+                if (!cs.dict.hashed())
+                    return matchByDict[cs.ids[r]] != 0;
                 return equalId != TextDictionary::Null && cs.ids[r] == equalId;
+            }
             return !cs.isNull(r) && textOf(c, r).trimmed() == cr.value.toString().trimmed();
         case Criterion::Op::Contains:
             if (cs.info.type == ColType::Text)
@@ -342,12 +350,23 @@ struct RecordSet::Impl {
         equalId = TextDictionary::Null;
         if (cr.op == Criterion::Op::Equals && cs.info.type == ColType::Text) {
             const QByteArray v = cr.value.toString().toUtf8();
-            equalId = cs.dict.lookup(rtrimmed(std::string_view(v.constData(), size_t(v.size()))));
+            const std::string_view want = rtrimmed(std::string_view(v.constData(), size_t(v.size())));
+            if (cs.dict.hashed()) {
+                equalId = cs.dict.lookup(want);
+            } else {
+                const QString key = QString::number(c) + QLatin1String("\x1f=") + cr.value.toString();
+                if (key != matchKey || matchByDict.size() != cs.dict.size()) {
+                    matchByDict.assign(cs.dict.size(), 0);
+                    for (uint32_t id = 1; id < cs.dict.size(); ++id)
+                        matchByDict[id] = cs.dict.at(id) == want;
+                    matchKey = key;
+                }
+            }
         }
         if (cr.op == Criterion::Op::Contains) {
             needle = foldCase(cr.value.toString());
             if (cs.info.type == ColType::Text) {
-                const QString key = QString::number(c) + QLatin1Char('\x1f') + needle;
+                const QString key = QString::number(c) + QLatin1String("\x1f~") + needle;
                 if (key != matchKey || matchByDict.size() != cs.dict.size()) {
                     matchByDict.assign(cs.dict.size(), 0);
                     for (uint32_t id = 1; id < cs.dict.size(); ++id) {

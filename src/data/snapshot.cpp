@@ -39,6 +39,8 @@ TextDictionary::TextDictionary() : m_offsets{0, 0}, m_slots(64, 0)
 
 uint32_t TextDictionary::lookup(std::string_view s) const
 {
+    if (!m_hashed)
+        return Null;
     const size_t mask = m_slots.size() - 1;
     for (size_t i = hashBytes(s) & mask;; i = (i + 1) & mask) {
         const uint32_t id = m_slots[i];
@@ -51,6 +53,18 @@ uint32_t TextDictionary::lookup(std::string_view s) const
 
 uint32_t TextDictionary::intern(std::string_view s)
 {
+    ++m_interned;
+    if (!m_hashed) {
+        m_bytes.append(s.data(), s.size());
+        m_offsets.push_back(uint32_t(m_bytes.size()));
+        return size() - 1;
+    }
+    if ((m_interned & 0xFFFF) == 0 && size() > m_interned / 10 * 9) {
+        // Nine in ten values new: hashing costs more than it saves.
+        m_hashed = false;
+        std::vector<uint32_t>().swap(m_slots);
+        return intern(s);
+    }
     const size_t mask = m_slots.size() - 1;
     size_t i = hashBytes(s) & mask;
     for (;; i = (i + 1) & mask) {

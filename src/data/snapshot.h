@@ -16,7 +16,11 @@ public:
     static constexpr uint32_t Null = 0;
     TextDictionary();
     uint32_t intern(std::string_view s); // s without trailing blanks
-    uint32_t lookup(std::string_view s) const; // Null when absent
+    uint32_t lookup(std::string_view s) const; // Null when absent; only while hashed()
+    // A column whose values hardly repeat (remarks, names in a huge table) stops
+    // looking for repeats: every value gets its own entry, equal texts may then
+    // have several.
+    bool hashed() const { return m_hashed; }
     std::string_view at(uint32_t id) const
     {
         return std::string_view(m_bytes.data() + m_offsets[id], m_offsets[id + 1] - m_offsets[id]);
@@ -29,6 +33,8 @@ private:
     std::string m_bytes;
     std::vector<uint32_t> m_offsets; // id → start; one past the last
     std::vector<uint32_t> m_slots;   // open addressing: id or 0
+    bool m_hashed = true;
+    uint32_t m_interned = 0;
 };
 
 // The rows of one query, column by column.

@@ -413,3 +413,44 @@ TEST(ConnectionTarget, DisplayNameHidesPasswords)
 }
 
 } // namespace
+
+namespace {
+
+// A column whose values hardly repeat stops looking for repeats while the
+// rows are read; finding, filtering and sorting must not notice.
+TEST_F(ConnectionTest, ColumnsOfMostlyDistinctValuesStillFindAndSortEqualTexts)
+{
+    const QString file = tempPath() + QStringLiteral("/orv.mdb");
+    createSqliteBackend(file);
+    Connection c;
+    c.open(ConnectionTarget::sqliteFile(file));
+    orv::data::schema::create(c);
+    c.exec(QStringLiteral("INSERT INTO Trainingsplan (KursNr, Name, Bemerkung, Status) "
+                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 140000) "
+                          "SELECT 'K' || (i % 50), 'Name ' || i, "
+                          "CASE WHEN i % 20000 = 7 THEN 'Gleich' ELSE 'Bemerkung ' || i END, '0' FROM n"));
+    RecordSet rs;
+    rs.openTable(c, QStringLiteral("Trainingsplan"));
+    ASSERT_EQ(rs.recordCount(), 140000);
+    QStringList hits;
+    rs.moveFirst();
+    while (rs.find(Criterion::equals("Bemerkung", "Gleich"))) {
+        hits << rs.text("Name").trimmed();
+        rs.moveNext();
+    }
+    EXPECT_EQ(hits, (QStringList{"Name 7", "Name 20007", "Name 40007", "Name 60007", "Name 80007", "Name 100007",
+                                 "Name 120007"}));
+    rs.sort(QStringLiteral("Bemerkung"));
+    rs.moveLast();
+    for (const char *name : {"Name 120007", "Name 100007", "Name 80007", "Name 60007", "Name 40007", "Name 20007",
+                             "Name 7"}) {
+        EXPECT_EQ(rs.text("Name").trimmed(), QLatin1String(name));
+        rs.movePrevious();
+    }
+    EXPECT_EQ(rs.text("Bemerkung").trimmed(), QStringLiteral("Bemerkung 99999"));
+    RecordSet copy = rs.clone();
+    copy.filter({Criterion::equals("Bemerkung", "Gleich"), Criterion::equals("Name", "Name 40007")});
+    EXPECT_EQ(copy.recordCount(), 1);
+}
+
+} // namespace
