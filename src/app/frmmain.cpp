@@ -1,5 +1,8 @@
 #include "app/frmmain.h"
 
+#include <QScrollBar>
+#include <QTimer>
+
 #include "app/settings.h"
 #include "app/windowfactory.h"
 #include "ui/format.h"
@@ -214,6 +217,10 @@ void FrmMain::buildStatusBar()
     };
     m_panels.insert(QStringLiteral("Status"), panel(QStringLiteral("Status"), 3));
     m_panels.insert(QStringLiteral("Sort"), panel(QStringLiteral("Sort"), 1));
+    // The sort panel shows a two-column order whole even in the small default window.
+    QLabel *sortPanel = m_panels.value(QStringLiteral("Sort"));
+    sortPanel->setMinimumWidth(sortPanel->fontMetrics().horizontalAdvance(QStringLiteral("Sortierung: KursNr,Name")) + 12);
+    m_panels.value(QStringLiteral("Status"))->setMinimumWidth(60);
     m_date = panel(QStringLiteral("Date"), 0);
     m_time = panel(QStringLiteral("Time"), 0);
 
@@ -395,6 +402,14 @@ void FrmMain::addChild(QWidget *w)
     m_area->setActiveSubWindow(sub);
     w->setFocus();
     showActiveMenus();
+    // A child larger than the area opens at its top left corner, labels first,
+    // not scrolled to wherever its focused field happens to be.
+    QTimer::singleShot(0, m_area, [area = m_area, sub] {
+        if (area->activeSubWindow() == sub) {
+            area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->minimum());
+            area->verticalScrollBar()->setValue(area->verticalScrollBar()->minimum());
+        }
+    });
 }
 
 QList<QWidget *> FrmMain::childWindows() const
