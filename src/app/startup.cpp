@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -36,6 +37,28 @@ QString withSeparator(const QString &folder)
 bool databaseFileExists()
 {
     return QFileInfo(dataPath() + databaseFileName()).isFile();
+}
+
+// Copies the template into the data folder as an installer would have placed
+// it: a new file with the user's default permissions (the template belongs to
+// root and is read-only), never over a file that is there.
+bool placeTemplateDatabase(const QString &programFolder)
+{
+    QFile in(templateDatabasePath(programFolder));
+    if (!in.open(QIODevice::ReadOnly) || !QDir().mkpath(dataPath()))
+        return false;
+    QFile out(dataPath() + databaseFileName());
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const QByteArray content = in.readAll();
+    const bool written = in.error() == QFileDevice::NoError && out.write(content) == content.size() && out.flush();
+    out.close();
+    // A half-written database would pass the file test and fail every window.
+    if (!written || out.error() != QFileDevice::NoError) {
+        out.remove();
+        return false;
+    }
+    return true;
 }
 
 void loadQtTranslations(QApplication &app)
@@ -76,11 +99,23 @@ bool claimSingleInstance(QLockFile &lock)
     return false;
 }
 
-void writeFirstRunDefaults(const QString &programFolder)
+QString firstRunDataFolder(const QString &programFolder)
+{
+    if (QFileInfo(programFolder).isWritable())
+        return withSeparator(programFolder);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ORV/");
+}
+
+QString templateDatabasePath(const QString &programFolder)
+{
+    return QDir::cleanPath(programFolder + QLatin1String("/" ORV_TEMPLATE_FROM_BINDIR "/") + databaseFileName());
+}
+
+bool writeFirstRunDefaults(const QString &programFolder)
 {
     if (settings::read(kService, kDatenpfad, QStringLiteral("NEU")) != QLatin1String("NEU"))
-        return;
-    settings::write(kService, kDatenpfad, withSeparator(programFolder));
+        return false;
+    settings::write(kService, kDatenpfad, firstRunDataFolder(programFolder));
     const std::pair<const char *, QString> defaults[] = {
         {"WinMaxOpen", QStringLiteral("OFF")},   {"TrainingsplanAutoOpen", QStringLiteral("OFF")},
         {"AnzeigeMaxOpen", QStringLiteral("ON")}, {"PrinterWindow", QStringLiteral("ON")},
@@ -89,15 +124,18 @@ void writeFirstRunDefaults(const QString &programFolder)
     };
     for (const auto &[key, value] : defaults)
         settings::write(kSettings, QString::fromLatin1(key), value);
+    return true;
 }
 
-bool locateDatabase(const QString &programFolder)
+bool locateDatabase(const QString &programFolder, bool firstRun)
 {
     setDataPath(settings::read(kService, kDatenpfad, programFolder));
     // A database on a PostgreSQL server has no file to look for.
     if (connectionTarget().kind == data::BackendKind::Postgres)
         return true;
     if (databaseFileExists())
+        return true;
+    if (firstRun && placeTemplateDatabase(programFolder))
         return true;
 
     const std::optional<QString> answer = ui::Prompter::instance().input(
@@ -117,8 +155,8 @@ bool prepareStart(QLockFile &lock, const QString &programFolder)
 {
     if (!claimSingleInstance(lock))
         return false;
-    writeFirstRunDefaults(programFolder);
-    return locateDatabase(programFolder);
+    const bool firstRun = writeFirstRunDefaults(programFolder);
+    return locateDatabase(programFolder, firstRun);
 }
 
 void setSplashRoutine(SplashRoutine routine) { g_splash = routine; }

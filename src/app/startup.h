@@ -18,8 +18,19 @@ bool prepareStart(QLockFile &lock, const QString &programFolder);
 
 // Single steps of prepareStart.
 bool claimSingleInstance(QLockFile &lock);             // false: "Programm ist bereits geladen!"
-void writeFirstRunDefaults(const QString &programFolder); // only when Datenpfad is absent or "NEU"
-bool locateDatabase(const QString &programFolder);       // sets dataPath(); false: end
+// Only when Datenpfad is absent or "NEU"; true: this is the first run.
+bool writeFirstRunDefaults(const QString &programFolder);
+// Sets dataPath(); false: end. On the first run a missing database file is
+// first taken from the template an installed program ships.
+bool locateDatabase(const QString &programFolder, bool firstRun = false);
+
+// The data folder the first run stores: the program's folder when the user
+// may write there (a copy in a folder of its own), otherwise the user's data
+// folder (~/.local/share/ORV/), as for a program installed under /usr/bin.
+QString firstRunDataFolder(const QString &programFolder);
+// The empty database an installed program ships, relative to its folder
+// (<prefix>/bin -> <prefix>/share/orv/orv.mdb).
+QString templateDatabasePath(const QString &programFolder);
 
 // The per-user lock file that marks a running copy.
 QString singleInstanceLockPath();

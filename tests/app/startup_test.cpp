@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QScopeGuard>
+#include <QSettings>
+#include <sys/stat.h>
 
 namespace orv::test {
 namespace {
@@ -162,6 +165,81 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNoSetting)
     // Once the first copy has ended the next one starts.
     running.unlock();
     EXPECT_TRUE(start());
+}
+
+// An installed program: <prefix>/bin/orv beside <prefix>/share/orv/orv.mdb.
+TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
+{
+    const QString prefix = tempPath() + QStringLiteral("/usr");
+    const QString userData = tempPath() + QStringLiteral("/home/.local/share/ORV/");
+    const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", (tempPath() + QStringLiteral("/home/.local/share")).toUtf8());
+    const mode_t oldMask = umask(027);
+    const auto restore = qScopeGuard([&] {
+        umask(oldMask);
+        qputenv("XDG_DATA_HOME", oldXdg);
+    });
+    const auto put = [](const QString &folder, const QByteArray &content) {
+        QFile f(folder + QStringLiteral("/orv.mdb"));
+        return QDir().mkpath(folder) && f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+    };
+    const QByteArray empty("leere Datenbank");
+    struct Case {
+        const char *what;
+        bool binWritable, templateThere;
+        QString storedPath, storedUri;
+        QByteArray ownFile;  // what the data folder holds already
+        QString datenpfad;   // after the start
+        bool copied;
+    } cases[] = {
+        {"not writable: user's folder, template copied", false, true, {}, {}, {}, userData, true},
+        {"not writable, user has a database", false, true, {}, {}, "eigene", userData, false},
+        {"NEU counts as a first run", false, true, "NEU", {}, {}, userData, true},
+        {"writable: program folder, template copied", true, true, {}, {}, {}, prefix + "/bin/", true},
+        {"no template: the question as before", false, false, {}, {}, {}, userData, false},
+        {"stored path: the question as before", false, true, userData, {}, {}, userData, false},
+        {"server database: nothing copied", false, true, {}, "postgresql://db.example/orv", {}, userData, false},
+    };
+    int run = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(prefix).removeRecursively();
+        QDir(tempPath() + QStringLiteral("/home")).removeRecursively();
+        // Each case is a user who never started the program.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           tempPath() + QStringLiteral("/settings%1").arg(++run));
+        // As root every existing folder is writable; a program folder that is
+        // not there stands for one the user may not write.
+        if (c.binWritable)
+            ASSERT_TRUE(QDir().mkpath(prefix + "/bin"));
+        if (c.templateThere)
+            ASSERT_TRUE(put(prefix + "/share/orv", empty));
+        if (!c.ownFile.isEmpty())
+            ASSERT_TRUE(put(userData, c.ownFile));
+        if (!c.storedPath.isEmpty())
+            write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), c.storedPath);
+        if (!c.storedUri.isEmpty())
+            write(QStringLiteral("Service"), QStringLiteral("Datenbank"), c.storedUri);
+        const bool asked = !c.copied && c.ownFile.isEmpty() && c.storedUri.isEmpty();
+        if (asked)
+            prompter.expectInput(kPrompt, QStringLiteral("Error"), std::nullopt);
+
+        QLockFile lock(lockPath());
+        EXPECT_EQ(app::prepareStart(lock, prefix + "/bin"), !asked);
+        EXPECT_EQ(service("Datenpfad"), c.datenpfad);
+        if (asked)
+            EXPECT_EQ(prompter.last().preset, c.datenpfad);
+        QFile placed(c.datenpfad + QStringLiteral("orv.mdb"));
+        const QByteArray expected = c.copied ? empty : c.ownFile;
+        EXPECT_EQ(placed.exists(), !expected.isEmpty());
+        if (placed.open(QIODevice::ReadOnly))
+            EXPECT_EQ(placed.readAll(), expected);
+        // The copy is the user's file, made with the user's default permissions.
+        struct stat st {};
+        if (c.copied && stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0)
+            EXPECT_EQ(st.st_mode & 0777, 0640u);
+        prompter.verify();
+    }
 }
 
 TEST_F(StartupTest, DatabaseOnServerNeedsNoFile)
