@@ -1,0 +1,116 @@
+# Installation (cmake --install) and the Debian package (scripts/package,
+# CPack's DEB generator). Generated files go to build/package/.
+
+set(ORV_APP_ID de.orv.orv)
+set(ORV_PKG_SOURCE ${CMAKE_SOURCE_DIR}/packaging)
+set(ORV_PKG_BUILD ${CMAKE_BINARY_DIR}/package)
+# The department that builds the package puts its own address here
+# (cmake -DORV_PACKAGE_MAINTAINER=...); the default is a reserved domain.
+set(ORV_PACKAGE_MAINTAINER "ORV-Entwicklung <orv@example.com>" CACHE STRING
+    "Maintainer field of the Debian package")
+
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(GZIP_PROGRAM gzip REQUIRED)
+
+# Icons: the program's SVG and PNGs drawn from it at the usual sizes.
+set(ORV_ICON_SVG ${CMAKE_SOURCE_DIR}/resources/icons/orv.svg)
+set(ORV_PACKAGE_FILES)
+foreach(size 16 22 24 32 48 64 128 256)
+  set(png ${ORV_PKG_BUILD}/icons/${size}x${size}/orv.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ORV_PKG_BUILD}/icons/${size}x${size}
+    COMMAND ${RSVG_CONVERT} --width ${size} --height ${size} --output ${png} ${ORV_ICON_SVG}
+    DEPENDS ${ORV_ICON_SVG} VERBATIM)
+  list(APPEND ORV_PACKAGE_FILES ${png})
+  install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES ${ORV_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# Man pages and the changelog carry the version; Debian wants them compressed
+# without a time stamp.
+# The changelog's date is the release date (days since 1970 by the civil
+# calendar, so the package is the same whenever it is built).
+string(REGEX MATCH "^([0-9]+)-([0-9]+)-([0-9]+)$" _ "${ORV_RELEASE_DATE}")
+set(_y ${CMAKE_MATCH_1})
+math(EXPR _m "${CMAKE_MATCH_2}")
+math(EXPR _d "${CMAKE_MATCH_3}")
+if(_m LESS_EQUAL 2)
+  math(EXPR _y "${_y} - 1")
+  math(EXPR _mp "${_m} + 9")
+else()
+  math(EXPR _mp "${_m} - 3")
+endif()
+math(EXPR _era "${_y} / 400")
+math(EXPR _yoe "${_y} - ${_era} * 400")
+math(EXPR _doy "(153 * ${_mp} + 2) / 5 + ${_d} - 1")
+math(EXPR _doe "${_yoe} * 365 + ${_yoe} / 4 - ${_yoe} / 100 + ${_doy}")
+math(EXPR _epoch "(${_era} * 146097 + ${_doe} - 719468) * 86400 + 43200")
+set(_saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
+set(ENV{SOURCE_DATE_EPOCH} ${_epoch})
+string(TIMESTAMP ORV_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(ENV{SOURCE_DATE_EPOCH} "${_saved_epoch}")
+foreach(doc orv.1 orvdb.1 changelog)
+  configure_file(${ORV_PKG_SOURCE}/${doc}.in ${ORV_PKG_BUILD}/${doc} @ONLY)
+  add_custom_command(OUTPUT ${ORV_PKG_BUILD}/${doc}.gz
+    COMMAND ${GZIP_PROGRAM} -9nkf ${doc}
+    WORKING_DIRECTORY ${ORV_PKG_BUILD}
+    DEPENDS ${ORV_PKG_BUILD}/${doc} VERBATIM)
+  list(APPEND ORV_PACKAGE_FILES ${ORV_PKG_BUILD}/${doc}.gz)
+endforeach()
+install(FILES ${ORV_PKG_BUILD}/orv.1.gz ${ORV_PKG_BUILD}/orvdb.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${ORV_PKG_SOURCE}/copyright ${ORV_PKG_BUILD}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv)
+
+# The empty database a first start copies into the user's data folder.
+set(ORV_TEMPLATE_DB ${ORV_PKG_BUILD}/orv.mdb)
+add_custom_command(OUTPUT ${ORV_TEMPLATE_DB}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${ORV_TEMPLATE_DB}
+  COMMAND orvdb init ${ORV_TEMPLATE_DB}
+  DEPENDS orvdb VERBATIM)
+list(APPEND ORV_PACKAGE_FILES ${ORV_TEMPLATE_DB})
+install(FILES ${ORV_TEMPLATE_DB} DESTINATION ${CMAKE_INSTALL_DATADIR}/orv)
+
+configure_file(${ORV_PKG_SOURCE}/${ORV_APP_ID}.metainfo.xml.in ${ORV_PKG_BUILD}/${ORV_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${ORV_PKG_BUILD}/${ORV_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/orv.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(TARGETS orv orvdb RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Debian's hardening for what is installed: read-only relocations, bound at start.
+target_link_options(orv PRIVATE LINKER:-z,relro LINKER:-z,now)
+target_link_options(orvdb PRIVATE LINKER:-z,relro LINKER:-z,now)
+
+add_custom_target(orv_package_files ALL DEPENDS ${ORV_PACKAGE_FILES})
+
+# Installing builds only what it installs (scripts/package names the
+# targets), not the tests and benchmarks.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME orv)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "training department's employees, courses and training plans")
+set(CPACK_PACKAGE_DESCRIPTION
+"ORV keeps the employees, courses and training-plan entries of a company's
+training department and prints training-plan, employee and course reports,
+puts them on the clipboard or shows them in a searchable window. The user
+interface is German.
+
+The data lives in one SQLite file per workstation group or in a PostgreSQL
+database shared by many workstations. The package includes orvdb, which
+creates new databases, empty or with sample data.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORV_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded at run time, so shlibdeps cannot see them: Qt's German texts, the
+# fonts the reports ask for ("Courier New" and "Arial" resolve to Liberation)
+# and the SVG plugins for the icons. The X11 platform plugin and the CUPS
+# print plugin come with libqt6gui6 and libqt6printsupport6, which shlibdeps
+# finds; the Wayland plugin is recommended (Qt falls back to XWayland).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-translations-l10n, fonts-liberation, libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
