@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "data/dberror.h"
+#include "data/schema.h"
 #include "ui/prompter.h"
 
 namespace orv::app {
@@ -23,7 +24,15 @@ data::ConnectionTarget connectionTarget()
 bool openConnection(data::Connection &conn, QWidget *parent)
 {
     try {
-        conn.open(connectionTarget());
+        const data::ConnectionTarget target = connectionTarget();
+        conn.open(target);
+        // An empty file (or an empty database) opens without complaint; the
+        // windows would then fail on the first table they read, in English.
+        if (!data::schema::exists(conn))
+            throw data::DbError(data::ErrGeneric,
+                                QStringLiteral("Die Datenbank %1 enthält die Tabellen von ORV (Kurs, Mitarbeiter, "
+                                               "Trainingsplan) nicht.")
+                                    .arg(target.displayName()));
         return true;
     } catch (const data::DbError &e) {
         conn.close();

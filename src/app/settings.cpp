@@ -1,5 +1,8 @@
 #include "app/settings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace orv::app::settings {
@@ -24,8 +27,18 @@ QString read(const QString &section, const QString &key, const QString &defaultV
 void write(const QString &section, const QString &key, const QString &value)
 {
     QSettings s = store();
+    // The file may hold a database address with a password: readable by its
+    // owner only. Made so before the first write (a rewrite keeps the
+    // permissions of the file it replaces) and kept so afterwards.
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!QFile::exists(s.fileName())) {
+        QDir().mkpath(QFileInfo(s.fileName()).absolutePath());
+        QFile f(s.fileName());
+        f.open(QIODevice::WriteOnly, ownerOnly);
+    }
     s.setValue(path(section, key), value);
     s.sync();
+    QFile::setPermissions(s.fileName(), ownerOnly);
 }
 
 QList<QPair<QString, QString>> readSection(const QString &section)

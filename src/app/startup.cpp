@@ -16,6 +16,7 @@
 #include <QLockFile>
 #include <QSessionManager>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTranslator>
 
 namespace orv::app {
@@ -81,12 +82,19 @@ QString defaultRemark()
 
 QString singleInstanceLockPath()
 {
-    // The runtime folder belongs to the user alone; without one, the
-    // temporary folder with the login name keeps users apart.
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        return QDir::tempPath() + QStringLiteral("/orv-") + currentUserName() + QStringLiteral(".lock");
-    return dir + QStringLiteral("/orv.lock");
+    // The runtime folder belongs to the user alone. Without one, the lock goes
+    // to the user's own data folder, never to the shared temporary folder,
+    // where another user could put a file of that name first and block the
+    // start. The host's name keeps workstations that share a home folder apart.
+    // (Qt's own stand-in for a missing runtime folder lies in the temporary folder.)
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (!runtime.isEmpty())
+            return runtime + QStringLiteral("/orv.lock");
+    }
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ORV");
+    QDir().mkpath(dir);
+    return dir + QStringLiteral("/orv-") + QSysInfo::machineHostName() + QStringLiteral(".lock");
 }
 
 bool claimSingleInstance(QLockFile &lock)

@@ -1,5 +1,7 @@
 #include "data/collation.h"
 
+#include "data/dbtext.h"
+
 #include <QCollator>
 #include <QLocale>
 #include <array>
@@ -115,8 +117,7 @@ int germanCompare(std::string_view a, std::string_view b)
         return 0;
     // Equal at the primary level (case or accents differ) or beyond Latin-1:
     // the full collator decides.
-    const int r = collator().compare(QString::fromUtf8(a.data(), qsizetype(a.size())),
-                                     QString::fromUtf8(b.data(), qsizetype(b.size())));
+    const int r = collator().compare(fromDbText(a), fromDbText(b));
     if (r != 0)
         return r < 0 ? -1 : 1;
     return a < b ? -1 : (a == b ? 0 : 1);
@@ -129,6 +130,13 @@ int germanCompare(const QString &a, const QString &b)
                          std::string_view(ub.constData(), size_t(ub.size())));
 }
 
-QString foldCase(const QString &s) { return s.toLower(); }
+QString foldCase(const QString &s)
+{
+    // A final sigma is a lower-case sigma too; PostgreSQL writes it where a
+    // word ends, and both engines must fold alike.
+    QString out = s.toLower();
+    out.replace(QChar(0x03C2), QChar(0x03C3));
+    return out;
+}
 
 } // namespace orv::data

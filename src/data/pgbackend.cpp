@@ -165,8 +165,13 @@ public:
     {
         // The text is kept first and pointed to afterwards: the vector may move it while growing.
         m_text.reserve(std::size_t(params.size()));
-        for (const QVariant &v : params)
+        for (const QVariant &v : params) {
+            // Parameters travel as C strings: the server would end the text at U+0000 without a word.
+            if (v.typeId() == QMetaType::QString && v.toString().contains(QChar(0)))
+                throw DbError(ErrBadValue, QStringLiteral("Der Text enthält ein Nullzeichen (U+0000), das die "
+                                                          "Datenbank nicht speichern kann."));
             m_text.push_back(isSqlNull(v) ? QByteArray() : toText(v));
+        }
         for (qsizetype i = 0; i < params.size(); ++i)
             m_values.push_back(isSqlNull(params.at(i)) ? nullptr : m_text[std::size_t(i)].constData());
     }
@@ -397,9 +402,16 @@ public:
 
     QString germanOrder(const QString &expr) const override { return expr + QStringLiteral(" COLLATE \"de-x-icu\""); }
     // lower() folds by the expression's collation; under C it knows ASCII only.
+    // concat() keeps the blanks that fill a char(n) value (a cast to text drops
+    // them), and a final sigma is folded like any other, as the in-memory and
+    // SQLite folding does: the same filter finds the same rows on both engines.
     QString lowerCase(const QString &expr) const override
     {
-        return QStringLiteral("lower((") + expr + QStringLiteral(")::text COLLATE \"de-x-icu\")");
+        // (The cast to bpchar keeps the blanks and gives a parameter its type;
+        // concat() makes a null empty, nullif() gives it back, so that a null
+        // matches no filter, as on SQLite: a char(n) value is never empty text.)
+        return QStringLiteral("translate(lower(nullif(concat((") + expr
+               + QStringLiteral(")::bpchar), '') COLLATE \"de-x-icu\"), '\u03C2', '\u03C3')");
     }
 
     void released(PgCursor *c)

@@ -2,12 +2,14 @@
 
 #include "data/collation.h"
 #include "data/dberror.h"
+#include "data/dbtext.h"
 #include "data/schema.h"
 #include "data/snapshot.h"
 
 #include <QLocale>
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <optional>
 
 namespace orv::data {
@@ -51,10 +53,10 @@ std::optional<double> numberFromText(const QString &input)
     const QString t = input.trimmed();
     bool ok = false;
     double v = QLocale().toDouble(t, &ok);
-    if (ok)
-        return v;
-    v = QLocale::c().toDouble(t, &ok);
-    if (ok)
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    // "nan" and "inf" are words to the number parser, not amounts.
+    if (ok && std::isfinite(v))
         return v;
     return std::nullopt;
 }
@@ -72,6 +74,10 @@ Converted convert(const ColumnInfo &ci, const QVariant &v)
         return out; // null
     switch (ci.type) {
     case ColType::Text: {
+        // PostgreSQL cannot store U+0000 and would cut the text there; refused on both engines alike.
+        if (v.toString().contains(QChar(0)))
+            throw DbError(ErrBadValue,
+                          QStringLiteral("Das Feld %1 darf kein Nullzeichen (U+0000) enthalten.").arg(ci.name));
         const QString s = ci.definedSize > 0 ? schema::padded(v.toString(), ci.definedSize) : v.toString();
         out.param = s;
         out.null = false;
@@ -90,10 +96,11 @@ Converted convert(const ColumnInfo &ci, const QVariant &v)
         else {
             bool ok = false;
             d = v.toDouble(&ok);
-            if (!ok)
+            if (!ok || !std::isfinite(*d))
                 d.reset();
         }
-        if (!d)
+        // A number beyond single precision would be stored as infinity.
+        if (!d || (ci.type == ColType::Single && !std::isfinite(float(*d))))
             throw badValue(ci, v);
         out.real = ci.type == ColType::Single ? double(float(*d)) : *d;
         out.param = out.real;
@@ -371,7 +378,7 @@ struct RecordSet::Impl {
                     matchByDict.assign(cs.dict.size(), 0);
                     for (uint32_t id = 1; id < cs.dict.size(); ++id) {
                         const std::string_view s = cs.dict.at(id);
-                        matchByDict[id] = foldCase(QString::fromUtf8(s.data(), qsizetype(s.size()))).contains(needle);
+                        matchByDict[id] = foldCase(fromDbText(s)).contains(needle);
                     }
                     matchKey = key;
                 }
@@ -387,9 +394,9 @@ struct RecordSet::Impl {
         switch (cs.info.type) {
         case ColType::Text: {
             const std::string_view s = cs.dict.at(cs.ids[r]);
-            QString t = QString::fromUtf8(s.data(), qsizetype(s.size()));
-            if (t.size() < cs.info.definedSize)
-                t = t.leftJustified(cs.info.definedSize, QLatin1Char(' '));
+            QString t = fromDbText(s);
+            if (cs.info.definedSize > 0)
+                t += QString(std::max<qsizetype>(0, cs.info.definedSize - characterCount(t)), QLatin1Char(' '));
             return t;
         }
         case ColType::Single:
@@ -421,6 +428,26 @@ struct RecordSet::Impl {
             cs.nulls.resize(snap->rows, 0);
         if (!cs.nulls.empty())
             cs.nulls[r] = v.null ? 1 : 0;
+    }
+
+    // True when the converted value is what the current row held when it was read.
+    bool sameAsRead(int c, const Converted &v) const
+    {
+        const ColumnStore &cs = col(c);
+        const uint32_t r = row();
+        if (cs.info.type == ColType::Text) {
+            if (cs.isNull(r))
+                return v.null || v.text.isEmpty(); // shown alike: an empty field
+            return !v.null && cs.dict.at(cs.ids[r]) == std::string_view(v.text.constData(), size_t(v.text.size()));
+        }
+        if (cs.isNull(r) || v.null)
+            return cs.isNull(r) && v.null;
+        // PostgreSQL sends a single as its shortest decimal text: compare at single precision.
+        if (cs.info.type == ColType::Single)
+            return float(cs.reals[r]) == float(v.real);
+        if (cs.info.type == ColType::Double)
+            return cs.reals[r] == v.real;
+        return cs.ints[r] == v.integer;
     }
 
     QVariantList keyParams(QString &where) const
@@ -568,8 +595,8 @@ QString RecordSet::text(int c) const
     if (const auto *p = d->pendingFor(c)) {
         QString t = (*p)->toString();
         const int w = column(c).definedSize;
-        if (column(c).type == ColType::Text && t.size() < w)
-            t = t.leftJustified(w, QLatin1Char(' '));
+        if (column(c).type == ColType::Text && w > 0)
+            t += QString(std::max<qsizetype>(0, w - characterCount(t)), QLatin1Char(' '));
         return t;
     }
     if (!d->onRow())
@@ -777,9 +804,17 @@ void RecordSet::update()
         d->pos = d->size() - 1;
         d->onGap = false;
     } else {
-        if (!values.empty()) {
-            QString where;
-            const QVariantList keys = d->keyParams(where);
+        // Only what the user changed goes back: another workstation's change
+        // of another column of this row stays.
+        std::erase_if(values, [&](const auto &cv) { return d->sameAsRead(cv.first, cv.second); });
+        QString where;
+        const QVariantList keys = d->keyParams(where);
+        if (values.empty()) {
+            // Nothing to write; the row must still be there, as for any save.
+            if (!d->conn->exists(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(QLatin1String(d->table->name), where),
+                                 keys))
+                throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht."));
+        } else {
             QStringList sets;
             QVariantList params;
             for (const auto &[c, v] : values) {

@@ -1,6 +1,7 @@
 #include "data/schema.h"
 
 #include "data/dberror.h"
+#include "data/dbtext.h"
 
 namespace orv::data::schema {
 
@@ -71,16 +72,20 @@ const ColumnDef *findColumn(const TableDef &t, const QString &name)
 
 QString padded(const QString &text, int width)
 {
-    if (text.size() > width) {
+    // Widths count characters as the database does: an emoji is one, not two.
+    qsizetype chars = characterCount(text);
+    if (chars > width) {
         // Trailing blanks beyond the width carry nothing, as in a fixed-width column.
         QString t = text;
-        while (t.size() > width && t.endsWith(QLatin1Char(' ')))
+        while (chars > width && t.endsWith(QLatin1Char(' '))) {
             t.chop(1);
-        if (t.size() > width)
+            --chars;
+        }
+        if (chars > width)
             throw DbError(ErrBadValue, QStringLiteral("Der Text \"%1\" ist länger als %2 Zeichen.").arg(text).arg(width));
         return t;
     }
-    return text.leftJustified(width, QLatin1Char(' '));
+    return text + QString(width - chars, QLatin1Char(' '));
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "data/collation.h"
 #include "data/dberror.h"
+#include "data/dbtext.h"
 
 #include <QFileInfo>
 #include <sqlite3.h>
@@ -49,6 +50,12 @@ QString describe(int code, const char *msg)
         break;
     }
     throw DbError(ext, describe(ext, msg));
+}
+
+// PostgreSQL cannot hold U+0000; SQLite refuses it as well, so both engines store the same.
+QString nulRefused()
+{
+    return QStringLiteral("Der Text enthält ein Nullzeichen (U+0000), das die Datenbank nicht speichern kann.");
 }
 
 ColumnInfo columnFromDecl(const char *name, const char *decl)
@@ -165,7 +172,10 @@ private:
                 break;
             }
             default: {
-                const QByteArray t = v.toString().toUtf8();
+                const QString s = v.toString();
+                if (s.contains(QChar(0)))
+                    throw DbError(ErrBadValue, nulRefused());
+                const QByteArray t = s.toUtf8();
                 rc = sqlite3_bind_text(m_stmt, i, t.constData(), int(t.size()), SQLITE_TRANSIENT);
                 break;
             }
@@ -245,7 +255,7 @@ void lowerFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     }
     const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
     const int n = sqlite3_value_bytes(argv[0]);
-    const QByteArray out = foldCase(QString::fromUtf8(p, n)).toUtf8();
+    const QByteArray out = foldCase(fromDbText(std::string_view(p ? p : "", size_t(n)))).toUtf8();
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 

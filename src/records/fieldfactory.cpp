@@ -1,5 +1,7 @@
 #include "records/fieldfactory.h"
 
+#include "ui/textlimit.h"
+
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QIcon>
@@ -51,7 +53,7 @@ QLineEdit *makeField(QWidget *parent, int index, int maxLength, int widthChars, 
     auto *le = new QLineEdit(parent);
     le->setObjectName(QStringLiteral("txtFields(%1)").arg(index));
     le->setFont(fieldFont());
-    le->setMaxLength(maxLength);
+    ui::limitLength(le, maxLength);
     keepReadableWhenDisabled(le);
     if (rightAligned)
         le->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -367,14 +367,26 @@ void FrmTrainingsplan::clearFields()
 
 // ---------------------------------------------------------------- saving
 
+// While an entry is saved, its course and employee are held: on PostgreSQL the
+// rows are locked against deletion and renaming until the entry is written (on
+// SQLite the save's write lock does this).
+namespace {
+QString keepForSave(data::Connection &conn)
+{
+    return conn.backend().kind() == data::BackendKind::Postgres ? QStringLiteral(" FOR KEY SHARE") : QString();
+}
+} // namespace
+
 bool FrmTrainingsplan::courseExists()
 {
-    return connection().exists(QStringLiteral("select KursNr from Kurs where KursNr = ?"), {txtFields[0]->text()});
+    return connection().exists(QStringLiteral("select KursNr from Kurs where KursNr = ?") + keepForSave(connection()),
+                               {txtFields[0]->text()});
 }
 
 bool FrmTrainingsplan::employeeExists()
 {
-    return connection().exists(QStringLiteral("select Name from Mitarbeiter where Name = ?"), {txtFields[5]->text()});
+    return connection().exists(QStringLiteral("select Name from Mitarbeiter where Name = ?") + keepForSave(connection()),
+                               {txtFields[5]->text()});
 }
 
 QString FrmTrainingsplan::runChecks(QWidget *&focus)

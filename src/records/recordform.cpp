@@ -346,11 +346,29 @@ void RecordForm::saveRecord()
         return;
     }
 
+    // Checking and writing are one unit: a course or employee that another
+    // workstation deletes or renames after the checks above would leave an
+    // entry without its course or employee. So the checks run once more
+    // under the write lock, without boxes, and the row is written in the same
+    // transaction.
     try {
-        writeFields(*m_rows);
-        m_rows->update();
+        data::Transaction transaction(*m_conn);
+        message = runChecks(focus);
+        if (message.isEmpty()) {
+            writeFields(*m_rows);
+            m_rows->update();
+            transaction.commit();
+        }
     } catch (const data::DbError &e) {
         handleSaveError(e);
+        return;
+    }
+    if (!message.isEmpty()) {
+        ui::setStatus(message);
+        if (focus)
+            focus->setFocus();
+        ui::Prompter::instance().message(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"),
+                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
         return;
     }
 
@@ -465,15 +483,17 @@ void RecordForm::deleteRecord()
     bool removedFromSet = false;
     try {
         // The dependent training-plan entries and the row go together or not at all.
+        // The row goes first: its lock makes a training plan window that is
+        // saving an entry for it finish first, so the entry goes too.
         data::Transaction transaction(*m_conn);
-        if (!m_config.dependentKeyColumn.isEmpty()) {
-            const QString value = trimmedRight(m_rows->text(m_config.dependentKeyColumn));
+        const QString value =
+            m_config.dependentKeyColumn.isEmpty() ? QString() : trimmedRight(m_rows->text(m_config.dependentKeyColumn));
+        m_rows->deleteCurrent();
+        removedFromSet = true;
+        if (!m_config.dependentKeyColumn.isEmpty())
             m_conn->exec(QStringLiteral("DELETE FROM Trainingsplan WHERE ") + m_config.dependentKeyColumn
                              + QStringLiteral(" = ?"),
                          {value});
-        }
-        m_rows->deleteCurrent();
-        removedFromSet = true;
         transaction.commit();
     } catch (const data::DbError &e) {
         if (e.number() == data::ErrRowGone) {

@@ -1,6 +1,7 @@
 #include "reports/datefield.h"
 
 #include "ui/format.h"
+#include "ui/textlimit.h"
 
 #include <QCalendarWidget>
 #include <QLineEdit>
@@ -12,7 +13,7 @@ DateField::DateField(const QString &name, QWidget *parent) : QObject(parent)
 {
     m_text = new QLineEdit(parent);
     m_text->setObjectName(QStringLiteral("txt") + name);
-    m_text->setMaxLength(20);
+    ui::limitLength(m_text, 20);
     m_button = new QToolButton(parent);
     m_button->setObjectName(QStringLiteral("cmdMonthView") + name);
     m_button->setText(QStringLiteral("…"));

@@ -7,6 +7,7 @@
 #include "reports/linewriter.h"
 #include "reports/reportbuttons.h"
 #include "ui/prompter.h"
+#include "ui/textlimit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -52,7 +53,7 @@ FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
     cmbRubrik->setEditText(QString());
     txtReferent = new QLineEdit(fraStammdaten);
     txtReferent->setObjectName(QStringLiteral("txtReferent"));
-    txtReferent->setMaxLength(30);
+    ui::limitLength(txtReferent, 30);
     txtReferent->setFont(entryFont());
     auto *sel = new QGridLayout(fraStammdaten);
     sel->addWidget(optBericht[0], 0, 0);

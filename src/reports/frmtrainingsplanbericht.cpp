@@ -9,6 +9,7 @@
 #include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
+#include "ui/textlimit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,7 +52,7 @@ QLineEdit *line(const char *name, int maxLength, QWidget *parent)
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    e->setMaxLength(maxLength);
+    ui::limitLength(e, maxLength);
     e->setFont(entryFont());
     return e;
 }

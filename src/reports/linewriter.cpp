@@ -1,5 +1,6 @@
 #include "reports/linewriter.h"
 
+#include "data/dbtext.h"
 #include "ui/format.h"
 
 #include <string_view>
@@ -13,7 +14,7 @@ void LineWriter::text(int c, int width, int maxChars)
         return;
     }
     const std::string_view v = m_cur.textBytes(c);
-    const QString s = QString::fromUtf8(v.data(), qsizetype(v.size()));
+    const QString s = data::fromDbText(v);
     m_out += maxChars > 0 ? QStringView(s).left(maxChars) : QStringView(s);
 }
 

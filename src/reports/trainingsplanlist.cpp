@@ -1,6 +1,7 @@
 #include "reports/trainingsplanlist.h"
 
 #include "data/connection.h"
+#include "data/dbtext.h"
 #include "data/valuelists.h"
 #include "reports/likepattern.h"
 #include "reports/linewriter.h"
@@ -180,7 +181,7 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     while (cur->next()) {
         if (group != Group::None) {
             const std::string_view v = cur->textBytes(group == Group::Bereich ? Bereich : Rubrik);
-            const QString value = QString::fromUtf8(v.data(), qsizetype(v.size()));
+            const QString value = data::fromDbText(v);
             if (value != groupValue) {
                 groupValue = value;
                 body += crlf;

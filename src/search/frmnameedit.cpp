@@ -6,6 +6,7 @@
 #include "data/schema.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
+#include "ui/textlimit.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -62,7 +63,7 @@ void FrmNameEdit::buildControls()
         auto *box = new QLineEdit(fraNameEdit);
         box->setObjectName(objectName);
         box->setFont(fixed);
-        box->setMaxLength(nameWidth());
+        ui::limitLength(box, nameWidth());
         box->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(nameWidth() + 2, QLatin1Char('X'))));
         return box;
     };

@@ -70,10 +70,11 @@ std::optional<double> parseNumber(const QString &input)
     bool ok = false;
     const QLocale loc;
     double v = loc.toDouble(text, &ok);
-    if (!ok) {
-        // Thousands separators are accepted by the locale; a plain decimal point is not a German number.
+    // Thousands separators are accepted by the locale; a plain decimal point is not
+    // a German number. "nan" and "inf" pass the parser but are no amounts: every
+    // range check would let them through.
+    if (!ok || !std::isfinite(v))
         return std::nullopt;
-    }
     return v;
 }
 

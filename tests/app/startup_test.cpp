@@ -5,9 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QStandardPaths>
 #include <sys/stat.h>
 
 namespace orv::test {
@@ -240,6 +242,44 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
             EXPECT_EQ(st.st_mode & 0777, 0640u);
         prompter.verify();
     }
+}
+
+// The settings may hold a database address with a password; the single-instance
+// lock must not lie where another user could put a file of its name first.
+TEST_F(StartupTest, SettingsAreTheOwnersAloneAndTheLockStaysOutOfTheSharedTemporaryFolder)
+{
+    write(QStringLiteral("Service"), QStringLiteral("Datenbank"), QStringLiteral("postgresql://u:geheim@db/orv"));
+    const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ORV"),
+                                  QStringLiteral("ORV")).fileName();
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
+                        | QFileDevice::WriteOther;
+    EXPECT_EQ(QFile::permissions(ini) & others, QFileDevice::Permissions());
+
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QStandardPaths::setTestModeEnabled(true);
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString path = app::singleInstanceLockPath();
+    if (!runtime.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    QStandardPaths::setTestModeEnabled(false);
+    EXPECT_FALSE(path.startsWith(QDir::tempPath() + QLatin1Char('/'))) << path.toStdString();
+    EXPECT_TRUE(path.startsWith(QDir::homePath() + QLatin1Char('/'))) << path.toStdString();
+}
+
+// A file without ORV's tables (here: empty) is refused at the connection, in
+// German, and stays as it was.
+TEST_F(StartupTest, DatabaseWithoutTheTablesIsRefusedWhenConnecting)
+{
+    touchDatabase(data);
+    app::setDataPath(data + QLatin1Char('/'));
+    prompter.expectMessage(QStringLiteral("OpenConnectionError: -2147467259 Die Datenbank ") + data
+                               + QStringLiteral("/orv.mdb enthält die Tabellen von ORV (Kurs, Mitarbeiter, "
+                                                "Trainingsplan) nicht."),
+                           QStringLiteral("ORV"), ui::Icon::None);
+    data::Connection conn;
+    EXPECT_FALSE(app::openConnection(conn));
+    EXPECT_FALSE(conn.isOpen());
+    EXPECT_EQ(QFileInfo(data + QStringLiteral("/orv.mdb")).size(), 0);
 }
 
 TEST_F(StartupTest, DatabaseOnServerNeedsNoFile)

@@ -1,4 +1,5 @@
 #include "data/dberror.h"
+#include "data/dbtext.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "data/sqlitebackend.h"
@@ -7,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <atomic>
+#include <limits>
 #include <thread>
 
 using namespace orv::data;
@@ -322,6 +324,96 @@ TEST_P(RecordSetTest, ConflictAndValueErrorsCarryTheirNumbers)
     plan.requery();
     EXPECT_EQ(plan.date("Datum_von"), QDate(2027, 2, 28));
     EXPECT_TRUE(plan.isNull("Datum_bis"));
+}
+
+// A window writes every field of its copy; only what the user changed may
+// reach the table, so that two workstations keep their changes to different
+// columns of one row. The same column: the later save wins.
+TEST_P(RecordSetTest, SaveWritesOnlyWhatChangedSinceReading)
+{
+    Connection a = connect(), b = connect();
+    RecordSet first, second;
+    first.openTable(a, QStringLiteral("Kurs"));
+    second.openTable(b, QStringLiteral("Kurs"));
+    ASSERT_TRUE(first.find(Criterion::equals("KursNr", "K3")));
+    ASSERT_TRUE(second.find(Criterion::equals("KursNr", "K3")));
+    auto writeAll = [](RecordSet &rs, const QString &column, const QVariant &value) {
+        for (int c = 0; c < rs.columnCount(); ++c)
+            rs.setField(c, rs.column(c).name == column ? value : rs.value(c));
+        rs.update();
+    };
+    writeAll(first, QStringLiteral("Beschreibung"), QStringLiteral("Excel I"));
+    writeAll(second, QStringLiteral("Referent"), QStringLiteral("Schulz"));
+    writeAll(second, QStringLiteral("Kosten"), 120.0);
+    writeAll(first, QStringLiteral("Kosten"), 130.0);
+    auto cur = db().query(QStringLiteral("SELECT Beschreibung, Referent, Kosten, Dauer FROM Kurs WHERE KursNr = ?"), {"K3"});
+    ASSERT_TRUE(cur->next());
+    EXPECT_EQ(orv::data::fromDbText(cur->textBytes(0)).trimmed(), QStringLiteral("Excel I"));
+    EXPECT_EQ(orv::data::fromDbText(cur->textBytes(1)).trimmed(), QStringLiteral("Schulz"));
+    EXPECT_DOUBLE_EQ(cur->real(2), 130.0);
+    EXPECT_DOUBLE_EQ(cur->real(3), 8.0);
+    cur.reset();
+
+    // Nothing changed: nothing written, but a row deleted meanwhile is still reported.
+    b.exec(QStringLiteral("DELETE FROM Kurs WHERE KursNr = ?"), {QStringLiteral("K3")});
+    try {
+        writeAll(first, QString(), QVariant());
+        FAIL() << "save of a deleted row reported no conflict";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.number(), ErrRowGone);
+    }
+}
+
+// Values the fields take as typed: stored, read back, found and addressed
+// byte for byte, or refused as a value the column does not take, with nothing written.
+TEST_P(RecordSetTest, ValuesAreStoredExactlyOrRefused)
+{
+    const QString bom = QString(QChar(0xFEFF)) + QStringLiteral("BOM-Kurs");
+    struct Case {
+        const char *column;
+        QVariant value;
+        bool accepted;
+    };
+    const std::vector<Case> cases{
+        {"Beschreibung", bom, true},
+        {"Referent", QString(29, QLatin1Char('r')) + QStringLiteral("\U0001F600"), true}, // 30 characters, 31 units
+        {"Referent", QString(30, QLatin1Char('r')) + QStringLiteral("\U0001F600"), false},
+        {"Referent", QStringLiteral("a") + QChar(0) + QStringLiteral("b"), false},
+        {"Kosten", QStringLiteral("nan"), false},
+        {"Kosten", QStringLiteral("inf"), false},
+        {"Dauer", QStringLiteral("-inf"), false},
+        {"Kosten", std::numeric_limits<double>::quiet_NaN(), false},
+    };
+    Connection conn = connect();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.column) + " " + c.value.toString().toStdString());
+        RecordSet rs;
+        rs.openTable(conn, QStringLiteral("Kurs"));
+        rs.addNew();
+        rs.setField("KursNr", bom.left(6));
+        rs.setField("Rubrik", QStringLiteral("IT"));
+        rs.setField("Art", QStringLiteral("I"));
+        rs.setField(QLatin1String(c.column), c.value);
+        try {
+            rs.update();
+            EXPECT_TRUE(c.accepted);
+        } catch (const DbError &e) {
+            EXPECT_FALSE(c.accepted) << e.description().toStdString();
+            EXPECT_EQ(e.number(), ErrBadValue);
+            EXPECT_EQ(count("Kurs"), 3);
+            continue;
+        }
+        rs.requery();
+        ASSERT_TRUE(rs.find(Criterion::equals("KursNr", bom.left(6))));
+        const int col = rs.columnIndex(QLatin1String(c.column));
+        EXPECT_EQ(rs.text(col).trimmed(), c.value.toString());
+        EXPECT_EQ(orv::data::characterCount(rs.text(col)), rs.column(col).definedSize);
+        // The row is found by its key as stored: it can be changed and deleted.
+        rs.setField("Dauer", 2.5);
+        rs.update();
+        rs.deleteCurrent();
+        EXPECT_EQ(count("Kurs"), 3);
+    }
 }
 
 TEST_P(RecordSetTest, TransactionsRollBackTogether)

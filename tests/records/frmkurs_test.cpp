@@ -280,6 +280,8 @@ TEST_P(KursWindowTest, ChecksReportOnlyTheFirstFailureWithFocusOnItsField)
         {"K9", "IT", "a", "A", "-1", "0", "Die Kosten müssen zwischen 0 und 9999.99 sein!", "txtFields(3)"},
         {"K9", "IT", "a", "A", "abc", "0", "Die Kosten sind ungültig!", "txtFields(3)"},
         {"K9", "IT", "a", "A", "", "0", "Die Kosten sind ungültig!", "txtFields(3)"},
+        {"K9", "IT", "a", "A", "nan", "0", "Die Kosten sind ungültig!", "txtFields(3)"},
+        {"K9", "IT", "a", "A", "0", "-inf", "Die Dauer ist ungültig!", "txtFields(4)"},
         {"K9", "IT", "a", "A", "9999,99", "1000", "Die Dauer muß zwischen 0 und 999.9 sein!", "txtFields(4)"},
         {"K9", "IT", "a", "A", "0", "x", "Die Dauer ist ungültig!", "txtFields(4)"},
         {"K9", "IT", "a", "A", "0", "", "Die Dauer ist ungültig!", "txtFields(4)"},
@@ -488,20 +490,24 @@ TEST_P(KursWindowTest, SavingOverACourseReAddedElsewhereWritesByItsNumber)
 
 namespace {
 
-// Another workstation deletes the course just before this one writes it and
-// adds it again before this one looks whether it still exists.
+// Another workstation deletes the course after this one checked it, before it
+// writes, and adds it again before this one looks whether it still exists.
 class RacedKurs : public records::FrmKurs {
 public:
     explicit RacedKurs(data::ConnectionTarget target) : m_target(std::move(target)) {}
 
 protected:
-    void writeFields(data::RecordSet &rows) override
+    QString runChecks(QWidget *&focus) override
     {
-        FrmKurs::writeFields(rows);
-        data::Connection other;
-        other.open(m_target);
-        other.exec(QStringLiteral("DELETE FROM Kurs WHERE KursNr = ?"), {QStringLiteral("K2")});
-        m_readd = true;
+        const QString message = FrmKurs::runChecks(focus);
+        if (!m_deleted) {
+            m_deleted = true;
+            data::Connection other;
+            other.open(m_target);
+            other.exec(QStringLiteral("DELETE FROM Kurs WHERE KursNr = ?"), {QStringLiteral("K2")});
+            m_readd = true;
+        }
+        return message;
     }
     QStringList keyOfFields() const override
     {
@@ -520,6 +526,7 @@ protected:
 private:
     data::ConnectionTarget m_target;
     mutable bool m_readd = false;
+    bool m_deleted = false;
 };
 
 } // namespace
@@ -544,7 +551,8 @@ TEST_P(KursWindowTest, ValueTheColumnRejectsKeepsEditMode)
 {
     threeCourses();
     open();
-    // More than the column holds, as pasted text can be.
+    // More than the column holds, past the box's own limit, as another program's text can be.
+    drv.field(1)->setValidator(nullptr);
     drv.field(1)->setMaxLength(200);
     drv.type(1, QString(81, QLatin1Char('x')));
     prompter.expectMessage(kInvalid, kCheckTitle, Icon::Exclamation);

@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <atomic>
+#include <thread>
 
 using namespace orv;
 using orv::ui::Answer;
@@ -358,6 +360,54 @@ TEST_P(TrainingsplanWindowTest, EntryDeletedElsewhereOnSaveJumpsToTheFirst)
     EXPECT_FALSE(drv.isOpen());
     EXPECT_EQ(count("Trainingsplan"), 0);
     EXPECT_EQ(count("Kurs"), 2);
+}
+
+// Another workstation deletes the course or renames the employee, in a
+// transaction that commits while this window saves a new entry for them: the
+// save waits for it and refuses the entry; no entry is left without its course
+// or employee.
+TEST_P(TrainingsplanWindowTest, ParentGoneWhileSavingIsRefusedAndLeavesNoOrphan)
+{
+    const struct {
+        QStringList statements;
+        const char *message;
+    } cases[] = {
+        {{"DELETE FROM Kurs WHERE KursNr = 'K2'", "DELETE FROM Trainingsplan WHERE KursNr = 'K2'"},
+         "Die eingegebene Kurs-Nr. ist nicht vorhanden!"},
+        {{"UPDATE Mitarbeiter SET Name = 'Zorn, Zora' WHERE Name = 'Zorn, Zeno'",
+          "UPDATE Trainingsplan SET Name = 'Zorn, Zora' WHERE Name = 'Zorn, Zeno'"},
+         "Der eingegebene Name ist nicht vorhanden!"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        open(); // no entries: the window starts in add mode
+        drv.type(0, QStringLiteral("K2"));
+        drv.type(5, QStringLiteral("Zorn, Zeno"));
+        std::atomic<bool> holding{false};
+        std::thread other([&] {
+            data::Connection conn = connect();
+            data::Transaction tx(conn);
+            for (const QString &sql : c.statements)
+                conn.exec(sql);
+            holding = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            tx.commit();
+        });
+        while (!holding)
+            std::this_thread::yield();
+        prompter.expectMessage(kInvalid, kCheckTitle, Icon::Exclamation);
+        drv.click("cmdSave");
+        other.join();
+        EXPECT_EQ(drv.status(), QString::fromUtf8(c.message));
+        EXPECT_EQ(count("Trainingsplan"), 0);
+        drv.dispose();
+        // Put the course and employee back for the next case.
+        db().exec(QStringLiteral("DELETE FROM Kurs WHERE KursNr = 'K2'"));
+        db().exec(QStringLiteral("DELETE FROM Mitarbeiter WHERE Name IN ('Zorn, Zeno', 'Zorn, Zora')"));
+        addKurs(QStringLiteral("K2"), QStringLiteral("Sprachen"), QStringLiteral("Englisch"), QStringLiteral("E"));
+        addMitarbeiter(QStringLiteral("Zorn, Zeno"), QStringLiteral("200"), QStringLiteral("AB"),
+                       QStringLiteral("I/C"), QStringLiteral("Logistik"));
+    }
 }
 
 TEST_P(TrainingsplanWindowTest, EntriesWrittenElsewhereWithoutValuesOrStatusShowEmpty)

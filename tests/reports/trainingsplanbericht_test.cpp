@@ -2,6 +2,7 @@
 #include "support/testenv.h"
 #include "ui/format.h"
 #include "ui/statuspanels.h"
+#include "ui/textlimit.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -120,7 +121,7 @@ TEST_P(TrainingsplanBerichtTest, StartStateOfTheControls)
     const int year = QDate::currentDate().year();
     EXPECT_EQ(fresh.findChild<QLineEdit *>("txtVon")->text(), QStringLiteral("01.01.%1").arg(year));
     EXPECT_EQ(fresh.findChild<QLineEdit *>("txtBis")->text(), QStringLiteral("31.12.%1").arg(year));
-    EXPECT_EQ(fresh.findChild<QLineEdit *>("txtVon")->maxLength(), 20);
+    EXPECT_EQ(ui::lengthLimit(fresh.findChild<QLineEdit *>("txtVon")), 20);
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(fresh.findChild<QCheckBox *>(QStringLiteral("chkStatus(%1)").arg(i))->isChecked());
     EXPECT_EQ(fresh.findChild<QCheckBox *>("chkStatus(3)")->text(), QStringLiteral("keine Teilnahme"));
@@ -142,7 +143,7 @@ TEST_P(TrainingsplanBerichtTest, StartStateOfTheControls)
     EXPECT_EQ(fresh.findChild<QComboBox *>("cmbArt")->itemText(3), QStringLiteral("E"));
     EXPECT_EQ(fresh.findChild<QCheckBox *>("chkRechnung")->checkState(), Qt::PartiallyChecked);
     EXPECT_EQ(fresh.findChild<QCheckBox *>("chkBeurteilung")->checkState(), Qt::PartiallyChecked);
-    EXPECT_EQ(fresh.findChild<QLineEdit *>("txtKursNr")->maxLength(), 6);
+    EXPECT_EQ(ui::lengthLimit(fresh.findChild<QLineEdit *>("txtKursNr")), 6);
     EXPECT_EQ(fresh.findChild<QProgressBar *>("prgStatistik")->value(), 0);
 }
 
@@ -348,6 +349,9 @@ TEST_P(TrainingsplanBerichtTest, FiltersAreBoundAndWriteTheirSelectionLines)
     addPlan(QStringLiteral("XK1"), QStringLiteral("O'Neill, Sean"));
     addPlan(QStringLiteral("K3"), QStringLiteral("Meier, Hans"));
     addPlan(QStringLiteral("K1"), QStringLiteral("Meier, Hans"));
+    addMitarbeiter(QStringLiteral("ΚΩΣΤΑΣ, ΝΙΚΟΣ"), QStringLiteral("1"), QStringLiteral("X"), QStringLiteral("Ets"),
+                   QStringLiteral("Logistik"));
+    addPlan(QStringLiteral("K20"), QStringLiteral("ΚΩΣΤΑΣ, ΝΙΚΟΣ"));
 
     struct Case {
         const char *name;
@@ -364,7 +368,13 @@ TEST_P(TrainingsplanBerichtTest, FiltersAreBoundAndWriteTheirSelectionLines)
         {"course number starts with", [&] { type("txtKursNr", QStringLiteral("k")); },
          QStringLiteral("Kurs-Nr.:    k"),
          {QStringLiteral("K1/100% Müller"), QStringLiteral("K1/1000 Müller"), QStringLiteral("K1/Meier, Hans"),
-          QStringLiteral("K1/O'Neill, Sean"), QStringLiteral("K3/Meier, Hans")}},
+          QStringLiteral("K1/O'Neill, Sean"), QStringLiteral("K20/ΚΩΣΤΑΣ, ΝΙΚΟΣ"), QStringLiteral("K3/Meier, Hans")}},
+        // The same text finds the same entries on both engines: a trailing blank
+        // is part of it (the names are filled with blanks), a final sigma is a sigma.
+        {"trailing blank", [&] { type("txtName", QStringLiteral("hans ")); }, QStringLiteral("Name:        hans "),
+         {QStringLiteral("K1/Meier, Hans"), QStringLiteral("K3/Meier, Hans")}},
+        {"final sigma", [&] { w<QLineEdit>("txtName")->setText(QStringLiteral("σ, ν")); }, QStringLiteral("Name:        σ, ν"),
+         {QStringLiteral("K20/ΚΩΣΤΑΣ, ΝΙΚΟΣ")}},
         {"trainer contains", [&] { type("txtReferent", QStringLiteral("MÜLLER")); },
          QStringLiteral("Referent:    MÜLLER"), {QStringLiteral("K3/Meier, Hans")}},
         {"category", [&] { w<QComboBox>("cmbKategorie")->setCurrentIndex(2); }, QStringLiteral("Kategorie:   I/C"),

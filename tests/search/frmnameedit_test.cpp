@@ -1,6 +1,8 @@
 #include "app/connectionrecipe.h"
 #include "app/settings.h"
 #include "data/dberror.h"
+#include "data/dbtext.h"
+#include "data/schema.h"
 #include "search/frmnameedit.h"
 #include "support/testenv.h"
 #include "ui/statuspanels.h"
@@ -9,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <random>
 
 namespace orv::test {
 namespace {
@@ -21,13 +24,18 @@ const QString rename = QStringLiteral("Name ändern");
 const QString formError = QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!");
 
 // Types text key by key; letters outside ASCII (é, ä) come as the keyboard sends them, with their text.
+// A character outside the BMP comes as one key with both halves of its surrogate pair.
 void type(QLineEdit *box, const QString &text)
 {
-    for (const QChar ch : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
         if (ch.unicode() < 128)
             QTest::keyClick(box, char(ch.unicode()));
         else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown,
+                                text.mid(i, ch.isHighSurrogate() ? 2 : 1), Qt::NoModifier);
+        if (ch.isHighSurrogate())
+            ++i;
     }
 }
 
@@ -173,16 +181,92 @@ TEST_P(FrmNameEditTest, NamesOnlyInThePlanAndNamesWithApostrophesAreRenamed)
     } cases[] = {
         {"Krause, Otto", "Krause-Lehmann, Otto", 0, 1},
         {"O'Neill, Sean", "O'Neill-D'Arcy, Seán", 1, 1},
+        // 30 characters, the last one outside the BMP: the limit counts it as one and never halves it.
+        {"Schulz, Eva", "Schulz-Lüdenscheidt, Evelyn \U0001F600\U0001F600", 1, 1},
     };
     for (const auto &c : cases) {
         const QString present = QString::fromUtf8(c.present), wanted = QString::fromUtf8(c.wanted);
         expectConfirmation(present, wanted, Answer::Yes);
         expectDone(present, wanted);
         renameTo(present, wanted);
+        EXPECT_EQ(field("txtNameNeu")->text(), wanted) << c.present;
         EXPECT_EQ(employees(present) + entries(present), 0) << c.present;
         EXPECT_EQ(employees(wanted), c.employeeRows) << c.present;
         EXPECT_EQ(entries(wanted), c.entryRows) << c.present;
     }
+    // A pasted name longer than the box keeps as many whole characters as fit.
+    QLineEdit *neu = field("txtNameNeu");
+    neu->clear();
+    neu->insert(QString(29, QLatin1Char('a')) + QStringLiteral("\U0001F600\U0001F600"));
+    EXPECT_EQ(neu->text(), QString(29, QLatin1Char('a')) + QStringLiteral("\U0001F600"));
+}
+
+// Hostile names (ORV_HOSTILE_CASES sets a larger count): the rename takes what
+// its boxes hold, stores it exactly, or refuses it with its message.
+TEST_P(FrmNameEditTest, HostileNamesAreStoredExactlyOrRefused)
+{
+    const int cases = std::max(40, qEnvironmentVariableIntValue("ORV_HOSTILE_CASES") / 5);
+    static const QStringList pieces{
+        "'", "\"", "\\", "%", "_", "!", "[", " ", "\t", QString(QChar(1)), QString(QChar(0)), QString(QChar(0xFEFF)),
+        "\U0001F600", "e\u0301", "\u05E9\u05DC\u05D5\u05DD", "\u202E", "ΣΟΦΟΣ", "İ", "ß", "O'Neill", "$1",
+        QString(12, QLatin1Char('w'))};
+    std::mt19937 rng(77);
+    auto hostile = [&] {
+        QString s;
+        for (unsigned n = 1 + rng() % 3; n > 0; --n)
+            s += pieces.at(int(rng() % unsigned(pieces.size())));
+        return s;
+    };
+    QLineEdit *alt = field("txtNameAlt"), *neu = field("txtNameNeu");
+    QString present = QStringLiteral("Schulz, Eva");
+    int renamed = 0;
+    for (int i = 0; i < cases; ++i) {
+        alt->setText(present);
+        neu->setText(hostile() + (i % 5 ? QStringLiteral(", ") : QString()) + hostile());
+        const QString wanted = neu->text(); // what the box kept
+        SCOPED_TRACE(wanted.toStdString());
+        ASSERT_LE(data::characterCount(wanted), 30);
+        ASSERT_TRUE(wanted.isValidUtf16()); // no character cut in half
+        const QString q = QStringLiteral("'");
+        bool expectRename = false;
+        if (wanted.isEmpty()) {
+            prompter.expectMessage(QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"),
+                                   QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        } else if (!wanted.contains(QLatin1String(", "))) {
+            prompter.expectMessage(QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"),
+                                   QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        } else if (wanted.contains(QChar(0))) {
+            prompter.expectMessage(data::DbError(data::ErrBadValue, QStringLiteral("Der Text enthält ein Nullzeichen (U+0000), das "
+                                                                       "die Datenbank nicht speichern kann."))
+                                       .message(QStringLiteral("OpenRecordsetError: ")),
+                                   QStringLiteral("ORV"), ui::Icon::None);
+        } else if (data::schema::padded(wanted, 30) == data::schema::padded(present, 30)
+                   || data::schema::padded(wanted, 30) == data::schema::padded(QStringLiteral("Meier, Hans"), 30)) {
+            prompter.expectMessage(QStringLiteral("Der Name ") + q + wanted + q + QStringLiteral(" ist bereits vorhanden!"),
+                                   QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        } else {
+            expectRename = true;
+            prompter.expectMessage(QStringLiteral("Soll ") + q + present + q + QStringLiteral(" wirklich auf ") + q
+                                       + wanted + q + QStringLiteral(" geändert werden?"),
+                                   QStringLiteral("Name ändern"), ui::Icon::Question, ui::Answer::Yes);
+            prompter.expectMessage(QStringLiteral("Der Name ") + q + present + q + QStringLiteral(" wurde auf ") + q
+                                       + wanted + q + QStringLiteral(" geändert!"),
+                                   QStringLiteral("Name ändern"), ui::Icon::Information);
+        }
+        QTest::mouseClick(dlg.findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        ASSERT_FALSE(prompter.pending());
+        if (!expectRename)
+            continue;
+        ++renamed;
+        present = wanted;
+        auto cur = db().query(QStringLiteral("SELECT Name FROM Mitarbeiter WHERE Name <> 'Meier, Hans'"));
+        ASSERT_TRUE(cur->next());
+        ASSERT_EQ(data::fromDbText(cur->textBytes(0)), data::schema::padded(wanted, 30));
+        cur.reset();
+        ASSERT_EQ(entries(wanted), 1);
+        ASSERT_EQ(count("Trainingsplan", "Name NOT IN (SELECT Name FROM Mitarbeiter)"), 1); // Krause's, as before
+    }
+    EXPECT_GT(renamed, cases / 3);
 }
 
 TEST_P(FrmNameEditTest, AFailingPlanUpdateRollsBackTheEmployeeRename)
