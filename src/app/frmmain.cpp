@@ -3,8 +3,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/settings.h"
 #include "app/windowfactory.h"
+#include "services/settings.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 

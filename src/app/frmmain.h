@@ -1,5 +1,5 @@
 #pragma once
-#include "app/launchers.h"
+#include "services/launchers.h"
 #include "ui/statuspanels.h"
 #include "ui/windowhost.h"
 

@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "app/clipboard.h"
-#include "app/connectionrecipe.h"
 #include "app/frmmain.h"
-#include "app/settings.h"
+#include "services/clipboard.h"
+#include "services/connectionrecipe.h"
+#include "services/settings.h"
 #include "ui/prompter.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "dialogs/frmoptions.h"
 
-#include "app/settings.h"
+#include "services/settings.h"
 
 #include <QCheckBox>
 #include <QEvent>

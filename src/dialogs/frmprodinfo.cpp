@@ -1,7 +1,7 @@
 #include "dialogs/frmprodinfo.h"
 
-#include "app/clipboard.h"
 #include "dialogs/programinfo.h"
+#include "services/clipboard.h"
 
 #include <QFont>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #include "dialogs/programinfo.h"
 
-#include "app/connectionrecipe.h"
+#include "services/connectionrecipe.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "records/recordcommands.h"
 
-#include "app/clipboard.h"
 #include "records/recordform.h"
+#include "services/clipboard.h"
 #include "ui/windowhost.h"
 
 #include <QAction>

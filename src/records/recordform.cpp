@@ -1,10 +1,10 @@
 #include "records/recordform.h"
 
-#include "app/connectionrecipe.h"
-#include "app/settings.h"
 #include "data/dberror.h"
 #include "records/fieldfactory.h"
 #include "records/recordcommands.h"
+#include "services/connectionrecipe.h"
+#include "services/settings.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"

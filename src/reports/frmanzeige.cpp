@@ -1,8 +1,8 @@
 #include "reports/frmanzeige.h"
 
-#include "app/settings.h"
 #include "reports/logo.h"
 #include "reports/reportmodel.h"
+#include "services/settings.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 

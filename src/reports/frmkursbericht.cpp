@@ -1,11 +1,11 @@
 #include "reports/frmkursbericht.h"
 
-#include "app/connectionrecipe.h"
 #include "data/connection.h"
 #include "data/valuelists.h"
 #include "reports/likepattern.h"
 #include "reports/linewriter.h"
 #include "reports/reportbuttons.h"
+#include "services/connectionrecipe.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
 

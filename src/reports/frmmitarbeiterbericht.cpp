@@ -1,9 +1,9 @@
 #include "reports/frmmitarbeiterbericht.h"
 
-#include "app/connectionrecipe.h"
 #include "data/connection.h"
 #include "reports/linewriter.h"
 #include "reports/reportbuttons.h"
+#include "services/connectionrecipe.h"
 #include "ui/prompter.h"
 
 #include <QGroupBox>

@@ -1,11 +1,11 @@
 #include "reports/frmtrainingsplanbericht.h"
 
-#include "app/connectionrecipe.h"
 #include "data/connection.h"
 #include "data/valuelists.h"
 #include "reports/datefield.h"
 #include "reports/reportbuttons.h"
 #include "reports/threestatecheck.h"
+#include "services/connectionrecipe.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"

@@ -1,10 +1,10 @@
 #include "reports/reportdialog.h"
 
-#include "app/settings.h"
 #include "data/dberror.h"
 #include "reports/frmanzeige.h"
 #include "reports/reportprint.h"
 #include "reports/reportprinter.h"
+#include "services/settings.h"
 #include "ui/prompter.h"
 
 #include <QApplication>

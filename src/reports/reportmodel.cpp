@@ -1,6 +1,6 @@
 #include "reports/reportmodel.h"
 
-#include "app/settings.h"
+#include "services/settings.h"
 #include "ui/format.h"
 
 #include <QDate>

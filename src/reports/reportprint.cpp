@@ -1,7 +1,7 @@
 #include "reports/reportprint.h"
 
-#include "app/settings.h"
 #include "reports/reportprinter.h"
+#include "services/settings.h"
 #include "ui/prompter.h"
 
 namespace orv::reports {

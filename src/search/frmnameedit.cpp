@@ -1,9 +1,9 @@
 #include "search/frmnameedit.h"
 
-#include "app/connectionrecipe.h"
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "services/connectionrecipe.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"

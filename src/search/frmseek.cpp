@@ -1,8 +1,8 @@
 #include "search/frmseek.h"
 
-#include "app/settings.h"
 #include "data/recordset.h"
 #include "search/seekresultmodel.h"
+#include "services/settings.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 

@@ -1,6 +1,6 @@
 #include "app/frmmain.h"
-#include "app/settings.h"
 #include "app/windowfactory.h"
+#include "services/settings.h"
 #include "support/testenv.h"
 #include "testwindows.h"
 #include "ui/format.h"

@@ -1,6 +1,6 @@
-#include "app/connectionrecipe.h"
-#include "app/settings.h"
 #include "app/startup.h"
+#include "services/connectionrecipe.h"
+#include "services/settings.h"
 #include "support/testenv.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "app/settings.h"
 #include "dialogs/frmoptions.h"
+#include "services/settings.h"
 #include "support/testenv.h"
 
 #include <QCheckBox>

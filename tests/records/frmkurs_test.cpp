@@ -1,9 +1,9 @@
-#include "app/settings.h"
 #include "data/dberror.h"
 #include "records/frmkurs.h"
+#include "records/recorddriver.h"
 #include "records/recordwindows.h"
 #include "search/frmseek.h"
-#include "records/recorddriver.h"
+#include "services/settings.h"
 
 #include <QListWidget>
 #include <QMenu>

@@ -1,8 +1,8 @@
 #include "app/frmmain.h"
-#include "app/settings.h"
 #include "app/windowfactory.h"
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
+#include "services/settings.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

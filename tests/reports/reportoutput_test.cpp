@@ -1,9 +1,9 @@
-#include "app/settings.h"
 #include "reports/frmanzeige.h"
 #include "reports/reportmodel.h"
+#include "reports/testreportdialog.h"
+#include "services/settings.h"
 #include "support/recordingprinter.h"
 #include "support/testenv.h"
-#include "reports/testreportdialog.h"
 #include "ui/format.h"
 
 #include <QAction>

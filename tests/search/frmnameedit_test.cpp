@@ -1,9 +1,9 @@
-#include "app/connectionrecipe.h"
-#include "app/settings.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
 #include "data/schema.h"
 #include "search/frmnameedit.h"
+#include "services/connectionrecipe.h"
+#include "services/settings.h"
 #include "support/testenv.h"
 #include "ui/statuspanels.h"
 

@@ -1,8 +1,8 @@
-#include "app/settings.h"
 #include "data/recordset.h"
 #include "search/frmseek.h"
 #include "search/seek.h"
 #include "search/seekresultmodel.h"
+#include "services/settings.h"
 #include "support/testenv.h"
 
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "support/testenv.h"
 
-#include "app/connectionrecipe.h"
-#include "app/settings.h"
 #include "data/schema.h"
 #include "data/sqlitebackend.h"
+#include "services/connectionrecipe.h"
+#include "services/settings.h"
 #include "ui/statuspanels.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/clipboard.h"
+#include "services/clipboard.h"
 #include "support/testenv.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/launchers.h"
+#include "services/launchers.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/launchers.h"
+#include "services/launchers.h"
 #include "support/testenv.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "app/connectionrecipe.h"
+#include "services/connectionrecipe.h"
 
-#include "app/settings.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "services/settings.h"
 #include "ui/prompter.h"
 
 namespace orv::app {
