@@ -334,7 +334,8 @@ void RecordForm::saveRecord()
         if (message.isEmpty())
             warnBeforeWrite();
     } catch (const data::DbError &e) {
-        errorBox(e, QStringLiteral("UpdateError: "));
+        // A value the database refuses already in a check (U+0000) is a faulty input like any other.
+        handleSaveError(e);
         return;
     }
     ui::setStatus(message);

@@ -559,6 +559,12 @@ TEST_P(KursWindowTest, ValueTheColumnRejectsKeepsEditMode)
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeEditMode());
     EXPECT_EQ(test::firstText(db(), "SELECT Beschreibung FROM Kurs WHERE KursNr = ?", {"K1"}).trimmed(), "Excel");
+    // U+0000, which PostgreSQL cannot store, in a pasted text: refused alike on both engines.
+    drv.field(1)->setText(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+    prompter.expectMessage(kInvalid, kCheckTitle, Icon::Exclamation);
+    drv.click("cmdSave");
+    EXPECT_TRUE(drv.looksLikeEditMode());
+    EXPECT_EQ(test::firstText(db(), "SELECT Beschreibung FROM Kurs WHERE KursNr = ?", {"K1"}).trimmed(), "Excel");
     drv.type(1, QStringLiteral("kurz"));
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
