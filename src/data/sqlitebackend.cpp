@@ -11,8 +11,10 @@
 namespace orv::data {
 namespace {
 
-// Two workstations on one file wait for each other instead of failing.
-constexpr int kBusyTimeoutMs = 8000;
+// Two workstations on one file wait for each other instead of failing. A
+// workstation that writes step after step holds the file most of the time, so
+// the other one may need many tries: 8 s were seen to run out under load.
+constexpr int kBusyTimeoutMs = 20000;
 
 QString describe(int code, const char *msg)
 {
