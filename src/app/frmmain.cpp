@@ -3,8 +3,12 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/windowfactory.h"
+#include "services/connectionrecipe.h"
 #include "services/settings.h"
+#include "data/backup.h"
+#include "data/dberror.h"
+#include "ui/savefiledialog.h"
+#include "app/windowfactory.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 
@@ -12,6 +16,8 @@
 #include <QCloseEvent>
 #include <QDate>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLocale>
@@ -114,6 +120,14 @@ void FrmMain::buildMenus()
     windowAction(file, "mnuMitarbeiter", QStringLiteral("&Mitarbeiter"), QStringLiteral("frmMitarbeiter"));
     windowAction(file, "mnuKurs", QStringLiteral("&Kurs"), QStringLiteral("frmKurs"));
     windowAction(file, "mnuTrainingsplan", QStringLiteral("&Trainingsplan"), QStringLiteral("frmTrainingsplan"));
+    separator(file, "mnuT5");
+    QAction *backup = file->addAction(QStringLiteral("&Datensicherung…"));
+    backup->setObjectName(QStringLiteral("mnuDatensicherung"));
+    connect(backup, &QAction::triggered, this, &FrmMain::mnuDatensicherung_Click);
+    // A server database is backed up by the server's own tools.
+    auto onSqlite = [backup] { backup->setEnabled(connectionTarget().kind == data::BackendKind::Sqlite); };
+    onSqlite();
+    connect(file, &QMenu::aboutToShow, backup, onSqlite);
     separator(file, "mnuT4");
     QAction *quit = file->addAction(QStringLiteral("&Beenden      Alt+F4"));
     quit->setObjectName(QStringLiteral("mnuBeenden"));
@@ -529,6 +543,35 @@ void FrmMain::arrangeIcons()
         sub->move(x, top);
         x += s.width();
     }
+}
+
+// ---- backup ----------------------------------------------------------------
+
+void FrmMain::mnuDatensicherung_Click()
+{
+    const data::ConnectionTarget target = connectionTarget();
+    if (target.kind != data::BackendKind::Sqlite)
+        return;
+    const QString title = QStringLiteral("Datensicherung");
+    const QString folder = data::backupFolder(target.location);
+    const QString proposed = (QFileInfo(folder).isDir() ? folder : QFileInfo(target.location).absolutePath())
+                             + QLatin1Char('/') + data::dailyBackupName(QDate::currentDate());
+    const std::optional<QString> file =
+        ui::askSaveFileName(this, title, proposed, {QStringLiteral("ORV-Datenbank (*.mdb)")});
+    if (!file)
+        return;
+    try {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        data::backupDatabase(target.location, *file);
+        QApplication::restoreOverrideCursor();
+    } catch (const data::DbError &e) {
+        QApplication::restoreOverrideCursor();
+        ui::inform(this, QStringLiteral("Die Datensicherung ist fehlgeschlagen.\r\n\r\n") + e.description(), title,
+                   ui::Icon::Exclamation);
+        return;
+    }
+    ui::inform(this, QStringLiteral("Die Datenbank wurde gesichert in\r\n") + QDir::toNativeSeparators(*file), title,
+               ui::Icon::Information);
 }
 
 } // namespace orv::app

@@ -40,6 +40,9 @@ public:
 
     QMdiArea *mdiArea() const { return m_area; }
 
+    // "&Datensicherung…": a copy of the SQLite database to a file the user picks.
+    void mnuDatensicherung_Click();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

@@ -4,6 +4,8 @@
 #include "services/clipboard.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
+#include "data/backup.h"
+#include "data/dberror.h"
 #include "ui/prompter.h"
 
 #include <QApplication>
@@ -159,12 +161,30 @@ bool locateDatabase(const QString &programFolder, bool firstRun)
     return false;
 }
 
+void makeDailyBackupAtStart(const QDate &today)
+{
+    const data::ConnectionTarget target = connectionTarget();
+    // A server database is backed up by the server's own tools.
+    if (target.kind != data::BackendKind::Sqlite)
+        return;
+    try {
+        data::makeDailyBackup(target.location, today);
+    } catch (const data::DbError &e) {
+        ui::inform(nullptr,
+                   QStringLiteral("Die tägliche Datensicherung konnte nicht angelegt werden.\r\n\r\n") + e.description(),
+                   QStringLiteral("Warnung"), ui::Icon::Exclamation);
+    }
+}
+
 bool prepareStart(QLockFile &lock, const QString &programFolder)
 {
     if (!claimSingleInstance(lock))
         return false;
     const bool firstRun = writeFirstRunDefaults(programFolder);
-    return locateDatabase(programFolder, firstRun);
+    if (!locateDatabase(programFolder, firstRun))
+        return false;
+    makeDailyBackupAtStart(QDate::currentDate());
+    return true;
 }
 
 void setSplashRoutine(SplashRoutine routine) { g_splash = routine; }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDate>
 #include <QString>
 
 class QLockFile;
@@ -31,6 +32,9 @@ QString firstRunDataFolder(const QString &programFolder);
 // The empty database an installed program ships, relative to its folder
 // (<prefix>/bin -> <prefix>/share/orv/orv.mdb).
 QString templateDatabasePath(const QString &programFolder);
+// The first start of a day copies a SQLite database into its backup folder;
+// a failure is one warning, and the program starts all the same.
+void makeDailyBackupAtStart(const QDate &today);
 
 // The per-user lock file that marks a running copy.
 QString singleInstanceLockPath();

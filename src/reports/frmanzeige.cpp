@@ -46,6 +46,8 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
     datei->setObjectName(QStringLiteral("mnuDatei"));
     mnuDrucken = datei->addAction(QStringLiteral("&Drucken"));
     mnuDrucken->setObjectName(QStringLiteral("mnuDrucken"));
+    mnuSeitenansicht = datei->addAction(QStringLiteral("Seiten&ansicht…"));
+    mnuSeitenansicht->setObjectName(QStringLiteral("mnuSeitenansicht"));
     datei->addSeparator();
     mnuClose = datei->addAction(QStringLiteral("&Schließen"));
     mnuClose->setObjectName(QStringLiteral("mnuClose"));
@@ -111,6 +113,10 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
     connect(mnuDrucken, &QAction::triggered, this, [this] {
         if (m_print)
             m_print();
+    });
+    connect(mnuSeitenansicht, &QAction::triggered, this, [this] {
+        if (m_preview)
+            m_preview();
     });
     connect(mnuClose, &QAction::triggered, this, &QDialog::reject);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -21,6 +21,8 @@ public:
     void setReportText(const QString &text);
     // "&Drucken": the print routine of the report dialog that opened the window.
     void setPrintAction(std::function<void()> action) { m_print = std::move(action); }
+    // "Seiten&ansicht…": the page preview of the same report.
+    void setPreviewAction(std::function<void()> action) { m_preview = std::move(action); }
 
     QPlainTextEdit *textBox() const { return rtbAnzeige; }
     QString searchText() const { return m_searchText; }
@@ -41,11 +43,13 @@ private:
     QPushButton *cmdCancel;
     QMenuBar *m_menuBar;
     QAction *mnuDrucken;
+    QAction *mnuSeitenansicht;
     QAction *mnuClose;
     QAction *mnuSeek;
     QAction *mnuSeekNext;
 
     std::function<void()> m_print;
+    std::function<void()> m_preview;
     QString m_searchText;
     int m_searchPos = -1;
 };

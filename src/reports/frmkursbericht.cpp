@@ -75,7 +75,31 @@ FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
     auto *all = new QHBoxLayout(this);
     all->addWidget(fraStammdaten, 1);
     all->addLayout(buttons);
-    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel);
+    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel, b.cmdExport);
+}
+
+FrmKursBericht::KursList FrmKursBericht::kursList(const data::Backend &backend) const
+{
+    KursList l;
+    l.sql = QStringLiteral("SELECT KursNr,Rubrik,Beschreibung,Art,Referent,Kosten,Dauer FROM Kurs");
+    l.title = QStringLiteral("Komplettliste Kurse");
+    if (optBericht[0]->isChecked()) {
+    } else if (optBericht[1]->isChecked()) {
+        const QString rubrik = cmbRubrik->currentText();
+        l.sql += QStringLiteral(" WHERE Rubrik = ?");
+        l.params << rubrik;
+        if (!rubrik.isEmpty())
+            l.title = QStringLiteral("Liste Kurse mit Rubrik = ") + rubrik;
+    } else {
+        const QString referent = txtReferent->text();
+        // Contains the text, ignoring case; the empty text takes every course with a trainer.
+        l.sql += QStringLiteral(" WHERE %1 LIKE ? ESCAPE '!'").arg(backend.lowerCase(QStringLiteral("Referent")));
+        l.params << likeContains(referent);
+        if (!referent.isEmpty())
+            l.title = QStringLiteral("Liste Kurse mit Referent = ") + referent.trimmed();
+    }
+    l.sql += QStringLiteral(" ORDER BY ") + backend.germanOrder(QStringLiteral("KursNr"));
+    return l;
 }
 
 bool FrmKursBericht::buildReport()
@@ -85,27 +109,9 @@ bool FrmKursBericht::buildReport()
     data::Connection conn;
     if (!app::openConnection(conn, this))
         return false;
-    const data::Backend &backend = conn.backend();
-    QString sql = QStringLiteral("SELECT KursNr,Rubrik,Beschreibung,Art,Referent,Kosten,Dauer FROM Kurs");
-    QVariantList params;
-    m_model.title = QStringLiteral("Komplettliste Kurse");
-    if (optBericht[0]->isChecked()) {
-    } else if (optBericht[1]->isChecked()) {
-        const QString rubrik = cmbRubrik->currentText();
-        sql += QStringLiteral(" WHERE Rubrik = ?");
-        params << rubrik;
-        if (!rubrik.isEmpty())
-            m_model.title = QStringLiteral("Liste Kurse mit Rubrik = ") + rubrik;
-    } else {
-        const QString referent = txtReferent->text();
-        // Contains the text, ignoring case; the empty text takes every course with a trainer.
-        sql += QStringLiteral(" WHERE %1 LIKE ? ESCAPE '!'").arg(backend.lowerCase(QStringLiteral("Referent")));
-        params << likeContains(referent);
-        if (!referent.isEmpty())
-            m_model.title = QStringLiteral("Liste Kurse mit Referent = ") + referent.trimmed();
-    }
-    sql += QStringLiteral(" ORDER BY ") + backend.germanOrder(QStringLiteral("KursNr"));
-    auto cur = conn.query(sql, params);
+    const KursList list = kursList(conn.backend());
+    m_model.title = list.title;
+    auto cur = conn.query(list.sql, list.params);
     m_model.header = QStringLiteral("Kurs-Nr. Rubrik").leftJustified(51) + QStringLiteral("Beschreibung").leftJustified(82)
                      + QStringLiteral("Art  Referent                         Kosten  Dauer");
     m_model.orientation = Orientation::Landscape;
@@ -128,6 +134,32 @@ bool FrmKursBericht::buildReport()
     }
     m_model.body = std::move(body);
     return true;
+}
+
+std::optional<ExportJob> FrmKursBericht::exportJob(data::Connection &conn)
+{
+    const KursList list = kursList(conn.backend());
+    ExportJob job;
+    job.layout.title = list.title;
+    job.layout.dateLine = dateLine();
+    job.layout.columns = {{QStringLiteral("Kurs-Nr.")}, {QStringLiteral("Rubrik")}, {QStringLiteral("Beschreibung")},
+                          {QStringLiteral("Art")}, {QStringLiteral("Referent")},
+                          {QStringLiteral("Kosten"), CellType::Number, 2}, {QStringLiteral("Dauer"), CellType::Number, 1}};
+    job.rows = [list](data::Connection &c, ExportWriter &w) {
+        auto cur = c.query(list.sql, list.params);
+        while (cur->next()) {
+            for (int col = 0; col < 7; ++col) {
+                if (cur->isNull(col))
+                    w.empty();
+                else if (col >= 5)
+                    w.number(cur->real(col));
+                else
+                    w.text(cur->textBytes(col));
+            }
+            w.endRow();
+        }
+    };
+    return job;
 }
 
 void openKursBericht(QWidget *parent)

@@ -1,11 +1,16 @@
 #pragma once
 #include "reports/reportdialog.h"
 
+#include <QVariantList>
 #include <array>
 
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+
+namespace orv::data {
+class Backend;
+}
 
 namespace orv::reports {
 
@@ -18,8 +23,17 @@ public:
 
 protected:
     bool buildReport() override;
+    std::optional<ExportJob> exportJob(data::Connection &conn) override;
 
 private:
+    // The list's statement and title by the option chosen, for the printed list and the export alike.
+    struct KursList {
+        QString sql;
+        QVariantList params;
+        QString title;
+    };
+    KursList kursList(const data::Backend &backend) const;
+
     std::array<QRadioButton *, 3> optBericht;
     QComboBox *cmbRubrik;
     QLineEdit *txtReferent;

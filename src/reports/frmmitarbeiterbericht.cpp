@@ -13,6 +13,16 @@
 
 namespace orv::reports {
 
+namespace {
+// The list's query, for the printed list and the export alike.
+std::unique_ptr<data::Cursor> openList(data::Connection &conn)
+{
+    return conn.query(QStringLiteral("SELECT Name,Kostenstelle,Abteilung,Kategorie,Bereich FROM Mitarbeiter ORDER BY ")
+                      + conn.backend().germanOrder(QStringLiteral("Name")));
+}
+const QString kTitle = QStringLiteral("Komplettliste Mitarbeiter");
+} // namespace
+
 FrmMitarbeiterBericht::FrmMitarbeiterBericht(QWidget *parent) : ReportDialog(parent)
 {
     setObjectName(QStringLiteral("frmMitarbeiterBericht"));
@@ -35,7 +45,7 @@ FrmMitarbeiterBericht::FrmMitarbeiterBericht(QWidget *parent) : ReportDialog(par
     auto *all = new QHBoxLayout(this);
     all->addWidget(fraStammdaten, 1);
     all->addLayout(buttons);
-    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel);
+    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel, b.cmdExport);
 }
 
 bool FrmMitarbeiterBericht::buildReport()
@@ -47,9 +57,8 @@ bool FrmMitarbeiterBericht::buildReport()
         return false;
     if (!optBericht0->isChecked())
         return true;
-    auto cur = conn.query(QStringLiteral("SELECT Name,Kostenstelle,Abteilung,Kategorie,Bereich FROM Mitarbeiter ORDER BY ")
-                          + conn.backend().germanOrder(QStringLiteral("Name")));
-    m_model.title = QStringLiteral("Komplettliste Mitarbeiter");
+    auto cur = openList(conn);
+    m_model.title = kTitle;
     m_model.header = QStringLiteral("Name").leftJustified(32) + QStringLiteral("Kostenstelle").leftJustified(14)
                      + QStringLiteral("Abteilung").leftJustified(12) + QStringLiteral("Kategorie").leftJustified(11)
                      + QStringLiteral("Bereich");
@@ -70,6 +79,27 @@ bool FrmMitarbeiterBericht::buildReport()
     }
     m_model.body = std::move(body);
     return true;
+}
+
+std::optional<ExportJob> FrmMitarbeiterBericht::exportJob(data::Connection &)
+{
+    ExportJob job;
+    job.layout.title = kTitle;
+    job.layout.dateLine = dateLine();
+    job.layout.columns = {{QStringLiteral("Name")}, {QStringLiteral("Kostenstelle")}, {QStringLiteral("Abteilung")},
+                          {QStringLiteral("Kategorie")}, {QStringLiteral("Bereich")}};
+    const bool chosen = optBericht0->isChecked();
+    job.rows = [chosen](data::Connection &conn, ExportWriter &w) {
+        if (!chosen)
+            return;
+        auto cur = openList(conn);
+        while (cur->next()) {
+            for (int c = 0; c < 5; ++c)
+                cur->isNull(c) ? w.empty() : w.text(cur->textBytes(c));
+            w.endRow();
+        }
+    };
+    return job;
 }
 
 void openMitarbeiterBericht(QWidget *parent)

@@ -75,7 +75,7 @@ FrmTrainingsplanBericht::FrmTrainingsplanBericht(QWidget *parent) : ReportDialog
     txtVon->setText(ui::formatDate(QDate(year, 1, 1)));
     txtBis->setText(ui::formatDate(QDate(year, 12, 31)));
     cmbSortierung->setCurrentText(QStringLiteral("Kurs-Nr."));
-    connectButtons(cmdDrucken, cmdAblage, cmdAnzeige, cmdCancel);
+    connectButtons(cmdDrucken, cmdAblage, cmdAnzeige, cmdCancel, cmdExport);
 }
 
 void FrmTrainingsplanBericht::buildForm()
@@ -169,6 +169,7 @@ void FrmTrainingsplanBericht::buildForm()
     cmdDrucken = b.cmdDrucken;
     cmdAblage = b.cmdAblage;
     cmdAnzeige = b.cmdAnzeige;
+    cmdExport = b.cmdExport;
     cmdCancel = b.cmdCancel;
 
     auto *left = new QVBoxLayout;
@@ -271,6 +272,13 @@ bool FrmTrainingsplanBericht::buildReport()
     } reset{prgStatistik};
     m_model = buildTrainingsplanList(conn, selection(), progress);
     return true;
+}
+
+std::optional<ExportJob> FrmTrainingsplanBericht::exportJob(data::Connection &conn)
+{
+    if (!checkEntries())
+        return std::nullopt;
+    return trainingsplanExport(conn, selection());
 }
 
 void openTrainingsplanBericht(QWidget *parent)

@@ -25,6 +25,7 @@ public:
 
 protected:
     bool buildReport() override;
+    std::optional<ExportJob> exportJob(data::Connection &conn) override;
 
 private:
     void buildForm();
@@ -53,6 +54,7 @@ private:
     QPushButton *cmdDrucken;
     QPushButton *cmdAblage;
     QPushButton *cmdAnzeige;
+    QPushButton *cmdExport;
     QPushButton *cmdCancel;
 };
 

@@ -1,11 +1,13 @@
 #include "reports/qtreportprinter.h"
 
 #include "reports/logo.h"
+#include "reports/reportprint.h"
 #include "ui/prompter.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 
 namespace orv::reports {
@@ -42,6 +44,21 @@ std::optional<Orientation> runPrintSetup(QPrinter &printer, QWidget *parent)
         return std::nullopt;
     return printer.pageLayout().orientation() == QPageLayout::Landscape ? Orientation::Landscape
                                                                          : Orientation::Portrait;
+}
+
+void previewReport(const ReportModel &model, QWidget *parent)
+{
+    QtReportPrinter target;
+    target.setOrientation(model.orientation);
+    QPrintPreviewDialog dialog(&target.printer(), parent);
+    dialog.setObjectName(QStringLiteral("frmSeitenansicht"));
+    dialog.setWindowTitle(QStringLiteral("Seitenansicht"));
+    // The preview paints on the very printer that "Drucken" in the preview then
+    // prints on, each time through the one print routine.
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *) {
+        printReport(model, target, &dialog, PrintSetup::AsSet);
+    });
+    ui::Prompter::instance().runModal(dialog);
 }
 
 QtReportPrinter::QtReportPrinter(const QString &pdfFile) : m_printer(QPrinter::HighResolution)

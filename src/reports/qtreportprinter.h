@@ -12,6 +12,10 @@ namespace orv::reports {
 // chosen, or nullopt on cancel.
 std::optional<Orientation> runPrintSetup(QPrinter &printer, QWidget *parent);
 
+// The page preview of a built report: exactly the pages that printing lays out,
+// in the report's orientation, from which the user may print or close.
+void previewReport(const ReportModel &model, QWidget *parent);
+
 // Paints the report on a QPrinter: the system's printer, or a PDF file when
 // `pdfFile` is given.
 class QtReportPrinter final : public ReportPrinter {

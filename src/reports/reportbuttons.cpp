@@ -18,13 +18,13 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent)
 ReportButtons ReportButtons::create(QWidget *parent)
 {
     return {button("cmdDrucken", QStringLiteral("&Drucken"), parent), button("cmdAblage", QStringLiteral("&Ablage"), parent),
-            button("cmdAnzeige", QStringLiteral("An&zeige"), parent),
+            button("cmdAnzeige", QStringLiteral("An&zeige"), parent), button("cmdExport", QStringLiteral("E&xport…"), parent),
             button("cmdCancel", QStringLiteral("A&bbrechen"), parent)};
 }
 
 void ReportButtons::addTo(QBoxLayout *layout) const
 {
-    for (QPushButton *b : {cmdDrucken, cmdAblage, cmdAnzeige, cmdCancel})
+    for (QPushButton *b : {cmdDrucken, cmdAblage, cmdAnzeige, cmdExport, cmdCancel})
         layout->addWidget(b);
 }
 

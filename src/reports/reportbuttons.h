@@ -7,11 +7,12 @@ class QBoxLayout;
 
 namespace orv::reports {
 
-// The four buttons every report dialog carries.
+// The buttons every report dialog carries.
 struct ReportButtons {
     QPushButton *cmdDrucken;
     QPushButton *cmdAblage;
     QPushButton *cmdAnzeige;
+    QPushButton *cmdExport;
     QPushButton *cmdCancel;
     static ReportButtons create(QWidget *parent);
     void addTo(QBoxLayout *layout) const;

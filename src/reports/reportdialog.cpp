@@ -1,14 +1,22 @@
 #include "reports/reportdialog.h"
 
+#include "services/connectionrecipe.h"
+#include "services/settings.h"
+#include "data/connection.h"
 #include "data/dberror.h"
 #include "reports/frmanzeige.h"
+#include "reports/qtreportprinter.h"
 #include "reports/reportprint.h"
 #include "reports/reportprinter.h"
-#include "services/settings.h"
 #include "ui/prompter.h"
+#include "ui/savefiledialog.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <limits>
 #include <QPushButton>
 
 namespace orv::reports {
@@ -37,8 +45,10 @@ private:
 ReportDialog::ReportDialog(QWidget *parent) : QDialog(parent) {}
 
 void ReportDialog::connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige,
-                                  QPushButton *cancel)
+                                  QPushButton *cancel, QPushButton *exportButton)
 {
+    if (exportButton)
+        connect(exportButton, &QPushButton::clicked, this, &ReportDialog::cmdExport_Click);
     connect(drucken, &QPushButton::clicked, this, &ReportDialog::cmdDrucken_Click);
     connect(ablage, &QPushButton::clicked, this, &ReportDialog::cmdAblage_Click);
     connect(anzeige, &QPushButton::clicked, this, &ReportDialog::cmdAnzeige_Click);
@@ -116,7 +126,101 @@ void ReportDialog::cmdAnzeige_Click()
         if (!isVisible())
             window.close();
     });
+    window.setPreviewAction([this] { showPreview(); });
     ui::Prompter::instance().runModal(window);
+    autoEnd();
+}
+
+void ReportDialog::showPreview()
+{
+    if (!buildForOutput())
+        return;
+    previewReport(m_model, this);
+}
+
+namespace {
+const QString xlsxFilter = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+const QString csvFilter = QStringLiteral("CSV (Semikolon-getrennt) (*.csv)");
+} // namespace
+
+void ReportDialog::cmdExport_Click()
+{
+    data::Connection conn;
+    if (!app::openConnection(conn, this))
+        return;
+    std::optional<ExportJob> job;
+    try {
+        job = exportJob(conn);
+    } catch (const data::DbError &e) {
+        ui::inform(this, e.message(QStringLiteral("DatenLesenError: ")), QStringLiteral("ORV"), ui::Icon::None);
+        return;
+    }
+    if (!job)
+        return;
+
+    QString filter = m_exportFilter.isEmpty() ? xlsxFilter : m_exportFilter;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    const QString proposed =
+        folder + QLatin1Char('/')
+        + exportFileName(job->layout.title, QDate::currentDate(),
+                         filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx);
+    const std::optional<QString> file =
+        ui::askSaveFileName(this, QStringLiteral("Exportieren"), proposed, {xlsxFilter, csvFilter}, &filter);
+    if (!file)
+        return;
+    m_exportFilter = filter;
+    // A name typed with its own extension wins over the type chosen in the list.
+    ExportFormat format = filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx;
+    if (file->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        format = ExportFormat::Csv;
+    else if (file->endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+        format = ExportFormat::Xlsx;
+
+    // Shows itself only when the export takes longer than a moment.
+    QProgressDialog progress(QStringLiteral("Der Bericht wird exportiert …"), QStringLiteral("Abbrechen"), 0, 0, this);
+    progress.setObjectName(QStringLiteral("frmExportFortschritt"));
+    progress.setWindowTitle(QStringLiteral("Export"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    qint64 rows = 0;
+    WaitCursor wait;
+    try {
+        if (job->count) {
+            const qint64 expected = job->count(conn);
+            progress.setMaximum(int(qMin<qint64>(expected, std::numeric_limits<int>::max())));
+        }
+        progress.setValue(0);
+        rows = runExport(conn, *job, format, *file, [&progress](qint64 done) {
+            progress.setValue(int(qMin<qint64>(done, progress.maximum() > 0 ? progress.maximum() : done)));
+            if (progress.wasCanceled())
+                throw ExportCancelled();
+        });
+    } catch (const ExportCancelled &) {
+        return;
+    } catch (const data::DbError &e) {
+        progress.close();
+        wait.restore();
+        ui::inform(this, e.message(QStringLiteral("DatenLesenError: ")), QStringLiteral("ORV"), ui::Icon::None);
+        return;
+    } catch (const ExportError &e) {
+        progress.close();
+        wait.restore();
+        ui::inform(this,
+                   QStringLiteral("Die Datei kann nicht geschrieben werden:\r\n") + QDir::toNativeSeparators(*file)
+                       + QStringLiteral("\r\n\r\n") + e.reason(),
+                   QStringLiteral("Error"), ui::Icon::Exclamation);
+        return;
+    }
+    progress.close();
+    wait.restore();
+    if (rows == 0) {
+        ui::inform(this, QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
+        return;
+    }
     autoEnd();
 }
 

@@ -1,9 +1,15 @@
 #pragma once
+#include "reports/reportexport.h"
 #include "reports/reportmodel.h"
 
 #include <QDialog>
+#include <optional>
 
 class QPushButton;
+
+namespace orv::data {
+class Connection;
+}
 
 namespace orv::reports {
 
@@ -20,6 +26,10 @@ public:
     void cmdDrucken_Click();
     void cmdAblage_Click();
     void cmdAnzeige_Click();
+    // "E&xport…": the list as an Excel workbook or a CSV file.
+    void cmdExport_Click();
+    // The page preview of a fresh build, as "&Drucken" would print it.
+    void showPreview();
 
 protected:
     // Fills the model from the current entries and the database. Returns false
@@ -27,8 +37,13 @@ protected:
     // throw data::DbError. A rejected selection leaves the body empty.
     virtual bool buildReport() = 0;
 
+    // The list for the export, after the same entry checks as buildReport
+    // (nullopt once the user has been told why not). May throw data::DbError.
+    virtual std::optional<ExportJob> exportJob(data::Connection &conn) = 0;
+
     // Connects the output buttons and the cancel button.
-    void connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige, QPushButton *cancel);
+    void connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige, QPushButton *cancel,
+                        QPushButton *exportButton = nullptr);
 
     ReportModel m_model;
 
@@ -36,6 +51,8 @@ private:
     // Builds and checks the body; false when there is nothing to output.
     bool buildForOutput();
     void autoEnd();
+
+    QString m_exportFilter; // the type chosen at the last export
 };
 
 } // namespace orv::reports

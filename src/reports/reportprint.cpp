@@ -136,7 +136,7 @@ bool abandonAfter(const PrintError &e, QWidget *parent)
 
 } // namespace
 
-PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidget *parent)
+PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidget *parent, PrintSetup setup)
 {
     const QStringList body = splitLines(model.body);
     bool abandoned = false;
@@ -155,7 +155,7 @@ PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidg
     };
 
     bool cancelled = false;
-    if (!step([&] {
+    if (setup == PrintSetup::FromSettings && !step([&] {
             if (app::settings::settingOn(QStringLiteral("PrinterWindow"))) {
                 const auto chosen = printer.showPrintDialog(parent);
                 if (!chosen) {

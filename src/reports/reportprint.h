@@ -17,6 +17,10 @@ enum class PrintOutcome {
 // orientation, the framed first page with its heading, the fitted body font,
 // the following pages' headings and the control lines "'Seite" and "'Linie".
 // Printer failures are put to the user as the "Druckerfehler" question.
-PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidget *parent);
+// With `setup` AsSet the printer's own orientation stands (the page preview
+// has set it) and neither the print dialog nor the report's orientation is used.
+enum class PrintSetup { FromSettings, AsSet };
+PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidget *parent,
+                         PrintSetup setup = PrintSetup::FromSettings);
 
 } // namespace orv::reports

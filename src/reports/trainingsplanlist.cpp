@@ -61,6 +61,42 @@ const char *const fromJoin =
     " FROM (Trainingsplan INNER JOIN Mitarbeiter ON Trainingsplan.Name = Mitarbeiter.Name)"
     " INNER JOIN Kurs ON Trainingsplan.KursNr = Kurs.KursNr";
 
+// The number of rows the statement returns.
+qint64 countRows(data::Connection &conn, const TrainingsplanQuery &q)
+{
+    const qsizetype from = q.sql.indexOf(QLatin1String(" FROM "));
+    const qsizetype order = q.sql.lastIndexOf(QLatin1String(" ORDER BY "));
+    auto cnt = conn.query(QStringLiteral("SELECT COUNT(*)") + q.sql.mid(from, order - from), q.params);
+    return cnt->next() ? cnt->integer(0) : 0;
+}
+
+enum class Group { None, Bereich, Rubrik };
+Group groupOf(const TrainingsplanSelection &sel)
+{
+    return sel.sortierung == QLatin1String("Bereich") ? Group::Bereich
+           : sel.sortierung == QLatin1String("Rubrik") ? Group::Rubrik
+                                                         : Group::None;
+}
+
+// Sorted by Bereich or Rubrik, a change of the value opens a group: its value, or nothing.
+std::optional<QString> nextGroup(Group group, data::Cursor &cur, QString &groupValue)
+{
+    if (group == Group::None)
+        return std::nullopt;
+    const std::string_view v = cur.textBytes(group == Group::Bereich ? Bereich : Rubrik);
+    QString value = data::fromDbText(v);
+    if (value == groupValue)
+        return std::nullopt;
+    groupValue = value;
+    return value.trimmed();
+}
+
+QString headerOf(const TrainingsplanSelection &sel, const TrainingsplanQuery &q)
+{
+    return QStringLiteral("Zeitraum:    ") + sel.vonText + QStringLiteral(" bis ") + sel.bisText + crlf
+           + q.selectionLines + QStringLiteral("Sortierung:  ") + sel.sortierung + crlf;
+}
+
 } // namespace
 
 TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const data::Backend &backend)
@@ -153,24 +189,16 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     m.title = QStringLiteral("Liste Trainingsplan");
     const bool withBereich = sel.bereich.isEmpty();
     const TrainingsplanQuery q = trainingsplanQuery(sel, conn.backend());
-    m.header = QStringLiteral("Zeitraum:    ") + sel.vonText + QStringLiteral(" bis ") + sel.bisText + crlf
-               + q.selectionLines + QStringLiteral("Sortierung:  ") + sel.sortierung + crlf + crlf
-               + trainingsplanHeading(withBereich);
+    m.header = headerOf(sel, q) + crlf + trainingsplanHeading(withBereich);
     m.orientation = Orientation::Landscape;
 
     qint64 expected = 0;
     if (progress.start) {
-        const qsizetype from = q.sql.indexOf(QLatin1String(" FROM "));
-        const qsizetype order = q.sql.lastIndexOf(QLatin1String(" ORDER BY "));
-        auto cnt = conn.query(QStringLiteral("SELECT COUNT(*)") + q.sql.mid(from, order - from), q.params);
-        expected = cnt->next() ? cnt->integer(0) : 0;
+        expected = countRows(conn, q);
         progress.start(int(expected + 1));
     }
 
-    enum class Group { None, Bereich, Rubrik };
-    const Group group = sel.sortierung == QLatin1String("Bereich") ? Group::Bereich
-                        : sel.sortierung == QLatin1String("Rubrik") ? Group::Rubrik
-                                                                      : Group::None;
+    const Group group = groupOf(sel);
     QString &body = m.body;
     body.reserve(qsizetype(expected + 1) * 212);
     QString groupValue;
@@ -179,16 +207,11 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     auto cur = conn.query(q.sql, q.params);
     LineWriter w(body, *cur);
     while (cur->next()) {
-        if (group != Group::None) {
-            const std::string_view v = cur->textBytes(group == Group::Bereich ? Bereich : Rubrik);
-            const QString value = data::fromDbText(v);
-            if (value != groupValue) {
-                groupValue = value;
-                body += crlf;
-                body += value.trimmed();
-                body += QLatin1Char(':');
-                body += crlf;
-            }
+        if (const auto heading = nextGroup(group, *cur, groupValue)) {
+            body += crlf;
+            body += *heading;
+            body += QLatin1Char(':');
+            body += crlf;
         }
         w.text(KursNr, 6);
         w.literal(u"   ");
@@ -240,6 +263,63 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
         body += trainingsplanLegend();
     }
     return m;
+}
+
+ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelection &sel)
+{
+    const bool withBereich = sel.bereich.isEmpty();
+    const TrainingsplanQuery q = trainingsplanQuery(sel, conn.backend());
+    ExportJob job;
+    ExportLayout &l = job.layout;
+    l.title = QStringLiteral("Liste Trainingsplan");
+    l.dateLine = dateLine();
+    l.selection = headerOf(sel, q).split(crlf, Qt::SkipEmptyParts);
+    using T = CellType;
+    l.columns = {{QStringLiteral("Kurs-Nr.")}, {QStringLiteral("Beschreibung")}, {QStringLiteral("Art")},
+                 {QStringLiteral("Referent")}, {QStringLiteral("Kosten"), T::Number, 2, true},
+                 {QStringLiteral("Dauer"), T::Number, 1, true}, {QStringLiteral("Name")}, {QStringLiteral("Kat.")}};
+    if (withBereich)
+        l.columns.push_back({QStringLiteral("Bereich")});
+    l.columns.insert(l.columns.end(), {{QStringLiteral("Datum von"), T::Date}, {QStringLiteral("Datum bis"), T::Date},
+                                       {QStringLiteral("Prio.")}, {QStringLiteral("R")}, {QStringLiteral("S")},
+                                       {QStringLiteral("Status")}});
+    l.totals = true;
+    l.legend = trainingsplanLegend().split(crlf);
+    l.legendStops = {0, 14, 52, 79, 117};
+    l.legendColumns = {0, 1, 3, 6, 8};
+
+    job.count = [q](data::Connection &c) { return countRows(c, q); };
+    job.rows = [q, withBereich, group = groupOf(sel)](data::Connection &c, ExportWriter &w) {
+        auto cur = c.query(q.sql, q.params);
+        auto text = [&](int col) { cur->isNull(col) ? w.empty() : w.text(cur->textBytes(col)); };
+        auto number = [&](int col) { cur->isNull(col) ? w.empty() : w.number(cur->real(col)); };
+        auto date = [&](int col) { w.date(cur->isNull(col) ? 0 : cur->julianDay(col)); };
+        QString groupValue;
+        while (cur->next()) {
+            if (const auto heading = nextGroup(group, *cur, groupValue))
+                w.group(*heading);
+            text(KursNr);
+            text(Beschreibung);
+            text(Art);
+            text(Referent);
+            number(Kosten);
+            number(Dauer);
+            text(Name);
+            text(Kategorie);
+            if (withBereich)
+                text(Bereich);
+            date(DatumVon);
+            date(DatumBis);
+            text(Prioritaet);
+            w.text(cur->boolean(Rechnung) ? "R" : "");
+            w.text(cur->boolean(Beurteilung) ? "S" : "");
+            const std::string_view st = cur->textBytes(Status);
+            const char s = st.empty() ? ' ' : st.front();
+            w.text(s == '0' ? "B" : s == '1' ? "G" : s == '2' ? "E" : s == '3' ? "K" : "");
+            w.endRow();
+        }
+    };
+    return job;
 }
 
 } // namespace orv::reports

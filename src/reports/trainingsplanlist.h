@@ -1,4 +1,5 @@
 #pragma once
+#include "reports/reportexport.h"
 #include "reports/reportmodel.h"
 
 #include <QDate>
@@ -48,5 +49,9 @@ struct BuildProgress {
 // and legend. Throws data::DbError when the database fails.
 ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSelection &sel,
                                    const BuildProgress &progress = {});
+
+// The same list for the spreadsheet export: the same query, rows and groups,
+// as typed cells; totals and legend as the workbook shows them.
+ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelection &sel);
 
 } // namespace orv::reports

@@ -1,6 +1,9 @@
 #include "app/frmmain.h"
 #include "app/windowfactory.h"
 #include "services/settings.h"
+#include "services/connectionrecipe.h"
+#include "data/backup.h"
+#include "data/schema.h"
 #include "support/testenv.h"
 #include "testwindows.h"
 #include "ui/format.h"
@@ -8,6 +11,8 @@
 #include <QApplication>
 #include <QDate>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -132,7 +137,7 @@ TEST_F(FrmMainTest, MenusToolbarAndPanelsAsTheUserSeesThem)
     const std::pair<const char *, const char *> items[] = {
         {"mnuFile", "&Datei"},           {"mnuExtras", "E&xtras"},   {"mnuHelp", "&?"},
         {"mnuMitarbeiter", "&Mitarbeiter"}, {"mnuKurs", "&Kurs"},  {"mnuTrainingsplan", "&Trainingsplan"},
-        {"mnuBeenden", "&Beenden      Alt+F4"}, {"mnuNameEdit", "&Name ändern"}, {"mnuOptionen", "&Optionen"},
+        {"mnuBeenden", "&Beenden      Alt+F4"}, {"mnuDatensicherung", "&Datensicherung…"}, {"mnuNameEdit", "&Name ändern"}, {"mnuOptionen", "&Optionen"},
         {"mnuProdInfo", "&Produktinformation"}, {"mnuInfo", "Inf&o "},
     };
     for (const auto &[name, caption] : items) {
@@ -146,7 +151,7 @@ TEST_F(FrmMainTest, MenusToolbarAndPanelsAsTheUserSeesThem)
     QStringList fileMenu;
     for (QAction *a : main->findChild<QMenu *>("mnuFile")->actions())
         fileMenu << (a->isSeparator() ? "-" : a->objectName());
-    EXPECT_EQ(fileMenu, (QStringList{"mnuMitarbeiter", "mnuKurs", "mnuTrainingsplan", "-", "mnuBeenden"}));
+    EXPECT_EQ(fileMenu, (QStringList{"mnuMitarbeiter", "mnuKurs", "mnuTrainingsplan", "-", "mnuDatensicherung", "-", "mnuBeenden"}));
     QStringList helpMenu;
     for (QAction *a : main->findChild<QMenu *>("mnuHelp")->actions())
         helpMenu << (a->isSeparator() ? "-" : a->objectName());
@@ -423,6 +428,55 @@ TEST_F(FrmMainTest, ModalWindowsRunThroughThePrompter)
     EXPECT_TRUE(main->childWindows().isEmpty());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(main->findChild<QDialog *>(), nullptr);
+}
+
+TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
+{
+    const QString folder = tempPath() + QStringLiteral("/daten/");
+    QDir().mkpath(folder);
+    app::setDataPath(folder);
+    {
+        data::Connection conn;
+        conn.open(data::ConnectionTarget::sqliteFile(folder + QStringLiteral("orv.mdb")));
+        data::schema::create(conn);
+    }
+    makeMain();
+    QAction *item = main->findChild<QAction *>("mnuDatensicherung");
+    ASSERT_TRUE(item->isEnabled());
+    const QString title = QStringLiteral("Datensicherung");
+    auto pick = [&](const QString &file) {
+        prompter.expectModal([=](QDialog &d) {
+            auto &fd = dynamic_cast<QFileDialog &>(d);
+            // The day's name is proposed, beside the database while there is no backup folder.
+            EXPECT_EQ(fd.selectedFiles().value(0), folder + data::dailyBackupName(QDate::currentDate()));
+            EXPECT_EQ(fd.windowTitle(), title);
+            fd.selectFile(file);
+            static_cast<QDialog &>(fd).done(QDialog::Accepted);
+        });
+    };
+    const QString copy = tempPath() + QStringLiteral("/stick/vor-dem-umbau");
+    QDir().mkpath(tempPath() + QStringLiteral("/stick"));
+    pick(copy);
+    prompter.expectMessage(QStringLiteral("Die Datenbank wurde gesichert in\r\n") + copy + QStringLiteral(".mdb"), title,
+                           ui::Icon::Information);
+    item->trigger();
+    {
+        data::Connection conn;
+        conn.open(data::ConnectionTarget::sqliteFile(copy + QStringLiteral(".mdb")));
+        EXPECT_TRUE(data::schema::exists(conn));
+    }
+
+    pick(tempPath() + QStringLiteral("/fehlt/orv.mdb"));
+    prompter.expectMessage(QStringLiteral("Die Datensicherung ist fehlgeschlagen.\r\n\r\n"
+                                          "Die Datei kann nicht geöffnet oder angelegt werden. (")
+                               + tempPath() + QStringLiteral("/fehlt/orv.mdb)"),
+                           title, ui::Icon::Exclamation);
+    item->trigger();
+
+    // On a server database the server's tools back it up.
+    write(QStringLiteral("Service"), QStringLiteral("Datenbank"), QStringLiteral("postgresql://db.example/orv"));
+    makeMain();
+    EXPECT_FALSE(main->findChild<QAction *>("mnuDatensicherung")->isEnabled());
 }
 
 TEST_F(FrmMainTest, ArrangesChildWindows)

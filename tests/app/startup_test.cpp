@@ -1,6 +1,7 @@
 #include "app/startup.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
+#include "data/backup.h"
 #include "support/testenv.h"
 
 #include <QDir>
@@ -288,6 +289,26 @@ TEST_F(StartupTest, DatabaseOnServerNeedsNoFile)
     write(QStringLiteral("Service"), QStringLiteral("Datenbank"), QStringLiteral("postgresql://db.example/orv"));
     EXPECT_TRUE(start());
     EXPECT_TRUE(prompter.shown().empty());
+}
+
+TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
+{
+    write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), data + "/");
+    touchDatabase(data);
+    const QString copy = data + QStringLiteral("/Sicherung/") + data::dailyBackupName(QDate::currentDate());
+    EXPECT_TRUE(start());
+    EXPECT_TRUE(QFileInfo(copy).isFile());
+
+    // A folder that cannot be made: one warning, and the program starts.
+    QDir(data + QStringLiteral("/Sicherung")).removeRecursively();
+    QFile blocker(data + QStringLiteral("/Sicherung"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    prompter.expectMessage(QStringLiteral("Die tägliche Datensicherung konnte nicht angelegt werden.\r\n\r\n"
+                                          "Der Ordner kann nicht angelegt werden. (")
+                               + data + QStringLiteral("/Sicherung)"),
+                           QStringLiteral("Warnung"), ui::Icon::Exclamation);
+    EXPECT_TRUE(start());
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -56,6 +59,26 @@ TEST_P(ReportPdfTest, TrainingsplanListPrintsFramedPagesToPdf)
     EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page>")
                   + bytes.count("/Type /Page "),
               3);
+
+    // The page preview from the display window shows the same three pages, landscape.
+    int previewPages = 0;
+    QPageLayout::Orientation previewOrientation = QPageLayout::Portrait;
+    prompter.expectModal([](QDialog &anzeige) {
+        anzeige.findChild<QAction *>("mnuSeitenansicht")->trigger();
+        anzeige.reject();
+    });
+    prompter.expectModal([&](QDialog &d) {
+        auto *preview = d.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        previewPages = preview->pageCount();
+        previewOrientation = preview->orientation() == QPageLayout::Landscape ? QPageLayout::Landscape
+                                                                              : QPageLayout::Portrait;
+        d.reject();
+    });
+    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdAnzeige"), Qt::LeftButton);
+    EXPECT_EQ(previewPages, 3);
+    EXPECT_EQ(previewOrientation, QPageLayout::Landscape);
 }
 
 ORV_DB_TEST_SUITE(ReportPdfTest);

@@ -1,8 +1,14 @@
 #include "reports/frmkursbericht.h"
 #include "reports/frmmitarbeiterbericht.h"
+#include "reports/frmtrainingsplanbericht.h"
 #include "support/testenv.h"
+#include "xlsxreader.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -169,6 +175,61 @@ TEST_P(KursBerichtTest, SelectionsTitlesAndOptionFollowingTheInput)
     EXPECT_TRUE(opt(1)->isChecked());
     prompter.expectMessage(QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
     EXPECT_TRUE(buildVia(*dlg).body.isEmpty());
+}
+
+QByteArray exportCsvVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, QString *proposed = nullptr)
+{
+    prompter.expectModal([=](QDialog &d) {
+        auto &fd = dynamic_cast<QFileDialog &>(d);
+        if (proposed)
+            *proposed = QFileInfo(fd.selectedFiles().value(0)).fileName();
+        fd.selectNameFilter(QStringLiteral("CSV (Semikolon-getrennt) (*.csv)"));
+        fd.selectFile(file);
+        static_cast<QDialog &>(fd).done(QDialog::Accepted);
+    });
+    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
+    QFile f(file);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+    return f.readAll();
+}
+
+TEST_P(KursBerichtTest, ExportOfTheChosenListsAndTheButtonInEveryDialog)
+{
+    auto *rubrik = dlg->findChild<QComboBox *>("cmbRubrik");
+    rubrik->setCurrentIndex(3);
+    emit rubrik->activated(3);
+    QString proposed;
+    EXPECT_EQ(exportCsvVia(prompter, *dlg, tempPath() + QStringLiteral("/kurse.csv"), &proposed),
+              QByteArray("\xEF\xBB\xBFKurs-Nr.;Rubrik;Beschreibung;Art;Referent;Kosten;Dauer\r\n"
+                         "K1;IT;Excel;I;;0,00;4,5\r\n"
+                         "K3;IT;")
+                  + QByteArray(80, 'x') + "A;M\xC3\xBCller-L\xC3\xBCdenscheidt, B\xC3\xA4rbel;9999,99;999,9\r\n");
+    EXPECT_EQ(proposed, QStringLiteral("Liste Kurse mit Rubrik = IT %1.xlsx")
+                            .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+
+    addMitarbeiter(QStringLiteral("O'Hara, Ümit"), QString(), QStringLiteral("Lager; Hof"), QStringLiteral("O"),
+                   QStringLiteral("Logistik"));
+    reports::FrmMitarbeiterBericht ma;
+    EXPECT_EQ(exportCsvVia(prompter, ma, tempPath() + QStringLiteral("/ma.csv")),
+              QByteArray("\xEF\xBB\xBFName;Kostenstelle;Abteilung;Kategorie;Bereich\r\n"
+                         "O'Hara, \xC3\x9Cmit;;\"Lager; Hof\";O;Logistik\r\n"));
+
+    // "E&xport…" beside the other outputs, its letter used by nothing else in the dialog.
+    reports::FrmTrainingsplanBericht tp;
+    for (QDialog *d : std::initializer_list<QDialog *>{dlg.get(), &ma, &tp}) {
+        auto *b = d->findChild<QPushButton *>("cmdExport");
+        ASSERT_NE(b, nullptr) << d->objectName().toStdString();
+        EXPECT_EQ(b->text(), QStringLiteral("E&xport…"));
+        QStringList captions;
+        for (auto *w : d->findChildren<QAbstractButton *>())
+            captions << w->text();
+        for (auto *w : d->findChildren<QLabel *>())
+            captions << w->text();
+        for (auto *w : d->findChildren<QGroupBox *>())
+            captions << w->title();
+        EXPECT_EQ(captions.join(QLatin1Char('|')).count(QLatin1String("&x"), Qt::CaseInsensitive), 1)
+            << d->objectName().toStdString();
+    }
 }
 
 ORV_DB_TEST_SUITE(KursBerichtTest);

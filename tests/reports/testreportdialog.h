@@ -34,6 +34,8 @@ protected:
         return m_build(m_model);
     }
 
+    std::optional<reports::ExportJob> exportJob(data::Connection &) override { return std::nullopt; }
+
 private:
     Builder m_build;
 };

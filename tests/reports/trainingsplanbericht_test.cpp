@@ -1,5 +1,8 @@
 #include "reports/frmtrainingsplanbericht.h"
+#include "data/schema.h"
+#include "reports/reportexport.h"
 #include "support/testenv.h"
+#include "xlsxreader.h"
 #include "ui/format.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
@@ -8,6 +11,9 @@
 #include <QCheckBox>
 #include <QToolButton>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -502,7 +508,220 @@ TEST_P(TrainingsplanBerichtTest, SortOrdersAndGroups)
     }
 }
 
+// "E&xport…" with a name and type picked in the file dialog.
+void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, const QString &filter,
+               QStringList *offered = nullptr)
+{
+    prompter.expectModal([=](QDialog &d) {
+        auto &fd = dynamic_cast<QFileDialog &>(d);
+        if (offered)
+            *offered = QStringList{fd.windowTitle(), QFileInfo(fd.selectedFiles().value(0)).fileName(),
+                                   fd.selectedNameFilter()} + fd.nameFilters();
+        fd.selectNameFilter(filter);
+        fd.selectFile(file);
+        static_cast<QDialog &>(fd).done(QDialog::Accepted);
+    });
+    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
+}
+const QString xlsxType = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+const QString csvType = QStringLiteral("CSV (Semikolon-getrennt) (*.csv)");
+
+TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
+{
+    addKurs(QStringLiteral("K4"), QStringLiteral("IT"), QStringLiteral("Zahlen; \"Fakten\" & Mehr"), QStringLiteral("A"),
+            QStringLiteral("O'Neill, Jürgen"), 0, 2);
+    db().exec(QStringLiteral("UPDATE Kurs SET Kosten = NULL WHERE KursNr = ?"), {data::schema::padded("K4", 6)});
+    addPlan(QStringLiteral("K1"), QStringLiteral("Meier, Hans"), QStringLiteral("1"), QDate(2027, 3, 1),
+            QDate(2027, 3, 5), QStringLiteral("1"), QStringLiteral(" "), true, false);
+    addPlan(QStringLiteral("K20"), QStringLiteral("Meier, Hans"), QStringLiteral("2"), QDate(2027, 2, 1),
+            QDate(2027, 2, 2), QStringLiteral("3"));
+    addPlan(QStringLiteral("K4"), QStringLiteral("Ärger, Udo"), QStringLiteral("0"), QDate(2027, 6, 1), QDate(2027, 6, 1),
+            QStringLiteral(" "), QStringLiteral(" "), false, true);
+    addPlan(QStringLiteral("K3"), QStringLiteral("Ärger, Udo"), QStringLiteral("0"), QDate(2026, 6, 1)); // before the period
+    db().exec(QStringLiteral("UPDATE Trainingsplan SET Datum_bis = NULL WHERE KursNr = ?"),
+              {data::schema::padded("K4", 6)});
+    typeCombo("cmbSortierung", QStringLiteral("Bereich"));
+
+    const QString xlsx = tempPath() + QStringLiteral("/liste.xlsx");
+    QStringList offered;
+    exportVia(prompter, *dlg, xlsx, xlsxType, &offered);
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("Exportieren"),
+                                    QStringLiteral("Liste Trainingsplan %1.xlsx")
+                                        .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))),
+                                    xlsxType, xlsxType, csvType}));
+    const XlsxReader book(xlsx);
+    EXPECT_TRUE(book.workbookXml.contains("<sheet name=\"Liste Trainingsplan\""));
+    EXPECT_EQ(book.text("A1"), QStringLiteral("Liste Trainingsplan"));
+    EXPECT_TRUE(book.at("A1").bold);
+    EXPECT_EQ(book.text("A2"), reports::dateLine());
+    EXPECT_EQ(book.text("A3"), QStringLiteral("Zeitraum:    01.01.2027 bis 31.12.2027"));
+    EXPECT_EQ(book.text("A4"), QStringLiteral("Sortierung:  Bereich"));
+    const QStringList headings = {"Kurs-Nr.", "Beschreibung", "Art", "Referent", "Kosten", "Dauer", "Name", "Kat.",
+                                  "Bereich", "Datum von", "Datum bis", "Prio.", "R", "S", "Status"};
+    for (int c = 0; c < headings.size(); ++c) {
+        const XlsxCell &h = book.at(QChar('A' + c) + QStringLiteral("6"));
+        EXPECT_EQ(h.value, headings[c]);
+        EXPECT_TRUE(h.bold) << c;
+    }
+    EXPECT_TRUE(book.sheetXml.contains("ySplit=\"6\"") && book.sheetXml.contains("state=\"frozen\""));
+    EXPECT_TRUE(book.sheetXml.contains("<autoFilter ref=\"A6:O11\"/>"));
+
+    // Every cell of the rows: text without padding, typed numbers and dates, nothing for null values.
+    const qint64 day0 = QDate(1899, 12, 30).toJulianDay();
+    auto serial = [&](int y, int m, int d) { return QString::number(QDate(y, m, d).toJulianDay() - day0); };
+    const std::vector<std::pair<const char *, QStringList>> rows = {
+        {"7", {"Controlling"}},
+        {"8", {"K1", "Excel Grundlagen", "I", "Huber, Anna", "100", "8", "Meier, Hans", "O", "Controlling",
+               serial(2027, 3, 1), serial(2027, 3, 5), "1", "R", "", "G"}},
+        {"9", {"K20", longText, "E", "", "250.5", "24.5", "Meier, Hans", "O", "Controlling", serial(2027, 2, 1),
+               serial(2027, 2, 2), "3", "", "", "E"}},
+        {"10", {"Einkauf"}},
+        {"11", {"K4", "Zahlen; \"Fakten\" & Mehr", "A", "O'Neill, Jürgen", "", "2", "Ärger, Udo", "Ets", "Einkauf",
+                serial(2027, 6, 1), "", "", "", "S", "B"}},
+    };
+    for (const auto &[row, values] : rows) {
+        for (int c = 0; c < 15; ++c) {
+            const QString ref = QChar('A' + c) + QString::fromLatin1(row);
+            const XlsxCell &cell = book.at(ref);
+            EXPECT_EQ(cell.value, values.value(c)) << ref.toStdString();
+            if (cell.value.isEmpty())
+                continue;
+            const bool number = c == 4 || c == 5 || c == 9 || c == 10;
+            EXPECT_EQ(cell.type, number ? QString() : QStringLiteral("inlineStr")) << ref.toStdString();
+            EXPECT_EQ(cell.format, c == 4 ? "0.00" : c == 5 ? "0.0" : c >= 9 && c <= 10 ? "dd.mm.yyyy" : "")
+                << ref.toStdString();
+            EXPECT_EQ(cell.bold, values.size() == 1) << ref.toStdString();
+        }
+    }
+    // Totals as formulas over the rows, with the count; the legend in blocks below.
+    EXPECT_EQ(book.text("A13"), QStringLiteral("Summe:"));
+    EXPECT_EQ(book.at("E13").formula, QStringLiteral("SUM(E7:E11)"));
+    EXPECT_EQ(book.at("E13").format, QStringLiteral("0.00"));
+    EXPECT_DOUBLE_EQ(book.text("E13").toDouble(), 350.5);
+    EXPECT_EQ(book.at("F13").formula, QStringLiteral("SUM(F7:F11)"));
+    EXPECT_DOUBLE_EQ(book.text("F13").toDouble(), 34.5);
+    EXPECT_EQ(book.text("G13"), QStringLiteral("Anzahl:"));
+    EXPECT_EQ(book.text("H13"), QStringLiteral("3"));
+    EXPECT_EQ(book.text("A15"), QStringLiteral("Legende:"));
+    EXPECT_EQ(book.text("B16"), QStringLiteral("A = Intern mit externem Referent"));
+    EXPECT_EQ(book.text("D17"), QStringLiteral("I/C = Ingenieur/Cadre"));
+    EXPECT_EQ(book.text("G17"), QStringLiteral("S = Seminarbeurteilung vorhanden"));
+    EXPECT_EQ(book.text("I19"), QStringLiteral("K = Keine Teilnahme"));
+    EXPECT_EQ(book.lastRow, 19);
+
+    // The workbook's rows are the printed list's rows, groups included.
+    QStringList printed, exported;
+    for (const QString &l : bodyLines()) {
+        if (l.endsWith(QLatin1Char(':')) && !l.contains(QLatin1String("  ")))
+            printed << l.chopped(1);
+        else if (l.size() > 200)
+            printed << l.mid(0, 6).trimmed() + QLatin1Char('/') + l.mid(105, 30).trimmed();
+    }
+    for (const auto &[row, values] : rows)
+        exported << (values.size() == 1 ? values[0] : values[0] + QLatin1Char('/') + values[6]);
+    EXPECT_EQ(exported, printed);
+
+    // CSV: byte-order mark, ";", decimal comma, four-digit years, CR LF, quoting; no title, groups or totals.
+    const QString csv = tempPath() + QStringLiteral("/liste");
+    exportVia(prompter, *dlg, csv, csvType);
+    QFile f(csv + QStringLiteral(".csv"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray want = "\xEF\xBB\xBF"
+                            "Kurs-Nr.;Beschreibung;Art;Referent;Kosten;Dauer;Name;Kat.;Bereich;Datum von;Datum bis;"
+                            "Prio.;R;S;Status\r\n"
+                            "K1;Excel Grundlagen;I;Huber, Anna;100,00;8,0;Meier, Hans;O;Controlling;01.03.2027;"
+                            "05.03.2027;1;R;;G\r\n"
+                            "K20;"
+                            + longText.toUtf8()
+                            + ";E;;250,50;24,5;Meier, Hans;O;Controlling;01.02.2027;02.02.2027;3;;;E\r\n"
+                              "K4;\"Zahlen; \"\"Fakten\"\" & Mehr\";A;O'Neill, J\xC3\xBCrgen;;2,0;\xC3\x84rger, Udo;Ets;"
+                              "Einkauf;01.06.2027;;;;S;B\r\n";
+    EXPECT_EQ(f.readAll(), want);
+    // Nothing but the two files is left in the folder.
+    EXPECT_EQ(QDir(tempPath()).entryList({QStringLiteral("liste*")}, QDir::Files),
+              (QStringList{QStringLiteral("liste.csv"), QStringLiteral("liste.xlsx")}));
+}
+
+TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile)
+{
+    addPlan(QStringLiteral("K1"), QStringLiteral("Meier, Hans"), QStringLiteral("1"), QDate(2027, 3, 1));
+    const struct {
+        const char *name;
+        QString file;
+        QString reason;
+    } cases[] = {
+        {"missing folder", tempPath() + QStringLiteral("/fehlt/liste.xlsx"), QStringLiteral("Der Ordner ist nicht vorhanden.")},
+        {"a folder of that name", tempPath() + QStringLiteral("/ordner.xlsx"),
+         QStringLiteral("Unter diesem Namen gibt es bereits einen Ordner.")},
+        {"csv into a missing folder", tempPath() + QStringLiteral("/fehlt/liste.csv"),
+         QStringLiteral("Der Ordner ist nicht vorhanden.")},
+    };
+    QDir().mkpath(tempPath() + QStringLiteral("/ordner.xlsx"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        prompter.expectMessage(QStringLiteral("Die Datei kann nicht geschrieben werden:\r\n") + c.file
+                                   + QStringLiteral("\r\n\r\n") + c.reason,
+                               QStringLiteral("Error"), ui::Icon::Exclamation);
+        exportVia(prompter, *dlg, c.file, c.file.endsWith(QLatin1String(".csv")) ? csvType : xlsxType);
+    }
+    // Nothing in the period: the usual message, and no file.
+    setPeriod(QStringLiteral("01.01.2030"), QStringLiteral("31.12.2030"));
+    for (const QString &type : {xlsxType, csvType}) {
+        prompter.expectMessage(QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
+        exportVia(prompter, *dlg, tempPath() + QStringLiteral("/leer"), type);
+    }
+    // Invalid entries stop before the file dialog, as for the other outputs.
+    setPeriod(QStringLiteral("31.12.2030"), QStringLiteral("01.01.2030"));
+    prompter.expectMessage(QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"), QStringLiteral("Datenprüfung"),
+                           ui::Icon::Exclamation);
+    QTest::mouseClick(w<QPushButton>("cmdExport"), Qt::LeftButton);
+    EXPECT_EQ(QDir(tempPath()).entryList({QStringLiteral("*.xlsx*"), QStringLiteral("*.csv*"), QStringLiteral("leer*")},
+                                         QDir::Files),
+              QStringList());
+    EXPECT_FALSE(QFileInfo::exists(tempPath() + QStringLiteral("/fehlt")));
+}
+
 ORV_DB_TEST_SUITE(TrainingsplanBerichtTest);
+
+class ExportWriterTest : public OrvTest {};
+
+// A cancelled export of either type leaves an earlier file of that name as it was, and nothing else.
+TEST_F(ExportWriterTest, CancelledExportKeepsTheOldFile)
+{
+    reports::ExportLayout layout;
+    layout.title = QStringLiteral("Liste");
+    layout.columns = {{QStringLiteral("Text")}, {QStringLiteral("Zahl"), reports::CellType::Number, 2, true}};
+    layout.totals = true;
+    for (const auto format : {reports::ExportFormat::Xlsx, reports::ExportFormat::Csv}) {
+        const QString target = tempPath() + QStringLiteral("/liste");
+        {
+            QFile old(target);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("alt");
+        }
+        int calls = 0;
+        {
+            auto writer = reports::makeExportWriter(format, layout, target);
+            writer->setProgress([&](qint64 done) {
+                ++calls;
+                if (done >= 2048)
+                    throw reports::ExportCancelled();
+            });
+            EXPECT_THROW(
+                for (int i = 0; i < 5000; ++i) {
+                    writer->text("Zeile");
+                    writer->number(i);
+                    writer->endRow();
+                },
+                reports::ExportCancelled);
+        }
+        EXPECT_EQ(calls, 2);
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("alt"));
+        EXPECT_EQ(QDir(tempPath()).entryList(QDir::Files), QStringList{QStringLiteral("liste")});
+    }
+}
 
 } // namespace
 

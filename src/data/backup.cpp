@@ -1,0 +1,153 @@
+#include "data/backup.h"
+
+#include "data/dberror.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QThread>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace orv::data {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+const QString kFolder = QStringLiteral("Sicherung");
+
+QString reason(int rc)
+{
+    switch (rc & 0xff) {
+    case SQLITE_FULL: return QStringLiteral("Der Datenträger ist voll.");
+    case SQLITE_CANTOPEN: return QStringLiteral("Die Datei kann nicht geöffnet oder angelegt werden.");
+    case SQLITE_READONLY:
+    case SQLITE_PERM: return QStringLiteral("Keine Berechtigung zum Schreiben.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("Die Datenbank ist von einer anderen Arbeitsstation gesperrt.");
+    case SQLITE_IOERR: return QStringLiteral("Fehler beim Lesen oder Schreiben der Datei.");
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT: return QStringLiteral("Die Datenbank ist beschädigt.");
+    default: return QString::fromUtf8(sqlite3_errstr(rc));
+    }
+}
+
+[[noreturn]] void fail(int rc, const QString &file)
+{
+    throw DbError(ErrGeneric, reason(rc) + QStringLiteral(" (") + QDir::toNativeSeparators(file) + QLatin1Char(')'));
+}
+
+// Closes a handle on every way out.
+struct Db {
+    sqlite3 *db = nullptr;
+    ~Db() { sqlite3_close_v2(db); }
+};
+
+// Failures name the target the user knows, not the temporary name.
+void copyInto(const QString &databaseFile, const QString &temp, const QString &target)
+{
+    Db src, dst;
+    // The source is only read; it must exist (no empty database is made up).
+    int rc = sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &src.db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc, databaseFile);
+    sqlite3_busy_timeout(src.db, kBusyTimeoutMs);
+    rc = sqlite3_open_v2(QFile::encodeName(temp).constData(), &dst.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                         nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc, target);
+    sqlite3_backup *b = sqlite3_backup_init(dst.db, "main", src.db, "main");
+    if (!b)
+        fail(sqlite3_extended_errcode(dst.db), target);
+    // All pages in one step under one read lock: the copy is the state of one
+    // moment. A writer that is committing just now makes the step wait or retry.
+    for (int attempt = 0;; ++attempt) {
+        rc = sqlite3_backup_step(b, -1);
+        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || attempt >= 50)
+            break;
+        QThread::msleep(200);
+    }
+    const int finish = sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE)
+        fail(rc == SQLITE_OK ? finish : rc, rc == SQLITE_FULL || rc == SQLITE_IOERR ? target : databaseFile);
+    if (finish != SQLITE_OK)
+        fail(finish, target);
+    // SQLite has synced the copy to the disk when the backup finished.
+}
+
+} // namespace
+
+void backupDatabase(const QString &databaseFile, const QString &target)
+{
+    const QFileInfo info(target);
+    // Renaming a copy over the database itself would pull the file away from
+    // every workstation that has it open.
+    if (info.exists() && info.canonicalFilePath() == QFileInfo(databaseFile).canonicalFilePath())
+        throw DbError(ErrGeneric, QStringLiteral("Die Sicherung kann nicht die Datenbank selbst ersetzen. (")
+                                      + QDir::toNativeSeparators(target) + QLatin1Char(')'));
+    // A name of its own per process and attempt: two workstations copying at
+    // once never write into one file.
+    const QString temp = info.absolutePath() + QLatin1Char('/') + info.fileName()
+                         + QStringLiteral(".%1-%2.tmp")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    try {
+        copyInto(databaseFile, temp, target);
+    } catch (...) {
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
+        throw;
+    }
+    // rename() replaces the target in one step.
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        const int err = errno;
+        QFile::remove(temp);
+        throw DbError(ErrGeneric, QStringLiteral("Die Sicherung kann nicht umbenannt werden: ")
+                                      + QString::fromLocal8Bit(std::strerror(err)) + QStringLiteral(" (")
+                                      + QDir::toNativeSeparators(target) + QLatin1Char(')'));
+    }
+}
+
+QString backupFolder(const QString &databaseFile)
+{
+    return QFileInfo(databaseFile).absolutePath() + QLatin1Char('/') + kFolder;
+}
+
+QString dailyBackupName(const QDate &day)
+{
+    return QStringLiteral("orv-") + day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".mdb");
+}
+
+bool makeDailyBackup(const QString &databaseFile, const QDate &today)
+{
+    const QString folder = backupFolder(databaseFile);
+    QDir dir(folder);
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+        throw DbError(ErrGeneric, QStringLiteral("Der Ordner kann nicht angelegt werden. (")
+                                      + QDir::toNativeSeparators(folder) + QLatin1Char(')'));
+    const QString target = dir.filePath(dailyBackupName(today));
+    if (QFileInfo::exists(target))
+        return false;
+    backupDatabase(databaseFile, target);
+
+    // The names sort by date; only our own daily copies are counted and removed.
+    static const QRegularExpression daily(QStringLiteral("^orv-\\d{4}-\\d{2}-\\d{2}\\.mdb$"));
+    QStringList copies = dir.entryList({QStringLiteral("orv-*.mdb")}, QDir::Files, QDir::Name);
+    copies.removeIf([](const QString &n) { return !daily.match(n).hasMatch(); });
+    for (qsizetype i = 0; i + dailyBackupsKept < copies.size(); ++i)
+        dir.remove(copies[i]);
+    // Left-overs of a workstation that stopped in the middle of a copy.
+    const QDateTime stale = QDateTime::currentDateTime().addDays(-1);
+    for (const QFileInfo &t : dir.entryInfoList({QStringLiteral("orv-*.mdb.*.tmp")}, QDir::Files))
+        if (t.lastModified() < stale)
+            dir.remove(t.fileName());
+    return true;
+}
+
+} // namespace orv::data

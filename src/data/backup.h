@@ -1,0 +1,28 @@
+#pragma once
+#include <QDate>
+#include <QString>
+
+namespace orv::data {
+
+// Copies of the SQLite database file, taken through SQLite's online backup
+// so that a copy is consistent even while other workstations write. A copy
+// is written under a temporary name beside its target and renamed when
+// complete: no reader ever finds a half-written copy.
+
+// Copies `databaseFile` to `target`, replacing an older file of that name.
+// Throws DbError with a German reason when the copy cannot be made; the
+// target is then left as it was.
+void backupDatabase(const QString &databaseFile, const QString &target);
+
+// The folder "Sicherung" beside the database file.
+QString backupFolder(const QString &databaseFile);
+// "orv-YYYY-MM-DD.mdb"
+QString dailyBackupName(const QDate &day);
+inline constexpr int dailyBackupsKept = 14;
+
+// The copy of the day: made when that day's file is not in the backup folder
+// yet; the oldest daily copies beyond the last `dailyBackupsKept` are removed.
+// True when a copy was made now. Throws DbError as backupDatabase.
+bool makeDailyBackup(const QString &databaseFile, const QDate &today);
+
+} // namespace orv::data

@@ -1,0 +1,127 @@
+#pragma once
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv::data {
+class Connection;
+}
+
+namespace orv::reports {
+
+// A report as a table for spreadsheet programs: the same rows, in the same
+// order and with the same filters as the printed list, but as typed values.
+
+enum class CellType { Text, Number, Date };
+
+struct ExportColumn {
+    QString heading;
+    CellType type = CellType::Text;
+    int decimals = 0;   // numbers: shown with this many decimals
+    bool summed = false; // numbers: totalled below the rows (when the layout has totals)
+};
+
+struct ExportLayout {
+    QString title;            // the sheet's name and first row
+    QString dateLine;         // "Datum: ..." with the remark
+    QStringList selection;    // the selection lines of the printed heading
+    std::vector<ExportColumn> columns;
+    bool totals = false;      // a "Summe:" row with formulas and the count of rows
+    QStringList legend;       // fixed-width lines below the totals
+    // A workbook puts the legend's blocks into cells: the block starting at
+    // character legendStops[i] goes into column legendColumns[i].
+    std::vector<int> legendStops;
+    std::vector<int> legendColumns;
+};
+
+enum class ExportFormat { Xlsx, Csv };
+
+// Stops an export the user cancelled; nothing is left behind.
+struct ExportCancelled {};
+
+// An export failure with the German reason shown to the user.
+class ExportError : public std::runtime_error {
+public:
+    explicit ExportError(const QString &reason) : std::runtime_error(reason.toStdString()), m_reason(reason) {}
+    const QString &reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};
+
+// Receives the rows cell by cell, left to right. The writer works on a
+// temporary file beside the target; commit() gives it the target's name,
+// and a writer destroyed before that removes it.
+class ExportWriter {
+public:
+    virtual ~ExportWriter() = default;
+
+    // A group heading row (shown bold in a workbook, left out of a CSV file).
+    virtual void group(const QString &heading) = 0;
+    // Text as the database holds it (UTF-8); the fixed-width padding is dropped.
+    virtual void text(std::string_view utf8) = 0;
+    virtual void number(double value) = 0;
+    virtual void date(qint64 julianDay) = 0; // 0: no date
+    virtual void empty() = 0;
+    void endRow()
+    {
+        finishRow();
+        ++m_rows;
+        if ((m_rows & 0x3ff) == 0 && m_progress)
+            m_progress(m_rows);
+    }
+    // Totals, legend, then the file under its own name. Throws ExportError.
+    virtual void commit() = 0;
+
+    qint64 rows() const { return m_rows; }
+    // Called every 1024 rows with the count so far; may throw ExportCancelled.
+    void setProgress(std::function<void(qint64)> progress) { m_progress = std::move(progress); }
+
+protected:
+    virtual void finishRow() = 0;
+
+private:
+    qint64 m_rows = 0;
+    std::function<void(qint64)> m_progress;
+};
+
+// A writer for `target` in the given format; throws ExportError when the
+// folder cannot take the file.
+std::unique_ptr<ExportWriter> makeExportWriter(ExportFormat format, const ExportLayout &layout, const QString &target);
+
+// The routine that writes a report's rows: it runs the list's own query.
+using ExportRows = std::function<void(data::Connection &, ExportWriter &)>;
+// The expected number of rows for the progress display, or -1 when unknown.
+using ExportCount = std::function<qint64(data::Connection &)>;
+
+// What a report dialog hands to the export: the table's layout, the routine
+// that writes its rows and, for the progress display, one that counts them.
+struct ExportJob {
+    ExportLayout layout;
+    ExportRows rows;
+    ExportCount count; // may be empty
+};
+
+// Writes the job's rows into `target`: under a temporary name, renamed when
+// complete. Returns the number of rows; with none, no file is made. Throws
+// ExportError, ExportCancelled (from `progress`) or data::DbError; the target
+// is then left as it was.
+qint64 runExport(data::Connection &conn, const ExportJob &job, ExportFormat format, const QString &target,
+                 std::function<void(qint64)> progress = {});
+
+// "Liste Trainingsplan 2026-12-06.xlsx": a file name from the title and the day.
+QString exportFileName(const QString &title, const QDate &day, ExportFormat format);
+
+// The German CSV rendering of single values, as the CSV writer writes them.
+std::string csvNumber(double value, int decimals); // "1234,50"
+std::string csvDate(qint64 julianDay);              // "06.12.2026"; empty for 0
+std::string csvField(std::string_view value);       // quoted when it holds ; " CR or LF
+
+} // namespace orv::reports

@@ -1,0 +1,66 @@
+#include "ui/savefiledialog.h"
+
+#include "ui/prompter.h"
+
+#include <QFileDialog>
+#include <QRegularExpression>
+
+namespace orv::ui {
+
+namespace {
+// "CSV (Semikolon-getrennt) (*.csv)" -> "csv"
+QString suffixOf(const QString &filter)
+{
+    static const QRegularExpression ext(QStringLiteral("\\(\\*\\.([^)\\s]+)\\)\\s*$"));
+    return ext.match(filter).captured(1);
+}
+} // namespace
+
+std::optional<QString> askSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
+                                       const QStringList &filters, QString *chosenFilter)
+{
+    QFileDialog dialog(parent, caption);
+    dialog.setObjectName(QStringLiteral("dlgSpeichern"));
+    // Qt's own dialog: German texts from Qt's translations on every desktop.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    const QString initial = chosenFilter && filters.contains(*chosenFilter) ? *chosenFilter : filters.value(0);
+    dialog.selectNameFilter(initial);
+    // The proposed name follows the type the user picks.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &f) {
+        const QStringList files = dialog.selectedFiles();
+        if (!files.isEmpty()) {
+            const QFileInfo fi(files.first());
+            if (!fi.completeBaseName().isEmpty() && !fi.isDir())
+                dialog.selectFile(fi.completeBaseName() + QLatin1Char('.') + suffixOf(f));
+        }
+    });
+    const QFileInfo p(proposed);
+    dialog.setDirectory(p.absolutePath());
+    dialog.selectFile(p.fileName());
+    if (Prompter::instance().runModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    const QString filter = dialog.selectedNameFilter();
+    if (chosenFilter)
+        *chosenFilter = filter;
+    QString file = files.first();
+    if (QFileInfo(file).suffix().isEmpty() && !suffixOf(filter).isEmpty()) {
+        // A name typed without its extension gets the type's; the dialog
+        // could not ask about replacing that file, so ask here.
+        file += QLatin1Char('.') + suffixOf(filter);
+        if (QFileInfo::exists(file)
+            && ask(parent, QStringLiteral("Die Datei \"") + QFileInfo(file).fileName()
+                               + QStringLiteral("\" ist bereits vorhanden. Möchten Sie sie ersetzen?"),
+                   caption)
+                   != Answer::Yes)
+            return std::nullopt;
+    }
+    return file;
+}
+
+} // namespace orv::ui

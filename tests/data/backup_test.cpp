@@ -1,0 +1,146 @@
+#include "data/backup.h"
+#include "data/dberror.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace orv::test {
+namespace {
+
+class BackupTest : public OrvTest {
+protected:
+    void SetUp() override
+    {
+        OrvTest::SetUp();
+        db = tempPath() + QStringLiteral("/daten/orv.mdb");
+        QDir().mkpath(QFileInfo(db).absolutePath());
+        sqlite3 *h = open(db);
+        run(h, "PRAGMA journal_mode=DELETE; CREATE TABLE Kurs(KursNr TEXT PRIMARY KEY, Kosten REAL);"
+               "INSERT INTO Kurs VALUES('K001', 100.5), ('K002', 250);");
+        sqlite3_close(h);
+    }
+    static sqlite3 *open(const QString &file)
+    {
+        sqlite3 *h = nullptr;
+        EXPECT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &h), SQLITE_OK);
+        sqlite3_busy_timeout(h, 5000);
+        return h;
+    }
+    static void run(sqlite3 *h, const char *sql)
+    {
+        char *err = nullptr;
+        EXPECT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+        sqlite3_free(err);
+    }
+    // The rows of Kurs in a copy, and whether SQLite finds the file sound.
+    static QString content(const QString &file)
+    {
+        sqlite3 *h = open(file);
+        QString out;
+        auto collect = [](void *o, int n, char **v, char **) {
+            for (int i = 0; i < n; ++i)
+                *static_cast<QString *>(o) += QString::fromUtf8(v[i] ? v[i] : "NULL") + QLatin1Char(i + 1 < n ? ',' : ';');
+            return 0;
+        };
+        sqlite3_exec(h, "PRAGMA integrity_check; SELECT * FROM Kurs ORDER BY KursNr", collect, &out, nullptr);
+        sqlite3_close(h);
+        return out;
+    }
+    QString folder() const { return data::backupFolder(db); }
+    QStringList files() const { return QDir(folder()).entryList(QDir::Files, QDir::Name); }
+
+    QString db;
+};
+
+TEST_F(BackupTest, FirstStartOfADayCopiesOnceAndKeepsTheLastFourteen)
+{
+    QDir().mkpath(folder());
+    auto touch = [&](const QString &name) {
+        QFile f(folder() + QLatin1Char('/') + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("alt");
+    };
+    for (int d = 1; d <= 15; ++d)
+        touch(data::dailyBackupName(QDate(2026, 11, d)));
+    touch(QStringLiteral("orv-vor-umbau.mdb")); // the user's own copy stays
+    touch(QStringLiteral("orv-2026-11-30.mdb.4711-00c0ffee.tmp"));
+    {
+        QFile stale(folder() + QStringLiteral("/orv-2026-11-30.mdb.4711-00c0ffee.tmp"));
+        ASSERT_TRUE(stale.open(QIODevice::ReadWrite));
+        stale.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime);
+    }
+
+    const QDate today(2026, 12, 6);
+    EXPECT_TRUE(data::makeDailyBackup(db, today));
+    EXPECT_EQ(content(folder() + QStringLiteral("/orv-2026-12-06.mdb")), QStringLiteral("ok;K001,100.5;K002,250.0;"));
+    QStringList expected;
+    for (int d = 3; d <= 15; ++d)
+        expected << data::dailyBackupName(QDate(2026, 11, d));
+    expected << QStringLiteral("orv-2026-12-06.mdb") << QStringLiteral("orv-vor-umbau.mdb");
+    EXPECT_EQ(files(), expected);
+
+    // Later starts that day leave the copy as it is, even after changes.
+    sqlite3 *h = open(db);
+    run(h, "DELETE FROM Kurs");
+    sqlite3_close(h);
+    EXPECT_FALSE(data::makeDailyBackup(db, today));
+    EXPECT_EQ(content(folder() + QStringLiteral("/orv-2026-12-06.mdb")), QStringLiteral("ok;K001,100.5;K002,250.0;"));
+    EXPECT_EQ(files(), expected);
+}
+
+TEST_F(BackupTest, CopyDuringAnotherWorkstationsWriteHoldsTheCommittedState)
+{
+    sqlite3 *writer = open(db);
+    run(writer, "BEGIN IMMEDIATE; UPDATE Kurs SET Kosten = 0; INSERT INTO Kurs VALUES('K003', 9)");
+    const QString copy = tempPath() + QStringLiteral("/kopie.mdb");
+    data::backupDatabase(db, copy);
+    run(writer, "COMMIT");
+    sqlite3_close(writer);
+    EXPECT_EQ(content(copy), QStringLiteral("ok;K001,100.5;K002,250.0;"));
+    EXPECT_EQ(content(db), QStringLiteral("ok;K001,0.0;K002,0.0;K003,9.0;"));
+}
+
+TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
+{
+    const struct {
+        const char *name;
+        std::function<void()> act;
+        const char *reason;
+    } cases[] = {
+        {"backup folder is a file",
+         [&] {
+             QFile f(folder());
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.close();
+             data::makeDailyBackup(db, QDate(2026, 12, 6));
+         },
+         "Der Ordner kann nicht angelegt werden."},
+        {"target folder missing",
+         [&] { data::backupDatabase(db, tempPath() + QStringLiteral("/fehlt/kopie.mdb")); },
+         "Die Datei kann nicht geöffnet oder angelegt werden."},
+        {"over the database itself", [&] { data::backupDatabase(db, db); },
+         "Die Sicherung kann nicht die Datenbank selbst ersetzen."},
+        {"no database", [&] { data::backupDatabase(db + QStringLiteral("x"), tempPath() + QStringLiteral("/k.mdb")); },
+         "Die Datei kann nicht geöffnet oder angelegt werden."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            c.act();
+            ADD_FAILURE() << "no error";
+        } catch (const data::DbError &e) {
+            EXPECT_TRUE(e.description().startsWith(QString::fromUtf8(c.reason))) << e.description().toStdString();
+        }
+        QFile::remove(folder());
+        EXPECT_EQ(QDir(tempPath()).entryList({QStringLiteral("*.tmp*")}, QDir::Files), QStringList());
+        EXPECT_EQ(QDir(QFileInfo(db).absolutePath()).entryList(QDir::Files), QStringList{QStringLiteral("orv.mdb")});
+        EXPECT_FALSE(QFileInfo::exists(tempPath() + QStringLiteral("/k.mdb")));
+        EXPECT_EQ(content(db), QStringLiteral("ok;K001,100.5;K002,250.0;"));
+    }
+}
+
+} // namespace
+} // namespace orv::test
