@@ -205,6 +205,8 @@ public:
                  + QStringLiteral(".%1-%2.tmp")
                        .arg(QCoreApplication::applicationPid())
                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        if (const QString reason = folderReason(target); !reason.isEmpty())
+            throw ExportError(reason);
         {
             // The workbook is written only at the end; find out now whether the folder takes it.
             QFile probe(m_temp);
@@ -309,6 +311,8 @@ public:
     void commit() override
     {
         const lxw_row_t lastData = m_row > m_firstDataRow ? m_row - 1 : m_firstDataRow;
+        // Row by row the library takes the filter's range only while its last row is still open.
+        worksheet_autofilter(m_sheet, m_headRow, 0, lastData, lxw_col_t(m_layout.columns.size() - 1));
         if (m_layout.totals && rows() > 0) {
             ++m_row;
             string(m_row, 0, QByteArrayLiteral("Summe:"), m_bold);
@@ -341,7 +345,6 @@ public:
                 ++m_row;
             }
         }
-        worksheet_autofilter(m_sheet, m_headRow, 0, lastData, lxw_col_t(m_layout.columns.size() - 1));
         for (size_t c = 0; c < m_widths.size(); ++c)
             worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c), std::min(m_widths[c], 80) + 2, nullptr);
 

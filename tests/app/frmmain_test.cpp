@@ -4,6 +4,7 @@
 #include "services/connectionrecipe.h"
 #include "data/backup.h"
 #include "data/schema.h"
+#include "data/sqlitebackend.h"
 #include "support/testenv.h"
 #include "testwindows.h"
 #include "ui/format.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -435,6 +437,7 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     const QString folder = tempPath() + QStringLiteral("/daten/");
     QDir().mkpath(folder);
     app::setDataPath(folder);
+    data::createSqliteBackend(folder + QStringLiteral("orv.mdb"));
     {
         data::Connection conn;
         conn.open(data::ConnectionTarget::sqliteFile(folder + QStringLiteral("orv.mdb")));
@@ -450,7 +453,7 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
             // The day's name is proposed, beside the database while there is no backup folder.
             EXPECT_EQ(fd.selectedFiles().value(0), folder + data::dailyBackupName(QDate::currentDate()));
             EXPECT_EQ(fd.windowTitle(), title);
-            fd.selectFile(file);
+            fd.findChild<QLineEdit *>("fileNameEdit")->setText(file); // typed as a person would
             static_cast<QDialog &>(fd).done(QDialog::Accepted);
         });
     };

@@ -509,8 +509,9 @@ TEST_P(TrainingsplanBerichtTest, SortOrdersAndGroups)
 }
 
 // "E&xport…" with a name and type picked in the file dialog.
+// `then` expects what follows the file dialog.
 void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, const QString &filter,
-               QStringList *offered = nullptr)
+               QStringList *offered = nullptr, const std::function<void()> &then = {})
 {
     prompter.expectModal([=](QDialog &d) {
         auto &fd = dynamic_cast<QFileDialog &>(d);
@@ -518,9 +519,11 @@ void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, co
             *offered = QStringList{fd.windowTitle(), QFileInfo(fd.selectedFiles().value(0)).fileName(),
                                    fd.selectedNameFilter()} + fd.nameFilters();
         fd.selectNameFilter(filter);
-        fd.selectFile(file);
+        fd.findChild<QLineEdit *>("fileNameEdit")->setText(file); // typed as a person would
         static_cast<QDialog &>(fd).done(QDialog::Accepted);
     });
+    if (then)
+        then();
     QTest::mouseClick(dlg.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
 }
 const QString xlsxType = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
@@ -565,6 +568,8 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     }
     EXPECT_TRUE(book.sheetXml.contains("ySplit=\"6\"") && book.sheetXml.contains("state=\"frozen\""));
     EXPECT_TRUE(book.sheetXml.contains("<autoFilter ref=\"A6:O11\"/>"));
+    // Widths that fit the longest value: the description, 62 characters.
+    EXPECT_TRUE(book.sheetXml.contains("<col min=\"2\" max=\"2\" width=\"63.7"));
 
     // Every cell of the rows: text without padding, typed numbers and dates, nothing for null values.
     const qint64 day0 = QDate(1899, 12, 30).toJulianDay();
@@ -659,16 +664,19 @@ TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile
     QDir().mkpath(tempPath() + QStringLiteral("/ordner.xlsx"));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        prompter.expectMessage(QStringLiteral("Die Datei kann nicht geschrieben werden:\r\n") + c.file
-                                   + QStringLiteral("\r\n\r\n") + c.reason,
-                               QStringLiteral("Error"), ui::Icon::Exclamation);
-        exportVia(prompter, *dlg, c.file, c.file.endsWith(QLatin1String(".csv")) ? csvType : xlsxType);
+        exportVia(prompter, *dlg, c.file, c.file.endsWith(QLatin1String(".csv")) ? csvType : xlsxType, nullptr, [&] {
+            prompter.expectMessage(QStringLiteral("Die Datei kann nicht geschrieben werden:\r\n") + c.file
+                                       + QStringLiteral("\r\n\r\n") + c.reason,
+                                   QStringLiteral("Error"), ui::Icon::Exclamation);
+        });
     }
     // Nothing in the period: the usual message, and no file.
     setPeriod(QStringLiteral("01.01.2030"), QStringLiteral("31.12.2030"));
     for (const QString &type : {xlsxType, csvType}) {
-        prompter.expectMessage(QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
-        exportVia(prompter, *dlg, tempPath() + QStringLiteral("/leer"), type);
+        exportVia(prompter, *dlg, tempPath() + QStringLiteral("/leer"), type, nullptr, [&] {
+            prompter.expectMessage(QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"),
+                                   ui::Icon::Exclamation);
+        });
     }
     // Invalid entries stop before the file dialog, as for the other outputs.
     setPeriod(QStringLiteral("31.12.2030"), QStringLiteral("01.01.2030"));
