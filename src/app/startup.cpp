@@ -181,10 +181,7 @@ bool prepareStart(QLockFile &lock, const QString &programFolder)
     if (!claimSingleInstance(lock))
         return false;
     const bool firstRun = writeFirstRunDefaults(programFolder);
-    if (!locateDatabase(programFolder, firstRun))
-        return false;
-    makeDailyBackupAtStart(QDate::currentDate());
-    return true;
+    return locateDatabase(programFolder, firstRun);
 }
 
 void setSplashRoutine(SplashRoutine routine) { g_splash = routine; }
@@ -202,6 +199,7 @@ int runProgram(int argc, char *argv[])
     QLockFile lock(singleInstanceLockPath());
     if (!prepareStart(lock, QCoreApplication::applicationDirPath()))
         return 0;
+    makeDailyBackupAtStart(QDate::currentDate());
 
     if (settings::settingOn(QStringLiteral("SplashScreen"), QStringLiteral("OFF")) && g_splash)
         g_splash();

@@ -296,7 +296,8 @@ TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
     write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), data + "/");
     touchDatabase(data);
     const QString copy = data + QStringLiteral("/Sicherung/") + data::dailyBackupName(QDate::currentDate());
-    EXPECT_TRUE(start());
+    ASSERT_TRUE(start());
+    app::makeDailyBackupAtStart(QDate::currentDate());
     EXPECT_TRUE(QFileInfo(copy).isFile());
 
     // A folder that cannot be made: one warning, and the program starts.
@@ -308,7 +309,13 @@ TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
                                           "Der Ordner kann nicht angelegt werden. (")
                                + data + QStringLiteral("/Sicherung)"),
                            QStringLiteral("Warnung"), ui::Icon::Exclamation);
-    EXPECT_TRUE(start());
+    app::makeDailyBackupAtStart(QDate::currentDate());
+
+    // A server database is left to the server's tools.
+    QFile::remove(data + QStringLiteral("/Sicherung"));
+    write(QStringLiteral("Service"), QStringLiteral("Datenbank"), QStringLiteral("postgresql://db.example/orv"));
+    app::makeDailyBackupAtStart(QDate::currentDate());
+    EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/Sicherung")));
 }
 
 } // namespace
