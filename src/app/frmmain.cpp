@@ -27,6 +27,7 @@
 #include <QStatusBar>
 #include <QTime>
 #include <QToolBar>
+#include <algorithm>
 #include <memory>
 
 namespace orv::app {
@@ -229,14 +230,17 @@ void FrmMain::buildStatusBar()
         bar->addPermanentWidget(label, stretch);
         return label;
     };
-    m_panels.insert(QStringLiteral("Status"), panel(QStringLiteral("Status"), 3));
-    m_panels.insert(QStringLiteral("Sort"), panel(QStringLiteral("Sort"), 1));
-    // The sort panel shows a two-column order whole even in the small default window.
-    QLabel *sortPanel = m_panels.value(QStringLiteral("Sort"));
-    sortPanel->setMinimumWidth(sortPanel->fontMetrics().horizontalAdvance(QStringLiteral("Sortierung: KursNr,Name")) + 12);
-    m_panels.value(QStringLiteral("Status"))->setMinimumWidth(60);
+    m_panels.insert(QStringLiteral("Status"), panel(QStringLiteral("Status"), 1));
+    m_panels.insert(QStringLiteral("Sort"), panel(QStringLiteral("Sort"), 0));
     m_date = panel(QStringLiteral("Date"), 0);
     m_time = panel(QStringLiteral("Time"), 0);
+    // The panels' widths are shared out by fitPanels(); the status panel takes what is left.
+    m_panels.value(QStringLiteral("Status"))->setMinimumWidth(0);
+    // A sort panel that gives way keeps the beginning of its text in sight.
+    m_panels.value(QStringLiteral("Sort"))->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (QLabel *l : {m_panels.value(QStringLiteral("Sort")), m_date, m_time})
+        l->setMinimumWidth(0);
+    bar->installEventFilter(this);
 
     showClock();
     m_clock.setInterval(1000);
@@ -252,8 +256,51 @@ void FrmMain::showClock()
 
 void FrmMain::setPanelText(const QString &key, const QString &text)
 {
-    if (QLabel *label = m_panels.value(key))
+    if (QLabel *label = m_panels.value(key)) {
         label->setText(text);
+        // A text cut off at the panel's edge can still be read in full.
+        label->setToolTip(text);
+        fitPanels();
+    }
+}
+
+// The width a panel needs to show its text whole.
+static int panelWidthFor(const QLabel *label, const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    const QMargins m = label->contentsMargins();
+    return label->fontMetrics().horizontalAdvance(text) + m.left() + m.right() + 2 * label->frameWidth() + 2;
+}
+
+// The four panels share the status bar. The status panel comes first: a
+// failed check must be readable. The sort panel gives way first, then date
+// and time; they come back as soon as there is room again.
+void FrmMain::fitPanels()
+{
+    QLabel *status = m_panels.value(QStringLiteral("Status"));
+    QLabel *sort = m_panels.value(QStringLiteral("Sort"));
+    if (!status || !sort || !m_date || !m_time)
+        return;
+    QStatusBar *bar = statusBar();
+    // The size grip and the gaps between the panels take the rest of the bar.
+    const int room = bar->width() - 16 - 6 * 4 - bar->contentsMargins().left() - bar->contentsMargins().right();
+    const int dateWidth = panelWidthFor(m_date, QStringLiteral("00.00.00000"));
+    const int timeWidth = panelWidthFor(m_time, QStringLiteral("00:000"));
+    const int needed = panelWidthFor(status, status->text()) + 10; // the gaps are not measured exactly
+    const bool clockShown = needed + dateWidth + timeWidth <= room;
+    m_date->setFixedWidth(clockShown ? dateWidth : 0);
+    m_time->setFixedWidth(clockShown ? timeWidth : 0);
+    // The status panel keeps what its text needs; the sort panel shrinks instead.
+    const int left = room - needed - (clockShown ? dateWidth + timeWidth : 0);
+    sort->setFixedWidth(std::clamp(left, 0, panelWidthFor(sort, sort->text())));
+}
+
+bool FrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == statusBar() && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, &FrmMain::fitPanels);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QString FrmMain::panelText(const QString &key) const
@@ -467,19 +514,21 @@ void FrmMain::arrangeChildren(int index, int widthTwips, int heightTwips)
 {
     switch (index) {
     case 0: {
-        if (isMinimized() || isMaximized())
-            showNormal();
+        showAllNormal();
         const QList<QMdiSubWindow *> subs = m_area->subWindowList(QMdiArea::CreationOrder);
-        for (QMdiSubWindow *sub : subs)
-            if (sub->isMinimized() || sub->isMaximized())
-                sub->showNormal();
         m_area->cascadeSubWindows();
         for (QMdiSubWindow *sub : subs)
             sub->resize(ui::twipsToPixels(widthTwips), ui::twipsToPixels(heightTwips));
         break;
     }
-    case 1: tile(false); break;
-    case 2: tile(true); break;
+    case 1:
+        showAllNormal();
+        tile(false);
+        break;
+    case 2:
+        showAllNormal();
+        tile(true);
+        break;
     case 3: {
         const QList<QMdiSubWindow *> subs = m_area->subWindowList(QMdiArea::CreationOrder);
         for (QMdiSubWindow *sub : subs)
@@ -490,6 +539,21 @@ void FrmMain::arrangeChildren(int index, int widthTwips, int heightTwips)
     }
     default: break;
     }
+}
+
+// Every window of the program in normal state, the main window, its
+// children and the windows beside it (About, rename) alike.
+void FrmMain::showAllNormal()
+{
+    if (isMinimized() || isMaximized())
+        showNormal();
+    const QList<QMdiSubWindow *> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *sub : subs)
+        if (sub->isMinimized() || sub->isMaximized())
+            sub->showNormal();
+    for (const QPointer<QWidget> &w : std::as_const(m_loaded))
+        if (w && w->isWindow() && w->isVisible() && (w->isMinimized() || w->isMaximized()))
+            w->showNormal();
 }
 
 // Each window that is not minimized gets a strip of the whole area: one

@@ -42,9 +42,12 @@ public:
 
     // "&Datensicherung…": a copy of the SQLite database to a file the user picks.
     void mnuDatensicherung_Click();
+    // Shares the status bar's width out among its panels (also after each text change).
+    void fitPanels();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
@@ -62,6 +65,7 @@ private:
     void showClock();
     QMdiSubWindow *subWindowOf(QWidget *w) const;
     void bringToFront(QWidget *w);
+    void showAllNormal();
     void tile(bool sideBySide);
     void arrangeIcons();
 

@@ -6,7 +6,9 @@
 #include "services/settings.h"
 #include "data/backup.h"
 #include "data/dberror.h"
+#include "ui/format.h"
 #include "ui/prompter.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QDir>
@@ -193,7 +195,7 @@ int runProgram(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("ORV"));
     QGuiApplication::setDesktopFileName(QStringLiteral("orv"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orv.svg")));
-    QLocale::setDefault(QLocale::system());
+    ui::applyProgramLocale();
     loadQtTranslations(app);
 
     QLockFile lock(singleInstanceLockPath());

@@ -1,6 +1,7 @@
 #include "records/fieldfactory.h"
 
 #include "ui/textlimit.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -40,13 +41,7 @@ void showFromStart(QWidget *field)
         le->setCursorPosition(0);
 }
 
-QFont fieldFont()
-{
-    QFont f(QStringLiteral("Courier New"));
-    f.setStyleHint(QFont::TypeWriter);
-    f.setPointSize(9);
-    return f;
-}
+QFont fieldFont() { return ui::fixedPitchFont(9); }
 
 QLineEdit *makeField(QWidget *parent, int index, int maxLength, int widthChars, bool rightAligned)
 {
@@ -67,12 +62,8 @@ QComboBox *makeCombo(QWidget *parent, const QString &name, const QStringList &it
     auto *cb = new QComboBox(parent);
     cb->setObjectName(name);
     cb->setFont(fieldFont());
-    cb->setEditable(true);
+    ui::keepTypedText(cb);
     keepReadableWhenDisabled(cb);
-    cb->setInsertPolicy(QComboBox::NoInsert);
-    cb->setCompleter(nullptr);
-    // Leaving the box must not turn a typed "it" into the list's "IT": the checks decide.
-    QObject::disconnect(cb->lineEdit(), &QLineEdit::editingFinished, cb, nullptr);
     cb->addItems(items);
     cb->setCurrentIndex(-1);
     cb->setEditText(QString());

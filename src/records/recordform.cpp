@@ -10,6 +10,8 @@
 #include "ui/statuspanels.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -641,8 +643,10 @@ void RecordForm::refreshRecords()
     try {
         m_rows->requery();
         if (m_rows->recordCount() < 1) {
-            TrackingPause pause(m_trackChanges);
-            clearFields();
+            // Every row went elsewhere: as after deleting the last one here.
+            ui::Prompter::instance().message(this, QStringLiteral("Der letzte Datensatz wurde gelöscht!"),
+                                             QStringLiteral("Warnung"), ui::Icon::Exclamation);
+            closeWindow();
             return;
         }
         if (m_savedBookmark > 0 && m_rows->gotoBookmark(m_savedBookmark))
@@ -707,13 +711,27 @@ void RecordForm::unload()
 
 // ---------------------------------------------------------------- keys
 
+// A calendar that pops up over the window keeps its own keys.
+static bool insideCalendar(const QWidget *w)
+{
+    for (; w; w = w->parentWidget())
+        if (qobject_cast<const QCalendarWidget *>(w))
+            return true;
+    return false;
+}
+
 void RecordForm::finishFields()
 {
     for (QWidget *w : findChildren<QWidget *>()) {
-        if (w->focusPolicy() == Qt::NoFocus || qobject_cast<QToolBar *>(w->parentWidget()))
+        if (w->focusPolicy() == Qt::NoFocus || qobject_cast<QToolBar *>(w->parentWidget()) || insideCalendar(w))
             continue;
-        if (qobject_cast<QLineEdit *>(w) && qobject_cast<QComboBox *>(w->parentWidget()))
-            continue; // the combo box sees the keys first
+        if (qobject_cast<QLineEdit *>(w) && qobject_cast<QComboBox *>(w->parentWidget())) {
+            // The combo box sees the navigation keys first; its text box only
+            // the clipboard keys, which do nothing on a list field.
+            w->installEventFilter(this);
+            m_comboEdits.insert(w);
+            continue;
+        }
         w->installEventFilter(this);
     }
 }
@@ -739,14 +757,26 @@ bool RecordForm::eventFilter(QObject *watched, QEvent *event)
         applyOpeningSize();
         return false;
     }
+    if (m_comboEdits.contains(watched)) {
+        // Cut, copy and paste work on text boxes only, by key as by menu.
+        if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Copy)
+                || key->matches(QKeySequence::Paste))
+                return true; // an override left unaccepted lets the menu's shortcut run
+        }
+        return false;
+    }
     if (event->type() == QEvent::FocusIn) {
         if (auto *le = qobject_cast<QLineEdit *>(watched)) {
             // From the caret to the end: the whole text after a row was shown.
+            // The caret stays at the start, so the field still shows its beginning.
             QMetaObject::invokeMethod(
                 le,
                 [le] {
                     const int p = le->cursorPosition();
-                    le->setSelection(p, int(le->text().size()) - p);
+                    const int end = int(le->text().size());
+                    le->setSelection(end, p - end);
                 },
                 Qt::QueuedConnection);
         }
@@ -756,6 +786,13 @@ bool RecordForm::eventFilter(QObject *watched, QEvent *event)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
     auto *widget = qobject_cast<QWidget *>(watched);
+    if (watched == parentWidget()) {
+        // A key the focused control did not take rises to the frame; it was
+        // handled there already unless the frame itself had the focus.
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && focus != widget && isAncestorOf(focus))
+            return false;
+    }
 
     if (key->text() == QLatin1String(".") && m_commaFields.contains(qobject_cast<QLineEdit *>(watched))) {
         QKeyEvent comma(QEvent::KeyPress, Qt::Key_Comma, key->modifiers(), QStringLiteral(","), key->isAutoRepeat());

@@ -165,6 +165,7 @@ private:
     bool m_framed = false;
     bool m_sized = false;
     QSet<QLineEdit *> m_commaFields;
+    QSet<QObject *> m_comboEdits; // text boxes inside the list fields
 };
 
 } // namespace orv::records

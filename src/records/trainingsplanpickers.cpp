@@ -9,6 +9,7 @@
 #include "ui/prompter.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -50,11 +51,14 @@ MonthView::MonthView(const QString &name, QWidget *window) : QCalendarWidget(win
 {
     setObjectName(name);
     hide();
-    connect(this, &QCalendarWidget::clicked, this, [this](const QDate &day) {
+    auto take = [this](const QDate &day) {
         setSelectedDate(day);
         hide();
         emit dateTaken(day);
-    });
+    };
+    connect(this, &QCalendarWidget::clicked, this, take);
+    // Return (or a double click) on the selected day.
+    connect(this, &QCalendarWidget::activated, this, take);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusMoved(now); });
 }
 
@@ -71,6 +75,16 @@ void MonthView::popUp(const QString &fieldText, QWidget *button, QWidget *dateRo
     show();
     raise();
     setFocus();
+}
+
+void MonthView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        hide();
+        return;
+    }
+    QCalendarWidget::keyPressEvent(event);
 }
 
 void MonthView::focusMoved(QWidget *now)

@@ -35,6 +35,10 @@ public:
 signals:
     void dateTaken(const QDate &day);
 
+protected:
+    // Return takes the selected day, Esc closes without a change.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void focusMoved(QWidget *now);
 };

@@ -4,6 +4,8 @@
 #include "ui/textlimit.h"
 
 #include <QCalendarWidget>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -16,7 +18,7 @@ DateField::DateField(const QString &name, QWidget *parent) : QObject(parent)
     ui::limitLength(m_text, 20);
     m_button = new QToolButton(parent);
     m_button->setObjectName(QStringLiteral("cmdMonthView") + name);
-    m_button->setText(QStringLiteral("…"));
+    m_button->setIcon(QIcon(QStringLiteral(":/records-icons/Calendar.svg")));
     m_button->setToolTip(QStringLiteral("Kalender"));
     m_button->setFocusPolicy(Qt::NoFocus);
     // A popup: it closes when the user clicks elsewhere, which is losing the focus.
@@ -31,10 +33,27 @@ DateField::DateField(const QString &name, QWidget *parent) : QObject(parent)
         m_text->setText(ui::formatDate(date));
         m_calendar->hide();
     });
-    connect(m_calendar, &QCalendarWidget::activated, this, [this](QDate date) {
-        m_text->setText(ui::formatDate(date));
+    // Keys as in any date popup: Return takes the selected day, Esc closes without a change.
+    m_calendar->installEventFilter(this);
+    for (QWidget *w : m_calendar->findChildren<QWidget *>())
+        w->installEventFilter(this);
+}
+
+bool DateField::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        m_text->setText(ui::formatDate(m_calendar->selectedDate()));
         m_calendar->hide();
-    });
+        return true;
+    }
+    if (key->matches(QKeySequence::Cancel)) {
+        m_calendar->hide();
+        return true;
+    }
+    return false;
 }
 
 void DateField::showCalendar()

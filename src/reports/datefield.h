@@ -22,6 +22,9 @@ public:
 
     void showCalendar();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QLineEdit *m_text;
     QToolButton *m_button;

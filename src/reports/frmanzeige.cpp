@@ -1,10 +1,10 @@
 #include "reports/frmanzeige.h"
 
-#include "reports/logo.h"
 #include "reports/reportmodel.h"
 #include "services/settings.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -25,13 +25,6 @@ namespace orv::reports {
 namespace {
 constexpr int minimumTwips = 5000;
 
-QFont makeFont(const QString &family, double points, bool bold = false)
-{
-    QFont f(family);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 } // namespace
 
 FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
@@ -67,17 +60,17 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
 
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo->setPixmap(logoPixmap(48));
+    imgLogo->setPixmap(ui::logoPixmap(48));
     imgLogo->setFixedSize(52, 52);
     lblTitle = new QLabel(this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle->setFont(makeFont(QStringLiteral("Arial"), 14.25));
+    lblTitle->setFont(ui::headingFont(14.25));
     lblBem = new QLabel(this);
     lblBem->setObjectName(QStringLiteral("lblBem"));
-    lblBem->setFont(makeFont(QStringLiteral("Arial"), 11.25, true));
+    lblBem->setFont(ui::headingFont(11.25, true));
     lblSign = new QLabel(this);
     lblSign->setObjectName(QStringLiteral("lblSign"));
-    lblSign->setFont(makeFont(QStringLiteral("Arial"), 8.25));
+    lblSign->setFont(ui::headingFont(8.25));
     lblSign->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
     rtbAnzeige = new QPlainTextEdit(this);
@@ -86,9 +79,7 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
     rtbAnzeige->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     rtbAnzeige->setLineWrapMode(QPlainTextEdit::NoWrap);
     rtbAnzeige->setUndoRedoEnabled(false);
-    QFont mono = makeFont(QStringLiteral("Courier New"), 9);
-    mono.setStyleHint(QFont::TypeWriter);
-    rtbAnzeige->setFont(mono);
+    rtbAnzeige->setFont(ui::fixedPitchFont(9));
 
     cmdCancel = new QPushButton(QStringLiteral("A&bbrechen"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));

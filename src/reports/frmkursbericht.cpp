@@ -8,6 +8,7 @@
 #include "services/connectionrecipe.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -20,13 +21,7 @@
 namespace orv::reports {
 
 namespace {
-QFont entryFont()
-{
-    QFont f(QStringLiteral("Courier New"));
-    f.setPointSizeF(9);
-    f.setStyleHint(QFont::TypeWriter);
-    return f;
-}
+QFont entryFont() { return ui::fixedPitchFont(9); }
 
 } // namespace
 
@@ -45,8 +40,7 @@ FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
     optBericht[0]->setChecked(true);
     cmbRubrik = new QComboBox(fraStammdaten);
     cmbRubrik->setObjectName(QStringLiteral("cmbRubrik"));
-    cmbRubrik->setEditable(true);
-    cmbRubrik->setInsertPolicy(QComboBox::NoInsert);
+    ui::keepTypedText(cmbRubrik);
     cmbRubrik->setFont(entryFont());
     cmbRubrik->addItems(data::lists::rubrik());
     cmbRubrik->setCurrentIndex(-1);

@@ -8,6 +8,7 @@
 #include "services/connectionrecipe.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
+#include "ui/widgets.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
 
@@ -28,20 +29,13 @@ namespace orv::reports {
 
 namespace {
 
-QFont entryFont()
-{
-    QFont f(QStringLiteral("Courier New"));
-    f.setPointSizeF(9);
-    f.setStyleHint(QFont::TypeWriter);
-    return f;
-}
+QFont entryFont() { return ui::fixedPitchFont(9); }
 
 QComboBox *combo(const char *name, const QStringList &items, QWidget *parent)
 {
     auto *c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
+    ui::keepTypedText(c);
     c->addItems(items);
     c->setCurrentIndex(0);
     c->setFont(entryFont());

@@ -1,8 +1,8 @@
 #include "reports/qtreportprinter.h"
 
-#include "reports/logo.h"
 #include "reports/reportprint.h"
 #include "ui/prompter.h"
+#include "ui/widgets.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -32,16 +32,77 @@ std::unique_ptr<ReportPrinter> ReportPrinter::create()
 
 void ReportPrinter::setFactory(Factory f) { factory() = std::move(f); }
 
-std::optional<Orientation> runPrintSetup(QPrinter &printer, QWidget *parent)
+namespace {
+
+// What the user chose in a print dialog, kept for the rest of the run.
+struct PrintChoices {
+    bool made = false;
+    QPrinter::OutputFormat format = QPrinter::NativeFormat;
+    QString printerName;
+    QString fileName;
+    int copies = 1;
+    bool collate = true;
+    QPageSize pageSize;
+    // The orientation chosen for a report of each kind (by its own orientation).
+    std::optional<QPageLayout::Orientation> turned[2];
+};
+
+PrintChoices &choices()
 {
+    static PrintChoices c;
+    return c;
+}
+
+int kindOf(Orientation o) { return o == Orientation::Landscape ? 1 : 0; }
+
+} // namespace
+
+void applyPrintChoices(QPrinter &printer)
+{
+    const PrintChoices &c = choices();
+    if (!c.made)
+        return;
+    if (c.format == QPrinter::PdfFormat) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(c.fileName);
+    } else if (QPrinterInfo::availablePrinterNames().contains(c.printerName)) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(c.printerName);
+    }
+    printer.setCopyCount(c.copies);
+    printer.setCollateCopies(c.collate);
+    if (c.pageSize.isValid())
+        printer.setPageSize(c.pageSize);
+}
+
+void forgetPrintChoices() { choices() = PrintChoices(); }
+
+std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, QWidget *parent)
+{
+    applyPrintChoices(printer);
+    const auto turned = choices().turned[kindOf(preset)];
+    printer.setPageOrientation(turned ? *turned
+                                      : (preset == Orientation::Landscape ? QPageLayout::Landscape
+                                                                          : QPageLayout::Portrait));
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setPageRanges(QPageRanges());
     QPrintDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("cbdPrint"));
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (ui::Prompter::instance().runModal(dialog) != QDialog::Accepted)
         return std::nullopt;
+    PrintChoices &c = choices();
+    c.made = true;
+    c.format = printer.outputFormat();
+    c.printerName = printer.printerName();
+    c.fileName = printer.outputFileName();
+    c.copies = printer.copyCount();
+    c.collate = printer.collateCopies();
+    c.pageSize = printer.pageLayout().pageSize();
+    c.turned[kindOf(preset)] = printer.pageLayout().orientation();
     return printer.pageLayout().orientation() == QPageLayout::Landscape ? Orientation::Landscape
                                                                          : Orientation::Portrait;
 }
@@ -66,6 +127,9 @@ QtReportPrinter::QtReportPrinter(const QString &pdfFile) : m_printer(QPrinter::H
     if (!pdfFile.isEmpty()) {
         m_printer.setOutputFormat(QPrinter::PdfFormat);
         m_printer.setOutputFileName(pdfFile);
+    } else {
+        // Printed without the dialog, a report goes where the user sent the last one.
+        applyPrintChoices(m_printer);
     }
     if (m_printer.outputFormat() == QPrinter::PdfFormat) {
         // A quarter inch all round, the unprintable edge of a common office printer.
@@ -80,9 +144,38 @@ QtReportPrinter::~QtReportPrinter()
         m_painter.end();
 }
 
-std::optional<Orientation> QtReportPrinter::showPrintDialog(QWidget *parent)
+std::optional<Orientation> QtReportPrinter::showPrintDialog(QWidget *parent, Orientation preset)
 {
-    return runPrintSetup(m_printer, parent);
+    const auto chosen = runPrintSetup(m_printer, preset, parent);
+    if (chosen) {
+        if (m_printer.outputFormat() == QPrinter::PdfFormat)
+            m_printer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+        // A range the printer system did not take over is honoured here.
+        if (m_printer.printRange() == QPrinter::PageRange)
+            m_ranges = m_printer.pageRanges();
+    }
+    return chosen;
+}
+
+bool QtReportPrinter::hasPrinter() const
+{
+    return m_printer.outputFormat() == QPrinter::PdfFormat || !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+bool QtReportPrinter::wanted(int page) const { return m_ranges.isEmpty() || m_ranges.contains(page); }
+
+// The first page to paper opens the document, each further one a new sheet.
+void QtReportPrinter::startPaperPage()
+{
+    m_onPaper = wanted(m_page);
+    if (!m_onPaper)
+        return;
+    if (!m_painter.isActive()) {
+        if (!m_painter.begin(&m_printer))
+            throw PrintError(ErrPrinter, QStringLiteral("Der Drucker kann nicht geöffnet werden"));
+    } else if (!m_printer.newPage()) {
+        throw PrintError(ErrPrinter, QStringLiteral("Die neue Seite kann nicht begonnen werden"));
+    }
 }
 
 void QtReportPrinter::setOrientation(Orientation o)
@@ -104,30 +197,30 @@ double QtReportPrinter::deviceScale() const { return m_printer.resolution() / tw
 
 void QtReportPrinter::scalePage(double width, double height)
 {
-    if (m_printer.outputFormat() == QPrinter::NativeFormat && m_printer.printerName().isEmpty()
-        && QPrinterInfo::availablePrinterNames().isEmpty())
+    if (!hasPrinter())
         throw PrintError(ErrPrinter, QStringLiteral("Kein Drucker vorhanden"));
-    if (!m_painter.begin(&m_printer))
-        throw PrintError(ErrPrinter, QStringLiteral("Der Drucker kann nicht geöffnet werden"));
     const QRect paint = m_printer.pageLayout().paintRectPixels(m_printer.resolution());
     m_sx = width > 0 ? paint.width() / width : deviceScale();
     m_sy = height > 0 ? paint.height() / height : deviceScale();
     m_page = 1;
     m_x = m_y = 0;
+    startPaperPage();
 }
 
 QPointF QtReportPrinter::toDevice(double x, double y) const { return QPointF(x * m_sx, y * m_sy); }
 
-void QtReportPrinter::setFont(const QString &name, double pointSize)
+void QtReportPrinter::setFont(const QString &name, double pointSize) { m_font = ui::fontByName(name, pointSize); }
+
+double QtReportPrinter::lineHeight() const
 {
-    m_font = QFont(name);
-    m_font.setPointSizeF(pointSize);
+    const QFontMetricsF fm(m_font, const_cast<QPrinter *>(&m_printer));
+    return fm.lineSpacing() / m_sy;
 }
 
 void QtReportPrinter::printLine(const QString &text)
 {
     const QFontMetricsF fm(m_font, &m_printer);
-    if (m_painter.isActive() && !text.isEmpty()) {
+    if (painting() && !text.isEmpty()) {
         m_painter.setFont(m_font);
         m_painter.setPen(Qt::black);
         const QPointF p = toDevice(m_x, m_y);
@@ -145,7 +238,7 @@ double QtReportPrinter::textWidth(const QString &text) const
 
 void QtReportPrinter::drawLine(double x1, double y1, double x2, double y2)
 {
-    if (m_painter.isActive()) {
+    if (painting()) {
         // One screen pixel wide, as a rule looks on paper.
         m_painter.setPen(QPen(Qt::black, 15 * m_sx));
         m_painter.drawLine(toDevice(x1, y1), toDevice(x2, y2));
@@ -156,21 +249,18 @@ void QtReportPrinter::drawLine(double x1, double y1, double x2, double y2)
 
 void QtReportPrinter::drawLogo(double pointSize)
 {
-    if (!m_painter.isActive())
+    if (!painting())
         return;
     const double side = pointSize * twipsPerPoint;
     const QPointF p = toDevice(m_x, m_y);
-    paintLogo(m_painter, QRectF(p.x(), p.y(), side * m_sx, side * m_sy));
+    ui::paintLogo(m_painter, QRectF(p.x(), p.y(), side * m_sx, side * m_sy));
 }
 
 void QtReportPrinter::newPage()
 {
-    if (!m_painter.isActive())
-        return;
-    if (!m_printer.newPage())
-        throw PrintError(ErrPrinter, QStringLiteral("Die neue Seite kann nicht begonnen werden"));
     ++m_page;
     m_x = m_y = 0;
+    startPaperPage();
 }
 
 void QtReportPrinter::endDoc()

@@ -2,15 +2,22 @@
 #include "reports/reportprinter.h"
 
 #include <QFont>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPrinter>
 
 namespace orv::reports {
 
-// The print-setup dialog over `printer`, run through the prompter: page range
-// and selection are not offered, printing to a PDF file is. The orientation
-// chosen, or nullopt on cancel.
-std::optional<Orientation> runPrintSetup(QPrinter &printer, QWidget *parent);
+// The print-setup dialog over `printer`, run through the prompter: a page
+// range is offered (the printer honours it), a selection is not, printing to
+// a PDF file is. It opens with the printer, copies and paper the user chose
+// before in this run and with `preset`, or with the orientation the user
+// turned such a report to before. The orientation chosen, or nullopt on cancel.
+std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, QWidget *parent);
+// Puts the printer, copies and paper the user chose in a print dialog of this run on `printer`.
+void applyPrintChoices(QPrinter &printer);
+// A fresh run: no choices remembered.
+void forgetPrintChoices();
 
 // The page preview of a built report: exactly the pages that printing lays out,
 // in the report's orientation, from which the user may print or close.
@@ -23,7 +30,8 @@ public:
     explicit QtReportPrinter(const QString &pdfFile = QString());
     ~QtReportPrinter() override;
 
-    std::optional<Orientation> showPrintDialog(QWidget *parent) override;
+    std::optional<Orientation> showPrintDialog(QWidget *parent, Orientation preset) override;
+    bool hasPrinter() const override;
     void setOrientation(Orientation o) override;
     double pageWidth() const override;
     double pageHeight() const override;
@@ -34,6 +42,7 @@ public:
     double x() const override { return m_x; }
     double y() const override { return m_y; }
     void printLine(const QString &text) override;
+    double lineHeight() const override;
     double textWidth(const QString &text) const override;
     void drawLine(double x1, double y1, double x2, double y2) override;
     void drawLogo(double pointSize) override;
@@ -47,6 +56,10 @@ public:
 private:
     double deviceScale() const; // device pixels per twip
     QPointF toDevice(double x, double y) const;
+    // Pages outside the range the user chose are laid out but not printed.
+    bool wanted(int page) const;
+    void startPaperPage();
+    bool painting() const { return m_onPaper && m_painter.isActive(); }
 
     QPrinter m_printer;
     QPainter m_painter;
@@ -54,6 +67,8 @@ private:
     double m_x = 0, m_y = 0;
     double m_sx = 1, m_sy = 1; // device pixels per page unit after scalePage
     int m_page = 1;
+    bool m_onPaper = false; // the current page goes to paper
+    QPageRanges m_ranges;   // empty: every page
 };
 
 } // namespace orv::reports

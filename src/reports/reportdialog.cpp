@@ -10,6 +10,7 @@
 #include "reports/reportprinter.h"
 #include "ui/prompter.h"
 #include "ui/savefiledialog.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,27 +21,6 @@
 #include <QPushButton>
 
 namespace orv::reports {
-
-namespace {
-
-// The hourglass while a report is built or printed.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { restore(); }
-    void restore()
-    {
-        if (m_on) {
-            QApplication::restoreOverrideCursor();
-            m_on = false;
-        }
-    }
-
-private:
-    bool m_on = true;
-};
-
-} // namespace
 
 ReportDialog::ReportDialog(QWidget *parent) : QDialog(parent) {}
 
@@ -57,20 +37,21 @@ void ReportDialog::connectButtons(QPushButton *drucken, QPushButton *ablage, QPu
 
 bool ReportDialog::buildForOutput()
 {
-    WaitCursor wait;
+    ui::BusyPointer busy;
     bool built = false;
     try {
         built = buildReport();
     } catch (const data::DbError &e) {
         m_model.body.clear();
-        wait.restore();
+        const ui::NormalPointer normal;
         ui::inform(this, e.message(QStringLiteral("DatenLesenError: ")), QStringLiteral("ORV"), ui::Icon::None);
         return false;
     }
-    wait.restore();
+    busy.restore();
     if (!built)
         return false;
     if (m_model.body.isEmpty()) {
+        const ui::NormalPointer normal;
         ui::inform(this, QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"),
                    ui::Icon::Exclamation);
         return false;
@@ -86,10 +67,14 @@ void ReportDialog::autoEnd()
 
 void ReportDialog::cmdDrucken_Click()
 {
+    // The hourglass until the document is finished; the print dialog and
+    // the questions on the way show the normal pointer.
+    ui::BusyPointer busy;
     if (!buildForOutput())
         return;
     const auto printer = ReportPrinter::create();
     const PrintOutcome outcome = printReport(m_model, *printer, this);
+    busy.restore();
     if (outcome == PrintOutcome::Printed)
         autoEnd();
 }
@@ -187,7 +172,7 @@ void ReportDialog::cmdExport_Click()
     progress.setAutoReset(false);
     progress.setAutoClose(false);
     qint64 rows = 0;
-    WaitCursor wait;
+    ui::BusyPointer wait;
     try {
         if (job->count) {
             const qint64 expected = job->count(conn);

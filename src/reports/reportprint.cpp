@@ -3,6 +3,9 @@
 #include "reports/reportprinter.h"
 #include "services/settings.h"
 #include "ui/prompter.h"
+#include "ui/widgets.h"
+
+#include <algorithm>
 
 namespace orv::reports {
 
@@ -24,21 +27,20 @@ public:
     void firstPageHeading(const QStringList &body)
     {
         frame();
-        m_printer.setFont(headFont, 8);
         m_printer.setX(m_w - 3500);
         m_printer.setY(300);
-        m_printer.printLine(programLine());
+        printFitted(programLine(), headFont, 8, 6, m_w - 200 - gap);
         m_printer.setX(600);
         m_printer.setY(300);
         m_printer.drawLogo(48);
-        m_printer.setFont(headFont, 16);
         m_printer.setY(300);
         m_printer.setX(2000);
-        m_printer.printLine(m_model.title);
+        // The title stands on the program line's height: it ends before it.
+        printFitted(m_model.title, headFont, 16, 10, m_w - 3500 - gap);
         m_printer.setFont(headFont, 12);
         m_printer.printLine(QString());
         m_printer.setX(2000);
-        m_printer.printLine(dateLine());
+        printFitted(dateLine(), headFont, 12, 8, m_w - 200 - gap);
         m_printer.drawLine(500, 1300, m_w - 200, 1300);
         m_bodySize = fittedSize(body);
         m_printer.setFont(bodyFont, m_bodySize);
@@ -64,6 +66,36 @@ public:
     }
 
 private:
+    // The room kept between a heading text and the frame or the next text.
+    static constexpr double gap = 100;
+
+    // Prints a heading text at the current position in `size`, smaller (not
+    // below `minSize`) and then cut where it would reach past `right`. The
+    // next line stands where it would after the text at full size.
+    void printFitted(const QString &text, const QString &font, double size, double minSize, double right)
+    {
+        const double x = m_printer.x(), y = m_printer.y();
+        const double room = right - x;
+        double s = size;
+        m_printer.setFont(font, s);
+        while (s > minSize && m_printer.textWidth(text) > room) {
+            s = std::max(minSize, s - 0.5);
+            m_printer.setFont(font, s);
+        }
+        QString shown = text;
+        if (m_printer.textWidth(shown) > room) {
+            const QString ellipsis(QChar(0x2026));
+            while (!shown.isEmpty() && m_printer.textWidth(shown + ellipsis) > room)
+                shown.chop(1);
+            shown += ellipsis;
+        }
+        m_printer.setX(x);
+        m_printer.setY(y);
+        m_printer.printLine(shown);
+        m_printer.setFont(font, size);
+        m_printer.setY(y + m_printer.lineHeight());
+    }
+
     void frame()
     {
         m_printer.drawLine(500, 200, m_w - 200, 200);
@@ -85,15 +117,17 @@ private:
         m_printer.printLine(QString());
     }
 
-    // The largest whole size from 10 down at which the longest body line fits
+    // The largest whole size from 10 down at which the longest line fits
     // between the margins. In a fixed-pitch font the longest line is the
-    // widest; the first line may be the empty line or the short heading of a group.
+    // widest; the first line may be the empty line or the short heading of a
+    // group. The column heading lines are measured too: they stay inside the frame.
     double fittedSize(const QStringList &body)
     {
         const QString *probe = nullptr;
-        for (const QString &l : body)
-            if (!probe || l.size() > probe->size())
-                probe = &l;
+        for (const QStringList *lines : {&body, static_cast<const QStringList *>(&m_header)})
+            for (const QString &l : *lines)
+                if (!probe || l.size() > probe->size())
+                    probe = &l;
         double size = 10;
         m_printer.setFont(bodyFont, size);
         while (size > 1 && probe && m_printer.textWidth(*probe) >= m_w - 700) {
@@ -107,10 +141,10 @@ private:
     {
         m_printer.newPage();
         frame();
-        m_printer.setFont(bodyFont, m_bodySize);
         m_printer.setX(600);
         m_printer.setY(500);
-        m_printer.printLine(m_model.title);
+        printFitted(m_model.title, bodyFont, m_bodySize, m_bodySize, m_w - 2000 - gap);
+        m_printer.setFont(bodyFont, m_bodySize);
         m_printer.setX(m_w - 2000);
         m_printer.setY(500);
         m_printer.printLine(pageText());
@@ -127,6 +161,7 @@ private:
 // True when the user wants to give up after a printer failure.
 bool abandonAfter(const PrintError &e, QWidget *parent)
 {
+    const ui::NormalPointer normal;
     const QString text = QStringLiteral("Druckerfehler: ") + QString::number(e.number()) + QLatin1Char(' ')
                          + e.description() + crlf + QStringLiteral("Möchten Sie den Druck abbrechen?");
     return ui::Prompter::instance().message(parent, text, QStringLiteral("Druckerfehler"), ui::Icon::Question,
@@ -154,10 +189,20 @@ PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidg
         return !abandoned;
     };
 
+    // The page preview has set the printer up already.
+    const bool needsSetup = setup == PrintSetup::FromSettings;
+    bool withDialog = needsSetup && app::settings::settingOn(QStringLiteral("PrinterWindow"));
+    if (needsSetup && !withDialog && !printer.hasPrinter()) {
+        // Nothing to print on: "Nein" goes on in the print dialog, where a file can be chosen.
+        if (abandonAfter(PrintError(ErrPrinter, QStringLiteral("Kein Drucker vorhanden")), parent))
+            return PrintOutcome::Abandoned;
+        withDialog = true;
+    }
     bool cancelled = false;
-    if (setup == PrintSetup::FromSettings && !step([&] {
-            if (app::settings::settingOn(QStringLiteral("PrinterWindow"))) {
-                const auto chosen = printer.showPrintDialog(parent);
+    if (needsSetup && !step([&] {
+            if (withDialog) {
+                const ui::NormalPointer normal;
+                const auto chosen = printer.showPrintDialog(parent, model.orientation);
                 if (!chosen) {
                     cancelled = true;
                     return;

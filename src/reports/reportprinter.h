@@ -37,8 +37,12 @@ class ReportPrinter {
 public:
     virtual ~ReportPrinter() = default;
 
-    // The print-setup dialog: the orientation chosen, or nullopt when the user cancelled.
-    virtual std::optional<Orientation> showPrintDialog(QWidget *parent) = 0;
+    // The print-setup dialog, opened with `preset` (the report's orientation,
+    // or what the user chose for such a report earlier in this run): the
+    // orientation chosen, or nullopt when the user cancelled.
+    virtual std::optional<Orientation> showPrintDialog(QWidget *parent, Orientation preset) = 0;
+    // False when there is neither a printer nor a file to print into.
+    virtual bool hasPrinter() const = 0;
     virtual void setOrientation(Orientation o) = 0;
     virtual double pageWidth() const = 0;  // twips, after the orientation is set
     virtual double pageHeight() const = 0; // twips
@@ -50,6 +54,7 @@ public:
     virtual double x() const = 0;
     virtual double y() const = 0;
     virtual void printLine(const QString &text) = 0;
+    virtual double lineHeight() const = 0; // of the current font
     virtual double textWidth(const QString &text) const = 0;
     virtual void drawLine(double x1, double y1, double x2, double y2) = 0;
     // Our logo mark at the current position, `pointSize` high.

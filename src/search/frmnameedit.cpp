@@ -7,6 +7,7 @@
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -58,7 +59,7 @@ void FrmNameEdit::buildControls()
     auto *fraNameEdit = new QGroupBox(renameTitle, this);
     fraNameEdit->setObjectName(QStringLiteral("fraNameEdit"));
 
-    const QFont fixed(QStringLiteral("Courier New"));
+    const QFont fixed = ui::fixedPitchFont(QApplication::font().pointSizeF());
     auto nameBox = [&](const QString &objectName) {
         auto *box = new QLineEdit(fraNameEdit);
         box->setObjectName(objectName);

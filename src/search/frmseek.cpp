@@ -5,6 +5,7 @@
 #include "services/settings.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -93,7 +94,7 @@ FrmSeek::~FrmSeek() = default;
 
 void FrmSeek::buildControls()
 {
-    const QFont fixed(QStringLiteral("Courier New"), 9);
+    const QFont fixed = ui::fixedPitchFont(9);
 
     lblSuchfeld = new QLabel(QStringLiteral("Suchfeld"), this);
     lblSuchfeld->setObjectName(QStringLiteral("lblSuchfeld"));
@@ -170,6 +171,8 @@ void FrmSeek::buildControls()
     setTabOrder(cmdSeek, lstResult);
     setTabOrder(lstResult, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
+    // The user types the search text first; the field list keeps its choice.
+    txtExpression->setFocus();
 }
 
 bool FrmSeek::eventFilter(QObject *watched, QEvent *event)

@@ -5,6 +5,15 @@
 
 namespace orv::ui {
 
+QLocale programLocale(const QLocale &system)
+{
+    if (system.language() == QLocale::German)
+        return system;
+    return QLocale(QLocale::German, QLocale::Germany);
+}
+
+void applyProgramLocale(const QLocale &system) { QLocale::setDefault(programLocale(system)); }
+
 QString shortDateFormat()
 {
     QString f = QLocale().dateFormat(QLocale::ShortFormat);

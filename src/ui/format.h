@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <cmath>
 #include <optional>
@@ -12,6 +13,14 @@ constexpr int twipsPerPixel = 15;
 // Rounded half away from zero, so that places left of or above the screen come out right too.
 inline int twipsToPixels(double twips) { return int(std::lround(twips / twipsPerPixel)); }
 inline double pixelsToTwips(int pixels) { return double(pixels) * twipsPerPixel; }
+
+// The regional settings the program works with: the system's when its
+// language is German (Germany, Austria, Switzerland keep their own
+// conventions), German (Germany) otherwise, since every text, check and
+// report of the program assumes German conventions.
+QLocale programLocale(const QLocale &system);
+// Decides the formats once at start-up: the default locale of every window.
+void applyProgramLocale(const QLocale &system = QLocale::system());
 
 // The locale's short date format with a four-digit year ("dd.MM.yyyy" in Germany).
 QString shortDateFormat();

@@ -1,4 +1,5 @@
 #include "ui/prompter.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -25,6 +26,7 @@ public:
     Answer message(QWidget *parent, const QString &text, const QString &title, Icon icon, Buttons buttons,
                    Answer defaultButton) override
     {
+        const NormalPointer normal; // the user is asked: no hourglass over the box
         QMessageBox box(toQt(icon), title, text, QMessageBox::NoButton, parent);
         if (buttons == Buttons::YesNo) {
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -43,6 +45,7 @@ public:
     std::optional<QString> input(QWidget *parent, const QString &prompt, const QString &title,
                                  const QString &preset) override
     {
+        const NormalPointer normal;
         QInputDialog dlg(parent);
         dlg.setWindowTitle(title);
         dlg.setLabelText(prompt);
@@ -53,7 +56,11 @@ public:
         return dlg.textValue();
     }
 
-    int runModal(QDialog &dialog) override { return dialog.exec(); }
+    int runModal(QDialog &dialog) override
+    {
+        const NormalPointer normal;
+        return dialog.exec();
+    }
 
     void beep() override { QApplication::beep(); }
 };

@@ -482,8 +482,35 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     EXPECT_FALSE(main->findChild<QAction *>("mnuDatensicherung")->isEnabled());
 }
 
+TEST_F(FrmMainTest, FailedCheckIsReadableInTheStatusPanelAtTheDefaultSize)
+{
+    showMain(); // 6500 twips wide
+    auto *status = main->findChild<QLabel *>(QStringLiteral("Status"));
+    auto *sort = main->findChild<QLabel *>(QStringLiteral("Sort"));
+    auto *date = main->findChild<QLabel *>(QStringLiteral("Date"));
+    auto shows = [](QLabel *l) {
+        QTest::qWait(50); // the status bar lays its panels out again
+        return l->contentsRect().width() >= l->fontMetrics().horizontalAdvance(l->text());
+    };
+    ui::setSort(QStringLiteral("Sortierung: KursNr,Name"));
+    EXPECT_TRUE(shows(sort));
+    EXPECT_TRUE(shows(date));
+    for (const QString &check : {QStringLiteral("Das Datum ist ungültig!"),
+                                 QStringLiteral("Die Eingabe einer Beschreibung ist zwingend erforderlich!")}) {
+        SCOPED_TRACE(check.toStdString());
+        ui::setStatus(check);
+        EXPECT_TRUE(shows(status));
+        EXPECT_EQ(status->toolTip(), check);
+    }
+    // Cleared, the sort order and the clock have their room again.
+    ui::setStatus(QString());
+    EXPECT_TRUE(shows(sort));
+    EXPECT_TRUE(shows(date));
+}
+
 TEST_F(FrmMainTest, ArrangesChildWindows)
 {
+    offer(QStringLiteral("frmAbout"), app::WindowKind::Modeless);
     showMain();
     main->resize(900, 700);
     QList<QMdiSubWindow *> subs;
@@ -502,6 +529,33 @@ TEST_F(FrmMainTest, ArrangesChildWindows)
     }
     EXPECT_EQ(subs[0]->x(), 0);
 
+    // Tiling starts by putting every window in normal state, the About window beside the main window too.
+    main->openWindow(QStringLiteral("frmAbout"));
+    QWidget *about = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frmAbout"))
+            about = w;
+    ASSERT_NE(about, nullptr);
+    about->showMinimized();
+    for (int index : {1, 2}) {
+        SCOPED_TRACE(index);
+        main->arrangeChildren(3, 0, 0);
+        ASSERT_TRUE(subs[0]->isMinimized());
+        main->arrangeChildren(index, 0, 0);
+        for (int i = 0; i < subs.size(); ++i) {
+            EXPECT_FALSE(subs[i]->isMinimized());
+            const QRect strip = index == 1
+                                    ? QRect(0, area.height() * i / 3, area.width(),
+                                            area.height() * (i + 1) / 3 - area.height() * i / 3)
+                                    : QRect(area.width() * i / 3, 0,
+                                            area.width() * (i + 1) / 3 - area.width() * i / 3, area.height());
+            EXPECT_EQ(subs[i]->geometry(), strip);
+        }
+        EXPECT_FALSE(about->isMinimized());
+        about->showMinimized();
+    }
+
+    main->arrangeChildren(3, 0, 0);
     main->showMaximized();
     main->arrangeChildren(0, 4500, 3000);
     EXPECT_FALSE(main->isMaximized());

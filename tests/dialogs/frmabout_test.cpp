@@ -1,5 +1,9 @@
 #include "dialogs/frmabout.h"
 #include "support/testenv.h"
+#include "ui/widgets.h"
+
+#include <QIcon>
+#include <QImage>
 
 #include <QDir>
 #include <QFile>
@@ -36,6 +40,31 @@ std::vector<int> oneTurn()
 }
 
 class FrmAboutTest : public OrvTest {};
+
+// One logo everywhere: the About window's last frame, the program icon and
+// the mark of the report heading and the display window agree on ring, gap,
+// disc and lettering.
+TEST(Logo, OneMarkInTheAboutWindowTheProgramIconAndTheReports)
+{
+    const QImage about = QImage(QStringLiteral(":/about/logo121.png")).convertToFormat(QImage::Format_ARGB32);
+    const QImage icon = QIcon(QStringLiteral(":/icons/orv.svg")).pixmap(96, 96).toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage drawn = ui::logoPixmap(96).toImage().convertToFormat(QImage::Format_ARGB32);
+    auto kind = [](const QImage &img, int x, int y) {
+        const QColor c = img.pixelColor(x, y);
+        if (c.alpha() < 128)
+            return 'c';
+        return c.blue() > c.red() + 60 ? 'b' : 'w';
+    };
+    // ring, gap, disc above and below the name, and the middle of the "R"
+    const QPoint probes[] = {{48, 10}, {48, 17}, {48, 24}, {48, 72}, {10, 48}, {86, 48}};
+    for (const QImage *img : {&icon, &drawn}) {
+        ASSERT_EQ(img->size(), QSize(96, 96));
+        for (const QPoint &p : probes)
+            EXPECT_EQ(kind(*img, p.x(), p.y()), kind(about, p.x(), p.y())) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(kind(about, 48, 24), 'b');
+    EXPECT_EQ(kind(about, 48, 17), 'c');
+}
 
 TEST_F(FrmAboutTest, SplashModeShowsTheWaitingNoteInsteadOfTheButtons)
 {

@@ -1,10 +1,12 @@
 #include "data/dberror.h"
+#include "data/valuelists.h"
 #include "records/frmkurs.h"
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
 #include "search/frmseek.h"
 #include "services/settings.h"
 
+#include <QClipboard>
 #include <QListWidget>
 #include <QMenu>
 #include <QToolBar>
@@ -163,6 +165,24 @@ TEST_P(KursWindowTest, NavigationKeysMoveInBrowseModeOnlyAndStillReachTheField)
     EXPECT_EQ(shown(), "K3");
     EXPECT_EQ(f->text(), "Neu");
     EXPECT_EQ(f->cursorPosition(), 0);
+}
+
+TEST_P(KursWindowTest, FieldsShowTheirTextFromTheStart)
+{
+    const QString rubrik = data::lists::rubrik().value(0);
+    ASSERT_EQ(rubrik.size(), 40);
+    addKurs(QStringLiteral("K1"), rubrik, QString(80, QLatin1Char('B')), QStringLiteral("I"), QString(30, QLatin1Char('R')));
+    addKurs(QStringLiteral("K2"), rubrik, QString(80, QLatin1Char('C')), QStringLiteral("I"));
+    open();
+    QLineEdit *text = drv.field(1);
+    text->setFocus();
+    QCoreApplication::processEvents();
+    // Focus selects from the caret to the end and keeps the caret, and so the view, at the start.
+    EXPECT_EQ(text->selectedText(), text->text());
+    EXPECT_EQ(text->cursorPosition(), 0);
+    drv.key(text, Qt::Key_Down);
+    for (QLineEdit *f : {text, drv.field(2), drv.combo(QStringLiteral("cmbRubrik"))->lineEdit()})
+        EXPECT_EQ(f->cursorPosition(), 0) << f->objectName().toStdString();
 }
 
 TEST_P(KursWindowTest, OneKeystrokeEntersEditModeAndUndoRestoresTheRow)
@@ -469,6 +489,49 @@ TEST_P(KursWindowTest, SavingACourseDeletedElsewhereJumpsToTheFirst)
     EXPECT_EQ(count("Kurs"), 2);
     drv.trigger("Gobot");
     EXPECT_EQ(shown(), "K2");
+}
+
+TEST_P(KursWindowTest, RereadFindingEveryCourseGoneClosesTheWindowAsAfterTheLastDelete)
+{
+    addKurs(QStringLiteral("K1"), QStringLiteral("IT"), QStringLiteral("Excel"), QStringLiteral("I"));
+    open();
+    drv.type(1, QStringLiteral("Neu"));
+    connect().exec(QStringLiteral("DELETE FROM Kurs"));
+    prompter.expectMessage(kGone, QStringLiteral("Warnung"), Icon::Exclamation);
+    prompter.expectMessage(QStringLiteral("Der letzte Datensatz wurde gelöscht!"), QStringLiteral("Warnung"),
+                           Icon::Exclamation);
+    drv.click("cmdSave");
+    EXPECT_FALSE(drv.isOpen());
+    EXPECT_EQ(count("Kurs"), 0);
+}
+
+TEST_P(KursWindowTest, ClipboardKeysInAListFieldDoNothingAsTheMenuCommandsDo)
+{
+    threeCourses();
+    open();
+    QComboBox *rubrik = drv.combo(QStringLiteral("cmbRubrik"));
+    rubrik->setFocus();
+    ASSERT_TRUE(QApplication::focusWidget() == rubrik || QApplication::focusWidget() == rubrik->lineEdit());
+    const QString before = rubrik->currentText();
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_C),
+                                     QKeySequence(Qt::CTRL | Qt::Key_V)}) {
+        SCOPED_TRACE(keys.toString().toStdString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("vorher"));
+        rubrik->lineEdit()->selectAll();
+        QTest::keySequence(rubrik->lineEdit(), keys);
+        EXPECT_EQ(rubrik->currentText(), before);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("vorher"));
+        EXPECT_TRUE(drv.looksLikeBrowseMode());
+    }
+    // In a text field the same key cuts, as "Ausschneiden" does.
+    QLineEdit *f = drv.field(2);
+    f->setFocus();
+    f->selectAll();
+    QTest::keySequence(f, QKeySequence(Qt::CTRL | Qt::Key_X));
+    EXPECT_EQ(f->text(), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Meier").leftJustified(30));
+    EXPECT_TRUE(drv.looksLikeEditMode());
+    drv.click("cmdUndo");
 }
 
 TEST_P(KursWindowTest, SavingOverACourseReAddedElsewhereWritesByItsNumber)

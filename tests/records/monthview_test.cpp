@@ -1,6 +1,7 @@
 #include "records/trainingsplanpickers.h"
 #include "support/testenv.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -52,5 +53,22 @@ TEST_F(MonthViewTest, OpensOnTheFieldsDateOrToday)
         EXPECT_EQ(w.calendar->x(), w.button->x());
         EXPECT_LE(w.calendar->geometry().bottom(), w.field->y());
         w.calendar->hide();
+    }
+}
+
+TEST_F(MonthViewTest, ReturnTakesTheSelectedDayAndEscClosesWithoutAChange)
+{
+    DateWindow w;
+    std::vector<QDate> taken;
+    QObject::connect(w.calendar, &records::MonthView::dateTaken, [&](const QDate &d) { taken.push_back(d); });
+    for (const auto &[key, expected] : {std::pair{Qt::Key_Escape, std::vector<QDate>{}},
+                                        std::pair{Qt::Key_Return, std::vector<QDate>{QDate(2027, 3, 16)}}}) {
+        w.calendar->popUp(QStringLiteral("15.03.2027"), w.button, w.field);
+        QWidget *focus = QApplication::focusWidget();
+        ASSERT_TRUE(focus && (focus == w.calendar || w.calendar->isAncestorOf(focus)));
+        QTest::keyClick(focus, Qt::Key_Right);
+        QTest::keyClick(focus, key);
+        EXPECT_FALSE(w.calendar->isVisible()) << key;
+        EXPECT_EQ(taken, expected) << key;
     }
 }

@@ -1,3 +1,4 @@
+#include "services/settings.h"
 #include "reports/frmtrainingsplanbericht.h"
 #include "reports/qtreportprinter.h"
 #include "support/testenv.h"
@@ -8,7 +9,10 @@
 #include <QMenuBar>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <tuple>
 #include <QTest>
 
 using namespace orv;
@@ -42,23 +46,24 @@ TEST_P(ReportPdfTest, TrainingsplanListPrintsFramedPagesToPdf)
 
     const QString keep = qEnvironmentVariable("ORV_REPORT_PDF");
     const QString path = keep.isEmpty() ? tempPath() + QStringLiteral("/liste.pdf") : keep;
-    QFile::remove(path);
     reports::ReportPrinter::setFactory([path] { return std::make_unique<reports::QtReportPrinter>(path); });
     reports::FrmTrainingsplanBericht dlg;
     dlg.findChild<QLineEdit *>("txtVon")->setText(QStringLiteral("01.01.2027"));
     dlg.findChild<QLineEdit *>("txtBis")->setText(QStringLiteral("31.12.2027"));
     dlg.findChild<QComboBox *>("cmbSortierung")->setCurrentText(QStringLiteral("Bereich"));
-    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton);
-    reports::ReportPrinter::setFactory({});
-
-    QFile pdf(path);
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
-    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    auto pages = [&] {
+        QFile::remove(path);
+        QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton);
+        QFile pdf(path);
+        if (!pdf.open(QIODevice::ReadOnly))
+            return -1;
+        const QByteArray bytes = pdf.readAll();
+        EXPECT_TRUE(bytes.startsWith("%PDF"));
+        return int(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page>")
+                   + bytes.count("/Type /Page "));
+    };
     // 120 entries with group lines, sums and legend at size 6 in landscape take three pages.
-    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page>")
-                  + bytes.count("/Type /Page "),
-              3);
+    EXPECT_EQ(pages(), 3);
 
     // The page preview from the display window shows the same three pages, landscape.
     int previewPages = 0;
@@ -79,6 +84,20 @@ TEST_P(ReportPdfTest, TrainingsplanListPrintsFramedPagesToPdf)
     QTest::mouseClick(dlg.findChild<QPushButton *>("cmdAnzeige"), Qt::LeftButton);
     EXPECT_EQ(previewPages, 3);
     EXPECT_EQ(previewOrientation, QPageLayout::Landscape);
+
+    // The pages the user asks for in the print dialog, and only those.
+    app::settings::write(QStringLiteral("Settings"), QStringLiteral("PrinterWindow"), QStringLiteral("ON"));
+    for (const auto &[from, to, printed] : {std::tuple{2, 3, 2}, std::tuple{3, 3, 1}, std::tuple{1, 9, 3}}) {
+        SCOPED_TRACE(from * 10 + to);
+        prompter.expectModal([from, to](QDialog &d) {
+            QPrinter *p = static_cast<QPrintDialog &>(d).printer();
+            p->setPrintRange(QPrinter::PageRange);
+            p->setFromTo(from, to);
+            d.done(QDialog::Accepted);
+        });
+        EXPECT_EQ(pages(), printed);
+    }
+    reports::ReportPrinter::setFactory({});
 }
 
 ORV_DB_TEST_SUITE(ReportPdfTest);

@@ -6,7 +6,10 @@
 #include "support/testenv.h"
 #include "ui/format.h"
 
+#include <QGuiApplication>
+#include <QPageLayout>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QTest>
 
 using namespace orv;
@@ -256,27 +259,139 @@ TEST_F(ReportPrintTest, OrientationFollowsTheReportUnlessThePrintDialogIsOn)
     }
 }
 
-TEST_F(ReportPrintTest, PrintDialogDecidesTheOrientationAndItsCancelIsSilent)
+TEST_F(ReportPrintTest, PrintDialogOpensInTheReportsOrientationAndKeepsTheUsersChoices)
 {
     setSetting("PrinterWindow", QStringLiteral("ON"));
-    TestReportDialog dlg(fixedReport(QStringLiteral("T"), QString(), QStringLiteral("x"), Orientation::Landscape));
+    TestReportDialog list(fixedReport(QStringLiteral("T"), QString(), QStringLiteral("x"), Orientation::Landscape));
+    TestReportDialog employees(fixedReport(QStringLiteral("T"), QString(), QStringLiteral("x"), Orientation::Portrait));
+    auto opensWith = [this](QPageLayout::Orientation o, int copies, std::function<void(QPrinter &)> choose) {
+        prompter.expectModal([=](QDialog &d) {
+            auto *dialog = qobject_cast<QPrintDialog *>(&d);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->printer()->pageLayout().orientation(), o);
+            EXPECT_EQ(dialog->printer()->copyCount(), copies);
+            // The dialog offers a page range (honoured when printing), no selection.
+            EXPECT_TRUE(dialog->testOption(QAbstractPrintDialog::PrintPageRange));
+            EXPECT_FALSE(dialog->testOption(QAbstractPrintDialog::PrintSelection));
+            // No hourglass while the dialog waits for the user.
+            EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+            if (choose) {
+                choose(*dialog->printer());
+                d.done(QDialog::Accepted);
+            } else {
+                d.reject();
+            }
+        });
+    };
 
-    prompter.expectModal([](QDialog &d) {
-        EXPECT_NE(qobject_cast<QPrintDialog *>(&d), nullptr);
-        d.reject();
-    });
-    print(dlg);
+    // Cancelled: nothing printed, nothing said.
+    opensWith(QPageLayout::Landscape, 1, nullptr);
+    print(list);
     EXPECT_EQ(log->dialogs, 1);
     EXPECT_FALSE(log->orientationSet);
     EXPECT_TRUE(log->items.empty());
 
-    // The dialog is not told the report's orientation: accepted as it opened, it prints portrait.
-    prompter.expectModal([](QDialog &d) { d.accept(); });
-    print(dlg);
-    EXPECT_EQ(log->dialogs, 2);
+    // The user turns the list to portrait and asks for three copies ...
+    opensWith(QPageLayout::Landscape, 1, [](QPrinter &p) {
+        p.setPageOrientation(QPageLayout::Portrait);
+        p.setCopyCount(3);
+    });
+    print(list);
     EXPECT_EQ(log->orientation, Orientation::Portrait);
     ASSERT_FALSE(log->items.empty());
     EXPECT_EQ(log->items.back().op, Op::End);
+    EXPECT_TRUE(log->busyWhilePrinting);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // ... which the next print of such a list offers again; the employee list keeps its portrait.
+    opensWith(QPageLayout::Portrait, 3, [](QPrinter &) {});
+    print(list);
+    EXPECT_EQ(log->orientation, Orientation::Portrait);
+    opensWith(QPageLayout::Portrait, 3, [](QPrinter &p) { p.setPageOrientation(QPageLayout::Landscape); });
+    print(employees);
+    EXPECT_EQ(log->orientation, Orientation::Landscape);
+    opensWith(QPageLayout::Portrait, 3, [](QPrinter &) {});
+    print(list);
+}
+
+TEST_F(ReportPrintTest, WithoutAnyPrinterTheUserIsToldAndOfferedThePrintDialog)
+{
+    setSetting("PrinterWindow", QStringLiteral("OFF"));
+    const QString question = QStringLiteral("Druckerfehler: 482 Kein Drucker vorhanden\r\nMöchten Sie den Druck abbrechen?");
+    TestReportDialog dlg(fixedReport(QStringLiteral("T"), QString(), QStringLiteral("x"), Orientation::Landscape));
+
+    log->noPrinter = true;
+    prompter.expectMessage(question, QStringLiteral("Druckerfehler"), ui::Icon::Question, ui::Answer::Yes);
+    print(dlg);
+    EXPECT_EQ(log->dialogs, 0);
+    EXPECT_TRUE(log->items.empty());
+
+    // "Nein": the print dialog, where a file can be chosen, in the report's orientation.
+    prompter.expectMessage(question, QStringLiteral("Druckerfehler"), ui::Icon::Question, ui::Answer::No);
+    prompter.expectModal([](QDialog &d) {
+        EXPECT_EQ(static_cast<QPrintDialog &>(d).printer()->pageLayout().orientation(), QPageLayout::Landscape);
+        d.done(QDialog::Accepted);
+    });
+    print(dlg);
+    EXPECT_EQ(log->dialogs, 1);
+    EXPECT_EQ(log->orientation, Orientation::Landscape);
+    EXPECT_EQ(log->items.back().op, Op::End);
+}
+
+TEST_F(ReportPrintTest, HeadingTextsStayInsideTheFrameAndClearOfEachOther)
+{
+    const QString rubrik = QStringLiteral("Qualitätsmanagement und Prozessoptimierung").left(40);
+    const QString title = QStringLiteral("Liste Kurse mit Rubrik = ") + rubrik;
+    const QString remark = QStringLiteral("Änderungen und Ergänzungen bitte an die Personalentwicklung melden.");
+    QStringList body;
+    for (int i = 0; i < 80; ++i)
+        body << QStringLiteral("Zeile %1").arg(i);
+    struct Case {
+        Orientation o;
+        QString title, remark;
+    } cases[] = {{Orientation::Portrait, title, remark},
+                 {Orientation::Landscape, title, remark},
+                 {Orientation::Portrait, title, remark.repeated(3)},
+                 {Orientation::Portrait, QStringLiteral("Kurz"), QStringLiteral("kurz")}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(int(c.o) * 1000 + c.remark.size());
+        *log = RecordingPrinter::Log();
+        setSetting("Remark", c.remark);
+        TestReportDialog dlg(fixedReport(c.title, QString(), body.join(QStringLiteral("\r\n")), c.o));
+        print(dlg);
+        const double w = c.o == Orientation::Landscape ? L : S;
+        auto right = [](const RecordingPrinter::Item *i) {
+            return i->x + i->text.size() * RecordingPrinter::charWidth(i->size);
+        };
+        for (int page : {1, 2})
+            for (const auto *t : log->texts(page))
+                EXPECT_LE(right(t), w - 200) << t->text.toStdString();
+        const auto page1 = log->texts(1);
+        ASSERT_GE(page1.size(), 4u);
+        const auto *program = page1[0], *shownTitle = page1[1], *date = page1[3];
+        EXPECT_EQ(program->text, QStringLiteral("ORV V. 1.0.1"));
+        EXPECT_DOUBLE_EQ(program->x, w - 3500);
+        EXPECT_LE(right(shownTitle), w - 3500);
+        EXPECT_DOUBLE_EQ(shownTitle->x, 2000);
+        EXPECT_DOUBLE_EQ(shownTitle->y, 300);
+        EXPECT_GE(shownTitle->size, 10);
+        // The date line keeps its place below a title of any size.
+        EXPECT_DOUBLE_EQ(date->y, 300 + lh(16) + lh(12));
+        EXPECT_TRUE(date->text.startsWith(QStringLiteral("Datum: ")));
+        // A text is cut only when even the smallest size does not fit.
+        const QString fullDate = QStringLiteral("Datum: ") + ui::formatDate(QDate::currentDate()) + QStringLiteral("   ") + c.remark;
+        EXPECT_EQ(date->text == fullDate, fullDate.size() * RecordingPrinter::charWidth(8) <= w - 2300);
+        EXPECT_EQ(shownTitle->text == c.title, c.title.size() * RecordingPrinter::charWidth(10) <= w - 5600);
+        if (c.title == QLatin1String("Kurz")) {
+            EXPECT_DOUBLE_EQ(shownTitle->size, 16);
+            EXPECT_DOUBLE_EQ(date->size, 12);
+        }
+        // Following pages: the title ends before "Seite: 2".
+        const auto page2 = log->texts(2);
+        ASSERT_GE(page2.size(), 2u);
+        EXPECT_LE(right(page2[0]), w - 2000);
+        EXPECT_EQ(page2[1]->text, QStringLiteral("Seite: 2"));
+    }
 }
 
 TEST_F(ReportPrintTest, ReportAutoEndClosesTheDialogOnlyWhenOn)

@@ -141,7 +141,15 @@ TEST_P(KursBerichtTest, SelectionsTitlesAndOptionFollowingTheInput)
     rubrik->setCurrentIndex(3);
     emit rubrik->activated(3);
     EXPECT_TRUE(opt(1)->isChecked());
+    EXPECT_EQ(rubrik->lineEdit()->cursorPosition(), 0); // the value shows from its start
     EXPECT_EQ(buildVia(*dlg).title, QStringLiteral("Liste Kurse mit Rubrik = ") + QStringLiteral("IT").leftJustified(40));
+    EXPECT_EQ(kurse(), QStringList({QStringLiteral("K1"), QStringLiteral("K3")}));
+
+    // A typed Rubrik stays exactly as typed, also where it begins a list value.
+    rubrik->clearEditText();
+    QTest::keyClicks(rubrik->lineEdit(), QStringLiteral("IT"));
+    EXPECT_EQ(rubrik->currentText(), QStringLiteral("IT"));
+    EXPECT_EQ(buildVia(*dlg).title, QStringLiteral("Liste Kurse mit Rubrik = IT"));
     EXPECT_EQ(kurse(), QStringList({QStringLiteral("K1"), QStringLiteral("K3")}));
 
     // Typing a trainer selects that list; the title is trimmed, the filter is not, case is ignored.

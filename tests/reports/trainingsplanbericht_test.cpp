@@ -7,6 +7,7 @@
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QToolButton>
@@ -390,6 +391,10 @@ TEST_P(TrainingsplanBerichtTest, FiltersAreBoundAndWriteTheirSelectionLines)
          {QStringLiteral("K1/O'Neill, Sean")}},
         {"kind", [&] { typeCombo("cmbArt", QStringLiteral("A")); }, QStringLiteral("Art:         A"),
          {QStringLiteral("K3/Meier, Hans")}},
+        {"typed beginning of a list value stays as typed", [&] { typeCombo("cmbRubrik", QStringLiteral("IT")); },
+         QStringLiteral("Rubrik:      IT"),
+         {QStringLiteral("K1/100% Müller"), QStringLiteral("K1/1000 Müller"), QStringLiteral("K1/Meier, Hans"),
+          QStringLiteral("K1/O'Neill, Sean"), QStringLiteral("K3/Meier, Hans"), QStringLiteral("XK1/O'Neill, Sean")}},
         {"category list item with blanks", [&] { w<QComboBox>("cmbRubrik")->setCurrentIndex(4); },
          QStringLiteral("Rubrik:      ") + QStringLiteral("IT").leftJustified(40),
          {QStringLiteral("K1/100% Müller"), QStringLiteral("K1/1000 Müller"), QStringLiteral("K1/Meier, Hans"),
@@ -752,6 +757,18 @@ TEST_F(TrainingsplanDatePickerTest, CalendarOpensOnTheTypedDateAndWritesTheChose
     emit cal->clicked(QDate(2027, 6, 3));
     EXPECT_EQ(von->text(), QStringLiteral("03.06.2027"));
     EXPECT_FALSE(cal->isVisible());
+    EXPECT_FALSE(dlg.findChild<QToolButton *>("cmdMonthViewVon")->icon().isNull());
+
+    // Keys as in any date popup: Return takes the selected day, Esc closes without a change.
+    for (const auto &[key, text] : {std::pair{Qt::Key_Escape, "03.06.2027"}, std::pair{Qt::Key_Return, "10.06.2027"}}) {
+        QTest::mouseClick(dlg.findChild<QToolButton *>("cmdMonthViewVon"), Qt::LeftButton);
+        ASSERT_TRUE(cal->isVisible());
+        QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : cal;
+        QTest::keyClick(focus, Qt::Key_Down);
+        QTest::keyClick(focus, key);
+        EXPECT_FALSE(cal->isVisible()) << key;
+        EXPECT_EQ(von->text(), QLatin1String(text)) << key;
+    }
 
     // A text that is no date opens the calendar on today; the end date has its own.
     auto *bis = dlg.findChild<QLineEdit *>("txtBis");
@@ -762,7 +779,7 @@ TEST_F(TrainingsplanDatePickerTest, CalendarOpensOnTheTypedDateAndWritesTheChose
     EXPECT_EQ(calBis->selectedDate(), QDate::currentDate());
     calBis->hide();
     EXPECT_EQ(bis->text(), QStringLiteral("irgendwann"));
-    EXPECT_EQ(von->text(), QStringLiteral("03.06.2027"));
+    EXPECT_EQ(von->text(), QStringLiteral("10.06.2027"));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QFontInfo>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
@@ -104,7 +105,13 @@ TEST_F(SeekDialogTest, LoadsWithCaptionNamesFontsAndNothingChosen)
         EXPECT_NE(dlg.findChild<QWidget *>(QString::fromLatin1(name)), nullptr) << name;
     for (QWidget *w : std::initializer_list<QWidget *>{dlg.lstFields, dlg.txtExpression, dlg.lblUeberschrift,
                                                        dlg.lstResult})
+    {
         EXPECT_EQ(w->font().family(), "Courier New") << w->objectName().toStdString();
+        // Without that font the columns still line up: a fixed-pitch one stands in.
+        EXPECT_TRUE(QFontInfo(w->font()).fixedPitch()) << w->objectName().toStdString();
+    }
+    // The search text has the focus, so typing starts at once.
+    EXPECT_EQ(dlg.focusWidget(), dlg.txtExpression);
     EXPECT_EQ(dlg.cmdSeek->text(), "&Suchen");
     EXPECT_EQ(dlg.cmdCancel->text(), "A&bbrechen");
     EXPECT_EQ(dlg.chkVolltext->text(), "&Volltext");
@@ -450,7 +457,7 @@ TEST_P(SeekTest, ChoosingGivesThePositionCancellingGivesZero)
             ASSERT_TRUE(expr && list && fields);
             EXPECT_EQ(fields->currentRow(), 0);
             EXPECT_EQ(fields->count(), 5);
-            expr->setFocus();
+            EXPECT_EQ(d.focusWidget(), expr);
             if (c.how == How::NoHitThenCancel) {
                 prompter.expectMessage(kNoHits, "Suchergebnis", Icon::Exclamation);
                 type(expr, "Niemand");

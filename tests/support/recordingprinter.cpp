@@ -2,6 +2,9 @@
 
 #include "reports/qtreportprinter.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+
 namespace orv::test {
 
 using reports::Orientation;
@@ -30,12 +33,21 @@ void RecordingPrinter::install(const std::shared_ptr<Log> &log)
 
 void RecordingPrinter::uninstall() { ReportPrinter::setFactory({}); }
 
-std::optional<Orientation> RecordingPrinter::showPrintDialog(QWidget *parent)
+std::optional<Orientation> RecordingPrinter::showPrintDialog(QWidget *parent, Orientation preset)
 {
     ++m_log->dialogs;
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
-    return reports::runPrintSetup(printer, parent);
+    const auto chosen = reports::runPrintSetup(printer, preset, parent);
+    if (chosen)
+        m_log->noPrinter = false;
+    return chosen;
+}
+
+static bool busy()
+{
+    const QCursor *c = QGuiApplication::overrideCursor();
+    return c && c->shape() == Qt::WaitCursor;
 }
 
 void RecordingPrinter::setOrientation(Orientation o)
@@ -57,6 +69,7 @@ double RecordingPrinter::pageHeight() const
 void RecordingPrinter::scalePage(double width, double height)
 {
     m_log->started = true;
+    m_log->busyWhilePrinting = busy();
     m_log->scaledWidth = width;
     m_log->scaledHeight = height;
 }
@@ -98,7 +111,11 @@ void RecordingPrinter::newPage()
     m_log->items.push_back({Op::NewPage, m_page, 0, 0, 0, 0, QString(), 0, QString()});
 }
 
-void RecordingPrinter::endDoc() { m_log->items.push_back({Op::End, m_page, 0, 0, 0, 0, QString(), 0, QString()}); }
+void RecordingPrinter::endDoc()
+{
+    m_log->busyWhilePrinting = m_log->busyWhilePrinting && busy();
+    m_log->items.push_back({Op::End, m_page, 0, 0, 0, 0, QString(), 0, QString()});
+}
 
 void RecordingPrinter::abort() { m_log->items.push_back({Op::Abort, m_page, 0, 0, 0, 0, QString(), 0, QString()}); }
 

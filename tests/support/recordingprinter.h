@@ -30,6 +30,8 @@ public:
         double scaledWidth = 0, scaledHeight = 0;
         int dialogs = 0;
         int failNewPage = 0; // when set, the n-th start of a new page (1-based) fails
+        bool noPrinter = false; // neither printer nor file until a print dialog chose one
+        bool busyWhilePrinting = true; // the hourglass stood at the start and at the end of the document
         // Texts printed on one page, in order, empty lines included.
         std::vector<const Item *> texts(int page) const;
         const Item *findText(const QString &text) const; // first text item with exactly this text
@@ -42,7 +44,8 @@ public:
     static void install(const std::shared_ptr<Log> &log);
     static void uninstall();
 
-    std::optional<reports::Orientation> showPrintDialog(QWidget *parent) override;
+    std::optional<reports::Orientation> showPrintDialog(QWidget *parent, reports::Orientation preset) override;
+    bool hasPrinter() const override { return !m_log->noPrinter; }
     void setOrientation(reports::Orientation o) override;
     double pageWidth() const override;
     double pageHeight() const override;
@@ -53,6 +56,7 @@ public:
     double x() const override { return m_x; }
     double y() const override { return m_y; }
     void printLine(const QString &text) override;
+    double lineHeight() const override { return lineHeight(m_size); }
     double textWidth(const QString &text) const override;
     void drawLine(double x1, double y1, double x2, double y2) override;
     void drawLogo(double pointSize) override;

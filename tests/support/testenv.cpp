@@ -2,6 +2,7 @@
 
 #include "data/schema.h"
 #include "data/sqlitebackend.h"
+#include "reports/qtreportprinter.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
 #include "ui/statuspanels.h"
@@ -20,6 +21,7 @@ void OrvTest::SetUp()
     ui::StatusPanels::setInstance(nullptr);
     ui::setStatus(QString());
     ui::setSort(QString());
+    reports::forgetPrintChoices(); // each test is a fresh run of the program
 }
 
 void OrvTest::TearDown() { prompter.verify(); }

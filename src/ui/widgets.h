@@ -1,0 +1,59 @@
+#pragma once
+#include <QFont>
+#include <QRectF>
+#include <QPixmap>
+
+class QComboBox;
+class QPainter;
+
+// Small pieces every window uses the same way.
+namespace orv::ui {
+
+// The fixed-pitch font of fields, lists and reports ("Courier New"). On a
+// machine without it the font matching still picks a fixed-pitch font, so
+// columns of text stay aligned.
+QFont fixedPitchFont(double points);
+// The proportional heading font ("Arial"), a sans-serif one where it is missing.
+QFont headingFont(double points, bool bold = false);
+// A font by the family name the layouts give; the two families above keep
+// their fallbacks.
+QFont fontByName(const QString &family, double points);
+
+// An editable list box keeps what the user types exactly as typed: no
+// completion from the list, no new list entries, and leaving the box does
+// not replace the text by a list entry that differs in case. Choosing from
+// the list still puts in the list value.
+void keepTypedText(QComboBox *combo);
+
+// The program's one logo, drawn by the program (report heading, display
+// window, program icon and the About window's last frame show the same mark).
+void paintLogo(QPainter &painter, const QRectF &rect);
+QPixmap logoPixmap(int size);
+
+// The hourglass while the program works; restored when the object goes.
+class BusyPointer {
+public:
+    BusyPointer();
+    ~BusyPointer();
+    void restore();
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+
+private:
+    bool m_on = true;
+};
+
+// The normal pointer while the user is asked something in the middle of a
+// busy stretch (a dialog, a question); the busy pointer comes back after.
+class NormalPointer {
+public:
+    NormalPointer();
+    ~NormalPointer();
+    NormalPointer(const NormalPointer &) = delete;
+    NormalPointer &operator=(const NormalPointer &) = delete;
+
+private:
+    int m_lifted = 0;
+};
+
+} // namespace orv::ui
