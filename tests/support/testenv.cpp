@@ -2,7 +2,9 @@
 
 #include "data/schema.h"
 #include "data/sqlitebackend.h"
+#ifndef ORV_DATA_TESTS_ONLY
 #include "reports/qtreportprinter.h"
+#endif
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
 #include "ui/statuspanels.h"
@@ -21,7 +23,9 @@ void OrvTest::SetUp()
     ui::StatusPanels::setInstance(nullptr);
     ui::setStatus(QString());
     ui::setSort(QString());
+#ifndef ORV_DATA_TESTS_ONLY
     reports::forgetPrintChoices(); // each test is a fresh run of the program
+#endif
 }
 
 void OrvTest::TearDown() { prompter.verify(); }
