@@ -1,0 +1,46 @@
+# Included by CTest after the discovered tests of orv_tests are added: labels
+# each test with the folder of tests/ that holds its source (data, records,
+# reports, ...), "windows" for the tests that drive windows, "pg" for those
+# that run on PostgreSQL, so that `ctest -L data` runs one part of the suite.
+# The suites' source files come from the test program's own JSON listing.
+if(NOT DEFINED orv_tests_TESTS OR NOT EXISTS "${ORV_TEST_EXE}")
+  return()
+endif()
+if(NOT EXISTS "${ORV_TEST_LIST_JSON}" OR "${ORV_TEST_EXE}" IS_NEWER_THAN "${ORV_TEST_LIST_JSON}")
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+      "${ORV_TEST_EXE}" --gtest_list_tests "--gtest_output=json:${ORV_TEST_LIST_JSON}"
+    OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE listed)
+  if(NOT listed EQUAL 0 OR NOT EXISTS "${ORV_TEST_LIST_JSON}")
+    message(WARNING "orv_tests could not list its tests; the tests carry no labels")
+    return()
+  endif()
+endif()
+
+file(READ "${ORV_TEST_LIST_JSON}" listing)
+string(JSON suite_count LENGTH "${listing}" testsuites)
+math(EXPR last_suite "${suite_count} - 1")
+foreach(i RANGE ${last_suite})
+  string(JSON suite GET "${listing}" testsuites ${i} name)
+  string(JSON source GET "${listing}" testsuites ${i} testsuite 0 file)
+  string(REGEX REPLACE ".*/tests/([^/]+)/[^/]+$" "\\1" folder "${source}")
+  set(labels ${folder})
+  if(folder MATCHES "^(app|dialogs|records|search)$")
+    list(APPEND labels windows)
+  endif()
+  if(source MATCHES "/pg[^/]*$")
+    list(APPEND labels pg)
+  endif()
+  set("orv_suite_labels_${suite}" ${labels})
+endforeach()
+
+foreach(test IN LISTS orv_tests_TESTS)
+  string(REGEX REPLACE "\\..*" "" suite "${test}")
+  set(labels ${orv_suite_labels_${suite}})
+  if(test MATCHES "/Postgres$")
+    list(APPEND labels pg)
+  endif()
+  if(labels)
+    set_tests_properties("${test}" PROPERTIES LABELS "${labels}")
+  endif()
+endforeach()
