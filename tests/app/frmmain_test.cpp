@@ -164,8 +164,9 @@ TEST_F(FrmMainTest, MenusToolbarAndPanelsAsTheUserSeesThem)
     QStringList buttons;
     for (QAction *a : toolBar->actions()) {
         buttons << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "=" + a->toolTip());
-        if (!a->isSeparator())
+        if (!a->isSeparator()) {
             EXPECT_FALSE(a->icon().pixmap(24, 24).isNull()) << a->objectName().toStdString();
+        }
     }
     EXPECT_EQ(buttons, (QStringList{"Exit=Programm beenden", "-", "Mitarbeiter=Mitarbeiter bearbeiten",
                                     "Kurs=Kurse bearbeiten", "Trainingsplan=Trainingsplan bearbeiten", "-",
@@ -524,8 +525,9 @@ TEST_F(FrmMainTest, ArrangesChildWindows)
     for (int i = 0; i < subs.size(); ++i) {
         EXPECT_TRUE(subs[i]->isMinimized());
         EXPECT_EQ(subs[i]->geometry().bottom(), area.bottom());
-        if (i > 0)
+        if (i > 0) {
             EXPECT_EQ(subs[i]->x(), subs[i - 1]->geometry().right() + 1);
+        }
     }
     EXPECT_EQ(subs[0]->x(), 0);
 

@@ -213,12 +213,15 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
                            tempPath() + QStringLiteral("/settings%1").arg(++run));
         // As root every existing folder is writable; a program folder that is
         // not there stands for one the user may not write.
-        if (c.binWritable)
+        if (c.binWritable) {
             ASSERT_TRUE(QDir().mkpath(prefix + "/bin"));
-        if (c.templateThere)
+        }
+        if (c.templateThere) {
             ASSERT_TRUE(put(prefix + "/share/orv", empty));
-        if (!c.ownFile.isEmpty())
+        }
+        if (!c.ownFile.isEmpty()) {
             ASSERT_TRUE(put(userData, c.ownFile));
+        }
         if (!c.storedPath.isEmpty())
             write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), c.storedPath);
         if (!c.storedUri.isEmpty())
@@ -230,17 +233,20 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         QLockFile lock(lockPath());
         EXPECT_EQ(app::prepareStart(lock, prefix + "/bin"), !asked);
         EXPECT_EQ(service("Datenpfad"), c.datenpfad);
-        if (asked)
+        if (asked) {
             EXPECT_EQ(prompter.last().preset, c.datenpfad);
+        }
         QFile placed(c.datenpfad + QStringLiteral("orv.mdb"));
         const QByteArray expected = c.copied ? empty : c.ownFile;
         EXPECT_EQ(placed.exists(), !expected.isEmpty());
-        if (placed.open(QIODevice::ReadOnly))
+        if (placed.open(QIODevice::ReadOnly)) {
             EXPECT_EQ(placed.readAll(), expected);
+        }
         // The copy is the user's file, made with the user's default permissions.
         struct stat st {};
-        if (c.copied && stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0)
+        if (c.copied && stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0) {
             EXPECT_EQ(st.st_mode & 0777, 0640u);
+        }
         prompter.verify();
     }
 }

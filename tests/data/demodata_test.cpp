@@ -177,8 +177,9 @@ TEST_P(DemoDataTest, RowsAreTheSameEverywhereForTheSameCount)
         const auto mine = dump(db(), t);
         const auto theirs = dump(second, t);
         ASSERT_EQ(mine.size(), theirs.size());
-        if (isPostgres())
+        if (isPostgres()) {
             EXPECT_EQ(sorted(mine), sorted(theirs));
+        }
         else
             EXPECT_EQ(mine, theirs); // the insertion order too: bookmarks follow it
     }

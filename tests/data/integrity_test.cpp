@@ -318,7 +318,7 @@ TEST_P(TwoWorkstations, ConcurrentEditsKeepEachOthersChanges)
         std::map<QString, std::pair<QString, double>> last;
         int writes = 0, gone = 0, failures = 0;
         QStringList failureTexts;
-    } sides[2] = {{"Beschreibung", "Kosten", {}}, {"Referent", "Dauer", {}}};
+    } sides[2] = {{"Beschreibung", "Kosten", {}, 0, 0, 0, {}}, {"Referent", "Dauer", {}, 0, 0, 0, {}}};
 
     auto work = [&](Side &side, unsigned seed) {
         std::mt19937 rng(seed);

@@ -195,8 +195,8 @@ TEST_P(RecordSetTest, SortByListIsStableAndRejectsUnknownColumns)
     addMitarbeiter(QStringLiteral("Berg, Bea"), QString(), QString(), QStringLiteral("I/C"), QStringLiteral("Einkauf"));
     addMitarbeiter(QStringLiteral("Adam, Al"), QString(), QString(), QStringLiteral("Ets"), QStringLiteral("Einkauf"));
     addMitarbeiter(QStringLiteral("Cohn, Cid"), QString(), QString(), QStringLiteral("Ets"), QStringLiteral("Einkauf"));
-    for (const QString &k : {"K3", "K1"})
-        for (const QString &n : {"Cohn, Cid", "Adam, Al", "Berg, Bea"})
+    for (const QString k : {"K3", "K1"})
+        for (const QString n : {"Cohn, Cid", "Adam, Al", "Berg, Bea"})
             addPlan(k, n, n == QLatin1String("Adam, Al") ? "2" : "0");
     Connection conn = connect();
     RecordSet rs;

@@ -697,8 +697,9 @@ TEST_P(KursWindowTest, ToolbarAndMenusCarryTheirKeysCaptionsAndShortcuts)
               "Gobot=Auf letzten Datensatz springen | Sort=Sortieren Seek=Suchen Report=Bericht ausgeben | "
               "Cut=Ausschneiden Copy=Kopieren Paste=Einfügen | New=Neu NewCopy=Neu mit Kopie Delete=Löschen");
     for (QAction *a : bar->actions())
-        if (!a->isSeparator())
+        if (!a->isSeparator()) {
             EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << a->objectName().toStdString();
+        }
 
     QStringList menus;
     for (QMenu *m : drv.form()->ownMenus())

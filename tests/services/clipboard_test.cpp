@@ -167,8 +167,9 @@ TEST(CurrentUserName, IsTheLoginName)
     const QString name = app::currentUserName();
     EXPECT_FALSE(name.isEmpty());
     EXPECT_FALSE(name.contains(QChar(0)));
-    if (!qEnvironmentVariableIsEmpty("USER"))
+    if (!qEnvironmentVariableIsEmpty("USER")) {
         EXPECT_EQ(name, qEnvironmentVariable("USER"));
+    }
 }
 
 } // namespace
