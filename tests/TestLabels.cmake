@@ -7,9 +7,10 @@ if(NOT DEFINED orv_tests_TESTS OR NOT EXISTS "${ORV_TEST_EXE}")
   return()
 endif()
 if(NOT EXISTS "${ORV_TEST_LIST_JSON}" OR "${ORV_TEST_EXE}" IS_NEWER_THAN "${ORV_TEST_LIST_JSON}")
+  # CTest reads this file without CMAKE_COMMAND, so the platform goes in through the environment.
+  set(ENV{QT_QPA_PLATFORM} offscreen)
   execute_process(
-    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-      "${ORV_TEST_EXE}" --gtest_list_tests "--gtest_output=json:${ORV_TEST_LIST_JSON}"
+    COMMAND "${ORV_TEST_EXE}" --gtest_list_tests "--gtest_output=json:${ORV_TEST_LIST_JSON}"
     OUTPUT_QUIET ERROR_QUIET RESULT_VARIABLE listed)
   if(NOT listed EQUAL 0 OR NOT EXISTS "${ORV_TEST_LIST_JSON}")
     message(WARNING "orv_tests could not list its tests; the tests carry no labels")
