@@ -33,23 +33,7 @@
 namespace orv::app {
 namespace {
 
-const QString kSettings = QStringLiteral("Settings");
-
-// A position value in twips as the text of a single-precision number.
-QString twipsText(double twips)
-{
-    QLocale loc;
-    loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    return loc.toString(float(twips), 'g', 7);
-}
-
-// A stored position value; an unreadable text counts as absent.
-int storedPixels(const char *key, double defaultTwips)
-{
-    const QString text = settings::read(kSettings, QString::fromLatin1(key), twipsText(defaultTwips));
-    const double twips = float(ui::parseNumber(text).value_or(defaultTwips));
-    return ui::twipsToPixels(twips);
-}
+int storedPixels(settings::MainPlace place) { return ui::twipsToPixels(settings::mainWindowTwips(place)); }
 
 struct ToolButton {
     const char *key;
@@ -80,7 +64,7 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
     ui::StatusPanels::setInstance(this);
 
     readPosition();
-    if (settings::settingOn(QStringLiteral("TrainingsplanAutoOpen"), QStringLiteral("OFF")))
+    if (settings::isOn(settings::Switch::TrainingsplanAutoOpen))
         openWindow(QStringLiteral("frmTrainingsplan"));
 }
 
@@ -334,8 +318,9 @@ void FrmMain::showActiveMenus()
 
 void FrmMain::readPosition()
 {
-    move(storedPixels("MainLeft", 1000), storedPixels("MainTop", 1000));
-    resize(storedPixels("MainWidth", 6500), storedPixels("MainHeight", 6500));
+    using settings::MainPlace;
+    move(storedPixels(MainPlace::Left), storedPixels(MainPlace::Top));
+    resize(storedPixels(MainPlace::Width), storedPixels(MainPlace::Height));
 }
 
 void FrmMain::writePosition()
@@ -343,10 +328,11 @@ void FrmMain::writePosition()
     // A minimized window keeps the place it had before.
     if (isMinimized())
         return;
-    settings::write(kSettings, QStringLiteral("MainLeft"), twipsText(ui::pixelsToTwips(pos().x())));
-    settings::write(kSettings, QStringLiteral("MainTop"), twipsText(ui::pixelsToTwips(pos().y())));
-    settings::write(kSettings, QStringLiteral("MainWidth"), twipsText(ui::pixelsToTwips(width())));
-    settings::write(kSettings, QStringLiteral("MainHeight"), twipsText(ui::pixelsToTwips(height())));
+    using settings::MainPlace;
+    settings::setMainWindowTwips(MainPlace::Left, ui::pixelsToTwips(pos().x()));
+    settings::setMainWindowTwips(MainPlace::Top, ui::pixelsToTwips(pos().y()));
+    settings::setMainWindowTwips(MainPlace::Width, ui::pixelsToTwips(width()));
+    settings::setMainWindowTwips(MainPlace::Height, ui::pixelsToTwips(height()));
 }
 
 // ---- closing --------------------------------------------------------------
@@ -355,7 +341,7 @@ void FrmMain::closeProgram() { close(); }
 
 bool FrmMain::queryUnload()
 {
-    if (settings::settingOn(QStringLiteral("QueryEnd"), QStringLiteral("OFF"))
+    if (settings::isOn(settings::Switch::QueryEnd)
         && ui::ask(this, QStringLiteral("Programm wirklich beenden?"), QStringLiteral("Beenden")) != ui::Answer::Yes)
         return false;
     // One record window in the middle of an edit keeps the whole program open.

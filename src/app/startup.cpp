@@ -26,9 +26,6 @@
 namespace orv::app {
 namespace {
 
-const QString kService = QStringLiteral("Service");
-const QString kSettings = QStringLiteral("Settings");
-const QString kDatenpfad = QStringLiteral("Datenpfad");
 const QString kError = QStringLiteral("Error");
 
 SplashRoutine g_splash = nullptr;
@@ -125,23 +122,15 @@ QString templateDatabasePath(const QString &programFolder)
 
 bool writeFirstRunDefaults(const QString &programFolder)
 {
-    if (settings::read(kService, kDatenpfad, QStringLiteral("NEU")) != QLatin1String("NEU"))
+    if (settings::dataFolderChosen())
         return false;
-    settings::write(kService, kDatenpfad, firstRunDataFolder(programFolder));
-    const std::pair<const char *, QString> defaults[] = {
-        {"WinMaxOpen", QStringLiteral("OFF")},   {"TrainingsplanAutoOpen", QStringLiteral("OFF")},
-        {"AnzeigeMaxOpen", QStringLiteral("ON")}, {"PrinterWindow", QStringLiteral("ON")},
-        {"Remark", defaultRemark()},             {"TextSeek", QStringLiteral("ON")},
-        {"SplashScreen", QStringLiteral("ON")},   {"QueryEnd", QStringLiteral("ON")},
-    };
-    for (const auto &[key, value] : defaults)
-        settings::write(kSettings, QString::fromLatin1(key), value);
+    settings::writeFirstRunDefaults(firstRunDataFolder(programFolder), defaultRemark());
     return true;
 }
 
 bool locateDatabase(const QString &programFolder, bool firstRun)
 {
-    setDataPath(settings::read(kService, kDatenpfad, programFolder));
+    setDataPath(settings::dataFolder(programFolder));
     // A database on a PostgreSQL server has no file to look for.
     if (connectionTarget().kind == data::BackendKind::Postgres)
         return true;
@@ -156,7 +145,7 @@ bool locateDatabase(const QString &programFolder, bool firstRun)
         return false;
     // Stored at once: a wrong folder is offered again on the next start.
     setDataPath(withSeparator(*answer));
-    settings::write(kService, kDatenpfad, dataPath());
+    settings::setDataFolder(dataPath());
     if (databaseFileExists())
         return true;
     ui::inform(nullptr, QStringLiteral("Falscher Pfad eingeben!"), kError, ui::Icon::Stop);
@@ -203,7 +192,7 @@ int runProgram(int argc, char *argv[])
         return 0;
     makeDailyBackupAtStart(QDate::currentDate());
 
-    if (settings::settingOn(QStringLiteral("SplashScreen"), QStringLiteral("OFF")) && g_splash)
+    if (settings::isOn(settings::Switch::SplashScreen) && g_splash)
         g_splash();
 
     FrmMain main;

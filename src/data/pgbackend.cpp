@@ -71,6 +71,96 @@ QString connectionMessage(PGconn *conn)
     throw DbError(ErrGeneric, QLatin1Char('[') + QString::fromLatin1(state) + QStringLiteral("] ") + primary);
 }
 
+bool isIdentChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+           || (static_cast<unsigned char>(c) >= 0x80);
+}
+
+// The end of a quoted string or name that starts at i.
+qsizetype quotedEnd(const QByteArray &sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    const char quote = sql[i];
+    // E'..' strings treat a backslash as an escape; others double the quote.
+    const bool backslashEscapes = quote == '\'' && i > 0 && (sql[i - 1] == 'E' || sql[i - 1] == 'e')
+                                  && (i < 2 || !isIdentChar(sql[i - 2]));
+    qsizetype j = i + 1;
+    while (j < n) {
+        if (backslashEscapes && sql[j] == '\\') {
+            j += 2;
+            continue;
+        }
+        if (sql[j] == quote) {
+            if (j + 1 < n && sql[j + 1] == quote) {
+                j += 2;
+                continue;
+            }
+            break;
+        }
+        ++j;
+    }
+    return std::min(j + 1, n);
+}
+
+// The end of a /* */ comment that starts at i; such comments nest.
+qsizetype blockCommentEnd(const QByteArray &sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    int depth = 0;
+    qsizetype j = i;
+    while (j < n) {
+        if (sql[j] == '/' && j + 1 < n && sql[j + 1] == '*') {
+            ++depth;
+            j += 2;
+        } else if (sql[j] == '*' && j + 1 < n && sql[j + 1] == '/') {
+            j += 2;
+            if (--depth == 0)
+                break;
+        } else {
+            ++j;
+        }
+    }
+    return j;
+}
+
+// The end of a $tag$ ... $tag$ string that starts at i; i when none starts
+// there (a $1 positional parameter has no closing '$' after its digits).
+qsizetype dollarQuotedEnd(const QByteArray &sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    if (i > 0 && isIdentChar(sql[i - 1]))
+        return i;
+    qsizetype t = i + 1;
+    while (t < n && isIdentChar(sql[t]) && !(t == i + 1 && sql[t] >= '0' && sql[t] <= '9'))
+        ++t;
+    if (t >= n || sql[t] != '$')
+        return i;
+    const QByteArray tag = sql.mid(i, t - i + 1);
+    const qsizetype end = sql.indexOf(tag, t + 1);
+    return end < 0 ? n : end + tag.size();
+}
+
+// The end of a literal or comment that starts at i, in which a '?' is no
+// placeholder; i when none starts there.
+qsizetype literalEnd(const QByteArray &sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    const char c = sql[i];
+    const char next = i + 1 < n ? sql[i + 1] : '\0';
+    if (c == '\'' || c == '"')
+        return quotedEnd(sql, i);
+    if (c == '-' && next == '-') {
+        const qsizetype j = sql.indexOf('\n', i);
+        return j < 0 ? n : j;
+    }
+    if (c == '/' && next == '*')
+        return blockCommentEnd(sql, i);
+    if (c == '$')
+        return dollarQuotedEnd(sql, i);
+    return i;
+}
+
 // '?' placeholders become $1..$n; quoted literals, quoted names, dollar
 // quoting and comments are copied untouched.
 QByteArray translatePlaceholders(const QByteArray &sql, int &count)
@@ -78,79 +168,18 @@ QByteArray translatePlaceholders(const QByteArray &sql, int &count)
     QByteArray out;
     out.reserve(sql.size() + 16);
     count = 0;
-    const qsizetype n = sql.size();
-    auto isIdentChar = [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
-               || (static_cast<unsigned char>(c) >= 0x80);
-    };
     qsizetype i = 0;
-    while (i < n) {
-        const char c = sql[i];
-        if (c == '\'' || c == '"') {
-            // E'..' strings treat a backslash as an escape; others double the quote.
-            const bool backslashEscapes = c == '\'' && i > 0 && (sql[i - 1] == 'E' || sql[i - 1] == 'e')
-                                          && (i < 2 || !isIdentChar(sql[i - 2]));
-            qsizetype j = i + 1;
-            while (j < n) {
-                if (backslashEscapes && sql[j] == '\\') {
-                    j += 2;
-                    continue;
-                }
-                if (sql[j] == c) {
-                    if (j + 1 < n && sql[j + 1] == c) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            j = std::min(j + 1, n);
+    while (i < sql.size()) {
+        const qsizetype j = literalEnd(sql, i);
+        if (j > i) {
             out.append(sql.constData() + i, j - i);
             i = j;
-        } else if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
-            qsizetype j = sql.indexOf('\n', i);
-            j = j < 0 ? n : j;
-            out.append(sql.constData() + i, j - i);
-            i = j;
-        } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
-            int depth = 0;
-            qsizetype j = i;
-            while (j < n) {
-                if (sql[j] == '/' && j + 1 < n && sql[j + 1] == '*') {
-                    ++depth;
-                    j += 2;
-                } else if (sql[j] == '*' && j + 1 < n && sql[j + 1] == '/') {
-                    j += 2;
-                    if (--depth == 0)
-                        break;
-                } else {
-                    ++j;
-                }
-            }
-            out.append(sql.constData() + i, j - i);
-            i = j;
-        } else if (c == '$' && (i == 0 || !isIdentChar(sql[i - 1]))) {
-            // $tag$ ... $tag$ (a $1 positional parameter has no closing '$' after its digits).
-            qsizetype t = i + 1;
-            while (t < n && isIdentChar(sql[t]) && !(t == i + 1 && sql[t] >= '0' && sql[t] <= '9'))
-                ++t;
-            if (t < n && sql[t] == '$') {
-                const QByteArray tag = sql.mid(i, t - i + 1);
-                const qsizetype end = sql.indexOf(tag, t + 1);
-                const qsizetype j = end < 0 ? n : end + tag.size();
-                out.append(sql.constData() + i, j - i);
-                i = j;
-            } else {
-                out.append(c);
-                ++i;
-            }
-        } else if (c == '?') {
+        } else if (sql[i] == '?') {
             out.append('$');
             out.append(QByteArray::number(++count));
             ++i;
         } else {
-            out.append(c);
+            out.append(sql[i]);
             ++i;
         }
     }

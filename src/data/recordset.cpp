@@ -1,6 +1,7 @@
 #include "data/recordset.h"
 
 #include "data/collation.h"
+#include "data/dates.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
 #include "data/schema.h"
@@ -16,9 +17,6 @@ namespace orv::data {
 
 namespace {
 
-constexpr long ErrNoCurrentRow = 3021;
-constexpr long ErrUnknownColumn = 3265;
-
 DbError noCurrentRow()
 {
     return DbError(ErrNoCurrentRow, QStringLiteral("Es ist kein aktueller Datensatz vorhanden."));
@@ -33,19 +31,13 @@ struct Converted {
     int64_t integer = 0;
 };
 
+// Stored text holds ISO dates; typed text the user's forms.
 std::optional<QDate> dateFromText(const QString &input)
 {
-    const QString t = input.trimmed();
-    QDate d = QDate::fromString(t, Qt::ISODate);
-    if (d.isValid())
-        return d;
-    const QLocale loc;
-    for (const QString &fmt : {loc.dateFormat(QLocale::ShortFormat), QStringLiteral("d.M.yyyy"), QStringLiteral("d.M.yy")}) {
-        d = loc.toDate(t, fmt);
-        if (d.isValid())
-            return d;
-    }
-    return std::nullopt;
+    const QDate iso = QDate::fromString(input.trimmed(), Qt::ISODate);
+    if (iso.isValid())
+        return iso;
+    return parseDate(input);
 }
 
 std::optional<double> numberFromText(const QString &input)
@@ -66,89 +58,107 @@ DbError badValue(const ColumnInfo &ci, const QVariant &v)
     return DbError(ErrBadValue, QStringLiteral("Der Wert \"%1\" passt nicht in das Feld %2.").arg(v.toString(), ci.name));
 }
 
+Converted textValue(const ColumnInfo &ci, const QVariant &v)
+{
+    // PostgreSQL cannot store U+0000 and would cut the text there; refused on both engines alike.
+    if (v.toString().contains(QChar(0)))
+        throw DbError(ErrBadValue, QStringLiteral("Das Feld %1 darf kein Nullzeichen (U+0000) enthalten.").arg(ci.name));
+    Converted out;
+    const QString s = ci.definedSize > 0 ? schema::padded(v.toString(), ci.definedSize) : v.toString();
+    out.param = s;
+    out.null = false;
+    out.text = s.toUtf8();
+    while (out.text.endsWith(' '))
+        out.text.chop(1);
+    return out;
+}
+
+Converted realValue(const ColumnInfo &ci, const QVariant &v)
+{
+    std::optional<double> d;
+    if (v.typeId() == QMetaType::QString)
+        d = numberFromText(v.toString());
+    else {
+        bool ok = false;
+        d = v.toDouble(&ok);
+        if (!ok || !std::isfinite(*d))
+            d.reset();
+    }
+    // A number beyond single precision would be stored as infinity.
+    if (!d || (ci.type == ColType::Single && !std::isfinite(float(*d))))
+        throw badValue(ci, v);
+    Converted out;
+    out.real = ci.type == ColType::Single ? double(float(*d)) : *d;
+    out.param = out.real;
+    out.null = false;
+    return out;
+}
+
+Converted integerValue(const ColumnInfo &ci, const QVariant &v)
+{
+    bool ok = false;
+    const qlonglong i = v.toLongLong(&ok);
+    if (!ok)
+        throw badValue(ci, v);
+    Converted out;
+    out.integer = i;
+    out.param = qint64(i);
+    out.null = false;
+    return out;
+}
+
+Converted dateValue(const ColumnInfo &ci, const QVariant &v)
+{
+    std::optional<QDate> d;
+    if (v.typeId() == QMetaType::QDate)
+        d = v.toDate().isValid() ? std::optional<QDate>(v.toDate()) : std::nullopt;
+    else
+        d = dateFromText(v.toString());
+    if (!d)
+        throw badValue(ci, v);
+    Converted out;
+    out.integer = d->toJulianDay();
+    out.param = *d;
+    out.null = false;
+    return out;
+}
+
+Converted boolValue(const QVariant &v)
+{
+    bool b = false;
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed().toLower();
+        b = s == QLatin1String("1") || s == QLatin1String("-1") || s == QLatin1String("true");
+    } else {
+        b = v.toBool();
+    }
+    Converted out;
+    out.integer = b ? 1 : 0;
+    out.param = b;
+    out.null = false;
+    return out;
+}
+
+// A value as the column stores it; an empty text is null except in text columns.
 Converted convert(const ColumnInfo &ci, const QVariant &v)
 {
-    Converted out;
-    const bool emptyText = v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
     if (v.isNull() && v.typeId() != QMetaType::QString)
-        return out; // null
+        return Converted{}; // null
+    const bool emptyText = v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
     switch (ci.type) {
-    case ColType::Text: {
-        // PostgreSQL cannot store U+0000 and would cut the text there; refused on both engines alike.
-        if (v.toString().contains(QChar(0)))
-            throw DbError(ErrBadValue,
-                          QStringLiteral("Das Feld %1 darf kein Nullzeichen (U+0000) enthalten.").arg(ci.name));
-        const QString s = ci.definedSize > 0 ? schema::padded(v.toString(), ci.definedSize) : v.toString();
-        out.param = s;
-        out.null = false;
-        out.text = s.toUtf8();
-        while (out.text.endsWith(' '))
-            out.text.chop(1);
-        return out;
-    }
+    case ColType::Text:
+        return textValue(ci, v);
     case ColType::Single:
-    case ColType::Double: {
-        if (emptyText)
-            return out;
-        std::optional<double> d;
-        if (v.typeId() == QMetaType::QString)
-            d = numberFromText(v.toString());
-        else {
-            bool ok = false;
-            d = v.toDouble(&ok);
-            if (!ok || !std::isfinite(*d))
-                d.reset();
-        }
-        // A number beyond single precision would be stored as infinity.
-        if (!d || (ci.type == ColType::Single && !std::isfinite(float(*d))))
-            throw badValue(ci, v);
-        out.real = ci.type == ColType::Single ? double(float(*d)) : *d;
-        out.param = out.real;
-        out.null = false;
-        return out;
+    case ColType::Double:
+        return emptyText ? Converted{} : realValue(ci, v);
+    case ColType::Integer:
+        return emptyText ? Converted{} : integerValue(ci, v);
+    case ColType::Date:
+        return emptyText ? Converted{} : dateValue(ci, v);
+    case ColType::Bool:
+        return boolValue(v);
     }
-    case ColType::Integer: {
-        if (emptyText)
-            return out;
-        bool ok = false;
-        const qlonglong i = v.toLongLong(&ok);
-        if (!ok)
-            throw badValue(ci, v);
-        out.integer = i;
-        out.param = qint64(i);
-        out.null = false;
-        return out;
-    }
-    case ColType::Date: {
-        if (emptyText)
-            return out;
-        std::optional<QDate> d;
-        if (v.typeId() == QMetaType::QDate)
-            d = v.toDate().isValid() ? std::optional<QDate>(v.toDate()) : std::nullopt;
-        else
-            d = dateFromText(v.toString());
-        if (!d)
-            throw badValue(ci, v);
-        out.integer = d->toJulianDay();
-        out.param = *d;
-        out.null = false;
-        return out;
-    }
-    case ColType::Bool: {
-        bool b = false;
-        if (v.typeId() == QMetaType::QString) {
-            const QString s = v.toString().trimmed().toLower();
-            b = s == QLatin1String("1") || s == QLatin1String("-1") || s == QLatin1String("true");
-        } else {
-            b = v.toBool();
-        }
-        out.integer = b ? 1 : 0;
-        out.param = b;
-        out.null = false;
-        return out;
-    }
-    }
-    return out;
+    return Converted{};
 }
 
 QString canonicalName(const QString &name, const schema::TableDef *preferred)

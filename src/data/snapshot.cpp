@@ -96,17 +96,6 @@ void TextDictionary::grow()
     m_slots.swap(fresh);
 }
 
-size_t TextDictionary::memoryBytes() const
-{
-    return m_bytes.capacity() + m_offsets.capacity() * 4 + m_slots.capacity() * 4;
-}
-
-size_t ColumnStore::memoryBytes() const
-{
-    return dict.memoryBytes() + ids.capacity() * 4 + reals.capacity() * 8 + ints.capacity() * 8 + nulls.capacity()
-        + dictRank.capacity() * 4;
-}
-
 void Snapshot::read(Cursor &cur)
 {
     const int n = cur.columnCount();
@@ -187,14 +176,6 @@ void Snapshot::appendEmptyRow()
     }
     deleted.push_back(0);
     ++rows;
-}
-
-size_t Snapshot::memoryBytes() const
-{
-    size_t total = deleted.capacity();
-    for (const ColumnStore &c : cols)
-        total += c.memoryBytes();
-    return total;
 }
 
 } // namespace orv::data

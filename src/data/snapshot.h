@@ -26,7 +26,6 @@ public:
         return std::string_view(m_bytes.data() + m_offsets[id], m_offsets[id + 1] - m_offsets[id]);
     }
     uint32_t size() const { return uint32_t(m_offsets.size() - 1); } // ids 1 .. size()-1
-    size_t memoryBytes() const;
 
 private:
     void grow();
@@ -55,7 +54,6 @@ struct ColumnStore {
             return ids[row] == TextDictionary::Null;
         return !nulls.empty() && nulls[row];
     }
-    size_t memoryBytes() const;
 };
 
 struct Snapshot {
@@ -65,7 +63,6 @@ struct Snapshot {
 
     void read(Cursor &cur);
     void appendEmptyRow();
-    size_t memoryBytes() const;
 };
 
 std::string_view rtrimmed(std::string_view s);

@@ -75,7 +75,11 @@ void FrmAbout::buildControls()
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdSysInfo, &QPushButton::clicked, this, &FrmAbout::startSysInfo);
+    arrangeControls(frame);
+}
 
+void FrmAbout::arrangeControls(QFrame *frame)
+{
     auto *heading = new QVBoxLayout;
     heading->addStretch();
     heading->addWidget(lblTitle);

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 
@@ -33,6 +34,7 @@ protected:
 
 private:
     void buildControls();
+    void arrangeControls(QFrame *frame);
     void fillLabels();
     void drawNow();
     void startSysInfo();

@@ -15,20 +15,6 @@
 #include <QVBoxLayout>
 
 namespace orv::dialogs {
-namespace {
-
-const QString settingsSection = QStringLiteral("Settings");
-const QString on = QStringLiteral("ON");
-const QString off = QStringLiteral("OFF");
-
-QCheckBox *makeCheck(const QString &name, const QString &caption, QWidget *page)
-{
-    auto *chk = new QCheckBox(caption, page);
-    chk->setObjectName(name);
-    return chk;
-}
-
-} // namespace
 
 FrmOptions::FrmOptions(QWidget *parent) : QDialog(parent)
 {
@@ -45,67 +31,8 @@ FrmOptions::FrmOptions(QWidget *parent) : QDialog(parent)
 
 void FrmOptions::buildControls()
 {
-    struct TabDef {
-        const char *caption, *key, *toolTip;
-    };
-    static const TabDef tabs[] = {
-        {"&Allgemein", "Group1", "allgemeine Optionen festlegen"},
-        {"&Fenster", "Group2", "Optionen für Fenster festlegen"},
-        {"A&usgabe", "Group4", "Optionen für Ausgabe festlegen"},
-    };
-
-    tbsOptions = new QTabBar(this);
-    tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
-    tbsOptions->setDrawBase(false);
-    tbsOptions->setExpanding(false);
-    for (const TabDef &t : tabs) {
-        const int i = tbsOptions->addTab(QString::fromUtf8(t.caption));
-        tbsOptions->setTabData(i, QString::fromLatin1(t.key));
-        tbsOptions->setTabToolTip(i, QString::fromUtf8(t.toolTip));
-    }
-
-    // The three pages lie on top of each other in one cell of the frame.
-    auto *frame = new QFrame(this);
-    frame->setFrameShape(QFrame::StyledPanel);
-    auto *stack = new QGridLayout(frame);
-    stack->setContentsMargins(12, 12, 12, 12);
-    for (int i = 0; i < 3; ++i) {
-        picOptions[i] = new QWidget(frame);
-        picOptions[i]->setObjectName(QStringLiteral("picOptions(%1)").arg(i));
-        stack->addWidget(picOptions[i], 0, 0);
-    }
-
-    auto *page0 = new QVBoxLayout(picOptions[0]);
-    chkSplashScreen = makeCheck(QStringLiteral("chkSplashScreen"), QStringLiteral("Be&grüßungsbildschirm"), picOptions[0]);
-    chkQueryEnd = makeCheck(QStringLiteral("chkQueryEnd"), QStringLiteral("Abfrage bei &Programmende"), picOptions[0]);
-    chkTextSeek = makeCheck(QStringLiteral("chkTextSeek"), QStringLiteral("&Volltextsuche"), picOptions[0]);
-    for (QCheckBox *c : {chkSplashScreen, chkQueryEnd, chkTextSeek})
-        page0->addWidget(c);
-    page0->addStretch();
-
-    auto *page1 = new QVBoxLayout(picOptions[1]);
-    chkWinMaxOpen = makeCheck(QStringLiteral("chkWinMaxOpen"), QStringLiteral("Fe&nster maximiert öffnen"), picOptions[1]);
-    chkTrainingsplanAutoOpen = makeCheck(QStringLiteral("chkTrainingsplanAutoOpen"),
-                                         QStringLiteral("Fenster &Trainingsplan automatisch öffnen"), picOptions[1]);
-    chkAnzeigeMaxOpen = makeCheck(QStringLiteral("chkAnzeigeMaxOpen"), QStringLiteral("An&zeigefenster maximiert öffnen"),
-                                  picOptions[1]);
-    for (QCheckBox *c : {chkWinMaxOpen, chkTrainingsplanAutoOpen, chkAnzeigeMaxOpen})
-        page1->addWidget(c);
-    page1->addStretch();
-
-    auto *page2 = new QVBoxLayout(picOptions[2]);
-    chkPrinterWindow = makeCheck(QStringLiteral("chkPrinterWindow"), QStringLiteral("&Druckereinstellungen"), picOptions[2]);
-    auto *lblBem = new QLabel(QStringLiteral("Be&merkung:"), picOptions[2]);
-    lblBem->setObjectName(QStringLiteral("lblBem"));
-    txtBem = new QLineEdit(picOptions[2]);
-    txtBem->setObjectName(QStringLiteral("txtBem"));
-    txtBem->setMaxLength(32767);
-    lblBem->setBuddy(txtBem);
-    page2->addWidget(chkPrinterWindow);
-    page2->addSpacing(6);
-    page2->addWidget(lblBem);
-    page2->addWidget(txtBem);
-    page2->addStretch();
+    buildTabs();
+    QFrame *frame = buildPages();
 
     cmdOK = new QPushButton(QStringLiteral("&Ok"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -134,19 +61,88 @@ void FrmOptions::buildControls()
     showPage(0);
 }
 
+void FrmOptions::buildTabs()
+{
+    struct TabDef {
+        const char *caption, *key, *toolTip;
+    };
+    static const TabDef tabs[] = {
+        {"&Allgemein", "Group1", "allgemeine Optionen festlegen"},
+        {"&Fenster", "Group2", "Optionen für Fenster festlegen"},
+        {"A&usgabe", "Group4", "Optionen für Ausgabe festlegen"},
+    };
+    tbsOptions = new QTabBar(this);
+    tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
+    tbsOptions->setDrawBase(false);
+    tbsOptions->setExpanding(false);
+    for (const TabDef &t : tabs) {
+        const int i = tbsOptions->addTab(QString::fromUtf8(t.caption));
+        tbsOptions->setTabData(i, QString::fromLatin1(t.key));
+        tbsOptions->setTabToolTip(i, QString::fromUtf8(t.toolTip));
+    }
+}
+
+QFrame *FrmOptions::buildPages()
+{
+    // The three pages lie on top of each other in one cell of the frame.
+    auto *frame = new QFrame(this);
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto *stack = new QGridLayout(frame);
+    stack->setContentsMargins(12, 12, 12, 12);
+    QVBoxLayout *pages[3];
+    for (int i = 0; i < 3; ++i) {
+        picOptions[i] = new QWidget(frame);
+        picOptions[i]->setObjectName(QStringLiteral("picOptions(%1)").arg(i));
+        stack->addWidget(picOptions[i], 0, 0);
+        pages[i] = new QVBoxLayout(picOptions[i]);
+    }
+
+    using app::settings::Switch;
+    struct CheckDef {
+        Switch what;
+        const char *caption;
+        int page;
+    };
+    static const CheckDef checks[] = {
+        {Switch::SplashScreen, "Be&grüßungsbildschirm", 0},
+        {Switch::QueryEnd, "Abfrage bei &Programmende", 0},
+        {Switch::TextSeek, "&Volltextsuche", 0},
+        {Switch::WinMaxOpen, "Fe&nster maximiert öffnen", 1},
+        {Switch::TrainingsplanAutoOpen, "Fenster &Trainingsplan automatisch öffnen", 1},
+        {Switch::AnzeigeMaxOpen, "An&zeigefenster maximiert öffnen", 1},
+        {Switch::PrinterWindow, "&Druckereinstellungen", 2},
+    };
+    for (const CheckDef &c : checks) {
+        auto *chk = new QCheckBox(QString::fromUtf8(c.caption), picOptions[c.page]);
+        chk->setObjectName(QStringLiteral("chk") + app::settings::keyOf(c.what));
+        pages[c.page]->addWidget(chk);
+    }
+
+    auto *lblBem = new QLabel(QStringLiteral("Be&merkung:"), picOptions[2]);
+    lblBem->setObjectName(QStringLiteral("lblBem"));
+    txtBem = new QLineEdit(picOptions[2]);
+    txtBem->setObjectName(QStringLiteral("txtBem"));
+    txtBem->setMaxLength(32767);
+    lblBem->setBuddy(txtBem);
+    pages[2]->addSpacing(6);
+    pages[2]->addWidget(lblBem);
+    pages[2]->addWidget(txtBem);
+    for (QVBoxLayout *page : pages)
+        page->addStretch();
+    return frame;
+}
+
+QCheckBox *FrmOptions::checkOf(app::settings::Switch s) const
+{
+    return findChild<QCheckBox *>(QStringLiteral("chk") + app::settings::keyOf(s));
+}
+
 void FrmOptions::loadSettings()
 {
-    const QList<QPair<QString, QString>> pairs = app::settings::readSection(settingsSection);
-    for (const auto &[key, value] : pairs) {
-        if (key == QLatin1String("Remark")) {
-            txtBem->setText(value);
-            txtBem->setCursorPosition(0); // a long remark shows its beginning
-            continue;
-        }
-        // Only the seven switches; the window position keys of the section are not ours.
-        if (auto *chk = findChild<QCheckBox *>(QStringLiteral("chk") + key))
-            chk->setChecked(value == on);
-    }
+    for (app::settings::Switch s : app::settings::optionSwitches())
+        checkOf(s)->setChecked(app::settings::isOn(s));
+    txtBem->setText(app::settings::remark());
+    txtBem->setCursorPosition(0); // a long remark shows its beginning
 }
 
 void FrmOptions::showPage(int index)
@@ -157,17 +153,12 @@ void FrmOptions::showPage(int index)
 
 void FrmOptions::saveSettings()
 {
-    auto write = [](const QString &key, const QString &value) { app::settings::write(settingsSection, key, value); };
-    auto sw = [](const QCheckBox *chk) { return chk->isChecked() ? on : off; };
-    // Every key each time, changed or not, in this order.
-    write(QStringLiteral("WinMaxOpen"), sw(chkWinMaxOpen));
-    write(QStringLiteral("TrainingsplanAutoOpen"), sw(chkTrainingsplanAutoOpen));
-    write(QStringLiteral("AnzeigeMaxOpen"), sw(chkAnzeigeMaxOpen));
-    write(QStringLiteral("PrinterWindow"), sw(chkPrinterWindow));
-    write(QStringLiteral("Remark"), txtBem->text());
-    write(QStringLiteral("TextSeek"), sw(chkTextSeek));
-    write(QStringLiteral("SplashScreen"), sw(chkSplashScreen));
-    write(QStringLiteral("QueryEnd"), sw(chkQueryEnd));
+    // Every key each time, changed or not, the remark after "PrinterWindow".
+    for (app::settings::Switch s : app::settings::optionSwitches()) {
+        app::settings::setOn(s, checkOf(s)->isChecked());
+        if (s == app::settings::Switch::PrinterWindow)
+            app::settings::setRemark(txtBem->text());
+    }
     accept();
 }
 

@@ -2,9 +2,14 @@
 #include <QDialog>
 
 class QCheckBox;
+class QFrame;
 class QLineEdit;
 class QPushButton;
 class QTabBar;
+
+namespace orv::app::settings {
+enum class Switch;
+}
 
 namespace orv::dialogs {
 
@@ -20,19 +25,15 @@ protected:
 
 private:
     void buildControls();
+    void buildTabs();
+    QFrame *buildPages();
     void loadSettings();
     void showPage(int index);
     void saveSettings();
+    QCheckBox *checkOf(app::settings::Switch s) const;
 
     QTabBar *tbsOptions = nullptr;
     QWidget *picOptions[3] = {};
-    QCheckBox *chkSplashScreen = nullptr;
-    QCheckBox *chkQueryEnd = nullptr;
-    QCheckBox *chkTextSeek = nullptr;
-    QCheckBox *chkWinMaxOpen = nullptr;
-    QCheckBox *chkTrainingsplanAutoOpen = nullptr;
-    QCheckBox *chkAnzeigeMaxOpen = nullptr;
-    QCheckBox *chkPrinterWindow = nullptr;
     QLineEdit *txtBem = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;

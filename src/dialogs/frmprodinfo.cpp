@@ -63,7 +63,11 @@ FrmProdinfo::FrmProdinfo(QWidget *parent) : QDialog(parent)
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    arrangeControls(line, label1, label2);
+}
 
+void FrmProdinfo::arrangeControls(QFrame *line, QLabel *label1, QLabel *label2)
+{
     auto *heading = new QVBoxLayout;
     heading->addWidget(lblTitle);
     heading->addWidget(lblVersion);

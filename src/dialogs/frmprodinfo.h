@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 
@@ -14,6 +15,8 @@ public:
     explicit FrmProdinfo(QWidget *parent = nullptr);
 
 private:
+    void arrangeControls(QFrame *line, QLabel *label1, QLabel *label2);
+
     QLabel *picIcon = nullptr;
     QLabel *lblTitle = nullptr;
     QLabel *lblVersion = nullptr;

@@ -1,5 +1,7 @@
 #include "records/fieldfactory.h"
 
+#include "data/recordset.h"
+#include "ui/format.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
 
@@ -95,6 +97,12 @@ QToolButton *makePictureButton(QWidget *parent, const QString &name, const QStri
     b->setAutoRaise(false);
     b->setFocusPolicy(Qt::TabFocus);
     return b;
+}
+
+QString numberText(const data::RecordSet &rows, const char *column, int decimals)
+{
+    const QString col = QLatin1String(column);
+    return rows.isNull(col) ? QString() : ui::formatNumber(rows.number(col), decimals);
 }
 
 } // namespace orv::records::fields

@@ -2,6 +2,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace orv::data {
+class RecordSet;
+}
+
 class QComboBox;
 class QFont;
 class QLabel;
@@ -21,6 +25,8 @@ QComboBox *makeCombo(QWidget *parent, const QString &name, const QStringList &it
 QLabel *makeLabel(QWidget *parent, const QString &text, QWidget *buddy = nullptr);
 // Shows the beginning of a filled field (fixed-width texts end in blanks).
 void showFromStart(QWidget *field);
+// A stored number as a field shows it; nothing for an empty column.
+QString numberText(const data::RecordSet &rows, const char *column, int decimals);
 // A small picture button beside a field (pickers).
 QToolButton *makePictureButton(QWidget *parent, const QString &name, const QString &icon, const QString &toolTip);
 

@@ -33,13 +33,6 @@ RecordFormConfig kursConfig()
     return c;
 }
 
-// A stored number as the field shows it; nothing for an empty column.
-QString numberText(const data::RecordSet &rows, const char *column, int decimals)
-{
-    const QString col = QLatin1String(column);
-    return rows.isNull(col) ? QString() : ui::formatNumber(rows.number(col), decimals);
-}
-
 } // namespace
 
 FrmKurs::FrmKurs(QWidget *parent) : RecordForm(kursConfig(), parent) { buildFields(); }
@@ -90,8 +83,8 @@ void FrmKurs::fillFields(const data::RecordSet &rows)
     txtFields[0]->setText(rows.text(QStringLiteral("KursNr")));
     txtFields[1]->setText(rows.text(QStringLiteral("Beschreibung")));
     txtFields[2]->setText(rows.text(QStringLiteral("Referent")));
-    txtFields[3]->setText(numberText(rows, "Kosten", 2));
-    txtFields[4]->setText(numberText(rows, "Dauer", 1));
+    txtFields[3]->setText(fields::numberText(rows, "Kosten", 2));
+    txtFields[4]->setText(fields::numberText(rows, "Dauer", 1));
     cmbRubrik->setEditText(rows.text(QStringLiteral("Rubrik")));
     cmbArt->setEditText(rows.text(QStringLiteral("Art")));
 }

@@ -1,5 +1,6 @@
 #include "records/frmtrainingsplan.h"
 
+#include "data/tables.h"
 #include "data/dberror.h"
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
@@ -76,12 +77,6 @@ QWidget *row(QWidget *parent, std::initializer_list<QWidget *> parts)
         h->addWidget(p);
     h->addStretch(1);
     return box;
-}
-
-QString numberText(const data::RecordSet &rows, const char *column, int decimals)
-{
-    const QString col = QLatin1String(column);
-    return rows.isNull(col) ? QString() : ui::formatNumber(rows.number(col), decimals);
 }
 
 QString dateText(const data::RecordSet &rows, const char *column)
@@ -282,7 +277,7 @@ void FrmTrainingsplan::lookUp(void (FrmTrainingsplan::*lookup)())
 void FrmTrainingsplan::showCourseDetails()
 {
     data::RecordSet kurs;
-    kurs.openQuery(connection(), QStringLiteral("select * from Kurs where KursNr = ?"), {txtFields[0]->text()});
+    data::tables::openRows(kurs, connection(), QStringLiteral("Kurs"), QStringLiteral("KursNr"), txtFields[0]->text());
     if (!kurs.hasCurrent()) {
         for (int i : {1, 2, 3, 4})
             txtFields[i]->clear();
@@ -292,8 +287,8 @@ void FrmTrainingsplan::showCourseDetails()
     }
     txtFields[1]->setText(kurs.text(QStringLiteral("Beschreibung")));
     txtFields[2]->setText(kurs.text(QStringLiteral("Referent")));
-    txtFields[3]->setText(numberText(kurs, "Kosten", 2));
-    txtFields[4]->setText(numberText(kurs, "Dauer", 1));
+    txtFields[3]->setText(fields::numberText(kurs, "Kosten", 2));
+    txtFields[4]->setText(fields::numberText(kurs, "Dauer", 1));
     cmbRubrik->setEditText(kurs.text(QStringLiteral("Rubrik")));
     cmbArt->setEditText(kurs.text(QStringLiteral("Art")));
     for (QWidget *w : {static_cast<QWidget *>(txtFields[1]), static_cast<QWidget *>(txtFields[2]),
@@ -304,7 +299,7 @@ void FrmTrainingsplan::showCourseDetails()
 void FrmTrainingsplan::showEmployeeDetails()
 {
     data::RecordSet ma;
-    ma.openQuery(connection(), QStringLiteral("select * from Mitarbeiter where Name = ?"), {txtFields[5]->text()});
+    data::tables::openRows(ma, connection(), QStringLiteral("Mitarbeiter"), QStringLiteral("Name"), txtFields[5]->text());
     if (!ma.hasCurrent()) {
         txtFields[6]->clear();
         txtFields[7]->clear();
@@ -367,26 +362,18 @@ void FrmTrainingsplan::clearFields()
 
 // ---------------------------------------------------------------- saving
 
-// While an entry is saved, its course and employee are held: on PostgreSQL the
-// rows are locked against deletion and renaming until the entry is written (on
-// SQLite the save's write lock does this).
-namespace {
-QString keepForSave(data::Connection &conn)
-{
-    return conn.backend().kind() == data::BackendKind::Postgres ? QStringLiteral(" FOR KEY SHARE") : QString();
-}
-} // namespace
-
+// While an entry is saved, its course and employee are held against deletion
+// and renaming until the entry is written.
 bool FrmTrainingsplan::courseExists()
 {
-    return connection().exists(QStringLiteral("select KursNr from Kurs where KursNr = ?") + keepForSave(connection()),
-                               {txtFields[0]->text()});
+    return data::tables::rowExists(connection(), QStringLiteral("Kurs"), {QStringLiteral("KursNr")},
+                                   {txtFields[0]->text()}, data::tables::Hold::ForWrite);
 }
 
 bool FrmTrainingsplan::employeeExists()
 {
-    return connection().exists(QStringLiteral("select Name from Mitarbeiter where Name = ?") + keepForSave(connection()),
-                               {txtFields[5]->text()});
+    return data::tables::rowExists(connection(), QStringLiteral("Mitarbeiter"), {QStringLiteral("Name")},
+                                   {txtFields[5]->text()}, data::tables::Hold::ForWrite);
 }
 
 QString FrmTrainingsplan::runChecks(QWidget *&focus)

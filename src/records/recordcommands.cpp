@@ -11,28 +11,6 @@
 #include <QToolBar>
 
 namespace orv::records {
-namespace {
-
-// Commands that only make sense while no row is being changed.
-const QStringList &browseCommands()
-{
-    static const QStringList names{
-        QStringLiteral("Close"),   QStringLiteral("Gotop"),    QStringLiteral("Goprev"),
-        QStringLiteral("Gonext"),  QStringLiteral("Gobot"),    QStringLiteral("Sort"),
-        QStringLiteral("Seek"),    QStringLiteral("Report"),   QStringLiteral("New"),
-        QStringLiteral("NewCopy"), QStringLiteral("Delete"),   QStringLiteral("mnuClose"),
-        QStringLiteral("mnuGoTo"), QStringLiteral("mnuSort"),  QStringLiteral("mnuSeek"),
-        QStringLiteral("mnuNew"),  QStringLiteral("mnuDelete"), QStringLiteral("mnuBericht")};
-    return names;
-}
-
-bool isSeekCommand(const QString &name) { return name == QLatin1String("Seek") || name == QLatin1String("mnuSeek"); }
-bool isReportCommand(const QString &name)
-{
-    return name == QLatin1String("Report") || name == QLatin1String("mnuBericht");
-}
-
-} // namespace
 
 RecordCommands::RecordCommands(RecordForm *form) : QObject(form), m_form(form)
 {
@@ -40,14 +18,16 @@ RecordCommands::RecordCommands(RecordForm *form) : QObject(form), m_form(form)
     buildMenus();
 }
 
-QAction *RecordCommands::addTool(const QString &key, const QString &toolTip, const QString &icon)
+QAction *RecordCommands::addTool(const char *key, const QString &toolTip, const char *icon, unsigned need, Run run)
 {
-    auto *a = new QAction(QIcon(QStringLiteral(":/records-icons/%1.svg").arg(icon)), toolTip, m_toolBar);
-    a->setObjectName(key);
+    auto *a = new QAction(QIcon(QStringLiteral(":/records-icons/%1.svg").arg(QLatin1String(icon))), toolTip,
+                          m_toolBar);
+    a->setObjectName(QLatin1String(key));
     a->setToolTip(toolTip);
     m_toolBar->addAction(a);
-    m_actions.insert(key, a);
-    connect(a, &QAction::triggered, this, [this, key] { dispatchTool(key); });
+    m_actions.insert(a->objectName(), a);
+    m_needs.insert(a, need);
+    connect(a, &QAction::triggered, this, std::move(run));
     return a;
 }
 
@@ -60,63 +40,39 @@ void RecordCommands::buildToolBar()
     m_toolBar->setIconSize(QSize(16, 16));
     // All eighteen buttons fit the narrow employee window.
     m_toolBar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; } QToolButton { padding: 1px; margin: 0px; }"));
-    addTool(QStringLiteral("Close"), QStringLiteral("Schließen"), QStringLiteral("Close"));
-    addTool(QStringLiteral("Save"), QStringLiteral("Sichern"), QStringLiteral("Save"));
-    addTool(QStringLiteral("Undo"), QStringLiteral("Rückgängig"), QStringLiteral("Undo"));
-    m_toolBar->addSeparator();
-    addTool(QStringLiteral("Gotop"), QStringLiteral("Auf ersten Datensatz springen"), QStringLiteral("Gotop"));
-    addTool(QStringLiteral("Goprev"), QStringLiteral("Auf vorherigen Datensatz springen"), QStringLiteral("Goprev"));
-    addTool(QStringLiteral("Gonext"), QStringLiteral("Auf nächsten Datensatz springen"), QStringLiteral("Gonext"));
-    addTool(QStringLiteral("Gobot"), QStringLiteral("Auf letzten Datensatz springen"), QStringLiteral("Gobot"));
-    m_toolBar->addSeparator();
-    addTool(QStringLiteral("Sort"), QStringLiteral("Sortieren"), QStringLiteral("SortAscending"));
-    addTool(QStringLiteral("Seek"), QStringLiteral("Suchen"), QStringLiteral("Find"));
-    addTool(QStringLiteral("Report"), QStringLiteral("Bericht ausgeben"), QStringLiteral("Report"));
-    m_toolBar->addSeparator();
-    addTool(QStringLiteral("Cut"), QStringLiteral("Ausschneiden"), QStringLiteral("Cut"));
-    addTool(QStringLiteral("Copy"), QStringLiteral("Kopieren"), QStringLiteral("Copy"));
-    addTool(QStringLiteral("Paste"), QStringLiteral("Einfügen"), QStringLiteral("Paste"));
-    m_toolBar->addSeparator();
-    addTool(QStringLiteral("New"), QStringLiteral("Neu"), QStringLiteral("New2"));
-    addTool(QStringLiteral("NewCopy"), QStringLiteral("Neu mit Kopie"), QStringLiteral("newcopy1"));
-    addTool(QStringLiteral("Delete"), QStringLiteral("Löschen"), QStringLiteral("Delete"));
-}
-
-void RecordCommands::dispatchTool(const QString &key)
-{
     RecordForm *f = m_form;
-    if (key == QLatin1String("Close"))
-        f->closeWindow();
-    else if (key == QLatin1String("Save"))
-        f->saveRecord();
-    else if (key == QLatin1String("Undo"))
-        f->undoChanges();
-    else if (key == QLatin1String("Gotop"))
-        f->moveToFirst();
-    else if (key == QLatin1String("Goprev"))
-        f->moveToPrevious();
-    else if (key == QLatin1String("Gonext"))
-        f->moveToNext();
-    else if (key == QLatin1String("Gobot"))
-        f->moveToLast();
-    else if (key == QLatin1String("Sort"))
-        f->sortRecords();
-    else if (key == QLatin1String("Seek"))
-        f->seekRecord();
-    else if (key == QLatin1String("Report"))
-        f->openReport();
-    else if (key == QLatin1String("Cut"))
-        app::editCut();
-    else if (key == QLatin1String("Copy"))
-        app::editCopy();
-    else if (key == QLatin1String("Paste"))
-        app::editPaste();
-    else if (key == QLatin1String("New"))
-        f->addRecord();
-    else if (key == QLatin1String("NewCopy"))
-        f->addCopy();
-    else if (key == QLatin1String("Delete"))
-        f->deleteRecord();
+    const unsigned rows = Browsing | Rows;
+    struct Tool {
+        const char *key;
+        const char *toolTip;
+        const char *icon;
+        unsigned need;
+        Run run;
+        bool groupEnds = false;
+    };
+    const Tool tools[] = {
+        {"Close", "Schließen", "Close", Browsing, [f] { f->closeWindow(); }},
+        {"Save", "Sichern", "Save", Changing, [f] { f->saveRecord(); }},
+        {"Undo", "Rückgängig", "Undo", Changing, [f] { f->undoChanges(); }, true},
+        {"Gotop", "Auf ersten Datensatz springen", "Gotop", rows, [f] { f->moveToFirst(); }},
+        {"Goprev", "Auf vorherigen Datensatz springen", "Goprev", rows, [f] { f->moveToPrevious(); }},
+        {"Gonext", "Auf nächsten Datensatz springen", "Gonext", rows, [f] { f->moveToNext(); }},
+        {"Gobot", "Auf letzten Datensatz springen", "Gobot", rows, [f] { f->moveToLast(); }, true},
+        {"Sort", "Sortieren", "SortAscending", rows, [f] { f->sortRecords(); }},
+        {"Seek", "Suchen", "Find", rows | SeekLayout, [f] { f->seekRecord(); }},
+        {"Report", "Bericht ausgeben", "Report", rows | Report, [f] { f->openReport(); }, true},
+        {"Cut", "Ausschneiden", "Cut", Always, [] { app::editCut(); }},
+        {"Copy", "Kopieren", "Copy", Always, [] { app::editCopy(); }},
+        {"Paste", "Einfügen", "Paste", Always, [] { app::editPaste(); }, true},
+        {"New", "Neu", "New2", rows, [f] { f->addRecord(); }},
+        {"NewCopy", "Neu mit Kopie", "newcopy1", rows, [f] { f->addCopy(); }},
+        {"Delete", "Löschen", "Delete", rows, [f] { f->deleteRecord(); }},
+    };
+    for (const Tool &t : tools) {
+        addTool(t.key, QString::fromUtf8(t.toolTip), t.icon, t.need, t.run);
+        if (t.groupEnds)
+            m_toolBar->addSeparator();
+    }
 }
 
 QMenu *RecordCommands::addMenu(const QString &name, const QString &caption)
@@ -128,17 +84,20 @@ QMenu *RecordCommands::addMenu(const QString &name, const QString &caption)
     return m;
 }
 
-QAction *RecordCommands::addItem(QMenu *menu, const QString &name, const QString &caption, const char *shortcutKey)
+QAction *RecordCommands::addItem(QMenu *menu, const char *name, const QString &caption, unsigned need, Run run,
+                                 const char *shortcutKey)
 {
     QAction *a = menu->addAction(caption);
-    a->setObjectName(name);
+    a->setObjectName(QLatin1String(name));
     if (shortcutKey) {
         a->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + QLatin1String(shortcutKey)));
         // The window carries the shortcut too, so it works wherever its menus are shown.
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         m_form->addAction(a);
     }
-    m_actions.insert(name, a);
+    m_actions.insert(a->objectName(), a);
+    m_needs.insert(a, need);
+    connect(a, &QAction::triggered, this, std::move(run));
     return a;
 }
 
@@ -151,82 +110,78 @@ void RecordCommands::openWindow(const QString &name)
 void RecordCommands::buildMenus()
 {
     RecordForm *f = m_form;
-
     QMenu *datei = addMenu(QStringLiteral("mnuDatei"), QStringLiteral("&Datei"));
     for (const auto &[name, caption, window] :
          {std::tuple{"mnuMitarbeiter", "&Mitarbeiter", "frmMitarbeiter"}, std::tuple{"mnuKurs", "&Kurs", "frmKurs"},
           std::tuple{"mnuTrainingsplan", "&Trainingsplan", "frmTrainingsplan"}}) {
-        QAction *a = addItem(datei, QLatin1String(name), QString::fromUtf8(caption));
         const QString target = QLatin1String(window);
-        connect(a, &QAction::triggered, this, [this, target] { openWindow(target); });
+        addItem(datei, name, QString::fromUtf8(caption), Always, [this, target] { openWindow(target); });
     }
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT7"));
-    connect(addItem(datei, QStringLiteral("mnuClose"), QStringLiteral("&Schließen")), &QAction::triggered, f,
-            &RecordForm::closeWindow);
+    addItem(datei, "mnuClose", QStringLiteral("&Schließen"), Browsing, [f] { f->closeWindow(); });
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT2"));
-    connect(addItem(datei, QStringLiteral("mnuExit"), QStringLiteral("&Beenden")), &QAction::triggered, this, [] {
+    addItem(datei, "mnuExit", QStringLiteral("&Beenden"), Always, [] {
         if (ui::WindowHost *host = ui::WindowHost::instance())
             host->closeProgram();
     });
 
+    buildEditMenu();
+
+    QMenu *ausgabe = addMenu(QStringLiteral("mnuAusgabe"), QStringLiteral("&Ausgabe"));
+    addItem(ausgabe, "mnuBericht", QStringLiteral("Bericht"), Browsing | Rows | Report, [f] { f->openReport(); });
+
+    QMenu *extras = addMenu(QStringLiteral("mnuExtras"), QStringLiteral("E&xtras"));
+    addItem(extras, "mnuOptionen", QStringLiteral("&Optionen"), Always,
+            [this] { openWindow(QStringLiteral("frmOptions")); });
+
+    buildWindowMenu();
+
+    QMenu *help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&?"));
+    addItem(help, "mnuProdInfo", QStringLiteral("&Produktinformation"), Always,
+            [this] { openWindow(QStringLiteral("frmProdinfo")); });
+    help->addSeparator()->setObjectName(QStringLiteral("mnuT6"));
+    addItem(help, "mnuInfo", QStringLiteral("Inf&o"), Always, [this] { openWindow(QStringLiteral("frmAbout")); });
+}
+
+void RecordCommands::buildEditMenu()
+{
+    RecordForm *f = m_form;
+    const unsigned rows = Browsing | Rows;
     QMenu *edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Bearbeiten"));
-    connect(addItem(edit, QStringLiteral("mnuCut"), QStringLiteral("A&usschneiden"), "X"), &QAction::triggered,
-            this, [] { app::editCut(); });
-    connect(addItem(edit, QStringLiteral("mnuCopy"), QStringLiteral("&Kopieren"), "C"), &QAction::triggered, this,
-            [] { app::editCopy(); });
-    connect(addItem(edit, QStringLiteral("mnuPaste"), QStringLiteral("E&infügen"), "V"), &QAction::triggered,
-            this, [] { app::editPaste(); });
+    addItem(edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, [] { app::editCut(); }, "X");
+    addItem(edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, [] { app::editCopy(); }, "C");
+    addItem(edit, "mnuPaste", QStringLiteral("E&infügen"), Always, [] { app::editPaste(); }, "V");
     edit->addSeparator()->setObjectName(QStringLiteral("mnuT4"));
-    connect(addItem(edit, QStringLiteral("mnuSort"), QStringLiteral("S&ortieren")), &QAction::triggered, f,
-            &RecordForm::sortRecords);
-    connect(addItem(edit, QStringLiteral("mnuSeek"), QStringLiteral("&Suchen"), "F"), &QAction::triggered, f,
-            &RecordForm::seekRecord);
+    addItem(edit, "mnuSort", QStringLiteral("S&ortieren"), rows, [f] { f->sortRecords(); });
+    addItem(edit, "mnuSeek", QStringLiteral("&Suchen"), rows | SeekLayout, [f] { f->seekRecord(); }, "F");
     auto *goTo = new QMenu(QStringLiteral("&Gehe zu"), edit);
     goTo->setObjectName(QStringLiteral("mnuGoTo"));
     goTo->menuAction()->setObjectName(QStringLiteral("mnuGoTo"));
     edit->addMenu(goTo);
     m_actions.insert(QStringLiteral("mnuGoTo"), goTo->menuAction());
+    m_needs.insert(goTo->menuAction(), rows);
     // The first and last items keep their historical, swapped names.
-    connect(addItem(goTo, QStringLiteral("mnuGoBot"), QStringLiteral("&Erster")), &QAction::triggered, f,
-            &RecordForm::moveToFirst);
-    connect(addItem(goTo, QStringLiteral("mnuGoTop"), QStringLiteral("&Letzter")), &QAction::triggered, f,
-            &RecordForm::moveToLast);
-    connect(addItem(goTo, QStringLiteral("mnuGoNext"), QStringLiteral("&Nächster")), &QAction::triggered, f,
-            &RecordForm::moveToNext);
-    connect(addItem(goTo, QStringLiteral("mnuGoPrev"), QStringLiteral("&Vorheriger")), &QAction::triggered, f,
-            &RecordForm::moveToPrevious);
+    addItem(goTo, "mnuGoBot", QStringLiteral("&Erster"), Always, [f] { f->moveToFirst(); });
+    addItem(goTo, "mnuGoTop", QStringLiteral("&Letzter"), Always, [f] { f->moveToLast(); });
+    addItem(goTo, "mnuGoNext", QStringLiteral("&Nächster"), Always, [f] { f->moveToNext(); });
+    addItem(goTo, "mnuGoPrev", QStringLiteral("&Vorheriger"), Always, [f] { f->moveToPrevious(); });
     edit->addSeparator()->setObjectName(QStringLiteral("mnuT5"));
-    connect(addItem(edit, QStringLiteral("mnuNew"), QStringLiteral("&Neuer Datensatz"), "N"), &QAction::triggered,
-            f, &RecordForm::addRecord);
-    connect(addItem(edit, QStringLiteral("mnuDelete"), QStringLiteral("&Datensatz löschen"), "L"),
-            &QAction::triggered, f, &RecordForm::deleteRecord);
+    addItem(edit, "mnuNew", QStringLiteral("&Neuer Datensatz"), rows, [f] { f->addRecord(); }, "N");
+    addItem(edit, "mnuDelete", QStringLiteral("&Datensatz löschen"), rows, [f] { f->deleteRecord(); }, "L");
+}
 
-    QMenu *ausgabe = addMenu(QStringLiteral("mnuAusgabe"), QStringLiteral("&Ausgabe"));
-    connect(addItem(ausgabe, QStringLiteral("mnuBericht"), QStringLiteral("Bericht")), &QAction::triggered, f,
-            &RecordForm::openReport);
-
-    QMenu *extras = addMenu(QStringLiteral("mnuExtras"), QStringLiteral("E&xtras"));
-    connect(addItem(extras, QStringLiteral("mnuOptionen"), QStringLiteral("&Optionen")), &QAction::triggered, this,
-            [this] { openWindow(QStringLiteral("frmOptions")); });
-
+void RecordCommands::buildWindowMenu()
+{
     m_windowMenu = addMenu(QStringLiteral("mnuWindow"), QStringLiteral("&Fenster"));
     const char *arrangements[] = {"Ü&berlappend", "&Untereinander", "&Nebeneinander", "&Symbole anordnen"};
     for (int i = 0; i < 4; ++i) {
-        QAction *a = addItem(m_windowMenu, QStringLiteral("mnuWindowArrange(%1)").arg(i),
-                             QString::fromUtf8(arrangements[i]));
-        connect(a, &QAction::triggered, this, [this, i] {
+        const QByteArray name = QStringLiteral("mnuWindowArrange(%1)").arg(i).toLatin1();
+        addItem(m_windowMenu, name.constData(), QString::fromUtf8(arrangements[i]), Always, [this, i] {
             if (ui::WindowHost *host = ui::WindowHost::instance())
                 host->arrangeChildren(i, m_form->config().widthTwips, m_form->config().heightTwips);
         });
     }
     connect(m_windowMenu, &QMenu::aboutToShow, this, &RecordCommands::fillWindowMenu);
-
-    QMenu *help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&?"));
-    connect(addItem(help, QStringLiteral("mnuProdInfo"), QStringLiteral("&Produktinformation")),
-            &QAction::triggered, this, [this] { openWindow(QStringLiteral("frmProdinfo")); });
-    help->addSeparator()->setObjectName(QStringLiteral("mnuT6"));
-    connect(addItem(help, QStringLiteral("mnuInfo"), QStringLiteral("Inf&o")), &QAction::triggered, this,
-            [this] { openWindow(QStringLiteral("frmAbout")); });
 }
 
 // The list of open child windows under the arrangements, as it is when the menu opens.
@@ -255,28 +210,21 @@ void RecordCommands::fillWindowMenu()
     }
 }
 
-void RecordCommands::setBrowseMode(bool browse)
-{
-    for (const QString &name : browseCommands()) {
-        QAction *a = m_actions.value(name);
-        if (!a)
-            continue;
-        bool on = browse;
-        if (isSeekCommand(name))
-            on = on && m_seekAvailable;
-        if (isReportCommand(name))
-            on = on && m_reportAvailable;
-        a->setEnabled(on);
-    }
-    m_actions.value(QStringLiteral("Save"))->setEnabled(!browse);
-    m_actions.value(QStringLiteral("Undo"))->setEnabled(!browse);
-}
-
 void RecordCommands::disableOwnItem(const QString &itemName)
 {
     m_ownItem = itemName;
-    if (QAction *a = m_actions.value(itemName))
-        a->setEnabled(false);
+    applyState();
+}
+
+void RecordCommands::applyState()
+{
+    for (auto it = m_needs.cbegin(); it != m_needs.cend(); ++it) {
+        const unsigned need = it.value();
+        const bool on = (!(need & Browsing) || m_browsing) && (!(need & Changing) || !m_browsing)
+                        && (!(need & Rows) || m_rowsOpen) && (!(need & SeekLayout) || m_seekAvailable)
+                        && (!(need & Report) || m_reportAvailable) && it.key()->objectName() != m_ownItem;
+        it.key()->setEnabled(on);
+    }
 }
 
 } // namespace orv::records

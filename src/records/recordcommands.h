@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QAction;
 class QMenu;
 class QToolBar;
@@ -25,31 +27,47 @@ public:
     QList<QMenu *> menus() const { return m_menus; }
     QAction *action(const QString &name) const { return m_actions.value(name); }
 
-    // Commands marked for browse mode are enabled exactly in browse mode,
-    // "Save"/"Undo" exactly in edit and add mode.
-    void setBrowseMode(bool browse);
+    // What a command needs to be offered; the state below decides it.
+    enum Need : unsigned {
+        Always = 0,
+        Browsing = 1,   // no row being changed
+        Changing = 2,   // a row being changed or added
+        Rows = 4,       // the window's rows could be read
+        SeekLayout = 8, // the window has a search layout
+        Report = 16,    // the window has a report
+    };
+
+    void setBrowseMode(bool browse) { m_browsing = browse, applyState(); }
+    void setRowsOpen(bool open) { m_rowsOpen = open, applyState(); }
+    void setSeekAvailable(bool available) { m_seekAvailable = available, applyState(); }
+    void setReportAvailable(bool available) { m_reportAvailable = available, applyState(); }
     // Disables the window's own "&Datei" item for good.
     void disableOwnItem(const QString &itemName);
-    void setSeekAvailable(bool available) { m_seekAvailable = available; }
-    void setReportAvailable(bool available) { m_reportAvailable = available; }
 
 private:
+    using Run = std::function<void()>;
     void buildToolBar();
     void buildMenus();
-    QAction *addTool(const QString &key, const QString &toolTip, const QString &icon);
-    QAction *addItem(QMenu *menu, const QString &name, const QString &caption, const char *shortcutKey = nullptr);
+    void buildEditMenu();
+    void buildWindowMenu();
+    QAction *addTool(const char *key, const QString &toolTip, const char *icon, unsigned need, Run run);
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption, unsigned need, Run run,
+                     const char *shortcutKey = nullptr);
     QMenu *addMenu(const QString &name, const QString &caption);
-    void dispatchTool(const QString &key);
     void openWindow(const QString &name);
     void fillWindowMenu();
+    void applyState();
 
     RecordForm *m_form;
     QToolBar *m_toolBar = nullptr;
     QList<QMenu *> m_menus;
     QMenu *m_windowMenu = nullptr;
     QHash<QString, QAction *> m_actions;
+    QHash<QAction *, unsigned> m_needs;
     QList<QAction *> m_windowList;
     QString m_ownItem;
+    bool m_browsing = true;
+    bool m_rowsOpen = true;
     bool m_seekAvailable = false;
     bool m_reportAvailable = false;
 };

@@ -1,5 +1,6 @@
 #include "records/recordform.h"
 
+#include "data/tables.h"
 #include "data/dberror.h"
 #include "records/fieldfactory.h"
 #include "records/recordcommands.h"
@@ -156,9 +157,7 @@ void RecordForm::load()
 
     if (!ok) {
         // Without rows only closing and the commands that need no rows stay.
-        for (const char *name : {"Gotop", "Goprev", "Gonext", "Gobot", "Sort", "Seek", "Report", "New", "NewCopy",
-                                 "Delete", "mnuGoTo", "mnuSort", "mnuSeek", "mnuNew", "mnuDelete", "mnuBericht"})
-            m_commands->action(QLatin1String(name))->setEnabled(false);
+        m_commands->setRowsOpen(false);
         for (QWidget *w : findChildren<QWidget *>())
             if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractButton *>(w))
                 if (w != m_cmdCancel && !qobject_cast<QToolBar *>(w->parentWidget()))
@@ -180,7 +179,7 @@ void RecordForm::load()
 void RecordForm::applyOpeningSize()
 {
     QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget()) ? parentWidget() : this;
-    if (app::settings::settingOn(QStringLiteral("WinMaxOpen"), QStringLiteral("OFF")))
+    if (app::settings::isOn(app::settings::Switch::WinMaxOpen))
         frame->isVisible() ? frame->showMaximized() : frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
     else
         frame->resize(ui::twipsToPixels(m_config.widthTwips), ui::twipsToPixels(m_config.heightTwips));
@@ -465,13 +464,10 @@ QStringList RecordForm::keyOfRow() const
 
 bool RecordForm::recordExists(const QStringList &columns, const QStringList &values)
 {
-    QString sql = QStringLiteral("SELECT ") + columns.value(0) + QStringLiteral(" FROM ") + m_config.table;
     QVariantList params;
-    for (int i = 0; i < columns.size(); ++i) {
-        sql += (i == 0 ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + columns.at(i) + QStringLiteral(" = ?");
-        params << values.value(i);
-    }
-    return m_conn->exists(sql, params);
+    for (const QString &v : values)
+        params << v;
+    return data::tables::rowExists(*m_conn, m_config.table, columns, params);
 }
 
 // ---------------------------------------------------------------- deleting
@@ -494,9 +490,7 @@ void RecordForm::deleteRecord()
         m_rows->deleteCurrent();
         removedFromSet = true;
         if (!m_config.dependentKeyColumn.isEmpty())
-            m_conn->exec(QStringLiteral("DELETE FROM Trainingsplan WHERE ") + m_config.dependentKeyColumn
-                             + QStringLiteral(" = ?"),
-                         {value});
+            data::tables::deleteEntries(*m_conn, m_config.dependentKeyColumn, value);
         transaction.commit();
     } catch (const data::DbError &e) {
         if (e.number() == data::ErrRowGone) {
@@ -538,55 +532,29 @@ void RecordForm::deleteRecord()
 
 // ---------------------------------------------------------------- moving
 
-void RecordForm::moveToFirst()
+void RecordForm::moveTo(Move where)
 {
     if (!m_rows->isOpen() || m_rows->recordCount() < 1)
         return;
     try {
-        m_rows->moveFirst();
-        showRecord();
-    } catch (const data::DbError &e) {
-        ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
-    }
-}
-
-void RecordForm::moveToLast()
-{
-    if (!m_rows->isOpen() || m_rows->recordCount() < 1)
-        return;
-    try {
-        m_rows->moveLast();
-        showRecord();
-    } catch (const data::DbError &e) {
-        ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
-    }
-}
-
-void RecordForm::moveToNext()
-{
-    if (!m_rows->isOpen() || m_rows->recordCount() < 1)
-        return;
-    try {
-        m_rows->moveNext();
-        if (m_rows->eof()) {
-            ui::Prompter::instance().beep();
-            m_rows->moveLast();
-        }
-        showRecord();
-    } catch (const data::DbError &e) {
-        ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
-    }
-}
-
-void RecordForm::moveToPrevious()
-{
-    if (!m_rows->isOpen() || m_rows->recordCount() < 1)
-        return;
-    try {
-        m_rows->movePrevious();
-        if (m_rows->bof()) {
-            ui::Prompter::instance().beep();
+        switch (where) {
+        case Move::First:
             m_rows->moveFirst();
+            break;
+        case Move::Last:
+            m_rows->moveLast();
+            break;
+        case Move::Next:
+        case Move::Previous: {
+            // At either end the window beeps and stays on the end row.
+            const bool forward = where == Move::Next;
+            forward ? m_rows->moveNext() : m_rows->movePrevious();
+            if (forward ? m_rows->eof() : m_rows->bof()) {
+                ui::Prompter::instance().beep();
+                forward ? m_rows->moveLast() : m_rows->moveFirst();
+            }
+            break;
+        }
         }
         showRecord();
     } catch (const data::DbError &e) {
@@ -623,7 +591,7 @@ void RecordForm::seekRecord()
     {
         data::RecordSet seekRows;
         try {
-            seekRows.openQuery(*m_conn, QStringLiteral("select * from ") + m_config.table);
+            data::tables::openRows(seekRows, *m_conn, m_config.table);
         } catch (const data::DbError &e) {
             errorBox(e, QStringLiteral("OpenRecordsetError: "));
             return;
@@ -656,7 +624,7 @@ void RecordForm::refreshRecords()
             showRecord();
         }
     } catch (const data::DbError &e) {
-        if (e.number() != 3219)
+        if (e.number() != data::ErrRefreshNotAllowed)
             errorBox(e, QStringLiteral("RefreshError: "));
     }
 }
@@ -750,6 +718,31 @@ void RecordForm::watchChanges(QWidget *field)
     }
 }
 
+// Cut, copy and paste work on text boxes only, by key as by menu: the text
+// box of a list field swallows them.
+static bool isClipboardKey(QEvent *event)
+{
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    // An override left unaccepted lets the menu's shortcut run.
+    return key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste);
+}
+
+// From the caret to the end: the whole text after a row was shown. The caret
+// stays at the start, so the field still shows its beginning.
+static void selectToEnd(QLineEdit *le)
+{
+    QMetaObject::invokeMethod(
+        le,
+        [le] {
+            const int p = le->cursorPosition();
+            const int end = int(le->text().size());
+            le->setSelection(end, p - end);
+        },
+        Qt::QueuedConnection);
+}
+
 bool RecordForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Show && !m_sized) {
@@ -757,29 +750,11 @@ bool RecordForm::eventFilter(QObject *watched, QEvent *event)
         applyOpeningSize();
         return false;
     }
-    if (m_comboEdits.contains(watched)) {
-        // Cut, copy and paste work on text boxes only, by key as by menu.
-        if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            if (key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Copy)
-                || key->matches(QKeySequence::Paste))
-                return true; // an override left unaccepted lets the menu's shortcut run
-        }
-        return false;
-    }
+    if (m_comboEdits.contains(watched))
+        return isClipboardKey(event);
     if (event->type() == QEvent::FocusIn) {
-        if (auto *le = qobject_cast<QLineEdit *>(watched)) {
-            // From the caret to the end: the whole text after a row was shown.
-            // The caret stays at the start, so the field still shows its beginning.
-            QMetaObject::invokeMethod(
-                le,
-                [le] {
-                    const int p = le->cursorPosition();
-                    const int end = int(le->text().size());
-                    le->setSelection(end, p - end);
-                },
-                Qt::QueuedConnection);
-        }
+        if (auto *le = qobject_cast<QLineEdit *>(watched))
+            selectToEnd(le);
         return false;
     }
     if (event->type() != QEvent::KeyPress)

@@ -72,16 +72,19 @@ public:
     // The window became the active child: its sort order goes to the status bar.
     void windowActivated();
 
+    enum class Move { First, Last, Next, Previous };
+
 public slots:
     void addRecord();
     void addCopy();
     void undoChanges();
     void saveRecord();
     void deleteRecord();
-    void moveToFirst();
-    void moveToLast();
-    void moveToNext();
-    void moveToPrevious();
+    void moveTo(Move where);
+    void moveToFirst() { moveTo(Move::First); }
+    void moveToLast() { moveTo(Move::Last); }
+    void moveToNext() { moveTo(Move::Next); }
+    void moveToPrevious() { moveTo(Move::Previous); }
     void sortRecords();
     void seekRecord();
     void openReport();

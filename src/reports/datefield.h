@@ -1,9 +1,12 @@
 #pragma once
 #include <QWidget>
 
-class QCalendarWidget;
 class QLineEdit;
 class QToolButton;
+
+namespace orv::ui {
+class MonthView;
+}
 
 namespace orv::reports {
 
@@ -18,17 +21,14 @@ public:
 
     QLineEdit *text() const { return m_text; }
     QToolButton *button() const { return m_button; }
-    QCalendarWidget *calendar() const { return m_calendar; }
+    ui::MonthView *calendar() const { return m_calendar; }
 
     void showCalendar();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QLineEdit *m_text;
     QToolButton *m_button;
-    QCalendarWidget *m_calendar;
+    ui::MonthView *m_calendar;
 };
 
 } // namespace orv::reports

@@ -120,7 +120,7 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
         const QRect avail = screen->geometry();
         resize(qMax(minimum, int(avail.width() * 0.9)), qMax(minimum, int(avail.height() * 0.9)));
     }
-    if (app::settings::settingOn(QStringLiteral("AnzeigeMaxOpen")))
+    if (app::settings::isOn(app::settings::Switch::AnzeigeMaxOpen))
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 

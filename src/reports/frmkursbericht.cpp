@@ -5,7 +5,6 @@
 #include "reports/likepattern.h"
 #include "reports/linewriter.h"
 #include "reports/reportbuttons.h"
-#include "services/connectionrecipe.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
@@ -98,11 +97,10 @@ FrmKursBericht::KursList FrmKursBericht::kursList(const data::Backend &backend) 
 
 bool FrmKursBericht::buildReport()
 {
-    m_model.header.clear();
-    m_model.body.clear();
-    data::Connection conn;
-    if (!app::openConnection(conn, this))
+    std::optional<data::Connection> opened = startBuild();
+    if (!opened)
         return false;
+    data::Connection &conn = *opened;
     const KursList list = kursList(conn.backend());
     m_model.title = list.title;
     auto cur = conn.query(list.sql, list.params);

@@ -3,7 +3,6 @@
 #include "data/connection.h"
 #include "reports/linewriter.h"
 #include "reports/reportbuttons.h"
-#include "services/connectionrecipe.h"
 #include "ui/prompter.h"
 
 #include <QGroupBox>
@@ -50,11 +49,10 @@ FrmMitarbeiterBericht::FrmMitarbeiterBericht(QWidget *parent) : ReportDialog(par
 
 bool FrmMitarbeiterBericht::buildReport()
 {
-    m_model.header.clear();
-    m_model.body.clear();
-    data::Connection conn;
-    if (!app::openConnection(conn, this))
+    std::optional<data::Connection> opened = startBuild();
+    if (!opened)
         return false;
+    data::Connection &conn = *opened;
     if (!optBericht0->isChecked())
         return true;
     auto cur = openList(conn);

@@ -5,7 +5,6 @@
 #include "reports/datefield.h"
 #include "reports/reportbuttons.h"
 #include "reports/threestatecheck.h"
-#include "services/connectionrecipe.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/widgets.h"
@@ -74,8 +73,44 @@ FrmTrainingsplanBericht::FrmTrainingsplanBericht(QWidget *parent) : ReportDialog
 
 void FrmTrainingsplanBericht::buildForm()
 {
-    namespace lists = data::lists;
+    QGroupBox *fraZeitraum = buildPeriodFrame();
+    QGroupBox *fraStatus = buildStatusFrame();
+    QGroupBox *fraFilter = buildFilterFrame();
+    QGroupBox *fraSort = buildSortFrame();
 
+    prgStatistik = new QProgressBar(this);
+    prgStatistik->setObjectName(QStringLiteral("prgStatistik"));
+    prgStatistik->setRange(0, 1);
+    prgStatistik->setValue(0);
+    prgStatistik->setTextVisible(false);
+
+    const ReportButtons b = ReportButtons::create(this);
+    cmdDrucken = b.cmdDrucken;
+    cmdAblage = b.cmdAblage;
+    cmdAnzeige = b.cmdAnzeige;
+    cmdExport = b.cmdExport;
+    cmdCancel = b.cmdCancel;
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(fraZeitraum);
+    left->addWidget(fraStatus);
+    left->addWidget(fraSort);
+    left->addStretch(1);
+    auto *buttons = new QVBoxLayout;
+    b.addTo(buttons);
+    buttons->addStretch(1);
+    auto *top = new QHBoxLayout;
+    top->addLayout(left);
+    top->addWidget(fraFilter, 1);
+    top->addLayout(buttons);
+    auto *all = new QVBoxLayout(this);
+    all->addLayout(top);
+    all->addWidget(prgStatistik);
+}
+
+
+QGroupBox *FrmTrainingsplanBericht::buildPeriodFrame()
+{
     auto *fraZeitraum = new QGroupBox(QStringLiteral("Zeitraum"), this);
     fraZeitraum->setObjectName(QStringLiteral("fraZeitraum"));
     m_von = new DateField(QStringLiteral("Von"), fraZeitraum);
@@ -95,18 +130,27 @@ void FrmTrainingsplanBericht::buildForm()
     zeitraum->addWidget(new QLabel(QStringLiteral("-"), fraZeitraum));
     zeitraum->addWidget(txtBis);
     zeitraum->addWidget(m_bis->button());
+    return fraZeitraum;
+}
 
+QGroupBox *FrmTrainingsplanBericht::buildStatusFrame()
+{
     auto *fraStatus = new QGroupBox(QStringLiteral("Status"), this);
     fraStatus->setObjectName(QStringLiteral("fraStatus"));
     auto *status = new QVBoxLayout(fraStatus);
-    const QStringList captions = lists::statusCaptions();
+    const QStringList captions = data::lists::statusCaptions();
     for (int i = 0; i < 4; ++i) {
         chkStatus[i] = new QCheckBox(captions.value(i), fraStatus);
         chkStatus[i]->setObjectName(QStringLiteral("chkStatus(%1)").arg(i));
         chkStatus[i]->setChecked(true);
         status->addWidget(chkStatus[i]);
     }
+    return fraStatus;
+}
 
+QGroupBox *FrmTrainingsplanBericht::buildFilterFrame()
+{
+    namespace lists = data::lists;
     auto *fraFilter = new QGroupBox(QStringLiteral("Filter"), this);
     fraFilter->setObjectName(QStringLiteral("fraFilter"));
     cmbBereich = combo("cmbBereich", withEmpty(lists::bereichAlphabetisch()), fraFilter);
@@ -139,7 +183,11 @@ void FrmTrainingsplanBericht::buildForm()
     }
     filter->addWidget(chkRechnung, r++, 1);
     filter->addWidget(chkBeurteilung, r++, 1);
+    return fraFilter;
+}
 
+QGroupBox *FrmTrainingsplanBericht::buildSortFrame()
+{
     auto *fraSort = new QGroupBox(QStringLiteral("Sortierung"), this);
     fraSort->setObjectName(QStringLiteral("fraSort"));
     cmbSortierung = combo("cmbSortierung",
@@ -152,35 +200,7 @@ void FrmTrainingsplanBericht::buildForm()
     sort->addWidget(new QLabel(QStringLiteral("Sortierung:"), fraSort));
     cmbSortierung->setMinimumContentsLength(12);
     sort->addWidget(cmbSortierung, 1);
-
-    prgStatistik = new QProgressBar(this);
-    prgStatistik->setObjectName(QStringLiteral("prgStatistik"));
-    prgStatistik->setRange(0, 1);
-    prgStatistik->setValue(0);
-    prgStatistik->setTextVisible(false);
-
-    const ReportButtons b = ReportButtons::create(this);
-    cmdDrucken = b.cmdDrucken;
-    cmdAblage = b.cmdAblage;
-    cmdAnzeige = b.cmdAnzeige;
-    cmdExport = b.cmdExport;
-    cmdCancel = b.cmdCancel;
-
-    auto *left = new QVBoxLayout;
-    left->addWidget(fraZeitraum);
-    left->addWidget(fraStatus);
-    left->addWidget(fraSort);
-    left->addStretch(1);
-    auto *buttons = new QVBoxLayout;
-    b.addTo(buttons);
-    buttons->addStretch(1);
-    auto *top = new QHBoxLayout;
-    top->addLayout(left);
-    top->addWidget(fraFilter, 1);
-    top->addLayout(buttons);
-    auto *all = new QVBoxLayout(this);
-    all->addLayout(top);
-    all->addWidget(prgStatistik);
+    return fraSort;
 }
 
 bool FrmTrainingsplanBericht::checkEntries()
@@ -238,11 +258,10 @@ TrainingsplanSelection FrmTrainingsplanBericht::selection() const
 
 bool FrmTrainingsplanBericht::buildReport()
 {
-    m_model.header.clear();
-    m_model.body.clear();
-    data::Connection conn;
-    if (!app::openConnection(conn, this))
+    std::optional<data::Connection> opened = startBuild();
+    if (!opened)
         return false;
+    data::Connection &conn = *opened;
     if (!checkEntries())
         return true;
 

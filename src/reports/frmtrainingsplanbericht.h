@@ -5,6 +5,7 @@
 #include <array>
 
 class QCheckBox;
+class QGroupBox;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
@@ -29,6 +30,10 @@ protected:
 
 private:
     void buildForm();
+    QGroupBox *buildPeriodFrame();
+    QGroupBox *buildStatusFrame();
+    QGroupBox *buildFilterFrame();
+    QGroupBox *buildSortFrame();
     // The selection as the controls hold it, once the entries passed their checks.
     TrainingsplanSelection selection() const;
     // The checks in order; false after telling the user about the first failure.

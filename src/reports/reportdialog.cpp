@@ -35,6 +35,16 @@ void ReportDialog::connectButtons(QPushButton *drucken, QPushButton *ablage, QPu
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+std::optional<data::Connection> ReportDialog::startBuild()
+{
+    m_model.header.clear();
+    m_model.body.clear();
+    data::Connection conn;
+    if (!app::openConnection(conn, this))
+        return std::nullopt;
+    return conn;
+}
+
 bool ReportDialog::buildForOutput()
 {
     ui::BusyPointer busy;
@@ -61,7 +71,7 @@ bool ReportDialog::buildForOutput()
 
 void ReportDialog::autoEnd()
 {
-    if (app::settings::settingOn(QStringLiteral("ReportAutoEnd")))
+    if (app::settings::isOn(app::settings::Switch::ReportAutoEnd))
         reject();
 }
 
@@ -142,19 +152,32 @@ void ReportDialog::cmdExport_Click()
     }
     if (!job)
         return;
+    const std::optional<ExportTarget> target = askExportTarget(job->layout.title);
+    if (!target)
+        return;
+    const std::optional<qint64> rows = writeExport(conn, *job, *target);
+    if (!rows)
+        return;
+    if (*rows == 0) {
+        ui::inform(this, QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
+        return;
+    }
+    autoEnd();
+}
 
+std::optional<ReportDialog::ExportTarget> ReportDialog::askExportTarget(const QString &title)
+{
     QString filter = m_exportFilter.isEmpty() ? xlsxFilter : m_exportFilter;
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    const QString proposed =
-        folder + QLatin1Char('/')
-        + exportFileName(job->layout.title, QDate::currentDate(),
-                         filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx);
+    const QString proposed = folder + QLatin1Char('/')
+                             + exportFileName(title, QDate::currentDate(),
+                                              filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx);
     const std::optional<QString> file =
         ui::askSaveFileName(this, QStringLiteral("Exportieren"), proposed, {xlsxFilter, csvFilter}, &filter);
     if (!file)
-        return;
+        return std::nullopt;
     m_exportFilter = filter;
     // A name typed with its own extension wins over the type chosen in the list.
     ExportFormat format = filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx;
@@ -162,7 +185,12 @@ void ReportDialog::cmdExport_Click()
         format = ExportFormat::Csv;
     else if (file->endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
         format = ExportFormat::Xlsx;
+    return ExportTarget{*file, format};
+}
 
+std::optional<qint64> ReportDialog::writeExport(data::Connection &conn, const ExportJob &job,
+                                                const ExportTarget &target)
+{
     // Shows itself only when the export takes longer than a moment.
     QProgressDialog progress(QStringLiteral("Der Bericht wird exportiert …"), QStringLiteral("Abbrechen"), 0, 0, this);
     progress.setObjectName(QStringLiteral("frmExportFortschritt"));
@@ -174,39 +202,35 @@ void ReportDialog::cmdExport_Click()
     qint64 rows = 0;
     ui::BusyPointer wait;
     try {
-        if (job->count) {
-            const qint64 expected = job->count(conn);
+        if (job.count) {
+            const qint64 expected = job.count(conn);
             progress.setMaximum(int(qMin<qint64>(expected, std::numeric_limits<int>::max())));
         }
         progress.setValue(0);
-        rows = runExport(conn, *job, format, *file, [&progress](qint64 done) {
+        rows = runExport(conn, job, target.format, target.file, [&progress](qint64 done) {
             progress.setValue(int(qMin<qint64>(done, progress.maximum() > 0 ? progress.maximum() : done)));
             if (progress.wasCanceled())
                 throw ExportCancelled();
         });
     } catch (const ExportCancelled &) {
-        return;
+        return std::nullopt;
     } catch (const data::DbError &e) {
         progress.close();
         wait.restore();
         ui::inform(this, e.message(QStringLiteral("DatenLesenError: ")), QStringLiteral("ORV"), ui::Icon::None);
-        return;
+        return std::nullopt;
     } catch (const ExportError &e) {
         progress.close();
         wait.restore();
         ui::inform(this,
-                   QStringLiteral("Die Datei kann nicht geschrieben werden:\r\n") + QDir::toNativeSeparators(*file)
+                   QStringLiteral("Die Datei kann nicht geschrieben werden:\r\n") + QDir::toNativeSeparators(target.file)
                        + QStringLiteral("\r\n\r\n") + e.reason(),
                    QStringLiteral("Error"), ui::Icon::Exclamation);
-        return;
+        return std::nullopt;
     }
     progress.close();
     wait.restore();
-    if (rows == 0) {
-        ui::inform(this, QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
-        return;
-    }
-    autoEnd();
+    return rows;
 }
 
 } // namespace orv::reports

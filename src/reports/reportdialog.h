@@ -1,4 +1,5 @@
 #pragma once
+#include "data/connection.h"
 #include "reports/reportexport.h"
 #include "reports/reportmodel.h"
 
@@ -6,10 +7,6 @@
 #include <optional>
 
 class QPushButton;
-
-namespace orv::data {
-class Connection;
-}
 
 namespace orv::reports {
 
@@ -41,6 +38,10 @@ protected:
     // (nullopt once the user has been told why not). May throw data::DbError.
     virtual std::optional<ExportJob> exportJob(data::Connection &conn) = 0;
 
+    // The start of every build: an empty model and the build's own connection
+    // (nullopt once the user has been told that it cannot be opened).
+    std::optional<data::Connection> startBuild();
+
     // Connects the output buttons and the cancel button.
     void connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige, QPushButton *cancel,
                         QPushButton *exportButton = nullptr);
@@ -48,6 +49,15 @@ protected:
     ReportModel m_model;
 
 private:
+    struct ExportTarget {
+        QString file;
+        ExportFormat format;
+    };
+    // The file and type the user chooses; nullopt when cancelled.
+    std::optional<ExportTarget> askExportTarget(const QString &title);
+    // The rows written; nullopt when cancelled or failed (the user has been told).
+    std::optional<qint64> writeExport(data::Connection &conn, const ExportJob &job, const ExportTarget &target);
+
     // Builds and checks the body; false when there is nothing to output.
     bool buildForOutput();
     void autoEnd();

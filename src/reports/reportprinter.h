@@ -1,4 +1,5 @@
 #pragma once
+#include "data/dberror.h"
 #include "reports/reportmodel.h"
 
 #include <QString>
@@ -13,21 +14,13 @@ namespace orv::reports {
 
 // A failure of the printer or the print dialog, with the number and text
 // that the "Druckerfehler" question shows.
-class PrintError : public std::runtime_error {
+class PrintError : public data::NumberedError {
 public:
-    PrintError(long number, const QString &description)
-        : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
-    long number() const { return m_number; }
-    const QString &description() const { return m_description; }
-
-private:
-    long m_number;
-    QString m_description;
+    using data::NumberedError::NumberedError;
 };
 
-// Error numbers of the printer, kept as the users know them.
-inline constexpr long ErrPrinter = 482;      // the printer failed
-inline constexpr long ErrPrintCancel = 32755; // print dialog cancelled
+using data::ErrPrintCancel;
+using data::ErrPrinter;
 
 // The printer as the print routine sees it. Positions are in twips, origin
 // at the top left of the printable page. Printing a line places it at the

@@ -1,5 +1,6 @@
 #include "search/frmnameedit.h"
 
+#include "data/tables.h"
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "data/schema.h"
@@ -168,20 +169,21 @@ QString FrmNameEdit::inputError()
 
 bool FrmNameEdit::namesAcceptable(data::Connection &conn, const QString &present, const QString &wanted)
 {
-    const QString inMitarbeiter = QStringLiteral("SELECT * FROM Mitarbeiter WHERE Name = ?");
-    const QString inTrainingsplan = QStringLiteral("SELECT * FROM Trainingsplan WHERE Name = ?");
+    const auto known = [&conn](const char *table, const QString &name) {
+        return data::tables::rowExists(conn, QString::fromLatin1(table), {QStringLiteral("Name")}, {stored(name)});
+    };
     try {
         // A name known only to the training plan may be renamed too: that mends
         // entries whose employee row is missing.
-        if (!conn.exists(inMitarbeiter, {stored(present)}) && !conn.exists(inTrainingsplan, {stored(present)})) {
+        if (!known("Mitarbeiter", present) && !known("Trainingsplan", present)) {
             dataCheckFailed(this, QStringLiteral("Der Name %1 ist nicht vorhanden!").arg(quoted(present)));
             return false;
         }
-        if (conn.exists(inMitarbeiter, {stored(wanted)})) {
+        if (known("Mitarbeiter", wanted)) {
             dataCheckFailed(this, QStringLiteral("Der Name %1 ist bereits vorhanden!").arg(quoted(wanted)));
             return false;
         }
-        if (conn.exists(inTrainingsplan, {stored(wanted)})) {
+        if (known("Trainingsplan", wanted)) {
             dataCheckFailed(this,
                             QStringLiteral("Der Name %1 ist im Trainingsplan bereits vorhanden!").arg(quoted(wanted)));
             return false;
@@ -198,9 +200,7 @@ bool FrmNameEdit::writeNewName(data::Connection &conn, const QString &present, c
     try {
         // Both tables or neither: a half rename would part the employee from the plan.
         data::Transaction tx(conn);
-        const QVariantList names{stored(wanted), stored(present)};
-        conn.exec(QStringLiteral("UPDATE Mitarbeiter SET Name = ? WHERE Name = ?"), names);
-        conn.exec(QStringLiteral("UPDATE Trainingsplan SET Name = ? WHERE Name = ?"), names);
+        data::tables::renameEmployee(conn, stored(present), stored(wanted));
         tx.commit();
         return true;
     } catch (const data::DbError &e) {

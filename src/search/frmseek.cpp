@@ -37,29 +37,22 @@ struct BadLayout : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-QString entry(const QString &list, int k)
+const SeekField &entry(const SeekLayout &fields, int k)
 {
-    const QStringList entries = list.split(QLatin1Char(','));
-    if (k < 0 || k >= entries.size())
+    if (k < 0 || k >= fields.size())
         throw BadLayout("search field without layout entry");
-    return entries.at(k);
+    return fields.at(k);
 }
 
-LineLayout lineLayout(const data::RecordSet &rows, const QString &columns, const QString &gaps)
+LineLayout lineLayout(const data::RecordSet &rows, const SeekField &field)
 {
-    const QStringList names = columns.split(QLatin1Char(';'));
-    const QStringList blanks = gaps.split(QLatin1Char(';'));
-    if (names.size() != blanks.size())
-        throw BadLayout("columns and gaps differ in number");
     LineLayout layout;
-    for (int i = 0; i < names.size(); ++i) {
-        const int c = rows.columnIndex(names.at(i).trimmed());
-        bool ok = false;
-        const int gap = blanks.at(i).trimmed().toInt(&ok);
-        if (c < 0 || !ok || gap < 0)
+    for (const SeekColumn &shown : field.columns) {
+        const int c = rows.columnIndex(shown.name);
+        if (c < 0 || shown.gap < 0)
             throw BadLayout("unknown column or bad gap");
         layout.columns.push_back(c);
-        layout.gaps.push_back(gap);
+        layout.gaps.push_back(shown.gap);
     }
     return layout;
 }
@@ -74,7 +67,7 @@ FrmSeek::FrmSeek(QWidget *parent) : QDialog(parent), m_model(new SeekResultModel
 
     SeekPosition = 0;
     cmdOK->setEnabled(false);
-    chkVolltext->setChecked(app::settings::settingOn(QStringLiteral("TextSeek"), QStringLiteral("OFF")));
+    chkVolltext->setChecked(app::settings::isOn(app::settings::Switch::TextSeek));
     updateSeekEnabled();
     makeDefault(cmdSeek);
 
@@ -137,7 +130,11 @@ void FrmSeek::buildControls()
     // The default button is set by the dialog's own rules, not by the focus.
     for (QPushButton *b : {cmdSeek, cmdOK, cmdCancel})
         b->setAutoDefault(false);
+    arrangeControls();
+}
 
+void FrmSeek::arrangeControls()
+{
     auto *fieldsBox = new QVBoxLayout;
     fieldsBox->addWidget(lblSuchfeld);
     fieldsBox->addWidget(lstFields);
@@ -195,6 +192,16 @@ void FrmSeek::updateSeekEnabled()
     cmdSeek->setEnabled(field && !field->text().isEmpty() && !txtExpression->text().isEmpty());
 }
 
+void FrmSeek::setSearchFields(const SeekLayout &fields)
+{
+    m_fields = fields;
+    lstFields->clear();
+    for (const SeekField &f : fields)
+        lstFields->addItem(f.caption);
+    if (lstFields->count() > 0)
+        lstFields->setCurrentRow(0);
+}
+
 void FrmSeek::seek()
 {
     cmdOK->setEnabled(false);
@@ -209,9 +216,10 @@ void FrmSeek::seek()
                 throw BadLayout("no record set");
             data::RecordSet &rows = *SeekRecordset;
             const int k = lstFields->currentRow();
-            lblUeberschrift->setText(entry(SeekHeadings, k));
-            layout = lineLayout(rows, entry(SeekColumns, k), entry(SeekGaps, k));
-            const QString field = entry(SeekFields, k).trimmed();
+            const SeekField &chosen = entry(m_fields, k);
+            lblUeberschrift->setText(chosen.heading);
+            layout = lineLayout(rows, chosen);
+            const QString field = chosen.field;
             if (rows.columnIndex(field) < 0)
                 throw BadLayout("unknown search column");
 

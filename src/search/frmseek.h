@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "search/seek.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -29,10 +31,8 @@ public:
 
     // Set by the caller before the dialog is shown.
     data::RecordSet *SeekRecordset = nullptr; // not owned, not closed
-    QString SeekFields;   // searched column per search field, ","-separated
-    QString SeekColumns;  // shown columns per search field: ";" within, "," between
-    QString SeekGaps;     // blanks before each shown column, same form
-    QString SeekHeadings; // heading line per search field, ","-separated
+    // The search fields: listed by caption, the first one selected.
+    void setSearchFields(const SeekLayout &fields);
     // Read by the caller afterwards: 1-based position of the chosen row, 0 when cancelled.
     int SeekPosition = 0;
 
@@ -54,6 +54,7 @@ protected:
 
 private:
     void buildControls();
+    void arrangeControls();
     void updateSeekEnabled();
     void seek();
     void choose();
@@ -61,6 +62,7 @@ private:
     void searchFailed();
 
     SeekResultModel *m_model;
+    SeekLayout m_fields;
 };
 
 } // namespace orv::search

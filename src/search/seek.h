@@ -1,6 +1,6 @@
 #pragma once
 #include <QString>
-#include <QStringList>
+#include <QList>
 
 class QWidget;
 
@@ -10,17 +10,20 @@ class RecordSet;
 
 namespace orv::search {
 
-// What the search dialog shows for one table: the search field captions of
-// its list and, per caption, the searched column, the shown columns, the
-// blanks before each shown column and the heading line. The four texts keep
-// the "," / ";" separated form the callers hand over.
-struct SeekLayout {
-    QStringList captions; // lstFields entries
-    QString fields;       // SeekFields
-    QString columns;      // SeekColumns
-    QString gaps;         // SeekGaps
-    QString headings;     // SeekHeadings
+// What the search dialog shows for one search field of a table: its caption
+// in the list, the searched column, the shown columns with the blanks before
+// each, and the heading line over the results.
+struct SeekColumn {
+    QString name;
+    int gap = 0; // blanks before the column
 };
+struct SeekField {
+    QString caption; // lstFields entry
+    QString field;   // searched column
+    QList<SeekColumn> columns;
+    QString heading;
+};
+using SeekLayout = QList<SeekField>;
 
 SeekLayout kursSeekLayout();
 SeekLayout mitarbeiterSeekLayout();

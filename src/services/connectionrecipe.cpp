@@ -15,7 +15,7 @@ void setDataPath(const QString &path) { g_dataPath = path; }
 
 data::ConnectionTarget connectionTarget()
 {
-    const QString uri = settings::read(QStringLiteral("Service"), QStringLiteral("Datenbank")).trimmed();
+    const QString uri = settings::databaseAddress();
     if (!uri.isEmpty())
         return data::ConnectionTarget::postgres(uri);
     return data::ConnectionTarget::sqliteFile(dataPath() + databaseFileName());

@@ -1,8 +1,11 @@
 #include "services/settings.h"
 
+#include "ui/format.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSettings>
 
 namespace orv::app::settings {
@@ -15,6 +18,33 @@ QSettings store()
 }
 
 QString path(const QString &section, const QString &key) { return section + QLatin1Char('/') + key; }
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kService = QStringLiteral("Service");
+const QString kDatenpfad = QStringLiteral("Datenpfad");
+const QString kOn = QStringLiteral("ON");
+const QString kOff = QStringLiteral("OFF");
+// The value of "Datenpfad" before the first start has chosen a folder.
+const QString kNew = QStringLiteral("NEU");
+
+struct SwitchInfo {
+    const char *key;
+    bool firstRun; // the value a first start writes
+};
+// In the order of the enumeration.
+constexpr SwitchInfo switches[] = {
+    {"WinMaxOpen", false}, {"TrainingsplanAutoOpen", false}, {"AnzeigeMaxOpen", true}, {"PrinterWindow", true},
+    {"TextSeek", true},    {"SplashScreen", true},           {"QueryEnd", true},       {"ReportAutoEnd", false},
+};
+const SwitchInfo &info(Switch s) { return switches[int(s)]; }
+
+struct PlaceInfo {
+    const char *key;
+    double whenMissing;
+};
+// In the order of the enumeration.
+constexpr PlaceInfo places[] = {{"MainLeft", 1000}, {"MainTop", 1000}, {"MainWidth", 6500}, {"MainHeight", 6500}};
+const PlaceInfo &info(MainPlace p) { return places[int(p)]; }
 
 } // namespace
 
@@ -50,6 +80,58 @@ QList<QPair<QString, QString>> readSection(const QString &section)
     for (const QString &k : keys)
         pairs.append({k, s.value(k).toString()});
     return pairs;
+}
+
+QString keyOf(Switch s) { return QLatin1String(info(s).key); }
+
+bool isOn(Switch s) { return read(kSettings, keyOf(s)) == kOn; }
+
+void setOn(Switch s, bool on) { write(kSettings, keyOf(s), on ? kOn : kOff); }
+
+const QList<Switch> &optionSwitches()
+{
+    static const QList<Switch> list{Switch::WinMaxOpen,   Switch::TrainingsplanAutoOpen, Switch::AnzeigeMaxOpen,
+                                    Switch::PrinterWindow, Switch::TextSeek,              Switch::SplashScreen,
+                                    Switch::QueryEnd};
+    return list;
+}
+
+QString remark() { return read(kSettings, QStringLiteral("Remark")); }
+
+void setRemark(const QString &text) { write(kSettings, QStringLiteral("Remark"), text); }
+
+void writeFirstRunDefaults(const QString &dataFolder, const QString &remarkText)
+{
+    setDataFolder(dataFolder);
+    // In the order of the options dialog, the remark after "PrinterWindow".
+    for (Switch s : optionSwitches()) {
+        setOn(s, info(s).firstRun);
+        if (s == Switch::PrinterWindow)
+            setRemark(remarkText);
+    }
+}
+
+bool dataFolderChosen() { return read(kService, kDatenpfad, kNew) != kNew; }
+
+QString dataFolder(const QString &fallback) { return read(kService, kDatenpfad, fallback); }
+
+void setDataFolder(const QString &folder) { write(kService, kDatenpfad, folder); }
+
+QString databaseAddress() { return read(kService, QStringLiteral("Datenbank")).trimmed(); }
+
+double mainWindowTwips(MainPlace place)
+{
+    const PlaceInfo &p = info(place);
+    const std::optional<double> stored = ui::parseNumber(read(kSettings, QLatin1String(p.key)));
+    return float(stored.value_or(p.whenMissing));
+}
+
+void setMainWindowTwips(MainPlace place, double twips)
+{
+    // The text of a single-precision number, as the positions have always been stored.
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    write(kSettings, QLatin1String(info(place).key), loc.toString(float(twips), 'g', 7));
 }
 
 } // namespace orv::app::settings

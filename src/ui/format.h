@@ -1,4 +1,6 @@
 #pragma once
+#include "data/dates.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -22,10 +24,9 @@ QLocale programLocale(const QLocale &system);
 // Decides the formats once at start-up: the default locale of every window.
 void applyProgramLocale(const QLocale &system = QLocale::system());
 
-// The locale's short date format with a four-digit year ("dd.MM.yyyy" in Germany).
-QString shortDateFormat();
-QString formatDate(const QDate &date);           // "" for an invalid date
-std::optional<QDate> parseDate(const QString &text); // nullopt when not a valid date
+using data::parseDate;       // as users type dates
+using data::shortDateFormat; // "dd.MM.yyyy" in Germany
+QString formatDate(const QDate &date); // "" for an invalid date
 
 // A number with a fixed count of decimals in the user's format ("12,50").
 QString formatNumber(double value, int decimals);

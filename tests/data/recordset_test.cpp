@@ -324,6 +324,18 @@ TEST_P(RecordSetTest, ConflictAndValueErrorsCarryTheirNumbers)
     plan.requery();
     EXPECT_EQ(plan.date("Datum_von"), QDate(2027, 2, 28));
     EXPECT_TRUE(plan.isNull("Datum_bis"));
+
+    // A two-digit year reads as in the windows: 00-29 in this century, the rest in the last.
+    plan.addNew();
+    plan.setField("KursNr", QStringLiteral("K1"));
+    plan.setField("Name", QStringLiteral("Zander, Zoe"));
+    plan.setField("Datum_von", QStringLiteral("1.12.26"));
+    plan.setField("Datum_bis", QStringLiteral("31.12.85"));
+    plan.update();
+    plan.requery();
+    ASSERT_TRUE(plan.find(Criterion::equals("Name", "Zander, Zoe")));
+    EXPECT_EQ(plan.date("Datum_von"), QDate(2026, 12, 1));
+    EXPECT_EQ(plan.date("Datum_bis"), QDate(1985, 12, 31));
 }
 
 // A window writes every field of its copy; only what the user changed may

@@ -1,4 +1,4 @@
-#include "records/trainingsplanpickers.h"
+#include "ui/monthview.h"
 #include "support/testenv.h"
 
 #include <QApplication>
@@ -15,7 +15,7 @@ struct DateWindow {
     QWidget window;
     QLineEdit *field = new QLineEdit(&window);
     QPushButton *button = new QPushButton(&window);
-    records::MonthView *calendar = new records::MonthView(QStringLiteral("MonthViewVon"), &window);
+    ui::MonthView *calendar = new ui::MonthView(QStringLiteral("MonthViewVon"), &window);
 
     DateWindow()
     {
@@ -44,7 +44,7 @@ TEST_F(MonthViewTest, OpensOnTheFieldsDateOrToday)
     for (const Case &c : {Case{"15.03.2027", QDate(2027, 3, 15)}, Case{"31.02.2027", QDate::currentDate()},
                           Case{"", QDate::currentDate()}, Case{"morgen", QDate::currentDate()},
                           Case{"1.12.26", QDate(2026, 12, 1)}}) {
-        w.calendar->popUp(c.text, w.button, w.field);
+        w.calendar->popUpAbove(c.text, w.button, w.field);
         EXPECT_TRUE(w.calendar->isVisible()) << c.text.toStdString();
         EXPECT_EQ(w.calendar->selectedDate(), c.shown) << c.text.toStdString();
         EXPECT_EQ(w.calendar->monthShown(), c.shown.month());
@@ -60,10 +60,10 @@ TEST_F(MonthViewTest, ReturnTakesTheSelectedDayAndEscClosesWithoutAChange)
 {
     DateWindow w;
     std::vector<QDate> taken;
-    QObject::connect(w.calendar, &records::MonthView::dateTaken, [&](const QDate &d) { taken.push_back(d); });
+    QObject::connect(w.calendar, &ui::MonthView::dateTaken, [&](const QDate &d) { taken.push_back(d); });
     for (const auto &[key, expected] : {std::pair{Qt::Key_Escape, std::vector<QDate>{}},
                                         std::pair{Qt::Key_Return, std::vector<QDate>{QDate(2027, 3, 16)}}}) {
-        w.calendar->popUp(QStringLiteral("15.03.2027"), w.button, w.field);
+        w.calendar->popUpAbove(QStringLiteral("15.03.2027"), w.button, w.field);
         QWidget *focus = QApplication::focusWidget();
         ASSERT_TRUE(focus && (focus == w.calendar || w.calendar->isAncestorOf(focus)));
         QTest::keyClick(focus, Qt::Key_Right);

@@ -169,25 +169,25 @@ QString titleOf(const QString &column)
 
 } // namespace
 
+QStringList captionsOf(const search::SeekLayout &layout)
+{
+    QStringList out;
+    for (const search::SeekField &f : layout)
+        out << f.caption;
+    return out;
+}
+
 TEST(SeekLayouts, HeadingsQuotedForTheWindows)
 {
     const auto kurs = search::kursSeekLayout();
     const auto ma = search::mitarbeiterSeekLayout();
     const auto tp = search::trainingsplanSeekLayout();
-    EXPECT_EQ(kurs.fields, "KursNr,Rubrik,Beschreibung,Art,Referent");
-    EXPECT_EQ(kurs.captions.join(','), "KursNr,Rubrik,Beschreibung,Art,Referent");
-    EXPECT_EQ(kurs.headings.split(',').at(4), "Referent                       Art Kurs-Nr. Beschreibung");
-    EXPECT_EQ(kurs.headings.split(',').at(1), "Rubrik" + QString(35, ' ') + "Kurs-Nr. Beschreibung");
-    EXPECT_EQ(kurs.headings.split(',').at(2), "Beschreibung" + QString(69, ' ') + "Kurs-Nr.");
-    EXPECT_EQ(ma.fields, "Name,Kostenstelle,Abteilung,Kategorie,Bereich");
-    EXPECT_EQ(ma.columns.split(',').at(0), "Name;Kostenstelle;Abteilung;Kategorie;Bereich");
-    EXPECT_EQ(ma.gaps.split(',').at(0), "0;1;1;1;2");
-    EXPECT_EQ(ma.headings.split(',').at(0), "Name" + QString(27, ' ') + "Kost.  Abteilung  Kat. Bereich");
-    EXPECT_EQ(ma.headings.split(',').at(4),
-              "Bereich" + QString(24, ' ') + "Name" + QString(27, ' ') + "Kost.  Abteilung  Kat.");
-    EXPECT_EQ(tp.fields, "KursNr,Name,Prioritaet,Quelle,Datum_von,Bemerkung");
-    EXPECT_EQ(tp.captions.join(','), "KursNr,Name,Priorität,Quelle,Datum,Bemerkung");
-    EXPECT_EQ(tp.headings.split(',').at(0),
+    EXPECT_EQ(captionsOf(kurs).join(','), "KursNr,Rubrik,Beschreibung,Art,Referent");
+    EXPECT_EQ(kurs.at(4).heading, "Referent                       Art Kurs-Nr. Beschreibung");
+    EXPECT_EQ(ma.at(4).heading, "Bereich" + QString(24, ' ') + "Name" + QString(27, ' ') + "Kost.  Abteilung  Kat.");
+    EXPECT_EQ(captionsOf(tp).join(','), "KursNr,Name,Priorität,Quelle,Datum,Bemerkung");
+    EXPECT_EQ(tp.at(4).field, "Datum_von");
+    EXPECT_EQ(tp.at(0).heading,
               "Kurs-Nr. Name                           Prio Quelle von        bis        Bemerkung");
 }
 
@@ -196,31 +196,21 @@ TEST(SeekLayouts, EveryTitleStandsWhereItsColumnStarts)
     for (const auto &[table, layout] : {std::pair{"Kurs", search::kursSeekLayout()},
                                        std::pair{"Mitarbeiter", search::mitarbeiterSeekLayout()},
                                        std::pair{"Trainingsplan", search::trainingsplanSeekLayout()}}) {
-        const QStringList columns = layout.columns.split(',');
-        const QStringList gaps = layout.gaps.split(',');
-        const QStringList headings = layout.headings.split(',');
-        const QStringList fields = layout.fields.split(',');
-        ASSERT_EQ(columns.size(), layout.captions.size()) << table;
-        ASSERT_EQ(gaps.size(), layout.captions.size()) << table;
-        ASSERT_EQ(headings.size(), layout.captions.size()) << table;
-        ASSERT_EQ(fields.size(), layout.captions.size()) << table;
-        for (int k = 0; k < columns.size(); ++k) {
-            const QStringList cols = columns[k].split(';');
-            const QStringList blanks = gaps[k].split(';');
-            ASSERT_EQ(cols.size(), blanks.size()) << table << " " << k;
-            EXPECT_EQ(cols.first(), fields[k]) << "the searched column leads the line";
-            const QString &h = headings[k];
+        for (int k = 0; k < layout.size(); ++k) {
+            const search::SeekField &f = layout.at(k);
+            ASSERT_FALSE(f.columns.isEmpty()) << table << " " << k;
+            EXPECT_EQ(f.columns.first().name, f.field) << "the searched column leads the line";
             int pos = 0;
             QString expected;
-            for (int i = 0; i < cols.size(); ++i) {
-                pos += blanks[i].toInt();
-                QString title = titleOf(cols[i]);
-                if (table == QLatin1String("Trainingsplan") && cols[i] == "KursNr" && k == 5)
+            for (const search::SeekColumn &c : f.columns) {
+                pos += c.gap;
+                QString title = titleOf(c.name);
+                if (table == QLatin1String("Trainingsplan") && c.name == "KursNr" && k == 5)
                     title = "Kurs"; // the remark search has no room for the longer title
                 expected = expected.leftJustified(pos, ' ') + title;
-                pos += widthOf(cols[i]);
+                pos += widthOf(c.name);
             }
-            EXPECT_EQ(h, expected) << table << " entry " << k;
+            EXPECT_EQ(f.heading, expected) << table << " entry " << k;
         }
     }
 }
@@ -252,12 +242,7 @@ protected:
         m_rows.openQuery(m_conn, QStringLiteral("select * from ") + table);
         m_dlg = std::make_unique<FrmSeek>();
         m_dlg->SeekRecordset = &m_rows;
-        m_dlg->SeekHeadings = layout.headings;
-        m_dlg->SeekColumns = layout.columns;
-        m_dlg->SeekGaps = layout.gaps;
-        m_dlg->SeekFields = layout.fields;
-        m_dlg->lstFields->addItems(layout.captions);
-        m_dlg->lstFields->setCurrentRow(0);
+        m_dlg->setSearchFields(layout);
         m_dlg->show();
         m_dlg->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
