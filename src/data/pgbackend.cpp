@@ -248,38 +248,29 @@ ColumnInfo columnOf(const PGresult *res, int c)
     ColumnInfo ci;
     ci.name = QString::fromUtf8(PQfname(res, c));
     const int mod = PQfmod(res, c);
-    switch (PQftype(res, c)) {
-    case kBpcharOid:
-    case kVarcharOid:
+    const Oid type = PQftype(res, c);
+    if (type == kBpcharOid || type == kVarcharOid) {
         ci.type = ColType::Text;
         ci.definedSize = mod >= 4 ? mod - 4 : 0; // the type modifier counts a 4-byte header
-        break;
-    case kInt2Oid:
-    case kInt4Oid:
-    case kInt8Oid:
-        ci.type = ColType::Integer;
-        ci.definedSize = 4;
-        break;
-    case kFloat4Oid:
-        ci.type = ColType::Single;
-        ci.definedSize = 4;
-        break;
-    case kFloat8Oid:
-    case kNumericOid:
-        ci.type = ColType::Double;
-        ci.definedSize = 8;
-        break;
-    case kDateOid:
-        ci.type = ColType::Date;
-        ci.definedSize = 8;
-        break;
-    case kBoolOid:
-        ci.type = ColType::Bool;
-        ci.definedSize = 2;
-        break;
-    default:
-        ci.type = ColType::Text; // text, names and expressions: read as text, numbers on request
-        break;
+        return ci;
+    }
+    struct Known {
+        Oid oid;
+        ColType type;
+        int size;
+    };
+    static constexpr Known known[] = {
+        {kInt2Oid, ColType::Integer, 4},   {kInt4Oid, ColType::Integer, 4}, {kInt8Oid, ColType::Integer, 4},
+        {kFloat4Oid, ColType::Single, 4},  {kFloat8Oid, ColType::Double, 8}, {kNumericOid, ColType::Double, 8},
+        {kDateOid, ColType::Date, 8},      {kBoolOid, ColType::Bool, 2},
+    };
+    // Anything else (text, names, expressions) is read as text, numbers on request.
+    ci.type = ColType::Text;
+    for (const Known &k : known) {
+        if (k.oid == type) {
+            ci.type = k.type;
+            ci.definedSize = k.size;
+        }
     }
     return ci;
 }
@@ -332,6 +323,8 @@ public:
     void abandon();
 
 private:
+    std::optional<bool> boolValue(int c) const;
+    QByteArray trimmedValue(int c) const;
     Result fetch();  // next result from the connection or the buffer
     void finish();   // the result is complete; the connection is free again
     void stopEarly(); // cancel (when harmless) and read what is left
@@ -602,11 +595,10 @@ qint64 PgCursor::integer(int c) const
 {
     if (isNull(c))
         return 0;
-    const char *v = PQgetvalue(m_row.get(), 0, c);
-    if (column(c).type == ColType::Bool)
-        return v[0] == 't' ? 1 : 0;
+    if (const std::optional<bool> b = boolValue(c))
+        return *b ? 1 : 0;
     bool ok = false;
-    const qint64 i = QByteArray::fromRawData(v, PQgetlength(m_row.get(), 0, c)).trimmed().toLongLong(&ok);
+    const qint64 i = trimmedValue(c).toLongLong(&ok);
     return ok ? i : qint64(real(c));
 }
 
@@ -614,12 +606,25 @@ double PgCursor::real(int c) const
 {
     if (isNull(c))
         return 0;
-    const char *v = PQgetvalue(m_row.get(), 0, c);
-    if (column(c).type == ColType::Bool)
-        return v[0] == 't' ? 1 : 0;
+    if (const std::optional<bool> b = boolValue(c))
+        return *b ? 1 : 0;
     bool ok = false;
-    const double d = QByteArray::fromRawData(v, PQgetlength(m_row.get(), 0, c)).trimmed().toDouble(&ok);
+    const double d = trimmedValue(c).toDouble(&ok);
     return ok ? d : 0;
+}
+
+// A boolean column as its value; nullopt for any other type.
+std::optional<bool> PgCursor::boolValue(int c) const
+{
+    if (column(c).type != ColType::Bool)
+        return std::nullopt;
+    return PQgetvalue(m_row.get(), 0, c)[0] == 't';
+}
+
+// The value's text without blanks around it, not copied.
+QByteArray PgCursor::trimmedValue(int c) const
+{
+    return QByteArray::fromRawData(PQgetvalue(m_row.get(), 0, c), PQgetlength(m_row.get(), 0, c)).trimmed();
 }
 
 qint64 PgCursor::julianDay(int c) const

@@ -1,6 +1,7 @@
 #include "records/fieldfactory.h"
 
 #include "data/recordset.h"
+#include "data/valuelists.h"
 #include "ui/format.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
@@ -103,6 +104,14 @@ QString numberText(const data::RecordSet &rows, const char *column, int decimals
 {
     const QString col = QLatin1String(column);
     return rows.isNull(col) ? QString() : ui::formatNumber(rows.number(col), decimals);
+}
+
+const char *listFieldFault(const QComboBox *field, const QStringList &items, const char *empty, const char *unknown)
+{
+    const QString text = field->currentText().trimmed();
+    if (text.isEmpty())
+        return empty;
+    return data::lists::containsTrimmed(items, text) ? nullptr : unknown;
 }
 
 } // namespace orv::records::fields

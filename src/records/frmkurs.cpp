@@ -33,6 +33,17 @@ RecordFormConfig kursConfig()
     return c;
 }
 
+// The check of an amount as its single precision column holds it: `invalid`
+// when it is no number, `outOfRange` outside 0 to `maximum`, else nullptr.
+const char *amountFault(const QLineEdit *field, float maximum, const char *invalid, const char *outOfRange)
+{
+    const auto number = ui::parseNumber(field->text());
+    if (!number)
+        return invalid;
+    const float v = float(*number);
+    return v < 0.0f || v > maximum ? outOfRange : nullptr;
+}
+
 } // namespace
 
 FrmKurs::FrmKurs(QWidget *parent) : RecordForm(kursConfig(), parent) { buildFields(); }
@@ -75,6 +86,7 @@ void FrmKurs::buildFields()
     watchChanges(cmbArt);
     replaceFullStop(txtFields[3]);
     replaceFullStop(txtFields[4]);
+    setKeyFields({txtFields[0]});
     finishFields();
 }
 
@@ -102,7 +114,6 @@ void FrmKurs::clearFields()
 
 QString FrmKurs::runChecks(QWidget *&focus)
 {
-    using data::lists::containsTrimmed;
     auto fail = [&focus](QWidget *field, const char *message) {
         focus = field;
         return QString::fromUtf8(message);
@@ -113,32 +124,22 @@ QString FrmKurs::runChecks(QWidget *&focus)
         if (recordExists({QStringLiteral("KursNr")}, {txtFields[0]->text()}))
             return fail(txtFields[0], "Die eingegebene Kurs-Nr. ist bereits vorhanden!");
     }
-    const QString rubrik = cmbRubrik->currentText().trimmed();
-    if (rubrik.isEmpty())
-        return fail(cmbRubrik, "Die Eingabe einer Rubrik ist zwingend erforderlich!");
-    if (!containsTrimmed(data::lists::rubrik(), rubrik))
-        return fail(cmbRubrik, "Die eingegebene Rubrik ist nicht vorhanden!");
+    if (const char *fault = fields::listFieldFault(cmbRubrik, data::lists::rubrik(),
+                                                    "Die Eingabe einer Rubrik ist zwingend erforderlich!",
+                                                    "Die eingegebene Rubrik ist nicht vorhanden!"))
+        return fail(cmbRubrik, fault);
     if (txtFields[1]->text().trimmed().isEmpty())
         return fail(txtFields[1], "Die Eingabe einer Beschreibung ist zwingend erforderlich!");
-    const QString art = cmbArt->currentText().trimmed();
-    if (art.isEmpty())
-        return fail(cmbArt, "Die Eingabe einer Art ist zwingend erforderlich!");
-    if (!containsTrimmed(data::lists::art(), art))
-        return fail(cmbArt, "Die eingegebene Art ist nicht vorhanden!");
-    if (const auto kosten = ui::parseNumber(txtFields[3]->text())) {
-        const float v = float(*kosten);
-        if (v < 0.0f || v > 9999.99f)
-            return fail(txtFields[3], "Die Kosten müssen zwischen 0 und 9999.99 sein!");
-    } else {
-        return fail(txtFields[3], "Die Kosten sind ungültig!");
-    }
-    if (const auto dauer = ui::parseNumber(txtFields[4]->text())) {
-        const float v = float(*dauer);
-        if (v < 0.0f || v > 999.9f)
-            return fail(txtFields[4], "Die Dauer muß zwischen 0 und 999.9 sein!");
-    } else {
-        return fail(txtFields[4], "Die Dauer ist ungültig!");
-    }
+    if (const char *fault =
+            fields::listFieldFault(cmbArt, data::lists::art(), "Die Eingabe einer Art ist zwingend erforderlich!",
+                                   "Die eingegebene Art ist nicht vorhanden!"))
+        return fail(cmbArt, fault);
+    if (const char *fault = amountFault(txtFields[3], 9999.99f, "Die Kosten sind ungültig!",
+                                        "Die Kosten müssen zwischen 0 und 9999.99 sein!"))
+        return fail(txtFields[3], fault);
+    if (const char *fault = amountFault(txtFields[4], 999.9f, "Die Dauer ist ungültig!",
+                                        "Die Dauer muß zwischen 0 und 999.9 sein!"))
+        return fail(txtFields[4], fault);
     return QString();
 }
 
@@ -154,11 +155,5 @@ void FrmKurs::writeFields(data::RecordSet &rows)
     rows.setField(QStringLiteral("Rubrik"), cmbRubrik->currentText());
     rows.setField(QStringLiteral("Art"), cmbArt->currentText());
 }
-
-QStringList FrmKurs::keyOfFields() const { return {txtFields[0]->text()}; }
-
-void FrmKurs::setKeyFieldsEnabled(bool enabled) { txtFields[0]->setEnabled(enabled); }
-
-QWidget *FrmKurs::firstKeyField() const { return txtFields[0]; }
 
 } // namespace orv::records

@@ -67,6 +67,7 @@ void FrmMitarbeiter::buildFields()
         watchChanges(f);
     watchChanges(cmbKategorie);
     watchChanges(cmbBereich);
+    setKeyFields({txtFields[0]});
     finishFields();
 }
 
@@ -89,7 +90,6 @@ void FrmMitarbeiter::clearFields()
 
 QString FrmMitarbeiter::runChecks(QWidget *&focus)
 {
-    using data::lists::containsTrimmed;
     auto fail = [&focus](QWidget *field, const char *message) {
         focus = field;
         return QString::fromUtf8(message);
@@ -103,16 +103,14 @@ QString FrmMitarbeiter::runChecks(QWidget *&focus)
         if (recordExists({QStringLiteral("Name")}, {name}))
             return fail(txtFields[0], "Der eingegebene Name ist bereits vorhanden!");
     }
-    const QString kategorie = cmbKategorie->currentText().trimmed();
-    if (kategorie.isEmpty())
-        return fail(cmbKategorie, "Die Eingabe einer Kategorie ist zwingend erforderlich!");
-    if (!containsTrimmed(data::lists::kategorie(), kategorie))
-        return fail(cmbKategorie, "Die eingegebene Kategorie ist nicht vorhanden!");
-    const QString bereich = cmbBereich->currentText().trimmed();
-    if (bereich.isEmpty())
-        return fail(cmbBereich, "Die Eingabe eines Bereiches ist zwingend erforderlich!");
-    if (!containsTrimmed(data::lists::bereichMitarbeiter(), bereich))
-        return fail(cmbBereich, "Der eingegebene Bereich ist nicht vorhanden!");
+    if (const char *fault = fields::listFieldFault(cmbKategorie, data::lists::kategorie(),
+                                                    "Die Eingabe einer Kategorie ist zwingend erforderlich!",
+                                                    "Die eingegebene Kategorie ist nicht vorhanden!"))
+        return fail(cmbKategorie, fault);
+    if (const char *fault = fields::listFieldFault(cmbBereich, data::lists::bereichMitarbeiter(),
+                                                    "Die Eingabe eines Bereiches ist zwingend erforderlich!",
+                                                    "Der eingegebene Bereich ist nicht vorhanden!"))
+        return fail(cmbBereich, fault);
     return QString();
 }
 
@@ -124,11 +122,5 @@ void FrmMitarbeiter::writeFields(data::RecordSet &rows)
     rows.setField(QStringLiteral("Kategorie"), cmbKategorie->currentText());
     rows.setField(QStringLiteral("Bereich"), cmbBereich->currentText());
 }
-
-QStringList FrmMitarbeiter::keyOfFields() const { return {txtFields[0]->text()}; }
-
-void FrmMitarbeiter::setKeyFieldsEnabled(bool enabled) { txtFields[0]->setEnabled(enabled); }
-
-QWidget *FrmMitarbeiter::firstKeyField() const { return txtFields[0]; }
 
 } // namespace orv::records

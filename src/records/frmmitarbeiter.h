@@ -23,9 +23,6 @@ protected:
     void clearFields() override;
     QString runChecks(QWidget *&focus) override;
     void writeFields(data::RecordSet &rows) override;
-    QStringList keyOfFields() const override;
-    void setKeyFieldsEnabled(bool enabled) override;
-    QWidget *firstKeyField() const override;
 
 private:
     void buildFields();

@@ -232,6 +232,7 @@ void FrmTrainingsplan::buildFields()
     connect(cmdNameSuchen, &QToolButton::clicked, this, &FrmTrainingsplan::pickEmployeeRequested);
     connect(cmdMonthViewVon, &QToolButton::clicked, this, [this] { emit pickDateRequested(8); });
     connect(cmdMonthViewBis, &QToolButton::clicked, this, [this] { emit pickDateRequested(9); });
+    setKeyFields({txtFields[0], txtFields[5]}, {cmdKursNrSuchen, cmdNameSuchen});
     finishFields();
 }
 
@@ -435,16 +436,5 @@ void FrmTrainingsplan::writeFields(data::RecordSet &rows)
     rows.setField(QStringLiteral("Bemerkung"), txtFields[10]->text());
     rows.setField(QStringLiteral("Status"), QString::number(selectedStatus()));
 }
-
-QStringList FrmTrainingsplan::keyOfFields() const { return {txtFields[0]->text(), txtFields[5]->text()}; }
-
-void FrmTrainingsplan::setKeyFieldsEnabled(bool enabled)
-{
-    for (QWidget *w : {static_cast<QWidget *>(txtFields[0]), static_cast<QWidget *>(txtFields[5]),
-                       static_cast<QWidget *>(cmdKursNrSuchen), static_cast<QWidget *>(cmdNameSuchen)})
-        w->setEnabled(enabled);
-}
-
-QWidget *FrmTrainingsplan::firstKeyField() const { return txtFields[0]; }
 
 } // namespace orv::records

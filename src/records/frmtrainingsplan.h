@@ -59,9 +59,6 @@ protected:
     QString runChecks(QWidget *&focus) override;
     void warnBeforeWrite() override;
     void writeFields(data::RecordSet &rows) override;
-    QStringList keyOfFields() const override;
-    void setKeyFieldsEnabled(bool enabled) override;
-    QWidget *firstKeyField() const override;
 
 private:
     void buildFields();

@@ -279,8 +279,8 @@ void RecordForm::addRecord()
     m_addMode = true;
     setBrowseMode(false);
     setKeyFieldsEnabled(true);
-    if (QWidget *key = firstKeyField())
-        key->setFocus();
+    if (!m_keyFields.isEmpty())
+        m_keyFields.first()->setFocus();
     if (m_copyMode)
         return;
     clearFields();
@@ -702,6 +702,28 @@ void RecordForm::finishFields()
         }
         w->installEventFilter(this);
     }
+}
+
+void RecordForm::setKeyFields(QList<QLineEdit *> fields, QList<QWidget *> companions)
+{
+    m_keyFields = std::move(fields);
+    m_keyCompanions = std::move(companions);
+}
+
+QStringList RecordForm::keyOfFields() const
+{
+    QStringList key;
+    for (const QLineEdit *f : m_keyFields)
+        key << f->text();
+    return key;
+}
+
+void RecordForm::setKeyFieldsEnabled(bool enabled)
+{
+    for (QLineEdit *f : std::as_const(m_keyFields))
+        f->setEnabled(enabled);
+    for (QWidget *w : std::as_const(m_keyCompanions))
+        w->setEnabled(enabled);
 }
 
 void RecordForm::replaceFullStop(QLineEdit *field) { m_commaFields.insert(field); }

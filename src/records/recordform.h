@@ -106,14 +106,14 @@ protected:
     virtual void warnBeforeWrite() {}
     // Writes the fields into the current (new or changed) row.
     virtual void writeFields(data::RecordSet &rows) = 0;
-    // Key values of the row being saved, one per key column, as the fields hold them.
-    virtual QStringList keyOfFields() const = 0;
-    // The key fields (and their pickers) are enabled only in add mode.
-    virtual void setKeyFieldsEnabled(bool enabled) = 0;
-    // The field that gets the focus in add mode.
-    virtual QWidget *firstKeyField() const = 0;
 
     // --- services for the windows ---
+    // The key's text boxes, one per key column, and the controls that go with
+    // them (pickers): enabled only while a row is added; the first gets the focus then.
+    void setKeyFields(QList<QLineEdit *> fields, QList<QWidget *> companions = {});
+    // Key values of the row being saved, as the key fields hold them.
+    virtual QStringList keyOfFields() const;
+    void setKeyFieldsEnabled(bool enabled);
     QVBoxLayout *contentLayout() const { return m_content; }
     // Every change of an entry field calls this (BeginEdit).
     void beginEdit();
@@ -169,6 +169,8 @@ private:
     bool m_sized = false;
     QSet<QLineEdit *> m_commaFields;
     QSet<QObject *> m_comboEdits; // text boxes inside the list fields
+    QList<QLineEdit *> m_keyFields;
+    QList<QWidget *> m_keyCompanions;
 };
 
 } // namespace orv::records
