@@ -57,6 +57,9 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
+    // A number that changes whenever another connection has committed a
+    // change to the database; -1 when the engine cannot tell cheaply.
+    virtual qint64 dataVersion() { return -1; }
 
     // SQL fragments that differ between the engines. Callers compose
     // statements from fixed text and these; values stay parameters.

@@ -9,6 +9,7 @@ Connection::~Connection() { close(); }
 void Connection::open(const ConnectionTarget &target)
 {
     close();
+    ++m_execs; // another database: nothing read before stays current
     m_backend = openBackend(target);
     m_target = target;
 }

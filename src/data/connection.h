@@ -22,13 +22,21 @@ public:
     {
         return backend().query(sql, params);
     }
-    qint64 exec(const QString &sql, const QVariantList &params = {}) { return backend().exec(sql, params); }
+    qint64 exec(const QString &sql, const QVariantList &params = {})
+    {
+        ++m_execs;
+        return backend().exec(sql, params);
+    }
+    // Statements run through exec() so far, failed ones included: a record set
+    // that knows every write of its connection can tell its rows are current.
+    quint64 execCount() const { return m_execs; }
     // True when the statement returns at least one row.
     bool exists(const QString &sql, const QVariantList &params = {});
 
 private:
     std::unique_ptr<Backend> m_backend;
     ConnectionTarget m_target;
+    quint64 m_execs = 0;
 };
 
 // Begin/commit with rollback when the scope is left by an exception.

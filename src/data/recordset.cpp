@@ -172,6 +172,30 @@ QString canonicalName(const QString &name, const schema::TableDef *preferred)
     return name;
 }
 
+// Lower case of UTF-8 text as foldCase() gives it, for text within Latin-1
+// (À..Þ become à..þ, ASCII A..Z a..z); false for any other character.
+bool foldLatin1(std::string_view s, std::string &out)
+{
+    out.assign(s);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const uint8_t b = uint8_t(out[i]);
+        if (b < 0x80) {
+            if (b >= 'A' && b <= 'Z')
+                out[i] = char(b + ('a' - 'A'));
+        } else if ((b == 0xC2 || b == 0xC3) && i + 1 < out.size()) {
+            const uint8_t n = uint8_t(out[i + 1]);
+            if (n < 0x80 || n > 0xBF)
+                return false;
+            if (b == 0xC3 && n <= 0x9E && n != 0x97) // × stays
+                out[i + 1] = char(n + 0x20);
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 void ensureDictRank(ColumnStore &col)
 {
     const uint32_t n = col.dict.size();
@@ -241,6 +265,13 @@ struct RecordSet::Impl {
     std::vector<std::optional<QVariant>> pending;
     qint64 posBeforeAdd = 0;
     bool gapBeforeAdd = false;
+    // What the rows were read against: the database's change number (-1:
+    // unknown) and the connection's statement count once this set's own
+    // writes are counted in. While both hold, a re-read would bring the
+    // same rows the snapshot has.
+    qint64 readVersion = -1;
+    quint64 execsSeen = 0;
+    bool stale = false;
     // Containment matches per dictionary entry of the last find, kept for the next one.
     QString matchKey;
     std::vector<uint8_t> matchByDict;
@@ -265,6 +296,10 @@ struct RecordSet::Impl {
 
     void load()
     {
+        // Asked before the read: a write in between makes the next re-read a full one.
+        readVersion = conn->backend().dataVersion();
+        execsSeen = conn->execCount();
+        stale = false;
         auto cur = conn->query(sql, params);
         auto s = std::make_shared<Snapshot>();
         s->read(*cur);
@@ -275,6 +310,42 @@ struct RecordSet::Impl {
                     c.info.definedSize = d->width;
         }
         snap = std::move(s);
+        order.resize(snap->rows);
+        for (uint32_t i = 0; i < snap->rows; ++i)
+            order[i] = i;
+        pos = 0;
+        onGap = false;
+        clearPending();
+        matchKey.clear();
+        if (!sortCols.isEmpty())
+            applySort();
+    }
+
+    // True when nobody (another connection, or this one outside this set)
+    // has written since the rows were read.
+    bool current()
+    {
+        return !stale && readVersion >= 0 && conn->execCount() == execsSeen
+               && conn->backend().dataVersion() == readVersion;
+    }
+    void beforeOwnWrite()
+    {
+        if (conn->execCount() != execsSeen)
+            stale = true;
+    }
+    void afterOwnWrite() { execsSeen = conn->execCount(); }
+
+    // The re-read from memory: rows this set deleted leave, new ones stay at
+    // the end where the table scan finds them, the sort is applied afresh.
+    void reload()
+    {
+        if (std::find(snap->deleted.begin(), snap->deleted.end(), uint8_t(1)) != snap->deleted.end()) {
+            if (snap.use_count() > 1) { // other views share the rows: they keep theirs
+                load();
+                return;
+            }
+            snap->dropDeleted();
+        }
         order.resize(snap->rows);
         for (uint32_t i = 0; i < snap->rows; ++i)
             order[i] = i;
@@ -386,9 +457,17 @@ struct RecordSet::Impl {
                 const QString key = QString::number(c) + QLatin1String("\x1f~") + needle;
                 if (key != matchKey || matchByDict.size() != cs.dict.size()) {
                     matchByDict.assign(cs.dict.size(), 0);
+                    // Most texts stay within Latin-1: those are folded and searched as
+                    // UTF-8 bytes, without a QString each; others go the full Unicode way.
+                    const QByteArray folded = needle.toUtf8();
+                    const std::string_view want(folded.constData(), size_t(folded.size()));
+                    std::string lower;
                     for (uint32_t id = 1; id < cs.dict.size(); ++id) {
                         const std::string_view s = cs.dict.at(id);
-                        matchByDict[id] = foldCase(fromDbText(s)).contains(needle);
+                        if (foldLatin1(s, lower))
+                            matchByDict[id] = std::string_view(lower).find(want) != std::string_view::npos;
+                        else
+                            matchByDict[id] = foldCase(fromDbText(s)).contains(needle);
                     }
                     matchKey = key;
                 }
@@ -681,6 +760,17 @@ QVariant RecordSet::value(int c) const
     return QVariant();
 }
 
+std::string_view RecordSet::textBytes(int c) const
+{
+    if (!d->onRow())
+        return {};
+    const ColumnStore &cs = d->col(c);
+    const uint32_t r = d->row();
+    if (cs.info.type != ColType::Text || cs.isNull(r))
+        return {};
+    return cs.dict.at(cs.ids[r]);
+}
+
 void RecordSet::sort(const QString &columns)
 {
     QStringList cols;
@@ -794,6 +884,7 @@ void RecordSet::update()
         if (d->pending[c])
             values.emplace_back(int(c), convert(d->col(int(c)).info, *d->pending[c]));
 
+    d->beforeOwnWrite();
     if (d->adding) {
         QStringList names, marks;
         QVariantList params;
@@ -813,6 +904,7 @@ void RecordSet::update()
         d->order.push_back(r);
         d->pos = d->size() - 1;
         d->onGap = false;
+        d->afterOwnWrite();
     } else {
         // Only what the user changed goes back: another workstation's change
         // of another column of this row stays.
@@ -839,6 +931,7 @@ void RecordSet::update()
                 throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen geändert oder gelöscht."));
             for (const auto &[c, v] : values)
                 d->store(d->row(), c, v);
+            d->afterOwnWrite();
         }
     }
     d->clearPending();
@@ -862,19 +955,45 @@ void RecordSet::deleteCurrent()
         throw noCurrentRow();
     QString where;
     const QVariantList keys = d->keyParams(where);
+    d->beforeOwnWrite();
     const qint64 n = d->conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(QLatin1String(d->table->name), where), keys);
     if (n == 0)
         throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht."));
     d->snap->deleted[d->row()] = 1;
     d->order.erase(d->order.begin() + d->pos);
     d->onGap = true;
+    d->afterOwnWrite();
 }
 
 void RecordSet::requery()
 {
     if (!d->conn)
         throw noCurrentRow();
-    d->load();
+    if (d->isOpen() && d->current())
+        d->reload();
+    else
+        d->load();
+}
+
+RecordSet RecordSet::reread() const
+{
+    if (!d->conn)
+        throw noCurrentRow();
+    RecordSet fresh;
+    const bool anyDeleted =
+        d->isOpen() && std::find(d->snap->deleted.begin(), d->snap->deleted.end(), uint8_t(1)) != d->snap->deleted.end();
+    if (!d->isOpen() || d->adding || anyDeleted || !d->current()) {
+        fresh.openQuery(*d->conn, d->sql, d->params);
+        return fresh;
+    }
+    fresh.d->conn = d->conn;
+    fresh.d->sql = d->sql;
+    fresh.d->params = d->params;
+    fresh.d->snap = d->snap;
+    fresh.d->readVersion = d->readVersion;
+    fresh.d->execsSeen = d->execsSeen;
+    fresh.d->reload();
+    return fresh;
 }
 
 } // namespace orv::data

@@ -66,6 +66,9 @@ public:
     QDate date(int c) const;
     bool boolean(int c) const;
     QVariant value(int c) const;
+    // The stored text without its trailing blanks, for reading many rows
+    // without a QString per value (reports); empty when null or not text.
+    std::string_view textBytes(int c) const;
     bool isNull(const QString &col) const { return isNull(need(col)); }
     QString text(const QString &col) const { return text(need(col)); }
     double number(const QString &col) const { return number(need(col)); }
@@ -93,7 +96,13 @@ public:
     void update();        // throws DbError (ErrRowGone, ErrBadValue, ErrDuplicateKey, …)
     void cancelUpdate();  // abandons the pending new row or field changes
     void deleteCurrent(); // throws DbError; the cursor then stands on the gap
-    void requery();       // re-reads all rows, keeps the sort; positions on the first row
+    // Re-reads all rows, keeps the sort; positions on the first row. When no
+    // other connection has written since the last read (and this one only
+    // through this set), the rows come from memory instead: the same result.
+    void requery();
+    // A second, read-only set of the same query, unsorted, as a fresh read
+    // gives it; from memory like requery() when nothing was written meanwhile.
+    RecordSet reread() const;
 
 private:
     int need(const QString &col) const;

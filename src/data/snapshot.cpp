@@ -1,5 +1,6 @@
 #include "data/snapshot.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace orv::data {
@@ -176,6 +177,27 @@ void Snapshot::appendEmptyRow()
     }
     deleted.push_back(0);
     ++rows;
+}
+
+void Snapshot::dropDeleted()
+{
+    auto keep = [&](auto &v) {
+        if (v.empty())
+            return;
+        size_t to = 0;
+        for (uint32_t r = 0; r < rows; ++r)
+            if (!deleted[r])
+                v[to++] = v[r];
+        v.resize(to);
+    };
+    for (ColumnStore &col : cols) {
+        keep(col.ids);
+        keep(col.reals);
+        keep(col.ints);
+        keep(col.nulls);
+    }
+    rows = uint32_t(std::count(deleted.begin(), deleted.end(), uint8_t(0)));
+    deleted.assign(rows, 0);
 }
 
 } // namespace orv::data

@@ -63,6 +63,8 @@ struct Snapshot {
 
     void read(Cursor &cur);
     void appendEmptyRow();
+    // Removes the rows marked deleted; the others keep their order.
+    void dropDeleted();
 };
 
 std::string_view rtrimmed(std::string_view s);

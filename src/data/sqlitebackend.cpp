@@ -327,6 +327,11 @@ public:
             exec(QStringLiteral("ROLLBACK"), {});
     }
     bool inTransaction() const override { return m_inTx; }
+    qint64 dataVersion() override
+    {
+        auto cur = query(QStringLiteral("PRAGMA data_version"), {});
+        return cur->next() ? cur->integer(0) : -1;
+    }
 
     QString germanOrder(const QString &expr) const override { return expr + QStringLiteral(" COLLATE orv_de"); }
     QString lowerCase(const QString &expr) const override

@@ -591,7 +591,8 @@ void RecordForm::seekRecord()
     {
         data::RecordSet seekRows;
         try {
-            data::tables::openRows(seekRows, *m_conn, m_config.table);
+            // The whole table, unsorted; from the window's own rows when nobody wrote since they were read.
+            seekRows = m_rows->reread();
         } catch (const data::DbError &e) {
             errorBox(e, QStringLiteral("OpenRecordsetError: "));
             return;

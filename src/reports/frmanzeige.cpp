@@ -133,9 +133,10 @@ void FrmAnzeige::setHeading(const QString &title, const QString &programLine, co
 
 void FrmAnzeige::setReportText(const QString &text)
 {
-    QString plain = text;
-    plain.replace(crlf, QStringLiteral("\n"));
-    rtbAnzeige->setPlainText(plain);
+    // The document takes CR LF as one line end itself; turning it into LF
+    // beforehand would cost a copy and, through QString::replace, time that
+    // grows with the square of the report's length.
+    rtbAnzeige->setPlainText(text);
 }
 
 int FrmAnzeige::findFrom(int from)

@@ -21,6 +21,8 @@ namespace orv::reports {
 
 namespace {
 QFont entryFont() { return ui::fixedPitchFont(9); }
+// Both the printed list and the export sort by course number, in German order.
+const QString kSortColumns = QStringLiteral("KursNr");
 
 } // namespace
 
@@ -91,7 +93,6 @@ FrmKursBericht::KursList FrmKursBericht::kursList(const data::Backend &backend) 
         if (!referent.isEmpty())
             l.title = QStringLiteral("Liste Kurse mit Referent = ") + referent.trimmed();
     }
-    l.sql += QStringLiteral(" ORDER BY ") + backend.germanOrder(QStringLiteral("KursNr"));
     return l;
 }
 
@@ -103,13 +104,13 @@ bool FrmKursBericht::buildReport()
     data::Connection &conn = *opened;
     const KursList list = kursList(conn.backend());
     m_model.title = list.title;
-    auto cur = conn.query(list.sql, list.params);
+    SortedRows rows(conn, list.sql, list.params, kSortColumns);
     m_model.header = QStringLiteral("Kurs-Nr. Rubrik").leftJustified(51) + QStringLiteral("Beschreibung").leftJustified(82)
                      + QStringLiteral("Art  Referent                         Kosten  Dauer");
     m_model.orientation = Orientation::Landscape;
     QString body;
-    LineWriter w(body, *cur);
-    while (cur->next()) {
+    LineWriter w(body, rows);
+    while (rows.next()) {
         w.text(0, 6);
         w.literal(u"   ");
         w.text(1, 40);
@@ -138,15 +139,15 @@ std::optional<ExportJob> FrmKursBericht::exportJob(data::Connection &conn)
                           {QStringLiteral("Art")}, {QStringLiteral("Referent")},
                           {QStringLiteral("Kosten"), CellType::Number, 2}, {QStringLiteral("Dauer"), CellType::Number, 1}};
     job.rows = [list](data::Connection &c, ExportWriter &w) {
-        auto cur = c.query(list.sql, list.params);
-        while (cur->next()) {
+        SortedRows cur(c, list.sql, list.params, kSortColumns);
+        while (cur.next()) {
             for (int col = 0; col < 7; ++col) {
-                if (cur->isNull(col))
+                if (cur.isNull(col))
                     w.empty();
                 else if (col >= 5)
-                    w.number(cur->real(col));
+                    w.number(cur.real(col));
                 else
-                    w.text(cur->textBytes(col));
+                    w.text(cur.textBytes(col));
             }
             w.endRow();
         }

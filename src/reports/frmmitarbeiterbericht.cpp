@@ -13,11 +13,11 @@
 namespace orv::reports {
 
 namespace {
-// The list's query, for the printed list and the export alike.
+// The list's rows in German order of the name, for the printed list and the export alike.
 std::unique_ptr<data::Cursor> openList(data::Connection &conn)
 {
-    return conn.query(QStringLiteral("SELECT Name,Kostenstelle,Abteilung,Kategorie,Bereich FROM Mitarbeiter ORDER BY ")
-                      + conn.backend().germanOrder(QStringLiteral("Name")));
+    return std::make_unique<SortedRows>(conn, QStringLiteral("SELECT Name,Kostenstelle,Abteilung,Kategorie,Bereich FROM Mitarbeiter"),
+                                        QVariantList(), QStringLiteral("Name"));
 }
 const QString kTitle = QStringLiteral("Komplettliste Mitarbeiter");
 } // namespace
@@ -62,8 +62,8 @@ bool FrmMitarbeiterBericht::buildReport()
                      + QStringLiteral("Bereich");
     m_model.orientation = Orientation::Portrait;
     QString body;
-    LineWriter w(body, *cur);
-    while (cur->next()) {
+    LineWriter w(body, rows);
+    while (rows.next()) {
         w.text(0, 30);
         w.literal(u"  ");
         w.text(1, 6);

@@ -17,36 +17,29 @@ QString blanks(int n) { return QString(n, QLatin1Char(' ')); }
 
 struct SortOrder {
     const char *text;
-    const char *columns[3]; // text columns are ordered the German way; Datum_von is a date
+    const char *columns; // text columns in German order; Datum_von is a date
 };
 
 const SortOrder sortOrders[] = {
-    {"Bereich", {"Bereich", "Trainingsplan.KursNr", "Trainingsplan.Name"}},
-    {"Name", {"Trainingsplan.Name", "Trainingsplan.KursNr", nullptr}},
-    {"Kategorie", {"Kategorie", "Trainingsplan.KursNr", "Trainingsplan.Name"}},
-    {"Kurs-Nr.", {"Trainingsplan.KursNr", "Trainingsplan.Name", nullptr}},
-    {"Rubrik", {"Rubrik", "Trainingsplan.KursNr", "Trainingsplan.Name"}},
-    {"Art", {"Art", "Trainingsplan.KursNr", "Trainingsplan.Name"}},
-    {"Referent", {"Referent", "Trainingsplan.KursNr", "Trainingsplan.Name"}},
-    {"Priorität", {"Prioritaet", "Trainingsplan.KursNr", "Trainingsplan.Name"}},
-    {"Startdatum", {"Datum_von", "Trainingsplan.KursNr", "Trainingsplan.Name"}},
-    {"Status", {"Status", "Trainingsplan.KursNr", "Trainingsplan.Name"}},
+    {"Bereich", "Bereich,KursNr,Name"},
+    {"Name", "Name,KursNr"},
+    {"Kategorie", "Kategorie,KursNr,Name"},
+    {"Kurs-Nr.", "KursNr,Name"},
+    {"Rubrik", "Rubrik,KursNr,Name"},
+    {"Art", "Art,KursNr,Name"},
+    {"Referent", "Referent,KursNr,Name"},
+    {"Priorität", "Prioritaet,KursNr,Name"},
+    {"Startdatum", "Datum_von,KursNr,Name"},
+    {"Status", "Status,KursNr,Name"},
 };
 
-QString orderClause(const QString &sortText, const data::Backend &backend)
+QString sortColumnsFor(const QString &sortText)
 {
     const SortOrder *order = &sortOrders[3]; // any other text: course number and name
     for (const SortOrder &o : sortOrders)
         if (sortText == QString::fromUtf8(o.text))
             order = &o;
-    QStringList parts;
-    for (const char *c : order->columns) {
-        if (!c)
-            break;
-        const QString col = QString::fromLatin1(c);
-        parts << (col == QLatin1String("Datum_von") ? col : backend.germanOrder(col));
-    }
-    return QStringLiteral(" ORDER BY ") + parts.join(QLatin1Char(','));
+    return QString::fromLatin1(order->columns);
 }
 
 // Column positions of the query below.
@@ -64,9 +57,8 @@ const char *const fromJoin =
 // The number of rows the statement returns.
 qint64 countRows(data::Connection &conn, const TrainingsplanQuery &q)
 {
-    const qsizetype from = q.sql.indexOf(QLatin1String(" FROM "));
-    const qsizetype order = q.sql.lastIndexOf(QLatin1String(" ORDER BY "));
-    auto cnt = conn.query(QStringLiteral("SELECT COUNT(*)") + q.sql.mid(from, order - from), q.params);
+    // The statement has no ORDER BY: the rows are sorted in memory.
+    auto cnt = conn.query(QStringLiteral("SELECT COUNT(*)") + q.sql.mid(q.sql.indexOf(QLatin1String(" FROM "))), q.params);
     return cnt->next() ? cnt->integer(0) : 0;
 }
 
@@ -102,6 +94,7 @@ QString headerOf(const TrainingsplanSelection &sel, const TrainingsplanQuery &q)
 TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const data::Backend &backend)
 {
     TrainingsplanQuery q;
+    q.sortColumns = sortColumnsFor(sel.sortierung);
     q.sql = QString::fromLatin1(fromJoin) + QStringLiteral(" WHERE Datum_von >= ? AND Datum_von <= ? AND (");
     q.params << sel.von << sel.bis;
     QStringList statuses;
@@ -147,7 +140,7 @@ TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const d
     equals(sel.prioritaet, "Prioritaet", "Priorität:   ");
     yesNo(sel.rechnung, "Rechnung", "Rechnung:    ");
     yesNo(sel.beurteilung, "Beurteilung", "Beurteilung: ");
-    q.sql = QString::fromLatin1(selectColumns) + q.sql + orderClause(sel.sortierung, backend);
+    q.sql = QString::fromLatin1(selectColumns) + q.sql;
     return q;
 }
 
@@ -192,22 +185,19 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     m.header = headerOf(sel, q) + crlf + trainingsplanHeading(withBereich);
     m.orientation = Orientation::Landscape;
 
-    qint64 expected = 0;
-    if (progress.start) {
-        expected = countRows(conn, q);
-        progress.start(int(expected + 1));
-    }
+    SortedRows rows(conn, q.sql, q.params, q.sortColumns);
+    if (progress.start)
+        progress.start(rows.size() + 1);
 
     const Group group = groupOf(sel);
     QString &body = m.body;
-    body.reserve(qsizetype(expected + 1) * 212);
+    body.reserve(qsizetype(rows.size() + 1) * 212);
     QString groupValue;
     float sumKosten = 0, sumDauer = 0;
     int count = 0;
-    auto cur = conn.query(q.sql, q.params);
-    LineWriter w(body, *cur);
-    while (cur->next()) {
-        if (const auto heading = nextGroup(group, *cur, groupValue)) {
+    LineWriter w(body, rows);
+    while (rows.next()) {
+        if (const auto heading = nextGroup(group, rows, groupValue)) {
             body += crlf;
             body += *heading;
             body += QLatin1Char(':');
@@ -238,17 +228,17 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
         w.literal(u" ");
         w.text(Prioritaet, 1);
         w.literal(u"     ");
-        w.literal(cur->boolean(Rechnung) ? QStringView(u"R ") : QStringView(u"  "));
-        w.literal(cur->boolean(Beurteilung) ? QStringView(u"S  ") : QStringView(u"   "));
-        const std::string_view st = cur->textBytes(Status);
+        w.literal(rows.boolean(Rechnung) ? QStringView(u"R ") : QStringView(u"  "));
+        w.literal(rows.boolean(Beurteilung) ? QStringView(u"S  ") : QStringView(u"   "));
+        const std::string_view st = rows.textBytes(Status);
         const char s = st.empty() ? ' ' : st.front();
         w.literal(s == '0' ? QStringView(u"B ") : QStringView(u"  "));
         w.literal(s == '1' ? QStringView(u"G ") : QStringView(u"  "));
         w.literal(s == '2' ? QStringView(u"E ") : QStringView(u"  "));
         w.literal(s == '3' ? QStringView(u"K ") : QStringView(u"  "));
         body += crlf;
-        sumKosten += float(cur->real(Kosten));
-        sumDauer += float(cur->real(Dauer));
+        sumKosten += float(rows.real(Kosten));
+        sumDauer += float(rows.real(Dauer));
         ++count;
         if (progress.advance)
             progress.advance(count);
@@ -290,13 +280,14 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
 
     job.count = [q](data::Connection &c) { return countRows(c, q); };
     job.rows = [q, withBereich, group = groupOf(sel)](data::Connection &c, ExportWriter &w) {
-        auto cur = c.query(q.sql, q.params);
-        auto text = [&](int col) { cur->isNull(col) ? w.empty() : w.text(cur->textBytes(col)); };
-        auto number = [&](int col) { cur->isNull(col) ? w.empty() : w.number(cur->real(col)); };
-        auto date = [&](int col) { w.date(cur->isNull(col) ? 0 : cur->julianDay(col)); };
+        // The rows in the printed list's order.
+        SortedRows cur(c, q.sql, q.params, q.sortColumns);
+        auto text = [&](int col) { cur.isNull(col) ? w.empty() : w.text(cur.textBytes(col)); };
+        auto number = [&](int col) { cur.isNull(col) ? w.empty() : w.number(cur.real(col)); };
+        auto date = [&](int col) { w.date(cur.isNull(col) ? 0 : cur.julianDay(col)); };
         QString groupValue;
-        while (cur->next()) {
-            if (const auto heading = nextGroup(group, *cur, groupValue))
+        while (cur.next()) {
+            if (const auto heading = nextGroup(group, cur, groupValue))
                 w.group(*heading);
             text(KursNr);
             text(Beschreibung);
@@ -311,9 +302,9 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
             date(DatumVon);
             date(DatumBis);
             text(Prioritaet);
-            w.text(cur->boolean(Rechnung) ? "R" : "");
-            w.text(cur->boolean(Beurteilung) ? "S" : "");
-            const std::string_view st = cur->textBytes(Status);
+            w.text(cur.boolean(Rechnung) ? "R" : "");
+            w.text(cur.boolean(Beurteilung) ? "S" : "");
+            const std::string_view st = cur.textBytes(Status);
             const char s = st.empty() ? ' ' : st.front();
             w.text(s == '0' ? "B" : s == '1' ? "G" : s == '2' ? "E" : s == '3' ? "K" : "");
             w.endRow();

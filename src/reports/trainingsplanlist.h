@@ -27,8 +27,10 @@ struct TrainingsplanSelection {
 };
 
 // The statement of the list with its parameters, and the selection lines it brings.
+// The rows come unsorted; the list sorts them in memory by sortColumns.
 struct TrainingsplanQuery {
     QString sql;
+    QString sortColumns;
     QVariantList params;
     QString selectionLines; // one line per filter used, each ending in CR LF
 };

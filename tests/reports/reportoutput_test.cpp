@@ -78,6 +78,11 @@ TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
         EXPECT_FALSE(d.findChild<QLabel *>("imgLogo")->pixmap().isNull());
         auto *rtb = d.findChild<QPlainTextEdit *>("rtbAnzeige");
         EXPECT_EQ(rtb->toPlainText(), QStringLiteral("Zeitraum: x\n\nKurs-Nr. Kopf\n\nK1     Zeile\n"));
+        // The clipboard's text after its program, date and title lines, with LF line ends.
+        QString clip = reports::composeText(reports::ReportModel{QString(), QStringLiteral("Zeitraum: x\r\n\r\nKurs-Nr. Kopf"),
+                                                                 QStringLiteral("K1     Zeile\r\n")});
+        clip = clip.section(QStringLiteral("\r\n"), 6).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        EXPECT_EQ(rtb->toPlainText(), clip);
         EXPECT_TRUE(rtb->isReadOnly());
         EXPECT_EQ(rtb->lineWrapMode(), QPlainTextEdit::NoWrap);
         EXPECT_EQ(rtb->font().family(), QStringLiteral("Courier New"));

@@ -1,0 +1,174 @@
+// What a user waits for at scale, on SQLite: the training plan window opening
+// (offscreen, until the first entry stands in its fields), a save, the search
+// round trip ("*", the first line chosen, OK) and the training plan report into
+// the display window; each with the peak memory of the step.
+#include "user_bench.h"
+
+#include "app/connectionrecipe.h"
+#include "data/connection.h"
+#include "records/frmtrainingsplan.h"
+#include "reports/frmanzeige.h"
+#include "reports/trainingsplanlist.h"
+#include "search/frmseek.h"
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <algorithm>
+#include <cstdio>
+
+extern double rawSqliteFloor(const QString &file);
+
+namespace {
+
+using namespace orv;
+
+// The kernel's high-water mark of this process, reset before each step.
+void resetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+long peakMb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
+    return -1;
+}
+
+// Answers boxes with OK and runs the search dialog as a person would: "*" in
+// the first search field, Suchen, then OK on the first line found.
+class BenchPrompter : public ui::Prompter {
+public:
+    ui::Answer message(QWidget *, const QString &text, const QString &, ui::Icon, ui::Buttons, ui::Answer) override
+    {
+        std::printf("user: message box \"%s\"\n", qPrintable(text));
+        return ui::Answer::Ok;
+    }
+    std::optional<QString> input(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    int runModal(QDialog &dialog) override
+    {
+        if (auto *seek = qobject_cast<search::FrmSeek *>(&dialog)) {
+            seek->show();
+            seek->lstFields->setCurrentRow(0);
+            seek->txtExpression->setText(QStringLiteral("*"));
+            seek->cmdSeek->click();
+            seek->lstResult->viewport()->grab(); // the first page of lines drawn
+            seek->cmdOK->click();
+            return dialog.result();
+        }
+        return QDialog::Rejected;
+    }
+    void beep() override {}
+};
+
+double seconds(QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e9; }
+
+} // namespace
+
+void runUserBench(const QString &file, int entries)
+{
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    app::setDataPath(QFileInfo(file).absolutePath() + QLatin1Char('/'));
+    const QString link = QFileInfo(file).absolutePath() + QStringLiteral("/orv.mdb");
+    if (QFileInfo(file).fileName() != QStringLiteral("orv.mdb")) {
+        QFile::remove(link);
+        QFile::link(file, link);
+    }
+    BenchPrompter prompter;
+    ui::Prompter::setInstance(&prompter);
+    const double floor = rawSqliteFloor(file);
+    std::printf("user: %d entries, raw read of the training plan %.3f s\n", entries, floor);
+
+    QElapsedTimer t;
+    resetPeak();
+    t.start();
+    auto *form = new records::FrmTrainingsplan;
+    form->load();
+    auto *first = form->findChild<QLineEdit *>(QStringLiteral("txtFields(0)"));
+    while (first && first->text().isEmpty() && t.elapsed() < 60000)
+        QCoreApplication::processEvents();
+    form->grab();
+    const double open = seconds(t);
+    std::printf("user: training plan window shown      %7.3f s  ratio %5.2f  peak %5ld MB\n", open, open / floor, peakMb());
+
+    auto *remark = form->findChild<QLineEdit *>(QStringLiteral("txtFields(10)"));
+    double save = 1e300;
+    for (int i = 0; i < 3 && remark; ++i) {
+        resetPeak();
+        remark->setText(QStringLiteral("Nachschulung %1").arg(i));
+        t.restart();
+        form->saveRecord();
+        QCoreApplication::processEvents();
+        save = std::min(save, seconds(t));
+    }
+    std::printf("user: save (nobody else wrote)         %7.3f s  target <= 0.1 s + the write  peak %5ld MB\n", save, peakMb());
+
+    double search = 1e300;
+    for (int i = 0; i < 3; ++i) {
+        resetPeak();
+        t.restart();
+        form->seekRecord();
+        QCoreApplication::processEvents();
+        search = std::min(search, seconds(t));
+    }
+    std::printf("user: search round trip \"*\", OK       %7.3f s  target <= 0.5 s  peak %5ld MB\n", search, peakMb());
+    delete form;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The report as the dialog's Anzeige builds it: the list, then header and lines in the window.
+    {
+        reports::TrainingsplanSelection sel;
+        sel.vonText = QStringLiteral("01.01.1900");
+        sel.bisText = QStringLiteral("31.12.2999");
+        sel.von = QDate(1900, 1, 1);
+        sel.bis = QDate(2999, 12, 31);
+        resetPeak();
+        t.restart();
+        data::Connection conn;
+        app::openConnection(conn);
+        reports::ReportModel model = reports::buildTrainingsplanList(conn, sel);
+        conn.close();
+        const double build = seconds(t);
+        QString text;
+        text.reserve(model.header.size() + 4 + model.body.size());
+        text += model.header;
+        text += reports::crlf;
+        text += reports::crlf;
+        text += model.body;
+        model.body = std::move(text);
+        reports::FrmAnzeige window;
+        window.setReportText(model.body);
+        window.show();
+        window.grab();
+        const double shown = seconds(t);
+        std::printf("user: report of all %d lines to the display window %7.3f s (build %.3f s)  peak %5ld MB  "
+                    "(%d lines)\n",
+                    entries, shown, build, peakMb(), window.textBox()->document()->blockCount());
+    }
+    ui::Prompter::setInstance(nullptr);
+    if (QFileInfo(link).isSymLink())
+        QFile::remove(link);
+    std::fflush(stdout);
+}
