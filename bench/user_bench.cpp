@@ -4,7 +4,7 @@
 // the display window; each with the peak memory of the step.
 #include "user_bench.h"
 
-#include "app/connectionrecipe.h"
+#include "services/connectionrecipe.h"
 #include "data/connection.h"
 #include "records/frmtrainingsplan.h"
 #include "reports/frmanzeige.h"
