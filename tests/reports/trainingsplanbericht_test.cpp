@@ -496,10 +496,10 @@ TEST_P(TrainingsplanBerichtTest, SortOrdersAndGroups)
         {QStringLiteral("Art"),
          {QStringLiteral("K3/Ärger, Udo"), QStringLiteral("K20/Meier, Hans"), QStringLiteral("K1/Meier, Hans"),
           QStringLiteral("K1/Zorn, Eva")}},
-        // Ets before O before X, upper and lower case together; no trainer before any.
+        // Ets, I/C, O; then no trainer before any.
         {QStringLiteral("Kategorie"),
-         {QStringLiteral("K3/Ärger, Udo"), QStringLiteral("K1/Meier, Hans"), QStringLiteral("K20/Meier, Hans"),
-          QStringLiteral("K1/Zorn, Eva")}},
+         {QStringLiteral("K3/Ärger, Udo"), QStringLiteral("K1/Zorn, Eva"), QStringLiteral("K1/Meier, Hans"),
+          QStringLiteral("K20/Meier, Hans")}},
         {QStringLiteral("Referent"),
          {QStringLiteral("K20/Meier, Hans"), QStringLiteral("K1/Meier, Hans"), QStringLiteral("K1/Zorn, Eva"),
           QStringLiteral("K3/Ärger, Udo")}},
