@@ -29,13 +29,14 @@ bool Connection::exists(const QString &sql, const QVariantList &params)
     return cur->next();
 }
 
-Transaction::Transaction(Connection &c) : m_backend(c.backend()) { m_backend.begin(); }
+Transaction::Transaction(Connection &c) : m_conn(c) { m_conn.backend().begin(); }
 
 Transaction::~Transaction()
 {
     if (!m_done) {
+        m_conn.noteRollback();
         try {
-            m_backend.rollback();
+            m_conn.backend().rollback();
         } catch (...) {
         }
     }
@@ -43,7 +44,7 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    m_backend.commit();
+    m_conn.backend().commit();
     m_done = true;
 }
 

@@ -30,6 +30,9 @@ public:
     // Statements run through exec() so far, failed ones included: a record set
     // that knows every write of its connection can tell its rows are current.
     quint64 execCount() const { return m_execs; }
+    // A rolled-back transaction took back writes that record sets already
+    // hold in memory: counted like a write, so that they read the table again.
+    void noteRollback() { ++m_execs; }
     // True when the statement returns at least one row.
     bool exists(const QString &sql, const QVariantList &params = {});
 
@@ -49,7 +52,7 @@ public:
     Transaction &operator=(const Transaction &) = delete;
 
 private:
-    Backend &m_backend;
+    Connection &m_conn;
     bool m_done = false;
 };
 

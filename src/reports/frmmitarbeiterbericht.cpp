@@ -62,8 +62,8 @@ bool FrmMitarbeiterBericht::buildReport()
                      + QStringLiteral("Bereich");
     m_model.orientation = Orientation::Portrait;
     QString body;
-    LineWriter w(body, rows);
-    while (rows.next()) {
+    LineWriter w(body, *cur);
+    while (cur->next()) {
         w.text(0, 30);
         w.literal(u"  ");
         w.text(1, 6);

@@ -333,6 +333,15 @@ TEST_P(RecordSetTest, RequeryWithoutOtherWritersEqualsAFullRead)
 
     conn.exec(QStringLiteral("UPDATE Kurs SET Dauer = ? WHERE KursNr = ?"), {3, QStringLiteral("K5")});
     sameAsFullRead("the window's connection wrote outside the set");
+
+    {
+        Transaction tx(conn);
+        edit("K5", {{"Art", QStringLiteral("I")}});
+        rs.moveFirst();
+        ASSERT_TRUE(rs.find(Criterion::equals("KursNr", "K3")));
+        rs.deleteCurrent();
+    } // rolled back: the table keeps both as they were
+    sameAsFullRead("the save's transaction was rolled back");
 }
 
 TEST_P(RecordSetTest, ConflictAndValueErrorsCarryTheirNumbers)
