@@ -68,11 +68,7 @@ Measure searchOnce(const data::ConnectionTarget &target, const QString &expressi
     const search::SeekLayout layout = search::trainingsplanSeekLayout();
     search::FrmSeek dlg;
     dlg.SeekRecordset = &rows;
-    dlg.SeekHeadings = layout.headings;
-    dlg.SeekColumns = layout.columns;
-    dlg.SeekGaps = layout.gaps;
-    dlg.SeekFields = layout.fields;
-    dlg.lstFields->addItems(layout.captions);
+    dlg.setSearchFields(layout);
     dlg.lstFields->setCurrentRow(5); // Bemerkung
     dlg.chkVolltext->setChecked(volltext);
     dlg.txtExpression->setText(expression);
