@@ -339,16 +339,22 @@ struct RecordSet::Impl {
     // the end where the table scan finds them, the sort is applied afresh.
     void reload()
     {
+        bool anyDeleted = false;
         if (std::find(snap->deleted.begin(), snap->deleted.end(), uint8_t(1)) != snap->deleted.end()) {
             if (snap.use_count() > 1) { // other views share the rows: they keep theirs
                 load();
                 return;
             }
             snap->dropDeleted();
+            anyDeleted = true;
         }
-        order.resize(snap->rows);
-        for (uint32_t i = 0; i < snap->rows; ++i)
-            order[i] = i;
+        // Without deletions the present order still holds every row, mostly
+        // sorted already; the sort below ends in the same order from any start.
+        if (anyDeleted || sortCols.isEmpty() || order.size() != snap->rows) {
+            order.resize(snap->rows);
+            for (uint32_t i = 0; i < snap->rows; ++i)
+                order[i] = i;
+        }
         pos = 0;
         onGap = false;
         clearPending();
@@ -379,7 +385,8 @@ struct RecordSet::Impl {
                     k = (widths[j] == 64 ? 0 : (k << widths[j])) | ranks[j][i];
                 keys[i] = {k, order[i]};
             }
-            std::sort(keys.begin(), keys.end());
+            if (!std::is_sorted(keys.begin(), keys.end()))
+                std::sort(keys.begin(), keys.end());
             for (size_t i = 0; i < n; ++i)
                 order[i] = keys[i].second;
         } else {
