@@ -1,8 +1,8 @@
 #include "reports/frmkursbericht.h"
 
 #include "data/connection.h"
+#include "data/listquery.h"
 #include "data/valuelists.h"
-#include "reports/likepattern.h"
 #include "reports/linewriter.h"
 #include "reports/reportbuttons.h"
 #include "ui/prompter.h"
@@ -75,25 +75,22 @@ FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
 
 FrmKursBericht::KursList FrmKursBericht::kursList(const data::Backend &backend) const
 {
-    KursList l;
-    l.sql = QStringLiteral("SELECT KursNr,Rubrik,Beschreibung,Art,Referent,Kosten,Dauer FROM Kurs");
-    l.title = QStringLiteral("Komplettliste Kurse");
+    data::ListQuery rows(data::ListQuery::Rows::Courses, backend);
+    QString title = QStringLiteral("Komplettliste Kurse");
     if (optBericht[0]->isChecked()) {
     } else if (optBericht[1]->isChecked()) {
         const QString rubrik = cmbRubrik->currentText();
-        l.sql += QStringLiteral(" WHERE Rubrik = ?");
-        l.params << rubrik;
+        rows.equals("Rubrik", rubrik);
         if (!rubrik.isEmpty())
-            l.title = QStringLiteral("Liste Kurse mit Rubrik = ") + rubrik;
+            title = QStringLiteral("Liste Kurse mit Rubrik = ") + rubrik;
     } else {
         const QString referent = txtReferent->text();
         // Contains the text, ignoring case; the empty text takes every course with a trainer.
-        l.sql += QStringLiteral(" WHERE %1 LIKE ? ESCAPE '!'").arg(backend.lowerCase(QStringLiteral("Referent")));
-        l.params << likeContains(referent);
+        rows.contains("Referent", referent);
         if (!referent.isEmpty())
-            l.title = QStringLiteral("Liste Kurse mit Referent = ") + referent.trimmed();
+            title = QStringLiteral("Liste Kurse mit Referent = ") + referent.trimmed();
     }
-    return l;
+    return {rows.sql(), rows.params(), title};
 }
 
 bool FrmKursBericht::buildReport()

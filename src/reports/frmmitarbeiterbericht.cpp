@@ -1,6 +1,7 @@
 #include "reports/frmmitarbeiterbericht.h"
 
 #include "data/connection.h"
+#include "data/listquery.h"
 #include "reports/linewriter.h"
 #include "reports/reportbuttons.h"
 #include "ui/prompter.h"
@@ -16,8 +17,8 @@ namespace {
 // The list's rows in German order of the name, for the printed list and the export alike.
 std::unique_ptr<data::Cursor> openList(data::Connection &conn)
 {
-    return std::make_unique<SortedRows>(conn, QStringLiteral("SELECT Name,Kostenstelle,Abteilung,Kategorie,Bereich FROM Mitarbeiter"),
-                                        QVariantList(), QStringLiteral("Name"));
+    const data::ListQuery rows(data::ListQuery::Rows::Employees, conn.backend());
+    return std::make_unique<SortedRows>(conn, rows.sql(), rows.params(), QStringLiteral("Name"));
 }
 const QString kTitle = QStringLiteral("Komplettliste Mitarbeiter");
 } // namespace

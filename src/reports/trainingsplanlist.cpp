@@ -3,7 +3,6 @@
 #include "data/connection.h"
 #include "data/dbtext.h"
 #include "data/valuelists.h"
-#include "reports/likepattern.h"
 #include "reports/linewriter.h"
 #include "ui/format.h"
 
@@ -42,23 +41,14 @@ QString sortColumnsFor(const QString &sortText)
     return QString::fromLatin1(order->columns);
 }
 
-// Column positions of the query below.
+// Column positions of the training plan rows (data::ListQuery::Rows::TrainingPlan).
 enum Col { KursNr, Rubrik, Beschreibung, Art, Referent, Kosten, Dauer, Name, Kategorie, Bereich, Prioritaet,
            DatumVon, DatumBis, Rechnung, Beurteilung, Status };
 
-const char *const selectColumns =
-    "SELECT Trainingsplan.KursNr,Rubrik,Beschreibung,Art,Referent,Kosten,Dauer,"
-    "Trainingsplan.Name,Kategorie,Bereich,"
-    "Prioritaet,Datum_von,Datum_bis,Rechnung,Beurteilung,Status";
-const char *const fromJoin =
-    " FROM (Trainingsplan INNER JOIN Mitarbeiter ON Trainingsplan.Name = Mitarbeiter.Name)"
-    " INNER JOIN Kurs ON Trainingsplan.KursNr = Kurs.KursNr";
-
-// The number of rows the statement returns.
+// The number of rows the list will have.
 qint64 countRows(data::Connection &conn, const TrainingsplanQuery &q)
 {
-    // The statement has no ORDER BY: the rows are sorted in memory.
-    auto cnt = conn.query(QStringLiteral("SELECT COUNT(*)") + q.sql.mid(q.sql.indexOf(QLatin1String(" FROM "))), q.params);
+    auto cnt = conn.query(q.rows.countSql(), q.rows.params());
     return cnt->next() ? cnt->integer(0) : 0;
 }
 
@@ -93,42 +83,36 @@ QString headerOf(const TrainingsplanSelection &sel, const TrainingsplanQuery &q)
 
 TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const data::Backend &backend)
 {
-    TrainingsplanQuery q;
-    q.sortColumns = sortColumnsFor(sel.sortierung);
-    q.sql = QString::fromLatin1(fromJoin) + QStringLiteral(" WHERE Datum_von >= ? AND Datum_von <= ? AND (");
-    q.params << sel.von << sel.bis;
-    QStringList statuses;
+    TrainingsplanQuery q{data::ListQuery(data::ListQuery::Rows::TrainingPlan, backend), sortColumnsFor(sel.sortierung),
+                         QString()};
+    // The period selects on the start date only.
+    q.rows.between("Datum_von", sel.von, sel.bis);
+    QVariantList statuses;
     for (int i = 0; i < 4; ++i) {
-        if (sel.status[i]) {
-            statuses << QStringLiteral("Status = ?");
-            q.params << QString::number(i);
-        }
+        if (sel.status[i])
+            statuses << QString::number(i);
     }
-    q.sql += statuses.isEmpty() ? QStringLiteral("1 = 0") : statuses.join(QStringLiteral(" OR "));
-    q.sql += QLatin1Char(')');
+    q.rows.oneOf("Status", statuses);
 
+    auto line = [&](const char *label, const QString &value) { q.selectionLines += QString::fromUtf8(label) + value + crlf; };
     auto equals = [&](const QString &value, const char *column, const char *label) {
         if (value.isEmpty())
             return;
-        q.sql += QStringLiteral(" AND %1 = ?").arg(QString::fromLatin1(column));
-        q.params << value;
-        q.selectionLines += QString::fromUtf8(label) + value + crlf;
+        q.rows.equals(column, value);
+        line(label, value);
     };
-    // Contains (or starts with) the typed text, ignoring case; % and _ are plain characters.
+    // Contains (or starts with) the typed text, ignoring case.
     auto like = [&](const QString &value, const char *column, const char *label, bool anywhere) {
         if (value.isEmpty())
             return;
-        q.sql += QStringLiteral(" AND %1 LIKE ? ESCAPE '!'").arg(backend.lowerCase(QString::fromLatin1(column)));
-        q.params << (anywhere ? likeContains(value) : likeStartsWith(value));
-        q.selectionLines += QString::fromUtf8(label) + value + crlf;
+        anywhere ? q.rows.contains(column, value) : q.rows.startsWith(column, value);
+        line(label, value);
     };
     auto yesNo = [&](const std::optional<bool> &value, const char *column, const char *label) {
         if (!value)
             return;
-        q.sql += QStringLiteral(" AND %1 = ?").arg(QString::fromLatin1(column));
-        q.params << *value;
-        q.selectionLines += QString::fromUtf8(label)
-                            + (*value ? QStringLiteral("vorhanden") : QStringLiteral("nicht vorhanden")) + crlf;
+        q.rows.equals(column, *value);
+        line(label, *value ? QStringLiteral("vorhanden") : QStringLiteral("nicht vorhanden"));
     };
     equals(sel.bereich, "Bereich", "Bereich:     ");
     like(sel.name, "Trainingsplan.Name", "Name:        ", true);
@@ -140,7 +124,6 @@ TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const d
     equals(sel.prioritaet, "Prioritaet", "Priorität:   ");
     yesNo(sel.rechnung, "Rechnung", "Rechnung:    ");
     yesNo(sel.beurteilung, "Beurteilung", "Beurteilung: ");
-    q.sql = QString::fromLatin1(selectColumns) + q.sql;
     return q;
 }
 
@@ -185,7 +168,7 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     m.header = headerOf(sel, q) + crlf + trainingsplanHeading(withBereich);
     m.orientation = Orientation::Landscape;
 
-    SortedRows rows(conn, q.sql, q.params, q.sortColumns);
+    SortedRows rows(conn, q.rows.sql(), q.rows.params(), q.sortColumns);
     if (progress.start)
         progress.start(rows.size() + 1);
 
@@ -281,7 +264,7 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     job.count = [q](data::Connection &c) { return countRows(c, q); };
     job.rows = [q, withBereich, group = groupOf(sel)](data::Connection &c, ExportWriter &w) {
         // The rows in the printed list's order.
-        SortedRows cur(c, q.sql, q.params, q.sortColumns);
+        SortedRows cur(c, q.rows.sql(), q.rows.params(), q.sortColumns);
         auto text = [&](int col) { cur.isNull(col) ? w.empty() : w.text(cur.textBytes(col)); };
         auto number = [&](int col) { cur.isNull(col) ? w.empty() : w.number(cur.real(col)); };
         auto date = [&](int col) { w.date(cur.isNull(col) ? 0 : cur.julianDay(col)); };

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/listquery.h"
 #include "reports/reportexport.h"
 #include "reports/reportmodel.h"
 
@@ -26,12 +27,11 @@ struct TrainingsplanSelection {
     QString sortierung = QStringLiteral("Kurs-Nr.");
 };
 
-// The statement of the list with its parameters, and the selection lines it brings.
-// The rows come unsorted; the list sorts them in memory by sortColumns.
+// The rows of the list with their conditions, and the selection lines they
+// bring. The rows come unsorted; the list sorts them in memory by sortColumns.
 struct TrainingsplanQuery {
-    QString sql;
+    data::ListQuery rows;
     QString sortColumns;
-    QVariantList params;
     QString selectionLines; // one line per filter used, each ending in CR LF
 };
 TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const data::Backend &backend);

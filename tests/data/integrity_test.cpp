@@ -561,7 +561,7 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
         sel.name = filter;
         const reports::TrainingsplanQuery q = reports::trainingsplanQuery(sel, conn.backend());
         std::multiset<QString> found, expected;
-        for (auto cur = conn.query(q.sql, q.params); cur->next();)
+        for (auto cur = conn.query(q.rows.sql(), q.rows.params()); cur->next();)
             found.insert(textAt(*cur, 7));
         for (auto cur = conn.query(QStringLiteral("SELECT Trainingsplan.Name FROM Trainingsplan INNER JOIN Kurs ON "
                                                   "Trainingsplan.KursNr = Kurs.KursNr")); cur->next();) {
