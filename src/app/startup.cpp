@@ -63,18 +63,20 @@ bool placeTemplateDatabase(const QString &programFolder)
     return true;
 }
 
-void loadQtTranslations(QApplication &app)
+} // namespace
+
+QTranslator *loadQtTranslations(QApplication &app)
 {
     // Qt's own texts ("Ja", "Nein", the print dialog) in German.
     auto *qt = new QTranslator(&app);
     if (qt->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(qt);
-    else
-        delete qt;
+        return qt;
+    }
+    delete qt;
+    return nullptr;
 }
-
-} // namespace
 
 QString defaultRemark()
 {

@@ -2,7 +2,9 @@
 #include <QDate>
 #include <QString>
 
+class QApplication;
 class QLockFile;
+class QTranslator;
 
 namespace orv::app {
 
@@ -36,6 +38,9 @@ QString templateDatabasePath(const QString &programFolder);
 // a failure is one warning, and the program starts all the same.
 void makeDailyBackupAtStart(const QDate &today);
 
+// Installs Qt's German texts ("Ja", "Nein", the print dialog); nullptr when
+// the translation is not installed.
+QTranslator *loadQtTranslations(QApplication &app);
 // The per-user lock file that marks a running copy.
 QString singleInstanceLockPath();
 // The remark the first run puts on every report.

@@ -63,7 +63,8 @@ public:
 
     // SQL fragments that differ between the engines. Callers compose
     // statements from fixed text and these; values stay parameters.
-    // `expr` in German order (umlauts beside their base letters), for ORDER BY.
+    // `expr` in German order (umlauts beside their base letters), for ORDER BY;
+    // empty (null) values first on every engine, as the file database sorts them.
     virtual QString germanOrder(const QString &expr) const = 0;
     // `expr` folded to lower case, umlauts included, for containment filters.
     virtual QString lowerCase(const QString &expr) const = 0;

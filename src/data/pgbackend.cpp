@@ -422,7 +422,11 @@ public:
 
     bool inTransaction() const override { return m_inTransaction; }
 
-    QString germanOrder(const QString &expr) const override { return expr + QStringLiteral(" COLLATE \"de-x-icu\""); }
+    QString germanOrder(const QString &expr) const override
+    {
+        // PostgreSQL puts nulls last unless told.
+        return expr + QStringLiteral(" COLLATE \"de-x-icu\" NULLS FIRST");
+    }
     // lower() folds by the expression's collation; under C it knows ASCII only.
     // concat() keeps the blanks that fill a char(n) value (a cast to text drops
     // them), and a final sigma is folded like any other, as the in-memory and

@@ -3,11 +3,18 @@
 #include "services/settings.h"
 #include "data/backup.h"
 #include "support/testenv.h"
+#include "ui/prompter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QAbstractButton>
+#include <QApplication>
 #include <QLockFile>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTranslator>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
@@ -19,21 +26,21 @@ namespace {
 using app::settings::read;
 using app::settings::write;
 
-const QString kPrompt = QStringLiteral("Datenbank nicht vorhanden!\r\n\r\nGeben Sie den Pfad ein:");
+const QString kPrompt = u"Datenbank nicht vorhanden!\r\n\r\nGeben Sie den Pfad ein:"_s;
 
 class StartupTest : public OrvTest {
 protected:
     void SetUp() override
     {
         OrvTest::SetUp();
-        program = tempPath() + QStringLiteral("/programm");
-        data = tempPath() + QStringLiteral("/daten");
+        program = tempPath() + u"/programm"_s;
+        data = tempPath() + u"/daten"_s;
         QDir().mkpath(program);
         QDir().mkpath(data);
     }
     static void touchDatabase(const QString &folder)
     {
-        QFile f(folder + QStringLiteral("/orv.mdb"));
+        QFile f(folder + u"/orv.mdb"_s);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     bool start()
@@ -41,9 +48,9 @@ protected:
         QLockFile lock(lockPath());
         return app::prepareStart(lock, program);
     }
-    QString lockPath() const { return tempPath() + QStringLiteral("/orv.lock"); }
-    static QString service(const char *key) { return read(QStringLiteral("Service"), QString::fromLatin1(key)); }
-    static QString setting(const char *key) { return read(QStringLiteral("Settings"), QString::fromLatin1(key)); }
+    QString lockPath() const { return tempPath() + u"/orv.lock"_s; }
+    static QString service(const char *key) { return read(u"Service"_s, QString::fromLatin1(key)); }
+    static QString setting(const char *key) { return read(u"Settings"_s, QString::fromLatin1(key)); }
 
     void expectFirstRunDefaults()
     {
@@ -73,7 +80,7 @@ TEST_F(StartupTest, FirstRunWithDatabaseBesideProgramAsksNothing)
 
 TEST_F(StartupTest, FirstRunWithoutDatabaseWritesDefaultsThenOffersProgramFolder)
 {
-    prompter.expectInput(kPrompt, QStringLiteral("Error"), std::nullopt);
+    prompter.expectInput(kPrompt, u"Error"_s, std::nullopt);
     EXPECT_FALSE(start());
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.last().preset, program + "/");
@@ -97,10 +104,10 @@ TEST_F(StartupTest, AnswerGetsOneSeparatorAndIsStoredAtOnce)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.answer.toStdString());
-        write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), tempPath() + "/leer/");
-        prompter.expectInput(kPrompt, QStringLiteral("Error"), c.answer);
+        write(u"Service"_s, u"Datenpfad"_s, tempPath() + "/leer/");
+        prompter.expectInput(kPrompt, u"Error"_s, c.answer);
         if (!c.fileThere)
-            prompter.expectMessage(QStringLiteral("Falscher Pfad eingeben!"), QStringLiteral("Error"), ui::Icon::Stop);
+            prompter.expectMessage(u"Falscher Pfad eingeben!"_s, u"Error"_s, ui::Icon::Stop);
         EXPECT_EQ(start(), c.fileThere);
         EXPECT_EQ(prompter.last().isInput, c.fileThere);
         EXPECT_EQ(service("Datenpfad"), c.stored);
@@ -111,13 +118,13 @@ TEST_F(StartupTest, AnswerGetsOneSeparatorAndIsStoredAtOnce)
 
 TEST_F(StartupTest, WrongFolderIsOfferedAgainOnTheNextStart)
 {
-    prompter.expectInput(kPrompt, QStringLiteral("Error"), tempPath() + "/falsch");
-    prompter.expectMessage(QStringLiteral("Falscher Pfad eingeben!"), QStringLiteral("Error"), ui::Icon::Stop);
+    prompter.expectInput(kPrompt, u"Error"_s, tempPath() + "/falsch");
+    prompter.expectMessage(u"Falscher Pfad eingeben!"_s, u"Error"_s, ui::Icon::Stop);
     EXPECT_FALSE(start());
     // Asked once per start, never in a loop.
     EXPECT_EQ(prompter.shown().size(), 2u);
 
-    prompter.expectInput(kPrompt, QStringLiteral("Error"), QString());
+    prompter.expectInput(kPrompt, u"Error"_s, QString());
     EXPECT_FALSE(start());
     EXPECT_EQ(prompter.last().preset, tempPath() + "/falsch/");
     // An empty answer ends silently and changes nothing.
@@ -127,10 +134,10 @@ TEST_F(StartupTest, WrongFolderIsOfferedAgainOnTheNextStart)
 TEST_F(StartupTest, StoredNeuCountsAsFirstRun)
 {
     touchDatabase(program);
-    write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), QStringLiteral("NEU"));
-    write(QStringLiteral("Settings"), QStringLiteral("QueryEnd"), QStringLiteral("OFF"));
-    write(QStringLiteral("Settings"), QStringLiteral("Remark"), QStringLiteral("alt"));
-    write(QStringLiteral("Settings"), QStringLiteral("SplashScreen"), QStringLiteral("OFF"));
+    write(u"Service"_s, u"Datenpfad"_s, u"NEU"_s);
+    write(u"Settings"_s, u"QueryEnd"_s, u"OFF"_s);
+    write(u"Settings"_s, u"Remark"_s, u"alt"_s);
+    write(u"Settings"_s, u"SplashScreen"_s, u"OFF"_s);
     EXPECT_TRUE(start());
     EXPECT_EQ(service("Datenpfad"), program + "/");
     expectFirstRunDefaults();
@@ -139,14 +146,14 @@ TEST_F(StartupTest, StoredNeuCountsAsFirstRun)
 TEST_F(StartupTest, LaterRunKeepsTheUsersOptions)
 {
     touchDatabase(data);
-    for (const QString &stored : {QStringLiteral("neu"), data + "/"}) {
+    for (const QString &stored : {u"neu"_s, data + "/"}) {
         SCOPED_TRACE(stored.toStdString());
-        write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), stored);
-        write(QStringLiteral("Settings"), QStringLiteral("QueryEnd"), QStringLiteral("OFF"));
+        write(u"Service"_s, u"Datenpfad"_s, stored);
+        write(u"Settings"_s, u"QueryEnd"_s, u"OFF"_s);
         if (stored == QLatin1String("neu"))
-            prompter.expectInput(kPrompt, QStringLiteral("Error"), std::nullopt); // only "NEU" exactly is new
+            prompter.expectInput(kPrompt, u"Error"_s, std::nullopt); // only "NEU" exactly is new
         start();
-        EXPECT_EQ(setting("QueryEnd"), QStringLiteral("OFF"));
+        EXPECT_EQ(setting("QueryEnd"), u"OFF"_s);
         EXPECT_EQ(setting("WinMaxOpen"), QString());
         prompter.verify();
     }
@@ -158,11 +165,11 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNoSetting)
     QLockFile running(lockPath());
     ASSERT_TRUE(app::claimSingleInstance(running));
 
-    prompter.expectMessage(QStringLiteral("Programm ist bereits geladen!"), QStringLiteral("Error"),
+    prompter.expectMessage(u"Programm ist bereits geladen!"_s, u"Error"_s,
                            ui::Icon::Exclamation);
     EXPECT_FALSE(start());
-    EXPECT_TRUE(app::settings::readSection(QStringLiteral("Service")).isEmpty());
-    EXPECT_TRUE(app::settings::readSection(QStringLiteral("Settings")).isEmpty());
+    EXPECT_TRUE(app::settings::readSection(u"Service"_s).isEmpty());
+    EXPECT_TRUE(app::settings::readSection(u"Settings"_s).isEmpty());
     EXPECT_EQ(app::dataPath(), QString());
 
     // Once the first copy has ended the next one starts.
@@ -173,17 +180,17 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNoSetting)
 // An installed program: <prefix>/bin/orv beside <prefix>/share/orv/orv.mdb.
 TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
 {
-    const QString prefix = tempPath() + QStringLiteral("/usr");
-    const QString userData = tempPath() + QStringLiteral("/home/.local/share/ORV/");
+    const QString prefix = tempPath() + u"/usr"_s;
+    const QString userData = tempPath() + u"/home/.local/share/ORV/"_s;
     const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", (tempPath() + QStringLiteral("/home/.local/share")).toUtf8());
+    qputenv("XDG_DATA_HOME", (tempPath() + u"/home/.local/share"_s).toUtf8());
     const mode_t oldMask = umask(027);
     const auto restore = qScopeGuard([&] {
         umask(oldMask);
         qputenv("XDG_DATA_HOME", oldXdg);
     });
     const auto put = [](const QString &folder, const QByteArray &content) {
-        QFile f(folder + QStringLiteral("/orv.mdb"));
+        QFile f(folder + u"/orv.mdb"_s);
         return QDir().mkpath(folder) && f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
     };
     const QByteArray empty("leere Datenbank");
@@ -207,10 +214,10 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         QDir(prefix).removeRecursively();
-        QDir(tempPath() + QStringLiteral("/home")).removeRecursively();
+        QDir(tempPath() + u"/home"_s).removeRecursively();
         // Each case is a user who never started the program.
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                           tempPath() + QStringLiteral("/settings%1").arg(++run));
+                           tempPath() + u"/settings%1"_s.arg(++run));
         // As root every existing folder is writable; a program folder that is
         // not there stands for one the user may not write.
         if (c.binWritable) {
@@ -223,12 +230,12 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
             ASSERT_TRUE(put(userData, c.ownFile));
         }
         if (!c.storedPath.isEmpty())
-            write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), c.storedPath);
+            write(u"Service"_s, u"Datenpfad"_s, c.storedPath);
         if (!c.storedUri.isEmpty())
-            write(QStringLiteral("Service"), QStringLiteral("Datenbank"), c.storedUri);
+            write(u"Service"_s, u"Datenbank"_s, c.storedUri);
         const bool asked = !c.copied && c.ownFile.isEmpty() && c.storedUri.isEmpty();
         if (asked)
-            prompter.expectInput(kPrompt, QStringLiteral("Error"), std::nullopt);
+            prompter.expectInput(kPrompt, u"Error"_s, std::nullopt);
 
         QLockFile lock(lockPath());
         EXPECT_EQ(app::prepareStart(lock, prefix + "/bin"), !asked);
@@ -236,7 +243,7 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         if (asked) {
             EXPECT_EQ(prompter.last().preset, c.datenpfad);
         }
-        QFile placed(c.datenpfad + QStringLiteral("orv.mdb"));
+        QFile placed(c.datenpfad + u"orv.mdb"_s);
         const QByteArray expected = c.copied ? empty : c.ownFile;
         EXPECT_EQ(placed.exists(), !expected.isEmpty());
         if (placed.open(QIODevice::ReadOnly)) {
@@ -255,9 +262,9 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
 // lock must not lie where another user could put a file of its name first.
 TEST_F(StartupTest, SettingsAreTheOwnersAloneAndTheLockStaysOutOfTheSharedTemporaryFolder)
 {
-    write(QStringLiteral("Service"), QStringLiteral("Datenbank"), QStringLiteral("postgresql://u:geheim@db/orv"));
-    const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ORV"),
-                                  QStringLiteral("ORV")).fileName();
+    write(u"Service"_s, u"Datenbank"_s, u"postgresql://u:geheim@db/orv"_s);
+    const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, u"ORV"_s,
+                                  u"ORV"_s).fileName();
     const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
                         | QFileDevice::WriteOther;
     EXPECT_EQ(QFile::permissions(ini) & others, QFileDevice::Permissions());
@@ -279,49 +286,134 @@ TEST_F(StartupTest, DatabaseWithoutTheTablesIsRefusedWhenConnecting)
 {
     touchDatabase(data);
     app::setDataPath(data + QLatin1Char('/'));
-    prompter.expectMessage(QStringLiteral("OpenConnectionError: -2147467259 Die Datenbank ") + data
+    prompter.expectMessage(u"OpenConnectionError: -2147467259 Die Datenbank "_s + data
                                + QStringLiteral("/orv.mdb enthält die Tabellen von ORV (Kurs, Mitarbeiter, "
                                                 "Trainingsplan) nicht."),
-                           QStringLiteral("ORV"), ui::Icon::None);
+                           u"ORV"_s, ui::Icon::None);
     data::Connection conn;
     EXPECT_FALSE(app::openConnection(conn));
     EXPECT_FALSE(conn.isOpen());
-    EXPECT_EQ(QFileInfo(data + QStringLiteral("/orv.mdb")).size(), 0);
+    EXPECT_EQ(QFileInfo(data + u"/orv.mdb"_s).size(), 0);
+}
+
+// Qt's standard buttons speak German once the start has loaded its texts.
+TEST_F(StartupTest, QuestionBoxesSayJaAndNein)
+{
+    QTranslator *german = app::loadQtTranslations(*qApp);
+    ASSERT_NE(german, nullptr) << "qtbase_de is not installed";
+    ui::Prompter::setInstance(nullptr); // the real boxes
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton *b : box->buttons())
+            buttons << b->text();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(ui::ask(nullptr, u"Wirklich?"_s, u"Frage"_s), ui::Answer::No);
+    ui::Prompter::setInstance(&prompter);
+    QCoreApplication::removeTranslator(german);
+    delete german;
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{"&Ja", "&Nein"}));
 }
 
 TEST_F(StartupTest, DatabaseOnServerNeedsNoFile)
 {
-    write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), data + "/");
-    write(QStringLiteral("Service"), QStringLiteral("Datenbank"), QStringLiteral("postgresql://db.example/orv"));
+    write(u"Service"_s, u"Datenpfad"_s, data + "/");
+    write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     EXPECT_TRUE(start());
     EXPECT_TRUE(prompter.shown().empty());
 }
 
 TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
 {
-    write(QStringLiteral("Service"), QStringLiteral("Datenpfad"), data + "/");
+    write(u"Service"_s, u"Datenpfad"_s, data + "/");
     touchDatabase(data);
-    const QString copy = data + QStringLiteral("/Sicherung/") + data::dailyBackupName(QDate::currentDate());
+    const QString copy = data + u"/Sicherung/"_s + data::dailyBackupName(QDate::currentDate());
     ASSERT_TRUE(start());
     app::makeDailyBackupAtStart(QDate::currentDate());
     EXPECT_TRUE(QFileInfo(copy).isFile());
 
     // A folder that cannot be made: one warning, and the program starts.
-    QDir(data + QStringLiteral("/Sicherung")).removeRecursively();
-    QFile blocker(data + QStringLiteral("/Sicherung"));
+    QDir(data + u"/Sicherung"_s).removeRecursively();
+    QFile blocker(data + u"/Sicherung"_s);
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     prompter.expectMessage(QStringLiteral("Die tägliche Datensicherung konnte nicht angelegt werden.\r\n\r\n"
                                           "Der Ordner kann nicht angelegt werden. (")
-                               + data + QStringLiteral("/Sicherung)"),
-                           QStringLiteral("Warnung"), ui::Icon::Exclamation);
+                               + data + u"/Sicherung)"_s,
+                           u"Warnung"_s, ui::Icon::Exclamation);
     app::makeDailyBackupAtStart(QDate::currentDate());
 
     // A server database is left to the server's tools.
-    QFile::remove(data + QStringLiteral("/Sicherung"));
-    write(QStringLiteral("Service"), QStringLiteral("Datenbank"), QStringLiteral("postgresql://db.example/orv"));
+    QFile::remove(data + u"/Sicherung"_s);
+    write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     app::makeDailyBackupAtStart(QDate::currentDate());
-    EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/Sicherung")));
+    EXPECT_FALSE(QFileInfo::exists(data + u"/Sicherung"_s));
+}
+
+} // namespace
+} // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// The database tool as an administrator runs it, next to the test program.
+class OrvdbTest : public OrvTest {
+protected:
+    struct Run {
+        int code;
+        QString out, err;
+    };
+    Run orvdb(const QStringList &args)
+    {
+        QProcess p;
+        p.start(QCoreApplication::applicationDirPath() + u"/orvdb"_s, args);
+        EXPECT_TRUE(p.waitForFinished(60000)) << args.join(' ').toStdString();
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+    qint64 rows(const QString &file, const QString &table)
+    {
+        data::Connection c;
+        c.open(data::ConnectionTarget::sqliteFile(file));
+        auto cur = c.query(u"SELECT COUNT(*) FROM "_s + table);
+        return cur->next() ? cur->integer(0) : -1;
+    }
+};
+
+TEST_F(OrvdbTest, CreatesEmptyDemoOrGeneratedDatabasesAndNeverOverwrites)
+{
+    const QString demo = tempPath() + u"/demo.mdb"_s, gen = tempPath() + u"/rows.mdb"_s,
+                  empty = tempPath() + u"/leer.mdb"_s;
+    const struct {
+        QStringList args;
+        int code;
+        const char *out, *err; // the start of each
+    } cases[] = {
+        {{}, 2, "", "Aufruf: orvdb init [--demo | --rows N] ZIEL"},
+        {{"--help"}, 0, "Aufruf: orvdb init", ""},
+        {{"init", "--demo", demo}, 0, "Datenbank angelegt: ", ""},
+        {{"init", "--rows", "50", gen}, 0, "Datenbank angelegt: ", ""},
+        {{"init", empty}, 0, "Datenbank angelegt: ", ""},
+        {{"init", "--rows", demo}, 2, "", "orvdb: --rows braucht eine Anzahl (0 oder mehr)."},
+        {{"init", "--demo", "--rows", "5", gen}, 2, "", "orvdb: Nur eine der Angaben --demo und --rows ist möglich."},
+        {{"init"}, 2, "", "orvdb: Das Ziel fehlt."},
+        {{"init", demo}, 1, "", "orvdb: "},
+        {{"init", "--rows", "7", gen}, 1, "", "orvdb: "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Run r = orvdb(c.args);
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        EXPECT_EQ(r.out.left(QString::fromUtf8(c.out).size()), QString::fromUtf8(c.out));
+        EXPECT_EQ(r.err.left(QString::fromUtf8(c.err).size()), QString::fromUtf8(c.err));
+    }
+    // What was made, and what the refused second runs left as it was.
+    EXPECT_EQ((std::vector<qint64>{rows(demo, u"Mitarbeiter"_s), rows(demo, u"Kurs"_s), rows(demo, u"Trainingsplan"_s)}),
+              (std::vector<qint64>{42, 25, 300}));
+    EXPECT_EQ(rows(gen, u"Trainingsplan"_s), 50);
+    EXPECT_EQ(rows(empty, u"Kurs"_s) + rows(empty, u"Mitarbeiter"_s) + rows(empty, u"Trainingsplan"_s), 0);
 }
 
 } // namespace

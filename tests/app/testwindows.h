@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 namespace orv::test {
 
 // A child window with its own menu that may refuse to close, as a record
@@ -16,9 +18,9 @@ public:
     {
         setObjectName(name);
         setWindowTitle(name);
-        m_menu = new QMenu(QStringLiteral("&Bearbeiten"), this);
-        m_menu->setObjectName(name + QStringLiteral("_mnuEdit"));
-        m_menu->addAction(QStringLiteral("&Sichern"));
+        m_menu = new QMenu(u"&Bearbeiten"_s, this);
+        m_menu->setObjectName(name + u"_mnuEdit"_s);
+        m_menu->addAction(u"&Sichern"_s);
     }
     QList<QMenu *> ownMenus() const override { return {m_menu}; }
     bool queryClose() override

@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         OrvTest::SetUp();
-        db = tempPath() + QStringLiteral("/daten/orv.mdb");
+        db = tempPath() + u"/daten/orv.mdb"_s;
         QDir().mkpath(QFileInfo(db).absolutePath());
         sqlite3 *h = open(db);
         run(h, "PRAGMA journal_mode=DELETE; CREATE TABLE Kurs(KursNr TEXT PRIMARY KEY, Kosten REAL);"
@@ -65,21 +65,21 @@ TEST_F(BackupTest, FirstStartOfADayCopiesOnceAndKeepsTheLastFourteen)
     };
     for (int d = 1; d <= 15; ++d)
         touch(data::dailyBackupName(QDate(2026, 11, d)));
-    touch(QStringLiteral("orv-vor-umbau.mdb")); // the user's own copy stays
-    touch(QStringLiteral("orv-2026-11-30.mdb.4711-00c0ffee.tmp"));
+    touch(u"orv-vor-umbau.mdb"_s); // the user's own copy stays
+    touch(u"orv-2026-11-30.mdb.4711-00c0ffee.tmp"_s);
     {
-        QFile stale(folder() + QStringLiteral("/orv-2026-11-30.mdb.4711-00c0ffee.tmp"));
+        QFile stale(folder() + u"/orv-2026-11-30.mdb.4711-00c0ffee.tmp"_s);
         ASSERT_TRUE(stale.open(QIODevice::ReadWrite));
         stale.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime);
     }
 
     const QDate today(2026, 12, 6);
     EXPECT_TRUE(data::makeDailyBackup(db, today));
-    EXPECT_EQ(content(folder() + QStringLiteral("/orv-2026-12-06.mdb")), QStringLiteral("ok;K001,100.5;K002,250.0;"));
+    EXPECT_EQ(content(folder() + u"/orv-2026-12-06.mdb"_s), u"ok;K001,100.5;K002,250.0;"_s);
     QStringList expected;
     for (int d = 3; d <= 15; ++d)
         expected << data::dailyBackupName(QDate(2026, 11, d));
-    expected << QStringLiteral("orv-2026-12-06.mdb") << QStringLiteral("orv-vor-umbau.mdb");
+    expected << u"orv-2026-12-06.mdb"_s << u"orv-vor-umbau.mdb"_s;
     EXPECT_EQ(files(), expected);
 
     // Later starts that day leave the copy as it is, even after changes.
@@ -87,7 +87,7 @@ TEST_F(BackupTest, FirstStartOfADayCopiesOnceAndKeepsTheLastFourteen)
     run(h, "DELETE FROM Kurs");
     sqlite3_close(h);
     EXPECT_FALSE(data::makeDailyBackup(db, today));
-    EXPECT_EQ(content(folder() + QStringLiteral("/orv-2026-12-06.mdb")), QStringLiteral("ok;K001,100.5;K002,250.0;"));
+    EXPECT_EQ(content(folder() + u"/orv-2026-12-06.mdb"_s), u"ok;K001,100.5;K002,250.0;"_s);
     EXPECT_EQ(files(), expected);
 }
 
@@ -95,12 +95,12 @@ TEST_F(BackupTest, CopyDuringAnotherWorkstationsWriteHoldsTheCommittedState)
 {
     sqlite3 *writer = open(db);
     run(writer, "BEGIN IMMEDIATE; UPDATE Kurs SET Kosten = 0; INSERT INTO Kurs VALUES('K003', 9)");
-    const QString copy = tempPath() + QStringLiteral("/kopie.mdb");
+    const QString copy = tempPath() + u"/kopie.mdb"_s;
     data::backupDatabase(db, copy);
     run(writer, "COMMIT");
     sqlite3_close(writer);
-    EXPECT_EQ(content(copy), QStringLiteral("ok;K001,100.5;K002,250.0;"));
-    EXPECT_EQ(content(db), QStringLiteral("ok;K001,0.0;K002,0.0;K003,9.0;"));
+    EXPECT_EQ(content(copy), u"ok;K001,100.5;K002,250.0;"_s);
+    EXPECT_EQ(content(db), u"ok;K001,0.0;K002,0.0;K003,9.0;"_s);
 }
 
 TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
@@ -119,11 +119,11 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
          },
          "Der Ordner kann nicht angelegt werden."},
         {"target folder missing",
-         [&] { data::backupDatabase(db, tempPath() + QStringLiteral("/fehlt/kopie.mdb")); },
+         [&] { data::backupDatabase(db, tempPath() + u"/fehlt/kopie.mdb"_s); },
          "Die Datei kann nicht geöffnet oder angelegt werden."},
         {"over the database itself", [&] { data::backupDatabase(db, db); },
          "Die Sicherung kann nicht die Datenbank selbst ersetzen."},
-        {"no database", [&] { data::backupDatabase(db + QStringLiteral("x"), tempPath() + QStringLiteral("/k.mdb")); },
+        {"no database", [&] { data::backupDatabase(db + u"x"_s, tempPath() + u"/k.mdb"_s); },
          "Die Datei kann nicht geöffnet oder angelegt werden."},
     };
     for (const auto &c : cases) {
@@ -135,10 +135,10 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
             EXPECT_TRUE(e.description().startsWith(QString::fromUtf8(c.reason))) << e.description().toStdString();
         }
         QFile::remove(folder());
-        EXPECT_EQ(QDir(tempPath()).entryList({QStringLiteral("*.tmp*")}, QDir::Files), QStringList());
-        EXPECT_EQ(QDir(QFileInfo(db).absolutePath()).entryList(QDir::Files), QStringList{QStringLiteral("orv.mdb")});
-        EXPECT_FALSE(QFileInfo::exists(tempPath() + QStringLiteral("/k.mdb")));
-        EXPECT_EQ(content(db), QStringLiteral("ok;K001,100.5;K002,250.0;"));
+        EXPECT_EQ(QDir(tempPath()).entryList({u"*.tmp*"_s}, QDir::Files), QStringList());
+        EXPECT_EQ(QDir(QFileInfo(db).absolutePath()).entryList(QDir::Files), QStringList{u"orv.mdb"_s});
+        EXPECT_FALSE(QFileInfo::exists(tempPath() + u"/k.mdb"_s));
+        EXPECT_EQ(content(db), u"ok;K001,100.5;K002,250.0;"_s);
     }
 }
 

@@ -81,11 +81,11 @@ struct State {
 State readState(Connection &conn)
 {
     State s;
-    for (auto cur = conn.query(QStringLiteral("SELECT KursNr, Beschreibung FROM Kurs")); cur->next();)
+    for (auto cur = conn.query(u"SELECT KursNr, Beschreibung FROM Kurs"_s); cur->next();)
         s.kurse[textAt(*cur, 0).trimmed()] = textAt(*cur, 1).trimmed();
-    for (auto cur = conn.query(QStringLiteral("SELECT Name FROM Mitarbeiter")); cur->next();)
+    for (auto cur = conn.query(u"SELECT Name FROM Mitarbeiter"_s); cur->next();)
         s.names.insert(textAt(*cur, 0).trimmed());
-    for (auto cur = conn.query(QStringLiteral("SELECT KursNr, Name FROM Trainingsplan")); cur->next();)
+    for (auto cur = conn.query(u"SELECT KursNr, Name FROM Trainingsplan"_s); cur->next();)
         s.plan.insert({textAt(*cur, 0).trimmed(), textAt(*cur, 1).trimmed()});
     return s;
 }
@@ -103,14 +103,14 @@ struct Op {
 Op nextOp(std::mt19937 &rng, int seed, int step)
 {
     const unsigned r = rng() % 100, k = rng() % 6, e = rng() % 6;
-    const QString tag = QStringLiteral("%1-%2").arg(seed).arg(step);
+    const QString tag = u"%1-%2"_s.arg(seed).arg(step);
     const Op::Kind kind = r < 45 ? Op::Save : r < 60 ? Op::Delete : r < 80 ? Op::Add : Op::Rename;
-    return {kind, QStringLiteral("K%1").arg(k), int(e), tag};
+    return {kind, u"K%1"_s.arg(k), int(e), tag};
 }
 
 QString employeeName(int e, bool renamed)
 {
-    return (renamed ? QStringLiteral("Mitarbeiterin, ") : QStringLiteral("Mitarbeiter, ")) + QString::number(e);
+    return (renamed ? u"Mitarbeiterin, "_s : u"Mitarbeiter, "_s) + QString::number(e);
 }
 
 void applyToModel(State &s, const Op &op)
@@ -118,7 +118,7 @@ void applyToModel(State &s, const Op &op)
     switch (op.kind) {
     case Op::Save:
         if (s.kurse.count(op.kursNr))
-            s.kurse[op.kursNr] = QStringLiteral("S") + op.text;
+            s.kurse[op.kursNr] = u"S"_s + op.text;
         break;
     case Op::Delete:
         s.kurse.erase(op.kursNr);
@@ -126,7 +126,7 @@ void applyToModel(State &s, const Op &op)
         break;
     case Op::Add:
         if (!s.kurse.count(op.kursNr)) {
-            s.kurse[op.kursNr] = QStringLiteral("A") + op.text;
+            s.kurse[op.kursNr] = u"A"_s + op.text;
             for (const QString &n : s.names)
                 s.plan.insert({op.kursNr, n});
         }
@@ -148,13 +148,13 @@ void applyToModel(State &s, const Op &op)
 // The same step on the database, the way the windows write.
 void applyToDatabase(Connection &conn, const Op &op)
 {
-    const Criterion kurs = Criterion::equals(QStringLiteral("KursNr"), op.kursNr);
+    const Criterion kurs = Criterion::equals(u"KursNr"_s, op.kursNr);
     switch (op.kind) {
     case Op::Save: {
         RecordSet rs;
-        rs.openTable(conn, QStringLiteral("Kurs"));
+        rs.openTable(conn, u"Kurs"_s);
         if (rs.find(kurs)) {
-            rs.setField(QStringLiteral("Beschreibung"), QStringLiteral("S") + op.text);
+            rs.setField(u"Beschreibung"_s, u"S"_s + op.text);
             rs.update();
         }
         break;
@@ -162,32 +162,32 @@ void applyToDatabase(Connection &conn, const Op &op)
     case Op::Delete: {
         Transaction tx(conn);
         RecordSet rs;
-        rs.openTable(conn, QStringLiteral("Kurs"));
+        rs.openTable(conn, u"Kurs"_s);
         if (rs.find(kurs)) {
             rs.deleteCurrent();
-            conn.exec(QStringLiteral("DELETE FROM Trainingsplan WHERE KursNr = ?"), {op.kursNr});
+            conn.exec(u"DELETE FROM Trainingsplan WHERE KursNr = ?"_s, {op.kursNr});
         }
         tx.commit();
         break;
     }
     case Op::Add: {
         Transaction tx(conn);
-        if (!conn.exists(QStringLiteral("SELECT KursNr FROM Kurs WHERE KursNr = ?"), {op.kursNr})) {
+        if (!conn.exists(u"SELECT KursNr FROM Kurs WHERE KursNr = ?"_s, {op.kursNr})) {
             RecordSet k;
-            k.openTable(conn, QStringLiteral("Kurs"));
+            k.openTable(conn, u"Kurs"_s);
             k.addNew();
-            k.setField(QStringLiteral("KursNr"), op.kursNr);
-            k.setField(QStringLiteral("Rubrik"), QStringLiteral("IT"));
-            k.setField(QStringLiteral("Beschreibung"), QStringLiteral("A") + op.text);
-            k.setField(QStringLiteral("Art"), QStringLiteral("I"));
+            k.setField(u"KursNr"_s, op.kursNr);
+            k.setField(u"Rubrik"_s, u"IT"_s);
+            k.setField(u"Beschreibung"_s, u"A"_s + op.text);
+            k.setField(u"Art"_s, u"I"_s);
             k.update();
             RecordSet p;
-            p.openTable(conn, QStringLiteral("Trainingsplan"));
-            for (auto cur = conn.query(QStringLiteral("SELECT Name FROM Mitarbeiter")); cur->next();) {
+            p.openTable(conn, u"Trainingsplan"_s);
+            for (auto cur = conn.query(u"SELECT Name FROM Mitarbeiter"_s); cur->next();) {
                 p.addNew();
-                p.setField(QStringLiteral("KursNr"), op.kursNr);
-                p.setField(QStringLiteral("Name"), textAt(*cur, 0));
-                p.setField(QStringLiteral("Status"), QStringLiteral("0"));
+                p.setField(u"KursNr"_s, op.kursNr);
+                p.setField(u"Name"_s, textAt(*cur, 0));
+                p.setField(u"Status"_s, u"0"_s);
                 p.update();
             }
         }
@@ -196,11 +196,11 @@ void applyToDatabase(Connection &conn, const Op &op)
     }
     case Op::Rename: {
         Transaction tx(conn);
-        const bool renamed = !conn.exists(QStringLiteral("SELECT Name FROM Mitarbeiter WHERE Name = ?"),
+        const bool renamed = !conn.exists(u"SELECT Name FROM Mitarbeiter WHERE Name = ?"_s,
                                           {employeeName(op.employee, false)});
         const QVariantList names{employeeName(op.employee, !renamed), employeeName(op.employee, renamed)};
-        conn.exec(QStringLiteral("UPDATE Mitarbeiter SET Name = ? WHERE Name = ?"), names);
-        conn.exec(QStringLiteral("UPDATE Trainingsplan SET Name = ? WHERE Name = ?"), names);
+        conn.exec(u"UPDATE Mitarbeiter SET Name = ? WHERE Name = ?"_s, names);
+        conn.exec(u"UPDATE Trainingsplan SET Name = ? WHERE Name = ?"_s, names);
         tx.commit();
         break;
     }
@@ -231,18 +231,18 @@ class CrashSafety : public OrvTest {};
 TEST_F(CrashSafety, KilledWritersLeaveAWholeDatabase)
 {
     const int kills = countFromEnv("ORV_CRASH_KILLS", 30);
-    const QString file = tempPath() + QStringLiteral("/orv.mdb");
+    const QString file = tempPath() + u"/orv.mdb"_s;
     createSqliteBackend(file);
     Connection conn;
     conn.open(ConnectionTarget::sqliteFile(file));
     schema::create(conn);
     for (int k = 0; k < 6; ++k) {
-        conn.exec(QStringLiteral("INSERT INTO Kurs (KursNr, Rubrik, Beschreibung, Art) VALUES (?, 'IT', 'neu', 'I')"),
-                  {QStringLiteral("K%1").arg(k)});
-        conn.exec(QStringLiteral("INSERT INTO Mitarbeiter (Name, Kategorie, Bereich) VALUES (?, 'Ets', 'Einkauf')"),
+        conn.exec(u"INSERT INTO Kurs (KursNr, Rubrik, Beschreibung, Art) VALUES (?, 'IT', 'neu', 'I')"_s,
+                  {u"K%1"_s.arg(k)});
+        conn.exec(u"INSERT INTO Mitarbeiter (Name, Kategorie, Bereich) VALUES (?, 'Ets', 'Einkauf')"_s,
                   {employeeName(k, false)});
     }
-    conn.exec(QStringLiteral("INSERT INTO Trainingsplan (KursNr, Name, Status) SELECT KursNr, Name, '0' FROM Kurs, Mitarbeiter"));
+    conn.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Status) SELECT KursNr, Name, '0' FROM Kurs, Mitarbeiter"_s);
     State state = readState(conn);
     conn.close();
 
@@ -251,10 +251,10 @@ TEST_F(CrashSafety, KilledWritersLeaveAWholeDatabase)
     for (int round = 1; round <= kills; ++round) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ORV_CRASH_CHILD"), file);
-        env.insert(QStringLiteral("ORV_CRASH_SEED"), QString::number(round));
+        env.insert(u"ORV_CRASH_CHILD"_s, file);
+        env.insert(u"ORV_CRASH_SEED"_s, QString::number(round));
         child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=CrashSafetyChild.Run")});
+        child.start(QCoreApplication::applicationFilePath(), {u"--gtest_filter=CrashSafetyChild.Run"_s});
         ASSERT_TRUE(child.waitForStarted());
         // Killed once it writes, somewhere in its first steps.
         QByteArray out;
@@ -272,12 +272,12 @@ TEST_F(CrashSafety, KilledWritersLeaveAWholeDatabase)
         acknowledged += acks;
 
         conn.open(ConnectionTarget::sqliteFile(file)); // rolls back what the child left unfinished
-        auto check = conn.query(QStringLiteral("PRAGMA integrity_check"));
+        auto check = conn.query(u"PRAGMA integrity_check"_s);
         ASSERT_TRUE(check->next());
-        ASSERT_EQ(textAt(*check, 0), QStringLiteral("ok")) << "round " << round;
+        ASSERT_EQ(textAt(*check, 0), u"ok"_s) << "round " << round;
         check.reset();
         ASSERT_EQ(orphans(conn), 0) << "round " << round;
-        ASSERT_EQ(scalar(conn, QStringLiteral("SELECT COUNT(*) FROM Mitarbeiter")), 6) << "round " << round;
+        ASSERT_EQ(scalar(conn, u"SELECT COUNT(*) FROM Mitarbeiter"_s), 6) << "round " << round;
 
         std::mt19937 rng(round);
         for (int step = 1; step <= acks; ++step)
@@ -308,10 +308,10 @@ TEST_P(TwoWorkstations, ConcurrentEditsKeepEachOthersChanges)
     const int ops = countFromEnv("ORV_WORKSTATION_OPS", 150);
     // K0-K4 are edited only; D0-D4 are also deleted and added again.
     for (int i = 0; i < 5; ++i) {
-        addKurs(QStringLiteral("K%1").arg(i), QStringLiteral("IT"), QStringLiteral("start"), QStringLiteral("I"));
-        addKurs(QStringLiteral("D%1").arg(i), QStringLiteral("IT"), QStringLiteral("start"), QStringLiteral("I"));
-        addMitarbeiter(QStringLiteral("Name, %1").arg(i), QString(), QString(), QStringLiteral("Ets"),
-                       QStringLiteral("Einkauf"));
+        addKurs(u"K%1"_s.arg(i), u"IT"_s, u"start"_s, u"I"_s);
+        addKurs(u"D%1"_s.arg(i), u"IT"_s, u"start"_s, u"I"_s);
+        addMitarbeiter(u"Name, %1"_s.arg(i), QString(), QString(), u"Ets"_s,
+                       u"Einkauf"_s);
     }
     struct Side {
         const char *text, *number; // the columns this workstation edits
@@ -324,20 +324,20 @@ TEST_P(TwoWorkstations, ConcurrentEditsKeepEachOthersChanges)
         std::mt19937 rng(seed);
         Connection conn = connect();
         RecordSet rs;
-        rs.openTable(conn, QStringLiteral("Kurs"));
+        rs.openTable(conn, u"Kurs"_s);
         for (int i = 0; i < ops; ++i) {
             const unsigned r = rng() % 100;
-            const QString nr = QStringLiteral("%1%2").arg(r < 60 ? 'K' : 'D').arg(rng() % 5);
-            const QString name = QStringLiteral("Name, %1").arg(rng() % 5);
+            const QString nr = u"%1%2"_s.arg(r < 60 ? 'K' : 'D').arg(rng() % 5);
+            const QString name = u"Name, %1"_s.arg(rng() % 5);
             try {
                 if (r < 75) {
                     // A save as the window does it: every field of its (perhaps stale) copy.
                     if (rng() % 3 == 0)
                         rs.requery();
                     rs.moveFirst();
-                    if (!rs.find(Criterion::equals(QStringLiteral("KursNr"), nr)))
+                    if (!rs.find(Criterion::equals(u"KursNr"_s, nr)))
                         continue;
-                    const QString text = QStringLiteral("%1-%2").arg(seed).arg(i);
+                    const QString text = u"%1-%2"_s.arg(seed).arg(i);
                     const double number = double(i % 1000);
                     for (int c = 0; c < rs.columnCount(); ++c) {
                         const QString col = rs.column(c).name;
@@ -355,31 +355,31 @@ TEST_P(TwoWorkstations, ConcurrentEditsKeepEachOthersChanges)
                         if (e.number() != ErrRowGone)
                             throw;
                         // What the window then asks to choose its message.
-                        if (!conn.exists(QStringLiteral("SELECT KursNr FROM Kurs WHERE KursNr = ?"), {nr}))
+                        if (!conn.exists(u"SELECT KursNr FROM Kurs WHERE KursNr = ?"_s, {nr}))
                             ++side.gone;
                         rs.requery();
                     }
                 } else if (r < 85) {
                     Transaction tx(conn);
-                    conn.exec(QStringLiteral("DELETE FROM Kurs WHERE KursNr = ?"), {nr});
-                    conn.exec(QStringLiteral("DELETE FROM Trainingsplan WHERE KursNr = ?"), {nr});
+                    conn.exec(u"DELETE FROM Kurs WHERE KursNr = ?"_s, {nr});
+                    conn.exec(u"DELETE FROM Trainingsplan WHERE KursNr = ?"_s, {nr});
                     tx.commit();
                 } else if (r < 90) {
                     Transaction tx(conn);
-                    if (!conn.exists(QStringLiteral("SELECT KursNr FROM Kurs WHERE KursNr = ?"), {nr}))
+                    if (!conn.exists(u"SELECT KursNr FROM Kurs WHERE KursNr = ?"_s, {nr}))
                         conn.exec(QStringLiteral("INSERT INTO Kurs (KursNr, Rubrik, Beschreibung, Art) "
                                                  "VALUES (?, 'IT', 'neu', 'I')"),
                                   {nr});
                     tx.commit();
                 } else {
                     // A new entry as the training plan window saves it: checks and write in one unit.
-                    const QString keep = isPostgres() ? QStringLiteral(" FOR KEY SHARE") : QString();
+                    const QString keep = isPostgres() ? u" FOR KEY SHARE"_s : QString();
                     Transaction tx(conn);
-                    if (conn.exists(QStringLiteral("SELECT KursNr FROM Kurs WHERE KursNr = ?") + keep, {nr})
-                        && conn.exists(QStringLiteral("SELECT Name FROM Mitarbeiter WHERE Name = ?") + keep, {name})
-                        && !conn.exists(QStringLiteral("SELECT KursNr FROM Trainingsplan WHERE KursNr = ? AND Name = ?"),
+                    if (conn.exists(u"SELECT KursNr FROM Kurs WHERE KursNr = ?"_s + keep, {nr})
+                        && conn.exists(u"SELECT Name FROM Mitarbeiter WHERE Name = ?"_s + keep, {name})
+                        && !conn.exists(u"SELECT KursNr FROM Trainingsplan WHERE KursNr = ? AND Name = ?"_s,
                                         {nr, name}))
-                        conn.exec(QStringLiteral("INSERT INTO Trainingsplan (KursNr, Name, Status) VALUES (?, ?, '0')"),
+                        conn.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Status) VALUES (?, ?, '0')"_s,
                                   {nr, name});
                     tx.commit();
                 }
@@ -397,13 +397,13 @@ TEST_P(TwoWorkstations, ConcurrentEditsKeepEachOthersChanges)
     other.join();
 
     for (const Side &s : sides) {
-        EXPECT_EQ(s.failures, 0) << s.failureTexts.join(QStringLiteral(" | ")).toStdString();
+        EXPECT_EQ(s.failures, 0) << s.failureTexts.join(u" | "_s).toStdString();
         EXPECT_GT(s.writes, 0);
         std::printf("[ stations ] %s: %d saves, %d rows found deleted by the other\n", s.text, s.writes, s.gone);
     }
     for (int i = 0; i < 5; ++i) {
-        const QString nr = QStringLiteral("K%1").arg(i);
-        auto cur = db().query(QStringLiteral("SELECT Beschreibung, Kosten, Referent, Dauer FROM Kurs WHERE KursNr = ?"), {nr});
+        const QString nr = u"K%1"_s.arg(i);
+        auto cur = db().query(u"SELECT Beschreibung, Kosten, Referent, Dauer FROM Kurs WHERE KursNr = ?"_s, {nr});
         ASSERT_TRUE(cur->next()) << nr.toStdString();
         for (int side = 0; side < 2; ++side) {
             const auto it = sides[side].last.find(nr);
@@ -426,14 +426,14 @@ class HostileInput : public DbTest {};
 QString hostileText(std::mt19937 &rng, int maxPieces)
 {
     static const QStringList pieces{
-        QStringLiteral("'"), QStringLiteral("''"), QStringLiteral("\""), QStringLiteral("\\"), QStringLiteral("%"),
-        QStringLiteral("_"), QStringLiteral("!"), QStringLiteral("["), QStringLiteral("]"), QStringLiteral("*"),
-        QStringLiteral("?"), QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("\t"), QStringLiteral("\r\n"),
+        u"'"_s, u"''"_s, u"\""_s, u"\\"_s, u"%"_s,
+        u"_"_s, u"!"_s, u"["_s, u"]"_s, u"*"_s,
+        u"?"_s, u" "_s, u"  "_s, u"\t"_s, u"\r\n"_s,
         QString(QChar(1)), QString(QChar(0x1F)), QString(QChar(0x7F)), QString(QChar(0)), QString(QChar(0xFEFF)),
-        QStringLiteral("\U0001F600"), QStringLiteral("\U0001D11E"), QStringLiteral("e\u0301"), QStringLiteral("\u05E9\u05DC\u05D5\u05DD"),
-        QStringLiteral("\u202E"), QStringLiteral("ΣΟΦΟΣ"), QStringLiteral("İ"), QStringLiteral("ß"), QStringLiteral("Äö"),
-        QStringLiteral("O'Neill, Seán"), QStringLiteral("; DROP TABLE Kurs; --"), QStringLiteral("$1"),
-        QStringLiteral("x"), QStringLiteral("Meier"), QStringLiteral(", "), QStringLiteral("\uFFFD"),
+        u"\U0001F600"_s, u"\U0001D11E"_s, u"e\u0301"_s, u"\u05E9\u05DC\u05D5\u05DD"_s,
+        u"\u202E"_s, u"ΣΟΦΟΣ"_s, u"İ"_s, u"ß"_s, u"Äö"_s,
+        u"O'Neill, Seán"_s, u"; DROP TABLE Kurs; --"_s, u"$1"_s,
+        u"x"_s, u"Meier"_s, u", "_s, u"\uFFFD"_s,
         QString(25, QLatin1Char('w')),
     };
     QString s;
@@ -451,34 +451,34 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
 {
     const int cases = countFromEnv("ORV_HOSTILE_CASES", 300);
     std::mt19937 rng(1234);
-    addKurs(QStringLiteral("K1"), QStringLiteral("IT"), QStringLiteral("Excel"), QStringLiteral("I"));
+    addKurs(u"K1"_s, u"IT"_s, u"Excel"_s, u"I"_s);
     Connection conn = connect();
     RecordSet ma, plan;
-    ma.openTable(conn, QStringLiteral("Mitarbeiter"));
-    plan.openTable(conn, QStringLiteral("Trainingsplan"));
+    ma.openTable(conn, u"Mitarbeiter"_s);
+    plan.openTable(conn, u"Trainingsplan"_s);
     QStringList storedNames; // as the column holds them
     int accepted = 0, refused = 0;
-    static const QStringList numbers{QStringLiteral("1e308"), QStringLiteral("-1"), QStringLiteral("nan"),
-                                     QStringLiteral("inf"), QStringLiteral("-inf"), QStringLiteral("9999,99"),
-                                     QStringLiteral("1.5"), QStringLiteral("12,5x"), QStringLiteral("")};
-    static const QStringList dates{QStringLiteral("31.02.2027"), QStringLiteral("00.00.0000"), QStringLiteral("1.1.27"),
-                                   QStringLiteral("2027-12-31"), QStringLiteral("29.02.2028"), QStringLiteral("';--"),
-                                   QStringLiteral("99999.1.1")};
+    static const QStringList numbers{u"1e308"_s, u"-1"_s, u"nan"_s,
+                                     u"inf"_s, u"-inf"_s, u"9999,99"_s,
+                                     u"1.5"_s, u"12,5x"_s, u""_s};
+    static const QStringList dates{u"31.02.2027"_s, u"00.00.0000"_s, u"1.1.27"_s,
+                                   u"2027-12-31"_s, u"29.02.2028"_s, u"';--"_s,
+                                   u"99999.1.1"_s};
 
     for (int i = 0; i < cases; ++i) {
-        const QString name = QStringLiteral("%1 ").arg(i) + hostileText(rng, 4);
+        const QString name = u"%1 "_s.arg(i) + hostileText(rng, 4);
         const QString remark = hostileText(rng, 8);
         const QString cost = numbers.at(int(rng() % unsigned(numbers.size())));
         const QString date = dates.at(int(rng() % unsigned(dates.size())));
-        SCOPED_TRACE(QStringLiteral("case %1").arg(i).toStdString());
-        const qint64 before = count(QStringLiteral("Mitarbeiter"));
+        SCOPED_TRACE(u"case %1"_s.arg(i).toStdString());
+        const qint64 before = count(u"Mitarbeiter"_s);
         const QString abteilung = leftCharacters(remark, 10);
         const bool nameOk = fitsColumn(name, 30) && fitsColumn(abteilung, 10);
         ma.addNew();
-        ma.setField(QStringLiteral("Name"), name);
-        ma.setField(QStringLiteral("Kategorie"), QStringLiteral("Ets"));
-        ma.setField(QStringLiteral("Bereich"), QStringLiteral("Einkauf"));
-        ma.setField(QStringLiteral("Abteilung"), abteilung);
+        ma.setField(u"Name"_s, name);
+        ma.setField(u"Kategorie"_s, u"Ets"_s);
+        ma.setField(u"Bereich"_s, u"Einkauf"_s);
+        ma.setField(u"Abteilung"_s, abteilung);
         try {
             ma.update();
             ASSERT_TRUE(nameOk) << "accepted " << name.toStdString();
@@ -486,7 +486,7 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
             ma.cancelUpdate();
             ASSERT_EQ(e.number(), ErrBadValue) << e.description().toStdString();
             ASSERT_FALSE(nameOk) << "refused " << name.toStdString();
-            ASSERT_EQ(count(QStringLiteral("Mitarbeiter")), before);
+            ASSERT_EQ(count(u"Mitarbeiter"_s), before);
             ++refused;
             continue;
         }
@@ -495,19 +495,19 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
         storedNames << stored;
         // Read back and searched (the search dialog's find) exactly as given.
         ma.requery();
-        ASSERT_TRUE(ma.find(Criterion::equals(QStringLiteral("Name"), name))) << name.toStdString();
-        ASSERT_EQ(ma.text(QStringLiteral("Name")), stored);
+        ASSERT_TRUE(ma.find(Criterion::equals(u"Name"_s, name))) << name.toStdString();
+        ASSERT_EQ(ma.text(u"Name"_s), stored);
         ma.moveFirst();
-        ASSERT_TRUE(ma.find(Criterion::contains(QStringLiteral("Name"), name.trimmed())));
+        ASSERT_TRUE(ma.find(Criterion::contains(u"Name"_s, name.trimmed())));
 
         // An entry with a hostile remark, number-like and date-like text.
         plan.addNew();
-        plan.setField(QStringLiteral("KursNr"), QStringLiteral("K1"));
-        plan.setField(QStringLiteral("Name"), name);
-        plan.setField(QStringLiteral("Bemerkung"), remark);
-        plan.setField(QStringLiteral("Datum_von"), date);
-        plan.setField(QStringLiteral("Datum_bis"), QStringLiteral("31.12.2027"));
-        plan.setField(QStringLiteral("Status"), QStringLiteral("0"));
+        plan.setField(u"KursNr"_s, u"K1"_s);
+        plan.setField(u"Name"_s, name);
+        plan.setField(u"Bemerkung"_s, remark);
+        plan.setField(u"Datum_von"_s, date);
+        plan.setField(u"Datum_bis"_s, u"31.12.2027"_s);
+        plan.setField(u"Status"_s, u"0"_s);
         const bool remarkOk = fitsColumn(remark, 80);
         const bool dateOk = date == QLatin1String("2027-12-31") || date == QLatin1String("29.02.2028")
                             || date == QLatin1String("1.1.27");
@@ -515,12 +515,12 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
             plan.update();
             ASSERT_TRUE(remarkOk && dateOk) << remark.toStdString() << " / " << date.toStdString();
             plan.requery();
-            std::vector<Criterion> key{Criterion::equals(QStringLiteral("KursNr"), QStringLiteral("K1")),
-                                       Criterion::equals(QStringLiteral("Name"), name)};
+            std::vector<Criterion> key{Criterion::equals(u"KursNr"_s, u"K1"_s),
+                                       Criterion::equals(u"Name"_s, name)};
             RecordSet copy = plan.clone();
             copy.filter(key);
             ASSERT_EQ(copy.recordCount(), 1);
-            ASSERT_EQ(copy.text(QStringLiteral("Bemerkung")), padded(remark, 80));
+            ASSERT_EQ(copy.text(u"Bemerkung"_s), padded(remark, 80));
         } catch (const DbError &e) {
             plan.cancelUpdate();
             ASSERT_EQ(e.number(), ErrBadValue) << e.description().toStdString();
@@ -530,8 +530,8 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
 
         // A number field takes finite numbers only.
         RecordSet kurs;
-        kurs.openTable(conn, QStringLiteral("Kurs"));
-        kurs.setField(QStringLiteral("Kosten"), cost);
+        kurs.openTable(conn, u"Kurs"_s);
+        kurs.setField(u"Kosten"_s, cost);
         // Not a number, infinite, or beyond single precision: refused.
         const bool costOk = !cost.contains(QLatin1String("nan")) && !cost.contains(QLatin1String("inf"))
                             && cost != QLatin1String("1e308") && !cost.contains(QLatin1Char('x'));

@@ -1,5 +1,6 @@
 #pragma once
 #include "records/recordform.h"
+#include "records/recordwindows.h"
 #include "support/testenv.h"
 #include "ui/statuspanels.h"
 
@@ -26,14 +27,13 @@ public:
         return m_form && m_form->isVisible();
     }
 
-    template <typename W = QWidget>
-    W *widget(const QString &name) const
+    template <typename W = QWidget> W *widget(const QString &name) const
     {
         W *w = m_form->findChild<W *>(name);
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
-    QLineEdit *field(int i) const { return widget<QLineEdit>(QStringLiteral("txtFields(%1)").arg(i)); }
+    QLineEdit *field(int i) const { return widget<QLineEdit>(u"txtFields(%1)"_s.arg(i)); }
     QComboBox *combo(const QString &name) const { return widget<QComboBox>(name); }
     QString text(int i) const { return field(i)->text(); }
     QString comboText(const QString &name) const { return combo(name)->currentText(); }
@@ -76,24 +76,22 @@ public:
     }
     void key(QWidget *w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(w, key, mods); }
 
-    static QString status() { return ui::StatusPanels::instance().panelText(QStringLiteral("Status")); }
-    static QString sort() { return ui::StatusPanels::instance().panelText(QStringLiteral("Sort")); }
+    static QString status() { return ui::StatusPanels::instance().panelText(u"Status"_s); }
+    static QString sort() { return ui::StatusPanels::instance().panelText(u"Sort"_s); }
 
     // The visible state of the buttons and commands that change with the mode.
     bool looksLikeBrowseMode() const
     {
-        return widget<QPushButton>(QStringLiteral("cmdCancel"))->isVisible()
-               && !widget<QPushButton>(QStringLiteral("cmdUndo"))->isVisible()
-               && !widget<QPushButton>(QStringLiteral("cmdSave"))->isEnabled()
-               && action(QStringLiteral("Gonext"))->isEnabled() && !action(QStringLiteral("Save"))->isEnabled();
+        return widget<QPushButton>(u"cmdCancel"_s)->isVisible() && !widget<QPushButton>(u"cmdUndo"_s)->isVisible()
+               && !widget<QPushButton>(u"cmdSave"_s)->isEnabled() && action(u"Gonext"_s)->isEnabled()
+               && !action(u"Save"_s)->isEnabled();
     }
     bool looksLikeEditMode() const
     {
-        return !widget<QPushButton>(QStringLiteral("cmdCancel"))->isVisible()
-               && widget<QPushButton>(QStringLiteral("cmdUndo"))->isVisible()
-               && widget<QPushButton>(QStringLiteral("cmdSave"))->isEnabled()
-               && !action(QStringLiteral("Gonext"))->isEnabled() && !action(QStringLiteral("mnuGoTo"))->isEnabled()
-               && !action(QStringLiteral("Close"))->isEnabled() && action(QStringLiteral("Save"))->isEnabled();
+        return !widget<QPushButton>(u"cmdCancel"_s)->isVisible() && widget<QPushButton>(u"cmdUndo"_s)->isVisible()
+               && widget<QPushButton>(u"cmdSave"_s)->isEnabled() && !action(u"Gonext"_s)->isEnabled()
+               && !action(u"mnuGoTo"_s)->isEnabled() && !action(u"Close"_s)->isEnabled()
+               && action(u"Save"_s)->isEnabled();
     }
 
     // Closes what is left at the end of a test without asking.
@@ -108,14 +106,39 @@ private:
     QPointer<records::RecordForm> m_form;
 };
 
-// The first text column of the first row of a query, as the database holds it.
-inline QString firstText(data::Connection &c, const QString &sql, const QVariantList &params = {})
-{
-    auto cur = c.query(sql, params);
-    if (!cur->next())
-        return QStringLiteral("<no row>");
-    const auto bytes = cur->textBytes(0);
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
+// Messages shared by the record windows.
+inline const QString kInvalid = u"Es wurden fehlerhafte Eingaben festgestellt!"_s;
+inline const QString kCheckTitle = u"Datenprüfung"_s;
+inline const QString kGone = u"Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"_s;
+inline const QString kChanged = u"Der Datensatz wurde von einem anderem User geändert, er wird neu eingelesen!"_s;
+
+// One record window of the program, opened by its name, on the test database.
+class RecordWindowTest : public DbTest {
+protected:
+    void TearDown() override
+    {
+        drv.dispose();
+        DbTest::TearDown();
+    }
+    void open(const QString &name)
+    {
+        auto *form = records::openRecordWindow(name);
+        ASSERT_NE(form, nullptr);
+        QApplication::setActiveWindow(form);
+        drv = RecordDriver(form);
+    }
+    // The key of the shown row: the course number or name, "KursNr/Name" for an entry.
+    QString shown() const
+    {
+        const QString first = drv.text(0).trimmed();
+        return drv.form()->objectName() == QLatin1String("frmTrainingsplan")
+                   ? first + QLatin1Char('/') + drv.text(5).trimmed()
+                   : first;
+    }
+    void expectInvalid() { prompter.expectMessage(kInvalid, kCheckTitle, ui::Icon::Exclamation); }
+    QWidget *focused() const { return drv.form()->focusWidget(); }
+
+    RecordDriver drv{nullptr};
+};
 
 } // namespace orv::test

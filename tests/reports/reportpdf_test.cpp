@@ -26,31 +26,31 @@ class ReportPdfTest : public DbTest {};
 // several pages. Set ORV_REPORT_PDF to keep the file for a look at it.
 TEST_P(ReportPdfTest, TrainingsplanListPrintsFramedPagesToPdf)
 {
-    const QStringList bereiche = {QStringLiteral("Controlling"), QStringLiteral("Einkauf"), QStringLiteral("Logistik"),
-                                  QStringLiteral("Qualitätssicherung")};
+    const QStringList bereiche = {u"Controlling"_s, u"Einkauf"_s, u"Logistik"_s,
+                                  u"Qualitätssicherung"_s};
     for (int k = 0; k < 6; ++k)
-        addKurs(QStringLiteral("K%1").arg(k + 1, 3, 10, QLatin1Char('0')), QStringLiteral("IT"),
-                QStringLiteral("Kurs Nummer %1 über Tabellenkalkulation und Auswertungen").arg(k + 1),
-                QStringLiteral("AIE").mid(k % 3, 1), k % 2 ? QStringLiteral("Schulz, Bärbel") : QString(), 120.5 * k,
+        addKurs(u"K%1"_s.arg(k + 1, 3, 10, QLatin1Char('0')), u"IT"_s,
+                u"Kurs Nummer %1 über Tabellenkalkulation und Auswertungen"_s.arg(k + 1),
+                u"AIE"_s.mid(k % 3, 1), k % 2 ? u"Schulz, Bärbel"_s : QString(), 120.5 * k,
                 7.5 * (k + 1));
     for (int m = 0; m < 20; ++m)
-        addMitarbeiter(QStringLiteral("Mitarbeiter%1, Jörg").arg(m, 2, 10, QLatin1Char('0')), QStringLiteral("47%1").arg(m),
-                       QStringLiteral("Abt. %1").arg(m % 4), m % 3 ? QStringLiteral("Ets") : QStringLiteral("O"),
+        addMitarbeiter(u"Mitarbeiter%1, Jörg"_s.arg(m, 2, 10, QLatin1Char('0')), u"47%1"_s.arg(m),
+                       u"Abt. %1"_s.arg(m % 4), m % 3 ? u"Ets"_s : u"O"_s,
                        bereiche[m % 4]);
     for (int k = 0; k < 6; ++k)
         for (int m = 0; m < 20; ++m)
-            addPlan(QStringLiteral("K%1").arg(k + 1, 3, 10, QLatin1Char('0')),
-                    QStringLiteral("Mitarbeiter%1, Jörg").arg(m, 2, 10, QLatin1Char('0')), QString::number((k + m) % 4),
+            addPlan(u"K%1"_s.arg(k + 1, 3, 10, QLatin1Char('0')),
+                    u"Mitarbeiter%1, Jörg"_s.arg(m, 2, 10, QLatin1Char('0')), QString::number((k + m) % 4),
                     QDate(2027, 1 + (k + m) % 12, 1 + m), QDate(2027, 1 + (k + m) % 12, 2 + m),
-                    QString::number(1 + m % 3), QStringLiteral(" "), m % 2, m % 5 == 0);
+                    QString::number(1 + m % 3), u" "_s, m % 2, m % 5 == 0);
 
     const QString keep = qEnvironmentVariable("ORV_REPORT_PDF");
-    const QString path = keep.isEmpty() ? tempPath() + QStringLiteral("/liste.pdf") : keep;
+    const QString path = keep.isEmpty() ? tempPath() + u"/liste.pdf"_s : keep;
     reports::ReportPrinter::setFactory([path] { return std::make_unique<reports::QtReportPrinter>(path); });
     reports::FrmTrainingsplanBericht dlg;
-    dlg.findChild<QLineEdit *>("txtVon")->setText(QStringLiteral("01.01.2027"));
-    dlg.findChild<QLineEdit *>("txtBis")->setText(QStringLiteral("31.12.2027"));
-    dlg.findChild<QComboBox *>("cmbSortierung")->setCurrentText(QStringLiteral("Bereich"));
+    dlg.findChild<QLineEdit *>("txtVon")->setText(u"01.01.2027"_s);
+    dlg.findChild<QLineEdit *>("txtBis")->setText(u"31.12.2027"_s);
+    dlg.findChild<QComboBox *>("cmbSortierung")->setCurrentText(u"Bereich"_s);
     auto pages = [&] {
         QFile::remove(path);
         QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton);
@@ -86,7 +86,7 @@ TEST_P(ReportPdfTest, TrainingsplanListPrintsFramedPagesToPdf)
     EXPECT_EQ(previewOrientation, QPageLayout::Landscape);
 
     // The pages the user asks for in the print dialog, and only those.
-    app::settings::write(QStringLiteral("Settings"), QStringLiteral("PrinterWindow"), QStringLiteral("ON"));
+    app::settings::write(u"Settings"_s, u"PrinterWindow"_s, u"ON"_s);
     for (const auto &[from, to, printed] : {std::tuple{2, 3, 2}, std::tuple{3, 3, 1}, std::tuple{1, 9, 3}}) {
         SCOPED_TRACE(from * 10 + to);
         prompter.expectModal([from, to](QDialog &d) {

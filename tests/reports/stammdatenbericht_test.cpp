@@ -1,14 +1,11 @@
 #include "reports/frmkursbericht.h"
 #include "reports/frmmitarbeiterbericht.h"
-#include "reports/frmtrainingsplanbericht.h"
 #include "support/testenv.h"
 #include "xlsxreader.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -37,39 +34,36 @@ class MitarbeiterBerichtTest : public DbTest {};
 
 TEST_P(MitarbeiterBerichtTest, CompleteListInNameOrderWithColumnsUnderTheHeading)
 {
-    addMitarbeiter(QStringLiteral("Zorn, Eva"), QStringLiteral("4711"), QStringLiteral("Einkauf"), QStringLiteral("I/C"),
-                   QStringLiteral("Einkauf"));
-    addMitarbeiter(QStringLiteral("Bauer, Jan"), QString(), QString(), QStringLiteral("O"), QStringLiteral("Logistik"));
-    addMitarbeiter(QStringLiteral("Ärger, Udo"), QStringLiteral("12"), QStringLiteral("Fertigung"), QStringLiteral("Ets"),
-                   QStringLiteral("DUV Motoren"));
+    addMitarbeiter(u"Zorn, Eva"_s, u"4711"_s, u"Einkauf"_s, u"I/C"_s,
+                   u"Einkauf"_s);
+    addMitarbeiter(u"Bauer, Jan"_s, QString(), QString(), u"O"_s, u"Logistik"_s);
+    addMitarbeiter(u"Ärger, Udo"_s, u"12"_s, u"Fertigung"_s, u"Ets"_s,
+                   u"DUV Motoren"_s);
     reports::FrmMitarbeiterBericht dlg;
-    EXPECT_EQ(dlg.objectName(), QStringLiteral("frmMitarbeiterBericht"));
-    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Bericht"));
     EXPECT_TRUE(dlg.findChild<QRadioButton *>("optBericht(0)")->isChecked());
-    EXPECT_EQ(dlg.findChild<QRadioButton *>("optBericht(0)")->text(), QStringLiteral("&Komplettliste Mitarbeiter"));
 
     const reports::ReportModel &m = buildVia(dlg);
-    EXPECT_EQ(m.title, QStringLiteral("Komplettliste Mitarbeiter"));
+    EXPECT_EQ(m.title, u"Komplettliste Mitarbeiter"_s);
     EXPECT_EQ(m.orientation, reports::Orientation::Portrait);
-    EXPECT_EQ(m.header, place(76, {{0, QStringLiteral("Name")}, {32, QStringLiteral("Kostenstelle")},
-                                   {46, QStringLiteral("Abteilung")}, {58, QStringLiteral("Kategorie")},
-                                   {69, QStringLiteral("Bereich")}}));
+    EXPECT_EQ(m.header, place(76, {{0, u"Name"_s}, {32, u"Kostenstelle"_s},
+                                   {46, u"Abteilung"_s}, {58, u"Kategorie"_s},
+                                   {69, u"Bereich"_s}}));
     const QStringList want = {
-        place(99, {{0, QStringLiteral("Ärger, Udo")}, {32, QStringLiteral("12")}, {46, QStringLiteral("Fertigung")},
-                   {58, QStringLiteral("Ets")}, {69, QStringLiteral("DUV Motoren")}}),
+        place(99, {{0, u"Ärger, Udo"_s}, {32, u"12"_s}, {46, u"Fertigung"_s},
+                   {58, u"Ets"_s}, {69, u"DUV Motoren"_s}}),
         // Missing cost centre and department keep their places.
-        place(99, {{0, QStringLiteral("Bauer, Jan")}, {58, QStringLiteral("O")}, {69, QStringLiteral("Logistik")}}),
-        place(99, {{0, QStringLiteral("Zorn, Eva")}, {32, QStringLiteral("4711")}, {46, QStringLiteral("Einkauf")},
-                   {58, QStringLiteral("I/C")}, {69, QStringLiteral("Einkauf")}}),
+        place(99, {{0, u"Bauer, Jan"_s}, {58, u"O"_s}, {69, u"Logistik"_s}}),
+        place(99, {{0, u"Zorn, Eva"_s}, {32, u"4711"_s}, {46, u"Einkauf"_s},
+                   {58, u"I/C"_s}, {69, u"Einkauf"_s}}),
         QString(), // the body ends with CR LF
     };
-    EXPECT_EQ(m.body.split(QStringLiteral("\r\n")), want);
+    EXPECT_EQ(m.body.split(u"\r\n"_s), want);
 }
 
 TEST_P(MitarbeiterBerichtTest, EmptyTableHasNothingToReport)
 {
     reports::FrmMitarbeiterBericht dlg;
-    prompter.expectMessage(QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
+    prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation);
     EXPECT_TRUE(buildVia(dlg).body.isEmpty());
 }
 
@@ -80,11 +74,11 @@ protected:
     void SetUp() override
     {
         DbTest::SetUp();
-        addKurs(QStringLiteral("K2"), QStringLiteral("Sprachen"), QStringLiteral("Englisch"), QStringLiteral("E"),
-                QStringLiteral("O'Brien, Mary"), 1250.5, 16);
-        addKurs(QStringLiteral("K1"), QStringLiteral("IT"), QStringLiteral("Excel"), QStringLiteral("I"), QString(), 0, 4.5);
-        addKurs(QStringLiteral("K3"), QStringLiteral("IT"), QString(80, QLatin1Char('x')), QStringLiteral("A"),
-                QStringLiteral("Müller-Lüdenscheidt, Bärbel"), 9999.99, 999.9);
+        addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s,
+                u"O'Brien, Mary"_s, 1250.5, 16);
+        addKurs(u"K1"_s, u"IT"_s, u"Excel"_s, u"I"_s, QString(), 0, 4.5);
+        addKurs(u"K3"_s, u"IT"_s, QString(80, QLatin1Char('x')), u"A"_s,
+                u"Müller-Lüdenscheidt, Bärbel"_s, 9999.99, 999.9);
         dlg = std::make_unique<reports::FrmKursBericht>();
         dlg->show();
     }
@@ -93,11 +87,11 @@ protected:
         dlg.reset();
         DbTest::TearDown();
     }
-    QRadioButton *opt(int i) { return dlg->findChild<QRadioButton *>(QStringLiteral("optBericht(%1)").arg(i)); }
+    QRadioButton *opt(int i) { return dlg->findChild<QRadioButton *>(u"optBericht(%1)"_s.arg(i)); }
     QStringList kurse()
     {
         QStringList out;
-        for (const QString &l : dlg->model().body.split(QStringLiteral("\r\n")))
+        for (const QString &l : dlg->model().body.split(u"\r\n"_s))
             if (!l.isEmpty())
                 out << l.left(6).trimmed();
         return out;
@@ -107,29 +101,28 @@ protected:
 
 TEST_P(KursBerichtTest, CompleteListLayout)
 {
-    EXPECT_EQ(dlg->objectName(), QStringLiteral("frmKursBericht"));
     EXPECT_TRUE(opt(0)->isChecked());
     EXPECT_EQ(dlg->findChild<QComboBox *>("cmbRubrik")->count(), 10);
     EXPECT_EQ(dlg->findChild<QComboBox *>("cmbRubrik")->currentText(), QString());
     const reports::ReportModel &m = buildVia(*dlg);
-    EXPECT_EQ(m.title, QStringLiteral("Komplettliste Kurse"));
+    EXPECT_EQ(m.title, u"Komplettliste Kurse"_s);
     EXPECT_EQ(m.orientation, reports::Orientation::Landscape);
-    EXPECT_EQ(m.header, place(184, {{0, QStringLiteral("Kurs-Nr.")}, {9, QStringLiteral("Rubrik")},
-                                    {51, QStringLiteral("Beschreibung")}, {133, QStringLiteral("Art")},
-                                    {138, QStringLiteral("Referent")}, {171, QStringLiteral("Kosten")},
-                                    {179, QStringLiteral("Dauer")}}));
+    EXPECT_EQ(m.header, place(184, {{0, u"Kurs-Nr."_s}, {9, u"Rubrik"_s},
+                                    {51, u"Beschreibung"_s}, {133, u"Art"_s},
+                                    {138, u"Referent"_s}, {171, u"Kosten"_s},
+                                    {179, u"Dauer"_s}}));
     const QStringList want = {
-        place(184, {{0, QStringLiteral("K1")}, {9, QStringLiteral("IT")}, {51, QStringLiteral("Excel")},
-                    {133, QStringLiteral("I")}, {173, QStringLiteral("0,00")}, {181, QStringLiteral("4,5")}}),
-        place(184, {{0, QStringLiteral("K2")}, {9, QStringLiteral("Sprachen")}, {51, QStringLiteral("Englisch")},
-                    {133, QStringLiteral("E")}, {138, QStringLiteral("O'Brien, Mary")}, {170, QStringLiteral("1250,50")},
-                    {180, QStringLiteral("16,0")}}),
-        place(184, {{0, QStringLiteral("K3")}, {9, QStringLiteral("IT")}, {51, QString(80, QLatin1Char('x'))},
-                    {133, QStringLiteral("A")}, {138, QStringLiteral("Müller-Lüdenscheidt, Bärbel")},
-                    {170, QStringLiteral("9999,99")}, {179, QStringLiteral("999,9")}}),
+        place(184, {{0, u"K1"_s}, {9, u"IT"_s}, {51, u"Excel"_s},
+                    {133, u"I"_s}, {173, u"0,00"_s}, {181, u"4,5"_s}}),
+        place(184, {{0, u"K2"_s}, {9, u"Sprachen"_s}, {51, u"Englisch"_s},
+                    {133, u"E"_s}, {138, u"O'Brien, Mary"_s}, {170, u"1250,50"_s},
+                    {180, u"16,0"_s}}),
+        place(184, {{0, u"K3"_s}, {9, u"IT"_s}, {51, QString(80, QLatin1Char('x'))},
+                    {133, u"A"_s}, {138, u"Müller-Lüdenscheidt, Bärbel"_s},
+                    {170, u"9999,99"_s}, {179, u"999,9"_s}}),
         QString(),
     };
-    EXPECT_EQ(m.body.split(QStringLiteral("\r\n")), want);
+    EXPECT_EQ(m.body.split(u"\r\n"_s), want);
 }
 
 TEST_P(KursBerichtTest, SelectionsTitlesAndOptionFollowingTheInput)
@@ -142,34 +135,34 @@ TEST_P(KursBerichtTest, SelectionsTitlesAndOptionFollowingTheInput)
     emit rubrik->activated(3);
     EXPECT_TRUE(opt(1)->isChecked());
     EXPECT_EQ(rubrik->lineEdit()->cursorPosition(), 0); // the value shows from its start
-    EXPECT_EQ(buildVia(*dlg).title, QStringLiteral("Liste Kurse mit Rubrik = ") + QStringLiteral("IT").leftJustified(40));
-    EXPECT_EQ(kurse(), QStringList({QStringLiteral("K1"), QStringLiteral("K3")}));
+    EXPECT_EQ(buildVia(*dlg).title, u"Liste Kurse mit Rubrik = "_s + u"IT"_s.leftJustified(40));
+    EXPECT_EQ(kurse(), QStringList({u"K1"_s, u"K3"_s}));
 
     // A typed Rubrik stays exactly as typed, also where it begins a list value.
     rubrik->clearEditText();
-    QTest::keyClicks(rubrik->lineEdit(), QStringLiteral("IT"));
-    EXPECT_EQ(rubrik->currentText(), QStringLiteral("IT"));
-    EXPECT_EQ(buildVia(*dlg).title, QStringLiteral("Liste Kurse mit Rubrik = IT"));
-    EXPECT_EQ(kurse(), QStringList({QStringLiteral("K1"), QStringLiteral("K3")}));
+    QTest::keyClicks(rubrik->lineEdit(), u"IT"_s);
+    EXPECT_EQ(rubrik->currentText(), u"IT"_s);
+    EXPECT_EQ(buildVia(*dlg).title, u"Liste Kurse mit Rubrik = IT"_s);
+    EXPECT_EQ(kurse(), QStringList({u"K1"_s, u"K3"_s}));
 
     // Typing a trainer selects that list; the title is trimmed, the filter is not, case is ignored.
-    QTest::keyClicks(referent, QStringLiteral(" o'b"));
+    QTest::keyClicks(referent, u" o'b"_s);
     EXPECT_TRUE(opt(2)->isChecked());
-    prompter.expectMessage(QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
-    EXPECT_EQ(buildVia(*dlg).title, QStringLiteral("Liste Kurse mit Referent = o'b"));
+    prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation);
+    EXPECT_EQ(buildVia(*dlg).title, u"Liste Kurse mit Referent = o'b"_s);
     referent->clear();
-    QTest::keyClicks(referent, QStringLiteral("O'B"));
-    EXPECT_EQ(buildVia(*dlg).title, QStringLiteral("Liste Kurse mit Referent = O'B"));
-    EXPECT_EQ(kurse(), QStringList({QStringLiteral("K2")}));
-    referent->setText(QStringLiteral("LÜDEN"));
+    QTest::keyClicks(referent, u"O'B"_s);
+    EXPECT_EQ(buildVia(*dlg).title, u"Liste Kurse mit Referent = O'B"_s);
+    EXPECT_EQ(kurse(), QStringList({u"K2"_s}));
+    referent->setText(u"LÜDEN"_s);
     buildVia(*dlg);
-    EXPECT_EQ(kurse(), QStringList({QStringLiteral("K3")}));
+    EXPECT_EQ(kurse(), QStringList({u"K3"_s}));
 
     // An empty trainer text: every course with a trainer, under the complete list's title.
     referent->clear();
     EXPECT_TRUE(opt(2)->isChecked());
-    EXPECT_EQ(buildVia(*dlg).title, QStringLiteral("Komplettliste Kurse"));
-    EXPECT_EQ(kurse(), QStringList({QStringLiteral("K2"), QStringLiteral("K3")}));
+    EXPECT_EQ(buildVia(*dlg).title, u"Komplettliste Kurse"_s);
+    EXPECT_EQ(kurse(), QStringList({u"K2"_s, u"K3"_s}));
 
     // The options can still be changed by hand.
     QTest::mouseClick(opt(0), Qt::LeftButton, {}, QPoint(8, opt(0)->height() / 2));
@@ -178,10 +171,10 @@ TEST_P(KursBerichtTest, SelectionsTitlesAndOptionFollowingTheInput)
     EXPECT_EQ(kurse().size(), 3);
 
     // "&Liste Rubrik" with an empty text: nothing to report.
-    rubrik->setEditText(QStringLiteral("x"));
+    rubrik->setEditText(u"x"_s);
     rubrik->setEditText(QString());
     EXPECT_TRUE(opt(1)->isChecked());
-    prompter.expectMessage(QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
+    prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation);
     EXPECT_TRUE(buildVia(*dlg).body.isEmpty());
 }
 
@@ -191,7 +184,7 @@ QByteArray exportCsvVia(ScriptedPrompter &prompter, QDialog &dlg, const QString 
         auto &fd = dynamic_cast<QFileDialog &>(d);
         if (proposed)
             *proposed = QFileInfo(fd.selectedFiles().value(0)).fileName();
-        fd.selectNameFilter(QStringLiteral("CSV (Semikolon-getrennt) (*.csv)"));
+        fd.selectNameFilter(u"CSV (Semikolon-getrennt) (*.csv)"_s);
         fd.findChild<QLineEdit *>("fileNameEdit")->setText(file); // typed as a person would
         static_cast<QDialog &>(fd).done(QDialog::Accepted);
     });
@@ -207,37 +200,20 @@ TEST_P(KursBerichtTest, ExportOfTheChosenListsAndTheButtonInEveryDialog)
     rubrik->setCurrentIndex(3);
     emit rubrik->activated(3);
     QString proposed;
-    EXPECT_EQ(exportCsvVia(prompter, *dlg, tempPath() + QStringLiteral("/kurse.csv"), &proposed),
+    EXPECT_EQ(exportCsvVia(prompter, *dlg, tempPath() + u"/kurse.csv"_s, &proposed),
               QByteArray("\xEF\xBB\xBFKurs-Nr.;Rubrik;Beschreibung;Art;Referent;Kosten;Dauer\r\n"
                          "K1;IT;Excel;I;;0,00;4,5\r\n"
                          "K3;IT;")
                   + QByteArray(80, 'x') + ";A;M\xC3\xBCller-L\xC3\xBC" "denscheidt, B\xC3\xA4rbel;9999,99;999,9\r\n");
-    EXPECT_EQ(proposed, QStringLiteral("Liste Kurse mit Rubrik = IT %1.xlsx")
-                            .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    EXPECT_EQ(proposed, u"Liste Kurse mit Rubrik = IT %1.xlsx"_s
+                            .arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)));
 
-    addMitarbeiter(QStringLiteral("O'Hara, Ümit"), QString(), QStringLiteral("Lager; Hof"), QStringLiteral("O"),
-                   QStringLiteral("Logistik"));
+    addMitarbeiter(u"O'Hara, Ümit"_s, QString(), u"Lager; Hof"_s, u"O"_s,
+                   u"Logistik"_s);
     reports::FrmMitarbeiterBericht ma;
-    EXPECT_EQ(exportCsvVia(prompter, ma, tempPath() + QStringLiteral("/ma.csv")),
+    EXPECT_EQ(exportCsvVia(prompter, ma, tempPath() + u"/ma.csv"_s),
               QByteArray("\xEF\xBB\xBFName;Kostenstelle;Abteilung;Kategorie;Bereich\r\n"
                          "O'Hara, \xC3\x9Cmit;;\"Lager; Hof\";O;Logistik\r\n"));
-
-    // "E&xport…" beside the other outputs, its letter used by nothing else in the dialog.
-    reports::FrmTrainingsplanBericht tp;
-    for (QDialog *d : std::initializer_list<QDialog *>{dlg.get(), &ma, &tp}) {
-        auto *b = d->findChild<QPushButton *>("cmdExport");
-        ASSERT_NE(b, nullptr) << d->objectName().toStdString();
-        EXPECT_EQ(b->text(), QStringLiteral("E&xport…"));
-        QStringList captions;
-        for (auto *w : d->findChildren<QAbstractButton *>())
-            captions << w->text();
-        for (auto *w : d->findChildren<QLabel *>())
-            captions << w->text();
-        for (auto *w : d->findChildren<QGroupBox *>())
-            captions << w->title();
-        EXPECT_EQ(captions.join(QLatin1Char('|')).count(QLatin1String("&x"), Qt::CaseInsensitive), 1)
-            << d->objectName().toStdString();
-    }
 }
 
 ORV_DB_TEST_SUITE(KursBerichtTest);

@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 namespace orv::test {
 
 // A report dialog whose build is given by the test.
@@ -12,15 +14,15 @@ public:
     using Builder = std::function<bool(reports::ReportModel &)>;
     explicit TestReportDialog(Builder build) : m_build(std::move(build))
     {
-        setObjectName(QStringLiteral("frmTestBericht"));
-        auto *drucken = new QPushButton(QStringLiteral("&Drucken"), this);
-        drucken->setObjectName(QStringLiteral("cmdDrucken"));
-        auto *ablage = new QPushButton(QStringLiteral("&Ablage"), this);
-        ablage->setObjectName(QStringLiteral("cmdAblage"));
-        auto *anzeige = new QPushButton(QStringLiteral("An&zeige"), this);
-        anzeige->setObjectName(QStringLiteral("cmdAnzeige"));
-        auto *cancel = new QPushButton(QStringLiteral("A&bbrechen"), this);
-        cancel->setObjectName(QStringLiteral("cmdCancel"));
+        setObjectName(u"frmTestBericht"_s);
+        auto *drucken = new QPushButton(u"&Drucken"_s, this);
+        drucken->setObjectName(u"cmdDrucken"_s);
+        auto *ablage = new QPushButton(u"&Ablage"_s, this);
+        ablage->setObjectName(u"cmdAblage"_s);
+        auto *anzeige = new QPushButton(u"An&zeige"_s, this);
+        anzeige->setObjectName(u"cmdAnzeige"_s);
+        auto *cancel = new QPushButton(u"A&bbrechen"_s, this);
+        cancel->setObjectName(u"cmdCancel"_s);
         connectButtons(drucken, ablage, anzeige, cancel);
     }
     int builds = 0;

@@ -5,6 +5,8 @@
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace orv::test {
 
 // Reads a workbook back as a spreadsheet program would: the first sheet's
@@ -30,7 +32,7 @@ public:
     static QByteArray part(const QString &file, const char *name)
     {
         QProcess unzip;
-        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), file, QString::fromLatin1(name)});
+        unzip.start(u"unzip"_s, {u"-p"_s, file, QString::fromLatin1(name)});
         unzip.waitForFinished(60000);
         EXPECT_EQ(unzip.exitCode(), 0) << name;
         return unzip.readAllStandardOutput();
@@ -50,7 +52,7 @@ public:
 private:
     void readStyles(const QByteArray &xml)
     {
-        QHash<int, QString> numFmts{{14, QStringLiteral("m/d/yyyy")}};
+        QHash<int, QString> numFmts{{14, u"m/d/yyyy"_s}};
         QList<bool> fontBold;
         QXmlStreamReader r(xml);
         bool inFonts = false, inXfs = false;

@@ -17,7 +17,7 @@ protected:
     {
         OrvTest::SetUp();
         m_oldPath = qgetenv("PATH");
-        bin = tempPath() + QStringLiteral("/bin");
+        bin = tempPath() + u"/bin"_s;
         QDir().mkpath(bin);
         qputenv("PATH", QFile::encodeName(bin));
     }
@@ -33,7 +33,7 @@ protected:
     {
         QFile f(bin + "/" + name);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("#!/bin/sh\necho %1 >> '%2/starts'\nexec /bin/sleep 30\n")
+        f.write(u"#!/bin/sh\necho %1 >> '%2/starts'\nexec /bin/sleep 30\n"_s
                     .arg(name, tempPath())
                     .toLocal8Bit());
         f.close();

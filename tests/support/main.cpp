@@ -2,6 +2,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -9,7 +11,7 @@ int main(int argc, char **argv)
     // Tests read and write numbers and dates as a German user does.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ORV"));
+    QApplication::setApplicationName(u"ORV"_s);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

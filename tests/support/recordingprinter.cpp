@@ -5,6 +5,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+using namespace Qt::StringLiterals;
+
 namespace orv::test {
 
 using reports::Orientation;
@@ -105,7 +107,7 @@ void RecordingPrinter::newPage()
 {
     ++m_newPages;
     if (m_log->failNewPage == m_newPages)
-        throw reports::PrintError(reports::ErrPrinter, QStringLiteral("Papierstau"));
+        throw reports::PrintError(reports::ErrPrinter, u"Papierstau"_s);
     ++m_page;
     m_x = m_y = 0;
     m_log->items.push_back({Op::NewPage, m_page, 0, 0, 0, 0, QString(), 0, QString()});

@@ -1,6 +1,7 @@
 #include "support/scriptedprompter.h"
 
 #include <QDialog>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -20,19 +21,25 @@ ScriptedPrompter::~ScriptedPrompter()
 
 void ScriptedPrompter::expectMessage(const QString &text, const QString &title, ui::Icon icon, ui::Answer answer)
 {
-    Step s{Step::Kind::Message, text, title, icon, answer, std::nullopt, {}};
+    Step s{Step::Kind::Message, text, title, icon, answer, std::nullopt, {}, false};
     m_script.push_back(std::move(s));
+}
+
+void ScriptedPrompter::expectMessageMatching(const QString &pattern, const QString &title, ui::Icon icon)
+{
+    expectMessage(pattern, title, icon);
+    m_script.back().pattern = true;
 }
 
 void ScriptedPrompter::expectInput(const QString &prompt, const QString &title, std::optional<QString> answer)
 {
-    Step s{Step::Kind::Input, prompt, title, ui::Icon::None, ui::Answer::Ok, std::move(answer), {}};
+    Step s{Step::Kind::Input, prompt, title, ui::Icon::None, ui::Answer::Ok, std::move(answer), {}, false};
     m_script.push_back(std::move(s));
 }
 
 void ScriptedPrompter::expectModal(ModalHandler handler)
 {
-    Step s{Step::Kind::Modal, {}, {}, ui::Icon::None, ui::Answer::Ok, std::nullopt, std::move(handler)};
+    Step s{Step::Kind::Modal, {}, {}, ui::Icon::None, ui::Answer::Ok, std::nullopt, std::move(handler), false};
     m_script.push_back(std::move(s));
 }
 
@@ -64,7 +71,11 @@ ui::Answer ScriptedPrompter::message(QWidget *, const QString &text, const QStri
     }
     Step s = std::move(m_script.front());
     m_script.pop_front();
-    EXPECT_EQ(text.toStdString(), s.text.toStdString());
+    if (s.pattern) {
+        EXPECT_TRUE(QRegularExpression(s.text).match(text).hasMatch()) << text.toStdString();
+    } else {
+        EXPECT_EQ(text.toStdString(), s.text.toStdString());
+    }
     EXPECT_EQ(title.toStdString(), s.title.toStdString()) << "title of \"" << text.toStdString() << "\"";
     EXPECT_EQ(int(icon), int(s.icon)) << "icon of \"" << text.toStdString() << "\"";
     return s.answer;

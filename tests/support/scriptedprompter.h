@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 class QDialog;
 
 namespace orv::test {
@@ -33,6 +35,9 @@ public:
     // The next box must be this message; it is answered with `answer`.
     void expectMessage(const QString &text, const QString &title, ui::Icon icon,
                        ui::Answer answer = ui::Answer::Ok);
+    // The same for a message whose text matches the regular expression `pattern`
+    // (a database's own error number and description).
+    void expectMessageMatching(const QString &pattern, const QString &title, ui::Icon icon);
     // The next box must be an input box with this prompt; nullopt answers Cancel.
     void expectInput(const QString &prompt, const QString &title, std::optional<QString> answer);
     // The next modal run is handed to `handler`, which fills fields and presses
@@ -61,6 +66,7 @@ private:
         ui::Answer answer = ui::Answer::Ok;
         std::optional<QString> inputAnswer;
         ModalHandler handler;
+        bool pattern = false;
     };
     std::deque<Step> m_script;
     std::vector<Box> m_shown;

@@ -18,7 +18,7 @@ namespace orv::test {
 void OrvTest::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path() + u"/settings"_s);
     app::setDataPath(QString());
     ui::StatusPanels::setInstance(nullptr);
     ui::setStatus(QString());
@@ -48,18 +48,17 @@ void DbTest::SetUp()
     OrvTest::SetUp();
     if (kind() == data::BackendKind::Sqlite) {
         app::setDataPath(tempPath() + QLatin1Char('/'));
-        m_target = data::ConnectionTarget::sqliteFile(tempPath() + QStringLiteral("/orv.mdb"));
+        m_target = data::ConnectionTarget::sqliteFile(tempPath() + u"/orv.mdb"_s);
         data::createSqliteBackend(m_target.location);
     } else {
         const QString base = qEnvironmentVariable("ORV_TEST_PG_URI");
-        m_pgSchema = QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
+        m_pgSchema = u"t_"_s + QUuid::createUuid().toString(QUuid::Id128).left(16);
         data::Connection admin;
         admin.open(data::ConnectionTarget::postgres(base));
-        admin.exec(QStringLiteral("CREATE SCHEMA ") + m_pgSchema);
+        admin.exec(u"CREATE SCHEMA "_s + m_pgSchema);
         const QChar sep = base.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?');
-        m_target = data::ConnectionTarget::postgres(base + sep + QStringLiteral("options=-csearch_path%3D")
-                                                    + m_pgSchema);
-        app::settings::write(QStringLiteral("Service"), QStringLiteral("Datenbank"), m_target.location);
+        m_target = data::ConnectionTarget::postgres(base + sep + u"options=-csearch_path%3D"_s + m_pgSchema);
+        app::settings::write(u"Service"_s, u"Datenbank"_s, m_target.location);
         app::setDataPath(tempPath() + QLatin1Char('/'));
     }
     m_conn.open(m_target);
@@ -73,7 +72,7 @@ void DbTest::TearDown()
         try {
             data::Connection admin;
             admin.open(data::ConnectionTarget::postgres(qEnvironmentVariable("ORV_TEST_PG_URI")));
-            admin.exec(QStringLiteral("DROP SCHEMA ") + m_pgSchema + QStringLiteral(" CASCADE"));
+            admin.exec(u"DROP SCHEMA "_s + m_pgSchema + u" CASCADE"_s);
         } catch (...) {
         }
     }
@@ -118,11 +117,39 @@ void DbTest::addPlan(const QString &kursNr, const QString &name, const QString &
                  beurteilung, padded(bemerkung, 80), padded(status, 1)});
 }
 
+void DbTest::seed()
+{
+    addKurs(u"K1"_s, u"IT"_s, u"Excel"_s, u"I"_s, u"Meier"_s, 100, 8);
+    addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s, u"Smith"_s, 250.5, 16);
+    addKurs(u"K3"_s, u"Qualität"_s, u"Audit"_s, u"A"_s, u"O'Brien"_s, 50, 4);
+    addMitarbeiter(u"Abel, Anna"_s, u"100"_s, u"EK"_s, u"Ets"_s, u"Einkauf"_s);
+    addMitarbeiter(u"Ärger, Udo"_s, u"300"_s, u"VK"_s, u"O"_s, u"Werkleitung"_s);
+    addMitarbeiter(u"Zorn, Zeno"_s, u"200"_s, u"AB"_s, u"I/C"_s, u"Logistik"_s);
+    addPlan(u"K1"_s, u"Abel, Anna"_s, u"0"_s, QDate(2027, 2, 1), QDate(2027, 2, 28), u"2"_s, u"ORV"_s, true, false,
+            u"erst"_s);
+    addPlan(u"K2"_s, u"Ärger, Udo"_s, u"3"_s, QDate(2027, 4, 1), QDate(2027, 4, 2), u"3"_s, u"ZM"_s);
+    addPlan(u"K2"_s, u"Zorn, Zeno"_s, u"1"_s, QDate(2027, 5, 1), QDate(2027, 5, 3), u"1"_s, u"AAI"_s, false, true);
+}
+
+QStringList DbTest::rows(const QString &sql)
+{
+    QStringList out;
+    for (auto cur = m_conn.query(sql); cur->next();) {
+        QStringList texts;
+        for (int c = 0; c < cur->columnCount(); ++c) {
+            const auto bytes = cur->textBytes(c);
+            texts << QString::fromUtf8(bytes.data(), qsizetype(bytes.size())).trimmed();
+        }
+        out << texts.join(QLatin1Char('/'));
+    }
+    return out;
+}
+
 qint64 DbTest::count(const QString &table, const QString &where, const QVariantList &params)
 {
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + table;
+    QString sql = u"SELECT COUNT(*) FROM "_s + table;
     if (!where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + where;
+        sql += u" WHERE "_s + where;
     auto cur = m_conn.query(sql, params);
     return cur->next() ? cur->integer(0) : -1;
 }

@@ -5,9 +5,9 @@
 
 #include <QString>
 #include <QTemporaryDir>
-#include <ostream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 // Readable QString values in failure messages.
@@ -52,11 +52,17 @@ protected:
                  const QString &referent = QString(), double kosten = 0, double dauer = 0);
     void addMitarbeiter(const QString &name, const QString &kst, const QString &abt, const QString &kat,
                         const QString &bereich);
-    void addPlan(const QString &kursNr, const QString &name, const QString &status = QStringLiteral("0"),
+    void addPlan(const QString &kursNr, const QString &name, const QString &status = u"0"_s,
                  const QDate &von = QDate(2027, 1, 1), const QDate &bis = QDate(2027, 12, 31),
-                 const QString &prio = QStringLiteral(" "), const QString &quelle = QStringLiteral(" "),
-                 bool rechnung = false, bool beurteilung = false, const QString &bemerkung = QString());
+                 const QString &prio = u" "_s, const QString &quelle = u" "_s, bool rechnung = false,
+                 bool beurteilung = false, const QString &bemerkung = QString());
     qint64 count(const QString &table, const QString &where = QString(), const QVariantList &params = {});
+    // The standard rows: courses K1 Excel, K2 Englisch, K3 Audit; employees
+    // "Abel, Anna", "Ärger, Udo", "Zorn, Zeno"; entries K1/Abel (Bedarf, R),
+    // K2/Ärger (keine Teilnahme) and K2/Zorn (geplant, S): two entries share K2.
+    void seed();
+    // Each row of a query as its trimmed texts joined by "/".
+    QStringList rows(const QString &sql);
 
 private:
     data::ConnectionTarget m_target;
@@ -64,11 +70,21 @@ private:
     QString m_pgSchema;
 };
 
+// The first text column of the first row of a query, as the database holds it.
+inline QString firstText(data::Connection &c, const QString &sql, const QVariantList &params = {})
+{
+    auto cur = c.query(sql, params);
+    if (!cur->next())
+        return u"<no row>"_s;
+    const auto bytes = cur->textBytes(0);
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
 // The backends the database tests run on.
 std::vector<data::BackendKind> testBackends();
 std::string backendName(const ::testing::TestParamInfo<data::BackendKind> &info);
 
 } // namespace orv::test
 
-#define ORV_DB_TEST_SUITE(Suite) \
+#define ORV_DB_TEST_SUITE(Suite)                                                                                       \
     INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(::orv::test::testBackends()), ::orv::test::backendName)
