@@ -203,6 +203,8 @@ TEST_P(TrainingsplanWindowTest, ChecksInTheirOrderWithFocus)
         {"K2", "Abel, Anna", "", "", "01.03.2027", "", "Das Endedatum ist ungültig!", "txtFields(9)"},
         {"K2", "Abel, Anna", "", "", "02.03.2027", "01.03.2027", "Das Endedatum ist vor dem Startdatum!",
          "txtFields(9)"},
+        // Two-digit years: 00 to 29 in this century, 30 to 99 in the last.
+        {"K2", "Abel, Anna", "", "", "1.1.29", "31.12.30", "Das Endedatum ist vor dem Startdatum!", "txtFields(9)"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
@@ -305,7 +307,7 @@ TEST_P(TrainingsplanWindowTest, EditingAStoredEntryChangesThatEntryOnly)
     EXPECT_FALSE(drv.field(5)->isEnabled());
     EXPECT_FALSE(drv.widget("cmdKursNrSuchen")->isEnabled());
     drv.click("optStatus(2)");
-    drv.type(8, u"5.2.2027"_s);
+    drv.type(8, u"5.2.27"_s); // a two-digit year
     drv.click("cmdSave");
     EXPECT_EQ(drv.status(), "");
     EXPECT_EQ(shown(), "K2/Ärger, Udo");
