@@ -128,11 +128,11 @@ double rawRead(const QString &path, const reports::TrainingsplanQuery &q, qint64
     sqlite3_create_collation(db, "orv_de", SQLITE_UTF8, nullptr, collateGerman);
     QElapsedTimer t;
     t.start();
-    QString sql = q.sql;
+    QString sql = q.rows.sql();
     sqlite3_stmt *st = nullptr;
     check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), db);
     int i = 1;
-    for (const QVariant &p : q.params) {
+    for (const QVariant &p : q.rows.params()) {
         const QByteArray v = p.typeId() == QMetaType::QDate ? p.toDate().toString(Qt::ISODate).toUtf8() : p.toString().toUtf8();
         sqlite3_bind_text(st, i++, v.constData(), int(v.size()), SQLITE_TRANSIENT);
     }

@@ -34,6 +34,23 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
     setSizeGripEnabled(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
 
+    buildMenu();
+    buildControls();
+    arrangeControls();
+    connectCommands();
+
+    const int minimum = ui::twipsToPixels(minimumTwips);
+    setMinimumSize(minimum, minimum);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->geometry();
+        resize(qMax(minimum, int(avail.width() * 0.9)), qMax(minimum, int(avail.height() * 0.9)));
+    }
+    if (app::settings::isOn(app::settings::Switch::AnzeigeMaxOpen))
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void FrmAnzeige::buildMenu()
+{
     m_menuBar = new QMenuBar(this);
     QMenu *datei = m_menuBar->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("mnuDatei"));
@@ -57,7 +74,10 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
     }
+}
 
+void FrmAnzeige::buildControls()
+{
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
     imgLogo->setPixmap(ui::logoPixmap(48));
@@ -84,7 +104,10 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
     cmdCancel = new QPushButton(QStringLiteral("A&bbrechen"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
+}
 
+void FrmAnzeige::arrangeControls()
+{
     auto *labels = new QVBoxLayout;
     labels->addWidget(lblTitle);
     labels->addWidget(lblBem);
@@ -100,7 +123,10 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
     layout->addLayout(top);
     layout->addWidget(rtbAnzeige, 1);
     layout->addLayout(bottom);
+}
 
+void FrmAnzeige::connectCommands()
+{
     connect(mnuDrucken, &QAction::triggered, this, [this] {
         if (m_print)
             m_print();
@@ -113,15 +139,6 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(mnuSeek, &QAction::triggered, this, &FrmAnzeige::mnuSeek_Click);
     connect(mnuSeekNext, &QAction::triggered, this, &FrmAnzeige::mnuSeekNext_Click);
-
-    const int minimum = ui::twipsToPixels(minimumTwips);
-    setMinimumSize(minimum, minimum);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect avail = screen->geometry();
-        resize(qMax(minimum, int(avail.width() * 0.9)), qMax(minimum, int(avail.height() * 0.9)));
-    }
-    if (app::settings::isOn(app::settings::Switch::AnzeigeMaxOpen))
-        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void FrmAnzeige::setHeading(const QString &title, const QString &programLine, const QString &dateLine)

@@ -32,6 +32,10 @@ public:
     void mnuSeekNext_Click();
 
 private:
+    void buildMenu(); // the steps of building the window
+    void buildControls();
+    void arrangeControls();
+    void connectCommands();
     // The position of the next match from `from` on, ignoring case; -1 when there is none.
     int findFrom(int from);
 

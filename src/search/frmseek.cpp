@@ -202,6 +202,35 @@ void FrmSeek::setSearchFields(const SeekLayout &fields)
         lstFields->setCurrentRow(0);
 }
 
+// The positions of the rows that match the expression in `field`, in the
+// order of the set; those found before a failure stay in `found`.
+void FrmSeek::collectMatches(data::RecordSet &rows, const QString &field, std::vector<int> &found)
+{
+    const QString expression = txtExpression->text();
+    rows.moveFirst();
+    if (expression == QLatin1String("*")) {
+        found.reserve(size_t(rows.recordCount()));
+        for (; !rows.eof(); rows.moveNext())
+            found.push_back(rows.bookmark());
+    } else {
+        data::Criterion criterion;
+        if (lstFields->currentItem()->text().contains(QLatin1String("Datum"))) {
+            const std::optional<QDate> date = ui::parseDate(expression);
+            if (!date)
+                throw BadLayout("not a date");
+            criterion = data::Criterion::dateEquals(field, *date);
+        } else if (chkVolltext->isChecked()) {
+            criterion = data::Criterion::contains(field, expression);
+        } else {
+            criterion = data::Criterion::equals(field, expression);
+        }
+        while (rows.find(criterion)) {
+            found.push_back(rows.bookmark());
+            rows.moveNext();
+        }
+    }
+}
+
 void FrmSeek::seek()
 {
     cmdOK->setEnabled(false);
@@ -223,29 +252,7 @@ void FrmSeek::seek()
             if (rows.columnIndex(field) < 0)
                 throw BadLayout("unknown search column");
 
-            const QString expression = txtExpression->text();
-            rows.moveFirst();
-            if (expression == QLatin1String("*")) {
-                found.reserve(size_t(rows.recordCount()));
-                for (; !rows.eof(); rows.moveNext())
-                    found.push_back(rows.bookmark());
-            } else {
-                data::Criterion criterion;
-                if (lstFields->currentItem()->text().contains(QLatin1String("Datum"))) {
-                    const std::optional<QDate> date = ui::parseDate(expression);
-                    if (!date)
-                        throw BadLayout("not a date");
-                    criterion = data::Criterion::dateEquals(field, *date);
-                } else if (chkVolltext->isChecked()) {
-                    criterion = data::Criterion::contains(field, expression);
-                } else {
-                    criterion = data::Criterion::equals(field, expression);
-                }
-                while (rows.find(criterion)) {
-                    found.push_back(rows.bookmark());
-                    rows.moveNext();
-                }
-            }
+            collectMatches(rows, field, found);
         } catch (const std::exception &) {
             failed = true;
         }

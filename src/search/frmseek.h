@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <QString>
+#include <vector>
 
 #include "search/seek.h"
 
@@ -57,6 +58,7 @@ private:
     void arrangeControls();
     void updateSeekEnabled();
     void seek();
+    void collectMatches(data::RecordSet &rows, const QString &field, std::vector<int> &found);
     void choose();
     void makeDefault(QPushButton *button);
     void searchFailed();
