@@ -13,9 +13,9 @@ namespace orv::bench {
 
 struct Options {
     std::vector<long long> sizes{10000, 100000, 1000000}; // training-plan rows on SQLite
-    long long postgresRows = 100000;                       // 0: no PostgreSQL run
-    QString folder;                                        // where the generated databases stay
-    int repetitions = 3;                                   // the best of these counts
+    long long postgresRows = 100000;                      // 0: no PostgreSQL run
+    QString folder;                                       // where the generated databases stay
+    int repetitions = 3;                                  // the best of these counts
 };
 
 // Record set against the raw read, on SQLite and (ORV_TEST_PG_URI) PostgreSQL.

@@ -36,7 +36,8 @@ double seconds(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e9; 
 double rawSqliteFloor(const QString &file)
 {
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK) {
         const std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close(db);
         throw std::runtime_error("sqlite3_open_v2: " + msg);
@@ -72,8 +73,7 @@ double rawSqliteFloor(const QString &file)
                 reals[i] = sqlite3_column_double(st, c);
                 sum += static_cast<std::size_t>(reals[i]);
                 break;
-            default:
-                break;
+            default: break;
             }
         }
     }
@@ -169,9 +169,8 @@ bool holdsGenerated(data::Connection &conn, long long rows)
 
 ConnectionTarget sqliteDatabase(const QString &folder, long long rows)
 {
-    const QString file = QDir(folder).filePath(QStringLiteral("trainingsplan-%1-%2.sqlite")
-                                                   .arg(QString::fromLatin1(kGeneration))
-                                                   .arg(rows));
+    const QString file = QDir(folder).filePath(
+        QStringLiteral("trainingsplan-%1-%2.sqlite").arg(QString::fromLatin1(kGeneration)).arg(rows));
     const auto target = ConnectionTarget::sqliteFile(file);
     if (QFileInfo::exists(file)) {
         bool good = false;
@@ -200,7 +199,8 @@ ConnectionTarget postgresDatabase(const QString &baseUri, long long rows)
 {
     const QString schemaName = QStringLiteral("orv_bench_%1_%2").arg(QString::fromLatin1(kGeneration)).arg(rows);
     const QChar sep = baseUri.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?');
-    const auto target = ConnectionTarget::postgres(baseUri + sep + QStringLiteral("options=-csearch_path%3D") + schemaName);
+    const auto target =
+        ConnectionTarget::postgres(baseUri + sep + QStringLiteral("options=-csearch_path%3D") + schemaName);
     data::Connection admin;
     admin.open(ConnectionTarget::postgres(baseUri));
     if (admin.exists(QStringLiteral("SELECT 1 FROM information_schema.schemata WHERE schema_name = ?"), {schemaName})) {
@@ -278,9 +278,10 @@ void measureRecordSet(const ConnectionTarget &target, long long rows, Figures &f
 bool report(const char *engine, long long rows, const Figures &f, bool judged)
 {
     auto ratio = [&](double s) { return s / f.floor; };
-    std::printf("%-10s %9lld  %8.3f  %8.3f %5.2fx  %8.3f %5.2fx  %8.3f %5.2fx  %8.1f  %8.1f   (table %.3f + sort %.3f)\n",
-                engine, rows, f.floor, f.open, ratio(f.open), f.requery, ratio(f.requery), f.sortStep,
-                ratio(f.sortStep), f.heapPerRow, f.rssPerRow, f.openTable, f.firstSort);
+    std::printf(
+        "%-10s %9lld  %8.3f  %8.3f %5.2fx  %8.3f %5.2fx  %8.3f %5.2fx  %8.1f  %8.1f   (table %.3f + sort %.3f)\n",
+        engine, rows, f.floor, f.open, ratio(f.open), f.requery, ratio(f.requery), f.sortStep, ratio(f.sortStep),
+        f.heapPerRow, f.rssPerRow, f.openTable, f.firstSort);
     if (!judged)
         return true;
     bool good = true;
@@ -300,15 +301,16 @@ bool report(const char *engine, long long rows, const Figures &f, bool judged)
 
 void header()
 {
-    std::printf("%-10s %9s  %8s  %15s  %15s  %15s  %8s  %8s\n", "engine", "rows", "floor s", "open+sort s",
-                "requery s", "sort step s", "heap B/r", "RSS B/r");
+    std::printf("%-10s %9s  %8s  %15s  %15s  %15s  %8s  %8s\n", "engine", "rows", "floor s", "open+sort s", "requery s",
+                "sort step s", "heap B/r", "RSS B/r");
 }
 
 } // namespace
 
 bool runDataBench(const Options &options)
 {
-    const QString folder = options.folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("orv-bench")) : options.folder;
+    const QString folder =
+        options.folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("orv-bench")) : options.folder;
     QDir().mkpath(folder);
     const int reps = std::max(1, options.repetitions);
     std::printf("Record set against the raw client read of SELECT * FROM Trainingsplan (best of %d)\n", reps);
@@ -360,7 +362,8 @@ bool runDataBench(const Options &options)
         good = report(run.engine, run.rows, f, run.judged) && good;
         std::fflush(stdout);
     }
-    std::printf("Targets: open and requery <= 1.5x the floor, a sort step <= 1.0x, <= 250 bytes per row at 1,000,000 rows.\n");
+    std::printf(
+        "Targets: open and requery <= 1.5x the floor, a sort step <= 1.0x, <= 250 bytes per row at 1,000,000 rows.\n");
     return good;
 }
 

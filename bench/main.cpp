@@ -96,7 +96,8 @@ int main(int argc, char **argv)
         runSearchBench(rows);
     std::printf("\n");
     if (!large.empty())
-        runReportBench(options.folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("orv-bench")) : options.folder, large);
+        runReportBench(options.folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("orv-bench")) : options.folder,
+                       large);
     (void)good; // misses are printed above; the run itself succeeded
     return 0;
 }

@@ -25,9 +25,9 @@ using namespace orv;
 
 namespace {
 
-const QStringList bereiche = {QStringLiteral("Controlling"), QStringLiteral("Einkauf"), QStringLiteral("Logistik"),
-                              QStringLiteral("Qualitätssicherung"), QStringLiteral("DUV Motoren"),
-                              QStringLiteral("Werkleitung")};
+const QStringList bereiche = {QStringLiteral("Controlling"), QStringLiteral("Einkauf"),
+                              QStringLiteral("Logistik"),    QStringLiteral("Qualitätssicherung"),
+                              QStringLiteral("DUV Motoren"), QStringLiteral("Werkleitung")};
 
 QByteArray pad(const QString &s, int width) { return s.leftJustified(width, QLatin1Char(' ')).toUtf8(); }
 
@@ -57,10 +57,10 @@ void fill(const QString &path, int entries)
     sqlite3_stmt *st = nullptr;
     check(sqlite3_prepare_v2(db, "INSERT INTO Kurs VALUES (?,?,?,?,?,?,?)", -1, &st, nullptr), db);
     for (int k = 0; k < courses; ++k) {
-        const QByteArray v[] = {pad(QStringLiteral("K%1").arg(k, 4, 10, QLatin1Char('0')), 6),
-                                pad(QStringLiteral("IT"), 40),
-                                pad(QStringLiteral("Kursbeschreibung Nummer %1 mit Übungen").arg(k), 80),
-                                pad(QStringLiteral("AIE").mid(k % 3, 1), 1), pad(QStringLiteral("Referent Müller %1").arg(k % 17), 30)};
+        const QByteArray v[] = {
+            pad(QStringLiteral("K%1").arg(k, 4, 10, QLatin1Char('0')), 6), pad(QStringLiteral("IT"), 40),
+            pad(QStringLiteral("Kursbeschreibung Nummer %1 mit Übungen").arg(k), 80),
+            pad(QStringLiteral("AIE").mid(k % 3, 1), 1), pad(QStringLiteral("Referent Müller %1").arg(k % 17), 30)};
         for (int i = 0; i < 5; ++i)
             sqlite3_bind_text(st, i + 1, v[i].constData(), int(v[i].size()), SQLITE_TRANSIENT);
         sqlite3_bind_double(st, 6, 10.5 * (k % 40));
@@ -71,10 +71,11 @@ void fill(const QString &path, int entries)
     sqlite3_finalize(st);
     check(sqlite3_prepare_v2(db, "INSERT INTO Mitarbeiter VALUES (?,?,?,?,?)", -1, &st, nullptr), db);
     for (int m = 0; m < employees; ++m) {
-        const QByteArray v[] = {pad(QStringLiteral("Mitarbeiter %1, Jörg").arg(m, 5, 10, QLatin1Char('0')), 30),
-                                pad(QString::number(4000 + m % 300), 6), pad(QStringLiteral("Abt %1").arg(m % 20), 10),
-                                pad(QStringList{QStringLiteral("Ets"), QStringLiteral("I/C"), QStringLiteral("O")}[m % 3], 3),
-                                pad(bereiche[m % bereiche.size()], 30)};
+        const QByteArray v[] = {
+            pad(QStringLiteral("Mitarbeiter %1, Jörg").arg(m, 5, 10, QLatin1Char('0')), 30),
+            pad(QString::number(4000 + m % 300), 6), pad(QStringLiteral("Abt %1").arg(m % 20), 10),
+            pad(QStringList{QStringLiteral("Ets"), QStringLiteral("I/C"), QStringLiteral("O")}[m % 3], 3),
+            pad(bereiche[m % bereiche.size()], 30)};
         for (int i = 0; i < 5; ++i)
             sqlite3_bind_text(st, i + 1, v[i].constData(), int(v[i].size()), SQLITE_TRANSIENT);
         check(sqlite3_step(st), db);
@@ -133,7 +134,8 @@ double rawRead(const QString &path, const reports::TrainingsplanQuery &q, qint64
     check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), db);
     int i = 1;
     for (const QVariant &p : q.rows.params()) {
-        const QByteArray v = p.typeId() == QMetaType::QDate ? p.toDate().toString(Qt::ISODate).toUtf8() : p.toString().toUtf8();
+        const QByteArray v =
+            p.typeId() == QMetaType::QDate ? p.toDate().toString(Qt::ISODate).toUtf8() : p.toString().toUtf8();
         sqlite3_bind_text(st, i++, v.constData(), int(v.size()), SQLITE_TRANSIENT);
     }
     qint64 n = 0, bytes = 0;
@@ -223,7 +225,8 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
         // progress dialog, the rows, the file renamed into place.
         for (const auto format : {reports::ExportFormat::Csv, reports::ExportFormat::Xlsx}) {
             const bool csv = format == reports::ExportFormat::Csv;
-            const QString file = workDir + (csv ? QStringLiteral("/export_bench.csv") : QStringLiteral("/export_bench.xlsx"));
+            const QString file =
+                workDir + (csv ? QStringLiteral("/export_bench.csv") : QStringLiteral("/export_bench.xlsx"));
             double best = 1e300;
             qint64 exported = 0, steps = 0;
             for (int r = 0; r < runs; ++r) {
@@ -264,7 +267,8 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
     QCoreApplication::processEvents();
     const double show = double(t.nsecsElapsed()) / 1e6;
     t.restart();
-    window.textBox()->document()->find(QStringLiteral("keine teilnahme"), window.textBox()->document()->characterCount() / 2);
+    window.textBox()->document()->find(QStringLiteral("keine teilnahme"),
+                                       window.textBox()->document()->characterCount() / 2);
     const double find = double(t.nsecsElapsed()) / 1e6;
     std::printf("report: display window with %d lines shown in %.0f ms; a search from the middle %.0f ms\n",
                 window.textBox()->document()->blockCount(), show, find);

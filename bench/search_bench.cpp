@@ -33,18 +33,19 @@ void fillTrainingsplan(data::Connection &conn, int rows)
 {
     data::Transaction t(conn);
     // Every hundredth entry carries the remark the full-text search looks for.
-    conn.exec(QStringLiteral(
-                  "INSERT INTO Trainingsplan (KursNr, Name, Prioritaet, Quelle, Datum_von, Datum_bis, Rechnung, "
-                  "Beurteilung, Bemerkung, Status) "
-                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
-                  "SELECT printf('%-6s', 'K' || (i % 997)), printf('%-30s', 'Mitarbeiter, Nr. ' || i), "
-                  "substr('123 ', i % 4 + 1, 1), substr('AAIORVZM    ', (i % 4) * 3 + 1, 3), "
-                  "date('2027-01-01', '+' || (i % 365) || ' days'), date('2027-01-01', '+' || (i % 365 + 3) || ' days'), "
-                  "i % 2, i % 3 = 0, "
-                  "printf('%-80s', CASE WHEN i % 100 = 0 THEN 'Nachschulung Staplerschein' ELSE 'Bedarf aus dem "
-                  "Jahresgespräch ' || i END), "
-                  "CAST(i % 4 AS TEXT) FROM n"),
-              {rows});
+    conn.exec(
+        QStringLiteral(
+            "INSERT INTO Trainingsplan (KursNr, Name, Prioritaet, Quelle, Datum_von, Datum_bis, Rechnung, "
+            "Beurteilung, Bemerkung, Status) "
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+            "SELECT printf('%-6s', 'K' || (i % 997)), printf('%-30s', 'Mitarbeiter, Nr. ' || i), "
+            "substr('123 ', i % 4 + 1, 1), substr('AAIORVZM    ', (i % 4) * 3 + 1, 3), "
+            "date('2027-01-01', '+' || (i % 365) || ' days'), date('2027-01-01', '+' || (i % 365 + 3) || ' days'), "
+            "i % 2, i % 3 = 0, "
+            "printf('%-80s', CASE WHEN i % 100 = 0 THEN 'Nachschulung Staplerschein' ELSE 'Bedarf aus dem "
+            "Jahresgespräch ' || i END), "
+            "CAST(i % 4 AS TEXT) FROM n"),
+        {rows});
     t.commit();
 }
 

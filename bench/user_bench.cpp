@@ -4,12 +4,12 @@
 // the display window; each with the peak memory of the step.
 #include "user_bench.h"
 
-#include "services/connectionrecipe.h"
 #include "data/connection.h"
 #include "records/frmtrainingsplan.h"
 #include "reports/frmanzeige.h"
 #include "reports/trainingsplanlist.h"
 #include "search/frmseek.h"
+#include "services/connectionrecipe.h"
 #include "ui/prompter.h"
 
 #include <QApplication>
@@ -111,7 +111,8 @@ void runUserBench(const QString &file, int entries)
         QCoreApplication::processEvents();
     form->grab();
     const double open = seconds(t);
-    std::printf("user: training plan window shown      %7.3f s  ratio %5.2f  peak %5ld MB\n", open, open / floor, peakMb());
+    std::printf("user: training plan window shown      %7.3f s  ratio %5.2f  peak %5ld MB\n", open, open / floor,
+                peakMb());
 
     auto *remark = form->findChild<QLineEdit *>(QStringLiteral("txtFields(10)"));
     double save = 1e300;
@@ -123,7 +124,8 @@ void runUserBench(const QString &file, int entries)
         QCoreApplication::processEvents();
         save = std::min(save, seconds(t));
     }
-    std::printf("user: save (nobody else wrote)         %7.3f s  target <= 0.1 s + the write  peak %5ld MB\n", save, peakMb());
+    std::printf("user: save (nobody else wrote)         %7.3f s  target <= 0.1 s + the write  peak %5ld MB\n", save,
+                peakMb());
 
     double search = 1e300;
     for (int i = 0; i < 3; ++i) {

@@ -3,14 +3,14 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "services/connectionrecipe.h"
-#include "services/settings.h"
+#include "app/windowfactory.h"
 #include "data/backup.h"
 #include "data/dberror.h"
-#include "ui/savefiledialog.h"
-#include "app/windowfactory.h"
+#include "services/connectionrecipe.h"
+#include "services/settings.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
+#include "ui/savefiledialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -99,7 +99,9 @@ void FrmMain::buildMenus()
         m_menus.append(menu);
         return menu;
     };
-    auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+    auto separator = [](QMenu *menu, const char *name) {
+        menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+    };
 
     QMenu *file = addMenu("mnuFile", QStringLiteral("&Datei"));
     windowAction(file, "mnuMitarbeiter", QStringLiteral("&Mitarbeiter"), QStringLiteral("frmMitarbeiter"));

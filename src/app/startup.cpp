@@ -1,11 +1,11 @@
 #include "app/startup.h"
 
 #include "app/frmmain.h"
+#include "data/backup.h"
+#include "data/dberror.h"
 #include "services/clipboard.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
-#include "data/backup.h"
-#include "data/dberror.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/widgets.h"
@@ -36,10 +36,7 @@ QString withSeparator(const QString &folder)
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-bool databaseFileExists()
-{
-    return QFileInfo(dataPath() + databaseFileName()).isFile();
-}
+bool databaseFileExists() { return QFileInfo(dataPath() + databaseFileName()).isFile(); }
 
 // Copies the template into the data folder as an installer would have placed
 // it: a new file with the user's default permissions (the template belongs to
@@ -164,7 +161,8 @@ void makeDailyBackupAtStart(const QDate &today)
         data::makeDailyBackup(target.location, today);
     } catch (const data::DbError &e) {
         ui::inform(nullptr,
-                   QStringLiteral("Die tägliche Datensicherung konnte nicht angelegt werden.\r\n\r\n") + e.description(),
+                   QStringLiteral("Die tägliche Datensicherung konnte nicht angelegt werden.\r\n\r\n")
+                       + e.description(),
                    QStringLiteral("Warnung"), ui::Icon::Exclamation);
     }
 }

@@ -20,7 +20,7 @@ int runProgram(int argc, char *argv[]);
 bool prepareStart(QLockFile &lock, const QString &programFolder);
 
 // Single steps of prepareStart.
-bool claimSingleInstance(QLockFile &lock);             // false: "Programm ist bereits geladen!"
+bool claimSingleInstance(QLockFile &lock); // false: "Programm ist bereits geladen!"
 // Only when Datenpfad is absent or "NEU"; true: this is the first run.
 bool writeFirstRunDefaults(const QString &programFolder);
 // Sets dataPath(); false: end. On the first run a missing database file is

@@ -22,10 +22,12 @@ QHash<QString, WindowEntry> builtIn()
         const QString n = QLatin1String(name);
         t.insert(n, {WindowKind::Child, [n]() -> QWidget * { return records::openRecordWindow(n); }});
     }
-    t.insert(QStringLiteral("frmNameEdit"), {WindowKind::Modeless, []() -> QWidget * { return new search::FrmNameEdit; }});
+    t.insert(QStringLiteral("frmNameEdit"),
+             {WindowKind::Modeless, []() -> QWidget * { return new search::FrmNameEdit; }});
     t.insert(QStringLiteral("frmAbout"), {WindowKind::Modeless, []() -> QWidget * { return new dialogs::FrmAbout; }});
     t.insert(QStringLiteral("frmOptions"), {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmOptions; }});
-    t.insert(QStringLiteral("frmProdinfo"), {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmProdinfo; }});
+    t.insert(QStringLiteral("frmProdinfo"),
+             {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmProdinfo; }});
     return t;
 }
 

@@ -31,8 +31,8 @@ struct PrimaryTable {
         }
         auto letter = [&](char base) { return uint16_t(letterA + (base - 'a')); };
         // Latin-1 letters with accents share the weight of their base letter.
-        const char *accented[] = {"aÀÁÂÃÄÅàáâãäå", "cÇç", "eÈÉÊËèéêë", "iÌÍÎÏìíîï", "nÑñ",
-                                  "oÒÓÔÕÖØòóôõöø", "uÙÚÛÜùúûü", "yÝýÿ"};
+        const char *accented[] = {"aÀÁÂÃÄÅàáâãäå", "cÇç",           "eÈÉÊËèéêë", "iÌÍÎÏìíîï",
+                                  "nÑñ",           "oÒÓÔÕÖØòóôõöø", "uÙÚÛÜùúûü", "yÝýÿ"};
         for (const char *group : accented) {
             const QString g = QString::fromUtf8(group);
             const uint16_t weight = letter(char(g.at(0).unicode()));

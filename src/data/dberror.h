@@ -10,7 +10,9 @@ namespace orv::data {
 class NumberedError : public std::runtime_error {
 public:
     NumberedError(long number, const QString &description)
-        : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
+        : std::runtime_error(description.toStdString()), m_number(number), m_description(description)
+    {
+    }
     long number() const { return m_number; }
     const QString &description() const { return m_description; }
     // "Prefix" + number + " " + description, the pattern every error box uses.

@@ -30,8 +30,7 @@ public:
     std::uint32_t below(std::uint32_t n) { return n == 0 ? 0 : static_cast<std::uint32_t>(m_gen() % n); }
     bool chance(int percent) { return below(100) < static_cast<std::uint32_t>(percent); }
     // Index into cumulative weights given in percent (the last one 100).
-    template <std::size_t N>
-    int weighted(const std::array<int, N> &cumulative)
+    template <std::size_t N> int weighted(const std::array<int, N> &cumulative)
     {
         const auto r = static_cast<int>(below(100));
         for (std::size_t i = 0; i < N; ++i)
@@ -49,7 +48,7 @@ struct SampleCourse {
     const char *nr;
     int rubrik;
     const char *beschreibung;
-    int art; // 0 = A, 1 = I, 2 = E
+    int art;              // 0 = A, 1 = I, 2 = E
     const char *referent; // nullptr: none
     double kosten;
     double dauer;
@@ -84,41 +83,38 @@ const std::array<SampleCourse, 25> kCourses{{
 }};
 
 const std::array<const char *, 42> kDemoNames{
-    "Müller, Jürgen",      "Özdemir, Ayşe",       "O'Neill, Sean",      "Schmidt, Andrea",
-    "Schneider, Klaus",    "Fischer, Monika",     "Weber, Stefan",      "Meyer, Sabine",
-    "Wagner, Thomas",      "Becker, Claudia",     "Schulz, Michael",    "Hoffmann, Petra",
-    "Schäfer, Markus",     "Koch, Birgit",        "Bauer, Frank",       "Richter, Susanne",
-    "Klein, Dieter",       "Wolf, Karin",         "Schröder, Uwe",      "Neumann, Heike",
-    "Schwarz, Ralf",       "Zimmermann, Anja",    "Braun, Holger",      "Krüger, Nicole",
-    "Hofmann, Bernd",      "Hartmann, Silke",     "Lange, Matthias",    "Schmitt, Daniela",
-    "Werner, Jörg",        "Krause, Tanja",       "Meier, Wolfgang",    "Lehmann, Jutta",
-    "D'Angelo, Marco",     "Yılmaz, Mehmet",      "Weiß, Günter",       "Äbischer, Ursula",
-    "Groß, Dorothea",      "Köhler, Lars",        "Vogt, Renate",       "Nowak, Agnieszka",
-    "Dupont, Céline",      "Papadopoulos, Nikos",
+    "Müller, Jürgen",   "Özdemir, Ayşe",       "O'Neill, Sean",    "Schmidt, Andrea", "Schneider, Klaus",
+    "Fischer, Monika",  "Weber, Stefan",       "Meyer, Sabine",    "Wagner, Thomas",  "Becker, Claudia",
+    "Schulz, Michael",  "Hoffmann, Petra",     "Schäfer, Markus",  "Koch, Birgit",    "Bauer, Frank",
+    "Richter, Susanne", "Klein, Dieter",       "Wolf, Karin",      "Schröder, Uwe",   "Neumann, Heike",
+    "Schwarz, Ralf",    "Zimmermann, Anja",    "Braun, Holger",    "Krüger, Nicole",  "Hofmann, Bernd",
+    "Hartmann, Silke",  "Lange, Matthias",     "Schmitt, Daniela", "Werner, Jörg",    "Krause, Tanja",
+    "Meier, Wolfgang",  "Lehmann, Jutta",      "D'Angelo, Marco",  "Yılmaz, Mehmet",  "Weiß, Günter",
+    "Äbischer, Ursula", "Groß, Dorothea",      "Köhler, Lars",     "Vogt, Renate",    "Nowak, Agnieszka",
+    "Dupont, Céline",   "Papadopoulos, Nikos",
 };
 
 // For generated staff: surnames of at most 10 and first names of at most 7
 // characters, so that "Surname-Surname, First" fits the 30-character column.
 const std::array<const char *, 80> kSurnames{
-    "Müller",  "Schmidt",  "Schneider", "Fischer",   "Weber",     "Meyer",   "Wagner",  "Becker",
-    "Schulz",  "Hoffmann", "Schäfer",   "Koch",      "Bauer",     "Richter", "Klein",   "Wolf",
-    "Schröder", "Neumann", "Schwarz",   "Zimmermann", "Braun",    "Krüger",  "Hofmann", "Hartmann",
-    "Lange",   "Schmitt",  "Werner",    "Schmitz",   "Krause",    "Meier",   "Lehmann", "Schmid",
-    "Schulze", "Maier",    "Köhler",    "Herrmann",  "König",     "Walter",  "Mayer",   "Huber",
-    "Kaiser",  "Fuchs",    "Peters",    "Lang",      "Scholz",    "Möller",  "Weiß",    "Jung",
-    "Hahn",    "Schubert", "Vogel",     "Friedrich", "Keller",    "Günther", "Frank",   "Berger",
-    "Winkler", "Roth",     "Beck",      "Lorenz",    "Baumann",   "Franke",  "Albrecht", "Schuster",
-    "Simon",   "Ludwig",   "Böhm",      "Winter",    "Kraus",     "Martin",  "Özdemir", "O'Neill",
-    "D'Angelo", "Yılmaz",  "Kowalski",  "Öztürk",    "Groß",      "Jäger",   "Sommer",  "Äbischer",
+    "Müller",   "Schmidt",    "Schneider", "Fischer", "Weber",    "Meyer",    "Wagner",    "Becker",   "Schulz",
+    "Hoffmann", "Schäfer",    "Koch",      "Bauer",   "Richter",  "Klein",    "Wolf",      "Schröder", "Neumann",
+    "Schwarz",  "Zimmermann", "Braun",     "Krüger",  "Hofmann",  "Hartmann", "Lange",     "Schmitt",  "Werner",
+    "Schmitz",  "Krause",     "Meier",     "Lehmann", "Schmid",   "Schulze",  "Maier",     "Köhler",   "Herrmann",
+    "König",    "Walter",     "Mayer",     "Huber",   "Kaiser",   "Fuchs",    "Peters",    "Lang",     "Scholz",
+    "Möller",   "Weiß",       "Jung",      "Hahn",    "Schubert", "Vogel",    "Friedrich", "Keller",   "Günther",
+    "Frank",    "Berger",     "Winkler",   "Roth",    "Beck",     "Lorenz",   "Baumann",   "Franke",   "Albrecht",
+    "Schuster", "Simon",      "Ludwig",    "Böhm",    "Winter",   "Kraus",    "Martin",    "Özdemir",  "O'Neill",
+    "D'Angelo", "Yılmaz",     "Kowalski",  "Öztürk",  "Groß",     "Jäger",    "Sommer",    "Äbischer",
 };
 
 const std::array<const char *, 60> kFirstNames{
-    "Jürgen", "Ayşe",  "Sean",   "Andrea",  "Klaus",  "Monika", "Stefan", "Sabine", "Thomas", "Claudia",
-    "Michael", "Petra", "Markus", "Birgit", "Frank",  "Susanne", "Dieter", "Karin",  "Uwe",    "Heike",
-    "Ralf",   "Anja",  "Holger", "Nicole",  "Bernd",  "Silke",  "Daniela", "Jörg",  "Tanja",  "Jutta",
-    "Marco",  "Mehmet", "Günter", "Ursula", "Lars",   "Renate", "Céline", "Nikos",  "Björn",  "Katrin",
-    "Sven",   "Maren", "Jens",   "Bärbel",  "René",   "Sören",  "Elke",   "Timo",   "Gisela", "Hans",
-    "Doris",  "Peter", "Ines",   "Kai",     "Helga",  "Emre",   "Zoë",    "Anton",  "Lea",    "Jan",
+    "Jürgen",  "Ayşe",   "Sean",   "Andrea", "Klaus", "Monika",  "Stefan",  "Sabine", "Thomas", "Claudia",
+    "Michael", "Petra",  "Markus", "Birgit", "Frank", "Susanne", "Dieter",  "Karin",  "Uwe",    "Heike",
+    "Ralf",    "Anja",   "Holger", "Nicole", "Bernd", "Silke",   "Daniela", "Jörg",   "Tanja",  "Jutta",
+    "Marco",   "Mehmet", "Günter", "Ursula", "Lars",  "Renate",  "Céline",  "Nikos",  "Björn",  "Katrin",
+    "Sven",    "Maren",  "Jens",   "Bärbel", "René",  "Sören",   "Elke",    "Timo",   "Gisela", "Hans",
+    "Doris",   "Peter",  "Ines",   "Kai",    "Helga", "Emre",    "Zoë",     "Anton",  "Lea",    "Jan",
 };
 
 // Cost centre and department of each Bereich, in the employee window's order.
@@ -127,10 +123,23 @@ struct Area {
     const char *abteilung;
 };
 const std::array<Area, 17> kAreas{{
-    {"4710", "DUV-EPH"}, {"4720", "DUV-ES"},  {"4730", "DUV-EL"}, {"4740", "DUV-LSS"}, {"4750", "DUV-LWS"},
-    {"4760", "DUV-MOT"}, {"4770", "DUV-MMS"}, {"1200", "CO"},     {"1300", "EK"},      {"2100", "FP"},
-    {"2200", "IE"},      {"1400", "LOG"},     {"1000", "P0"},     {"1100", "PW"},      {"3100", "QS"},
-    {"1001", "WL"},      {"3500", "WIH"},
+    {"4710", "DUV-EPH"},
+    {"4720", "DUV-ES"},
+    {"4730", "DUV-EL"},
+    {"4740", "DUV-LSS"},
+    {"4750", "DUV-LWS"},
+    {"4760", "DUV-MOT"},
+    {"4770", "DUV-MMS"},
+    {"1200", "CO"},
+    {"1300", "EK"},
+    {"2100", "FP"},
+    {"2200", "IE"},
+    {"1400", "LOG"},
+    {"1000", "P0"},
+    {"1100", "PW"},
+    {"3100", "QS"},
+    {"1001", "WL"},
+    {"3500", "WIH"},
 }};
 
 // Remarks that fit each status ("0" .. "3").
@@ -186,8 +195,8 @@ private:
         for (qsizetype i = 1; i < m_columns.size(); ++i)
             one += QStringLiteral(", ?");
         one += QLatin1Char(')');
-        QString s = QStringLiteral("INSERT INTO ") + m_table + QStringLiteral(" (") + m_columns.join(QStringLiteral(", "))
-                    + QStringLiteral(") VALUES ") + one;
+        QString s = QStringLiteral("INSERT INTO ") + m_table + QStringLiteral(" (")
+                    + m_columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES ") + one;
         for (int r = 1; r < rows; ++r)
             s += QStringLiteral(", ") + one;
         return s;
@@ -294,7 +303,7 @@ struct PlanTexts {
 
 const QStringList &planColumns()
 {
-    static const QStringList cols{QStringLiteral("KursNr"),    QStringLiteral("Name"),
+    static const QStringList cols{QStringLiteral("KursNr"),     QStringLiteral("Name"),
                                   QStringLiteral("Prioritaet"), QStringLiteral("Quelle"),
                                   QStringLiteral("Datum_von"),  QStringLiteral("Datum_bis"),
                                   QStringLiteral("Rechnung"),   QStringLiteral("Beurteilung"),
@@ -431,8 +440,8 @@ Summary fillDemoInTransaction(Connection &conn)
 Summary fillRowsInTransaction(Connection &conn, qint64 entries)
 {
     if (entries < 0 || employeesForRows(entries) > kMaxEmployees)
-        throw DbError(ErrBadValue, QStringLiteral("Die Anzahl der Zeilen muss zwischen 0 und %1 liegen.")
-                                       .arg(kMaxEmployees * 20));
+        throw DbError(ErrBadValue,
+                      QStringLiteral("Die Anzahl der Zeilen muss zwischen 0 und %1 liegen.").arg(kMaxEmployees * 20));
     Rng rng(4711u);
     Summary sum;
     const std::vector<Course> courses = writeCourses(conn, rng, coursesForRows(entries), false);

@@ -84,7 +84,8 @@ void ListQuery::oneOf(const char *column, const QVariantList &values)
         alternatives << QString::fromLatin1(column) + QStringLiteral(" = ?");
         m_params << v;
     }
-    add(QLatin1Char('(') + (alternatives.isEmpty() ? QStringLiteral("1 = 0") : alternatives.join(QStringLiteral(" OR ")))
+    add(QLatin1Char('(')
+        + (alternatives.isEmpty() ? QStringLiteral("1 = 0") : alternatives.join(QStringLiteral(" OR ")))
         + QLatin1Char(')'));
 }
 

@@ -83,8 +83,8 @@ qsizetype quotedEnd(const QByteArray &sql, qsizetype i)
     const qsizetype n = sql.size();
     const char quote = sql[i];
     // E'..' strings treat a backslash as an escape; others double the quote.
-    const bool backslashEscapes = quote == '\'' && i > 0 && (sql[i - 1] == 'E' || sql[i - 1] == 'e')
-                                  && (i < 2 || !isIdentChar(sql[i - 2]));
+    const bool backslashEscapes =
+        quote == '\'' && i > 0 && (sql[i - 1] == 'E' || sql[i - 1] == 'e') && (i < 2 || !isIdentChar(sql[i - 2]));
     qsizetype j = i + 1;
     while (j < n) {
         if (backslashEscapes && sql[j] == '\\') {
@@ -214,28 +214,20 @@ private:
     static QByteArray toText(const QVariant &v)
     {
         switch (v.typeId()) {
-        case QMetaType::Bool:
-            return v.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
-        case QMetaType::QDate:
-            return v.toDate().toString(Qt::ISODate).toLatin1();
+        case QMetaType::Bool: return v.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
+        case QMetaType::QDate: return v.toDate().toString(Qt::ISODate).toLatin1();
         case QMetaType::Int:
         case QMetaType::Short:
         case QMetaType::Long:
-        case QMetaType::LongLong:
-            return QByteArray::number(v.toLongLong());
+        case QMetaType::LongLong: return QByteArray::number(v.toLongLong());
         case QMetaType::UInt:
         case QMetaType::UShort:
         case QMetaType::ULong:
-        case QMetaType::ULongLong:
-            return QByteArray::number(v.toULongLong());
-        case QMetaType::Float:
-            return QByteArray::number(double(v.toFloat()), 'g', 9);
-        case QMetaType::Double:
-            return QByteArray::number(v.toDouble(), 'g', 17);
-        case QMetaType::QByteArray:
-            return v.toByteArray();
-        default:
-            return v.toString().toUtf8();
+        case QMetaType::ULongLong: return QByteArray::number(v.toULongLong());
+        case QMetaType::Float: return QByteArray::number(double(v.toFloat()), 'g', 9);
+        case QMetaType::Double: return QByteArray::number(v.toDouble(), 'g', 17);
+        case QMetaType::QByteArray: return v.toByteArray();
+        default: return v.toString().toUtf8();
         }
     }
 
@@ -260,9 +252,9 @@ ColumnInfo columnOf(const PGresult *res, int c)
         int size;
     };
     static constexpr Known known[] = {
-        {kInt2Oid, ColType::Integer, 4},   {kInt4Oid, ColType::Integer, 4}, {kInt8Oid, ColType::Integer, 4},
-        {kFloat4Oid, ColType::Single, 4},  {kFloat8Oid, ColType::Double, 8}, {kNumericOid, ColType::Double, 8},
-        {kDateOid, ColType::Date, 8},      {kBoolOid, ColType::Bool, 2},
+        {kInt2Oid, ColType::Integer, 4},  {kInt4Oid, ColType::Integer, 4},  {kInt8Oid, ColType::Integer, 4},
+        {kFloat4Oid, ColType::Single, 4}, {kFloat8Oid, ColType::Double, 8}, {kNumericOid, ColType::Double, 8},
+        {kDateOid, ColType::Date, 8},     {kBoolOid, ColType::Bool, 2},
     };
     // Anything else (text, names, expressions) is read as text, numbers on request.
     ci.type = ColType::Text;
@@ -325,8 +317,8 @@ public:
 private:
     std::optional<bool> boolValue(int c) const;
     QByteArray trimmedValue(int c) const;
-    Result fetch();  // next result from the connection or the buffer
-    void finish();   // the result is complete; the connection is free again
+    Result fetch();   // next result from the connection or the buffer
+    void finish();    // the result is complete; the connection is free again
     void stopEarly(); // cancel (when harmless) and read what is left
 
     PgBackend *m_owner;
@@ -334,8 +326,8 @@ private:
     bool m_cancelable;
     bool m_attached = true; // still reading from the connection
     bool m_done = false;
-    Result m_first;          // the first row, read by start()
-    Result m_row;            // the current row
+    Result m_first; // the first row, read by start()
+    Result m_row;   // the current row
     std::deque<Result> m_buffer;
     std::vector<ColumnInfo> m_columns;
 };
@@ -364,7 +356,8 @@ public:
         PQsetSingleRowMode(m_conn);
         // Stopping a read early by cancelling is harmless only for a plain
         // read outside a transaction: a cancel would abort the transaction.
-        const bool cancelable = !m_inTransaction && sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
+        const bool cancelable =
+            !m_inTransaction && sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
         auto cursor = std::make_unique<PgCursor>(*this, m_conn, cancelable);
         m_active = cursor.get();
         cursor->start();
@@ -498,12 +491,8 @@ void PgCursor::start()
         finish();
         return;
     case PGRES_COMMAND_OK:
-    case PGRES_EMPTY_QUERY:
-        finish();
-        return;
-    default:
-        finish();
-        throwResultError(m_conn, res.get());
+    case PGRES_EMPTY_QUERY: finish(); return;
+    default: finish(); throwResultError(m_conn, res.get());
     }
 }
 

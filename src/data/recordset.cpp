@@ -55,14 +55,16 @@ std::optional<double> numberFromText(const QString &input)
 
 DbError badValue(const ColumnInfo &ci, const QVariant &v)
 {
-    return DbError(ErrBadValue, QStringLiteral("Der Wert \"%1\" passt nicht in das Feld %2.").arg(v.toString(), ci.name));
+    return DbError(ErrBadValue,
+                   QStringLiteral("Der Wert \"%1\" passt nicht in das Feld %2.").arg(v.toString(), ci.name));
 }
 
 Converted textValue(const ColumnInfo &ci, const QVariant &v)
 {
     // PostgreSQL cannot store U+0000 and would cut the text there; refused on both engines alike.
     if (v.toString().contains(QChar(0)))
-        throw DbError(ErrBadValue, QStringLiteral("Das Feld %1 darf kein Nullzeichen (U+0000) enthalten.").arg(ci.name));
+        throw DbError(ErrBadValue,
+                      QStringLiteral("Das Feld %1 darf kein Nullzeichen (U+0000) enthalten.").arg(ci.name));
     Converted out;
     const QString s = ci.definedSize > 0 ? schema::padded(v.toString(), ci.definedSize) : v.toString();
     out.param = s;
@@ -146,17 +148,12 @@ Converted convert(const ColumnInfo &ci, const QVariant &v)
         return Converted{}; // null
     const bool emptyText = v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
     switch (ci.type) {
-    case ColType::Text:
-        return textValue(ci, v);
+    case ColType::Text: return textValue(ci, v);
     case ColType::Single:
-    case ColType::Double:
-        return emptyText ? Converted{} : realValue(ci, v);
-    case ColType::Integer:
-        return emptyText ? Converted{} : integerValue(ci, v);
-    case ColType::Date:
-        return emptyText ? Converted{} : dateValue(ci, v);
-    case ColType::Bool:
-        return boolValue(v);
+    case ColType::Double: return emptyText ? Converted{} : realValue(ci, v);
+    case ColType::Integer: return emptyText ? Converted{} : integerValue(ci, v);
+    case ColType::Date: return emptyText ? Converted{} : dateValue(ci, v);
+    case ColType::Bool: return boolValue(v);
     }
     return Converted{};
 }
@@ -496,14 +493,11 @@ struct RecordSet::Impl {
             return t;
         }
         case ColType::Single:
-        case ColType::Double:
-            return QLocale().toString(cs.reals[r]);
-        case ColType::Integer:
-            return QString::number(cs.ints[r]);
+        case ColType::Double: return QLocale().toString(cs.reals[r]);
+        case ColType::Integer: return QString::number(cs.ints[r]);
         case ColType::Date:
             return QDate::fromJulianDay(cs.ints[r]).toString(QLocale().dateFormat(QLocale::ShortFormat));
-        case ColType::Bool:
-            return cs.ints[r] ? QStringLiteral("1") : QStringLiteral("0");
+        case ColType::Bool: return cs.ints[r] ? QStringLiteral("1") : QStringLiteral("0");
         }
         return QString();
     }
@@ -600,7 +594,8 @@ int RecordSet::need(const QString &col) const
 {
     const int c = columnIndex(col);
     if (c < 0)
-        throw DbError(ErrUnknownColumn, QStringLiteral("Das Feld %1 ist in der Datensatzgruppe nicht vorhanden.").arg(col));
+        throw DbError(ErrUnknownColumn,
+                      QStringLiteral("Das Feld %1 ist in der Datensatzgruppe nicht vorhanden.").arg(col));
     return c;
 }
 
@@ -712,15 +707,11 @@ double RecordSet::number(int c) const
         return 0;
     switch (cs.info.type) {
     case ColType::Single:
-    case ColType::Double:
-        return cs.reals[r];
+    case ColType::Double: return cs.reals[r];
     case ColType::Integer:
-    case ColType::Bool:
-        return double(cs.ints[r]);
-    case ColType::Text:
-        return numberFromText(d->textOf(c, r)).value_or(0);
-    case ColType::Date:
-        return 0;
+    case ColType::Bool: return double(cs.ints[r]);
+    case ColType::Text: return numberFromText(d->textOf(c, r)).value_or(0);
+    case ColType::Date: return 0;
     }
     return 0;
 }
@@ -900,10 +891,10 @@ void RecordSet::update()
             marks << QStringLiteral("?");
             params << v.param;
         }
-        d->conn->exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(QLatin1String(d->table->name), names.join(QStringLiteral(", ")),
-                               marks.join(QStringLiteral(", "))),
-                      params);
+        d->conn->exec(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(QLatin1String(d->table->name), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+            params);
         d->snap->appendEmptyRow();
         const uint32_t r = d->snap->rows - 1;
         for (const auto &[c, v] : values)
@@ -922,7 +913,8 @@ void RecordSet::update()
             // Nothing to write; the row must still be there, as for any save.
             if (!d->conn->exists(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(QLatin1String(d->table->name), where),
                                  keys))
-                throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht."));
+                throw DbError(ErrRowGone,
+                              QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht."));
         } else {
             QStringList sets;
             QVariantList params;
@@ -931,11 +923,14 @@ void RecordSet::update()
                 params << v.param;
             }
             params << keys;
-            const qint64 n = d->conn->exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                               .arg(QLatin1String(d->table->name), sets.join(QStringLiteral(", ")), where),
-                                           params);
+            const qint64 n =
+                d->conn->exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                  .arg(QLatin1String(d->table->name), sets.join(QStringLiteral(", ")), where),
+                              params);
             if (n == 0)
-                throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen geändert oder gelöscht."));
+                throw DbError(
+                    ErrRowGone,
+                    QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen geändert oder gelöscht."));
             for (const auto &[c, v] : values)
                 d->store(d->row(), c, v);
             d->afterOwnWrite();
@@ -963,7 +958,8 @@ void RecordSet::deleteCurrent()
     QString where;
     const QVariantList keys = d->keyParams(where);
     d->beforeOwnWrite();
-    const qint64 n = d->conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(QLatin1String(d->table->name), where), keys);
+    const qint64 n =
+        d->conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(QLatin1String(d->table->name), where), keys);
     if (n == 0)
         throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht."));
     d->snap->deleted[d->row()] = 1;
@@ -988,7 +984,8 @@ RecordSet RecordSet::reread() const
         throw noCurrentRow();
     RecordSet fresh;
     const bool anyDeleted =
-        d->isOpen() && std::find(d->snap->deleted.begin(), d->snap->deleted.end(), uint8_t(1)) != d->snap->deleted.end();
+        d->isOpen()
+        && std::find(d->snap->deleted.begin(), d->snap->deleted.end(), uint8_t(1)) != d->snap->deleted.end();
     if (!d->isOpen() || d->adding || anyDeleted || !d->current()) {
         fresh.openQuery(*d->conn, d->sql, d->params);
         return fresh;

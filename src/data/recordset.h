@@ -54,7 +54,7 @@ public:
     void moveLast();
     void moveNext();
     void movePrevious();
-    int bookmark() const;           // of the current row; 0 when there is none
+    int bookmark() const;            // of the current row; 0 when there is none
     bool gotoBookmark(int bookmark); // false when the row is not (any more) in the set
     int absolutePosition() const;    // 1-based position in the current order; 0 when none
 

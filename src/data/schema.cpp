@@ -82,7 +82,8 @@ QString padded(const QString &text, int width)
             --chars;
         }
         if (chars > width)
-            throw DbError(ErrBadValue, QStringLiteral("Der Text \"%1\" ist länger als %2 Zeichen.").arg(text).arg(width));
+            throw DbError(ErrBadValue,
+                          QStringLiteral("Der Text \"%1\" ist länger als %2 Zeichen.").arg(text).arg(width));
         return t;
     }
     return text + QString(width - chars, QLatin1Char(' '));
@@ -102,14 +103,11 @@ QString sqliteColumn(const ColumnDef &c, bool key)
             .arg(key ? QStringLiteral(" NOT NULL") : QString());
     case ColType::Single:
         return n + QStringLiteral(" REAL CHECK (%1 IS NULL OR typeof(%1) IN ('real', 'integer'))").arg(n);
-    case ColType::Double:
-        return n + QStringLiteral(" DOUBLE");
-    case ColType::Integer:
-        return n + QStringLiteral(" INTEGER");
+    case ColType::Double: return n + QStringLiteral(" DOUBLE");
+    case ColType::Integer: return n + QStringLiteral(" INTEGER");
     case ColType::Date:
         return n + QStringLiteral(" DATE CHECK (%1 IS NULL OR (typeof(%1) = 'text' AND date(%1) = %1))").arg(n);
-    case ColType::Bool:
-        return n + QStringLiteral(" BOOLEAN CHECK (%1 IS NULL OR %1 IN (0, 1))").arg(n);
+    case ColType::Bool: return n + QStringLiteral(" BOOLEAN CHECK (%1 IS NULL OR %1 IN (0, 1))").arg(n);
     }
     return n;
 }

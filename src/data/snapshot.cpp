@@ -115,15 +115,10 @@ void Snapshot::read(Cursor &cur)
             }
             const bool null = cur.isNull(c);
             switch (col.info.type) {
-            case ColType::Text:
-                continue;
+            case ColType::Text: continue;
             case ColType::Single:
-            case ColType::Double:
-                col.reals.push_back(null ? 0.0 : cur.real(c));
-                break;
-            case ColType::Integer:
-                col.ints.push_back(null ? 0 : cur.integer(c));
-                break;
+            case ColType::Double: col.reals.push_back(null ? 0.0 : cur.real(c)); break;
+            case ColType::Integer: col.ints.push_back(null ? 0 : cur.integer(c)); break;
             case ColType::Date: {
                 const qint64 jd = null ? 0 : cur.julianDay(c);
                 col.ints.push_back(jd);
@@ -136,9 +131,7 @@ void Snapshot::read(Cursor &cur)
                 }
                 break;
             }
-            case ColType::Bool:
-                col.ints.push_back(null ? 0 : (cur.boolean(c) ? 1 : 0));
-                break;
+            case ColType::Bool: col.ints.push_back(null ? 0 : (cur.boolean(c) ? 1 : 0)); break;
             }
             if (null || !col.nulls.empty()) {
                 col.nulls.resize(rows, 0); // the rows before the first null had values
@@ -160,16 +153,10 @@ void Snapshot::appendEmptyRow()
 {
     for (ColumnStore &col : cols) {
         switch (col.info.type) {
-        case ColType::Text:
-            col.ids.push_back(TextDictionary::Null);
-            continue;
+        case ColType::Text: col.ids.push_back(TextDictionary::Null); continue;
         case ColType::Single:
-        case ColType::Double:
-            col.reals.push_back(0);
-            break;
-        default:
-            col.ints.push_back(0);
-            break;
+        case ColType::Double: col.reals.push_back(0); break;
+        default: col.ints.push_back(0); break;
         }
         if (col.nulls.empty())
             col.nulls.resize(rows, 0);

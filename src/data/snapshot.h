@@ -15,7 +15,7 @@ class TextDictionary {
 public:
     static constexpr uint32_t Null = 0;
     TextDictionary();
-    uint32_t intern(std::string_view s); // s without trailing blanks
+    uint32_t intern(std::string_view s);       // s without trailing blanks
     uint32_t lookup(std::string_view s) const; // Null when absent; only while hashed()
     // A column whose values hardly repeat (remarks, names in a huge table) stops
     // looking for repeats: every value gets its own entry, equal texts may then
@@ -39,11 +39,11 @@ private:
 // The rows of one query, column by column.
 struct ColumnStore {
     ColumnInfo info;
-    TextDictionary dict;            // Text
-    std::vector<uint32_t> ids;      // Text: dictionary id per row
-    std::vector<double> reals;      // Single, Double
-    std::vector<int64_t> ints;      // Integer, Date (Julian day), Bool
-    std::vector<uint8_t> nulls;     // non-text columns: 1 = null (empty when no nulls)
+    TextDictionary dict;        // Text
+    std::vector<uint32_t> ids;  // Text: dictionary id per row
+    std::vector<double> reals;  // Single, Double
+    std::vector<int64_t> ints;  // Integer, Date (Julian day), Bool
+    std::vector<uint8_t> nulls; // non-text columns: 1 = null (empty when no nulls)
     // Dense German-order ranks of the dictionary, built on demand for sorting.
     std::vector<uint32_t> dictRank;
     uint32_t rankedSize = 0;

@@ -19,19 +19,13 @@ constexpr int kBusyTimeoutMs = 20000;
 QString describe(int code, const char *msg)
 {
     switch (code & 0xFF) {
-    case SQLITE_NOTADB:
-        return QStringLiteral("Die Datei ist keine Datenbank, die ORV öffnen kann.");
-    case SQLITE_CANTOPEN:
-        return QStringLiteral("Die Datenbankdatei kann nicht geöffnet werden.");
+    case SQLITE_NOTADB: return QStringLiteral("Die Datei ist keine Datenbank, die ORV öffnen kann.");
+    case SQLITE_CANTOPEN: return QStringLiteral("Die Datenbankdatei kann nicht geöffnet werden.");
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return QStringLiteral("Die Datenbank ist gesperrt, ein anderer Arbeitsplatz schreibt gerade.");
-    case SQLITE_READONLY:
-        return QStringLiteral("Die Datenbank ist schreibgeschützt.");
-    case SQLITE_CORRUPT:
-        return QStringLiteral("Die Datenbankdatei ist beschädigt.");
-    default:
-        break;
+    case SQLITE_LOCKED: return QStringLiteral("Die Datenbank ist gesperrt, ein anderer Arbeitsplatz schreibt gerade.");
+    case SQLITE_READONLY: return QStringLiteral("Die Datenbank ist schreibgeschützt.");
+    case SQLITE_CORRUPT: return QStringLiteral("Die Datenbankdatei ist beschädigt.");
+    default: break;
     }
     return QString::fromUtf8(msg ? msg : "unbekannter Fehler");
 }
@@ -46,10 +40,10 @@ QString describe(int code, const char *msg)
         throw DbError(ErrDuplicateKey, QStringLiteral("Ein Datensatz mit diesem Schlüssel ist bereits vorhanden."));
     case SQLITE_CONSTRAINT_CHECK:
     case SQLITE_CONSTRAINT_NOTNULL:
-        throw DbError(ErrBadValue,
-                      QStringLiteral("Der Wert wird von der Datenbank nicht angenommen (%1).").arg(QString::fromUtf8(msg)));
-    default:
-        break;
+        throw DbError(
+            ErrBadValue,
+            QStringLiteral("Der Wert wird von der Datenbank nicht angenommen (%1).").arg(QString::fromUtf8(msg)));
+    default: break;
     }
     throw DbError(ext, describe(ext, msg));
 }
@@ -107,8 +101,7 @@ qint64 julianFromIso(const unsigned char *s, int n)
         return 0;
     // Gregorian calendar to Julian day number (Fliegel and Van Flandern), as QDate counts.
     const int a = (m - 14) / 12;
-    return qint64(d - 32075 + 1461 * (y + 4800 + a) / 4 + 367 * (m - 2 - a * 12) / 12
-                  - 3 * ((y + 4900 + a) / 100) / 4);
+    return qint64(d - 32075 + 1461 * (y + 4800 + a) / 4 + 367 * (m - 2 - a * 12) / 12 - 3 * ((y + 4900 + a) / 100) / 4);
 }
 
 class SqliteStatement {
@@ -149,20 +142,14 @@ private:
             rc = sqlite3_bind_null(m_stmt, i);
         } else {
             switch (v.typeId()) {
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int(m_stmt, i, v.toBool() ? 1 : 0);
-                break;
+            case QMetaType::Bool: rc = sqlite3_bind_int(m_stmt, i, v.toBool() ? 1 : 0); break;
             case QMetaType::Int:
             case QMetaType::LongLong:
             case QMetaType::UInt:
             case QMetaType::ULongLong:
-            case QMetaType::Long:
-                rc = sqlite3_bind_int64(m_stmt, i, v.toLongLong());
-                break;
+            case QMetaType::Long: rc = sqlite3_bind_int64(m_stmt, i, v.toLongLong()); break;
             case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(m_stmt, i, v.toDouble());
-                break;
+            case QMetaType::Float: rc = sqlite3_bind_double(m_stmt, i, v.toDouble()); break;
             case QMetaType::QDate: {
                 const QDate d = v.toDate();
                 if (!d.isValid()) {
@@ -274,8 +261,8 @@ public:
             sqlite3_extended_result_codes(m_db, 1);
             sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
             sqlite3_create_collation(m_db, "orv_de", SQLITE_UTF8, nullptr, collateGerman);
-            sqlite3_create_function(m_db, "orv_lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                    lowerFunction, nullptr, nullptr);
+            sqlite3_create_function(m_db, "orv_lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, lowerFunction,
+                                    nullptr, nullptr);
             // The rollback journal, not WAL: the file may sit on a network share.
             exec(QStringLiteral("PRAGMA journal_mode=DELETE"), {});
             exec(QStringLiteral("PRAGMA synchronous=FULL"), {});

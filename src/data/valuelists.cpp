@@ -61,27 +61,43 @@ QString kategorieLegend(const QString &k)
 
 QStringList bereichMitarbeiter()
 {
-    return {QStringLiteral("DUV Einparkhilfe"),     QStringLiteral("DUV Einzelschalter"),
-            QStringLiteral("DUV Elektronik"),       QStringLiteral("DUV Lenkstockschalter"),
-            QStringLiteral("DUV LWS/Regensensoren"), QStringLiteral("DUV Motoren"),
-            QStringLiteral("DUV Motormanagement Sensoren"), QStringLiteral("Controlling"),
-            QStringLiteral("Einkauf"),              QStringLiteral("Franz. Projekte"),
-            QStringLiteral("Industrial Engineering"), QStringLiteral("Logistik"),
-            QStringLiteral("P0 Management"),        QStringLiteral("Personalwesen"),
-            QStringLiteral("Qualitätssicherung"),   QStringLiteral("Werkleitung"),
+    return {QStringLiteral("DUV Einparkhilfe"),
+            QStringLiteral("DUV Einzelschalter"),
+            QStringLiteral("DUV Elektronik"),
+            QStringLiteral("DUV Lenkstockschalter"),
+            QStringLiteral("DUV LWS/Regensensoren"),
+            QStringLiteral("DUV Motoren"),
+            QStringLiteral("DUV Motormanagement Sensoren"),
+            QStringLiteral("Controlling"),
+            QStringLiteral("Einkauf"),
+            QStringLiteral("Franz. Projekte"),
+            QStringLiteral("Industrial Engineering"),
+            QStringLiteral("Logistik"),
+            QStringLiteral("P0 Management"),
+            QStringLiteral("Personalwesen"),
+            QStringLiteral("Qualitätssicherung"),
+            QStringLiteral("Werkleitung"),
             QStringLiteral("Werksinstandhaltung")};
 }
 
 QStringList bereichTrainingsplan()
 {
-    return {QStringLiteral("Werkleitung"),       QStringLiteral("P0 Management"),
-            QStringLiteral("Controlling"),       QStringLiteral("Personalwesen"),
-            QStringLiteral("Qualitätssicherung"), QStringLiteral("Einkauf"),
-            QStringLiteral("Logistik"),          QStringLiteral("Industrial Engineering"),
-            QStringLiteral("Franz. Projekte"),   QStringLiteral("DUV Einzelschalter"),
-            QStringLiteral("Werksinstandhaltung"), QStringLiteral("DUV LWS/Regensensoren"),
-            QStringLiteral("DUV Motoren"),       QStringLiteral("DUV Motormanagement Sensoren"),
-            QStringLiteral("DUV Einparkhilfe"),  QStringLiteral("DUV Lenkstockschalter"),
+    return {QStringLiteral("Werkleitung"),
+            QStringLiteral("P0 Management"),
+            QStringLiteral("Controlling"),
+            QStringLiteral("Personalwesen"),
+            QStringLiteral("Qualitätssicherung"),
+            QStringLiteral("Einkauf"),
+            QStringLiteral("Logistik"),
+            QStringLiteral("Industrial Engineering"),
+            QStringLiteral("Franz. Projekte"),
+            QStringLiteral("DUV Einzelschalter"),
+            QStringLiteral("Werksinstandhaltung"),
+            QStringLiteral("DUV LWS/Regensensoren"),
+            QStringLiteral("DUV Motoren"),
+            QStringLiteral("DUV Motormanagement Sensoren"),
+            QStringLiteral("DUV Einparkhilfe"),
+            QStringLiteral("DUV Lenkstockschalter"),
             QStringLiteral("DUV Elektronik")};
 }
 
@@ -94,8 +110,14 @@ QStringList bereichAlphabetisch()
     return l;
 }
 
-QStringList prioritaet() { return {QStringLiteral(" "), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}; }
-QStringList quelle() { return {QStringLiteral(" "), QStringLiteral("AAI"), QStringLiteral("ORV"), QStringLiteral("ZM ")}; }
+QStringList prioritaet()
+{
+    return {QStringLiteral(" "), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+}
+QStringList quelle()
+{
+    return {QStringLiteral(" "), QStringLiteral("AAI"), QStringLiteral("ORV"), QStringLiteral("ZM ")};
+}
 
 QStringList statusCaptions()
 {

@@ -27,8 +27,8 @@ constexpr int exposeWaitMs = 1000;
 
 // Common system information programs of Linux desktops, the most informative first.
 const char *const sysInfoPrograms[] = {
-    "hardinfo2", "hardinfo", "gnome-system-monitor", "plasma-systemmonitor", "ksysguard",
-    "mate-system-monitor", "xfce4-taskmanager", "lxtask",
+    "hardinfo2",         "hardinfo", "gnome-system-monitor", "plasma-systemmonitor", "ksysguard", "mate-system-monitor",
+    "xfce4-taskmanager", "lxtask",
 };
 
 } // namespace

@@ -22,9 +22,6 @@ QPixmap programIcon(int size)
     return logoFrame(logoFrameCount).scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
-QPixmap logoFrame(int frame)
-{
-    return QPixmap(QStringLiteral(":/about/logo%1.png").arg(100 + frame));
-}
+QPixmap logoFrame(int frame) { return QPixmap(QStringLiteral(":/about/logo%1.png").arg(100 + frame)); }
 
 } // namespace orv::dialogs

@@ -21,8 +21,8 @@ RecordFormConfig kursConfig()
     c.caption = QStringLiteral("Kurs");
     c.table = QStringLiteral("Kurs");
     c.keyColumns = {QStringLiteral("KursNr")};
-    c.sortCycle = {QStringLiteral("KursNr"),   QStringLiteral("Rubrik"),   QStringLiteral("Beschreibung"),
-                   QStringLiteral("Art"),      QStringLiteral("Referent"), QStringLiteral("Kosten"),
+    c.sortCycle = {QStringLiteral("KursNr"), QStringLiteral("Rubrik"),   QStringLiteral("Beschreibung"),
+                   QStringLiteral("Art"),    QStringLiteral("Referent"), QStringLiteral("Kosten"),
                    QStringLiteral("Dauer")};
     c.ownFileItem = QStringLiteral("mnuKurs");
     c.widthTwips = 10800;
@@ -66,8 +66,9 @@ void FrmKurs::buildFields()
     txtFields[4] = fields::makeField(fraAllgemein, 4, 5, 9, true);
 
     const std::pair<const char *, QWidget *> rows[] = {
-        {"Kurs-Nr.:", txtFields[0]},  {"Rubrik:", cmbRubrik},           {"Beschreibung:", txtFields[1]},
-        {"Art:", cmbArt},             {"Referent:", txtFields[2]},      {"Kosten je Person:", txtFields[3]},
+        {"Kurs-Nr.:", txtFields[0]},        {"Rubrik:", cmbRubrik},
+        {"Beschreibung:", txtFields[1]},    {"Art:", cmbArt},
+        {"Referent:", txtFields[2]},        {"Kosten je Person:", txtFields[3]},
         {"Dauer in Stunden:", txtFields[4]}};
     int r = 0;
     for (const auto &[label, field] : rows) {
@@ -125,8 +126,8 @@ QString FrmKurs::runChecks(QWidget *&focus)
             return fail(txtFields[0], "Die eingegebene Kurs-Nr. ist bereits vorhanden!");
     }
     if (const char *fault = fields::listFieldFault(cmbRubrik, data::lists::rubrik(),
-                                                    "Die Eingabe einer Rubrik ist zwingend erforderlich!",
-                                                    "Die eingegebene Rubrik ist nicht vorhanden!"))
+                                                   "Die Eingabe einer Rubrik ist zwingend erforderlich!",
+                                                   "Die eingegebene Rubrik ist nicht vorhanden!"))
         return fail(cmbRubrik, fault);
     if (txtFields[1]->text().trimmed().isEmpty())
         return fail(txtFields[1], "Die Eingabe einer Beschreibung ist zwingend erforderlich!");
@@ -137,8 +138,8 @@ QString FrmKurs::runChecks(QWidget *&focus)
     if (const char *fault = amountFault(txtFields[3], 9999.99f, "Die Kosten sind ungültig!",
                                         "Die Kosten müssen zwischen 0 und 9999.99 sein!"))
         return fail(txtFields[3], fault);
-    if (const char *fault = amountFault(txtFields[4], 999.9f, "Die Dauer ist ungültig!",
-                                        "Die Dauer muß zwischen 0 und 999.9 sein!"))
+    if (const char *fault =
+            amountFault(txtFields[4], 999.9f, "Die Dauer ist ungültig!", "Die Dauer muß zwischen 0 und 999.9 sein!"))
         return fail(txtFields[4], fault);
     return QString();
 }

@@ -104,12 +104,12 @@ QString FrmMitarbeiter::runChecks(QWidget *&focus)
             return fail(txtFields[0], "Der eingegebene Name ist bereits vorhanden!");
     }
     if (const char *fault = fields::listFieldFault(cmbKategorie, data::lists::kategorie(),
-                                                    "Die Eingabe einer Kategorie ist zwingend erforderlich!",
-                                                    "Die eingegebene Kategorie ist nicht vorhanden!"))
+                                                   "Die Eingabe einer Kategorie ist zwingend erforderlich!",
+                                                   "Die eingegebene Kategorie ist nicht vorhanden!"))
         return fail(cmbKategorie, fault);
     if (const char *fault = fields::listFieldFault(cmbBereich, data::lists::bereichMitarbeiter(),
-                                                    "Die Eingabe eines Bereiches ist zwingend erforderlich!",
-                                                    "Der eingegebene Bereich ist nicht vorhanden!"))
+                                                   "Die Eingabe eines Bereiches ist zwingend erforderlich!",
+                                                   "Der eingegebene Bereich ist nicht vorhanden!"))
         return fail(cmbBereich, fault);
     return QString();
 }

@@ -1,7 +1,7 @@
 #include "records/frmtrainingsplan.h"
 
-#include "data/tables.h"
 #include "data/dberror.h"
+#include "data/tables.h"
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
 #include "ui/format.h"
@@ -126,8 +126,8 @@ QGroupBox *FrmTrainingsplan::buildEmployeeFrame()
     fraMitarbeiter->setObjectName(QStringLiteral("fraMitarbeiter"));
     QGridLayout *g = frameGrid(fraMitarbeiter, 110);
     txtFields[5] = fields::makeField(fraMitarbeiter, 5, 30, 30);
-    cmdNameSuchen = fields::makePictureButton(fraMitarbeiter, QStringLiteral("cmdNameSuchen"),
-                                              QStringLiteral("Lookup"), QStringLiteral("Mitarbeiter auswählen"));
+    cmdNameSuchen = fields::makePictureButton(fraMitarbeiter, QStringLiteral("cmdNameSuchen"), QStringLiteral("Lookup"),
+                                              QStringLiteral("Mitarbeiter auswählen"));
     txtFields[6] = fields::makeField(fraMitarbeiter, 6, 6, 6);
     txtFields[7] = fields::makeField(fraMitarbeiter, 7, 10, 10);
     cmbKategorie = fields::makeCombo(fraMitarbeiter, QStringLiteral("cmbKategorie"), data::lists::kategorie(), 4);
@@ -203,11 +203,11 @@ void FrmTrainingsplan::buildFields()
     contentLayout()->addWidget(buildEntryFrame());
 
     // The master data of course and employee are shown, never typed.
-    for (QWidget *w : {static_cast<QWidget *>(txtFields[1]), static_cast<QWidget *>(txtFields[2]),
-                       static_cast<QWidget *>(txtFields[3]), static_cast<QWidget *>(txtFields[4]),
-                       static_cast<QWidget *>(txtFields[6]), static_cast<QWidget *>(txtFields[7]),
-                       static_cast<QWidget *>(cmbRubrik), static_cast<QWidget *>(cmbArt),
-                       static_cast<QWidget *>(cmbKategorie), static_cast<QWidget *>(cmbBereich)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(txtFields[1]), static_cast<QWidget *>(txtFields[2]),
+          static_cast<QWidget *>(txtFields[3]), static_cast<QWidget *>(txtFields[4]),
+          static_cast<QWidget *>(txtFields[6]), static_cast<QWidget *>(txtFields[7]), static_cast<QWidget *>(cmbRubrik),
+          static_cast<QWidget *>(cmbArt), static_cast<QWidget *>(cmbKategorie), static_cast<QWidget *>(cmbBereich)})
         w->setEnabled(false);
 
     connect(txtFields[0], &QLineEdit::textChanged, this, [this] {
@@ -300,7 +300,8 @@ void FrmTrainingsplan::showCourseDetails()
 void FrmTrainingsplan::showEmployeeDetails()
 {
     data::RecordSet ma;
-    data::tables::openRows(ma, connection(), QStringLiteral("Mitarbeiter"), QStringLiteral("Name"), txtFields[5]->text());
+    data::tables::openRows(ma, connection(), QStringLiteral("Mitarbeiter"), QStringLiteral("Name"),
+                           txtFields[5]->text());
     if (!ma.hasCurrent()) {
         txtFields[6]->clear();
         txtFields[7]->clear();
@@ -387,7 +388,8 @@ QString FrmTrainingsplan::runChecks(QWidget *&focus)
     if (isAddMode()) {
         if (txtFields[0]->text().trimmed().isEmpty() || txtFields[5]->text().trimmed().isEmpty())
             return fail(txtFields[0], "Die Eingabe einer Kurs-Nr. und eines Namens ist zwingend erforderlich!");
-        if (recordExists({QStringLiteral("KursNr"), QStringLiteral("Name")}, {txtFields[0]->text(), txtFields[5]->text()}))
+        if (recordExists({QStringLiteral("KursNr"), QStringLiteral("Name")},
+                         {txtFields[0]->text(), txtFields[5]->text()}))
             return fail(txtFields[0], "Der eingegebene Kurs mit Name ist bereits vorhanden!");
     }
     if (!courseExists())

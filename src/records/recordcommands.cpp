@@ -20,8 +20,7 @@ RecordCommands::RecordCommands(RecordForm *form) : QObject(form), m_form(form)
 
 QAction *RecordCommands::addTool(const char *key, const QString &toolTip, const char *icon, unsigned need, Run run)
 {
-    auto *a = new QAction(QIcon(QStringLiteral(":/records-icons/%1.svg").arg(QLatin1String(icon))), toolTip,
-                          m_toolBar);
+    auto *a = new QAction(QIcon(QStringLiteral(":/records-icons/%1.svg").arg(QLatin1String(icon))), toolTip, m_toolBar);
     a->setObjectName(QLatin1String(key));
     a->setToolTip(toolTip);
     m_toolBar->addAction(a);
@@ -39,7 +38,8 @@ void RecordCommands::buildToolBar()
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(16, 16));
     // All eighteen buttons fit the narrow employee window.
-    m_toolBar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; } QToolButton { padding: 1px; margin: 0px; }"));
+    m_toolBar->setStyleSheet(
+        QStringLiteral("QToolBar { spacing: 0px; padding: 0px; } QToolButton { padding: 1px; margin: 0px; }"));
     RecordForm *f = m_form;
     const unsigned rows = Browsing | Rows;
     struct Tool {
@@ -148,12 +148,16 @@ void RecordCommands::buildEditMenu()
     RecordForm *f = m_form;
     const unsigned rows = Browsing | Rows;
     QMenu *edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Bearbeiten"));
-    addItem(edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, [] { app::editCut(); }, "X");
-    addItem(edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, [] { app::editCopy(); }, "C");
-    addItem(edit, "mnuPaste", QStringLiteral("E&infügen"), Always, [] { app::editPaste(); }, "V");
+    addItem(
+        edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, [] { app::editCut(); }, "X");
+    addItem(
+        edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, [] { app::editCopy(); }, "C");
+    addItem(
+        edit, "mnuPaste", QStringLiteral("E&infügen"), Always, [] { app::editPaste(); }, "V");
     edit->addSeparator()->setObjectName(QStringLiteral("mnuT4"));
     addItem(edit, "mnuSort", QStringLiteral("S&ortieren"), rows, [f] { f->sortRecords(); });
-    addItem(edit, "mnuSeek", QStringLiteral("&Suchen"), rows | SeekLayout, [f] { f->seekRecord(); }, "F");
+    addItem(
+        edit, "mnuSeek", QStringLiteral("&Suchen"), rows | SeekLayout, [f] { f->seekRecord(); }, "F");
     auto *goTo = new QMenu(QStringLiteral("&Gehe zu"), edit);
     goTo->setObjectName(QStringLiteral("mnuGoTo"));
     goTo->menuAction()->setObjectName(QStringLiteral("mnuGoTo"));
@@ -166,8 +170,10 @@ void RecordCommands::buildEditMenu()
     addItem(goTo, "mnuGoNext", QStringLiteral("&Nächster"), Always, [f] { f->moveToNext(); });
     addItem(goTo, "mnuGoPrev", QStringLiteral("&Vorheriger"), Always, [f] { f->moveToPrevious(); });
     edit->addSeparator()->setObjectName(QStringLiteral("mnuT5"));
-    addItem(edit, "mnuNew", QStringLiteral("&Neuer Datensatz"), rows, [f] { f->addRecord(); }, "N");
-    addItem(edit, "mnuDelete", QStringLiteral("&Datensatz löschen"), rows, [f] { f->deleteRecord(); }, "L");
+    addItem(
+        edit, "mnuNew", QStringLiteral("&Neuer Datensatz"), rows, [f] { f->addRecord(); }, "N");
+    addItem(
+        edit, "mnuDelete", QStringLiteral("&Datensatz löschen"), rows, [f] { f->deleteRecord(); }, "L");
 }
 
 void RecordCommands::buildWindowMenu()

@@ -1,7 +1,7 @@
 #include "records/recordform.h"
 
-#include "data/tables.h"
 #include "data/dberror.h"
+#include "data/tables.h"
 #include "records/fieldfactory.h"
 #include "records/recordcommands.h"
 #include "services/connectionrecipe.h"
@@ -11,9 +11,9 @@
 #include "ui/statuspanels.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
-#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -442,7 +442,8 @@ void RecordForm::handleSaveError(const data::DbError &e)
         findKeyAndShow(key);
     } else {
         ui::Prompter::instance().message(
-            this, QStringLiteral("Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
+            this,
+            QStringLiteral("Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
             QStringLiteral("Warnung"), ui::Icon::Exclamation);
         undoChanges();
         if (m_unloaded)
@@ -496,7 +497,8 @@ void RecordForm::deleteRecord()
         if (e.number() == data::ErrRowGone) {
             ui::Prompter::instance().message(
                 this,
-                QStringLiteral("Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
+                QStringLiteral(
+                    "Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
                 QStringLiteral("Warnung"), ui::Icon::Exclamation);
             m_savedBookmark = 0;
             undoChanges();
@@ -538,12 +540,8 @@ void RecordForm::moveTo(Move where)
         return;
     try {
         switch (where) {
-        case Move::First:
-            m_rows->moveFirst();
-            break;
-        case Move::Last:
-            m_rows->moveLast();
-            break;
+        case Move::First: m_rows->moveFirst(); break;
+        case Move::Last: m_rows->moveLast(); break;
         case Move::Next:
         case Move::Previous: {
             // At either end the window beeps and stays on the end row.
@@ -818,22 +816,13 @@ bool RecordForm::handleNavigationKey(QKeyEvent *key)
         return false;
     const bool ctrlAlone = (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
     switch (key->key()) {
-    case Qt::Key_Home:
-        moveToFirst();
-        return true;
-    case Qt::Key_End:
-        moveToLast();
-        return true;
+    case Qt::Key_Home: moveToFirst(); return true;
+    case Qt::Key_End: moveToLast(); return true;
     case Qt::Key_Up:
-    case Qt::Key_PageUp:
-        ctrlAlone ? moveToFirst() : moveToPrevious();
-        return true;
+    case Qt::Key_PageUp: ctrlAlone ? moveToFirst() : moveToPrevious(); return true;
     case Qt::Key_Down:
-    case Qt::Key_PageDown:
-        ctrlAlone ? moveToLast() : moveToNext();
-        return true;
-    default:
-        return false;
+    case Qt::Key_PageDown: ctrlAlone ? moveToLast() : moveToNext(); return true;
+    default: return false;
     }
 }
 

@@ -28,18 +28,18 @@ class RecordCommands;
 // cycle, its own "&Datei" item, its opening size, its delete rule and the
 // dialogs it opens.
 struct RecordFormConfig {
-    QString objectName;          // "frmKurs"
-    QString caption;             // "Kurs"
-    QString table;               // "Kurs"
-    QStringList keyColumns;      // "KursNr"; the pair "KursNr", "Name"
-    QStringList sortCycle;       // each entry a comma-separated column list
-    QString ownFileItem;         // "mnuKurs": disabled for as long as the window is open
-    int widthTwips = 0;          // opening size (and the cascade size of "Ü&berlappend")
+    QString objectName;     // "frmKurs"
+    QString caption;        // "Kurs"
+    QString table;          // "Kurs"
+    QStringList keyColumns; // "KursNr"; the pair "KursNr", "Name"
+    QStringList sortCycle;  // each entry a comma-separated column list
+    QString ownFileItem;    // "mnuKurs": disabled for as long as the window is open
+    int widthTwips = 0;     // opening size (and the cascade size of "Ü&berlappend")
     int heightTwips = 0;
-    QString deleteQuestion;      // the Yes/No question of DeleteRecord
-    QString dependentKeyColumn;  // Trainingsplan column removed with the row ("KursNr"); empty: none
-    std::function<search::SeekLayout()> seekLayout;    // empty: "Suchen" stays disabled
-    std::function<void(QWidget *parent)> openReport;   // empty: "Bericht" stays disabled
+    QString deleteQuestion;                         // the Yes/No question of DeleteRecord
+    QString dependentKeyColumn;                     // Trainingsplan column removed with the row ("KursNr"); empty: none
+    std::function<search::SeekLayout()> seekLayout; // empty: "Suchen" stays disabled
+    std::function<void(QWidget *parent)> openReport; // empty: "Bericht" stays disabled
 };
 
 // One record window: shows one row of one table at a time and edits it in

@@ -27,9 +27,6 @@ DateField::DateField(const QString &name, QWidget *parent) : QObject(parent)
             [this](const QDate &day) { m_text->setText(ui::formatDate(day)); });
 }
 
-void DateField::showCalendar()
-{
-    m_calendar->popUp(m_text->text(), m_text->mapToGlobal(QPoint(0, m_text->height())));
-}
+void DateField::showCalendar() { m_calendar->popUp(m_text->text(), m_text->mapToGlobal(QPoint(0, m_text->height()))); }
 
 } // namespace orv::reports

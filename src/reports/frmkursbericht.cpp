@@ -102,7 +102,8 @@ bool FrmKursBericht::buildReport()
     const KursList list = kursList(conn.backend());
     m_model.title = list.title;
     SortedRows rows(conn, list.sql, list.params, kSortColumns);
-    m_model.header = QStringLiteral("Kurs-Nr. Rubrik").leftJustified(51) + QStringLiteral("Beschreibung").leftJustified(82)
+    m_model.header = QStringLiteral("Kurs-Nr. Rubrik").leftJustified(51)
+                     + QStringLiteral("Beschreibung").leftJustified(82)
                      + QStringLiteral("Art  Referent                         Kosten  Dauer");
     m_model.orientation = Orientation::Landscape;
     QString body;
@@ -132,9 +133,13 @@ std::optional<ExportJob> FrmKursBericht::exportJob(data::Connection &conn)
     ExportJob job;
     job.layout.title = list.title;
     job.layout.dateLine = dateLine();
-    job.layout.columns = {{QStringLiteral("Kurs-Nr.")}, {QStringLiteral("Rubrik")}, {QStringLiteral("Beschreibung")},
-                          {QStringLiteral("Art")}, {QStringLiteral("Referent")},
-                          {QStringLiteral("Kosten"), CellType::Number, 2}, {QStringLiteral("Dauer"), CellType::Number, 1}};
+    job.layout.columns = {{QStringLiteral("Kurs-Nr.")},
+                          {QStringLiteral("Rubrik")},
+                          {QStringLiteral("Beschreibung")},
+                          {QStringLiteral("Art")},
+                          {QStringLiteral("Referent")},
+                          {QStringLiteral("Kosten"), CellType::Number, 2},
+                          {QStringLiteral("Dauer"), CellType::Number, 1}};
     job.rows = [list](data::Connection &c, ExportWriter &w) {
         SortedRows cur(c, list.sql, list.params, kSortColumns);
         while (cur.next()) {

@@ -85,8 +85,11 @@ std::optional<ExportJob> FrmMitarbeiterBericht::exportJob(data::Connection &)
     ExportJob job;
     job.layout.title = kTitle;
     job.layout.dateLine = dateLine();
-    job.layout.columns = {{QStringLiteral("Name")}, {QStringLiteral("Kostenstelle")}, {QStringLiteral("Abteilung")},
-                          {QStringLiteral("Kategorie")}, {QStringLiteral("Bereich")}};
+    job.layout.columns = {{QStringLiteral("Name")},
+                          {QStringLiteral("Kostenstelle")},
+                          {QStringLiteral("Abteilung")},
+                          {QStringLiteral("Kategorie")},
+                          {QStringLiteral("Bereich")}};
     const bool chosen = optBericht0->isChecked();
     job.rows = [chosen](data::Connection &conn, ExportWriter &w) {
         if (!chosen)

@@ -7,9 +7,9 @@
 #include "reports/threestatecheck.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
-#include "ui/widgets.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
+#include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -108,7 +108,6 @@ void FrmTrainingsplanBericht::buildForm()
     all->addWidget(prgStatistik);
 }
 
-
 QGroupBox *FrmTrainingsplanBericht::buildPeriodFrame()
 {
     auto *fraZeitraum = new QGroupBox(QStringLiteral("Zeitraum"), this);
@@ -169,9 +168,8 @@ QGroupBox *FrmTrainingsplanBericht::buildFilterFrame()
     chkBeurteilung->setObjectName(QStringLiteral("chkBeurteilung"));
     auto *filter = new QGridLayout(fraFilter);
     const std::pair<const char *, QWidget *> rows[] = {
-        {"Bereich:", cmbBereich}, {"Name:", txtName},         {"Kategorie:", cmbKategorie},
-        {"Kurs-Nr.:", txtKursNr}, {"Rubrik:", cmbRubrik},     {"Art:", cmbArt},
-        {"Referent:", txtReferent}, {"Priorität:", cmbPrioritaet},
+        {"Bereich:", cmbBereich}, {"Name:", txtName}, {"Kategorie:", cmbKategorie}, {"Kurs-Nr.:", txtKursNr},
+        {"Rubrik:", cmbRubrik},   {"Art:", cmbArt},   {"Referent:", txtReferent},   {"Priorität:", cmbPrioritaet},
     };
     int r = 0;
     for (const auto &[label, field] : rows) {
@@ -190,12 +188,12 @@ QGroupBox *FrmTrainingsplanBericht::buildSortFrame()
 {
     auto *fraSort = new QGroupBox(QStringLiteral("Sortierung"), this);
     fraSort->setObjectName(QStringLiteral("fraSort"));
-    cmbSortierung = combo("cmbSortierung",
-                          {QStringLiteral("Bereich"), QStringLiteral("Name"), QStringLiteral("Kategorie"),
-                           QStringLiteral("Kurs-Nr."), QStringLiteral("Rubrik"), QStringLiteral("Art"),
-                           QStringLiteral("Referent"), QStringLiteral("Priorität"), QStringLiteral("Startdatum"),
-                           QStringLiteral("Status")},
-                          fraSort);
+    cmbSortierung =
+        combo("cmbSortierung",
+              {QStringLiteral("Bereich"), QStringLiteral("Name"), QStringLiteral("Kategorie"),
+               QStringLiteral("Kurs-Nr."), QStringLiteral("Rubrik"), QStringLiteral("Art"), QStringLiteral("Referent"),
+               QStringLiteral("Priorität"), QStringLiteral("Startdatum"), QStringLiteral("Status")},
+              fraSort);
     auto *sort = new QHBoxLayout(fraSort);
     sort->addWidget(new QLabel(QStringLiteral("Sortierung:"), fraSort));
     cmbSortierung->setMinimumContentsLength(12);

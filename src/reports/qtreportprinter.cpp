@@ -81,9 +81,8 @@ std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, 
 {
     applyPrintChoices(printer);
     const auto turned = choices().turned[kindOf(preset)];
-    printer.setPageOrientation(turned ? *turned
-                                      : (preset == Orientation::Landscape ? QPageLayout::Landscape
-                                                                          : QPageLayout::Portrait));
+    printer.setPageOrientation(
+        turned ? *turned : (preset == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait));
     printer.setPrintRange(QPrinter::AllPages);
     printer.setPageRanges(QPageRanges());
     QPrintDialog dialog(&printer, parent);
@@ -104,7 +103,7 @@ std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, 
     c.pageSize = printer.pageLayout().pageSize();
     c.turned[kindOf(preset)] = printer.pageLayout().orientation();
     return printer.pageLayout().orientation() == QPageLayout::Landscape ? Orientation::Landscape
-                                                                         : Orientation::Portrait;
+                                                                        : Orientation::Portrait;
 }
 
 void previewReport(const ReportModel &model, QWidget *parent)
@@ -116,9 +115,8 @@ void previewReport(const ReportModel &model, QWidget *parent)
     dialog.setWindowTitle(QStringLiteral("Seitenansicht"));
     // The preview paints on the very printer that "Drucken" in the preview then
     // prints on, each time through the one print routine.
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *) {
-        printReport(model, target, &dialog, PrintSetup::AsSet);
-    });
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&](QPrinter *) { printReport(model, target, &dialog, PrintSetup::AsSet); });
     ui::Prompter::instance().runModal(dialog);
 }
 
@@ -183,15 +181,9 @@ void QtReportPrinter::setOrientation(Orientation o)
     m_printer.setPageOrientation(o == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
-double QtReportPrinter::pageWidth() const
-{
-    return m_printer.pageLayout().paintRectPoints().width() * twipsPerPoint;
-}
+double QtReportPrinter::pageWidth() const { return m_printer.pageLayout().paintRectPoints().width() * twipsPerPoint; }
 
-double QtReportPrinter::pageHeight() const
-{
-    return m_printer.pageLayout().paintRectPoints().height() * twipsPerPoint;
-}
+double QtReportPrinter::pageHeight() const { return m_printer.pageLayout().paintRectPoints().height() * twipsPerPoint; }
 
 double QtReportPrinter::deviceScale() const { return m_printer.resolution() / twipsPerInch; }
 

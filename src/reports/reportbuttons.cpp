@@ -17,8 +17,10 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent)
 
 ReportButtons ReportButtons::create(QWidget *parent)
 {
-    return {button("cmdDrucken", QStringLiteral("&Drucken"), parent), button("cmdAblage", QStringLiteral("&Ablage"), parent),
-            button("cmdAnzeige", QStringLiteral("An&zeige"), parent), button("cmdExport", QStringLiteral("E&xport…"), parent),
+    return {button("cmdDrucken", QStringLiteral("&Drucken"), parent),
+            button("cmdAblage", QStringLiteral("&Ablage"), parent),
+            button("cmdAnzeige", QStringLiteral("An&zeige"), parent),
+            button("cmdExport", QStringLiteral("E&xport…"), parent),
             button("cmdCancel", QStringLiteral("A&bbrechen"), parent)};
 }
 

@@ -1,13 +1,13 @@
 #include "reports/reportdialog.h"
 
-#include "services/connectionrecipe.h"
-#include "services/settings.h"
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "reports/frmanzeige.h"
 #include "reports/qtreportprinter.h"
 #include "reports/reportprint.h"
 #include "reports/reportprinter.h"
+#include "services/connectionrecipe.h"
+#include "services/settings.h"
 #include "ui/prompter.h"
 #include "ui/savefiledialog.h"
 #include "ui/widgets.h"
@@ -16,16 +16,16 @@
 #include <QClipboard>
 #include <QDir>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <limits>
-#include <QPushButton>
 
 namespace orv::reports {
 
 ReportDialog::ReportDialog(QWidget *parent) : QDialog(parent) {}
 
-void ReportDialog::connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige,
-                                  QPushButton *cancel, QPushButton *exportButton)
+void ReportDialog::connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige, QPushButton *cancel,
+                                  QPushButton *exportButton)
 {
     if (exportButton)
         connect(exportButton, &QPushButton::clicked, this, &ReportDialog::cmdExport_Click);
@@ -62,8 +62,7 @@ bool ReportDialog::buildForOutput()
         return false;
     if (m_model.body.isEmpty()) {
         const ui::NormalPointer normal;
-        ui::inform(this, QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"),
-                   ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
         return false;
     }
     return true;
@@ -171,9 +170,9 @@ std::optional<ReportDialog::ExportTarget> ReportDialog::askExportTarget(const QS
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    const QString proposed = folder + QLatin1Char('/')
-                             + exportFileName(title, QDate::currentDate(),
-                                              filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx);
+    const QString proposed =
+        folder + QLatin1Char('/')
+        + exportFileName(title, QDate::currentDate(), filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx);
     const std::optional<QString> file =
         ui::askSaveFileName(this, QStringLiteral("Exportieren"), proposed, {xlsxFilter, csvFilter}, &filter);
     if (!file)
@@ -223,8 +222,8 @@ std::optional<qint64> ReportDialog::writeExport(data::Connection &conn, const Ex
         progress.close();
         wait.restore();
         ui::inform(this,
-                   QStringLiteral("Die Datei kann nicht geschrieben werden:\r\n") + QDir::toNativeSeparators(target.file)
-                       + QStringLiteral("\r\n\r\n") + e.reason(),
+                   QStringLiteral("Die Datei kann nicht geschrieben werden:\r\n")
+                       + QDir::toNativeSeparators(target.file) + QStringLiteral("\r\n\r\n") + e.reason(),
                    QStringLiteral("Error"), ui::Icon::Exclamation);
         return std::nullopt;
     }

@@ -187,7 +187,8 @@ QString xlsxReason(lxw_error e)
     case LXW_ERROR_ZIP_FILE_OPERATION:
     case LXW_ERROR_ZIP_FILE_ADD:
     case LXW_ERROR_ZIP_CLOSE:
-    case LXW_ERROR_READING_TMPFILE: return QStringLiteral("Die Datei kann nicht geschrieben werden (Datenträger voll?).");
+    case LXW_ERROR_READING_TMPFILE:
+        return QStringLiteral("Die Datei kann nicht geschrieben werden (Datenträger voll?).");
     case LXW_ERROR_MEMORY_MALLOC_FAILED: return QStringLiteral("Zu wenig Arbeitsspeicher.");
     default: return QString::fromUtf8(lxw_strerror(e));
     }

@@ -24,17 +24,17 @@ enum class CellType { Text, Number, Date };
 struct ExportColumn {
     QString heading;
     CellType type = CellType::Text;
-    int decimals = 0;   // numbers: shown with this many decimals
+    int decimals = 0;    // numbers: shown with this many decimals
     bool summed = false; // numbers: totalled below the rows (when the layout has totals)
 };
 
 struct ExportLayout {
-    QString title;            // the sheet's name and first row
-    QString dateLine;         // "Datum: ..." with the remark
-    QStringList selection;    // the selection lines of the printed heading
+    QString title;         // the sheet's name and first row
+    QString dateLine;      // "Datum: ..." with the remark
+    QStringList selection; // the selection lines of the printed heading
     std::vector<ExportColumn> columns;
-    bool totals = false;      // a "Summe:" row with formulas and the count of rows
-    QStringList legend;       // fixed-width lines below the totals
+    bool totals = false; // a "Summe:" row with formulas and the count of rows
+    QStringList legend;  // fixed-width lines below the totals
     // A workbook puts the legend's blocks into cells: the block starting at
     // character legendStops[i] goes into column legendColumns[i].
     std::vector<int> legendStops;
@@ -121,7 +121,7 @@ QString exportFileName(const QString &title, const QDate &day, ExportFormat form
 
 // The German CSV rendering of single values, as the CSV writer writes them.
 std::string csvNumber(double value, int decimals); // "1234,50"
-std::string csvDate(qint64 julianDay);              // "06.12.2026"; empty for 0
-std::string csvField(std::string_view value);       // quoted when it holds ; " CR or LF
+std::string csvDate(qint64 julianDay);             // "06.12.2026"; empty for 0
+std::string csvField(std::string_view value);      // quoted when it holds ; " CR or LF
 
 } // namespace orv::reports

@@ -18,9 +18,8 @@ const QString headFont = QStringLiteral("Arial");
 class PageLayout {
 public:
     PageLayout(const ReportModel &model, ReportPrinter &printer, double w, double h)
-        : m_model(model), m_printer(printer), m_w(w), m_h(h), m_header(model.header.isEmpty()
-                                                                           ? QStringList()
-                                                                           : splitLines(model.header))
+        : m_model(model), m_printer(printer), m_w(w), m_h(h),
+          m_header(model.header.isEmpty() ? QStringList() : splitLines(model.header))
     {
     }
 

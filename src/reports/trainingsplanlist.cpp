@@ -20,16 +20,11 @@ struct SortOrder {
 };
 
 const SortOrder sortOrders[] = {
-    {"Bereich", "Bereich,KursNr,Name"},
-    {"Name", "Name,KursNr"},
-    {"Kategorie", "Kategorie,KursNr,Name"},
-    {"Kurs-Nr.", "KursNr,Name"},
-    {"Rubrik", "Rubrik,KursNr,Name"},
-    {"Art", "Art,KursNr,Name"},
-    {"Referent", "Referent,KursNr,Name"},
-    {"Priorität", "Prioritaet,KursNr,Name"},
-    {"Startdatum", "Datum_von,KursNr,Name"},
-    {"Status", "Status,KursNr,Name"},
+    {"Bereich", "Bereich,KursNr,Name"},      {"Name", "Name,KursNr"},
+    {"Kategorie", "Kategorie,KursNr,Name"},  {"Kurs-Nr.", "KursNr,Name"},
+    {"Rubrik", "Rubrik,KursNr,Name"},        {"Art", "Art,KursNr,Name"},
+    {"Referent", "Referent,KursNr,Name"},    {"Priorität", "Prioritaet,KursNr,Name"},
+    {"Startdatum", "Datum_von,KursNr,Name"}, {"Status", "Status,KursNr,Name"},
 };
 
 QString sortColumnsFor(const QString &sortText)
@@ -42,8 +37,24 @@ QString sortColumnsFor(const QString &sortText)
 }
 
 // Column positions of the training plan rows (data::ListQuery::Rows::TrainingPlan).
-enum Col { KursNr, Rubrik, Beschreibung, Art, Referent, Kosten, Dauer, Name, Kategorie, Bereich, Prioritaet,
-           DatumVon, DatumBis, Rechnung, Beurteilung, Status };
+enum Col {
+    KursNr,
+    Rubrik,
+    Beschreibung,
+    Art,
+    Referent,
+    Kosten,
+    Dauer,
+    Name,
+    Kategorie,
+    Bereich,
+    Prioritaet,
+    DatumVon,
+    DatumBis,
+    Rechnung,
+    Beurteilung,
+    Status
+};
 
 // The number of rows the list will have.
 qint64 countRows(data::Connection &conn, const TrainingsplanQuery &q)
@@ -55,9 +66,9 @@ qint64 countRows(data::Connection &conn, const TrainingsplanQuery &q)
 enum class Group { None, Bereich, Rubrik };
 Group groupOf(const TrainingsplanSelection &sel)
 {
-    return sel.sortierung == QLatin1String("Bereich") ? Group::Bereich
+    return sel.sortierung == QLatin1String("Bereich")  ? Group::Bereich
            : sel.sortierung == QLatin1String("Rubrik") ? Group::Rubrik
-                                                         : Group::None;
+                                                       : Group::None;
 }
 
 // Sorted by Bereich or Rubrik, a change of the value opens a group: its value, or nothing.
@@ -94,7 +105,9 @@ TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const d
     }
     q.rows.oneOf("Status", statuses);
 
-    auto line = [&](const char *label, const QString &value) { q.selectionLines += QString::fromUtf8(label) + value + crlf; };
+    auto line = [&](const char *label, const QString &value) {
+        q.selectionLines += QString::fromUtf8(label) + value + crlf;
+    };
     auto equals = [&](const QString &value, const char *column, const char *label) {
         if (value.isEmpty())
             return;
@@ -141,7 +154,8 @@ QString trainingsplanLegend()
 {
     namespace lists = data::lists;
     // The four blocks start at 14, 52, 79 and 117.
-    auto row = [](const QString &lead, const QString &art, const QString &kat, const QString &rs, const QString &status) {
+    auto row = [](const QString &lead, const QString &art, const QString &kat, const QString &rs,
+                  const QString &status) {
         return lead.leftJustified(14) + art.leftJustified(38) + kat.leftJustified(27) + rs.leftJustified(38) + status;
     };
     const QStringList arts = lists::art();
@@ -248,13 +262,21 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     l.dateLine = dateLine();
     l.selection = headerOf(sel, q).split(crlf, Qt::SkipEmptyParts);
     using T = CellType;
-    l.columns = {{QStringLiteral("Kurs-Nr.")}, {QStringLiteral("Beschreibung")}, {QStringLiteral("Art")},
-                 {QStringLiteral("Referent")}, {QStringLiteral("Kosten"), T::Number, 2, true},
-                 {QStringLiteral("Dauer"), T::Number, 1, true}, {QStringLiteral("Name")}, {QStringLiteral("Kat.")}};
+    l.columns = {{QStringLiteral("Kurs-Nr.")},
+                 {QStringLiteral("Beschreibung")},
+                 {QStringLiteral("Art")},
+                 {QStringLiteral("Referent")},
+                 {QStringLiteral("Kosten"), T::Number, 2, true},
+                 {QStringLiteral("Dauer"), T::Number, 1, true},
+                 {QStringLiteral("Name")},
+                 {QStringLiteral("Kat.")}};
     if (withBereich)
         l.columns.push_back({QStringLiteral("Bereich")});
-    l.columns.insert(l.columns.end(), {{QStringLiteral("Datum von"), T::Date}, {QStringLiteral("Datum bis"), T::Date},
-                                       {QStringLiteral("Prio.")}, {QStringLiteral("R")}, {QStringLiteral("S")},
+    l.columns.insert(l.columns.end(), {{QStringLiteral("Datum von"), T::Date},
+                                       {QStringLiteral("Datum bis"), T::Date},
+                                       {QStringLiteral("Prio.")},
+                                       {QStringLiteral("R")},
+                                       {QStringLiteral("S")},
                                        {QStringLiteral("Status")}});
     l.totals = true;
     l.legend = trainingsplanLegend().split(crlf);

@@ -23,7 +23,7 @@ struct TrainingsplanSelection {
     QDate von, bis;
     std::array<bool, 4> status{true, true, true, true};
     QString bereich, name, kategorie, kursNr, rubrik, art, referent, prioritaet; // empty: no filter
-    std::optional<bool> rechnung, beurteilung; // nullopt: no filter
+    std::optional<bool> rechnung, beurteilung;                                   // nullopt: no filter
     QString sortierung = QStringLiteral("Kurs-Nr.");
 };
 

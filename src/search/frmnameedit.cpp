@@ -1,9 +1,9 @@
 #include "search/frmnameedit.h"
 
-#include "data/tables.h"
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "data/tables.h"
 #include "services/connectionrecipe.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"

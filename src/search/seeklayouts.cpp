@@ -22,6 +22,8 @@ QString heading(std::initializer_list<std::pair<const char *, int>> titles)
 
 } // namespace
 
+// The layouts as tables: one search field a line.
+// clang-format off
 SeekLayout kursSeekLayout()
 {
     return {
@@ -75,5 +77,7 @@ SeekLayout trainingsplanSeekLayout()
          heading({{"Bemerkung", 81}, {"Kurs", 7}, {"Name", 0}})},
     };
 }
+
+// clang-format on
 
 } // namespace orv::search

@@ -29,13 +29,10 @@ QString valueText(const data::RecordSet &rows, int c)
     case data::ColType::Double:
         // Right-aligned in six places; a longer number is shown whole.
         return numberText(rows.number(c)).rightJustified(6, QLatin1Char(' '));
-    case data::ColType::Date:
-        return rows.date(c).toString(QStringLiteral("yyyy.MM.dd"));
-    case data::ColType::Single:
-        return numberText(rows.number(c));
+    case data::ColType::Date: return rows.date(c).toString(QStringLiteral("yyyy.MM.dd"));
+    case data::ColType::Single: return numberText(rows.number(c));
     case data::ColType::Text:
-    case data::ColType::Bool:
-        break;
+    case data::ColType::Bool: break;
     }
     return rows.text(c);
 }

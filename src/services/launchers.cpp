@@ -7,7 +7,6 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-
 namespace orv::app {
 
 QStringList CalculatorLauncher::candidates()
@@ -63,9 +62,6 @@ bool CalculatorLauncher::bringUp()
     return false;
 }
 
-void openFileManager()
-{
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath()));
-}
+void openFileManager() { QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath())); }
 
 } // namespace orv::app

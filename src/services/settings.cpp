@@ -90,9 +90,9 @@ void setOn(Switch s, bool on) { write(kSettings, keyOf(s), on ? kOn : kOff); }
 
 const QList<Switch> &optionSwitches()
 {
-    static const QList<Switch> list{Switch::WinMaxOpen,   Switch::TrainingsplanAutoOpen, Switch::AnzeigeMaxOpen,
-                                    Switch::PrinterWindow, Switch::TextSeek,              Switch::SplashScreen,
-                                    Switch::QueryEnd};
+    static const QList<Switch> list{
+        Switch::WinMaxOpen, Switch::TrainingsplanAutoOpen, Switch::AnzeigeMaxOpen, Switch::PrinterWindow,
+        Switch::TextSeek,   Switch::SplashScreen,          Switch::QueryEnd};
     return list;
 }
 

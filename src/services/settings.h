@@ -12,7 +12,7 @@ namespace settings {
 
 // The switches of section "Settings": "ON" exactly is on, anything else
 // (a missing key included) is off.
-enum class Switch { // the order of the table in settings.cpp
+enum class Switch {        // the order of the table in settings.cpp
     WinMaxOpen,            // record windows open maximized
     TrainingsplanAutoOpen, // the training plan window opens at start
     AnzeigeMaxOpen,        // the display window opens maximized

@@ -24,8 +24,8 @@ QLocale programLocale(const QLocale &system);
 // Decides the formats once at start-up: the default locale of every window.
 void applyProgramLocale(const QLocale &system = QLocale::system());
 
-using data::parseDate;       // as users type dates
-using data::shortDateFormat; // "dd.MM.yyyy" in Germany
+using data::parseDate;                 // as users type dates
+using data::shortDateFormat;           // "dd.MM.yyyy" in Germany
 QString formatDate(const QDate &date); // "" for an invalid date
 
 // A number with a fixed count of decimals in the user's format ("12,50").

@@ -54,8 +54,9 @@ std::optional<QString> askSaveFileName(QWidget *parent, const QString &caption, 
         // could not ask about replacing that file, so ask here.
         file += QLatin1Char('.') + suffixOf(filter);
         if (QFileInfo::exists(file)
-            && ask(parent, QStringLiteral("Die Datei \"") + QFileInfo(file).fileName()
-                               + QStringLiteral("\" ist bereits vorhanden. Möchten Sie sie ersetzen?"),
+            && ask(parent,
+                   QStringLiteral("Die Datei \"") + QFileInfo(file).fileName()
+                       + QStringLiteral("\" ist bereits vorhanden. Möchten Sie sie ersetzen?"),
                    caption)
                    != Answer::Yes)
             return std::nullopt;

@@ -1,7 +1,7 @@
 #pragma once
 #include <QFont>
-#include <QRectF>
 #include <QPixmap>
+#include <QRectF>
 
 class QComboBox;
 class QPainter;

@@ -1,23 +1,23 @@
 #include "app/startup.h"
+#include "data/backup.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
-#include "data/backup.h"
 #include "support/testenv.h"
 #include "ui/prompter.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QAbstractButton>
-#include <QApplication>
 #include <QLockFile>
 #include <QMessageBox>
-#include <QTimer>
-#include <QTranslator>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QTranslator>
 #include <sys/stat.h>
 
 namespace orv::test {
@@ -55,9 +55,14 @@ protected:
     void expectFirstRunDefaults()
     {
         const std::pair<const char *, QString> expected[] = {
-            {"WinMaxOpen", "OFF"},    {"TrainingsplanAutoOpen", "OFF"}, {"AnzeigeMaxOpen", "ON"},
-            {"PrinterWindow", "ON"}, {"Remark", app::defaultRemark()},  {"TextSeek", "ON"},
-            {"SplashScreen", "ON"},  {"QueryEnd", "ON"},
+            {"WinMaxOpen", "OFF"},
+            {"TrainingsplanAutoOpen", "OFF"},
+            {"AnzeigeMaxOpen", "ON"},
+            {"PrinterWindow", "ON"},
+            {"Remark", app::defaultRemark()},
+            {"TextSeek", "ON"},
+            {"SplashScreen", "ON"},
+            {"QueryEnd", "ON"},
         };
         for (const auto &[key, value] : expected)
             EXPECT_EQ(setting(key), value) << key;
@@ -165,8 +170,7 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNoSetting)
     QLockFile running(lockPath());
     ASSERT_TRUE(app::claimSingleInstance(running));
 
-    prompter.expectMessage(u"Programm ist bereits geladen!"_s, u"Error"_s,
-                           ui::Icon::Exclamation);
+    prompter.expectMessage(u"Programm ist bereits geladen!"_s, u"Error"_s, ui::Icon::Exclamation);
     EXPECT_FALSE(start());
     EXPECT_TRUE(app::settings::readSection(u"Service"_s).isEmpty());
     EXPECT_TRUE(app::settings::readSection(u"Settings"_s).isEmpty());
@@ -198,8 +202,8 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         const char *what;
         bool binWritable, templateThere;
         QString storedPath, storedUri;
-        QByteArray ownFile;  // what the data folder holds already
-        QString datenpfad;   // after the start
+        QByteArray ownFile; // what the data folder holds already
+        QString datenpfad;  // after the start
         bool copied;
     } cases[] = {
         {"not writable: user's folder, template copied", false, true, {}, {}, {}, userData, true},
@@ -216,8 +220,7 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         QDir(prefix).removeRecursively();
         QDir(tempPath() + u"/home"_s).removeRecursively();
         // Each case is a user who never started the program.
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                           tempPath() + u"/settings%1"_s.arg(++run));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tempPath() + u"/settings%1"_s.arg(++run));
         // As root every existing folder is writable; a program folder that is
         // not there stands for one the user may not write.
         if (c.binWritable) {
@@ -263,10 +266,9 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
 TEST_F(StartupTest, SettingsAreTheOwnersAloneAndTheLockStaysOutOfTheSharedTemporaryFolder)
 {
     write(u"Service"_s, u"Datenbank"_s, u"postgresql://u:geheim@db/orv"_s);
-    const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, u"ORV"_s,
-                                  u"ORV"_s).fileName();
-    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
-                        | QFileDevice::WriteOther;
+    const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, u"ORV"_s, u"ORV"_s).fileName();
+    const auto others =
+        QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
     EXPECT_EQ(QFile::permissions(ini) & others, QFileDevice::Permissions());
 
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
@@ -371,7 +373,8 @@ protected:
         QProcess p;
         p.start(QCoreApplication::applicationDirPath() + u"/orvdb"_s, args);
         EXPECT_TRUE(p.waitForFinished(60000)) << args.join(' ').toStdString();
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
     qint64 rows(const QString &file, const QString &table)
     {
@@ -410,8 +413,9 @@ TEST_F(OrvdbTest, CreatesEmptyDemoOrGeneratedDatabasesAndNeverOverwrites)
         EXPECT_EQ(r.err.left(QString::fromUtf8(c.err).size()), QString::fromUtf8(c.err));
     }
     // What was made, and what the refused second runs left as it was.
-    EXPECT_EQ((std::vector<qint64>{rows(demo, u"Mitarbeiter"_s), rows(demo, u"Kurs"_s), rows(demo, u"Trainingsplan"_s)}),
-              (std::vector<qint64>{42, 25, 300}));
+    EXPECT_EQ(
+        (std::vector<qint64>{rows(demo, u"Mitarbeiter"_s), rows(demo, u"Kurs"_s), rows(demo, u"Trainingsplan"_s)}),
+        (std::vector<qint64>{42, 25, 300}));
     EXPECT_EQ(rows(gen, u"Trainingsplan"_s), 50);
     EXPECT_EQ(rows(empty, u"Kurs"_s) + rows(empty, u"Mitarbeiter"_s) + rows(empty, u"Trainingsplan"_s), 0);
 }

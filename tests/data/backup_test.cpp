@@ -42,7 +42,8 @@ protected:
         QString out;
         auto collect = [](void *o, int n, char **v, char **) {
             for (int i = 0; i < n; ++i)
-                *static_cast<QString *>(o) += QString::fromUtf8(v[i] ? v[i] : "NULL") + QLatin1Char(i + 1 < n ? ',' : ';');
+                *static_cast<QString *>(o) +=
+                    QString::fromUtf8(v[i] ? v[i] : "NULL") + QLatin1Char(i + 1 < n ? ',' : ';');
             return 0;
         };
         sqlite3_exec(h, "PRAGMA integrity_check; SELECT * FROM Kurs ORDER BY KursNr", collect, &out, nullptr);
@@ -118,8 +119,7 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
              data::makeDailyBackup(db, QDate(2026, 12, 6));
          },
          "Der Ordner kann nicht angelegt werden."},
-        {"target folder missing",
-         [&] { data::backupDatabase(db, tempPath() + u"/fehlt/kopie.mdb"_s); },
+        {"target folder missing", [&] { data::backupDatabase(db, tempPath() + u"/fehlt/kopie.mdb"_s); },
          "Die Datei kann nicht geöffnet oder angelegt werden."},
         {"over the database itself", [&] { data::backupDatabase(db, db); },
          "Die Sicherung kann nicht die Datenbank selbst ersetzen."},

@@ -1,5 +1,5 @@
-#include "data/demodata.h"
 #include "data/dberror.h"
+#include "data/demodata.h"
 #include "data/schema.h"
 #include "data/valuelists.h"
 #include "support/testenv.h"
@@ -32,19 +32,11 @@ std::vector<QString> dump(data::Connection &conn, const QString &table)
             case data::ColType::Text:
                 values << QLatin1Char('[') + QString::fromUtf8(cur->textBytes(c)) + QLatin1Char(']');
                 break;
-            case data::ColType::Date:
-                values << QDate::fromJulianDay(cur->julianDay(c)).toString(Qt::ISODate);
-                break;
-            case data::ColType::Bool:
-                values << (cur->boolean(c) ? u"ja"_s : u"nein"_s);
-                break;
-            case data::ColType::Integer:
-                values << QString::number(cur->integer(c));
-                break;
+            case data::ColType::Date: values << QDate::fromJulianDay(cur->julianDay(c)).toString(Qt::ISODate); break;
+            case data::ColType::Bool: values << (cur->boolean(c) ? u"ja"_s : u"nein"_s); break;
+            case data::ColType::Integer: values << QString::number(cur->integer(c)); break;
             case data::ColType::Single:
-            case data::ColType::Double:
-                values << QString::number(cur->real(c), 'f', 2);
-                break;
+            case data::ColType::Double: values << QString::number(cur->real(c), 'f', 2); break;
             }
         }
         rows.push_back(values.join(QLatin1Char('|')));
@@ -155,8 +147,7 @@ TEST_P(DemoDataTest, RowsAreTheSameEverywhereForTheSameCount)
         ASSERT_EQ(mine.size(), theirs.size());
         if (isPostgres()) {
             EXPECT_EQ(sorted(mine), sorted(theirs));
-        }
-        else
+        } else
             EXPECT_EQ(mine, theirs); // the insertion order too: bookmarks follow it
     }
     for (int status = 0; status < 4; ++status)

@@ -64,8 +64,9 @@ QString pieceOf(const QString &s, std::mt19937 &rng)
 
 qint64 orphans(Connection &conn)
 {
-    return scalar(conn, QStringLiteral("SELECT COUNT(*) FROM Trainingsplan WHERE KursNr NOT IN (SELECT KursNr FROM Kurs) "
-                                       "OR Name NOT IN (SELECT Name FROM Mitarbeiter)"));
+    return scalar(conn,
+                  QStringLiteral("SELECT COUNT(*) FROM Trainingsplan WHERE KursNr NOT IN (SELECT KursNr FROM Kurs) "
+                                 "OR Name NOT IN (SELECT Name FROM Mitarbeiter)"));
 }
 
 // ---------------------------------------------------------------- crash safety
@@ -196,8 +197,8 @@ void applyToDatabase(Connection &conn, const Op &op)
     }
     case Op::Rename: {
         Transaction tx(conn);
-        const bool renamed = !conn.exists(u"SELECT Name FROM Mitarbeiter WHERE Name = ?"_s,
-                                          {employeeName(op.employee, false)});
+        const bool renamed =
+            !conn.exists(u"SELECT Name FROM Mitarbeiter WHERE Name = ?"_s, {employeeName(op.employee, false)});
         const QVariantList names{employeeName(op.employee, !renamed), employeeName(op.employee, renamed)};
         conn.exec(u"UPDATE Mitarbeiter SET Name = ? WHERE Name = ?"_s, names);
         conn.exec(u"UPDATE Trainingsplan SET Name = ? WHERE Name = ?"_s, names);
@@ -310,8 +311,7 @@ TEST_P(TwoWorkstations, ConcurrentEditsKeepEachOthersChanges)
     for (int i = 0; i < 5; ++i) {
         addKurs(u"K%1"_s.arg(i), u"IT"_s, u"start"_s, u"I"_s);
         addKurs(u"D%1"_s.arg(i), u"IT"_s, u"start"_s, u"I"_s);
-        addMitarbeiter(u"Name, %1"_s.arg(i), QString(), QString(), u"Ets"_s,
-                       u"Einkauf"_s);
+        addMitarbeiter(u"Name, %1"_s.arg(i), QString(), QString(), u"Ets"_s, u"Einkauf"_s);
     }
     struct Side {
         const char *text, *number; // the columns this workstation edits
@@ -379,8 +379,7 @@ TEST_P(TwoWorkstations, ConcurrentEditsKeepEachOthersChanges)
                         && conn.exists(u"SELECT Name FROM Mitarbeiter WHERE Name = ?"_s + keep, {name})
                         && !conn.exists(u"SELECT KursNr FROM Trainingsplan WHERE KursNr = ? AND Name = ?"_s,
                                         {nr, name}))
-                        conn.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Status) VALUES (?, ?, '0')"_s,
-                                  {nr, name});
+                        conn.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Status) VALUES (?, ?, '0')"_s, {nr, name});
                     tx.commit();
                 }
             } catch (const DbError &e) {
@@ -426,14 +425,42 @@ class HostileInput : public DbTest {};
 QString hostileText(std::mt19937 &rng, int maxPieces)
 {
     static const QStringList pieces{
-        u"'"_s, u"''"_s, u"\""_s, u"\\"_s, u"%"_s,
-        u"_"_s, u"!"_s, u"["_s, u"]"_s, u"*"_s,
-        u"?"_s, u" "_s, u"  "_s, u"\t"_s, u"\r\n"_s,
-        QString(QChar(1)), QString(QChar(0x1F)), QString(QChar(0x7F)), QString(QChar(0)), QString(QChar(0xFEFF)),
-        u"\U0001F600"_s, u"\U0001D11E"_s, u"e\u0301"_s, u"\u05E9\u05DC\u05D5\u05DD"_s,
-        u"\u202E"_s, u"ΣΟΦΟΣ"_s, u"İ"_s, u"ß"_s, u"Äö"_s,
-        u"O'Neill, Seán"_s, u"; DROP TABLE Kurs; --"_s, u"$1"_s,
-        u"x"_s, u"Meier"_s, u", "_s, u"\uFFFD"_s,
+        u"'"_s,
+        u"''"_s,
+        u"\""_s,
+        u"\\"_s,
+        u"%"_s,
+        u"_"_s,
+        u"!"_s,
+        u"["_s,
+        u"]"_s,
+        u"*"_s,
+        u"?"_s,
+        u" "_s,
+        u"  "_s,
+        u"\t"_s,
+        u"\r\n"_s,
+        QString(QChar(1)),
+        QString(QChar(0x1F)),
+        QString(QChar(0x7F)),
+        QString(QChar(0)),
+        QString(QChar(0xFEFF)),
+        u"\U0001F600"_s,
+        u"\U0001D11E"_s,
+        u"e\u0301"_s,
+        u"\u05E9\u05DC\u05D5\u05DD"_s,
+        u"\u202E"_s,
+        u"ΣΟΦΟΣ"_s,
+        u"İ"_s,
+        u"ß"_s,
+        u"Äö"_s,
+        u"O'Neill, Seán"_s,
+        u"; DROP TABLE Kurs; --"_s,
+        u"$1"_s,
+        u"x"_s,
+        u"Meier"_s,
+        u", "_s,
+        u"\uFFFD"_s,
         QString(25, QLatin1Char('w')),
     };
     QString s;
@@ -458,12 +485,10 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
     plan.openTable(conn, u"Trainingsplan"_s);
     QStringList storedNames; // as the column holds them
     int accepted = 0, refused = 0;
-    static const QStringList numbers{u"1e308"_s, u"-1"_s, u"nan"_s,
-                                     u"inf"_s, u"-inf"_s, u"9999,99"_s,
-                                     u"1.5"_s, u"12,5x"_s, u""_s};
-    static const QStringList dates{u"31.02.2027"_s, u"00.00.0000"_s, u"1.1.27"_s,
-                                   u"2027-12-31"_s, u"29.02.2028"_s, u"';--"_s,
-                                   u"99999.1.1"_s};
+    static const QStringList numbers{u"1e308"_s,   u"-1"_s,  u"nan"_s,   u"inf"_s, u"-inf"_s,
+                                     u"9999,99"_s, u"1.5"_s, u"12,5x"_s, u""_s};
+    static const QStringList dates{u"31.02.2027"_s, u"00.00.0000"_s, u"1.1.27"_s,   u"2027-12-31"_s,
+                                   u"29.02.2028"_s, u"';--"_s,       u"99999.1.1"_s};
 
     for (int i = 0; i < cases; ++i) {
         const QString name = u"%1 "_s.arg(i) + hostileText(rng, 4);
@@ -515,8 +540,7 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
             plan.update();
             ASSERT_TRUE(remarkOk && dateOk) << remark.toStdString() << " / " << date.toStdString();
             plan.requery();
-            std::vector<Criterion> key{Criterion::equals(u"KursNr"_s, u"K1"_s),
-                                       Criterion::equals(u"Name"_s, name)};
+            std::vector<Criterion> key{Criterion::equals(u"KursNr"_s, u"K1"_s), Criterion::equals(u"Name"_s, name)};
             RecordSet copy = plan.clone();
             copy.filter(key);
             ASSERT_EQ(copy.recordCount(), 1);
@@ -564,7 +588,8 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
         for (auto cur = conn.query(q.rows.sql(), q.rows.params()); cur->next();)
             found.insert(textAt(*cur, 7));
         for (auto cur = conn.query(QStringLiteral("SELECT Trainingsplan.Name FROM Trainingsplan INNER JOIN Kurs ON "
-                                                  "Trainingsplan.KursNr = Kurs.KursNr")); cur->next();) {
+                                                  "Trainingsplan.KursNr = Kurs.KursNr"));
+             cur->next();) {
             const QString n = textAt(*cur, 0); // filled with blanks on both engines
             if (foldCase(n).contains(foldCase(filter)))
                 expected.insert(n);

@@ -11,7 +11,10 @@ using namespace orv::data;
 
 namespace {
 
-QString text(const Cursor &c, int col) { return QString::fromUtf8(c.textBytes(col).data(), qsizetype(c.textBytes(col).size())); }
+QString text(const Cursor &c, int col)
+{
+    return QString::fromUtf8(c.textBytes(col).data(), qsizetype(c.textBytes(col).size()));
+}
 
 // The PostgreSQL backend on the server of ORV_TEST_PG_URI. Tables are
 // temporary: they belong to the test's own session and vanish with it.
@@ -66,8 +69,7 @@ TEST_F(PgBackendTest, PlaceholdersOutsideQuotesOnlyBecomeParameters)
         {"SELECT 'O''Neill ?', ?::text", {u"O'Neill"_s}, {u"O'Neill ?"_s, u"O'Neill"_s}},
         {"SELECT E'a\\'?', ?::text", {u"y"_s}, {u"a'?"_s, u"y"_s}},
         {"SELECT $$?$$, $t$ ? $t$, ?::text", {u"z"_s}, {u"?"_s, u" ? "_s, u"z"_s}},
-        {"SELECT ?::text AS \"Frage?\" /* ? */ -- ?\n, ?::text", {u"a"_s, u"b"_s},
-         {u"a"_s, u"b"_s}},
+        {"SELECT ?::text AS \"Frage?\" /* ? */ -- ?\n, ?::text", {u"a"_s, u"b"_s}, {u"a"_s, u"b"_s}},
         {"SELECT ?::int + ?::int", {2, 3}, {u"5"_s}},
     };
     for (const Case &c : cases) {
@@ -111,13 +113,13 @@ TEST_F(PgBackendTest, ValuesOfEveryColumnTypeComeBackAsStored)
     db->exec(QStringLiteral("CREATE TEMP TABLE t (id int, von date, ja boolean, kosten real, summe double precision, "
                             "betrag numeric(10,2), anzahl bigint)"));
     const QDate von(2027, 2, 28);
+    db->exec(u"INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)"_s, {1, von, true, 1234.5, 0.1, 99.95, qint64(5000000000)});
     db->exec(u"INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
-             {1, von, true, 1234.5, 0.1, 99.95, qint64(5000000000)});
-    db->exec(u"INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)"_s, {2, QVariant(), false, QVariant(), QVariant(), QVariant(), QVariant()});
+             {2, QVariant(), false, QVariant(), QVariant(), QVariant(), QVariant()});
 
     auto cur = db->query(u"SELECT id, von, ja, kosten, summe, betrag, anzahl FROM t ORDER BY id"_s);
-    const ColType expected[] = {ColType::Integer, ColType::Date, ColType::Bool, ColType::Single,
-                                ColType::Double, ColType::Double, ColType::Integer};
+    const ColType expected[] = {ColType::Integer, ColType::Date,   ColType::Bool,   ColType::Single,
+                                ColType::Double,  ColType::Double, ColType::Integer};
     ASSERT_EQ(cur->columnCount(), 7);
     for (int c = 0; c < 7; ++c)
         EXPECT_EQ(cur->column(c).type, expected[c]) << c;
@@ -157,18 +159,24 @@ TEST_F(PgBackendTest, RejectedValuesCarryTheNumbersTheWindowsReactTo)
         const char *descriptionStart;
     };
     const Case cases[] = {
-        {"duplicate key", {u"K1"_s, QVariant(), QVariant(), u"S"_s}, ErrDuplicateKey,
+        {"duplicate key",
+         {u"K1"_s, QVariant(), QVariant(), u"S"_s},
+         ErrDuplicateKey,
          "Ein Datensatz mit diesem Schlüssel ist bereits vorhanden."},
-        {"text too long", {u"K1234567"_s, QVariant(), QVariant(), u"S"_s}, ErrBadValue,
-         "Der Text ist zu lang"},
-        {"not a date", {u"K2"_s, u"kein Datum"_s, QVariant(), u"S"_s}, ErrBadValue,
+        {"text too long", {u"K1234567"_s, QVariant(), QVariant(), u"S"_s}, ErrBadValue, "Der Text ist zu lang"},
+        {"not a date",
+         {u"K2"_s, u"kein Datum"_s, QVariant(), u"S"_s},
+         ErrBadValue,
          "Der Wert ist kein gültiges Datum."},
-        {"no such day", {u"K2"_s, u"2027-02-30"_s, QVariant(), u"S"_s}, ErrBadValue,
+        {"no such day",
+         {u"K2"_s, u"2027-02-30"_s, QVariant(), u"S"_s},
+         ErrBadValue,
          "Der Wert ist kein gültiges Datum."},
-        {"not a number", {u"K2"_s, QVariant(), u"1,5"_s, u"S"_s}, ErrBadValue,
-         "Der Wert hat nicht das Format"},
+        {"not a number", {u"K2"_s, QVariant(), u"1,5"_s, u"S"_s}, ErrBadValue, "Der Wert hat nicht das Format"},
         {"missing value", {u"K2"_s, QVariant(), QVariant(), QVariant()}, ErrBadValue, "Das Feld darf nicht leer sein."},
-        {"check rule", {u"K2"_s, QVariant(), QVariant(), u"X"_s}, ErrBadValue,
+        {"check rule",
+         {u"K2"_s, QVariant(), QVariant(), u"X"_s},
+         ErrBadValue,
          "Der Wert wird von der Datenbank nicht angenommen."},
     };
     for (const Case &c : cases) {

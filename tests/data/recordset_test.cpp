@@ -6,10 +6,10 @@
 #include "support/testenv.h"
 
 #include <QElapsedTimer>
-#include <sqlite3.h>
 #include <QFile>
 #include <atomic>
 #include <limits>
+#include <sqlite3.h>
 #include <thread>
 
 using namespace orv::data;
@@ -22,12 +22,9 @@ protected:
     void SetUp() override
     {
         DbTest::SetUp();
-        addKurs(u"K3"_s, u"IT"_s, u"Excel"_s, u"I"_s,
-                u"Meier"_s, 100, 8);
-        addKurs(u"K1"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s,
-                QString(), 250.5, 16);
-        addKurs(u"K2"_s, u"Qualität"_s, u"Öko-Audit"_s, u"A"_s,
-                u"Özdemir"_s, 0, 4);
+        addKurs(u"K3"_s, u"IT"_s, u"Excel"_s, u"I"_s, u"Meier"_s, 100, 8);
+        addKurs(u"K1"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s, QString(), 250.5, 16);
+        addKurs(u"K2"_s, u"Qualität"_s, u"Öko-Audit"_s, u"A"_s, u"Özdemir"_s, 0, 4);
     }
     // The KursNr of every row in the set's current order, trimmed.
     static QStringList keys(RecordSet &rs, const QString &col = u"KursNr"_s)
@@ -109,10 +106,8 @@ TEST_P(RecordSetTest, FixedWidthTextIsPaddedAndFoundWithoutBlanks)
     EXPECT_TRUE(conn.exists(u"SELECT KursNr FROM Kurs WHERE KursNr = ?"_s, {u"K1"_s}));
     EXPECT_FALSE(conn.exists(u"SELECT KursNr FROM Kurs WHERE KursNr = ?"_s, {u"k1"_s}));
 
-    addMitarbeiter(u"Ötzi, Otto"_s, u"4711"_s, QString(), u"O"_s,
-                   u"Logistik"_s);
-    addPlan(u"K1"_s, u"Ötzi, Otto"_s, u"1"_s, QDate(2027, 1, 1),
-            QDate(2027, 12, 31), u"1"_s, u"ZM"_s);
+    addMitarbeiter(u"Ötzi, Otto"_s, u"4711"_s, QString(), u"O"_s, u"Logistik"_s);
+    addPlan(u"K1"_s, u"Ötzi, Otto"_s, u"1"_s, QDate(2027, 1, 1), QDate(2027, 12, 31), u"1"_s, u"ZM"_s);
     RecordSet emp;
     emp.openTable(conn, u"Mitarbeiter"_s);
     EXPECT_EQ(emp.text(u"Kategorie"_s), u"O  "_s);
@@ -137,8 +132,8 @@ TEST_P(RecordSetTest, FindCloneAndFilter)
     };
     const std::vector<Case> cases{
         {Criterion::equals("Beschreibung", "Excel"), {"K3"}},
-        {Criterion::equals("Beschreibung", "excel"), {}},         // equality keeps case
-        {Criterion::contains("Beschreibung", "ÖKO"), {"K2"}},      // containment ignores case, umlauts too
+        {Criterion::equals("Beschreibung", "excel"), {}},     // equality keeps case
+        {Criterion::contains("Beschreibung", "ÖKO"), {"K2"}}, // containment ignores case, umlauts too
         {Criterion::contains("Beschreibung", "l"), {"K1", "K3"}},
         {Criterion::contains("Referent", "e"), {"K2", "K3"}},
         {Criterion::contains("Referent", "öZDEM"), {"K2"}},
@@ -170,13 +165,14 @@ TEST_P(RecordSetTest, FindCloneAndFilter)
 
 TEST_P(RecordSetTest, GermanSortOrderInMemoryAndInSql)
 {
-    const QStringList names{"Zander, Zoe", "Ärger, Anna", "Abel, Bert", "Öttl, Olga", "Ober, Otto",
-                            "Müller, Max", "Mueller, Mia", "O'Neill, Sean", "abend, Alma", "Grot, Ida", "Große, Ute"};
+    const QStringList names{"Zander, Zoe",  "Ärger, Anna",   "Abel, Bert",  "Öttl, Olga", "Ober, Otto", "Müller, Max",
+                            "Mueller, Mia", "O'Neill, Sean", "abend, Alma", "Grot, Ida",  "Große, Ute"};
     for (const QString &n : names)
         addMitarbeiter(n, QString(), QString(), u"Ets"_s, u"Logistik"_s);
     // Case does not decide before the letters do; punctuation sorts before letters; ß is ss.
-    const QStringList expected{"Abel, Bert", "abend, Alma", "Ärger, Anna", "Große, Ute", "Grot, Ida", "Mueller, Mia", "Müller, Max",
-                               "O'Neill, Sean", "Ober, Otto", "Öttl, Olga", "Zander, Zoe"};
+    const QStringList expected{"Abel, Bert", "abend, Alma",  "Ärger, Anna", "Große, Ute",
+                               "Grot, Ida",  "Mueller, Mia", "Müller, Max", "O'Neill, Sean",
+                               "Ober, Otto", "Öttl, Olga",   "Zander, Zoe"};
 
     Connection conn = connect();
     RecordSet rs;
@@ -184,8 +180,7 @@ TEST_P(RecordSetTest, GermanSortOrderInMemoryAndInSql)
     rs.sort(u"Name"_s);
     EXPECT_EQ(keys(rs, u"Name"_s), expected);
 
-    auto cur = conn.query(u"SELECT Name FROM Mitarbeiter ORDER BY "_s
-                          + conn.backend().germanOrder(u"Name"_s));
+    auto cur = conn.query(u"SELECT Name FROM Mitarbeiter ORDER BY "_s + conn.backend().germanOrder(u"Name"_s));
     QStringList sqlOrder;
     while (cur->next()) {
         const auto b = cur->textBytes(0);
@@ -307,8 +302,8 @@ TEST_P(RecordSetTest, RequeryWithoutOtherWritersEqualsAFullRead)
             for (got->moveFirst(), want->moveFirst(); !want->eof(); got->moveNext(), want->moveNext()) {
                 EXPECT_EQ(got->bookmark(), want->bookmark());
                 for (int c = 0; c < want->columnCount(); ++c)
-                    EXPECT_EQ(got->value(c), want->value(c)) << want->column(c).name.toStdString() << " of "
-                                                             << want->text(0).toStdString();
+                    EXPECT_EQ(got->value(c), want->value(c))
+                        << want->column(c).name.toStdString() << " of " << want->text(0).toStdString();
             }
         }
     };
@@ -333,7 +328,8 @@ TEST_P(RecordSetTest, RequeryWithoutOtherWritersEqualsAFullRead)
 
     Connection other = connect();
     addKurs(QStringLiteral("K0"), QStringLiteral("Ärger"), QStringLiteral("Konflikte"), QStringLiteral("I"));
-    other.exec(QStringLiteral("UPDATE Kurs SET Referent = ? WHERE KursNr = ?"), {QStringLiteral("Neu"), QStringLiteral("K3")});
+    other.exec(QStringLiteral("UPDATE Kurs SET Referent = ? WHERE KursNr = ?"),
+               {QStringLiteral("Neu"), QStringLiteral("K3")});
     other.exec(QStringLiteral("DELETE FROM Kurs WHERE KursNr = ?"), {QStringLiteral("K1")});
     edit("K5", {{"Art", QStringLiteral("E")}});
     sameAsFullRead("another workstation wrote");
@@ -373,7 +369,8 @@ TEST_P(RecordSetTest, ConflictAndValueErrorsCarryTheirNumbers)
     rs.cancelUpdate();
     expectError(ErrRowGone, [&] { rs.deleteCurrent(); });
 
-    ASSERT_TRUE(rs.find(Criterion::equals("KursNr", "K1")) || (rs.moveFirst(), rs.find(Criterion::equals("KursNr", "K1"))));
+    ASSERT_TRUE(rs.find(Criterion::equals("KursNr", "K1"))
+                || (rs.moveFirst(), rs.find(Criterion::equals("KursNr", "K1"))));
     rs.setField("KursNr", u"K1234567"_s); // longer than its column
     expectError(ErrBadValue, [&] { rs.update(); });
     rs.cancelUpdate();
@@ -649,8 +646,8 @@ TEST_F(ConnectionTest, ColumnsOfMostlyDistinctValuesStillFindAndSortEqualTexts)
                                  "Name 120007"}));
     rs.sort(u"Bemerkung"_s);
     rs.moveLast();
-    for (const char *name : {"Name 120007", "Name 100007", "Name 80007", "Name 60007", "Name 40007", "Name 20007",
-                             "Name 7"}) {
+    for (const char *name :
+         {"Name 120007", "Name 100007", "Name 80007", "Name 60007", "Name 40007", "Name 20007", "Name 7"}) {
         EXPECT_EQ(rs.text("Name").trimmed(), QLatin1String(name));
         rs.movePrevious();
     }

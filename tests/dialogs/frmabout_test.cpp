@@ -1,8 +1,8 @@
 #include "dialogs/frmabout.h"
-#include "support/testenv.h"
 #include "dialogs/frmprodinfo.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
+#include "support/testenv.h"
 
 #include <QDir>
 #include <QFile>
@@ -138,8 +138,8 @@ TEST_F(SysInfoTest, StartsTheFirstSystemInformationProgramOnThePath)
 
 TEST_F(SysInfoTest, WithoutAnyProgramItSaysSo)
 {
-    prompter.expectMessage(u"Systeminformationen sind momentan nicht verfügbar!"_s,
-                           u"Warnung"_s, ui::Icon::Exclamation);
+    prompter.expectMessage(u"Systeminformationen sind momentan nicht verfügbar!"_s, u"Warnung"_s,
+                           ui::Icon::Exclamation);
     clickSysInfo();
 }
 

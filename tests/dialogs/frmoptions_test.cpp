@@ -19,8 +19,8 @@ using app::settings::write;
 const QString S = u"Settings"_s;
 
 // The eight keys in the order "&Ok" writes them.
-const QStringList eightKeys{"WinMaxOpen", "TrainingsplanAutoOpen", "AnzeigeMaxOpen", "PrinterWindow",
-                            "Remark",     "TextSeek",              "SplashScreen",   "QueryEnd"};
+const QStringList eightKeys{"WinMaxOpen", "TrainingsplanAutoOpen", "AnzeigeMaxOpen", "PrinterWindow", "Remark",
+                            "TextSeek",   "SplashScreen",          "QueryEnd"};
 
 template <typename T> T *child(QDialog &dlg, const QString &name)
 {

@@ -552,9 +552,9 @@ TEST_P(KursWindowTest, MenuCommandsCarryTheirShortcuts)
 {
     seed();
     open();
-    const std::pair<const char *, const char *> shortcuts[] = {{"mnuCut", "Ctrl+X"}, {"mnuCopy", "Ctrl+C"},
+    const std::pair<const char *, const char *> shortcuts[] = {{"mnuCut", "Ctrl+X"},   {"mnuCopy", "Ctrl+C"},
                                                                {"mnuPaste", "Ctrl+V"}, {"mnuSeek", "Ctrl+F"},
-                                                               {"mnuNew", "Ctrl+N"}, {"mnuDelete", "Ctrl+L"}};
+                                                               {"mnuNew", "Ctrl+N"},   {"mnuDelete", "Ctrl+L"}};
     for (const auto &[name, keySeq] : shortcuts)
         EXPECT_EQ(drv.action(QLatin1String(name))->shortcut(), QKeySequence(QLatin1String(keySeq))) << name;
 }
@@ -584,7 +584,8 @@ TEST_P(KursWindowTest, WindowWithoutRowsOffersOnlyClosing)
             EXPECT_FALSE(drv.action(QLatin1String(name))->isEnabled()) << name;
         for (QWidget *w : drv.form()->findChildren<QWidget *>())
             if (qobject_cast<QLineEdit *>(w) || qobject_cast<QPushButton *>(w)) {
-                EXPECT_EQ(w->isEnabled(), w->objectName() == QLatin1String("cmdCancel")) << w->objectName().toStdString();
+                EXPECT_EQ(w->isEnabled(), w->objectName() == QLatin1String("cmdCancel"))
+                    << w->objectName().toStdString();
             }
         drv.click("cmdCancel");
         EXPECT_FALSE(drv.isOpen());

@@ -7,9 +7,9 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QListView>
-#include <QTableView>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QToolButton>
 #include <atomic>
 #include <thread>
@@ -315,8 +315,8 @@ TEST_P(TrainingsplanWindowTest, EditingAStoredEntryChangesThatEntryOnly)
     EXPECT_EQ(status(), 2);
     EXPECT_TRUE(checked("chkBeurteilung"));
     EXPECT_EQ(count("Trainingsplan", "Status = ? AND Beurteilung = ?", {"2", true}), 1);
-    EXPECT_EQ(count("Trainingsplan", "Name = ? AND Status = ? AND Datum_von = ?", {"Zorn, Zeno", "1", QDate(2027, 5, 1)}),
-              1);
+    EXPECT_EQ(
+        count("Trainingsplan", "Name = ? AND Status = ? AND Datum_von = ?", {"Zorn, Zeno", "1", QDate(2027, 5, 1)}), 1);
 }
 
 TEST_P(TrainingsplanWindowTest, EntryDeletedElsewhereOnSaveJumpsToTheFirst)
@@ -511,8 +511,11 @@ TEST_P(TrainingsplanWindowTest, CalendarOpensOnTheFieldsDateOrToday)
     const struct {
         const char *text;
         QDate shown;
-    } cases[] = {{"15.03.2027", QDate(2027, 3, 15)}, {"31.02.2027", QDate::currentDate()}, {"", QDate::currentDate()},
-                 {"morgen", QDate::currentDate()},   {"1.12.26", QDate(2026, 12, 1)}};
+    } cases[] = {{"15.03.2027", QDate(2027, 3, 15)},
+                 {"31.02.2027", QDate::currentDate()},
+                 {"", QDate::currentDate()},
+                 {"morgen", QDate::currentDate()},
+                 {"1.12.26", QDate(2026, 12, 1)}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
         drv.type(9, QString::fromUtf8(c.text));

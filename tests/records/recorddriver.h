@@ -109,7 +109,8 @@ private:
 // Messages shared by the record windows.
 inline const QString kInvalid = u"Es wurden fehlerhafte Eingaben festgestellt!"_s;
 inline const QString kCheckTitle = u"Datenprüfung"_s;
-inline const QString kGone = u"Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"_s;
+inline const QString kGone =
+    u"Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"_s;
 inline const QString kChanged = u"Der Datensatz wurde von einem anderem User geändert, er wird neu eingelesen!"_s;
 
 // One record window of the program, opened by its name, on the test database.

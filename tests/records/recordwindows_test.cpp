@@ -92,7 +92,9 @@ TEST_P(RecordWindowsTest, DeleteTakesTheEntriesOfTheRowAndNothingElse)
         QStringList left; // the entries that stay, KursNr/Name
     } cases[] = {
         {"Datensatz mit zugeordneten Kursen wirklich löschen?", "Kurs", "K3", {"K1/Abel, Anna"}},
-        {"Datensatz mit zugeordneten Kursen wirklich löschen?", "Mitarbeiter", "Zorn, Zeno",
+        {"Datensatz mit zugeordneten Kursen wirklich löschen?",
+         "Mitarbeiter",
+         "Zorn, Zeno",
          {"K1/Abel, Anna", "K2/Zorn, Zeno"}},
         {"Datensatz wirklich löschen?", "Trainingsplan", "K2/Zorn, Zeno", {"K1/Abel, Anna", "K2/Zorn, Zeno"}},
     };

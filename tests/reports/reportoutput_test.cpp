@@ -26,9 +26,15 @@ protected:
         app::settings::write(u"Settings"_s, u"Remark"_s, u"Vertraulich"_s);
         date = u"Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   Vertraulich"_s;
     }
-    static void click(QDialog &d, const char *name) { QTest::mouseClick(d.findChild<QPushButton *>(name), Qt::LeftButton); }
+    static void click(QDialog &d, const char *name)
+    {
+        QTest::mouseClick(d.findChild<QPushButton *>(name), Qt::LeftButton);
+    }
     static void trigger(QDialog &d, const char *name) { d.findChild<QAction *>(name)->trigger(); }
-    static QString selected(QDialog &d) { return d.findChild<QPlainTextEdit *>("rtbAnzeige")->textCursor().selectedText(); }
+    static QString selected(QDialog &d)
+    {
+        return d.findChild<QPlainTextEdit *>("rtbAnzeige")->textCursor().selectedText();
+    }
     QString date;
 };
 
@@ -54,8 +60,8 @@ TEST_F(ReportOutputTest, ClipboardHoldsProgramDateTitleHeaderAndBody)
 
 TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
 {
-    TestReportDialog dlg(fixedReport(u"Liste Trainingsplan"_s, u"Zeitraum: x\r\n\r\nKurs-Nr. Kopf"_s,
-                                     u"K1     Zeile\r\n"_s));
+    TestReportDialog dlg(
+        fixedReport(u"Liste Trainingsplan"_s, u"Zeitraum: x\r\n\r\nKurs-Nr. Kopf"_s, u"K1     Zeile\r\n"_s));
     bool shown = false;
     prompter.expectModal([&](QDialog &d) {
         shown = true;
@@ -65,8 +71,8 @@ TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
         auto *rtb = d.findChild<QPlainTextEdit *>("rtbAnzeige");
         EXPECT_EQ(rtb->toPlainText(), QStringLiteral("Zeitraum: x\n\nKurs-Nr. Kopf\n\nK1     Zeile\n"));
         // The clipboard's text after its program, date and title lines, with LF line ends.
-        QString clip = reports::composeText(reports::ReportModel{QString(), QStringLiteral("Zeitraum: x\r\n\r\nKurs-Nr. Kopf"),
-                                                                 QStringLiteral("K1     Zeile\r\n")});
+        QString clip = reports::composeText(reports::ReportModel{
+            QString(), QStringLiteral("Zeitraum: x\r\n\r\nKurs-Nr. Kopf"), QStringLiteral("K1     Zeile\r\n")});
         clip = clip.section(QStringLiteral("\r\n"), 6).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         EXPECT_EQ(rtb->toPlainText(), clip);
         EXPECT_TRUE(rtb->isReadOnly());
@@ -88,8 +94,8 @@ TEST_F(ReportOutputTest, DisplayWindowMaximizesOnlyWhenSwitchedOn)
 
 TEST_F(ReportOutputTest, SearchIgnoresCaseAndWalksThroughTheMatches)
 {
-    TestReportDialog dlg(fixedReport(u"Liste"_s, u"Kurs-Nr. Beschreibung"_s,
-                                     u"K1     KURS-NR. eins\r\nK2     kurs-nr. zwei"_s));
+    TestReportDialog dlg(
+        fixedReport(u"Liste"_s, u"Kurs-Nr. Beschreibung"_s, u"K1     KURS-NR. eins\r\nK2     kurs-nr. zwei"_s));
     prompter.expectModal([&](QDialog &d) {
         auto &w = static_cast<reports::FrmAnzeige &>(d);
         // "&Weitersuchen" before any search asks for the text.
@@ -102,8 +108,7 @@ TEST_F(ReportOutputTest, SearchIgnoresCaseAndWalksThroughTheMatches)
         EXPECT_EQ(w.searchPos(), u"Kurs-Nr. Beschreibung\n\nK1     "_s.size());
         trigger(d, "mnuSeekNext");
         EXPECT_EQ(selected(d), u"kurs-nr."_s);
-        prompter.expectMessage(u"Keine weitere Übereinstimmung gefunden!"_s, u"Suchen"_s,
-                               ui::Icon::Information);
+        prompter.expectMessage(u"Keine weitere Übereinstimmung gefunden!"_s, u"Suchen"_s, ui::Icon::Information);
         trigger(d, "mnuSeekNext");
         EXPECT_EQ(w.searchPos(), -1);
         EXPECT_EQ(w.searchText(), u"kurs-nr."_s);
@@ -113,8 +118,7 @@ TEST_F(ReportOutputTest, SearchIgnoresCaseAndWalksThroughTheMatches)
 
         // A text that is not there: the message, and the next "&Weitersuchen" asks again.
         prompter.expectInput(u"Suchen nach:"_s, u"Suchen"_s, u"xyz"_s);
-        prompter.expectMessage(u"'xyz' kann nicht gefunden werden!"_s, u"Suchen"_s,
-                               ui::Icon::Information);
+        prompter.expectMessage(u"'xyz' kann nicht gefunden werden!"_s, u"Suchen"_s, ui::Icon::Information);
         trigger(d, "mnuSeek");
         EXPECT_EQ(w.searchText(), QString());
         prompter.expectInput(u"Suchen nach:"_s, u"Suchen"_s, u"zwei"_s);

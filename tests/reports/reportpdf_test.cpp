@@ -1,19 +1,19 @@
-#include "services/settings.h"
 #include "reports/frmtrainingsplanbericht.h"
 #include "reports/qtreportprinter.h"
+#include "services/settings.h"
 #include "support/testenv.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <tuple>
 #include <QTest>
+#include <tuple>
 
 using namespace orv;
 using namespace orv::test;
@@ -26,17 +26,14 @@ class ReportPdfTest : public DbTest {};
 // several pages. Set ORV_REPORT_PDF to keep the file for a look at it.
 TEST_P(ReportPdfTest, TrainingsplanListPrintsFramedPagesToPdf)
 {
-    const QStringList bereiche = {u"Controlling"_s, u"Einkauf"_s, u"Logistik"_s,
-                                  u"Qualitätssicherung"_s};
+    const QStringList bereiche = {u"Controlling"_s, u"Einkauf"_s, u"Logistik"_s, u"Qualitätssicherung"_s};
     for (int k = 0; k < 6; ++k)
         addKurs(u"K%1"_s.arg(k + 1, 3, 10, QLatin1Char('0')), u"IT"_s,
-                u"Kurs Nummer %1 über Tabellenkalkulation und Auswertungen"_s.arg(k + 1),
-                u"AIE"_s.mid(k % 3, 1), k % 2 ? u"Schulz, Bärbel"_s : QString(), 120.5 * k,
-                7.5 * (k + 1));
+                u"Kurs Nummer %1 über Tabellenkalkulation und Auswertungen"_s.arg(k + 1), u"AIE"_s.mid(k % 3, 1),
+                k % 2 ? u"Schulz, Bärbel"_s : QString(), 120.5 * k, 7.5 * (k + 1));
     for (int m = 0; m < 20; ++m)
         addMitarbeiter(u"Mitarbeiter%1, Jörg"_s.arg(m, 2, 10, QLatin1Char('0')), u"47%1"_s.arg(m),
-                       u"Abt. %1"_s.arg(m % 4), m % 3 ? u"Ets"_s : u"O"_s,
-                       bereiche[m % 4]);
+                       u"Abt. %1"_s.arg(m % 4), m % 3 ? u"Ets"_s : u"O"_s, bereiche[m % 4]);
     for (int k = 0; k < 6; ++k)
         for (int m = 0; m < 20; ++m)
             addPlan(u"K%1"_s.arg(k + 1, 3, 10, QLatin1Char('0')),
@@ -77,8 +74,8 @@ TEST_P(ReportPdfTest, TrainingsplanListPrintsFramedPagesToPdf)
         ASSERT_NE(preview, nullptr);
         preview->updatePreview();
         previewPages = preview->pageCount();
-        previewOrientation = preview->orientation() == QPageLayout::Landscape ? QPageLayout::Landscape
-                                                                              : QPageLayout::Portrait;
+        previewOrientation =
+            preview->orientation() == QPageLayout::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
         d.reject();
     });
     QTest::mouseClick(dlg.findChild<QPushButton *>("cmdAnzeige"), Qt::LeftButton);

@@ -92,8 +92,7 @@ void expectFrame(const std::vector<RecordingPrinter::Item> &lines, size_t at, do
 TEST_F(ReportPrintTest, FirstPageCarriesFrameHeadingRuleAndHeaderAtTheirPositions)
 {
     setSetting("Remark", u"Entwurf"_s);
-    TestReportDialog dlg(fixedReport(u"Liste Test"_s, u"Kopf 1\r\nKopf 2"_s,
-                                     u"Zeile 1\r\nZeile 2\r\n"_s));
+    TestReportDialog dlg(fixedReport(u"Liste Test"_s, u"Kopf 1\r\nKopf 2"_s, u"Zeile 1\r\nZeile 2\r\n"_s));
     print(dlg);
 
     EXPECT_EQ(log->orientation, Orientation::Landscape);
@@ -209,8 +208,7 @@ TEST_F(ReportPrintTest, LineBelowThePageLimitMovesToTheNextPageAfterItsHeading)
 
 TEST_F(ReportPrintTest, ControlLinesBreakThePageAndDrawRules)
 {
-    TestReportDialog dlg(fixedReport(u"T"_s, QString(),
-                                     u"A\r\n'Linie\r\nB\r\n'Seite\r\nC"_s));
+    TestReportDialog dlg(fixedReport(u"T"_s, QString(), u"A\r\n'Linie\r\nB\r\n'Seite\r\nC"_s));
     print(dlg);
     const double bodyY = 1300 + 2 * lh(10);
     const auto page1 = log->texts(1);
@@ -244,8 +242,10 @@ TEST_F(ReportPrintTest, OrientationFollowsTheReportUnlessThePrintDialogIsOn)
         QString printerWindow;
         Orientation report;
     } cases[] = {
-        {QString(), Orientation::Portrait},   {QString(), Orientation::Landscape},
-        {u"OFF"_s, Orientation::Portrait}, {u"on"_s, Orientation::Landscape},
+        {QString(), Orientation::Portrait},
+        {QString(), Orientation::Landscape},
+        {u"OFF"_s, Orientation::Portrait},
+        {u"on"_s, Orientation::Landscape},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.printerWindow.toStdString());

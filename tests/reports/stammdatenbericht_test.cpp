@@ -34,27 +34,25 @@ class MitarbeiterBerichtTest : public DbTest {};
 
 TEST_P(MitarbeiterBerichtTest, CompleteListInNameOrderWithColumnsUnderTheHeading)
 {
-    addMitarbeiter(u"Zorn, Eva"_s, u"4711"_s, u"Einkauf"_s, u"I/C"_s,
-                   u"Einkauf"_s);
+    addMitarbeiter(u"Zorn, Eva"_s, u"4711"_s, u"Einkauf"_s, u"I/C"_s, u"Einkauf"_s);
     addMitarbeiter(u"Bauer, Jan"_s, QString(), QString(), u"O"_s, u"Logistik"_s);
-    addMitarbeiter(u"Ärger, Udo"_s, u"12"_s, u"Fertigung"_s, u"Ets"_s,
-                   u"DUV Motoren"_s);
+    addMitarbeiter(u"Ärger, Udo"_s, u"12"_s, u"Fertigung"_s, u"Ets"_s, u"DUV Motoren"_s);
     reports::FrmMitarbeiterBericht dlg;
     EXPECT_TRUE(dlg.findChild<QRadioButton *>("optBericht(0)")->isChecked());
 
     const reports::ReportModel &m = buildVia(dlg);
     EXPECT_EQ(m.title, u"Komplettliste Mitarbeiter"_s);
     EXPECT_EQ(m.orientation, reports::Orientation::Portrait);
-    EXPECT_EQ(m.header, place(76, {{0, u"Name"_s}, {32, u"Kostenstelle"_s},
-                                   {46, u"Abteilung"_s}, {58, u"Kategorie"_s},
-                                   {69, u"Bereich"_s}}));
+    EXPECT_EQ(
+        m.header,
+        place(
+            76,
+            {{0, u"Name"_s}, {32, u"Kostenstelle"_s}, {46, u"Abteilung"_s}, {58, u"Kategorie"_s}, {69, u"Bereich"_s}}));
     const QStringList want = {
-        place(99, {{0, u"Ärger, Udo"_s}, {32, u"12"_s}, {46, u"Fertigung"_s},
-                   {58, u"Ets"_s}, {69, u"DUV Motoren"_s}}),
+        place(99, {{0, u"Ärger, Udo"_s}, {32, u"12"_s}, {46, u"Fertigung"_s}, {58, u"Ets"_s}, {69, u"DUV Motoren"_s}}),
         // Missing cost centre and department keep their places.
         place(99, {{0, u"Bauer, Jan"_s}, {58, u"O"_s}, {69, u"Logistik"_s}}),
-        place(99, {{0, u"Zorn, Eva"_s}, {32, u"4711"_s}, {46, u"Einkauf"_s},
-                   {58, u"I/C"_s}, {69, u"Einkauf"_s}}),
+        place(99, {{0, u"Zorn, Eva"_s}, {32, u"4711"_s}, {46, u"Einkauf"_s}, {58, u"I/C"_s}, {69, u"Einkauf"_s}}),
         QString(), // the body ends with CR LF
     };
     EXPECT_EQ(m.body.split(u"\r\n"_s), want);
@@ -74,11 +72,10 @@ protected:
     void SetUp() override
     {
         DbTest::SetUp();
-        addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s,
-                u"O'Brien, Mary"_s, 1250.5, 16);
+        addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s, u"O'Brien, Mary"_s, 1250.5, 16);
         addKurs(u"K1"_s, u"IT"_s, u"Excel"_s, u"I"_s, QString(), 0, 4.5);
-        addKurs(u"K3"_s, u"IT"_s, QString(80, QLatin1Char('x')), u"A"_s,
-                u"Müller-Lüdenscheidt, Bärbel"_s, 9999.99, 999.9);
+        addKurs(u"K3"_s, u"IT"_s, QString(80, QLatin1Char('x')), u"A"_s, u"Müller-Lüdenscheidt, Bärbel"_s, 9999.99,
+                999.9);
         dlg = std::make_unique<reports::FrmKursBericht>();
         dlg->show();
     }
@@ -107,19 +104,29 @@ TEST_P(KursBerichtTest, CompleteListLayout)
     const reports::ReportModel &m = buildVia(*dlg);
     EXPECT_EQ(m.title, u"Komplettliste Kurse"_s);
     EXPECT_EQ(m.orientation, reports::Orientation::Landscape);
-    EXPECT_EQ(m.header, place(184, {{0, u"Kurs-Nr."_s}, {9, u"Rubrik"_s},
-                                    {51, u"Beschreibung"_s}, {133, u"Art"_s},
-                                    {138, u"Referent"_s}, {171, u"Kosten"_s},
+    EXPECT_EQ(m.header, place(184, {{0, u"Kurs-Nr."_s},
+                                    {9, u"Rubrik"_s},
+                                    {51, u"Beschreibung"_s},
+                                    {133, u"Art"_s},
+                                    {138, u"Referent"_s},
+                                    {171, u"Kosten"_s},
                                     {179, u"Dauer"_s}}));
     const QStringList want = {
-        place(184, {{0, u"K1"_s}, {9, u"IT"_s}, {51, u"Excel"_s},
-                    {133, u"I"_s}, {173, u"0,00"_s}, {181, u"4,5"_s}}),
-        place(184, {{0, u"K2"_s}, {9, u"Sprachen"_s}, {51, u"Englisch"_s},
-                    {133, u"E"_s}, {138, u"O'Brien, Mary"_s}, {170, u"1250,50"_s},
+        place(184, {{0, u"K1"_s}, {9, u"IT"_s}, {51, u"Excel"_s}, {133, u"I"_s}, {173, u"0,00"_s}, {181, u"4,5"_s}}),
+        place(184, {{0, u"K2"_s},
+                    {9, u"Sprachen"_s},
+                    {51, u"Englisch"_s},
+                    {133, u"E"_s},
+                    {138, u"O'Brien, Mary"_s},
+                    {170, u"1250,50"_s},
                     {180, u"16,0"_s}}),
-        place(184, {{0, u"K3"_s}, {9, u"IT"_s}, {51, QString(80, QLatin1Char('x'))},
-                    {133, u"A"_s}, {138, u"Müller-Lüdenscheidt, Bärbel"_s},
-                    {170, u"9999,99"_s}, {179, u"999,9"_s}}),
+        place(184, {{0, u"K3"_s},
+                    {9, u"IT"_s},
+                    {51, QString(80, QLatin1Char('x'))},
+                    {133, u"A"_s},
+                    {138, u"Müller-Lüdenscheidt, Bärbel"_s},
+                    {170, u"9999,99"_s},
+                    {179, u"999,9"_s}}),
         QString(),
     };
     EXPECT_EQ(m.body.split(u"\r\n"_s), want);
@@ -204,12 +211,12 @@ TEST_P(KursBerichtTest, ExportOfTheChosenListsAndTheButtonInEveryDialog)
               QByteArray("\xEF\xBB\xBFKurs-Nr.;Rubrik;Beschreibung;Art;Referent;Kosten;Dauer\r\n"
                          "K1;IT;Excel;I;;0,00;4,5\r\n"
                          "K3;IT;")
-                  + QByteArray(80, 'x') + ";A;M\xC3\xBCller-L\xC3\xBC" "denscheidt, B\xC3\xA4rbel;9999,99;999,9\r\n");
-    EXPECT_EQ(proposed, u"Liste Kurse mit Rubrik = IT %1.xlsx"_s
-                            .arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)));
+                  + QByteArray(80, 'x')
+                  + ";A;M\xC3\xBCller-L\xC3\xBC"
+                    "denscheidt, B\xC3\xA4rbel;9999,99;999,9\r\n");
+    EXPECT_EQ(proposed, u"Liste Kurse mit Rubrik = IT %1.xlsx"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)));
 
-    addMitarbeiter(u"O'Hara, Ümit"_s, QString(), u"Lager; Hof"_s, u"O"_s,
-                   u"Logistik"_s);
+    addMitarbeiter(u"O'Hara, Ümit"_s, QString(), u"Lager; Hof"_s, u"O"_s, u"Logistik"_s);
     reports::FrmMitarbeiterBericht ma;
     EXPECT_EQ(exportCsvVia(prompter, ma, tempPath() + u"/ma.csv"_s),
               QByteArray("\xEF\xBB\xBFName;Kostenstelle;Abteilung;Kategorie;Bereich\r\n"

@@ -1,16 +1,15 @@
-#include "reports/frmtrainingsplanbericht.h"
 #include "data/schema.h"
+#include "reports/frmtrainingsplanbericht.h"
 #include "reports/reportexport.h"
 #include "support/testenv.h"
-#include "xlsxreader.h"
 #include "ui/format.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
+#include "xlsxreader.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
-#include <QToolButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -19,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace orv;
 using namespace orv::test;
@@ -48,15 +48,11 @@ protected:
     void SetUp() override
     {
         DbTest::SetUp();
-        addKurs(u"K1"_s, u"IT"_s, u"Excel Grundlagen"_s, u"I"_s,
-                u"Huber, Anna"_s, 100, 8);
+        addKurs(u"K1"_s, u"IT"_s, u"Excel Grundlagen"_s, u"I"_s, u"Huber, Anna"_s, 100, 8);
         addKurs(u"K20"_s, u"Sprachen"_s, longText, u"E"_s, QString(), 250.5, 24.5);
-        addKurs(u"K3"_s, u"IT"_s, u"Statistik"_s, u"A"_s,
-                u"Weißenberger-Müller, Ottokar"_s, 0, 4);
-        addMitarbeiter(u"Meier, Hans"_s, u"4711"_s, u"Fertigung"_s,
-                       u"O"_s, u"Controlling"_s);
-        addMitarbeiter(u"Ärger, Udo"_s, u"4712"_s, u"Einkauf"_s,
-                       u"Ets"_s, u"Einkauf"_s);
+        addKurs(u"K3"_s, u"IT"_s, u"Statistik"_s, u"A"_s, u"Weißenberger-Müller, Ottokar"_s, 0, 4);
+        addMitarbeiter(u"Meier, Hans"_s, u"4711"_s, u"Fertigung"_s, u"O"_s, u"Controlling"_s);
+        addMitarbeiter(u"Ärger, Udo"_s, u"4712"_s, u"Einkauf"_s, u"Ets"_s, u"Einkauf"_s);
         fresh();
     }
     // A newly opened dialog on the year 2027.
@@ -153,12 +149,9 @@ TEST_P(TrainingsplanBerichtTest, OpensOnTheCurrentYearWithEveryStatus)
 
 TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
 {
-    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1),
-            QDate(2027, 3, 5), u"1"_s, u"AAI"_s, true, false);
-    addPlan(u"K20"_s, u"Ärger, Udo"_s, u"3"_s, QDate(2027, 2, 10),
-            QDate(2027, 2, 12), u" "_s, u" "_s, false, true);
-    addPlan(u"K3"_s, u"Meier, Hans"_s, u"0"_s, QDate(2027, 12, 31),
-            QDate(2028, 1, 2), u"3"_s);
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s, u"AAI"_s, true, false);
+    addPlan(u"K20"_s, u"Ärger, Udo"_s, u"3"_s, QDate(2027, 2, 10), QDate(2027, 2, 12), u" "_s, u" "_s, false, true);
+    addPlan(u"K3"_s, u"Meier, Hans"_s, u"0"_s, QDate(2027, 12, 31), QDate(2028, 1, 2), u"3"_s);
     // The progress bar runs to the number of entries and goes back to 0.
     auto *bar = w<QProgressBar>("prgStatistik");
     int top = 0;
@@ -169,15 +162,22 @@ TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(m.title, u"Liste Trainingsplan"_s);
     EXPECT_EQ(m.orientation, reports::Orientation::Landscape);
-    const QString heading =
-        place(208, {{0, u"Kurs-Nr."_s}, {9, u"Beschreibung"_s}, {61, u"Art"_s},
-                    {66, u"Referent"_s}, {89, u"Kosten"_s}, {98, u"Dauer"_s},
-                    {105, u"Name"_s}, {137, u"Kat."_s}, {142, u"Bereich"_s},
-                    {173, u"Datum"_s}, {191, u"Prio."_s}, {197, u"R"_s},
-                    {199, u"S"_s}, {202, u"Status"_s}});
-    EXPECT_EQ(m.header.split(u"\r\n"_s),
-              QStringList({u"Zeitraum:    01.01.2027 bis 31.12.2027"_s, u"Sortierung:  Kurs-Nr."_s,
-                           QString(), heading}));
+    const QString heading = place(208, {{0, u"Kurs-Nr."_s},
+                                        {9, u"Beschreibung"_s},
+                                        {61, u"Art"_s},
+                                        {66, u"Referent"_s},
+                                        {89, u"Kosten"_s},
+                                        {98, u"Dauer"_s},
+                                        {105, u"Name"_s},
+                                        {137, u"Kat."_s},
+                                        {142, u"Bereich"_s},
+                                        {173, u"Datum"_s},
+                                        {191, u"Prio."_s},
+                                        {197, u"R"_s},
+                                        {199, u"S"_s},
+                                        {202, u"Status"_s}});
+    EXPECT_EQ(m.header.split(u"\r\n"_s), QStringList({u"Zeitraum:    01.01.2027 bis 31.12.2027"_s,
+                                                      u"Sortierung:  Kurs-Nr."_s, QString(), heading}));
     const QStringList lines = m.body.split(u"\r\n"_s);
     const QStringList want = {
         k1Meier(1, u"01.03.27-05.03.27"_s, true, false),
@@ -208,8 +208,7 @@ TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
                     {202, u"B"_s}}),
         QString(),
         // Sums end under the Kosten and Dauer columns.
-        place(118, {{0, u"Summe:"_s}, {89, u"350,50"_s}, {99, u"36,5"_s},
-                    {105, u"Anzahl:     3"_s}}),
+        place(118, {{0, u"Summe:"_s}, {89, u"350,50"_s}, {99, u"36,5"_s}, {105, u"Anzahl:     3"_s}}),
         QString(),
     };
     ASSERT_EQ(lines.size(), want.size() + 5);
@@ -221,16 +220,14 @@ TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
 
 TEST_P(TrainingsplanBerichtTest, PeriodSelectsOnTheStartDate)
 {
-    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5),
-            u"1"_s);
-    addPlan(u"K20"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 2, 28),
-            QDate(2027, 3, 2));
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s);
+    addPlan(u"K20"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 2, 28), QDate(2027, 3, 2));
     addPlan(u"K3"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 2), QDate(2027, 3, 2));
     struct Case {
         const char *von, *bis;
         QStringList kurse;
     } cases[] = {
-        {"01.03.2027", "01.03.2027", {u"K1/Meier, Hans"_s}}, // equal dates; ends after the period
+        {"01.03.2027", "01.03.2027", {u"K1/Meier, Hans"_s}},                  // equal dates; ends after the period
         {"1.3.27", "02.03.2027", {u"K1/Meier, Hans"_s, u"K3/Meier, Hans"_s}}, // a two-digit year; K20 starts before
         {"03.03.2027", "31.12.2027", {}},
     };
@@ -242,8 +239,8 @@ TEST_P(TrainingsplanBerichtTest, PeriodSelectsOnTheStartDate)
             continue;
         }
         EXPECT_EQ(keys(build()), c.kurse);
-        EXPECT_TRUE(dlg->model().header.startsWith(u"Zeitraum:    %1 bis %2\r\n"_s.arg(
-            QString::fromLatin1(c.von), QString::fromLatin1(c.bis))));
+        EXPECT_TRUE(dlg->model().header.startsWith(
+            u"Zeitraum:    %1 bis %2\r\n"_s.arg(QString::fromLatin1(c.von), QString::fromLatin1(c.bis))));
     }
 }
 
@@ -272,8 +269,8 @@ TEST_P(TrainingsplanBerichtTest, EntryChecksInOrder)
                 clickBox(box);
         }
         setPeriod(QString::fromLatin1(c.von), QString::fromLatin1(c.bis));
-        prompter.expectMessage(u"Es wurden fehlerhafte Eingaben festgestellt!"_s,
-                               u"Datenprüfung"_s, ui::Icon::Exclamation);
+        prompter.expectMessage(u"Es wurden fehlerhafte Eingaben festgestellt!"_s, u"Datenprüfung"_s,
+                               ui::Icon::Exclamation);
         expectNothing();
         EXPECT_EQ(ui::StatusPanels::instance().panelText(u"Status"_s), c.status);
         EXPECT_EQ(dlg->focusWidget()->objectName(), QString::fromLatin1(c.focus));
@@ -302,14 +299,12 @@ TEST_P(TrainingsplanBerichtTest, StatusBoxesSelectTheirEntries)
     QStringList cells;
     for (const QString &l : bodyLines().mid(0, 4))
         cells << l.mid(202, 8);
-    EXPECT_EQ(cells, QStringList({u"B       "_s, u"  G     "_s, u"    E   "_s,
-                                  u"      K "_s}));
+    EXPECT_EQ(cells, QStringList({u"B       "_s, u"  G     "_s, u"    E   "_s, u"      K "_s}));
 }
 
 TEST_P(TrainingsplanBerichtTest, BereichFilterDropsTheBereichColumn)
 {
-    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5),
-            u"1"_s);
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s);
     addPlan(u"K1"_s, u"Ärger, Udo"_s, u"1"_s);
     auto *bereich = w<QComboBox>("cmbBereich");
     bereich->setCurrentIndex(bereich->findText(u"Controlling"_s));
@@ -317,12 +312,18 @@ TEST_P(TrainingsplanBerichtTest, BereichFilterDropsTheBereichColumn)
     const QStringList header = m.header.split(u"\r\n"_s);
     ASSERT_EQ(header.size(), 5);
     EXPECT_EQ(header[1], u"Bereich:     Controlling"_s);
-    EXPECT_EQ(header[4], place(177, {{0, u"Kurs-Nr."_s}, {9, u"Beschreibung"_s},
-                                     {61, u"Art"_s}, {66, u"Referent"_s},
-                                     {89, u"Kosten"_s}, {98, u"Dauer"_s},
-                                     {105, u"Name"_s}, {137, u"Kat."_s},
-                                     {142, u"Datum"_s}, {160, u"Prio."_s},
-                                     {166, u"R"_s}, {168, u"S"_s},
+    EXPECT_EQ(header[4], place(177, {{0, u"Kurs-Nr."_s},
+                                     {9, u"Beschreibung"_s},
+                                     {61, u"Art"_s},
+                                     {66, u"Referent"_s},
+                                     {89, u"Kosten"_s},
+                                     {98, u"Dauer"_s},
+                                     {105, u"Name"_s},
+                                     {137, u"Kat."_s},
+                                     {142, u"Datum"_s},
+                                     {160, u"Prio."_s},
+                                     {166, u"R"_s},
+                                     {168, u"S"_s},
                                      {171, u"Status"_s}}));
     const QStringList lines = m.body.split(u"\r\n"_s);
     QString want = k1Meier();
@@ -333,22 +334,17 @@ TEST_P(TrainingsplanBerichtTest, BereichFilterDropsTheBereichColumn)
 
 TEST_P(TrainingsplanBerichtTest, FiltersAreBoundAndWriteTheirSelectionLines)
 {
-    addMitarbeiter(u"O'Neill, Sean"_s, u"1"_s, u"X"_s, u"I/C"_s,
-                   u"Logistik"_s);
-    addMitarbeiter(u"100% Müller"_s, u"1"_s, u"X"_s, u"I/C"_s,
-                   u"Logistik"_s);
-    addMitarbeiter(u"1000 Müller"_s, u"1"_s, u"X"_s, u"I/C"_s,
-                   u"Logistik"_s);
+    addMitarbeiter(u"O'Neill, Sean"_s, u"1"_s, u"X"_s, u"I/C"_s, u"Logistik"_s);
+    addMitarbeiter(u"100% Müller"_s, u"1"_s, u"X"_s, u"I/C"_s, u"Logistik"_s);
+    addMitarbeiter(u"1000 Müller"_s, u"1"_s, u"X"_s, u"I/C"_s, u"Logistik"_s);
     addKurs(u"XK1"_s, u"IT"_s, u"Andere"_s, u"I"_s);
-    addPlan(u"K1"_s, u"O'Neill, Sean"_s, u"1"_s, QDate(2027, 1, 1),
-            QDate(2027, 1, 1), u"2"_s);
+    addPlan(u"K1"_s, u"O'Neill, Sean"_s, u"1"_s, QDate(2027, 1, 1), QDate(2027, 1, 1), u"2"_s);
     addPlan(u"K1"_s, u"100% Müller"_s);
     addPlan(u"K1"_s, u"1000 Müller"_s);
     addPlan(u"XK1"_s, u"O'Neill, Sean"_s);
     addPlan(u"K3"_s, u"Meier, Hans"_s);
     addPlan(u"K1"_s, u"Meier, Hans"_s);
-    addMitarbeiter(u"ΚΩΣΤΑΣ, ΝΙΚΟΣ"_s, u"1"_s, u"X"_s, u"Ets"_s,
-                   u"Logistik"_s);
+    addMitarbeiter(u"ΚΩΣΤΑΣ, ΝΙΚΟΣ"_s, u"1"_s, u"X"_s, u"Ets"_s, u"Logistik"_s);
     addPlan(u"K20"_s, u"ΚΩΣΤΑΣ, ΝΙΚΟΣ"_s);
 
     struct Case {
@@ -357,41 +353,52 @@ TEST_P(TrainingsplanBerichtTest, FiltersAreBoundAndWriteTheirSelectionLines)
         QString selectionLine;
         QStringList keys; // KursNr/Name of the listed entries
     } cases[] = {
-        {"name with apostrophe, any case", [&] { type("txtName", u"o'NEILL"_s); },
-         u"Name:        o'NEILL"_s, {u"K1/O'Neill, Sean"_s, u"XK1/O'Neill, Sean"_s}},
-        {"percent sign is a plain character", [&] { type("txtName", u"0% m"_s); },
-         u"Name:        0% m"_s, {u"K1/100% Müller"_s}},
+        {"name with apostrophe, any case",
+         [&] { type("txtName", u"o'NEILL"_s); },
+         u"Name:        o'NEILL"_s,
+         {u"K1/O'Neill, Sean"_s, u"XK1/O'Neill, Sean"_s}},
+        {"percent sign is a plain character",
+         [&] { type("txtName", u"0% m"_s); },
+         u"Name:        0% m"_s,
+         {u"K1/100% Müller"_s}},
         {"underscore is a plain character", [&] { type("txtName", u"100_"_s); }, u"Name:        100_"_s, {}},
         {"underscore in the course number", [&] { type("txtKursNr", u"K_"_s); }, u"Kurs-Nr.:    K_"_s, {}},
-        {"umlaut in any case", [&] { type("txtName", u"ÄRGER"_s); },
-         u"Name:        ÄRGER"_s, {}},
-        {"course number starts with", [&] { type("txtKursNr", u"k"_s); },
+        {"umlaut in any case", [&] { type("txtName", u"ÄRGER"_s); }, u"Name:        ÄRGER"_s, {}},
+        {"course number starts with",
+         [&] { type("txtKursNr", u"k"_s); },
          u"Kurs-Nr.:    k"_s,
-         {u"K1/100% Müller"_s, u"K1/1000 Müller"_s, u"K1/Meier, Hans"_s,
-          u"K1/O'Neill, Sean"_s, u"K20/ΚΩΣΤΑΣ, ΝΙΚΟΣ"_s, u"K3/Meier, Hans"_s}},
+         {u"K1/100% Müller"_s, u"K1/1000 Müller"_s, u"K1/Meier, Hans"_s, u"K1/O'Neill, Sean"_s, u"K20/ΚΩΣΤΑΣ, ΝΙΚΟΣ"_s,
+          u"K3/Meier, Hans"_s}},
         // The same text finds the same entries on both engines: a trailing blank
         // is part of it (the names are filled with blanks), a final sigma is a sigma.
-        {"trailing blank", [&] { type("txtName", u"hans "_s); }, u"Name:        hans "_s,
+        {"trailing blank",
+         [&] { type("txtName", u"hans "_s); },
+         u"Name:        hans "_s,
          {u"K1/Meier, Hans"_s, u"K3/Meier, Hans"_s}},
-        {"final sigma", [&] { w<QLineEdit>("txtName")->setText(u"σ, ν"_s); }, u"Name:        σ, ν"_s,
+        {"final sigma",
+         [&] { w<QLineEdit>("txtName")->setText(u"σ, ν"_s); },
+         u"Name:        σ, ν"_s,
          {u"K20/ΚΩΣΤΑΣ, ΝΙΚΟΣ"_s}},
-        {"trainer contains", [&] { type("txtReferent", u"MÜLLER"_s); },
-         u"Referent:    MÜLLER"_s, {u"K3/Meier, Hans"_s}},
-        {"category", [&] { w<QComboBox>("cmbKategorie")->setCurrentIndex(2); }, u"Kategorie:   I/C"_s,
-         {u"K1/100% Müller"_s, u"K1/1000 Müller"_s, u"K1/O'Neill, Sean"_s,
-          u"XK1/O'Neill, Sean"_s}},
-        {"priority", [&] { typeCombo("cmbPrioritaet", u"2"_s); }, u"Priorität:   2"_s,
-         {u"K1/O'Neill, Sean"_s}},
-        {"kind", [&] { typeCombo("cmbArt", u"A"_s); }, u"Art:         A"_s,
+        {"trainer contains",
+         [&] { type("txtReferent", u"MÜLLER"_s); },
+         u"Referent:    MÜLLER"_s,
          {u"K3/Meier, Hans"_s}},
-        {"typed beginning of a list value stays as typed", [&] { typeCombo("cmbRubrik", u"IT"_s); },
+        {"category",
+         [&] { w<QComboBox>("cmbKategorie")->setCurrentIndex(2); },
+         u"Kategorie:   I/C"_s,
+         {u"K1/100% Müller"_s, u"K1/1000 Müller"_s, u"K1/O'Neill, Sean"_s, u"XK1/O'Neill, Sean"_s}},
+        {"priority", [&] { typeCombo("cmbPrioritaet", u"2"_s); }, u"Priorität:   2"_s, {u"K1/O'Neill, Sean"_s}},
+        {"kind", [&] { typeCombo("cmbArt", u"A"_s); }, u"Art:         A"_s, {u"K3/Meier, Hans"_s}},
+        {"typed beginning of a list value stays as typed",
+         [&] { typeCombo("cmbRubrik", u"IT"_s); },
          u"Rubrik:      IT"_s,
-         {u"K1/100% Müller"_s, u"K1/1000 Müller"_s, u"K1/Meier, Hans"_s,
-          u"K1/O'Neill, Sean"_s, u"K3/Meier, Hans"_s, u"XK1/O'Neill, Sean"_s}},
-        {"category list item with blanks", [&] { w<QComboBox>("cmbRubrik")->setCurrentIndex(4); },
+         {u"K1/100% Müller"_s, u"K1/1000 Müller"_s, u"K1/Meier, Hans"_s, u"K1/O'Neill, Sean"_s, u"K3/Meier, Hans"_s,
+          u"XK1/O'Neill, Sean"_s}},
+        {"category list item with blanks",
+         [&] { w<QComboBox>("cmbRubrik")->setCurrentIndex(4); },
          u"Rubrik:      "_s + u"IT"_s.leftJustified(40),
-         {u"K1/100% Müller"_s, u"K1/1000 Müller"_s, u"K1/Meier, Hans"_s,
-          u"K1/O'Neill, Sean"_s, u"K3/Meier, Hans"_s, u"XK1/O'Neill, Sean"_s}},
+         {u"K1/100% Müller"_s, u"K1/1000 Müller"_s, u"K1/Meier, Hans"_s, u"K1/O'Neill, Sean"_s, u"K3/Meier, Hans"_s,
+          u"XK1/O'Neill, Sean"_s}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -411,10 +418,8 @@ TEST_P(TrainingsplanBerichtTest, FiltersAreBoundAndWriteTheirSelectionLines)
 
 TEST_P(TrainingsplanBerichtTest, YesNoBoxesCycleThroughThreeStates)
 {
-    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5),
-            u"1"_s, u" "_s, true, false);
-    addPlan(u"K3"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5),
-            u"1"_s, u" "_s, false, true);
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s, u" "_s, true, false);
+    addPlan(u"K3"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s, u" "_s, false, true);
     struct Step {
         Qt::CheckState state;
         QString line;
@@ -489,7 +494,8 @@ void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, co
         auto &fd = dynamic_cast<QFileDialog &>(d);
         if (offered)
             *offered = QStringList{fd.windowTitle(), QFileInfo(fd.selectedFiles().value(0)).fileName(),
-                                   fd.selectedNameFilter()} + fd.nameFilters();
+                                   fd.selectedNameFilter()}
+                       + fd.nameFilters();
         fd.selectNameFilter(filter);
         fd.findChild<QLineEdit *>("fileNameEdit")->setText(file); // typed as a person would
         static_cast<QDialog &>(fd).done(QDialog::Accepted);
@@ -503,27 +509,22 @@ const QString csvType = u"CSV (Semikolon-getrennt) (*.csv)"_s;
 
 TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
 {
-    addKurs(u"K4"_s, u"IT"_s, u"Zahlen; \"Fakten\" & Mehr"_s, u"A"_s,
-            u"O'Neill, Jürgen"_s, 0, 2);
+    addKurs(u"K4"_s, u"IT"_s, u"Zahlen; \"Fakten\" & Mehr"_s, u"A"_s, u"O'Neill, Jürgen"_s, 0, 2);
     db().exec(u"UPDATE Kurs SET Kosten = NULL WHERE KursNr = ?"_s, {data::schema::padded("K4", 6)});
-    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1),
-            QDate(2027, 3, 5), u"1"_s, u" "_s, true, false);
-    addPlan(u"K20"_s, u"Meier, Hans"_s, u"2"_s, QDate(2027, 2, 1),
-            QDate(2027, 2, 2), u"3"_s);
-    addPlan(u"K4"_s, u"Ärger, Udo"_s, u"0"_s, QDate(2027, 6, 1), QDate(2027, 6, 1),
-            u" "_s, u" "_s, false, true);
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s, u" "_s, true, false);
+    addPlan(u"K20"_s, u"Meier, Hans"_s, u"2"_s, QDate(2027, 2, 1), QDate(2027, 2, 2), u"3"_s);
+    addPlan(u"K4"_s, u"Ärger, Udo"_s, u"0"_s, QDate(2027, 6, 1), QDate(2027, 6, 1), u" "_s, u" "_s, false, true);
     addPlan(u"K3"_s, u"Ärger, Udo"_s, u"0"_s, QDate(2026, 6, 1)); // before the period
-    db().exec(u"UPDATE Trainingsplan SET Datum_bis = NULL WHERE KursNr = ?"_s,
-              {data::schema::padded("K4", 6)});
+    db().exec(u"UPDATE Trainingsplan SET Datum_bis = NULL WHERE KursNr = ?"_s, {data::schema::padded("K4", 6)});
     typeCombo("cmbSortierung", u"Bereich"_s);
 
     const QString xlsx = tempPath() + u"/liste.xlsx"_s;
     QStringList offered;
     exportVia(prompter, *dlg, xlsx, xlsxType, &offered);
-    EXPECT_EQ(offered, (QStringList{u"Exportieren"_s,
-                                    u"Liste Trainingsplan %1.xlsx"_s
-                                        .arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
-                                    xlsxType, xlsxType, csvType}));
+    EXPECT_EQ(offered,
+              (QStringList{u"Exportieren"_s,
+                           u"Liste Trainingsplan %1.xlsx"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
+                           xlsxType, xlsxType, csvType}));
     const XlsxReader book(xlsx);
     EXPECT_TRUE(book.workbookXml.contains("<sheet name=\"Liste Trainingsplan\""));
     EXPECT_EQ(book.text("A1"), u"Liste Trainingsplan"_s);
@@ -531,8 +532,9 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     EXPECT_EQ(book.text("A2"), reports::dateLine());
     EXPECT_EQ(book.text("A3"), u"Zeitraum:    01.01.2027 bis 31.12.2027"_s);
     EXPECT_EQ(book.text("A4"), u"Sortierung:  Bereich"_s);
-    const QStringList headings = {"Kurs-Nr.", "Beschreibung", "Art", "Referent", "Kosten", "Dauer", "Name", "Kat.",
-                                  "Bereich", "Datum von", "Datum bis", "Prio.", "R", "S", "Status"};
+    const QStringList headings = {"Kurs-Nr.",  "Beschreibung", "Art",  "Referent", "Kosten",
+                                  "Dauer",     "Name",         "Kat.", "Bereich",  "Datum von",
+                                  "Datum bis", "Prio.",        "R",    "S",        "Status"};
     for (int c = 0; c < headings.size(); ++c) {
         const XlsxCell &h = book.at(QChar('A' + c) + u"6"_s);
         EXPECT_EQ(h.value, headings[c]);
@@ -548,13 +550,16 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     auto serial = [&](int y, int m, int d) { return QString::number(QDate(y, m, d).toJulianDay() - day0); };
     const std::vector<std::pair<const char *, QStringList>> rows = {
         {"7", {"Controlling"}},
-        {"8", {"K1", "Excel Grundlagen", "I", "Huber, Anna", "100", "8", "Meier, Hans", "O", "Controlling",
-               serial(2027, 3, 1), serial(2027, 3, 5), "1", "R", "", "G"}},
-        {"9", {"K20", longText, "E", "", "250.5", "24.5", "Meier, Hans", "O", "Controlling", serial(2027, 2, 1),
-               serial(2027, 2, 2), "3", "", "", "E"}},
+        {"8",
+         {"K1", "Excel Grundlagen", "I", "Huber, Anna", "100", "8", "Meier, Hans", "O", "Controlling",
+          serial(2027, 3, 1), serial(2027, 3, 5), "1", "R", "", "G"}},
+        {"9",
+         {"K20", longText, "E", "", "250.5", "24.5", "Meier, Hans", "O", "Controlling", serial(2027, 2, 1),
+          serial(2027, 2, 2), "3", "", "", "E"}},
         {"10", {"Einkauf"}},
-        {"11", {"K4", "Zahlen; \"Fakten\" & Mehr", "A", "O'Neill, Jürgen", "", "2", "Ärger, Udo", "Ets", "Einkauf",
-                serial(2027, 6, 1), "", "", "", "S", "B"}},
+        {"11",
+         {"K4", "Zahlen; \"Fakten\" & Mehr", "A", "O'Neill, Jürgen", "", "2", "Ärger, Udo", "Ets", "Einkauf",
+          serial(2027, 6, 1), "", "", "", "S", "B"}},
     };
     for (const auto &[row, values] : rows) {
         for (int c = 0; c < 15; ++c) {
@@ -565,7 +570,10 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
                 continue;
             const bool number = c == 4 || c == 5 || c == 9 || c == 10;
             EXPECT_EQ(cell.type, number ? QString() : u"inlineStr"_s) << ref.toStdString();
-            EXPECT_EQ(cell.format, c == 4 ? "0.00" : c == 5 ? "0.0" : c >= 9 && c <= 10 ? "dd.mm.yyyy" : "")
+            EXPECT_EQ(cell.format, c == 4              ? "0.00"
+                                   : c == 5            ? "0.0"
+                                   : c >= 9 && c <= 10 ? "dd.mm.yyyy"
+                                                       : "")
                 << ref.toStdString();
             EXPECT_EQ(cell.bold, values.size() == 1) << ref.toStdString();
         }
@@ -591,20 +599,20 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     exportVia(prompter, *dlg, csv, csvType);
     QFile f(csv + u".csv"_s);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray want = "\xEF\xBB\xBF"
-                            "Kurs-Nr.;Beschreibung;Art;Referent;Kosten;Dauer;Name;Kat.;Bereich;Datum von;Datum bis;"
-                            "Prio.;R;S;Status\r\n"
-                            "K1;Excel Grundlagen;I;Huber, Anna;100,00;8,0;Meier, Hans;O;Controlling;01.03.2027;"
-                            "05.03.2027;1;R;;G\r\n"
-                            "K20;"
-                            + longText.toUtf8()
-                            + ";E;;250,50;24,5;Meier, Hans;O;Controlling;01.02.2027;02.02.2027;3;;;E\r\n"
-                              "K4;\"Zahlen; \"\"Fakten\"\" & Mehr\";A;O'Neill, J\xC3\xBCrgen;;2,0;\xC3\x84rger, Udo;Ets;"
-                              "Einkauf;01.06.2027;;;;S;B\r\n";
+    const QByteArray want =
+        "\xEF\xBB\xBF"
+        "Kurs-Nr.;Beschreibung;Art;Referent;Kosten;Dauer;Name;Kat.;Bereich;Datum von;Datum bis;"
+        "Prio.;R;S;Status\r\n"
+        "K1;Excel Grundlagen;I;Huber, Anna;100,00;8,0;Meier, Hans;O;Controlling;01.03.2027;"
+        "05.03.2027;1;R;;G\r\n"
+        "K20;"
+        + longText.toUtf8()
+        + ";E;;250,50;24,5;Meier, Hans;O;Controlling;01.02.2027;02.02.2027;3;;;E\r\n"
+          "K4;\"Zahlen; \"\"Fakten\"\" & Mehr\";A;O'Neill, J\xC3\xBCrgen;;2,0;\xC3\x84rger, Udo;Ets;"
+          "Einkauf;01.06.2027;;;;S;B\r\n";
     EXPECT_EQ(f.readAll(), want);
     // Nothing but the two files is left in the folder.
-    EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files),
-              (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
+    EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files), (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
 }
 
 TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile)
@@ -618,34 +626,28 @@ TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile
         {"missing folder", tempPath() + u"/fehlt/liste.xlsx"_s, u"Der Ordner ist nicht vorhanden."_s},
         {"a folder of that name", tempPath() + u"/ordner.xlsx"_s,
          u"Unter diesem Namen gibt es bereits einen Ordner."_s},
-        {"csv into a missing folder", tempPath() + u"/fehlt/liste.csv"_s,
-         u"Der Ordner ist nicht vorhanden."_s},
+        {"csv into a missing folder", tempPath() + u"/fehlt/liste.csv"_s, u"Der Ordner ist nicht vorhanden."_s},
     };
     QDir().mkpath(tempPath() + u"/ordner.xlsx"_s);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         exportVia(prompter, *dlg, c.file, c.file.endsWith(QLatin1String(".csv")) ? csvType : xlsxType, nullptr, [&] {
-            prompter.expectMessage(u"Die Datei kann nicht geschrieben werden:\r\n"_s + c.file
-                                       + u"\r\n\r\n"_s + c.reason,
+            prompter.expectMessage(u"Die Datei kann nicht geschrieben werden:\r\n"_s + c.file + u"\r\n\r\n"_s
+                                       + c.reason,
                                    u"Error"_s, ui::Icon::Exclamation);
         });
     }
     // Nothing in the period: the usual message, and no file.
     setPeriod(u"01.01.2030"_s, u"31.12.2030"_s);
     for (const QString &type : {xlsxType, csvType}) {
-        exportVia(prompter, *dlg, tempPath() + u"/leer"_s, type, nullptr, [&] {
-            prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s,
-                                   ui::Icon::Exclamation);
-        });
+        exportVia(prompter, *dlg, tempPath() + u"/leer"_s, type, nullptr,
+                  [&] { prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation); });
     }
     // Invalid entries stop before the file dialog, as for the other outputs.
     setPeriod(u"31.12.2030"_s, u"01.01.2030"_s);
-    prompter.expectMessage(u"Es wurden fehlerhafte Eingaben festgestellt!"_s, u"Datenprüfung"_s,
-                           ui::Icon::Exclamation);
+    prompter.expectMessage(u"Es wurden fehlerhafte Eingaben festgestellt!"_s, u"Datenprüfung"_s, ui::Icon::Exclamation);
     QTest::mouseClick(w<QPushButton>("cmdExport"), Qt::LeftButton);
-    EXPECT_EQ(QDir(tempPath()).entryList({u"*.xlsx*"_s, u"*.csv*"_s, u"leer*"_s},
-                                         QDir::Files),
-              QStringList());
+    EXPECT_EQ(QDir(tempPath()).entryList({u"*.xlsx*"_s, u"*.csv*"_s, u"leer*"_s}, QDir::Files), QStringList());
     EXPECT_FALSE(QFileInfo::exists(tempPath() + u"/fehlt"_s));
 }
 

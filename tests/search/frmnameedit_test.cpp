@@ -32,8 +32,8 @@ void type(QLineEdit *box, const QString &text)
         if (ch.unicode() < 128)
             QTest::keyClick(box, char(ch.unicode()));
         else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown,
-                                text.mid(i, ch.isHighSurrogate() ? 2 : 1), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, text.mid(i, ch.isHighSurrogate() ? 2 : 1),
+                                Qt::NoModifier);
         if (ch.isHighSurrogate())
             ++i;
     }
@@ -90,7 +90,7 @@ protected:
     std::vector<qint64> counts()
     {
         return {employees("Meier, Hans"), employees("Schulz, Eva"), entries("Meier, Hans"), entries("Schulz, Eva"),
-                entries("Krause, Otto"), count("Mitarbeiter"), count("Trainingsplan")};
+                entries("Krause, Otto"),  count("Mitarbeiter"),     count("Trainingsplan")};
     }
 
     search::FrmNameEdit dlg;

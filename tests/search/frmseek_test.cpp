@@ -7,8 +7,8 @@
 #include "support/testenv.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
@@ -88,8 +88,7 @@ TEST_F(SeekDialogTest, VolltextStartsFromTheTextSeekSetting)
         EXPECT_EQ(dlg.chkVolltext->isChecked(), c.checked) << (c.value ? c.value : "unset");
         // The user's choice lasts only while the dialog is open.
         click(dlg.chkVolltext);
-        EXPECT_EQ(app::settings::read(u"Settings"_s, u"TextSeek"_s),
-                  c.value ? QString::fromUtf8(c.value) : QString());
+        EXPECT_EQ(app::settings::read(u"Settings"_s, u"TextSeek"_s), c.value ? QString::fromUtf8(c.value) : QString());
     }
 }
 
@@ -131,7 +130,7 @@ TEST_F(SeekDialogTest, SearchButtonNeedsAFieldAndAnExpression)
 TEST(SeekLayouts, EveryTitleStandsWhereItsColumnStarts)
 {
     const QHash<QString, QString> titles{{"KursNr", "Kurs-Nr."}, {"Kostenstelle", "Kost."}, {"Kategorie", "Kat."},
-                                         {"Prioritaet", "Prio"},   {"Datum_von", "von"},     {"Datum_bis", "bis"}};
+                                         {"Prioritaet", "Prio"}, {"Datum_von", "von"},      {"Datum_bis", "bis"}};
     const struct {
         search::SeekLayout layout;
         const data::schema::TableDef &table;
@@ -262,10 +261,10 @@ TEST_P(SeekTest, NameWholeOrAnywhere)
     };
     const Case cases[] = {
         {"müller", true, {"Müller, Hans", "Ammüller, Eva", "MÜLLER, Otto"}}, // case and umlauts ignored
-        {"Müller", false, {}},                                             // only a whole name
-        {"Meier, Jörg", false, {"Meier, Jörg"}},                           // stored blanks ignored
-        {"meier, jörg", false, {}},                                        // case as typed
-        {"O'Neill, Pat", false, {"O'Neill, Pat"}},                         // apostrophe is plain text
+        {"Müller", false, {}},                                               // only a whole name
+        {"Meier, Jörg", false, {"Meier, Jörg"}},                             // stored blanks ignored
+        {"meier, jörg", false, {}},                                          // case as typed
+        {"O'Neill, Pat", false, {"O'Neill, Pat"}},                           // apostrophe is plain text
         {"'n", true, {"O'Neill, Pat"}},
         {"%", true, {}}, // no wildcard
     };
@@ -411,21 +410,14 @@ TEST_P(SeekTest, ChoosingGivesThePositionCancellingGivesZero)
                 clickLine(list, 3);
                 click(d.findChild<QPushButton *>("cmdOK"));
                 break;
-            case How::DoubleClick:
-                clickLine(list, 2, true);
-                break;
-            case How::EnterKey:
-                QTest::keyClick(list, Qt::Key_Return);
-                break;
+            case How::DoubleClick: clickLine(list, 2, true); break;
+            case How::EnterKey: QTest::keyClick(list, Qt::Key_Return); break;
             case How::CancelButton:
                 clickLine(list, 3);
                 click(d.findChild<QPushButton *>("cmdCancel"));
                 break;
-            case How::Escape:
-                QTest::keyClick(list, Qt::Key_Escape);
-                break;
-            case How::NoHitThenCancel:
-                break;
+            case How::Escape: QTest::keyClick(list, Qt::Key_Escape); break;
+            case How::NoHitThenCancel: break;
             }
         });
         EXPECT_EQ(search::runSeek(nullptr, rows, layout), c.expected) << int(c.how);

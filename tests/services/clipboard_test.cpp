@@ -130,8 +130,9 @@ TEST_F(ClipboardTest, OtherControlsAreLeftAlone)
     combo->setEditText("Kurs");
     spin->setValue(42);
     // Clicked into as a person does: the text field of the combo box and of the spin box, the list.
-    for (QWidget *w : {static_cast<QWidget *>(combo->lineEdit()), static_cast<QWidget *>(spin->findChild<QLineEdit *>()),
-                       static_cast<QWidget *>(list->viewport())}) {
+    for (QWidget *w :
+         {static_cast<QWidget *>(combo->lineEdit()), static_cast<QWidget *>(spin->findChild<QLineEdit *>()),
+          static_cast<QWidget *>(list->viewport())}) {
         SCOPED_TRACE(w->parentWidget()->metaObject()->className());
         QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, 5));
         ASSERT_NE(QApplication::focusWidget(), nullptr);

@@ -33,9 +33,7 @@ protected:
     {
         QFile f(bin + "/" + name);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(u"#!/bin/sh\necho %1 >> '%2/starts'\nexec /bin/sleep 30\n"_s
-                    .arg(name, tempPath())
-                    .toLocal8Bit());
+        f.write(u"#!/bin/sh\necho %1 >> '%2/starts'\nexec /bin/sleep 30\n"_s.arg(name, tempPath()).toLocal8Bit());
         f.close();
         f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }

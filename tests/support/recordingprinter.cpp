@@ -58,15 +58,9 @@ void RecordingPrinter::setOrientation(Orientation o)
     m_log->orientationSet = true;
 }
 
-double RecordingPrinter::pageWidth() const
-{
-    return m_log->orientation == Orientation::Landscape ? a4Long : a4Short;
-}
+double RecordingPrinter::pageWidth() const { return m_log->orientation == Orientation::Landscape ? a4Long : a4Short; }
 
-double RecordingPrinter::pageHeight() const
-{
-    return m_log->orientation == Orientation::Landscape ? a4Short : a4Long;
-}
+double RecordingPrinter::pageHeight() const { return m_log->orientation == Orientation::Landscape ? a4Short : a4Long; }
 
 void RecordingPrinter::scalePage(double width, double height)
 {

@@ -29,8 +29,8 @@ public:
         bool started = false;
         double scaledWidth = 0, scaledHeight = 0;
         int dialogs = 0;
-        int failNewPage = 0; // when set, the n-th start of a new page (1-based) fails
-        bool noPrinter = false; // neither printer nor file until a print dialog chose one
+        int failNewPage = 0;           // when set, the n-th start of a new page (1-based) fails
+        bool noPrinter = false;        // neither printer nor file until a print dialog chose one
         bool busyWhilePrinting = true; // the hourglass stood at the start and at the end of the document
         // Texts printed on one page, in order, empty lines included.
         std::vector<const Item *> texts(int page) const;

@@ -9,7 +9,7 @@ namespace orv::test {
 
 namespace {
 const char *kindName(bool input) { return input ? "input box" : "message box"; }
-}
+} // namespace
 
 ScriptedPrompter::ScriptedPrompter() { ui::Prompter::setInstance(this); }
 
@@ -65,8 +65,8 @@ ui::Answer ScriptedPrompter::message(QWidget *, const QString &text, const QStri
     m_shown.push_back(Box{false, text, title, icon, buttons, defaultButton, {}});
     const ui::Answer fallback = buttons == ui::Buttons::YesNo ? ui::Answer::No : ui::Answer::Ok;
     if (m_script.empty() || m_script.front().kind != Step::Kind::Message) {
-        ADD_FAILURE() << "unexpected message box \"" << text.toStdString() << "\" (title \""
-                      << title.toStdString() << "\")";
+        ADD_FAILURE() << "unexpected message box \"" << text.toStdString() << "\" (title \"" << title.toStdString()
+                      << "\")";
         return fallback;
     }
     Step s = std::move(m_script.front());

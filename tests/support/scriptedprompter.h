@@ -33,8 +33,7 @@ public:
     ~ScriptedPrompter() override;
 
     // The next box must be this message; it is answered with `answer`.
-    void expectMessage(const QString &text, const QString &title, ui::Icon icon,
-                       ui::Answer answer = ui::Answer::Ok);
+    void expectMessage(const QString &text, const QString &title, ui::Icon icon, ui::Answer answer = ui::Answer::Ok);
     // The same for a message whose text matches the regular expression `pattern`
     // (a database's own error number and description).
     void expectMessageMatching(const QString &pattern, const QString &title, ui::Icon icon);
@@ -51,8 +50,8 @@ public:
     // Fails the current test when expectations are left; clears them.
     void verify();
 
-    ui::Answer message(QWidget *parent, const QString &text, const QString &title, ui::Icon icon,
-                       ui::Buttons buttons, ui::Answer defaultButton) override;
+    ui::Answer message(QWidget *parent, const QString &text, const QString &title, ui::Icon icon, ui::Buttons buttons,
+                       ui::Answer defaultButton) override;
     std::optional<QString> input(QWidget *parent, const QString &prompt, const QString &title,
                                  const QString &preset) override;
     int runModal(QDialog &dialog) override;
