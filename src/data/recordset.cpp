@@ -307,15 +307,7 @@ struct RecordSet::Impl {
                     c.info.definedSize = d->width;
         }
         snap = std::move(s);
-        order.resize(snap->rows);
-        for (uint32_t i = 0; i < snap->rows; ++i)
-            order[i] = i;
-        pos = 0;
-        onGap = false;
-        clearPending();
-        matchKey.clear();
-        if (!sortCols.isEmpty())
-            applySort();
+        startOver(true);
     }
 
     // True when nobody (another connection, or this one outside this set)
@@ -347,7 +339,23 @@ struct RecordSet::Impl {
         }
         // Without deletions the present order still holds every row, mostly
         // sorted already; the sort below ends in the same order from any start.
-        if (anyDeleted || sortCols.isEmpty() || order.size() != snap->rows) {
+        startOver(anyDeleted || sortCols.isEmpty() || order.size() != snap->rows);
+    }
+
+    // The same statement and rows as `other`, without copying the rows.
+    void shareRowsOf(const Impl &other)
+    {
+        conn = other.conn;
+        sql = other.sql;
+        params = other.params;
+        snap = other.snap;
+    }
+
+    // The rows as read, on the first one, sorted again; `freshOrder` starts
+    // from the table's own order instead of the present one.
+    void startOver(bool freshOrder)
+    {
+        if (freshOrder) {
             order.resize(snap->rows);
             for (uint32_t i = 0; i < snap->rows; ++i)
                 order[i] = i;
@@ -807,11 +815,8 @@ bool RecordSet::find(const Criterion &criterion)
 RecordSet RecordSet::clone() const
 {
     RecordSet copy;
-    copy.d->conn = d->conn;
+    copy.d->shareRowsOf(*d);
     copy.d->table = d->table;
-    copy.d->sql = d->sql;
-    copy.d->params = d->params;
-    copy.d->snap = d->snap;
     copy.d->order = d->order;
     copy.d->pos = d->onGap ? 0 : d->pos;
     copy.d->sortCols = d->sortCols;
@@ -990,10 +995,7 @@ RecordSet RecordSet::reread() const
         fresh.openQuery(*d->conn, d->sql, d->params);
         return fresh;
     }
-    fresh.d->conn = d->conn;
-    fresh.d->sql = d->sql;
-    fresh.d->params = d->params;
-    fresh.d->snap = d->snap;
+    fresh.d->shareRowsOf(*d);
     fresh.d->readVersion = d->readVersion;
     fresh.d->execsSeen = d->execsSeen;
     fresh.d->reload();

@@ -37,10 +37,10 @@ public:
         Report = 16,    // the window has a report
     };
 
-    void setBrowseMode(bool browse) { m_browsing = browse, applyState(); }
-    void setRowsOpen(bool open) { m_rowsOpen = open, applyState(); }
-    void setSeekAvailable(bool available) { m_seekAvailable = available, applyState(); }
-    void setReportAvailable(bool available) { m_reportAvailable = available, applyState(); }
+    void setBrowseMode(bool browse) { set(m_browsing, browse); }
+    void setRowsOpen(bool open) { set(m_rowsOpen, open); }
+    void setSeekAvailable(bool available) { set(m_seekAvailable, available); }
+    void setReportAvailable(bool available) { set(m_reportAvailable, available); }
     // Disables the window's own "&Datei" item for good.
     void disableOwnItem(const QString &itemName);
 
@@ -57,6 +57,11 @@ private:
     void openWindow(const QString &name);
     void fillWindowMenu();
     void applyState();
+    void set(bool &state, bool value)
+    {
+        state = value;
+        applyState();
+    }
 
     RecordForm *m_form;
     QToolBar *m_toolBar = nullptr;

@@ -4,7 +4,6 @@
 #include "data/listquery.h"
 #include "data/valuelists.h"
 #include "reports/linewriter.h"
-#include "reports/reportbuttons.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
@@ -28,10 +27,7 @@ const QString kSortColumns = QStringLiteral("KursNr");
 
 FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
 {
-    setObjectName(QStringLiteral("frmKursBericht"));
-    setWindowTitle(QStringLiteral("Bericht"));
-    auto *fraStammdaten = new QGroupBox(QStringLiteral("Selektion"), this);
-    fraStammdaten->setObjectName(QStringLiteral("fraStammdaten"));
+    QGroupBox *fraStammdaten = startSelection(QStringLiteral("frmKursBericht"));
     const QString captions[3] = {QStringLiteral("&Komplettliste Kurse"), QStringLiteral("&Liste Rubrik"),
                                  QStringLiteral("&Liste &Referent")};
     for (int i = 0; i < 3; ++i) {
@@ -63,14 +59,7 @@ FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
     connect(cmbRubrik, &QComboBox::activated, this, [this] { optBericht[1]->setChecked(true); });
     connect(txtReferent, &QLineEdit::textChanged, this, [this] { optBericht[2]->setChecked(true); });
 
-    const ReportButtons b = ReportButtons::create(this);
-    auto *buttons = new QVBoxLayout;
-    b.addTo(buttons);
-    buttons->addStretch(1);
-    auto *all = new QHBoxLayout(this);
-    all->addWidget(fraStammdaten, 1);
-    all->addLayout(buttons);
-    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel, b.cmdExport);
+    placeBesideButtons(fraStammdaten);
 }
 
 FrmKursBericht::KursList FrmKursBericht::kursList(const data::Backend &backend) const
@@ -157,10 +146,6 @@ std::optional<ExportJob> FrmKursBericht::exportJob(data::Connection &conn)
     return job;
 }
 
-void openKursBericht(QWidget *parent)
-{
-    FrmKursBericht dialog(parent);
-    ui::Prompter::instance().runModal(dialog);
-}
+void openKursBericht(QWidget *parent) { runReportDialog<FrmKursBericht>(parent); }
 
 } // namespace orv::reports

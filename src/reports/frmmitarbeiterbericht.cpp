@@ -3,7 +3,6 @@
 #include "data/connection.h"
 #include "data/listquery.h"
 #include "reports/linewriter.h"
-#include "reports/reportbuttons.h"
 #include "ui/prompter.h"
 
 #include <QGroupBox>
@@ -25,10 +24,7 @@ const QString kTitle = QStringLiteral("Komplettliste Mitarbeiter");
 
 FrmMitarbeiterBericht::FrmMitarbeiterBericht(QWidget *parent) : ReportDialog(parent)
 {
-    setObjectName(QStringLiteral("frmMitarbeiterBericht"));
-    setWindowTitle(QStringLiteral("Bericht"));
-    auto *fraStammdaten = new QGroupBox(QStringLiteral("Selektion"), this);
-    fraStammdaten->setObjectName(QStringLiteral("fraStammdaten"));
+    QGroupBox *fraStammdaten = startSelection(QStringLiteral("frmMitarbeiterBericht"));
     optBericht0 = new QRadioButton(QStringLiteral("&Komplettliste Mitarbeiter"), fraStammdaten);
     optBericht0->setObjectName(QStringLiteral("optBericht(0)"));
     // The first control: it takes the focus, and with it the selection, when the dialog opens.
@@ -38,14 +34,7 @@ FrmMitarbeiterBericht::FrmMitarbeiterBericht(QWidget *parent) : ReportDialog(par
     sel->addWidget(optBericht0);
     sel->addStretch(1);
 
-    const ReportButtons b = ReportButtons::create(this);
-    auto *buttons = new QVBoxLayout;
-    b.addTo(buttons);
-    buttons->addStretch(1);
-    auto *all = new QHBoxLayout(this);
-    all->addWidget(fraStammdaten, 1);
-    all->addLayout(buttons);
-    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel, b.cmdExport);
+    placeBesideButtons(fraStammdaten);
 }
 
 bool FrmMitarbeiterBericht::buildReport()
@@ -104,10 +93,6 @@ std::optional<ExportJob> FrmMitarbeiterBericht::exportJob(data::Connection &)
     return job;
 }
 
-void openMitarbeiterBericht(QWidget *parent)
-{
-    FrmMitarbeiterBericht dialog(parent);
-    ui::Prompter::instance().runModal(dialog);
-}
+void openMitarbeiterBericht(QWidget *parent) { runReportDialog<FrmMitarbeiterBericht>(parent); }
 
 } // namespace orv::reports

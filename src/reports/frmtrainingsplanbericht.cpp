@@ -292,10 +292,6 @@ std::optional<ExportJob> FrmTrainingsplanBericht::exportJob(data::Connection &co
     return trainingsplanExport(conn, selection());
 }
 
-void openTrainingsplanBericht(QWidget *parent)
-{
-    FrmTrainingsplanBericht dialog(parent);
-    ui::Prompter::instance().runModal(dialog);
-}
+void openTrainingsplanBericht(QWidget *parent) { runReportDialog<FrmTrainingsplanBericht>(parent); }
 
 } // namespace orv::reports

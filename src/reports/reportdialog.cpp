@@ -4,6 +4,7 @@
 #include "data/dberror.h"
 #include "reports/frmanzeige.h"
 #include "reports/qtreportprinter.h"
+#include "reports/reportbuttons.h"
 #include "reports/reportprint.h"
 #include "reports/reportprinter.h"
 #include "services/connectionrecipe.h"
@@ -15,9 +16,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QVBoxLayout>
 #include <limits>
 
 namespace orv::reports {
@@ -33,6 +37,27 @@ void ReportDialog::connectButtons(QPushButton *drucken, QPushButton *ablage, QPu
     connect(ablage, &QPushButton::clicked, this, &ReportDialog::cmdAblage_Click);
     connect(anzeige, &QPushButton::clicked, this, &ReportDialog::cmdAnzeige_Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QGroupBox *ReportDialog::startSelection(const QString &objectName)
+{
+    setObjectName(objectName);
+    setWindowTitle(QStringLiteral("Bericht"));
+    auto *selection = new QGroupBox(QStringLiteral("Selektion"), this);
+    selection->setObjectName(QStringLiteral("fraStammdaten"));
+    return selection;
+}
+
+void ReportDialog::placeBesideButtons(QGroupBox *selection)
+{
+    const ReportButtons b = ReportButtons::create(this);
+    auto *buttons = new QVBoxLayout;
+    b.addTo(buttons);
+    buttons->addStretch(1);
+    auto *all = new QHBoxLayout(this);
+    all->addWidget(selection, 1);
+    all->addLayout(buttons);
+    connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel, b.cmdExport);
 }
 
 std::optional<data::Connection> ReportDialog::startBuild()

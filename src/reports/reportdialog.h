@@ -2,10 +2,12 @@
 #include "data/connection.h"
 #include "reports/reportexport.h"
 #include "reports/reportmodel.h"
+#include "ui/prompter.h"
 
 #include <QDialog>
 #include <optional>
 
+class QGroupBox;
 class QPushButton;
 
 namespace orv::reports {
@@ -42,6 +44,11 @@ protected:
     // (nullopt once the user has been told that it cannot be opened).
     std::optional<data::Connection> startBuild();
 
+    // The frame of a master-data list: the dialog's name and title, and the
+    // "Selektion" frame that placeBesideButtons() lays out beside the output buttons.
+    QGroupBox *startSelection(const QString &objectName);
+    void placeBesideButtons(QGroupBox *selection);
+
     // Connects the output buttons and the cancel button.
     void connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige, QPushButton *cancel,
                         QPushButton *exportButton = nullptr);
@@ -64,5 +71,12 @@ private:
 
     QString m_exportFilter; // the type chosen at the last export
 };
+
+// Runs a report dialog modally over `parent`.
+template <class Dialog> void runReportDialog(QWidget *parent)
+{
+    Dialog dialog(parent);
+    ui::Prompter::instance().runModal(dialog);
+}
 
 } // namespace orv::reports
