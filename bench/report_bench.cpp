@@ -8,13 +8,13 @@
 #include "reports/frmanzeige.h"
 #include "reports/reportexport.h"
 #include "reports/trainingsplanlist.h"
+#include "ui/lineview.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 #include <QTextDocument>
 #include <sqlite3.h>
 
@@ -267,10 +267,9 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
     QCoreApplication::processEvents();
     const double show = double(t.nsecsElapsed()) / 1e6;
     t.restart();
-    window.textBox()->document()->find(QStringLiteral("keine teilnahme"),
-                                       window.textBox()->document()->characterCount() / 2);
+    window.textBox()->find(QStringLiteral("keine teilnahme"), window.textBox()->text().size() / 2);
     const double find = double(t.nsecsElapsed()) / 1e6;
-    std::printf("report: display window with %d lines shown in %.0f ms; a search from the middle %.0f ms\n",
-                window.textBox()->document()->blockCount(), show, find);
+    std::printf("report: display window with %lld lines shown in %.0f ms; a search from the middle %.0f ms\n",
+                static_cast<long long>(window.textBox()->lineCount()), show, find);
     window.close();
 }

@@ -10,6 +10,7 @@
 #include "reports/trainingsplanlist.h"
 #include "search/frmseek.h"
 #include "services/connectionrecipe.h"
+#include "ui/lineview.h"
 #include "ui/prompter.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -166,8 +166,8 @@ void runUserBench(const QString &file, int entries)
         window.grab();
         const double shown = seconds(t);
         std::printf("user: report of all %d lines to the display window %7.3f s (build %.3f s)  peak %5ld MB  "
-                    "(%d lines)\n",
-                    entries, shown, build, peakMb(), window.textBox()->document()->blockCount());
+                    "(%lld lines)\n",
+                    entries, shown, build, peakMb(), static_cast<long long>(window.textBox()->lineCount()));
     }
     ui::Prompter::setInstance(nullptr);
     if (QFileInfo(link).isSymLink())

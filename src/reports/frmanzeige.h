@@ -5,8 +5,11 @@
 class QLabel;
 class QMenuBar;
 class QAction;
-class QPlainTextEdit;
 class QPushButton;
+
+namespace orv::ui {
+class LineView;
+}
 
 namespace orv::reports {
 
@@ -17,16 +20,17 @@ public:
     explicit FrmAnzeige(QWidget *parent = nullptr);
 
     void setHeading(const QString &title, const QString &programLine, const QString &dateLine);
-    // The report text with CR LF line ends.
+    // The report text with CR LF line ends; the window shares it, no copy.
     void setReportText(const QString &text);
     // "&Drucken": the print routine of the report dialog that opened the window.
     void setPrintAction(std::function<void()> action) { m_print = std::move(action); }
     // "Seiten&ansicht…": the page preview of the same report.
     void setPreviewAction(std::function<void()> action) { m_preview = std::move(action); }
 
-    QPlainTextEdit *textBox() const { return rtbAnzeige; }
+    ui::LineView *textBox() const { return rtbAnzeige; }
     QString searchText() const { return m_searchText; }
-    int searchPos() const { return m_searchPos; }
+    // Counted from 0 in the report text, where a line end CR LF counts as two.
+    qsizetype searchPos() const { return m_searchPos; }
 
     void mnuSeek_Click();
     void mnuSeekNext_Click();
@@ -37,13 +41,13 @@ private:
     void arrangeControls();
     void connectCommands();
     // The position of the next match from `from` on, ignoring case; -1 when there is none.
-    int findFrom(int from);
+    qsizetype findFrom(qsizetype from);
 
     QLabel *imgLogo;
     QLabel *lblTitle;
     QLabel *lblBem;
     QLabel *lblSign;
-    QPlainTextEdit *rtbAnzeige;
+    ui::LineView *rtbAnzeige;
     QPushButton *cmdCancel;
     QMenuBar *m_menuBar;
     QAction *mnuDrucken;
@@ -55,7 +59,7 @@ private:
     std::function<void()> m_print;
     std::function<void()> m_preview;
     QString m_searchText;
-    int m_searchPos = -1;
+    qsizetype m_searchPos = -1;
 };
 
 } // namespace orv::reports

@@ -5,12 +5,12 @@
 #include "support/recordingprinter.h"
 #include "support/testenv.h"
 #include "ui/format.h"
+#include "ui/lineview.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTest>
 
 using namespace orv;
@@ -31,10 +31,7 @@ protected:
         QTest::mouseClick(d.findChild<QPushButton *>(name), Qt::LeftButton);
     }
     static void trigger(QDialog &d, const char *name) { d.findChild<QAction *>(name)->trigger(); }
-    static QString selected(QDialog &d)
-    {
-        return d.findChild<QPlainTextEdit *>("rtbAnzeige")->textCursor().selectedText();
-    }
+    static QString selected(QDialog &d) { return d.findChild<ui::LineView *>("rtbAnzeige")->selectedText(); }
     QString date;
 };
 
@@ -68,15 +65,15 @@ TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
         EXPECT_EQ(d.findChild<QLabel *>("lblTitle")->text(), u"Liste Trainingsplan"_s);
         EXPECT_EQ(d.findChild<QLabel *>("lblSign")->text(), u"ORV V. 1.0.1"_s);
         EXPECT_EQ(d.findChild<QLabel *>("lblBem")->text(), date);
-        auto *rtb = d.findChild<QPlainTextEdit *>("rtbAnzeige");
-        EXPECT_EQ(rtb->toPlainText(), QStringLiteral("Zeitraum: x\n\nKurs-Nr. Kopf\n\nK1     Zeile\n"));
-        // The clipboard's text after its program, date and title lines, with LF line ends.
-        QString clip = reports::composeText(reports::ReportModel{
+        auto *rtb = d.findChild<ui::LineView *>("rtbAnzeige");
+        // The clipboard's text after its program, date and title lines; copied from the window with LF line ends.
+        const QString clip = reports::composeText(reports::ReportModel{
             QString(), QStringLiteral("Zeitraum: x\r\n\r\nKurs-Nr. Kopf"), QStringLiteral("K1     Zeile\r\n")});
-        clip = clip.section(QStringLiteral("\r\n"), 6).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        EXPECT_EQ(rtb->toPlainText(), clip);
-        EXPECT_TRUE(rtb->isReadOnly());
-        EXPECT_EQ(rtb->lineWrapMode(), QPlainTextEdit::NoWrap);
+        EXPECT_EQ(rtb->text(), u"Zeitraum: x\r\n\r\nKurs-Nr. Kopf\r\n\r\nK1     Zeile\r\n"_s);
+        EXPECT_EQ(rtb->text(), clip.section(u"\r\n"_s, 6));
+        QTest::keyClick(rtb, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(rtb, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), u"Zeitraum: x\n\nKurs-Nr. Kopf\n\nK1     Zeile\n"_s);
         click(d, "cmdCancel");
     });
     click(dlg, "cmdAnzeige");
@@ -105,7 +102,8 @@ TEST_F(ReportOutputTest, SearchIgnoresCaseAndWalksThroughTheMatches)
         EXPECT_EQ(selected(d), u"Kurs-Nr."_s);
         trigger(d, "mnuSeekNext");
         EXPECT_EQ(selected(d), u"KURS-NR."_s);
-        EXPECT_EQ(w.searchPos(), u"Kurs-Nr. Beschreibung\n\nK1     "_s.size());
+        // Positions count the line end CR LF as two characters.
+        EXPECT_EQ(w.searchPos(), u"Kurs-Nr. Beschreibung\r\n\r\nK1     "_s.size());
         trigger(d, "mnuSeekNext");
         EXPECT_EQ(selected(d), u"kurs-nr."_s);
         prompter.expectMessage(u"Keine weitere Übereinstimmung gefunden!"_s, u"Suchen"_s, ui::Icon::Information);
@@ -136,6 +134,41 @@ TEST_F(ReportOutputTest, SearchIgnoresCaseAndWalksThroughTheMatches)
         trigger(d, "mnuClose");
     });
     click(dlg, "cmdAnzeige");
+}
+
+TEST_F(ReportOutputTest, LongTextScrollsToTheHitAndCopiesWhatTheKeysSelect)
+{
+    QString text;
+    for (int i = 0; i < 5000; ++i)
+        text += u"Zeile %1\r\n"_s.arg(i, 4, 10, QLatin1Char('0'));
+    text += u"Ende"_s;
+    ui::LineView view;
+    view.resize(400, 200);
+    view.show();
+    view.setText(text);
+    EXPECT_EQ(view.lineCount(), 5001);
+    EXPECT_EQ(view.find(u"eNDE"_s, 0), text.size() - 4);
+    EXPECT_LE(view.firstVisibleLine(), 5000);
+    EXPECT_GT(view.firstVisibleLine() + view.visibleLineCount(), 5000);
+    view.grab();
+
+    struct Case {
+        std::vector<QKeyCombination> keys;
+        QString copied;
+    } cases[] = {
+        {{Qt::CTRL | Qt::Key_Home, Qt::Key_Down, Qt::SHIFT | Qt::Key_Down, Qt::SHIFT | Qt::Key_End},
+         u"Zeile 0001\nZeile 0002"_s},
+        // Up keeps the column of the short last line; a step over the line end crosses CR LF at once.
+        {{Qt::CTRL | Qt::Key_End, Qt::Key_Up, Qt::SHIFT | Qt::Key_Home}, u"Zeil"_s},
+        {{Qt::CTRL | Qt::Key_Home, Qt::Key_End, Qt::SHIFT | Qt::Key_Right, Qt::SHIFT | Qt::Key_Right}, u"\nZ"_s},
+    };
+    for (const Case &c : cases) {
+        for (QKeyCombination k : c.keys)
+            QTest::keyClick(&view, k.key(), k.keyboardModifiers());
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.copied);
+    }
+    EXPECT_EQ(view.firstVisibleLine(), 0);
 }
 
 TEST_F(ReportOutputTest, SearchShortcutsAreCtrlFAndF3)

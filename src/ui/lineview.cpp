@@ -1,0 +1,454 @@
+#include "ui/lineview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv::ui {
+
+namespace {
+constexpr int margin = 4; // the space around the text, as a plain text box leaves it
+
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+enum class Step { NextChar, PreviousChar, NextLine, PreviousLine, NextPage, PreviousPage,
+                  LineStart, LineEnd, TextStart, TextEnd, NextWord, PreviousWord };
+
+struct KeyMove {
+    QKeySequence::StandardKey move, select;
+    Step step;
+};
+
+const KeyMove keyMoves[] = {
+    {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Step::NextChar},
+    {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, Step::PreviousChar},
+    {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Step::NextLine},
+    {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, Step::PreviousLine},
+    {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, Step::NextPage},
+    {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, Step::PreviousPage},
+    {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Step::LineStart},
+    {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, Step::LineEnd},
+    {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, Step::TextStart},
+    {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Step::TextEnd},
+    {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, Step::NextWord},
+    {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, Step::PreviousWord},
+};
+
+QString shortcutSuffix(QKeySequence::StandardKey key)
+{
+    return QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+}
+} // namespace
+
+LineView::LineView(QWidget *parent) : QAbstractScrollArea(parent), m_starts{0}
+{
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    updateMetrics();
+    updateScrollBars();
+}
+
+void LineView::setText(const QString &text)
+{
+    // One pass over the text for the line starts and the longest line; the
+    // text itself is shared with the caller, not copied.
+    m_text = text;
+    const QStringView all(m_text);
+    m_starts.assign(1, 0);
+    m_longest = 0;
+    qsizetype start = 0;
+    for (qsizetype lf = all.indexOf(u'\n'); lf >= 0; lf = all.indexOf(u'\n', start)) {
+        const qsizetype end = lf > start && all[lf - 1] == u'\r' ? lf - 1 : lf;
+        m_longest = std::max(m_longest, end - start);
+        start = lf + 1;
+        m_starts.push_back(start);
+    }
+    m_longest = std::max(m_longest, all.size() - start);
+    m_anchor = m_caret = 0;
+    m_column = -1;
+    updateScrollBars();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    viewport()->update();
+}
+
+QString LineView::selectedText() const
+{
+    const QStringView sel = QStringView(m_text).mid(selectionStart(), selectionEnd() - selectionStart());
+    QString out;
+    out.reserve(sel.size());
+    qsizetype from = 0;
+    for (qsizetype at = sel.indexOf(u"\r\n"); at >= 0; at = sel.indexOf(u"\r\n", from)) {
+        out += sel.mid(from, at - from);
+        out += u'\n';
+        from = at + 2;
+    }
+    out += sel.mid(from);
+    return out;
+}
+
+void LineView::select(qsizetype anchor, qsizetype caret)
+{
+    m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.size());
+    moveCaret(std::clamp<qsizetype>(caret, 0, m_text.size()), true);
+}
+
+void LineView::selectAll()
+{
+    m_anchor = 0;
+    m_caret = m_text.size();
+    m_column = -1;
+    viewport()->update();
+}
+
+void LineView::copy() const
+{
+    if (selectionEnd() > selectionStart())
+        QGuiApplication::clipboard()->setText(selectedText());
+}
+
+qsizetype LineView::find(const QString &needle, qsizetype from)
+{
+    if (needle.isEmpty() || from > m_text.size())
+        return -1;
+    const qsizetype at = QStringView(m_text).indexOf(needle, std::max<qsizetype>(0, from), Qt::CaseInsensitive);
+    if (at < 0)
+        return -1;
+    select(at, at + needle.size());
+    ensureVisible(at);
+    return at;
+}
+
+int LineView::firstVisibleLine() const { return verticalScrollBar()->value(); }
+
+int LineView::visibleLineCount() const { return std::max(1, (viewport()->height() - margin) / m_lineHeight); }
+
+qsizetype LineView::lineOf(qsizetype pos) const
+{
+    return qsizetype(std::upper_bound(m_starts.begin(), m_starts.end(), pos) - m_starts.begin()) - 1;
+}
+
+qsizetype LineView::lineEnd(qsizetype line) const
+{
+    if (line + 1 >= lineCount())
+        return m_text.size();
+    const qsizetype lf = m_starts[line + 1] - 1;
+    return lf > m_starts[line] && m_text.at(lf - 1) == u'\r' ? lf - 1 : lf;
+}
+
+qsizetype LineView::positionAt(const QPoint &p) const
+{
+    const qsizetype row = p.y() < margin ? -1 : (p.y() - margin) / m_lineHeight;
+    const qsizetype line = std::clamp<qsizetype>(firstVisibleLine() + row, 0, lineCount() - 1);
+    const qreal x = p.x() + horizontalScrollBar()->value() - margin;
+    const qsizetype column = std::max<qsizetype>(0, qRound(x / m_advance));
+    return std::min(m_starts[line] + column, lineEnd(line));
+}
+
+qsizetype LineView::wordStart(qsizetype pos) const
+{
+    while (pos > 0 && isWordChar(m_text.at(pos - 1)))
+        --pos;
+    return pos;
+}
+
+qsizetype LineView::wordEnd(qsizetype pos) const
+{
+    while (pos < m_text.size() && isWordChar(m_text.at(pos)))
+        ++pos;
+    return pos;
+}
+
+void LineView::moveCaret(qsizetype pos, bool keepAnchor, bool keepColumn)
+{
+    m_caret = pos;
+    if (!keepAnchor)
+        m_anchor = pos;
+    if (!keepColumn)
+        m_column = -1;
+    ensureVisible(pos);
+    viewport()->update();
+}
+
+void LineView::ensureVisible(qsizetype pos)
+{
+    const qsizetype line = lineOf(pos);
+    QScrollBar *v = verticalScrollBar();
+    if (line < v->value())
+        v->setValue(int(line));
+    else if (line >= v->value() + visibleLineCount())
+        v->setValue(int(line - visibleLineCount() + 1));
+    QScrollBar *h = horizontalScrollBar();
+    const qreal x = (pos - m_starts[line]) * m_advance;
+    const int width = viewport()->width() - 2 * margin;
+    if (x < h->value())
+        h->setValue(int(std::floor(x)));
+    else if (x + m_advance > h->value() + width)
+        h->setValue(int(std::ceil(x + m_advance - width)));
+}
+
+void LineView::updateMetrics()
+{
+    const QFontMetricsF fm(font());
+    m_advance = std::max<qreal>(1, fm.horizontalAdvance(u'M'));
+    m_lineHeight = std::max(1, int(std::ceil(fm.lineSpacing())));
+    m_ascent = int(std::ceil(fm.ascent()));
+}
+
+void LineView::updateScrollBars()
+{
+    const int visible = visibleLineCount();
+    QScrollBar *v = verticalScrollBar();
+    v->setRange(0, int(std::max<qsizetype>(0, lineCount() - visible)));
+    v->setPageStep(visible);
+    v->setSingleStep(1);
+    QScrollBar *h = horizontalScrollBar();
+    const int width = int(std::ceil(m_longest * m_advance)) + 2 * margin;
+    h->setRange(0, std::max(0, width - viewport()->width()));
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(std::max(1, int(m_advance)));
+}
+
+void LineView::paintEvent(QPaintEvent *)
+{
+    QPainter p(viewport());
+    p.setFont(font());
+    const QPalette &pal = palette();
+    const qreal shift = horizontalScrollBar()->value();
+    const qsizetype firstColumn = std::max<qsizetype>(0, qsizetype(std::floor((shift - margin) / m_advance)));
+    const qsizetype columns = qsizetype(std::ceil(viewport()->width() / m_advance)) + 2;
+    const qsizetype selStart = selectionStart(), selEnd = selectionEnd();
+    const int bottom = viewport()->height();
+    const bool caretShown = hasFocus();
+    int y = margin;
+    for (qsizetype line = firstVisibleLine(); line < lineCount() && y < bottom; ++line, y += m_lineHeight) {
+        const qsizetype start = m_starts[line], end = lineEnd(line);
+        const auto xOf = [&](qsizetype pos) { return margin + (pos - start) * m_advance - shift; };
+        const auto draw = [&](qsizetype from, qsizetype to, const QColor &colour) {
+            if (to <= from)
+                return;
+            p.setPen(colour);
+            p.drawText(QPointF(xOf(from), y + m_ascent), m_text.mid(from, to - from));
+        };
+        const qsizetype from = std::min(end, start + firstColumn), to = std::min(end, from + columns);
+        const qsizetype s = std::clamp(selStart, from, to), e = std::clamp(selEnd, from, to);
+        if (e > s)
+            p.fillRect(QRectF(xOf(s), y, (e - s) * m_advance, m_lineHeight), pal.highlight());
+        // A selected line end shows as a narrow mark, so selected empty lines can be seen.
+        if (selStart <= end && selEnd > end && line + 1 < lineCount())
+            p.fillRect(QRectF(xOf(end), y, m_advance / 2, m_lineHeight), pal.highlight());
+        draw(from, s, pal.color(QPalette::Text));
+        draw(s, e, pal.color(QPalette::HighlightedText));
+        draw(e, to, pal.color(QPalette::Text));
+        if (caretShown && m_caret >= start && m_caret <= end)
+            p.fillRect(QRectF(xOf(m_caret), y, 1, m_lineHeight), pal.text());
+    }
+}
+
+void LineView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void LineView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        copy();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+        return;
+    }
+    for (const KeyMove &k : keyMoves) {
+        const bool keep = event->matches(k.select);
+        if (!keep && !event->matches(k.move))
+            continue;
+        const qsizetype line = lineOf(m_caret);
+        const qsizetype column = m_column >= 0 ? m_column : m_caret - m_starts[line];
+        // Up, down and the page keys keep the column the caret came from.
+        const auto toLine = [&](qsizetype target) {
+            target = std::clamp<qsizetype>(target, 0, lineCount() - 1);
+            moveCaret(std::min(m_starts[target] + column, lineEnd(target)), keep, true);
+            m_column = column;
+        };
+        const bool collapse = !keep && m_anchor != m_caret;
+        switch (k.step) {
+        case Step::NextChar:
+            if (collapse)
+                moveCaret(selectionEnd(), false);
+            else
+                moveCaret(m_caret < lineEnd(line) || line + 1 >= lineCount() ? std::min(m_caret + 1, lineEnd(line))
+                                                                               : m_starts[line + 1],
+                          keep);
+            break;
+        case Step::PreviousChar:
+            if (collapse)
+                moveCaret(selectionStart(), false);
+            else
+                moveCaret(m_caret > m_starts[line] ? m_caret - 1 : line > 0 ? lineEnd(line - 1) : 0, keep);
+            break;
+        case Step::NextLine:
+            if (line + 1 < lineCount())
+                toLine(line + 1);
+            break;
+        case Step::PreviousLine:
+            if (line > 0)
+                toLine(line - 1);
+            break;
+        case Step::NextPage:
+        case Step::PreviousPage: {
+            const int page = (k.step == Step::NextPage ? 1 : -1) * visibleLineCount();
+            verticalScrollBar()->setValue(verticalScrollBar()->value() + page);
+            toLine(line + page);
+            break;
+        }
+        case Step::LineStart:
+            moveCaret(m_starts[line], keep);
+            break;
+        case Step::LineEnd:
+            moveCaret(lineEnd(line), keep);
+            break;
+        case Step::TextStart:
+            moveCaret(0, keep);
+            break;
+        case Step::TextEnd:
+            moveCaret(m_text.size(), keep);
+            break;
+        case Step::NextWord: {
+            qsizetype pos = wordEnd(m_caret);
+            while (pos < m_text.size() && !isWordChar(m_text.at(pos)))
+                ++pos;
+            moveCaret(pos, keep);
+            break;
+        }
+        case Step::PreviousWord: {
+            qsizetype pos = m_caret;
+            while (pos > 0 && !isWordChar(m_text.at(pos - 1)))
+                --pos;
+            moveCaret(wordStart(pos), keep);
+            break;
+        }
+        }
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void LineView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_selecting = true;
+    m_lastMouse = event->position().toPoint();
+    moveCaret(positionAt(m_lastMouse), event->modifiers() & Qt::ShiftModifier);
+}
+
+void LineView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_selecting || !(event->buttons() & Qt::LeftButton))
+        return;
+    m_lastMouse = event->position().toPoint();
+    moveCaret(positionAt(m_lastMouse), true);
+    // Dragging beyond the edge keeps scrolling until the mouse comes back.
+    if (viewport()->rect().contains(m_lastMouse))
+        m_autoScroll.stop();
+    else if (!m_autoScroll.isActive())
+        m_autoScroll.start(50, this);
+}
+
+void LineView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_selecting)
+        return;
+    m_selecting = false;
+    m_autoScroll.stop();
+    putSelectionForMiddleClick();
+}
+
+void LineView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const qsizetype pos = positionAt(event->position().toPoint());
+    m_anchor = wordStart(pos);
+    moveCaret(wordEnd(pos), true);
+    putSelectionForMiddleClick();
+}
+
+void LineView::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_autoScroll.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    const QRect r = viewport()->rect();
+    QScrollBar *v = verticalScrollBar();
+    if (m_lastMouse.y() < r.top())
+        v->setValue(v->value() - 1);
+    else if (m_lastMouse.y() > r.bottom())
+        v->setValue(v->value() + 1);
+    moveCaret(positionAt(m_lastMouse), true);
+}
+
+void LineView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // What a read-only text box offers: copy and select all.
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *copyAction =
+        menu->addAction(QStringLiteral("&Kopieren") + shortcutSuffix(QKeySequence::Copy), this, &LineView::copy);
+    copyAction->setObjectName(QStringLiteral("edit-copy"));
+    copyAction->setEnabled(selectionEnd() > selectionStart());
+    menu->addSeparator();
+    QAction *all = menu->addAction(QStringLiteral("Alles auswählen") + shortcutSuffix(QKeySequence::SelectAll), this,
+                                   &LineView::selectAll);
+    all->setObjectName(QStringLiteral("select-all"));
+    all->setEnabled(!m_text.isEmpty());
+    menu->popup(event->globalPos());
+}
+
+void LineView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void LineView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void LineView::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateMetrics();
+        updateScrollBars();
+        viewport()->update();
+    }
+}
+
+void LineView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void LineView::putSelectionForMiddleClick() const
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection() && selectionEnd() > selectionStart())
+        clipboard->setText(selectedText(), QClipboard::Selection);
+}
+
+} // namespace orv::ui

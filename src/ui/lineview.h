@@ -1,0 +1,84 @@
+#pragma once
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QString>
+#include <vector>
+
+namespace orv::ui {
+
+// A read-only view of a long text, such as a report of a million lines. It
+// keeps the one text it is given (shared, not copied) and where each line
+// starts, and lays out only the lines in sight: fixed-pitch, never wrapped.
+// The user scrolls, moves the caret, selects with mouse and keys and copies
+// as in any read-only text box.
+//
+// Positions are character positions in the text, counted from 0; a line
+// end CR LF counts as two characters, as it stands in the text.
+class LineView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit LineView(QWidget *parent = nullptr);
+
+    void setText(const QString &text);
+    const QString &text() const { return m_text; }
+    qsizetype lineCount() const { return qsizetype(m_starts.size()); }
+
+    qsizetype selectionStart() const { return qMin(m_anchor, m_caret); }
+    qsizetype selectionEnd() const { return qMax(m_anchor, m_caret); }
+    // The selection as plain text with LF line ends.
+    QString selectedText() const;
+    // Selects from `anchor` to `caret` (the caret's side is kept in view).
+    void select(qsizetype anchor, qsizetype caret);
+    void selectAll();
+    void copy() const;
+
+    // Finds `needle` from `from` on, ignoring case, also inside words; the
+    // match is selected and scrolled into view. -1 when there is none.
+    qsizetype find(const QString &needle, qsizetype from);
+
+    // The first line in sight and how many lines fit in the window whole.
+    int firstVisibleLine() const;
+    int visibleLineCount() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    qsizetype lineOf(qsizetype pos) const;
+    qsizetype lineEnd(qsizetype line) const; // the position of the line's end, before CR LF
+    qsizetype positionAt(const QPoint &viewportPoint) const;
+    void moveCaret(qsizetype pos, bool keepAnchor, bool keepColumn = false);
+    qsizetype wordStart(qsizetype pos) const;
+    qsizetype wordEnd(qsizetype pos) const;
+    void ensureVisible(qsizetype pos);
+    void updateMetrics();
+    void updateScrollBars();
+    void putSelectionForMiddleClick() const;
+
+    QString m_text;
+    std::vector<qsizetype> m_starts; // where each line starts
+    qsizetype m_longest = 0;         // characters of the longest line
+    qsizetype m_anchor = 0;
+    qsizetype m_caret = 0;
+    qsizetype m_column = -1; // the column up and down keep; -1: the caret's own
+    qreal m_advance = 1;
+    int m_lineHeight = 1;
+    int m_ascent = 0;
+    bool m_selecting = false;
+    QPoint m_lastMouse;
+    QBasicTimer m_autoScroll;
+};
+
+} // namespace orv::ui
