@@ -7,10 +7,6 @@
 
 namespace orv::test {
 
-namespace {
-const char *kindName(bool input) { return input ? "input box" : "message box"; }
-} // namespace
-
 ScriptedPrompter::ScriptedPrompter() { ui::Prompter::setInstance(this); }
 
 ScriptedPrompter::~ScriptedPrompter()
@@ -21,8 +17,7 @@ ScriptedPrompter::~ScriptedPrompter()
 
 void ScriptedPrompter::expectMessage(const QString &text, const QString &title, ui::Icon icon, ui::Answer answer)
 {
-    Step s{Step::Kind::Message, text, title, icon, answer, std::nullopt, {}, false};
-    m_script.push_back(std::move(s));
+    m_script.push_back({Step::Kind::Message, text, title, icon, answer, std::nullopt, {}, false});
 }
 
 void ScriptedPrompter::expectMessageMatching(const QString &pattern, const QString &title, ui::Icon icon)
@@ -33,14 +28,14 @@ void ScriptedPrompter::expectMessageMatching(const QString &pattern, const QStri
 
 void ScriptedPrompter::expectInput(const QString &prompt, const QString &title, std::optional<QString> answer)
 {
-    Step s{Step::Kind::Input, prompt, title, ui::Icon::None, ui::Answer::Ok, std::move(answer), {}, false};
-    m_script.push_back(std::move(s));
+    m_script.push_back(
+        {Step::Kind::Input, prompt, title, ui::Icon::None, ui::Answer::Ok, std::move(answer), {}, false});
 }
 
 void ScriptedPrompter::expectModal(ModalHandler handler)
 {
-    Step s{Step::Kind::Modal, {}, {}, ui::Icon::None, ui::Answer::Ok, std::nullopt, std::move(handler), false};
-    m_script.push_back(std::move(s));
+    m_script.push_back(
+        {Step::Kind::Modal, {}, {}, ui::Icon::None, ui::Answer::Ok, std::nullopt, std::move(handler), false});
 }
 
 const ScriptedPrompter::Box &ScriptedPrompter::last() const
@@ -51,11 +46,9 @@ const ScriptedPrompter::Box &ScriptedPrompter::last() const
 
 void ScriptedPrompter::verify()
 {
-    for (const Step &s : m_script) {
-        ADD_FAILURE() << "expected but not shown: "
-                      << (s.kind == Step::Kind::Modal ? "a modal dialog" : kindName(s.kind == Step::Kind::Input))
-                      << " \"" << s.text.toStdString() << "\"";
-    }
+    static const char *const kinds[] = {"message box", "input box", "modal dialog"};
+    for (const Step &s : m_script)
+        ADD_FAILURE() << "expected but not shown: " << kinds[int(s.kind)] << " \"" << s.text.toStdString() << "\"";
     m_script.clear();
 }
 

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QSettings>
+#include <QTest>
 #include <QUuid>
 
 namespace orv::test {
@@ -29,6 +30,19 @@ void OrvTest::SetUp()
 }
 
 void OrvTest::TearDown() { prompter.verify(); }
+
+void typeText(QWidget *w, const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.unicode() < 128)
+            QTest::keyClick(w, char(ch.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, text.mid(i, ch.isHighSurrogate() ? 2 : 1),
+                                Qt::NoModifier);
+        i += ch.isHighSurrogate();
+    }
+}
 
 std::vector<data::BackendKind> testBackends()
 {
@@ -90,8 +104,8 @@ void DbTest::addKurs(const QString &nr, const QString &rubrik, const QString &be
                      const QString &referent, double kosten, double dauer)
 {
     using data::schema::padded;
-    m_conn.exec(QStringLiteral("INSERT INTO Kurs (KursNr, Rubrik, Beschreibung, Art, Referent, Kosten, Dauer) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+    m_conn.exec(u"INSERT INTO Kurs (KursNr, Rubrik, Beschreibung, Art, Referent, Kosten, Dauer) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
                 {padded(nr, 6), padded(rubrik, 40), padded(beschreibung, 80), padded(art, 1),
                  referent.isNull() ? QVariant() : QVariant(padded(referent, 30)), kosten, dauer});
 }
@@ -100,8 +114,8 @@ void DbTest::addMitarbeiter(const QString &name, const QString &kst, const QStri
                             const QString &bereich)
 {
     using data::schema::padded;
-    m_conn.exec(QStringLiteral("INSERT INTO Mitarbeiter (Name, Kostenstelle, Abteilung, Kategorie, Bereich) "
-                               "VALUES (?, ?, ?, ?, ?)"),
+    m_conn.exec(u"INSERT INTO Mitarbeiter (Name, Kostenstelle, Abteilung, Kategorie, Bereich) "
+                "VALUES (?, ?, ?, ?, ?)"_s,
                 {padded(name, 30), kst.isNull() ? QVariant() : QVariant(padded(kst, 6)),
                  abt.isNull() ? QVariant() : QVariant(padded(abt, 10)), padded(kat, 3), padded(bereich, 30)});
 }
@@ -111,8 +125,8 @@ void DbTest::addPlan(const QString &kursNr, const QString &name, const QString &
                      const QString &bemerkung)
 {
     using data::schema::padded;
-    m_conn.exec(QStringLiteral("INSERT INTO Trainingsplan (KursNr, Name, Prioritaet, Quelle, Datum_von, Datum_bis, "
-                               "Rechnung, Beurteilung, Bemerkung, Status) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+    m_conn.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Prioritaet, Quelle, Datum_von, Datum_bis, "
+                "Rechnung, Beurteilung, Bemerkung, Status) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                 {padded(kursNr, 6), padded(name, 30), padded(prio, 1), padded(quelle, 3), von, bis, rechnung,
                  beurteilung, padded(bemerkung, 80), padded(status, 1)});
 }

@@ -1,10 +1,13 @@
 #pragma once
 #include "data/backend.h"
 #include "data/connection.h"
+#include "data/dberror.h"
 #include "support/scriptedprompter.h"
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
@@ -80,6 +83,21 @@ inline QString firstText(data::Connection &c, const QString &sql, const QVariant
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
+// The number of the database error `f` raises; 0 when it raises none.
+inline long dbErrorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const data::DbError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// Types as a user does, key by key: ASCII through its key, any other character
+// (a surrogate pair as one) as the keyboard sends it, with its text.
+void typeText(QWidget *w, const QString &text);
+
 // The backends the database tests run on.
 std::vector<data::BackendKind> testBackends();
 std::string backendName(const ::testing::TestParamInfo<data::BackendKind> &info);
@@ -88,3 +106,6 @@ std::string backendName(const ::testing::TestParamInfo<data::BackendKind> &info)
 
 #define ORV_DB_TEST_SUITE(Suite)                                                                                       \
     INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(::orv::test::testBackends()), ::orv::test::backendName)
+// For cases that need a database but never reach what differs between the engines.
+#define ORV_SQLITE_TEST_SUITE(Suite)                                                                                   \
+    INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::Values(::orv::data::BackendKind::Sqlite), ::orv::test::backendName)
