@@ -59,20 +59,17 @@ protected:
 TEST_F(BackupTest, FirstStartOfADayCopiesOnceAndKeepsTheLastFourteen)
 {
     QDir().mkpath(folder());
-    auto touch = [&](const QString &name) {
+    auto touch = [&](const QString &name, int daysOld = 0) {
         QFile f(folder() + QLatin1Char('/') + name);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("alt");
+        f.flush();
+        f.setFileTime(QDateTime::currentDateTime().addDays(-daysOld), QFileDevice::FileModificationTime);
     };
     for (int d = 1; d <= 15; ++d)
         touch(data::dailyBackupName(QDate(2026, 11, d)));
     touch(u"orv-vor-umbau.mdb"_s); // the user's own copy stays
-    touch(u"orv-2026-11-30.mdb.4711-00c0ffee.tmp"_s);
-    {
-        QFile stale(folder() + u"/orv-2026-11-30.mdb.4711-00c0ffee.tmp"_s);
-        ASSERT_TRUE(stale.open(QIODevice::ReadWrite));
-        stale.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime);
-    }
+    touch(u"orv-2026-11-30.mdb.4711-00c0ffee.tmp"_s, 2);
 
     const QDate today(2026, 12, 6);
     EXPECT_TRUE(data::makeDailyBackup(db, today));

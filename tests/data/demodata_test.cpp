@@ -4,11 +4,9 @@
 #include "data/valuelists.h"
 #include "support/testenv.h"
 
-#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <algorithm>
 
 namespace orv::test {
 namespace {
@@ -16,95 +14,33 @@ namespace {
 using data::schema::padded;
 namespace demo = data::demo;
 
-// Every row of a table as one line of typed values, in the order the database returns them.
-std::vector<QString> dump(data::Connection &conn, const QString &table)
+// Every row of each table as its texts, in the order the database returns them.
+QStringList dump(const data::ConnectionTarget &t)
 {
-    std::vector<QString> rows;
-    auto cur = conn.query(u"SELECT * FROM "_s + table);
-    while (cur->next()) {
-        QStringList values;
-        for (int c = 0; c < cur->columnCount(); ++c) {
-            if (cur->isNull(c)) {
-                values << u"NULL"_s;
-                continue;
-            }
-            switch (cur->column(c).type) {
-            case data::ColType::Text:
-                values << QLatin1Char('[') + QString::fromUtf8(cur->textBytes(c)) + QLatin1Char(']');
-                break;
-            case data::ColType::Date: values << QDate::fromJulianDay(cur->julianDay(c)).toString(Qt::ISODate); break;
-            case data::ColType::Bool: values << (cur->boolean(c) ? u"ja"_s : u"nein"_s); break;
-            case data::ColType::Integer: values << QString::number(cur->integer(c)); break;
-            case data::ColType::Single:
-            case data::ColType::Double: values << QString::number(cur->real(c), 'f', 2); break;
-            }
-        }
-        rows.push_back(values.join(QLatin1Char('|')));
-    }
-    return rows;
+    data::Connection conn;
+    conn.open(t);
+    QStringList out;
+    for (const QString table : {"Kurs", "Mitarbeiter", "Trainingsplan"})
+        for (auto cur = conn.query(u"SELECT * FROM "_s + table); cur->next();)
+            for (int c = 0; c < cur->columnCount(); ++c)
+                out << (cur->isNull(c) ? u"NULL"_s : QString::fromUtf8(cur->textBytes(c)));
+    return out;
 }
 
-std::vector<QString> sorted(std::vector<QString> v)
-{
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-QSet<QString> distinctValues(data::Connection &conn, const QString &table, const QString &column)
-{
-    QSet<QString> values;
-    auto cur = conn.query(u"SELECT DISTINCT %1 FROM %2"_s.arg(column, table));
-    while (cur->next())
-        values.insert(cur->isNull(0) ? u"NULL"_s : QString::fromUtf8(cur->textBytes(0)));
-    return values;
-}
-
-QSet<QString> paddedSet(const QStringList &items, int width)
-{
-    QSet<QString> s;
-    for (const QString &i : items)
-        s.insert(padded(i, width));
-    return s;
-}
-
-class DemoDataTest : public DbTest {
-protected:
-    // A place where no database exists yet: a new file, or the test schema emptied.
-    data::ConnectionTarget freshTarget()
-    {
-        if (!isPostgres())
-            return data::ConnectionTarget::sqliteFile(tempPath() + u"/neu.sqlite"_s);
-        for (const char *t : {"Trainingsplan", "Mitarbeiter", "Kurs"})
-            db().exec(u"DROP TABLE "_s + QString::fromLatin1(t));
-        return target();
-    }
-    bool databaseLeft(const data::ConnectionTarget &t)
-    {
-        if (t.kind == data::BackendKind::Sqlite)
-            return QFileInfo::exists(t.location);
-        return db().exists(QStringLiteral("SELECT 1 FROM information_schema.tables "
-                                          "WHERE table_schema = current_schema() AND lower(table_name) IN "
-                                          "('kurs', 'mitarbeiter', 'trainingsplan')"));
-    }
-};
+class DemoDataTest : public DbTest {};
 
 TEST_P(DemoDataTest, DemoCoversEveryListValueAndStatus)
 {
     const demo::Summary s = demo::fillDemo(db());
-    EXPECT_EQ(s.employees, 42);
-    EXPECT_EQ(s.courses, 25);
-    EXPECT_EQ(s.entries, 300);
-    EXPECT_EQ(count(u"Mitarbeiter"_s), 42);
-    EXPECT_EQ(count(u"Kurs"_s), 25);
-    EXPECT_EQ(count(u"Trainingsplan"_s), 300);
-
+    EXPECT_EQ((std::vector<qint64>{s.employees, s.courses, s.entries, count(u"Mitarbeiter"_s), count(u"Kurs"_s),
+                                   count(u"Trainingsplan"_s)}),
+              (std::vector<qint64>{42, 25, 300, 42, 25, 300}));
     // Every item of each list occurs, and nothing outside the lists.
-    struct Case {
+    const struct {
         const char *table, *column;
         QStringList items;
         int width;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"Kurs", "Rubrik", data::lists::rubrik(), 40},
         {"Kurs", "Art", data::lists::art(), 1},
         {"Mitarbeiter", "Kategorie", data::lists::kategorie(), 3},
@@ -113,128 +49,104 @@ TEST_P(DemoDataTest, DemoCoversEveryListValueAndStatus)
         {"Trainingsplan", "Prioritaet", data::lists::prioritaet(), 1},
         {"Trainingsplan", "Quelle", data::lists::quelle(), 3},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.column);
-        EXPECT_EQ(distinctValues(db(), QString::fromLatin1(c.table), QString::fromLatin1(c.column)),
-                  paddedSet(c.items, c.width));
+    for (const auto &c : cases) {
+        QSet<QString> expected, found; // as stored: filled with blanks to the column width
+        for (const QString &i : c.items)
+            expected.insert(padded(i, c.width));
+        for (auto cur = db().query(u"SELECT DISTINCT %1 FROM %2"_s.arg(c.column, c.table)); cur->next();)
+            found.insert(QString::fromUtf8(cur->textBytes(0)));
+        EXPECT_EQ(found, expected) << c.column;
     }
-
     // Links hold: every entry names an existing course and employee.
     EXPECT_EQ(count(u"Trainingsplan"_s, u"KursNr NOT IN (SELECT KursNr FROM Kurs)"_s), 0);
     EXPECT_EQ(count(u"Trainingsplan"_s, u"Name NOT IN (SELECT Name FROM Mitarbeiter)"_s), 0);
     EXPECT_EQ(count(u"Trainingsplan"_s, u"Datum_bis < Datum_von"_s), 0);
 }
 
-TEST_P(DemoDataTest, RowsAreTheSameEverywhereForTheSameCount)
+// A second run, of any kind, leaves the database as it is; a failed run leaves nothing behind.
+TEST_P(DemoDataTest, InitNeverOverwritesAndLeavesNothingAfterAFailure)
 {
-    const qint64 n = 3000;
-    const demo::Summary s = demo::fillRows(db(), n);
-    EXPECT_EQ(s.entries, n);
-    EXPECT_EQ(s.employees, demo::employeesForRows(n));
-    EXPECT_EQ(s.courses, demo::coursesForRows(n));
-    EXPECT_EQ(count(u"Trainingsplan"_s), n);
-
-    // A second database of the same size, made by the tool's own path.
-    const auto other = data::ConnectionTarget::sqliteFile(tempPath() + u"/zweite.sqlite"_s);
-    demo::initDatabase(other, demo::Content::Rows, n);
-    data::Connection second;
-    second.open(other);
-    for (const char *table : {"Kurs", "Mitarbeiter", "Trainingsplan"}) {
-        SCOPED_TRACE(table);
-        const QString t = QString::fromLatin1(table);
-        const auto mine = dump(db(), t);
-        const auto theirs = dump(second, t);
-        ASSERT_EQ(mine.size(), theirs.size());
-        if (isPostgres()) {
-            EXPECT_EQ(sorted(mine), sorted(theirs));
-        } else
-            EXPECT_EQ(mine, theirs); // the insertion order too: bookmarks follow it
+    data::ConnectionTarget fresh = data::ConnectionTarget::sqliteFile(tempPath() + u"/neu.sqlite"_s);
+    if (isPostgres()) {
+        for (const char *t : {"Trainingsplan", "Mitarbeiter", "Kurs"})
+            db().exec(u"DROP TABLE "_s + QString::fromLatin1(t));
+        fresh = target();
     }
-    for (int status = 0; status < 4; ++status)
-        EXPECT_GT(count(u"Trainingsplan"_s, u"Status = ?"_s, {QString::number(status)}), n / 20) << status;
-}
+    auto databaseLeft = [&] {
+        return isPostgres() ? db().exists(u"SELECT 1 FROM information_schema.tables WHERE table_schema = "
+                                          "current_schema() AND lower(table_name) IN ('kurs', 'mitarbeiter')"_s)
+                            : QFileInfo::exists(fresh.location);
+    };
+    EXPECT_THROW(demo::initDatabase(fresh, demo::Content::Rows, -1), data::DbError);
+    EXPECT_FALSE(databaseLeft());
 
-TEST_P(DemoDataTest, InitCreatesTheDatabaseAndRefusesToOverwriteIt)
-{
-    const data::ConnectionTarget fresh = freshTarget();
-    const demo::Summary s = demo::initDatabase(fresh, demo::Content::Demo);
-    EXPECT_EQ(s.entries, 300);
-    {
-        data::Connection conn;
-        conn.open(fresh);
-        EXPECT_TRUE(data::schema::exists(conn));
-        EXPECT_EQ(dump(conn, u"Trainingsplan"_s).size(), 300u);
-    }
-    // A second run, of any kind, leaves the database as it is.
+    EXPECT_EQ(demo::initDatabase(fresh, demo::Content::Demo).entries, 300);
+    const QStringList made = dump(fresh);
     for (auto content : {demo::Content::Empty, demo::Content::Demo, demo::Content::Rows}) {
         EXPECT_THROW(demo::initDatabase(fresh, content, 50), demo::AlreadyExists);
-        data::Connection conn;
-        conn.open(fresh);
-        EXPECT_EQ(dump(conn, u"Trainingsplan"_s).size(), 300u);
-        EXPECT_EQ(dump(conn, u"Kurs"_s).size(), 25u);
+        EXPECT_EQ(dump(fresh), made);
     }
-}
-
-TEST_P(DemoDataTest, InitRefusesWhenOnlySomeTablesExist)
-{
-    if (!isPostgres()) {
-        // Any existing file counts, database or not, and stays untouched.
-        const QString path = tempPath() + u"/fremd.mdb"_s;
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("Standard Jet DB");
-        f.close();
-        EXPECT_THROW(demo::initDatabase(data::ConnectionTarget::sqliteFile(path), demo::Content::Demo),
-                     demo::AlreadyExists);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), QByteArray("Standard Jet DB"));
+    // Some tables are enough to refuse; any existing file counts, database or not.
+    if (isPostgres()) {
+        db().exec(u"DROP TABLE Trainingsplan"_s);
+        try {
+            demo::initDatabase(target(), demo::Content::Demo);
+            ADD_FAILURE() << "no refusal";
+        } catch (const demo::AlreadyExists &e) {
+            EXPECT_TRUE(e.text().contains(u"Kurs"_s)) << e.text().toStdString();
+        }
+        EXPECT_EQ(count(u"Kurs"_s), 25);
         return;
     }
-    addKurs(u"K1"_s, data::lists::rubrik().at(0), u"Bleibt"_s, u"A"_s);
-    db().exec(u"DROP TABLE Trainingsplan"_s);
-    try {
-        demo::initDatabase(target(), demo::Content::Demo);
-        ADD_FAILURE() << "no refusal";
-    } catch (const demo::AlreadyExists &e) {
-        EXPECT_TRUE(e.text().contains(u"Kurs"_s)) << e.text().toStdString();
-    }
-    EXPECT_EQ(count(u"Kurs"_s), 1);
-    EXPECT_EQ(count(u"Mitarbeiter"_s), 0);
-}
-
-TEST_P(DemoDataTest, FailedInitLeavesNothingBehind)
-{
-    const data::ConnectionTarget fresh = freshTarget();
-    EXPECT_THROW(demo::initDatabase(fresh, demo::Content::Rows, -1), data::DbError);
-    EXPECT_FALSE(databaseLeft(fresh));
-    // The place is still usable.
-    EXPECT_EQ(demo::initDatabase(fresh, demo::Content::Rows, 40).entries, 40);
-    EXPECT_TRUE(databaseLeft(fresh));
+    QFile f(tempPath() + u"/fremd.mdb"_s);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Standard Jet DB");
+    f.close();
+    EXPECT_THROW(demo::initDatabase(data::ConnectionTarget::sqliteFile(f.fileName()), demo::Content::Demo),
+                 demo::AlreadyExists);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("Standard Jet DB"));
 }
 
 ORV_DB_TEST_SUITE(DemoDataTest);
 
+// The same count gives the same rows, in the same order (bookmarks follow it).
 // Past the first 4800 employees the names become double surnames; they must stay unique and fit.
-TEST_F(OrvTest, GeneratedRowsScaleWithUniqueNamesAndPairs)
+TEST_F(OrvTest, GeneratedRowsAreTheSameForTheSameCountAndScaleWithUniqueNames)
 {
+    const auto one = data::ConnectionTarget::sqliteFile(tempPath() + u"/eins.sqlite"_s),
+               two = data::ConnectionTarget::sqliteFile(tempPath() + u"/zwei.sqlite"_s);
+    for (const auto &t : {one, two}) {
+        const demo::Summary s = demo::initDatabase(t, demo::Content::Rows, 3000);
+        EXPECT_EQ(s.entries, 3000);
+        EXPECT_EQ(s.employees, demo::employeesForRows(3000));
+        EXPECT_EQ(s.courses, demo::coursesForRows(3000));
+    }
+    EXPECT_EQ(dump(one), dump(two));
+
     const qint64 n = 100000;
     ASSERT_GT(demo::employeesForRows(n), 4800);
-    const auto t = data::ConnectionTarget::sqliteFile(tempPath() + u"/gross.sqlite"_s);
-    const demo::Summary s = demo::initDatabase(t, demo::Content::Rows, n);
-    EXPECT_EQ(s.entries, n);
-    EXPECT_EQ(s.employees, 5000);
-    EXPECT_EQ(s.courses, 250);
+    const auto big = data::ConnectionTarget::sqliteFile(tempPath() + u"/gross.sqlite"_s);
+    const demo::Summary s = demo::initDatabase(big, demo::Content::Rows, n);
+    EXPECT_EQ((std::vector<qint64>{s.entries, s.employees, s.courses}), (std::vector<qint64>{n, 5000, 250}));
     data::Connection conn;
-    conn.open(t);
-    auto one = [&](const QString &sql) {
-        auto cur = conn.query(sql);
-        return cur->next() ? cur->integer(0) : -1;
+    conn.open(big);
+    const struct {
+        const char *sql, *expected;
+    } cases[] = {
+        {"SELECT COUNT(*) FROM Trainingsplan", "100000"},
+        {"SELECT COUNT(DISTINCT Name) FROM Mitarbeiter", "5000"},
+        {"SELECT COUNT(*) FROM (SELECT DISTINCT KursNr, Name FROM Trainingsplan)", "100000"},
+        {"SELECT COUNT(*) > 100 FROM Mitarbeiter WHERE Name LIKE '%-%'", "1"},
+        {"SELECT MAX(cnt) FROM (SELECT COUNT(*) AS cnt FROM Trainingsplan GROUP BY Name)", "20"},
     };
-    EXPECT_EQ(one(u"SELECT COUNT(*) FROM Trainingsplan"_s), n);
-    EXPECT_EQ(one(u"SELECT COUNT(DISTINCT Name) FROM Mitarbeiter"_s), 5000);
-    EXPECT_EQ(one(u"SELECT COUNT(*) FROM (SELECT DISTINCT KursNr, Name FROM Trainingsplan)"_s), n);
-    EXPECT_GT(one(u"SELECT COUNT(*) FROM Mitarbeiter WHERE Name LIKE '%-%'"_s), 100);
-    EXPECT_EQ(one(u"SELECT MAX(cnt) FROM (SELECT COUNT(*) AS cnt FROM Trainingsplan GROUP BY Name)"_s), 20);
+    for (const auto &c : cases)
+        EXPECT_EQ(firstText(conn, QString::fromUtf8(c.sql)), QString::fromUtf8(c.expected)) << c.sql;
+    // Every status is well represented.
+    for (int status = 0; status < 4; ++status)
+        EXPECT_GT(firstText(conn, u"SELECT COUNT(*) FROM Trainingsplan WHERE Status = '%1'"_s.arg(status)).toInt(),
+                  n / 20)
+            << status;
 }
 
 } // namespace
