@@ -4,7 +4,6 @@
 #include <QDate>
 #include <QStringList>
 #include <gtest/gtest.h>
-#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -67,38 +66,6 @@ TEST_F(PgBackendTest, PlaceholdersOutsideQuotesOnlyBecomeParameters)
     for (const auto &c : cases)
         EXPECT_EQ(rows(QString::fromUtf8(c.sql), c.params), QStringList{QString::fromUtf8(c.row)}) << c.sql;
     EXPECT_EQ(error(u"SELECT ?, ?"_s, {1}).first, ErrGeneric);
-}
-
-TEST_F(PgBackendTest, ValuesOfEveryColumnTypeComeBackAsStored)
-{
-    db->exec(u"CREATE TEMP TABLE t (id int, von date, ja boolean, kosten real, summe double precision, "
-             "betrag numeric(10,2), anzahl bigint)"_s);
-    const QDate von(2027, 2, 28);
-    db->exec(u"INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)"_s, {1, von, true, 1234.5, 0.1, 99.95, qint64(5000000000)});
-    db->exec(u"INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
-             {2, QVariant(), false, QVariant(), QVariant(), QVariant(), QVariant()});
-
-    auto cur = db->query(u"SELECT id, von, ja, kosten, summe, betrag, anzahl FROM t ORDER BY id"_s);
-    const ColType expected[] = {ColType::Integer, ColType::Date,   ColType::Bool,   ColType::Single,
-                                ColType::Double,  ColType::Double, ColType::Integer};
-    ASSERT_EQ(cur->columnCount(), 7);
-    for (int c = 0; c < 7; ++c)
-        EXPECT_EQ(cur->column(c).type, expected[c]) << c;
-    ASSERT_TRUE(cur->next());
-    EXPECT_EQ((std::tuple{cur->integer(0), cur->julianDay(1), cur->boolean(2), float(cur->real(3)), cur->real(4),
-                          cur->real(5), cur->integer(6)}),
-              (std::tuple{qint64(1), von.toJulianDay(), true, 1234.5f, 0.1, 99.95, qint64(5000000000)}));
-    ASSERT_TRUE(cur->next());
-    EXPECT_FALSE(cur->boolean(2));
-    for (int c : {1, 3, 4, 5, 6})
-        EXPECT_TRUE(cur->isNull(c)) << c;
-    EXPECT_EQ(cur->julianDay(1), 0);
-    EXPECT_EQ(cur->real(3), 0);
-    EXPECT_FALSE(cur->next());
-
-    // Dates and yes/no values as parameters compare with the stored ones.
-    EXPECT_EQ(rows(u"SELECT id FROM t WHERE von = ? AND ja = ?"_s, {von, true}), QStringList{u"1"_s});
-    EXPECT_EQ(rows(u"SELECT id FROM t WHERE ja = ?"_s, {false}), QStringList{u"2"_s});
 }
 
 TEST_F(PgBackendTest, RejectedValuesCarryTheNumbersTheWindowsReactTo)

