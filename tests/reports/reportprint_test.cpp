@@ -42,53 +42,38 @@ protected:
         OrvTest::TearDown();
     }
     void print(TestReportDialog &dlg) { QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton); }
-    std::vector<RecordingPrinter::Item> ofKind(Op op) const
+    // What was drawn on a page, one item a text: "x,y font size text" for a
+    // text, "x,y-x2,y2" for a line, "logo x,y size" for the logo.
+    QStringList drawn(int page, Op op) const
     {
-        std::vector<RecordingPrinter::Item> out;
-        for (const auto &i : log->items)
-            if (i.op == op)
-                out.push_back(i);
+        QStringList out;
+        for (const auto &i : log->items) {
+            if (i.page != page || i.op != op)
+                continue;
+            const QString at = u"%1,%2"_s.arg(i.x).arg(i.y);
+            out << (op == Op::Text   ? u"%1 %2 %3 %4"_s.arg(at, i.font, QString::number(i.size), i.text)
+                    : op == Op::Line ? u"%1-%2,%3"_s.arg(at, QString::number(i.x2), QString::number(i.y2))
+                                     : u"logo %1 %2"_s.arg(at, QString::number(i.size)));
+        }
         return out;
     }
     std::shared_ptr<RecordingPrinter::Log> log;
 };
 
-struct Text {
-    double x, y;
-    const char *font;
-    double size;
-    QString text;
-};
-
-void expectTexts(const std::vector<const RecordingPrinter::Item *> &got, const std::vector<Text> &want)
+// A body of n lines "Zeile 0", "Zeile 1", ...
+QString numbered(int n)
 {
-    ASSERT_EQ(got.size(), want.size());
-    for (size_t i = 0; i < want.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(got[i]->text, want[i].text);
-        EXPECT_DOUBLE_EQ(got[i]->x, want[i].x);
-        EXPECT_DOUBLE_EQ(got[i]->y, want[i].y);
-        EXPECT_EQ(got[i]->font, QString::fromLatin1(want[i].font));
-        EXPECT_DOUBLE_EQ(got[i]->size, want[i].size);
-    }
+    QStringList lines;
+    for (int i = 0; i < n; ++i)
+        lines << u"Zeile %1"_s.arg(i);
+    return lines.join(u"\r\n"_s);
 }
 
-void expectFrame(const std::vector<RecordingPrinter::Item> &lines, size_t at, double w, double h)
-{
-    const double want[4][4] = {{500, 200, w - 200, 200},
-                               {w - 200, 200, w - 200, h - 200},
-                               {w - 200, h - 200, 500, h - 200},
-                               {500, h - 200, 500, 200}};
-    ASSERT_GE(lines.size(), at + 4);
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_DOUBLE_EQ(lines[at + i].x, want[i][0]);
-        EXPECT_DOUBLE_EQ(lines[at + i].y, want[i][1]);
-        EXPECT_DOUBLE_EQ(lines[at + i].x2, want[i][2]);
-        EXPECT_DOUBLE_EQ(lines[at + i].y2, want[i][3]);
-    }
-}
+// The frame of a landscape page.
+const QStringList frame = {u"500,200-16638,200"_s, u"16638,200-16638,11706"_s, u"16638,11706-500,11706"_s,
+                           u"500,11706-500,200"_s};
 
+// Lines are 240 twips apart at size 10, 288 at 12 and 384 at 16.
 TEST_F(ReportPrintTest, FirstPageCarriesFrameHeadingRuleAndHeaderAtTheirPositions)
 {
     setSetting("Remark", u"Entwurf"_s);
@@ -96,46 +81,25 @@ TEST_F(ReportPrintTest, FirstPageCarriesFrameHeadingRuleAndHeaderAtTheirPosition
     print(dlg);
 
     EXPECT_EQ(log->orientation, Orientation::Landscape);
-    EXPECT_DOUBLE_EQ(log->scaledWidth, L);
-    EXPECT_DOUBLE_EQ(log->scaledHeight, S);
-    const QString date = u"Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   Entwurf"_s;
-    const double dateY = 300 + lh(16) + lh(12);
-    const double seiteY = 1300 + lh(10);
-    const double body = seiteY + 3 * lh(10) + lh(10);
-    expectTexts(log->texts(1), {
-                                   {L - 3500, 300, "Arial", 8, u"ORV V. 1.0.1"_s},
-                                   {2000, 300, "Arial", 16, u"Liste Test"_s},
-                                   {0, 300 + lh(16), "Arial", 12, QString()},
-                                   {2000, dateY, "Arial", 12, date},
-                                   {L - 200, 1300, "Courier New", 10, QString()},
-                                   {L - 2000, seiteY, "Courier New", 10, u"Seite: 1"_s},
-                                   {600, seiteY + lh(10), "Courier New", 10, u"Kopf 1"_s},
-                                   {600, seiteY + 2 * lh(10), "Courier New", 10, u"Kopf 2"_s},
-                                   {0, seiteY + 3 * lh(10), "Courier New", 10, QString()},
-                                   {600, body, "Courier New", 10, u"Zeile 1"_s},
-                                   {600, body + lh(10), "Courier New", 10, u"Zeile 2"_s},
-                                   // The body ends with CR LF: one more, empty line.
-                                   {600, body + 2 * lh(10), "Courier New", 10, QString()},
-                               });
-    const auto lines = ofKind(Op::Line);
-    ASSERT_EQ(lines.size(), 5u);
-    expectFrame(lines, 0, L, S);
-    EXPECT_DOUBLE_EQ(lines[4].x, 500);
-    EXPECT_DOUBLE_EQ(lines[4].y, 1300);
-    EXPECT_DOUBLE_EQ(lines[4].x2, L - 200);
-    EXPECT_DOUBLE_EQ(lines[4].y2, 1300);
-    const auto logos = ofKind(Op::Logo);
-    ASSERT_EQ(logos.size(), 1u);
-    EXPECT_DOUBLE_EQ(logos[0].x, 600);
-    EXPECT_DOUBLE_EQ(logos[0].y, 300);
-    EXPECT_DOUBLE_EQ(logos[0].size, 48);
-    ASSERT_FALSE(log->items.empty());
+    EXPECT_EQ(QPointF(log->scaledWidth, log->scaledHeight), QPointF(L, S));
+    EXPECT_EQ(drawn(1, Op::Text),
+              (QStringList{u"13338,300 Arial 8 ORV V. 1.0.1"_s, u"2000,300 Arial 16 Liste Test"_s, u"0,684 Arial 12 "_s,
+                           u"2000,972 Arial 12 Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   Entwurf"_s,
+                           u"16638,1300 Courier New 10 "_s, u"14838,1540 Courier New 10 Seite: 1"_s,
+                           u"600,1780 Courier New 10 Kopf 1"_s, u"600,2020 Courier New 10 Kopf 2"_s,
+                           u"0,2260 Courier New 10 "_s, u"600,2500 Courier New 10 Zeile 1"_s,
+                           u"600,2740 Courier New 10 Zeile 2"_s,
+                           // The body ends with CR LF: one more, empty line.
+                           u"600,2980 Courier New 10 "_s}));
+    EXPECT_EQ(drawn(1, Op::Line), frame + QStringList{u"500,1300-16638,1300"_s});
+    EXPECT_EQ(drawn(1, Op::Logo), QStringList{u"logo 600,300 48"_s});
     EXPECT_EQ(log->items.back().op, Op::End);
-    EXPECT_TRUE(ofKind(Op::NewPage).empty());
+    EXPECT_EQ(log->items.back().page, 1);
 }
 
 TEST_F(ReportPrintTest, BodyFontIsFittedToTheLongestLine)
 {
+    const QString x208(208, u'x');
     struct Case {
         const char *name;
         Orientation orientation;
@@ -143,14 +107,14 @@ TEST_F(ReportPrintTest, BodyFontIsFittedToTheLongestLine)
         double size;
     } cases[] = {
         {"short lines", Orientation::Landscape, u"Kurz\r\nauch kurz"_s, 10},
-        {"a longer line further down", Orientation::Landscape, u"Kurz\r\n"_s + QString(300, QLatin1Char('x')), 4},
-        {"208 characters landscape", Orientation::Landscape, QString(208, QLatin1Char('x')), 6},
+        {"a longer line further down", Orientation::Landscape, u"Kurz\r\n"_s + QString(300, u'x'), 4},
+        {"208 characters landscape", Orientation::Landscape, x208, 6},
         {"grouped list opens with an empty line and a group heading", Orientation::Landscape,
-         u"\r\nBereich:\r\n"_s + QString(208, QLatin1Char('x')), 6},
-        {"empty line then 208", Orientation::Landscape, u"\r\n"_s + QString(208, QLatin1Char('x')), 6},
-        {"exactly at the limit is too wide", Orientation::Portrait, QString(11206 / 120, QLatin1Char('x')), 10},
-        {"100 characters portrait", Orientation::Portrait, QString(100, QLatin1Char('x')), 9},
-        {"very long line stops at size 1", Orientation::Portrait, QString(5000, QLatin1Char('x')), 1},
+         u"\r\nBereich:\r\n"_s + x208, 6},
+        {"exactly at the limit is too wide", Orientation::Portrait, QString(11206 / 120, u'x'), 10},
+        {"93 characters are 11160 twips, under the limit", Orientation::Portrait, QString(93, u'x'), 10},
+        {"100 characters portrait", Orientation::Portrait, QString(100, u'x'), 9},
+        {"very long line stops at size 1", Orientation::Portrait, QString(5000, u'x'), 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -162,101 +126,54 @@ TEST_F(ReportPrintTest, BodyFontIsFittedToTheLongestLine)
         EXPECT_EQ(seite->font, u"Courier New"_s);
         EXPECT_DOUBLE_EQ(seite->size, c.size);
     }
-    // 93 characters at size 10 are 11160 twips, under 11206: still 10.
-    log->items.clear();
-    TestReportDialog fits(fixedReport(u"T"_s, QString(), QString(93, QLatin1Char('x')), Orientation::Portrait));
-    print(fits);
-    EXPECT_DOUBLE_EQ(log->findText(u"Seite: 1"_s)->size, 10);
 }
 
 TEST_F(ReportPrintTest, LineBelowThePageLimitMovesToTheNextPageAfterItsHeading)
 {
-    QStringList lines;
-    for (int i = 0; i < 45; ++i)
-        lines << u"Zeile %1"_s.arg(i);
-    TestReportDialog dlg(fixedReport(u"Liste"_s, u"Kopf"_s, lines.join(u"\r\n"_s)));
+    TestReportDialog dlg(fixedReport(u"Liste"_s, u"Kopf"_s, numbered(45)));
     print(dlg);
 
     // Page 1: body from y = 2260 in steps of 240; the line at 11380 is the last at or above 11506.
-    const auto page1 = log->texts(1);
-    ASSERT_EQ(page1.back()->text, u"Zeile 38"_s);
-    EXPECT_DOUBLE_EQ(page1.back()->y, 11380);
-    expectTexts(log->texts(2), {
-                                   {600, 500, "Courier New", 10, u"Liste"_s},
-                                   {L - 2000, 500, "Courier New", 10, u"Seite: 2"_s},
-                                   {600, 740, "Courier New", 10, u"Kopf"_s},
-                                   {0, 980, "Courier New", 10, QString()},
-                                   {600, 1220, "Courier New", 10, u"Zeile 39"_s},
-                                   {600, 1460, "Courier New", 10, u"Zeile 40"_s},
-                                   {600, 1700, "Courier New", 10, u"Zeile 41"_s},
-                                   {600, 1940, "Courier New", 10, u"Zeile 42"_s},
-                                   {600, 2180, "Courier New", 10, u"Zeile 43"_s},
-                                   {600, 2420, "Courier New", 10, u"Zeile 44"_s},
-                               });
-    const auto newPages = ofKind(Op::NewPage);
-    ASSERT_EQ(newPages.size(), 1u);
-    // The second page's frame follows its start, and nothing else is drawn on it.
-    std::vector<RecordingPrinter::Item> page2Lines;
-    for (const auto &i : ofKind(Op::Line))
-        if (i.page == 2)
-            page2Lines.push_back(i);
-    ASSERT_EQ(page2Lines.size(), 4u);
-    expectFrame(page2Lines, 0, L, S);
-    EXPECT_TRUE(std::none_of(log->items.begin(), log->items.end(),
-                             [](const auto &i) { return i.op == Op::Logo && i.page == 2; }));
+    EXPECT_EQ(drawn(1, Op::Text).last(), u"600,11380 Courier New 10 Zeile 38"_s);
+    QStringList page2 = {u"600,500 Courier New 10 Liste"_s, u"14838,500 Courier New 10 Seite: 2"_s,
+                         u"600,740 Courier New 10 Kopf"_s, u"0,980 Courier New 10 "_s};
+    for (int i = 39; i < 45; ++i)
+        page2 << u"600,%1 Courier New 10 Zeile %2"_s.arg(1220 + (i - 39) * 240).arg(i);
+    EXPECT_EQ(drawn(2, Op::Text), page2);
+    // The second page starts once, has its frame and nothing else drawn.
+    EXPECT_EQ(drawn(2, Op::NewPage).size(), 1);
+    EXPECT_EQ(drawn(2, Op::Line), frame);
+    EXPECT_TRUE(drawn(2, Op::Logo).isEmpty());
 }
 
 TEST_F(ReportPrintTest, ControlLinesBreakThePageAndDrawRules)
 {
     TestReportDialog dlg(fixedReport(u"T"_s, QString(), u"A\r\n'Linie\r\nB\r\n'Seite\r\nC"_s));
     print(dlg);
-    const double bodyY = 1300 + 2 * lh(10);
-    const auto page1 = log->texts(1);
-    ASSERT_GE(page1.size(), 3u);
-    EXPECT_EQ(page1[page1.size() - 3]->text, u"A"_s);
-    EXPECT_DOUBLE_EQ(page1[page1.size() - 3]->y, bodyY);
     // The rule takes the line after A and leaves an empty line; B follows it.
-    EXPECT_EQ(page1[page1.size() - 2]->text, QString());
-    EXPECT_DOUBLE_EQ(page1[page1.size() - 2]->y, bodyY + lh(10));
-    EXPECT_DOUBLE_EQ(page1[page1.size() - 2]->x, L - 200);
-    EXPECT_EQ(page1.back()->text, u"B"_s);
-    EXPECT_DOUBLE_EQ(page1.back()->y, bodyY + 2 * lh(10));
-    const auto rules = ofKind(Op::Line);
-    ASSERT_EQ(rules.size(), 10u); // frame, heading rule, the 'Linie rule, frame of page 2
-    EXPECT_DOUBLE_EQ(rules[5].x, 500);
-    EXPECT_DOUBLE_EQ(rules[5].y, bodyY + lh(10));
-    EXPECT_DOUBLE_EQ(rules[5].x2, L - 200);
-    EXPECT_DOUBLE_EQ(rules[5].y2, bodyY + lh(10));
-    expectTexts(log->texts(2), {
-                                   {600, 500, "Courier New", 10, u"T"_s},
-                                   {L - 2000, 500, "Courier New", 10, u"Seite: 2"_s},
-                                   {600, 740, "Courier New", 10, u"C"_s},
-                               });
-    EXPECT_EQ(log->findText(u"'Seite"_s), nullptr);
-    EXPECT_EQ(log->findText(u"'Linie"_s), nullptr);
+    EXPECT_EQ(drawn(1, Op::Text).mid(6), (QStringList{u"600,1780 Courier New 10 A"_s, u"16638,2020 Courier New 10 "_s,
+                                                      u"600,2260 Courier New 10 B"_s}));
+    EXPECT_EQ(drawn(1, Op::Line).mid(5), QStringList{u"500,2020-16638,2020"_s});
+    EXPECT_EQ(drawn(2, Op::Text), (QStringList{u"600,500 Courier New 10 T"_s, u"14838,500 Courier New 10 Seite: 2"_s,
+                                               u"600,740 Courier New 10 C"_s}));
+    EXPECT_EQ(drawn(2, Op::Line), frame);
 }
 
+// Only "ON" opens the print dialog.
 TEST_F(ReportPrintTest, OrientationFollowsTheReportUnlessThePrintDialogIsOn)
 {
-    struct Case {
-        QString printerWindow;
-        Orientation report;
-    } cases[] = {
-        {QString(), Orientation::Portrait},
-        {QString(), Orientation::Landscape},
-        {u"OFF"_s, Orientation::Portrait},
-        {u"on"_s, Orientation::Landscape},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.printerWindow.toStdString());
-        if (!c.printerWindow.isNull())
-            setSetting("PrinterWindow", c.printerWindow);
+    for (const auto &[setting, report] :
+         {std::pair{"", Orientation::Portrait}, std::pair{"", Orientation::Landscape},
+          std::pair{"OFF", Orientation::Portrait}, std::pair{"on", Orientation::Landscape}}) {
+        SCOPED_TRACE(setting);
+        if (*setting)
+            setSetting("PrinterWindow", QString::fromLatin1(setting));
         *log = RecordingPrinter::Log();
-        TestReportDialog dlg(fixedReport(u"T"_s, QString(), u"x"_s, c.report));
+        TestReportDialog dlg(fixedReport(u"T"_s, QString(), u"x"_s, report));
         print(dlg);
         EXPECT_EQ(log->dialogs, 0);
-        EXPECT_EQ(log->orientation, c.report);
-        EXPECT_DOUBLE_EQ(log->scaledWidth, c.report == Orientation::Landscape ? L : S);
+        EXPECT_EQ(log->orientation, report);
+        EXPECT_DOUBLE_EQ(log->scaledWidth, report == Orientation::Landscape ? L : S);
     }
 }
 
@@ -265,39 +182,35 @@ TEST_F(ReportPrintTest, PrintDialogOpensInTheReportsOrientationAndKeepsTheUsersC
     setSetting("PrinterWindow", u"ON"_s);
     TestReportDialog list(fixedReport(u"T"_s, QString(), u"x"_s, Orientation::Landscape));
     TestReportDialog employees(fixedReport(u"T"_s, QString(), u"x"_s, Orientation::Portrait));
-    auto opensWith = [this](QPageLayout::Orientation o, int copies, std::function<void(QPrinter &)> choose) {
+    // The dialog opens with this orientation and number of copies, offers a page range (honoured
+    // when printing) but no selection, and shows no hourglass; `choose` accepts it, none cancels.
+    auto printVia = [this](TestReportDialog &dlg, QPageLayout::Orientation o, int copies,
+                           std::function<void(QPrinter &)> choose) {
         prompter.expectModal([=](QDialog &d) {
-            auto *dialog = qobject_cast<QPrintDialog *>(&d);
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->printer()->pageLayout().orientation(), o);
-            EXPECT_EQ(dialog->printer()->copyCount(), copies);
-            // The dialog offers a page range (honoured when printing), no selection.
-            EXPECT_TRUE(dialog->testOption(QAbstractPrintDialog::PrintPageRange));
-            EXPECT_FALSE(dialog->testOption(QAbstractPrintDialog::PrintSelection));
-            // No hourglass while the dialog waits for the user.
+            QPrinter *printer = static_cast<QPrintDialog &>(d).printer();
+            EXPECT_EQ(printer->pageLayout().orientation(), o);
+            EXPECT_EQ(printer->copyCount(), copies);
+            EXPECT_TRUE(static_cast<QPrintDialog &>(d).testOption(QAbstractPrintDialog::PrintPageRange));
+            EXPECT_FALSE(static_cast<QPrintDialog &>(d).testOption(QAbstractPrintDialog::PrintSelection));
             EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-            if (choose) {
-                choose(*dialog->printer());
-                d.done(QDialog::Accepted);
-            } else {
-                d.reject();
-            }
+            if (choose)
+                choose(*printer);
+            d.done(choose ? QDialog::Accepted : QDialog::Rejected);
         });
+        print(dlg);
     };
 
     // Cancelled: nothing printed, nothing said.
-    opensWith(QPageLayout::Landscape, 1, nullptr);
-    print(list);
+    printVia(list, QPageLayout::Landscape, 1, nullptr);
     EXPECT_EQ(log->dialogs, 1);
     EXPECT_FALSE(log->orientationSet);
     EXPECT_TRUE(log->items.empty());
 
     // The user turns the list to portrait and asks for three copies ...
-    opensWith(QPageLayout::Landscape, 1, [](QPrinter &p) {
+    printVia(list, QPageLayout::Landscape, 1, [](QPrinter &p) {
         p.setPageOrientation(QPageLayout::Portrait);
         p.setCopyCount(3);
     });
-    print(list);
     EXPECT_EQ(log->orientation, Orientation::Portrait);
     ASSERT_FALSE(log->items.empty());
     EXPECT_EQ(log->items.back().op, Op::End);
@@ -305,14 +218,11 @@ TEST_F(ReportPrintTest, PrintDialogOpensInTheReportsOrientationAndKeepsTheUsersC
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     // ... which the next print of such a list offers again; the employee list keeps its portrait.
-    opensWith(QPageLayout::Portrait, 3, [](QPrinter &) {});
-    print(list);
+    printVia(list, QPageLayout::Portrait, 3, [](QPrinter &) {});
     EXPECT_EQ(log->orientation, Orientation::Portrait);
-    opensWith(QPageLayout::Portrait, 3, [](QPrinter &p) { p.setPageOrientation(QPageLayout::Landscape); });
-    print(employees);
+    printVia(employees, QPageLayout::Portrait, 3, [](QPrinter &p) { p.setPageOrientation(QPageLayout::Landscape); });
     EXPECT_EQ(log->orientation, Orientation::Landscape);
-    opensWith(QPageLayout::Portrait, 3, [](QPrinter &) {});
-    print(list);
+    printVia(list, QPageLayout::Portrait, 3, [](QPrinter &) {});
 }
 
 TEST_F(ReportPrintTest, WithoutAnyPrinterTheUserIsToldAndOfferedThePrintDialog)
@@ -341,40 +251,33 @@ TEST_F(ReportPrintTest, WithoutAnyPrinterTheUserIsToldAndOfferedThePrintDialog)
 
 TEST_F(ReportPrintTest, HeadingTextsStayInsideTheFrameAndClearOfEachOther)
 {
-    const QString rubrik = u"Qualitätsmanagement und Prozessoptimierung"_s.left(40);
-    const QString title = u"Liste Kurse mit Rubrik = "_s + rubrik;
+    const QString title = u"Liste Kurse mit Rubrik = "_s + u"Qualitätsmanagement und Prozessoptimierung"_s.left(40);
     const QString remark = u"Änderungen und Ergänzungen bitte an die Personalentwicklung melden."_s;
-    QStringList body;
-    for (int i = 0; i < 80; ++i)
-        body << u"Zeile %1"_s.arg(i);
-    struct Case {
+    const struct {
         Orientation o;
         QString title, remark;
     } cases[] = {{Orientation::Portrait, title, remark},
                  {Orientation::Landscape, title, remark},
-                 {Orientation::Portrait, title, remark.repeated(3)},
-                 {Orientation::Portrait, u"Kurz"_s, u"kurz"_s}};
-    for (const Case &c : cases) {
+                 {Orientation::Portrait, title, remark.repeated(3)}};
+    auto right = [](const RecordingPrinter::Item *i) {
+        return i->x + i->text.size() * RecordingPrinter::charWidth(i->size);
+    };
+    for (const auto &c : cases) {
         SCOPED_TRACE(int(c.o) * 1000 + c.remark.size());
         *log = RecordingPrinter::Log();
         setSetting("Remark", c.remark);
-        TestReportDialog dlg(fixedReport(c.title, QString(), body.join(u"\r\n"_s), c.o));
+        TestReportDialog dlg(fixedReport(c.title, QString(), numbered(80), c.o));
         print(dlg);
         const double w = c.o == Orientation::Landscape ? L : S;
-        auto right = [](const RecordingPrinter::Item *i) {
-            return i->x + i->text.size() * RecordingPrinter::charWidth(i->size);
-        };
         for (int page : {1, 2})
             for (const auto *t : log->texts(page))
                 EXPECT_LE(right(t), w - 200) << t->text.toStdString();
         const auto page1 = log->texts(1);
         ASSERT_GE(page1.size(), 4u);
         const auto *program = page1[0], *shownTitle = page1[1], *date = page1[3];
-        EXPECT_EQ(program->text, u"ORV V. 1.0.1"_s);
-        EXPECT_DOUBLE_EQ(program->x, w - 3500);
+        EXPECT_EQ(QPointF(program->x, program->y), QPointF(w - 3500, 300)) << program->text.toStdString();
         EXPECT_LE(right(shownTitle), w - 3500);
-        EXPECT_DOUBLE_EQ(shownTitle->x, 2000);
-        EXPECT_DOUBLE_EQ(shownTitle->y, 300);
+        EXPECT_EQ(QPointF(shownTitle->x, shownTitle->y), QPointF(2000, 300));
         EXPECT_GE(shownTitle->size, 10);
         // The date line keeps its place below a title of any size.
         EXPECT_DOUBLE_EQ(date->y, 300 + lh(16) + lh(12));
@@ -383,10 +286,6 @@ TEST_F(ReportPrintTest, HeadingTextsStayInsideTheFrameAndClearOfEachOther)
         const QString fullDate = u"Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   "_s + c.remark;
         EXPECT_EQ(date->text == fullDate, fullDate.size() * RecordingPrinter::charWidth(8) <= w - 2300);
         EXPECT_EQ(shownTitle->text == c.title, c.title.size() * RecordingPrinter::charWidth(10) <= w - 5600);
-        if (c.title == QLatin1String("Kurz")) {
-            EXPECT_DOUBLE_EQ(shownTitle->size, 16);
-            EXPECT_DOUBLE_EQ(date->size, 12);
-        }
         // Following pages: the title ends before "Seite: 2".
         const auto page2 = log->texts(2);
         ASSERT_GE(page2.size(), 2u);
@@ -395,27 +294,20 @@ TEST_F(ReportPrintTest, HeadingTextsStayInsideTheFrameAndClearOfEachOther)
     }
 }
 
-TEST_F(ReportPrintTest, ReportAutoEndClosesTheDialogOnlyWhenOn)
+// Closing after output is a setting; an empty report goes to no output and keeps the dialog open.
+TEST_F(ReportPrintTest, ReportAutoEndClosesTheDialogOnlyWhenOnAndOnlyAfterOutput)
 {
     for (const QString &value : {QString(), u"OFF"_s, u"ON"_s}) {
         SCOPED_TRACE(value.toStdString());
         setSetting("ReportAutoEnd", value);
         TestReportDialog dlg(fixedReport(u"T"_s, QString(), u"x"_s));
-        dlg.show();
-        print(dlg);
-        EXPECT_EQ(dlg.isVisible(), value != u"ON"_s);
-        for (const char *button : {"cmdAblage"}) {
+        for (const char *button : {"cmdDrucken", "cmdAblage"}) {
             dlg.show();
             QTest::mouseClick(dlg.findChild<QPushButton *>(button), Qt::LeftButton);
-            EXPECT_EQ(dlg.isVisible(), value != u"ON"_s);
+            EXPECT_EQ(dlg.isVisible(), value != u"ON"_s) << button;
         }
     }
-}
-
-// An empty report: one message per output, nothing printed, the clipboard as it was.
-TEST_F(ReportPrintTest, EmptyReportGoesToNoOutput)
-{
-    setSetting("ReportAutoEnd", u"ON"_s);
+    *log = RecordingPrinter::Log();
     QGuiApplication::clipboard()->setText(u"alt"_s);
     TestReportDialog dlg(fixedReport(u"T"_s, u"Kopf"_s, QString()));
     dlg.show();
@@ -431,15 +323,12 @@ TEST_F(ReportPrintTest, EmptyReportGoesToNoOutput)
 
 TEST_F(ReportPrintTest, PrinterErrorAsksWhetherToGiveUp)
 {
-    QStringList lines;
-    for (int i = 0; i < 100; ++i)
-        lines << u"Zeile %1"_s.arg(i);
     const QString question = u"Druckerfehler: 482 Papierstau\r\nMöchten Sie den Druck abbrechen?"_s;
     setSetting("ReportAutoEnd", u"ON"_s);
 
     // Yes: the document is thrown away, nothing more is printed and the dialog stays open.
     log->failNewPage = 1;
-    TestReportDialog dlg(fixedReport(u"T"_s, QString(), lines.join(u"\r\n"_s)));
+    TestReportDialog dlg(fixedReport(u"T"_s, QString(), numbered(100)));
     dlg.show();
     prompter.expectMessage(question, u"Druckerfehler"_s, ui::Icon::Question, ui::Answer::Yes);
     print(dlg);

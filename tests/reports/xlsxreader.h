@@ -4,6 +4,7 @@
 #include <QString>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -23,11 +24,27 @@ struct XlsxCell {
 class XlsxReader {
 public:
     explicit XlsxReader(const QString &file)
+        : sheetXml(part(file, "xl/worksheets/sheet1.xml")), workbookXml(part(file, "xl/workbook.xml"))
     {
-        sheetXml = part(file, "xl/worksheets/sheet1.xml");
-        workbookXml = part(file, "xl/workbook.xml");
         readStyles(part(file, "xl/styles.xml"));
-        readCells();
+        XlsxCell *cell = nullptr;
+        QXmlStreamReader r(sheetXml);
+        while (r.readNext() != QXmlStreamReader::EndDocument && !r.hasError()) {
+            if (!r.isStartElement())
+                continue;
+            const auto n = r.name();
+            if (n == u"row") {
+                lastRow = r.attributes().value("r").toInt();
+            } else if (n == u"c") {
+                cell = &cells[r.attributes().value("r").toString()];
+                cell->type = r.attributes().value("t").toString();
+                std::tie(cell->format, cell->bold) = xfs.value(r.attributes().value("s").toInt());
+            } else if (cell && (n == u"v" || n == u"t")) {
+                cell->value = r.readElementText();
+            } else if (cell && n == u"f") {
+                cell->formula = r.readElementText();
+            }
+        }
     }
     static QByteArray part(const QString &file, const char *name)
     {
@@ -45,67 +62,37 @@ public:
     }
     QString text(const QString &ref) const { return at(ref).value; }
 
+    QByteArray sheetXml, workbookXml;
     QHash<QString, XlsxCell> cells;
     int lastRow = 0;
-    QByteArray sheetXml, workbookXml;
 
 private:
+    // The cell formats by index: number format and boldness. The lists of
+    // styles.xml have plural names: fonts, cellStyleXfs, cellXfs, ...
     void readStyles(const QByteArray &xml)
     {
         QHash<int, QString> numFmts{{14, u"m/d/yyyy"_s}};
         QList<bool> fontBold;
+        QString list;
         QXmlStreamReader r(xml);
-        bool inFonts = false, inXfs = false;
-        while (!r.atEnd()) {
-            r.readNext();
+        while (r.readNext() != QXmlStreamReader::EndDocument && !r.hasError()) {
+            if (!r.isStartElement())
+                continue;
             const auto n = r.name();
-            if (r.isStartElement()) {
-                if (n == QLatin1String("numFmt"))
-                    numFmts[r.attributes().value("numFmtId").toInt()] = r.attributes().value("formatCode").toString();
-                else if (n == QLatin1String("fonts"))
-                    inFonts = true;
-                else if (n == QLatin1String("font") && inFonts)
-                    fontBold.append(false);
-                else if (n == QLatin1String("b") && inFonts)
-                    fontBold.last() = true;
-                else if (n == QLatin1String("cellXfs"))
-                    inXfs = true;
-                else if (n == QLatin1String("xf") && inXfs)
-                    xfs.append({numFmts.value(r.attributes().value("numFmtId").toInt()),
-                                fontBold.value(r.attributes().value("fontId").toInt())});
-            } else if (r.isEndElement()) {
-                if (n == QLatin1String("fonts"))
-                    inFonts = false;
-                else if (n == QLatin1String("cellXfs"))
-                    inXfs = false;
-            }
+            const auto a = r.attributes();
+            if (n.endsWith(u's'))
+                list = n.toString();
+            else if (n == u"numFmt")
+                numFmts[a.value("numFmtId").toInt()] = a.value("formatCode").toString();
+            else if (n == u"font" && list == u"fonts")
+                fontBold.append(false);
+            else if (n == u"b" && list == u"fonts")
+                fontBold.last() = true;
+            else if (n == u"xf" && list == u"cellXfs")
+                xfs.append({numFmts.value(a.value("numFmtId").toInt()), fontBold.value(a.value("fontId").toInt())});
         }
     }
-    void readCells()
-    {
-        QXmlStreamReader r(sheetXml);
-        XlsxCell *cell = nullptr;
-        while (!r.atEnd()) {
-            r.readNext();
-            if (r.isStartElement()) {
-                const auto n = r.name();
-                if (n == QLatin1String("row")) {
-                    lastRow = r.attributes().value("r").toInt();
-                } else if (n == QLatin1String("c")) {
-                    cell = &cells[r.attributes().value("r").toString()];
-                    cell->type = r.attributes().value("t").toString();
-                    const auto style = xfs.value(r.attributes().value("s").toInt());
-                    cell->format = style.first;
-                    cell->bold = style.second;
-                } else if (cell && (n == QLatin1String("v") || n == QLatin1String("t"))) {
-                    cell->value = r.readElementText();
-                } else if (cell && n == QLatin1String("f")) {
-                    cell->formula = r.readElementText();
-                }
-            }
-        }
-    }
-    QList<QPair<QString, bool>> xfs;
+    QList<std::pair<QString, bool>> xfs;
 };
 
 } // namespace orv::test

@@ -1,0 +1,790 @@
+#include "data/schema.h"
+#include "reports/frmkursbericht.h"
+#include "reports/frmmitarbeiterbericht.h"
+#include "reports/frmtrainingsplanbericht.h"
+#include "reports/qtreportprinter.h"
+#include "reports/reportexport.h"
+#include "services/settings.h"
+#include "support/testenv.h"
+#include "ui/statuspanels.h"
+#include "xlsxreader.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolButton>
+#include <tuple>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+const QString crlf = u"\r\n"_s;
+
+// A fixed-width line of `length` characters: the "|"-separated texts stand
+// at their stops, a text starting at a stop of 0 or more and ending at the
+// negated stop otherwise.
+struct Columns {
+    int length;
+    std::vector<int> stops;
+    QString operator()(const QString &texts) const
+    {
+        QString s(length, u' ');
+        const QStringList t = texts.split(u'|');
+        for (qsizetype i = 0; i < t.size(); ++i)
+            s.replace(stops.at(i) >= 0 ? stops.at(i) : -stops.at(i) - t[i].size(), t[i].size(), t[i]);
+        return s;
+    }
+};
+// The training plan list, with and without the Bereich column.
+const std::vector<int> planStops = {0, 9, 61, 66, -95, -103, 105, 137, 142, 173, 191, 197, 199, 202};
+const std::vector<int> planStopsOhneBereich = {0, 9, 61, 66, -95, -103, 105, 137, 142, 160, 166, 168, 171};
+const Columns planEntry{210, planStops}, planHeading{208, planStops};
+const QString headings = u"Kurs-Nr.|Beschreibung|Art|Referent|Kosten|Dauer|Name|Kat.|Bereich|Datum|Prio.|R|S|Status"_s;
+
+// Builds through "&Ablage" and returns the model the outputs saw.
+const reports::ReportModel &build(reports::ReportDialog &dlg)
+{
+    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdAblage"), Qt::LeftButton);
+    return dlg.model();
+}
+
+const QString xlsxType = u"Excel-Arbeitsmappe (*.xlsx)"_s;
+const QString csvType = u"CSV (Semikolon-getrennt) (*.csv)"_s;
+
+// "E&xport…" with a name and type picked in the file dialog; `offered` gets
+// the dialog's title, proposed name, chosen type and types on offer, `then`
+// expects what follows the file dialog.
+void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, const QString &type,
+               QStringList *offered = nullptr, const std::function<void()> &then = {})
+{
+    prompter.expectModal([=](QDialog &d) {
+        auto &fd = dynamic_cast<QFileDialog &>(d);
+        if (offered)
+            *offered = QStringList{fd.windowTitle(), QFileInfo(fd.selectedFiles().value(0)).fileName(),
+                                   fd.selectedNameFilter()}
+                       + fd.nameFilters();
+        fd.selectNameFilter(type);
+        fd.findChild<QLineEdit *>("fileNameEdit")->setText(file); // typed as a person would
+        static_cast<QDialog &>(fd).done(QDialog::Accepted);
+    });
+    if (then)
+        then();
+    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
+}
+
+void expectNothing(ScriptedPrompter &prompter, reports::ReportDialog &dlg)
+{
+    prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation);
+    EXPECT_TRUE(build(dlg).body.isEmpty());
+}
+
+QByteArray readFile(const QString &name)
+{
+    QFile f(name);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+    return f.readAll();
+}
+
+const QString legend = QStringLiteral(
+    "Legende:      Art:                                  Kategorie:                 R/S:                                  Status:\r\n"
+    "              A = Intern mit externem Referent      Ets = Redur                R = Rechnung vorhanden                B = Bedarf\r\n"
+    "              I = Intern                            I/C = Ingenieur/Cadre      S = Seminarbeurteilung vorhanden      G = Geplant\r\n"
+    "              E = Extern                            0   = Gewerblich                                                 E = Erledigt\r\n"
+    "                                                                                                                     K = Keine Teilnahme");
+
+const QString longText = u"Englisch für Fortgeschrittene im Beruf, Teil zwei: Verhandeln"_s;
+
+class TrainingsplanBerichtTest : public DbTest {
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        addKurs(u"K1"_s, u"IT"_s, u"Excel Grundlagen"_s, u"I"_s, u"Huber, Anna"_s, 100, 8);
+        addKurs(u"K20"_s, u"Sprachen"_s, longText, u"E"_s, QString(), 250.5, 24.5);
+        addKurs(u"K3"_s, u"IT"_s, u"Statistik"_s, u"A"_s, u"Weißenberger-Müller, Ottokar"_s, 0, 4);
+        addMitarbeiter(u"Meier, Hans"_s, u"4711"_s, u"Fertigung"_s, u"O"_s, u"Controlling"_s);
+        addMitarbeiter(u"Ärger, Udo"_s, u"4712"_s, u"Einkauf"_s, u"Ets"_s, u"Einkauf"_s);
+        fresh();
+    }
+    // A newly opened dialog on the year 2027.
+    void fresh()
+    {
+        dlg.reset();
+        dlg = std::make_unique<reports::FrmTrainingsplanBericht>();
+        dlg->show();
+        setPeriod(u"01.01.2027"_s, u"31.12.2027"_s);
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        DbTest::TearDown();
+    }
+    template <class T> T *w(const char *name) { return dlg->findChild<T *>(QString::fromLatin1(name)); }
+    // Types into a line or the text of a list.
+    void type(const char *name, const QString &text)
+    {
+        auto *c = w<QComboBox>(name);
+        QLineEdit *e = c ? c->lineEdit() : w<QLineEdit>(name);
+        e->clear();
+        // QTest types Latin-1 keys only; other scripts are pasted whole.
+        text == QString::fromLatin1(text.toLatin1()) ? QTest::keyClicks(e, text) : e->setText(text);
+    }
+    // A click on the box itself, where a person clicks.
+    void clickBox(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
+    void setPeriod(const QString &von, const QString &bis)
+    {
+        type("txtVon", von);
+        type("txtBis", bis);
+    }
+    const reports::ReportModel &build() { return ::build(*dlg); }
+    // The body up to the sums: entries as "KursNr/Name", group lines as they stand.
+    static QStringList keys(const reports::ReportModel &m)
+    {
+        QStringList out;
+        for (const QString &l : m.body.split(crlf)) {
+            if (l.startsWith(u"Summe:"_s))
+                break;
+            out << (l.size() > 200 ? l.left(6).trimmed() + QLatin1Char('/') + l.mid(105, 30).trimmed() : l);
+        }
+        if (!out.isEmpty())
+            out.removeLast(); // the empty line before the sums
+        return out;
+    }
+    void expectNothing() { ::expectNothing(prompter, *dlg); }
+    std::unique_ptr<reports::FrmTrainingsplanBericht> dlg;
+};
+
+TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
+{
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s, u"AAI"_s, true, false);
+    addPlan(u"K20"_s, u"Ärger, Udo"_s, u"3"_s, QDate(2027, 2, 10), QDate(2027, 2, 12), u" "_s, u" "_s, false, true);
+    addPlan(u"K3"_s, u"Meier, Hans"_s, u"0"_s, QDate(2027, 12, 31), QDate(2028, 1, 2), u"3"_s);
+    // The progress bar runs to the number of entries and goes back to 0.
+    auto *bar = w<QProgressBar>("prgStatistik");
+    int top = 0;
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int v) { top = std::max(top, v); });
+    const reports::ReportModel &m = build();
+    EXPECT_EQ(QList<int>({bar->maximum(), top, bar->value()}), QList<int>({4, 3, 0}));
+    EXPECT_EQ(m.title, u"Liste Trainingsplan"_s);
+    EXPECT_EQ(m.orientation, reports::Orientation::Landscape);
+    EXPECT_EQ(m.header,
+              u"Zeitraum:    01.01.2027 bis 31.12.2027\r\nSortierung:  Kurs-Nr.\r\n\r\n"_s + planHeading(headings));
+    // The status letter stands in its own column: B, G, E or K.
+    const QStringList want = {
+        planEntry(
+            u"K1|Excel Grundlagen|I|Huber, Anna|100,00|8,0|Meier, Hans|O|Controlling|01.03.27-05.03.27|1|R||  G"_s),
+        // The description is cut at 50, the missing trainer keeps its 20 places.
+        planEntry(u"K20|"_s + longText.left(50)
+                  + u"|E||250,50|24,5|Ärger, Udo|Ets|Einkauf|10.02.27-12.02.27|||S|      K"_s),
+        // The trainer is cut at 20.
+        planEntry(u"K3|Statistik|A|Weißenberger-Müller,|0,00|4,0|Meier, Hans|O|Controlling|31.12.27-02.01.28|3|||B"_s),
+        QString(),
+        // Sums end under the Kosten and Dauer columns.
+        Columns{118, {0, -95, -103, 105}}(u"Summe:|350,50|36,5|Anzahl:     3"_s),
+        QString(),
+    };
+    EXPECT_EQ(m.body.split(crlf), want + legend.split(crlf));
+}
+
+TEST_P(TrainingsplanBerichtTest, PeriodSelectsOnTheStartDate)
+{
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s);
+    addPlan(u"K20"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 2, 28), QDate(2027, 3, 2));
+    addPlan(u"K3"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 2), QDate(2027, 3, 2));
+    // Von, bis, the entries listed: equal dates, with an entry that ends after
+    // the period; a two-digit year, with K20 starting before.
+    const std::tuple<QString, QString, QString> cases[] = {
+        {u"01.03.2027"_s, u"01.03.2027"_s, u"K1/Meier, Hans"_s},
+        {u"1.3.27"_s, u"02.03.2027"_s, u"K1/Meier, Hans|K3/Meier, Hans"_s},
+        {u"03.03.2027"_s, u"31.12.2027"_s, {}},
+    };
+    for (const auto &[von, bis, kurse] : cases) {
+        SCOPED_TRACE(von.toStdString());
+        setPeriod(von, bis);
+        if (kurse.isEmpty()) {
+            expectNothing();
+            continue;
+        }
+        EXPECT_EQ(keys(build()).join(u'|'), kurse);
+        EXPECT_EQ(dlg->model().header.split(crlf)[0], u"Zeitraum:    %1 bis %2"_s.arg(von, bis));
+    }
+}
+
+TEST_P(TrainingsplanBerichtTest, EntryChecksInOrder)
+{
+    // Any status box set, von, bis, the message in the status panel, the field that gets the focus.
+    const std::tuple<bool, QString, QString, QString, const char *> cases[] = {
+        {false, u"kein Datum"_s, u"31.12.2027"_s, u"Es muß mindestens 1 Status gesetzt werden!"_s, "chkStatus(0)"},
+        {true, u"32.01.2027"_s, u"kein Datum"_s, u"Das Startdatum ist ungültig!"_s, "txtVon"},
+        {true, u"01.01.2027"_s, {}, u"Das Endedatum ist ungültig!"_s, "txtBis"},
+        {true, u"02.01.2027"_s, u"01.01.2027"_s, u"Das Startdatum darf nicht größer als das Endedatum sein!"_s,
+         "txtVon"},
+    };
+    addPlan(u"K1"_s, u"Meier, Hans"_s);
+    for (const auto &[anyStatus, von, bis, status, focus] : cases) {
+        SCOPED_TRACE(status.toStdString());
+        for (int i = 0; i < 4; ++i)
+            if (auto *box = dlg->findChild<QCheckBox *>(u"chkStatus(%1)"_s.arg(i)); box->isChecked() != anyStatus)
+                clickBox(box);
+        setPeriod(von, bis);
+        prompter.expectMessage(u"Es wurden fehlerhafte Eingaben festgestellt!"_s, u"Datenprüfung"_s,
+                               ui::Icon::Exclamation);
+        expectNothing();
+        EXPECT_EQ(ui::StatusPanels::instance().panelText(u"Status"_s), status);
+        EXPECT_EQ(dlg->focusWidget()->objectName(), QString::fromLatin1(focus));
+    }
+    // A valid selection clears the panel.
+    setPeriod(u"01.01.2027"_s, u"31.12.2027"_s);
+    EXPECT_FALSE(build().body.isEmpty());
+    EXPECT_EQ(ui::StatusPanels::instance().panelText(u"Status"_s), QString());
+}
+
+TEST_P(TrainingsplanBerichtTest, StatusBoxesSelectTheirEntries)
+{
+    addPlan(u"K1"_s, u"Ärger, Udo"_s, u"0"_s);
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s);
+    addPlan(u"K20"_s, u"Ärger, Udo"_s, u"2"_s);
+    addPlan(u"K3"_s, u"Meier, Hans"_s, u"3"_s);
+    clickBox(w<QCheckBox>("chkStatus(0)"));
+    clickBox(w<QCheckBox>("chkStatus(2)"));
+    EXPECT_EQ(keys(build()), QStringList({u"K1/Meier, Hans"_s, u"K3/Meier, Hans"_s}));
+    clickBox(w<QCheckBox>("chkStatus(0)"));
+    clickBox(w<QCheckBox>("chkStatus(2)"));
+    QStringList cells;
+    for (const QString &l : build().body.split(crlf).mid(0, 4))
+        cells << l.mid(202, 8);
+    EXPECT_EQ(cells, QStringList({u"B       "_s, u"  G     "_s, u"    E   "_s, u"      K "_s}));
+}
+
+TEST_P(TrainingsplanBerichtTest, BereichFilterDropsTheBereichColumn)
+{
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s);
+    addPlan(u"K1"_s, u"Ärger, Udo"_s, u"1"_s);
+    auto *bereich = w<QComboBox>("cmbBereich");
+    bereich->setCurrentIndex(bereich->findText(u"Controlling"_s));
+    const reports::ReportModel &m = build();
+    EXPECT_EQ(m.header.split(crlf).mid(1),
+              QStringList({u"Bereich:     Controlling"_s, u"Sortierung:  Kurs-Nr."_s, QString(),
+                           Columns{177, planStopsOhneBereich}(QString(headings).remove(u"Bereich|"_s))}));
+    const QString k1 = u"K1|Excel Grundlagen|I|Huber, Anna|100,00|8,0|Meier, Hans|O|01.03.27-05.03.27|1|||  G"_s;
+    EXPECT_EQ(m.body.split(crlf).mid(0, 2), QStringList({Columns{179, planStopsOhneBereich}(k1), QString()}));
+}
+
+TEST_P(TrainingsplanBerichtTest, FiltersAreBoundAndWriteTheirSelectionLines)
+{
+    for (const char *name : {"O'Neill, Sean", "100% Müller", "1000 Müller"})
+        addMitarbeiter(QString::fromUtf8(name), u"1"_s, u"X"_s, u"I/C"_s, u"Logistik"_s);
+    addMitarbeiter(u"ΚΩΣΤΑΣ, ΝΙΚΟΣ"_s, u"1"_s, u"X"_s, u"Ets"_s, u"Logistik"_s);
+    addKurs(u"XK1"_s, u"IT"_s, u"Andere"_s, u"I"_s);
+    addPlan(u"K1"_s, u"O'Neill, Sean"_s, u"1"_s, QDate(2027, 1, 1), QDate(2027, 1, 1), u"2"_s);
+    for (const char *kursName : {"K1/100% Müller", "K1/1000 Müller", "XK1/O'Neill, Sean", "K3/Meier, Hans",
+                                 "K1/Meier, Hans", "K20/ΚΩΣΤΑΣ, ΝΙΚΟΣ"}) {
+        const QStringList k = QString::fromUtf8(kursName).split(u'/');
+        addPlan(k[0], k[1]);
+    }
+    const QString k1 = u"K1/100% Müller|K1/1000 Müller|K1/Meier, Hans|K1/O'Neill, Sean"_s;
+    const QString it = k1 + u"|K3/Meier, Hans|XK1/O'Neill, Sean"_s;
+    const QString ic = u"K1/100% Müller|K1/1000 Müller|K1/O'Neill, Sean|XK1/O'Neill, Sean"_s;
+    // The field, the text typed or the index of the item chosen, the selection
+    // line, the entries listed as KursNr/Name with "|" between them.
+    const std::tuple<const char *, QString, int, QString, QString> cases[] = {
+        {"txtName", u"o'NEILL"_s, -1, u"Name:        o'NEILL"_s, u"K1/O'Neill, Sean|XK1/O'Neill, Sean"_s},
+        // % and _ are plain characters.
+        {"txtName", u"0% m"_s, -1, u"Name:        0% m"_s, u"K1/100% Müller"_s},
+        {"txtName", u"100_"_s, -1, {}, {}},
+        {"txtKursNr", u"K_"_s, -1, {}, {}},
+        // The course number starts with the text.
+        {"txtKursNr", u"k"_s, -1, u"Kurs-Nr.:    k"_s, k1 + u"|K20/ΚΩΣΤΑΣ, ΝΙΚΟΣ|K3/Meier, Hans"_s},
+        // The same text finds the same entries on both engines: a trailing blank
+        // is part of it (the names are filled with blanks), a final sigma is a sigma.
+        {"txtName", u"hans "_s, -1, u"Name:        hans "_s, u"K1/Meier, Hans|K3/Meier, Hans"_s},
+        {"txtName", u"σ, ν"_s, -1, u"Name:        σ, ν"_s, u"K20/ΚΩΣΤΑΣ, ΝΙΚΟΣ"_s},
+        {"txtReferent", u"MÜLLER"_s, -1, u"Referent:    MÜLLER"_s, u"K3/Meier, Hans"_s},
+        {"cmbKategorie", {}, 2, u"Kategorie:   I/C"_s, ic},
+        {"cmbPrioritaet", u"2"_s, -1, u"Priorität:   2"_s, u"K1/O'Neill, Sean"_s},
+        {"cmbArt", u"A"_s, -1, u"Art:         A"_s, u"K3/Meier, Hans"_s},
+        // A typed beginning of a list value stays as typed; a list item keeps its blanks.
+        {"cmbRubrik", u"IT"_s, -1, u"Rubrik:      IT"_s, it},
+        {"cmbRubrik", {}, 4, u"Rubrik:      "_s + u"IT"_s.leftJustified(40), it},
+    };
+    for (const auto &[field, text, index, line, kurse] : cases) {
+        SCOPED_TRACE(text.isEmpty() ? line.toStdString() : text.toStdString());
+        fresh();
+        if (index >= 0)
+            w<QComboBox>(field)->setCurrentIndex(index);
+        else
+            type(field, text);
+        if (kurse.isEmpty()) {
+            expectNothing();
+            continue;
+        }
+        const reports::ReportModel &m = build();
+        EXPECT_EQ(m.header.split(crlf).mid(1, 2), QStringList({line, u"Sortierung:  Kurs-Nr."_s}));
+        EXPECT_EQ(keys(m).join(u'|'), kurse);
+    }
+}
+
+TEST_P(TrainingsplanBerichtTest, YesNoBoxesCycleThroughThreeStates)
+{
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s, u" "_s, true, false);
+    addPlan(u"K3"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s, u" "_s, false, true);
+    // Each click: the box's state, the selection line, the entries listed.
+    const std::tuple<Qt::CheckState, QString, QString> steps[] = {
+        {Qt::Unchecked, u"Rechnung:    nicht vorhanden"_s, u"K3/Meier, Hans"_s},
+        {Qt::Checked, u"Rechnung:    vorhanden"_s, u"K1/Meier, Hans"_s},
+        {Qt::PartiallyChecked, u"Sortierung:  Kurs-Nr."_s, u"K1/Meier, Hans|K3/Meier, Hans"_s},
+        {Qt::Unchecked, u"Rechnung:    nicht vorhanden"_s, u"K3/Meier, Hans"_s},
+    };
+    auto *box = w<QCheckBox>("chkRechnung");
+    EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
+    for (const auto &[state, line, kurse] : steps) {
+        SCOPED_TRACE(line.toStdString());
+        clickBox(box);
+        EXPECT_EQ(box->checkState(), state);
+        const reports::ReportModel &m = build();
+        EXPECT_EQ(m.header.split(crlf)[1], line);
+        EXPECT_EQ(keys(m).join(u'|'), kurse);
+    }
+    // The other box has its own cycle.
+    auto *other = w<QCheckBox>("chkBeurteilung");
+    clickBox(other);
+    clickBox(other);
+    EXPECT_EQ(other->checkState(), Qt::Checked);
+    EXPECT_EQ(build().header.split(crlf).mid(1, 2),
+              QStringList({u"Rechnung:    nicht vorhanden"_s, u"Beurteilung: vorhanden"_s}));
+}
+
+// Every sort order, each with its own result; a course without trainer first.
+TEST_P(TrainingsplanBerichtTest, SortOrdersAndGroups)
+{
+    addMitarbeiter(u"Zorn, Eva"_s, u"1"_s, u"X"_s, u"I/C"_s, u"Controlling"_s);
+    addPlan(u"K20"_s, u"Meier, Hans"_s, u"2"_s, QDate(2027, 3, 1), QDate(2027, 12, 31), u"1"_s);
+    addPlan(u"K3"_s, u"Ärger, Udo"_s, u"0"_s, QDate(2027, 2, 1), QDate(2027, 12, 31), u"3"_s);
+    addPlan(u"K1"_s, u"Zorn, Eva"_s, u"1"_s, QDate(2027, 1, 15), QDate(2027, 12, 31), u"2"_s);
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"3"_s, QDate(2027, 4, 1), QDate(2027, 12, 31), u" "_s);
+    const QString k1m = u"K1/Meier, Hans"_s, k1z = u"K1/Zorn, Eva"_s, k20 = u"K20/Meier, Hans"_s,
+                  k3 = u"K3/Ärger, Udo"_s;
+    // The sort order typed; group lines as they stand, entries as KursNr/Name.
+    const std::pair<QString, QStringList> cases[] = {
+        {u"Bereich"_s, {QString(), u"Controlling:"_s, k1m, k1z, k20, QString(), u"Einkauf:"_s, k3}},
+        {u"Rubrik"_s, {QString(), u"IT:"_s, k1m, k1z, k3, QString(), u"Sprachen:"_s, k20}},
+        {u"Name"_s, {k3, k1m, k20, k1z}}, // German order: Ärger beside A
+        {u"Kurs-Nr."_s, {k1m, k1z, k20, k3}},
+        {u"Irgendwas"_s, {k1m, k1z, k20, k3}},
+        {u"Art"_s, {k3, k20, k1m, k1z}},
+        {u"Kategorie"_s, {k3, k1z, k1m, k20}},
+        {u"Referent"_s, {k20, k1m, k1z, k3}},
+        {u"Priorität"_s, {k1m, k20, k1z, k3}},
+        {u"Startdatum"_s, {k1z, k3, k20, k1m}},
+        {u"Status"_s, {k3, k1z, k20, k1m}},
+    };
+    for (const auto &[sort, lines] : cases) {
+        SCOPED_TRACE(sort.toStdString());
+        w<QComboBox>("cmbSortierung")->setEditText(sort); // "Priorität" is no key of QTest's
+        const reports::ReportModel &m = build();
+        EXPECT_EQ(m.header.split(crlf)[1], u"Sortierung:  "_s + sort);
+        EXPECT_EQ(keys(m), lines);
+    }
+}
+
+TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
+{
+    addKurs(u"K4"_s, u"IT"_s, u"Zahlen; \"Fakten\" & Mehr"_s, u"A"_s, u"O'Neill, Jürgen"_s, 0, 2);
+    db().exec(u"UPDATE Kurs SET Kosten = NULL WHERE KursNr = ?"_s, {data::schema::padded("K4", 6)});
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5), u"1"_s, u" "_s, true, false);
+    addPlan(u"K20"_s, u"Meier, Hans"_s, u"2"_s, QDate(2027, 2, 1), QDate(2027, 2, 2), u"3"_s);
+    addPlan(u"K4"_s, u"Ärger, Udo"_s, u"0"_s, QDate(2027, 6, 1), QDate(2027, 6, 1), u" "_s, u" "_s, false, true);
+    addPlan(u"K3"_s, u"Ärger, Udo"_s, u"0"_s, QDate(2026, 6, 1)); // before the period
+    db().exec(u"UPDATE Trainingsplan SET Datum_bis = NULL WHERE KursNr = ?"_s, {data::schema::padded("K4", 6)});
+    type("cmbSortierung", u"Bereich"_s);
+
+    const QString xlsx = tempPath() + u"/liste.xlsx"_s;
+    QStringList offered;
+    exportVia(prompter, *dlg, xlsx, xlsxType, &offered);
+    EXPECT_EQ(offered,
+              (QStringList{u"Exportieren"_s,
+                           u"Liste Trainingsplan %1.xlsx"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
+                           xlsxType, xlsxType, csvType}));
+    const XlsxReader book(xlsx);
+    EXPECT_TRUE(book.workbookXml.contains("<sheet name=\"Liste Trainingsplan\""));
+    EXPECT_EQ(QStringList({book.text("A1"), book.text("A2"), book.text("A3"), book.text("A4")}),
+              QStringList({u"Liste Trainingsplan"_s, reports::dateLine(), u"Zeitraum:    01.01.2027 bis 31.12.2027"_s,
+                           u"Sortierung:  Bereich"_s}));
+    EXPECT_TRUE(book.at("A1").bold);
+    EXPECT_TRUE(book.sheetXml.contains("ySplit=\"6\"") && book.sheetXml.contains("state=\"frozen\""));
+    EXPECT_TRUE(book.sheetXml.contains("<autoFilter ref=\"A6:O11\"/>"));
+    // Widths that fit the longest value: the description, 62 characters.
+    EXPECT_TRUE(book.sheetXml.contains("<col min=\"2\" max=\"2\" width=\"63.7"));
+
+    // Every cell of the headings and rows: bold headings and groups, text without padding,
+    // typed numbers and dates, nothing for null values.
+    const qint64 day0 = QDate(1899, 12, 30).toJulianDay();
+    auto serial = [&](int y, int m, int d) { return QString::number(QDate(y, m, d).toJulianDay() - day0); };
+    const QList<QStringList> rows = {
+        {"Kurs-Nr.", "Beschreibung", "Art", "Referent", "Kosten", "Dauer", "Name", "Kat.", "Bereich", "Datum von",
+         "Datum bis", "Prio.", "R", "S", "Status"},
+        {"Controlling"},
+        {"K1", "Excel Grundlagen", "I", "Huber, Anna", "100", "8", "Meier, Hans", "O", "Controlling",
+         serial(2027, 3, 1), serial(2027, 3, 5), "1", "R", "", "G"},
+        {"K20", longText, "E", "", "250.5", "24.5", "Meier, Hans", "O", "Controlling", serial(2027, 2, 1),
+         serial(2027, 2, 2), "3", "", "", "E"},
+        {"Einkauf"},
+        {"K4", "Zahlen; \"Fakten\" & Mehr", "A", "O'Neill, Jürgen", "", "2", "Ärger, Udo", "Ets", "Einkauf",
+         serial(2027, 6, 1), "", "", "", "S", "B"},
+    };
+    for (int r = 0; r < rows.size(); ++r) {
+        const bool heading = r == 0 || rows[r].size() == 1;
+        for (int c = 0; c < 15; ++c) {
+            const QString ref = QChar('A' + c) + QString::number(r + 6);
+            SCOPED_TRACE(ref.toStdString());
+            const XlsxCell &cell = book.at(ref);
+            EXPECT_EQ(cell.value, rows[r].value(c));
+            if (cell.value.isEmpty())
+                continue;
+            const bool number = !heading && (c == 4 || c == 5 || c == 9 || c == 10);
+            EXPECT_EQ(cell.type, number ? QString() : u"inlineStr"_s);
+            EXPECT_EQ(cell.format, !number ? "" : c == 4 ? "0.00" : c == 5 ? "0.0" : "dd.mm.yyyy");
+            EXPECT_EQ(cell.bold, heading);
+        }
+    }
+    // Totals as formulas over the rows, with the count; the legend in blocks below.
+    EXPECT_EQ(QStringList({book.text("A13"), book.at("E13").formula, book.at("E13").format, book.at("F13").formula,
+                           book.text("G13"), book.text("H13")}),
+              QStringList({u"Summe:"_s, u"SUM(E7:E11)"_s, u"0.00"_s, u"SUM(F7:F11)"_s, u"Anzahl:"_s, u"3"_s}));
+    EXPECT_DOUBLE_EQ(book.text("E13").toDouble(), 350.5);
+    EXPECT_DOUBLE_EQ(book.text("F13").toDouble(), 34.5);
+    EXPECT_EQ(QStringList({book.text("A15"), book.text("B16"), book.text("D17"), book.text("G17"), book.text("I19")}),
+              QStringList({u"Legende:"_s, u"A = Intern mit externem Referent"_s, u"I/C = Ingenieur/Cadre"_s,
+                           u"S = Seminarbeurteilung vorhanden"_s, u"K = Keine Teilnahme"_s}));
+    EXPECT_EQ(book.lastRow, 19);
+
+    // CSV: byte-order mark, ";", decimal comma, four-digit years, CR LF, quoting; no title, groups or totals.
+    exportVia(prompter, *dlg, tempPath() + u"/liste"_s, csvType);
+    EXPECT_EQ(readFile(tempPath() + u"/liste.csv"_s),
+              "\xEF\xBB\xBF"
+              "Kurs-Nr.;Beschreibung;Art;Referent;Kosten;Dauer;Name;Kat.;Bereich;Datum von;Datum bis;"
+              "Prio.;R;S;Status\r\n"
+              "K1;Excel Grundlagen;I;Huber, Anna;100,00;8,0;Meier, Hans;O;Controlling;01.03.2027;"
+              "05.03.2027;1;R;;G\r\n"
+              "K20;"
+                  + longText.toUtf8()
+                  + ";E;;250,50;24,5;Meier, Hans;O;Controlling;01.02.2027;02.02.2027;3;;;E\r\n"
+                    "K4;\"Zahlen; \"\"Fakten\"\" & Mehr\";A;O'Neill, J\xC3\xBCrgen;;2,0;\xC3\x84rger, Udo;Ets;"
+                    "Einkauf;01.06.2027;;;;S;B\r\n");
+    // Nothing but the two files is left in the folder.
+    EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files), (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
+}
+
+TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile)
+{
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1));
+    const QString missing = u"Der Ordner ist nicht vorhanden."_s;
+    const std::tuple<QString, QString, QString> cases[] = {
+        {tempPath() + u"/fehlt/liste.xlsx"_s, xlsxType, missing},
+        {tempPath() + u"/ordner.xlsx"_s, xlsxType, u"Unter diesem Namen gibt es bereits einen Ordner."_s},
+        {tempPath() + u"/fehlt/liste.csv"_s, csvType, missing},
+    };
+    QDir().mkpath(tempPath() + u"/ordner.xlsx"_s);
+    for (const auto &[file, type, reason] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        exportVia(prompter, *dlg, file, type, nullptr, [&] {
+            prompter.expectMessage(u"Die Datei kann nicht geschrieben werden:\r\n%1\r\n\r\n%2"_s.arg(file, reason),
+                                   u"Error"_s, ui::Icon::Exclamation);
+        });
+    }
+    // Nothing in the period: the usual message, and no file.
+    setPeriod(u"01.01.2030"_s, u"31.12.2030"_s);
+    for (const QString &type : {xlsxType, csvType})
+        exportVia(prompter, *dlg, tempPath() + u"/leer"_s, type, nullptr,
+                  [&] { prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation); });
+    // Invalid entries stop before the file dialog, as for the other outputs.
+    setPeriod(u"31.12.2030"_s, u"01.01.2030"_s);
+    prompter.expectMessage(u"Es wurden fehlerhafte Eingaben festgestellt!"_s, u"Datenprüfung"_s, ui::Icon::Exclamation);
+    QTest::mouseClick(w<QPushButton>("cmdExport"), Qt::LeftButton);
+    EXPECT_EQ(QDir(tempPath()).entryList({u"*.xlsx*"_s, u"*.csv*"_s, u"leer*"_s}, QDir::Files), QStringList());
+    EXPECT_FALSE(QFileInfo::exists(tempPath() + u"/fehlt"_s));
+}
+
+// A real print through QPrinter into a PDF file: a list long enough for
+// several pages. Set ORV_REPORT_PDF to keep the file for a look at it.
+TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
+{
+    const QStringList bereiche = {u"Controlling"_s, u"Einkauf"_s, u"Logistik"_s, u"Qualitätssicherung"_s};
+    auto kurs = [](int k) { return u"K%1"_s.arg(k + 1, 3, 10, QLatin1Char('0')); };
+    auto name = [](int m) { return u"Mitarbeiter%1, Jörg"_s.arg(m, 2, 10, QLatin1Char('0')); };
+    for (int k = 0; k < 6; ++k)
+        addKurs(kurs(k), u"IT"_s, u"Kurs Nummer %1 über Tabellenkalkulation und Auswertungen"_s.arg(k + 1),
+                u"AIE"_s.mid(k % 3, 1), k % 2 ? u"Schulz, Bärbel"_s : QString(), 120.5 * k, 7.5 * (k + 1));
+    for (int m = 0; m < 20; ++m)
+        addMitarbeiter(name(m), u"47%1"_s.arg(m), u"Abt. %1"_s.arg(m % 4), m % 3 ? u"Ets"_s : u"O"_s, bereiche[m % 4]);
+    for (int k = 0; k < 6; ++k)
+        for (int m = 0; m < 20; ++m)
+            addPlan(kurs(k), name(m), QString::number((k + m) % 4), QDate(2027, 1 + (k + m) % 12, 1 + m),
+                    QDate(2027, 1 + (k + m) % 12, 2 + m), QString::number(1 + m % 3), u" "_s, m % 2, m % 5 == 0);
+
+    const QString keep = qEnvironmentVariable("ORV_REPORT_PDF");
+    const QString path = keep.isEmpty() ? tempPath() + u"/liste.pdf"_s : keep;
+    reports::ReportPrinter::setFactory([path] { return std::make_unique<reports::QtReportPrinter>(path); });
+    type("cmbSortierung", u"Bereich"_s);
+    auto pages = [&] {
+        QFile::remove(path);
+        QTest::mouseClick(w<QPushButton>("cmdDrucken"), Qt::LeftButton);
+        const QString pdf = QString::fromLatin1(readFile(path));
+        EXPECT_TRUE(pdf.startsWith(u"%PDF"_s));
+        return int(pdf.count(QRegularExpression(u"/Type\\s*/Page\\b"_s)));
+    };
+    // 120 entries with group lines, sums and legend at size 6 in landscape take three pages.
+    EXPECT_EQ(pages(), 3);
+
+    // The page preview from the display window shows the same three pages, landscape.
+    prompter.expectModal([](QDialog &anzeige) {
+        anzeige.findChild<QAction *>("mnuSeitenansicht")->trigger();
+        anzeige.reject();
+    });
+    prompter.expectModal([](QDialog &d) {
+        auto *preview = d.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        EXPECT_EQ(preview->pageCount(), 3);
+        EXPECT_EQ(preview->orientation(), QPageLayout::Landscape);
+        d.reject();
+    });
+    QTest::mouseClick(w<QPushButton>("cmdAnzeige"), Qt::LeftButton);
+
+    // The pages the user asks for in the print dialog, and only those.
+    app::settings::write(u"Settings"_s, u"PrinterWindow"_s, u"ON"_s);
+    for (const auto &[from, to, printed] : {std::tuple{2, 3, 2}, std::tuple{3, 3, 1}, std::tuple{1, 9, 3}}) {
+        SCOPED_TRACE(from * 10 + to);
+        prompter.expectModal([from, to](QDialog &d) {
+            QPrinter *p = static_cast<QPrintDialog &>(d).printer();
+            p->setPrintRange(QPrinter::PageRange);
+            p->setFromTo(from, to);
+            d.done(QDialog::Accepted);
+        });
+        EXPECT_EQ(pages(), printed);
+    }
+    reports::ReportPrinter::setFactory({});
+}
+
+ORV_DB_TEST_SUITE(TrainingsplanBerichtTest);
+
+class TrainingsplanBerichtStartTest : public OrvTest {};
+
+// The dialog opens on the current year with every status; each date has its
+// own calendar, which opens on the typed date (on today for a text that is no
+// date) and writes the chosen day.
+TEST_F(TrainingsplanBerichtStartTest, CurrentYearEveryStatusAndACalendarPerDate)
+{
+    reports::FrmTrainingsplanBericht dlg;
+    dlg.show();
+    auto *von = dlg.findChild<QLineEdit *>("txtVon");
+    auto *bis = dlg.findChild<QLineEdit *>("txtBis");
+    const QString year = QString::number(QDate::currentDate().year());
+    EXPECT_EQ(von->text() + u" bis "_s + bis->text(), u"01.01."_s + year + u" bis 31.12."_s + year);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(dlg.findChild<QCheckBox *>(u"chkStatus(%1)"_s.arg(i))->isChecked());
+    EXPECT_EQ(dlg.findChild<QComboBox *>("cmbSortierung")->currentText(), u"Kurs-Nr."_s);
+
+    auto *calVon = dlg.findChild<QCalendarWidget *>("MonthViewVon");
+    auto *calBis = dlg.findChild<QCalendarWidget *>("MonthViewBis");
+    von->setText(u"15.06.2027"_s);
+    QTest::mouseClick(dlg.findChild<QToolButton *>("cmdMonthViewVon"), Qt::LeftButton);
+    ASSERT_TRUE(calVon->isVisible());
+    EXPECT_EQ(calVon->selectedDate(), QDate(2027, 6, 15));
+    emit calVon->clicked(QDate(2027, 6, 3));
+    EXPECT_EQ(von->text(), u"03.06.2027"_s);
+    EXPECT_FALSE(calVon->isVisible());
+    bis->setText(u"irgendwann"_s);
+    QTest::mouseClick(dlg.findChild<QToolButton *>("cmdMonthViewBis"), Qt::LeftButton);
+    ASSERT_TRUE(calBis->isVisible());
+    EXPECT_EQ(calBis->selectedDate(), QDate::currentDate());
+    calBis->hide();
+    EXPECT_EQ(bis->text(), u"irgendwann"_s);
+    EXPECT_EQ(von->text(), u"03.06.2027"_s);
+}
+
+class ExportWriterTest : public OrvTest {};
+
+// A cancelled export of either type leaves an earlier file of that name as it was, and nothing else.
+TEST_F(ExportWriterTest, CancelledExportKeepsTheOldFile)
+{
+    reports::ExportLayout layout;
+    layout.title = u"Liste"_s;
+    layout.columns = {{u"Text"_s}, {u"Zahl"_s, reports::CellType::Number, 2, true}};
+    layout.totals = true;
+    const QString target = tempPath() + u"/liste"_s;
+    for (const auto format : {reports::ExportFormat::Xlsx, reports::ExportFormat::Csv}) {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
+        old.close();
+        int calls = 0;
+        auto writer = reports::makeExportWriter(format, layout, target);
+        writer->setProgress([&](qint64 done) {
+            ++calls;
+            if (done >= 2048)
+                throw reports::ExportCancelled();
+        });
+        EXPECT_THROW(
+            for (int i = 0; i < 5000; ++i) {
+                writer->text("Zeile");
+                writer->number(i);
+                writer->endRow();
+            },
+            reports::ExportCancelled);
+        writer.reset();
+        EXPECT_EQ(calls, 2);
+        EXPECT_EQ(readFile(target), QByteArray("alt"));
+        EXPECT_EQ(QDir(tempPath()).entryList(QDir::Files), QStringList{u"liste"_s});
+    }
+}
+
+// The master-data reports: courses and employees.
+class StammdatenBerichtTest : public DbTest {
+protected:
+    void SetUp() override
+    {
+        DbTest::SetUp();
+        addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s, u"O'Brien, Mary"_s, 1250.5, 16);
+        addKurs(u"K1"_s, u"IT"_s, u"Excel"_s, u"I"_s, QString(), 0, 4.5);
+        addKurs(u"K3"_s, u"IT"_s, QString(80, u'x'), u"A"_s, u"Müller-Lüdenscheidt, Bärbel"_s, 9999.99, 999.9);
+        dlg = std::make_unique<reports::FrmKursBericht>();
+        dlg->show();
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        DbTest::TearDown();
+    }
+    QRadioButton *opt(int i) { return dlg->findChild<QRadioButton *>(u"optBericht(%1)"_s.arg(i)); }
+    // The course numbers of the list built, "|" between them.
+    QString kurse(const QString &title)
+    {
+        EXPECT_EQ(build(*dlg).title, title);
+        QStringList out;
+        for (const QString &l : dlg->model().body.split(crlf, Qt::SkipEmptyParts))
+            out << l.left(6).trimmed();
+        return out.join(u'|');
+    }
+    std::unique_ptr<reports::FrmKursBericht> dlg;
+};
+
+TEST_P(StammdatenBerichtTest, CompleteListsWithColumnsUnderTheHeading)
+{
+    const reports::ReportModel &m = build(*dlg);
+    EXPECT_EQ(m.title, u"Komplettliste Kurse"_s);
+    EXPECT_EQ(m.orientation, reports::Orientation::Landscape);
+    const Columns kurs{184, {0, 9, 51, 133, 138, -177, -184}};
+    EXPECT_EQ(m.header, kurs(u"Kurs-Nr.|Rubrik|Beschreibung|Art|Referent|Kosten|Dauer"_s));
+    EXPECT_EQ(
+        m.body.split(crlf),
+        QStringList({kurs(u"K1|IT|Excel|I||0,00|4,5"_s), kurs(u"K2|Sprachen|Englisch|E|O'Brien, Mary|1250,50|16,0"_s),
+                     kurs(u"K3|IT|"_s + QString(80, u'x') + u"|A|Müller-Lüdenscheidt, Bärbel|9999,99|999,9"_s),
+                     QString()}));
+
+    // Employees in German name order; an empty table has nothing to report.
+    reports::FrmMitarbeiterBericht ma;
+    expectNothing(prompter, ma);
+    addMitarbeiter(u"Zorn, Eva"_s, u"4711"_s, u"Einkauf"_s, u"I/C"_s, u"Einkauf"_s);
+    addMitarbeiter(u"Bauer, Jan"_s, QString(), QString(), u"O"_s, u"Logistik"_s);
+    addMitarbeiter(u"Ärger, Udo"_s, u"12"_s, u"Fertigung"_s, u"Ets"_s, u"DUV Motoren"_s);
+    const reports::ReportModel &e = build(ma);
+    EXPECT_EQ(e.title, u"Komplettliste Mitarbeiter"_s);
+    EXPECT_EQ(e.orientation, reports::Orientation::Portrait);
+    const std::vector<int> maStops = {0, 32, 46, 58, 69};
+    const Columns entry{99, maStops}, heading{76, maStops};
+    EXPECT_EQ(e.header, heading(u"Name|Kostenstelle|Abteilung|Kategorie|Bereich"_s));
+    EXPECT_EQ(e.body.split(crlf), QStringList({entry(u"Ärger, Udo|12|Fertigung|Ets|DUV Motoren"_s),
+                                               // Missing cost centre and department keep their places.
+                                               entry(u"Bauer, Jan|||O|Logistik"_s),
+                                               entry(u"Zorn, Eva|4711|Einkauf|I/C|Einkauf"_s), QString()}));
+}
+
+TEST_P(StammdatenBerichtTest, SelectionsTitlesAndOptionFollowingTheInput)
+{
+    auto *rubrik = dlg->findChild<QComboBox *>("cmbRubrik");
+    auto *referent = dlg->findChild<QLineEdit *>("txtReferent");
+    EXPECT_EQ(rubrik->currentText(), QString());
+
+    // Choosing a Rubrik selects its list; the title keeps the item's trailing blanks.
+    rubrik->setCurrentIndex(3);
+    emit rubrik->activated(3);
+    EXPECT_TRUE(opt(1)->isChecked());
+    EXPECT_EQ(rubrik->lineEdit()->cursorPosition(), 0); // the value shows from its start
+    EXPECT_EQ(kurse(u"Liste Kurse mit Rubrik = "_s + u"IT"_s.leftJustified(40)), u"K1|K3"_s);
+
+    // A typed Rubrik stays exactly as typed, also where it begins a list value.
+    rubrik->clearEditText();
+    QTest::keyClicks(rubrik->lineEdit(), u"IT"_s);
+    EXPECT_EQ(rubrik->currentText(), u"IT"_s);
+    EXPECT_EQ(kurse(u"Liste Kurse mit Rubrik = IT"_s), u"K1|K3"_s);
+
+    // Typing a trainer selects that list; the title is trimmed, the filter is not, case is ignored.
+    QTest::keyClicks(referent, u" o'b"_s);
+    EXPECT_TRUE(opt(2)->isChecked());
+    prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation);
+    EXPECT_EQ(kurse(u"Liste Kurse mit Referent = o'b"_s), QString());
+    referent->clear();
+    QTest::keyClicks(referent, u"O'B"_s);
+    EXPECT_EQ(kurse(u"Liste Kurse mit Referent = O'B"_s), u"K2"_s);
+    referent->setText(u"LÜDEN"_s);
+    EXPECT_EQ(kurse(u"Liste Kurse mit Referent = LÜDEN"_s), u"K3"_s);
+
+    // An empty trainer text: every course with a trainer, under the complete list's title.
+    referent->clear();
+    EXPECT_TRUE(opt(2)->isChecked());
+    EXPECT_EQ(kurse(u"Komplettliste Kurse"_s), u"K2|K3"_s);
+
+    // The options can still be changed by hand.
+    QTest::mouseClick(opt(0), Qt::LeftButton, {}, QPoint(8, opt(0)->height() / 2));
+    EXPECT_TRUE(opt(0)->isChecked());
+    EXPECT_EQ(kurse(u"Komplettliste Kurse"_s), u"K1|K2|K3"_s);
+
+    // "&Liste Rubrik" with an empty text: nothing to report.
+    rubrik->setEditText(u"x"_s);
+    rubrik->setEditText(QString());
+    EXPECT_TRUE(opt(1)->isChecked());
+    expectNothing(prompter, *dlg);
+}
+
+TEST_P(StammdatenBerichtTest, ExportOfTheChosenListsAndTheButtonInEveryDialog)
+{
+    auto *rubrik = dlg->findChild<QComboBox *>("cmbRubrik");
+    rubrik->setCurrentIndex(3);
+    emit rubrik->activated(3);
+    QStringList offered;
+    exportVia(prompter, *dlg, tempPath() + u"/kurse.csv"_s, csvType, &offered);
+    EXPECT_EQ(offered.value(1),
+              u"Liste Kurse mit Rubrik = IT %1.xlsx"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)));
+    EXPECT_EQ(readFile(tempPath() + u"/kurse.csv"_s),
+              QByteArray("\xEF\xBB\xBFKurs-Nr.;Rubrik;Beschreibung;Art;Referent;Kosten;Dauer\r\n"
+                         "K1;IT;Excel;I;;0,00;4,5\r\n"
+                         "K3;IT;")
+                  + QByteArray(80, 'x')
+                  + ";A;M\xC3\xBCller-L\xC3\xBC"
+                    "denscheidt, B\xC3\xA4rbel;9999,99;999,9\r\n");
+
+    addMitarbeiter(u"O'Hara, Ümit"_s, QString(), u"Lager; Hof"_s, u"O"_s, u"Logistik"_s);
+    reports::FrmMitarbeiterBericht ma;
+    exportVia(prompter, ma, tempPath() + u"/ma.csv"_s, csvType);
+    EXPECT_EQ(readFile(tempPath() + u"/ma.csv"_s),
+              QByteArray("\xEF\xBB\xBFName;Kostenstelle;Abteilung;Kategorie;Bereich\r\n"
+                         "O'Hara, \xC3\x9Cmit;;\"Lager; Hof\";O;Logistik\r\n"));
+}
+
+ORV_DB_TEST_SUITE(StammdatenBerichtTest);
+
+} // namespace
