@@ -140,8 +140,7 @@ protected:
         auto *c = w<QComboBox>(name);
         QLineEdit *e = c ? c->lineEdit() : w<QLineEdit>(name);
         e->clear();
-        // QTest types Latin-1 keys only; other scripts are pasted whole.
-        text == QString::fromLatin1(text.toLatin1()) ? QTest::keyClicks(e, text) : e->setText(text);
+        typeText(e, text);
     }
     // A click on the box itself, where a person clicks.
     void clickBox(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
