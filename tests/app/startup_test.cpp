@@ -54,18 +54,11 @@ protected:
 
     void expectFirstRunDefaults()
     {
-        const std::pair<const char *, QString> expected[] = {
-            {"WinMaxOpen", "OFF"},
-            {"TrainingsplanAutoOpen", "OFF"},
-            {"AnzeigeMaxOpen", "ON"},
-            {"PrinterWindow", "ON"},
-            {"Remark", app::defaultRemark()},
-            {"TextSeek", "ON"},
-            {"SplashScreen", "ON"},
-            {"QueryEnd", "ON"},
-        };
-        for (const auto &[key, value] : expected)
-            EXPECT_EQ(setting(key), value) << key;
+        QStringList values;
+        for (const char *key : {"WinMaxOpen", "TrainingsplanAutoOpen", "AnzeigeMaxOpen", "PrinterWindow", "Remark",
+                                "TextSeek", "SplashScreen", "QueryEnd"})
+            values << setting(key);
+        EXPECT_EQ(values, (QStringList{"OFF", "OFF", "ON", "ON", app::defaultRemark(), "ON", "ON", "ON"}));
         EXPECT_FALSE(app::defaultRemark().trimmed().isEmpty());
     }
 
@@ -73,14 +66,23 @@ protected:
     QString data;
 };
 
+// No stored path, or "NEU": a first run, which overwrites the options with their defaults.
 TEST_F(StartupTest, FirstRunWithDatabaseBesideProgramAsksNothing)
 {
     touchDatabase(program);
-    EXPECT_TRUE(start());
-    EXPECT_TRUE(prompter.shown().empty());
-    EXPECT_EQ(service("Datenpfad"), program + "/");
-    EXPECT_EQ(app::dataPath(), program + "/");
-    expectFirstRunDefaults();
+    for (const bool neu : {false, true}) {
+        SCOPED_TRACE(neu);
+        if (neu) {
+            write(u"Service"_s, u"Datenpfad"_s, u"NEU"_s);
+            for (const char *key : {"QueryEnd", "Remark", "SplashScreen"})
+                write(u"Settings"_s, QLatin1String(key), u"alt"_s);
+        }
+        EXPECT_TRUE(start());
+        EXPECT_TRUE(prompter.shown().empty());
+        EXPECT_EQ(service("Datenpfad"), program + "/");
+        EXPECT_EQ(app::dataPath(), program + "/");
+        expectFirstRunDefaults();
+    }
 }
 
 TEST_F(StartupTest, FirstRunWithoutDatabaseWritesDefaultsThenOffersProgramFolder)
@@ -134,18 +136,6 @@ TEST_F(StartupTest, WrongFolderIsOfferedAgainOnTheNextStart)
     EXPECT_EQ(prompter.last().preset, tempPath() + "/falsch/");
     // An empty answer ends silently and changes nothing.
     EXPECT_EQ(service("Datenpfad"), tempPath() + "/falsch/");
-}
-
-TEST_F(StartupTest, StoredNeuCountsAsFirstRun)
-{
-    touchDatabase(program);
-    write(u"Service"_s, u"Datenpfad"_s, u"NEU"_s);
-    write(u"Settings"_s, u"QueryEnd"_s, u"OFF"_s);
-    write(u"Settings"_s, u"Remark"_s, u"alt"_s);
-    write(u"Settings"_s, u"SplashScreen"_s, u"OFF"_s);
-    EXPECT_TRUE(start());
-    EXPECT_EQ(service("Datenpfad"), program + "/");
-    expectFirstRunDefaults();
 }
 
 TEST_F(StartupTest, LaterRunKeepsTheUsersOptions)
@@ -223,15 +213,9 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tempPath() + u"/settings%1"_s.arg(++run));
         // As root every existing folder is writable; a program folder that is
         // not there stands for one the user may not write.
-        if (c.binWritable) {
-            ASSERT_TRUE(QDir().mkpath(prefix + "/bin"));
-        }
-        if (c.templateThere) {
-            ASSERT_TRUE(put(prefix + "/share/orv", empty));
-        }
-        if (!c.ownFile.isEmpty()) {
-            ASSERT_TRUE(put(userData, c.ownFile));
-        }
+        ASSERT_TRUE(!c.binWritable || QDir().mkpath(prefix + "/bin"));
+        ASSERT_TRUE(!c.templateThere || put(prefix + "/share/orv", empty));
+        ASSERT_TRUE(c.ownFile.isEmpty() || put(userData, c.ownFile));
         if (!c.storedPath.isEmpty())
             write(u"Service"_s, u"Datenpfad"_s, c.storedPath);
         if (!c.storedUri.isEmpty())
@@ -243,20 +227,14 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         QLockFile lock(lockPath());
         EXPECT_EQ(app::prepareStart(lock, prefix + "/bin"), !asked);
         EXPECT_EQ(service("Datenpfad"), c.datenpfad);
-        if (asked) {
-            EXPECT_EQ(prompter.last().preset, c.datenpfad);
-        }
+        EXPECT_EQ(asked ? prompter.last().preset : c.datenpfad, c.datenpfad);
         QFile placed(c.datenpfad + u"orv.mdb"_s);
-        const QByteArray expected = c.copied ? empty : c.ownFile;
-        EXPECT_EQ(placed.exists(), !expected.isEmpty());
-        if (placed.open(QIODevice::ReadOnly)) {
-            EXPECT_EQ(placed.readAll(), expected);
-        }
+        EXPECT_EQ(placed.open(QIODevice::ReadOnly) ? placed.readAll() : QByteArray(), c.copied ? empty : c.ownFile);
         // The copy is the user's file, made with the user's default permissions.
         struct stat st {};
-        if (c.copied && stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0) {
-            EXPECT_EQ(st.st_mode & 0777, 0640u);
-        }
+        EXPECT_TRUE(
+            !c.copied
+            || (stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0 && (st.st_mode & 0777) == 0640));
         prompter.verify();
     }
 }
@@ -318,14 +296,6 @@ TEST_F(StartupTest, QuestionBoxesSayJaAndNein)
     delete german;
     buttons.sort();
     EXPECT_EQ(buttons, (QStringList{"&Ja", "&Nein"}));
-}
-
-TEST_F(StartupTest, DatabaseOnServerNeedsNoFile)
-{
-    write(u"Service"_s, u"Datenpfad"_s, data + "/");
-    write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
-    EXPECT_TRUE(start());
-    EXPECT_TRUE(prompter.shown().empty());
 }
 
 TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)

@@ -1,16 +1,10 @@
-#include "data/dberror.h"
 #include "records/frmtrainingsplan.h"
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
-#include "ui/format.h"
 
 #include <QCalendarWidget>
-#include <QCheckBox>
 #include <QListView>
-#include <QRadioButton>
-#include <QSignalSpy>
 #include <QTableView>
-#include <QToolButton>
 #include <atomic>
 #include <thread>
 
@@ -22,11 +16,6 @@ namespace {
 
 const QString kAai = u"Bei Quelle AAI sollte Priorität 1 gewählt werden!"_s;
 const QString kPeriod = u"Bitte ggf. Datum anpassen!"_s;
-
-// The texts of the fields a picker may touch: course side, employee side.
-struct Shown {
-    QStringList course, employee;
-};
 
 class TrainingsplanWindowTest : public test::RecordWindowTest {
 protected:
@@ -49,20 +38,48 @@ protected:
     {
         return QLatin1String(dayMonth) + QString::number(QDate::currentDate().year() + 1);
     }
-    Shown fields() const
+    // The fields a picker may touch: course side, employee side.
+    QStringList course() const
     {
-        Shown s;
+        QStringList s;
         for (int i : {0, 1, 2, 3, 4})
-            s.course << drv.text(i).trimmed();
-        s.course << drv.comboText("cmbRubrik").trimmed() << drv.comboText("cmbArt").trimmed();
+            s << drv.text(i).trimmed();
+        return s << drv.comboText("cmbRubrik").trimmed() << drv.comboText("cmbArt").trimmed();
+    }
+    QStringList employee() const
+    {
+        QStringList s;
         for (int i : {5, 6, 7})
-            s.employee << drv.text(i).trimmed();
-        s.employee << drv.comboText("cmbKategorie").trimmed() << drv.comboText("cmbBereich").trimmed();
-        return s;
+            s << drv.text(i).trimmed();
+        return s << drv.comboText("cmbKategorie").trimmed() << drv.comboText("cmbBereich").trimmed();
+    }
+    // The entry's own fields: priority, source, period, remark, the two boxes (R, B) and status.
+    QStringList entry() const
+    {
+        return {drv.comboText("cmbPrioritaet").trimmed(),
+                drv.comboText("cmbQuelle").trimmed(),
+                drv.text(8),
+                drv.text(9),
+                drv.text(10).trimmed(),
+                checked("chkRechnung") ? u"R"_s : QString(),
+                checked("chkBeurteilung") ? u"B"_s : QString(),
+                QString::number(status())};
+    }
+    void typeEntry(const QString &kurs, const QString &name, const QString &prio, const QString &quelle)
+    {
+        drv.type(0, kurs);
+        drv.type(5, name);
+        drv.type(u"cmbPrioritaet"_s, prio);
+        drv.type(u"cmbQuelle"_s, quelle);
+    }
+    void expectEnabled(std::initializer_list<const char *> names, bool enabled)
+    {
+        for (const char *name : names)
+            EXPECT_EQ(drv.widget(QLatin1String(name))->isEnabled(), enabled) << name;
     }
     // Runs the search dialog as the user: "*", then the given line (0-based)
     // with OK, or Abbrechen when line is negative.
-    void expectPick(int line, int expectedLines)
+    void expectPick(int line)
     {
         prompter.expectModal([=](QDialog &d) {
             auto *expr = d.findChild<QLineEdit *>("txtExpression");
@@ -70,7 +87,7 @@ protected:
             ASSERT_TRUE(expr && list);
             QTest::keyClicks(expr, "*");
             QTest::keyClick(expr, Qt::Key_Return);
-            EXPECT_EQ(list->model()->rowCount(), expectedLines);
+            EXPECT_EQ(list->model()->rowCount(), 3);
             if (line < 0) {
                 QTest::mouseClick(d.findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
                 return;
@@ -102,30 +119,14 @@ TEST_P(TrainingsplanWindowTest, ShowsTheEntryWithTheMasterDataOfCourseAndEmploye
 {
     seed();
     open();
-    EXPECT_EQ(shown(), "K1/Abel, Anna");
-    EXPECT_EQ(drv.text(1).trimmed(), "Excel");
-    EXPECT_EQ(drv.text(2).trimmed(), "Meier");
-    EXPECT_EQ(drv.text(3), "100,00");
-    EXPECT_EQ(drv.text(4), "8,0");
-    EXPECT_EQ(drv.comboText("cmbRubrik").trimmed(), "IT");
-    EXPECT_EQ(drv.text(6).trimmed(), "100");
-    EXPECT_EQ(drv.text(7).trimmed(), "EK");
-    EXPECT_EQ(drv.comboText("cmbKategorie"), "Ets");
-    EXPECT_EQ(drv.comboText("cmbBereich").trimmed(), "Einkauf");
-    EXPECT_EQ(drv.comboText("cmbPrioritaet"), "2");
-    EXPECT_EQ(drv.comboText("cmbQuelle"), "ORV");
-    EXPECT_EQ(drv.text(8), "01.02.2027");
-    EXPECT_EQ(drv.text(9), "28.02.2027");
-    EXPECT_EQ(drv.text(10).trimmed(), "erst");
-    EXPECT_TRUE(checked("chkRechnung"));
-    EXPECT_FALSE(checked("chkBeurteilung"));
-    EXPECT_EQ(status(), 0);
+    EXPECT_EQ(course(), (QStringList{"K1", "Excel", "Meier", "100,00", "8,0", "IT", "I"}));
+    EXPECT_EQ(employee(), (QStringList{"Abel, Anna", "100", "EK", "Ets", "Einkauf"}));
+    EXPECT_EQ(entry(), (QStringList{"2", "ORV", "01.02.2027", "28.02.2027", "erst", "R", "", "0"}));
     EXPECT_EQ(drv.sort(), "Sortierung: KursNr,Name");
-    for (const char *name : {"txtFields(0)", "txtFields(5)", "cmdKursNrSuchen", "cmdNameSuchen", "txtFields(1)",
-                             "cmbRubrik", "cmbBereich"})
-        EXPECT_FALSE(drv.widget(QLatin1String(name))->isEnabled()) << name;
-    for (const char *name : {"cmdMonthViewVon", "cmdMonthViewBis", "txtFields(8)", "cmbPrioritaet", "optStatus(3)"})
-        EXPECT_TRUE(drv.widget(QLatin1String(name))->isEnabled()) << name;
+    expectEnabled(
+        {"txtFields(0)", "txtFields(5)", "cmdKursNrSuchen", "cmdNameSuchen", "txtFields(1)", "cmbRubrik", "cmbBereich"},
+        false);
+    expectEnabled({"cmdMonthViewVon", "cmdMonthViewBis", "txtFields(8)", "cmbPrioritaet", "optStatus(3)"}, true);
 
     drv.trigger("Gobot");
     EXPECT_EQ(shown(), "K2/Zorn, Zeno");
@@ -142,49 +143,30 @@ TEST_P(TrainingsplanWindowTest, NewEntryStartsWithNextYearAndLooksUpAsTheKeysAre
     drv.trigger("New");
     EXPECT_EQ(drv.status(), "Datensatz hinzufügen");
     EXPECT_EQ(shown(), "/");
-    EXPECT_EQ(drv.text(1), "");
-    EXPECT_EQ(drv.text(6), "");
-    EXPECT_EQ(drv.comboText("cmbPrioritaet"), "");
-    EXPECT_EQ(drv.comboText("cmbQuelle"), "");
-    EXPECT_EQ(drv.text(10), "");
-    EXPECT_FALSE(checked("chkRechnung"));
-    EXPECT_FALSE(checked("chkBeurteilung"));
-    EXPECT_EQ(status(), 0);
-    EXPECT_EQ(drv.text(8), nextYear("01.01."));
-    EXPECT_EQ(drv.text(9), nextYear("31.12."));
-    for (const char *name : {"txtFields(0)", "txtFields(5)", "cmdKursNrSuchen", "cmdNameSuchen"})
-        EXPECT_TRUE(drv.widget(QLatin1String(name))->isEnabled()) << name;
+    EXPECT_EQ(course() + employee(), QStringList(12, QString()));
+    EXPECT_EQ(entry(), (QStringList{"", "", nextYear("01.01."), nextYear("31.12."), "", "", "", "0"}));
+    expectEnabled({"txtFields(0)", "txtFields(5)", "cmdKursNrSuchen", "cmdNameSuchen"}, true);
 
     drv.type(0, u"K2"_s);
-    EXPECT_EQ(drv.text(1).trimmed(), "Englisch");
-    EXPECT_EQ(drv.text(3), "250,50");
-    EXPECT_EQ(drv.comboText("cmbRubrik").trimmed(), "Sprachen");
+    EXPECT_EQ(course(), (QStringList{"K2", "Englisch", "Smith", "250,50", "16,0", "Sprachen", "E"}));
     drv.key(drv.field(0), Qt::Key_Backspace);
-    EXPECT_EQ(drv.text(1), "");
-    EXPECT_EQ(drv.text(3), "");
-    EXPECT_EQ(drv.comboText("cmbArt"), "");
+    EXPECT_EQ(course(), (QStringList{"K", "", "", "", "", "", ""}));
     drv.type(5, u"Zorn, Zeno"_s);
     EXPECT_EQ(drv.comboText("cmbBereich").trimmed(), "Logistik");
+    expectRefused(u"Die eingegebene Kurs-Nr. ist nicht vorhanden!"_s, u"txtFields(0)"_s);
 
-    expectInvalid();
-    drv.click("cmdSave");
-    EXPECT_EQ(drv.status(), "Die eingegebene Kurs-Nr. ist nicht vorhanden!");
-
-    drv.click("cmdUndo");
+    EXPECT_EQ(course().mid(0, 2), (QStringList{"K1", "Excel"}));
     EXPECT_EQ(shown(), "K1/Abel, Anna");
-    EXPECT_EQ(drv.text(1).trimmed(), "Excel");
-    EXPECT_FALSE(drv.field(0)->isEnabled());
-    EXPECT_FALSE(drv.widget("cmdNameSuchen")->isEnabled());
+    expectEnabled({"txtFields(0)", "cmdNameSuchen"}, false);
 }
 
 TEST_P(TrainingsplanWindowTest, ChecksInTheirOrderWithFocus)
 {
     seed();
     open();
-    struct Case {
-        const char *kurs, *name, *prio, *quelle, *von, *bis, *message, *focus;
-    };
-    const Case cases[] = {
+    const struct {
+        QString kurs, name, prio, quelle, von, bis, message, focus;
+    } cases[] = {
         {"", "", "9", "x", "x", "x", "Die Eingabe einer Kurs-Nr. und eines Namens ist zwingend erforderlich!",
          "txtFields(0)"},
         {"K1", " ", "", "", "01.01.2027", "02.01.2027",
@@ -206,28 +188,19 @@ TEST_P(TrainingsplanWindowTest, ChecksInTheirOrderWithFocus)
         // Two-digit years: 00 to 29 in this century, 30 to 99 in the last.
         {"K2", "Abel, Anna", "", "", "1.1.29", "31.12.30", "Das Endedatum ist vor dem Startdatum!", "txtFields(9)"},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.message);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
         drv.trigger("New");
-        drv.type(0, QString::fromUtf8(c.kurs));
-        drv.type(5, QString::fromUtf8(c.name));
-        drv.type(u"cmbPrioritaet"_s, QString::fromUtf8(c.prio));
-        drv.type(u"cmbQuelle"_s, QString::fromUtf8(c.quelle));
-        drv.type(8, QString::fromUtf8(c.von));
-        drv.type(9, QString::fromUtf8(c.bis));
-        expectInvalid();
-        drv.click("cmdSave");
-        EXPECT_EQ(drv.status(), QString::fromUtf8(c.message));
-        ASSERT_NE(drv.form()->focusWidget(), nullptr);
-        EXPECT_EQ(drv.form()->focusWidget()->objectName(), c.focus);
-        drv.click("cmdUndo");
+        typeEntry(c.kurs, c.name, c.prio, c.quelle);
+        drv.type(8, c.von);
+        drv.type(9, c.bis);
+        expectRefused(c.message, c.focus);
     }
     EXPECT_EQ(count("Trainingsplan"), 3);
 
     // Equal dates, a blank priority and a blank source pass.
     drv.trigger("New");
-    drv.type(0, u"K2"_s);
-    drv.type(5, u"Abel, Anna"_s);
+    typeEntry(u"K2"_s, u"Abel, Anna"_s, QString(), QString());
     drv.type(8, u"01.03.2027"_s);
     drv.type(9, u"01.03.2027"_s);
     drv.pick(u"cmbPrioritaet"_s, 0);
@@ -235,7 +208,6 @@ TEST_P(TrainingsplanWindowTest, ChecksInTheirOrderWithFocus)
     drv.click("cmdSave");
     EXPECT_EQ(shown(), "K2/Abel, Anna");
     EXPECT_EQ(drv.status(), "");
-    EXPECT_EQ(count("Trainingsplan"), 4);
     EXPECT_EQ(
         test::firstText(db(), "SELECT Quelle FROM Trainingsplan WHERE KursNr = ? AND Name = ?", {"K2", "Abel, Anna"}),
         "   ");
@@ -245,25 +217,20 @@ TEST_P(TrainingsplanWindowTest, WarningsAfterTheChecksDoNotStopTheSave)
 {
     masterDataOnly();
     open(); // empty table: add mode at once
-    struct Case {
-        const char *kurs, *name, *prio, *quelle;
+    const struct {
+        QString kurs, name, prio, quelle;
         int status;
         bool aai, period;
+    } cases[] = {
+        {"K1", "Abel, Anna", "2", "AAI", 0, true, false},  {"K1", "Zorn, Zeno", " ", "AAI", 0, true, false},
+        {"K2", "Abel, Anna", "1", "AAI", 0, false, false}, {"K2", "Zorn, Zeno", "1", "ORV", 1, false, true},
+        {"K1", "Ärger, Udo", "3", "AAI", 1, true, true}, // both warnings, in their order
     };
-    const Case cases[] = {
-        {"K1", "Abel, Anna", "2", "AAI", 0, true, false},
-        {"K1", "Zorn, Zeno", " ", "AAI", 0, true, false},
-        {"K2", "Abel, Anna", "1", "AAI", 0, false, false},
-        {"K2", "Zorn, Zeno", "1", "ORV", 1, false, true},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.kurs) + c.name);
+    for (const auto &c : cases) {
+        SCOPED_TRACE((c.kurs + c.name).toStdString());
         if (drv.form()->mode() != records::RecordForm::Mode::Add)
             drv.trigger("New");
-        drv.type(0, QString::fromUtf8(c.kurs));
-        drv.type(5, QString::fromUtf8(c.name));
-        drv.type(u"cmbPrioritaet"_s, QString::fromUtf8(c.prio));
-        drv.type(u"cmbQuelle"_s, QString::fromUtf8(c.quelle));
+        typeEntry(c.kurs, c.name, c.prio, c.quelle);
         drv.click(u"optStatus(%1)"_s.arg(c.status));
         if (c.aai)
             prompter.expectMessage(kAai, test::kCheckTitle, Icon::Exclamation);
@@ -271,27 +238,12 @@ TEST_P(TrainingsplanWindowTest, WarningsAfterTheChecksDoNotStopTheSave)
             prompter.expectMessage(kPeriod, test::kCheckTitle, Icon::Exclamation);
         drv.click("cmdSave");
         EXPECT_TRUE(drv.looksLikeBrowseMode());
-        EXPECT_EQ(shown(), QString::fromUtf8(c.kurs) + QLatin1Char('/') + QString::fromUtf8(c.name));
+        EXPECT_EQ(shown(), c.kurs + u"/"_s + c.name);
     }
-    EXPECT_EQ(count("Trainingsplan"), 4);
-    EXPECT_EQ(
-        test::firstText(db(), "SELECT Status FROM Trainingsplan WHERE KursNr = ? AND Name = ?", {"K2", "Zorn, Zeno"}),
-        "1");
-
-    // Both warnings, in their order.
-    drv.trigger("NewCopy");
-    drv.type(5, u"O'Neill, Pat"_s);
-    expectInvalid();
-    drv.click("cmdSave");
-    EXPECT_EQ(drv.status(), "Der eingegebene Name ist nicht vorhanden!");
-    addMitarbeiter(u"O'Neill, Pat"_s, u"1"_s, u"1"_s, u"Ets"_s, u"Logistik"_s);
-    drv.type(u"cmbQuelle"_s, u"AAI"_s);
-    drv.type(u"cmbPrioritaet"_s, u"3"_s);
-    prompter.expectMessage(kAai, test::kCheckTitle, Icon::Exclamation);
-    prompter.expectMessage(kPeriod, test::kCheckTitle, Icon::Exclamation);
-    drv.click("cmdSave");
-    EXPECT_EQ(shown(), "K2/O'Neill, Pat");
-    EXPECT_EQ(drv.text(7).trimmed(), "1");
+    QStringList saved = rows(u"SELECT KursNr, Name, Status FROM Trainingsplan"_s);
+    saved.sort();
+    EXPECT_EQ(saved, (QStringList{"K1/Abel, Anna/0", "K1/Zorn, Zeno/0", "K1/Ärger, Udo/1", "K2/Abel, Anna/0",
+                                  "K2/Zorn, Zeno/1"}));
 }
 
 // The key is the pair: a save changes the shown entry, not the other entry of its course.
@@ -303,17 +255,13 @@ TEST_P(TrainingsplanWindowTest, EditingAStoredEntryChangesThatEntryOnly)
     ASSERT_EQ(shown(), "K2/Ärger, Udo");
     drv.click("chkBeurteilung");
     EXPECT_EQ(drv.status(), "Datensatz bearbeiten");
-    EXPECT_FALSE(drv.field(0)->isEnabled());
-    EXPECT_FALSE(drv.field(5)->isEnabled());
-    EXPECT_FALSE(drv.widget("cmdKursNrSuchen")->isEnabled());
+    expectEnabled({"txtFields(0)", "txtFields(5)", "cmdKursNrSuchen"}, false);
     drv.click("optStatus(2)");
     drv.type(8, u"5.2.27"_s); // a two-digit year
     drv.click("cmdSave");
     EXPECT_EQ(drv.status(), "");
     EXPECT_EQ(shown(), "K2/Ärger, Udo");
-    EXPECT_EQ(drv.text(8), "05.02.2027");
-    EXPECT_EQ(status(), 2);
-    EXPECT_TRUE(checked("chkBeurteilung"));
+    EXPECT_EQ(entry(), (QStringList{"3", "ZM", "05.02.2027", "02.04.2027", "", "", "B", "2"}));
     EXPECT_EQ(count("Trainingsplan", "Status = ? AND Beurteilung = ?", {"2", true}), 1);
     EXPECT_EQ(
         count("Trainingsplan", "Name = ? AND Status = ? AND Datum_von = ?", {"Zorn, Zeno", "1", QDate(2027, 5, 1)}), 1);
@@ -326,7 +274,7 @@ TEST_P(TrainingsplanWindowTest, EntryDeletedElsewhereOnSaveJumpsToTheFirst)
     drv.trigger("Gobot");
     drv.type(10, u"anders"_s);
     connect().exec(u"DELETE FROM Trainingsplan WHERE KursNr = ? AND Name = ?"_s, {u"K2"_s, u"Zorn, Zeno"_s});
-    prompter.expectMessage(test::kGone, u"Warnung"_s, Icon::Exclamation);
+    expectWarning(test::kGone);
     drv.click("cmdSave");
     EXPECT_EQ(shown(), "K1/Abel, Anna");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
@@ -341,7 +289,7 @@ TEST_P(TrainingsplanWindowTest, ParentGoneWhileSavingIsRefusedAndLeavesNoOrphan)
 {
     const struct {
         QStringList statements;
-        const char *message;
+        QString message;
     } cases[] = {
         {{"DELETE FROM Kurs WHERE KursNr = 'K2'", "DELETE FROM Trainingsplan WHERE KursNr = 'K2'"},
          "Die eingegebene Kurs-Nr. ist nicht vorhanden!"},
@@ -351,7 +299,7 @@ TEST_P(TrainingsplanWindowTest, ParentGoneWhileSavingIsRefusedAndLeavesNoOrphan)
     };
     masterDataOnly();
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(c.message.toStdString());
         open(); // no entries: the window starts in add mode
         drv.type(0, u"K2"_s);
         drv.type(5, u"Zorn, Zeno"_s);
@@ -370,14 +318,13 @@ TEST_P(TrainingsplanWindowTest, ParentGoneWhileSavingIsRefusedAndLeavesNoOrphan)
         expectInvalid();
         drv.click("cmdSave");
         other.join();
-        EXPECT_EQ(drv.status(), QString::fromUtf8(c.message));
+        EXPECT_EQ(drv.status(), c.message);
         EXPECT_EQ(count("Trainingsplan"), 0);
         drv.dispose();
         // Put the course and employee back for the next case.
-        db().exec(u"DELETE FROM Kurs WHERE KursNr = 'K2'"_s);
-        db().exec(u"DELETE FROM Mitarbeiter WHERE Name IN ('Zorn, Zeno', 'Zorn, Zora')"_s);
-        addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s);
-        addMitarbeiter(u"Zorn, Zeno"_s, u"200"_s, u"AB"_s, u"I/C"_s, u"Logistik"_s);
+        db().exec(u"DELETE FROM Mitarbeiter WHERE Name = 'Zorn, Zora'"_s);
+        if (count("Kurs", "KursNr = 'K2'") == 0)
+            addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s);
     }
 }
 
@@ -388,9 +335,7 @@ TEST_P(TrainingsplanWindowTest, EntriesWrittenElsewhereWithoutValuesOrStatusShow
               {u"K1"_s, u"Zorn, Zeno"_s, u"7"_s});
     open();
     EXPECT_EQ(shown(), "K1/Zorn, Zeno");
-    EXPECT_EQ(status(), -1);
-    EXPECT_EQ(drv.text(8), "");
-    EXPECT_EQ(drv.text(10), "");
+    EXPECT_EQ(entry(), (QStringList{"", "", "", "", "", "", "", "-1"}));
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     drv.type(8, u"01.06.2027"_s);
     drv.type(9, u"02.06.2027"_s);
@@ -400,7 +345,7 @@ TEST_P(TrainingsplanWindowTest, EntriesWrittenElsewhereWithoutValuesOrStatusShow
     drv.click("optStatus(3)");
     drv.click("cmdSave");
     EXPECT_EQ(status(), 3);
-    EXPECT_EQ(test::firstText(db(), "SELECT Status FROM Trainingsplan WHERE Name = ?", {"Zorn, Zeno"}), "3");
+    EXPECT_EQ(value(u"SELECT Status FROM Trainingsplan WHERE Name = ?"_s, {u"Zorn, Zeno"_s}), "3");
 }
 
 TEST_P(TrainingsplanWindowTest, LookupThatFailsOnTheDatabaseShowsAnErrorAndTheWindowStaysUsable)
@@ -408,86 +353,52 @@ TEST_P(TrainingsplanWindowTest, LookupThatFailsOnTheDatabaseShowsAnErrorAndTheWi
     seed();
     open();
     drv.trigger("New");
-    QString expected;
-    {
-        data::Connection other = connect();
-        other.exec(u"DROP TABLE Kurs"_s);
-        try {
-            other.query(u"select * from Kurs where KursNr = ?"_s, {u"K"_s});
-        } catch (const data::DbError &e) {
-            expected = e.message(u"DatenLesenError: "_s);
-        }
-    }
-    ASSERT_FALSE(expected.isEmpty());
-    prompter.expectMessage(expected, u"ORV"_s, Icon::None);
+    connect().exec(u"DROP TABLE Kurs"_s);
+    expectError(u"DatenLesenError"_s);
     drv.type(0, u"K"_s);
     EXPECT_EQ(drv.text(0), "K");
     // Back on the stored entry its course cannot be read either.
-    prompter.expectMessage(expected, u"ORV"_s, Icon::None);
+    expectError(u"DatenLesenError"_s);
     drv.click("cmdUndo");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
 }
 
-TEST_P(TrainingsplanWindowTest, PickerButtonsAskForThePickersAndTakeTheirChoice)
-{
-    seed();
-    open();
-    auto *form = static_cast<records::FrmTrainingsplan *>(drv.form());
-    QSignalSpy course(form, &records::FrmTrainingsplan::pickCourseRequested);
-    QSignalSpy date(form, &records::FrmTrainingsplan::pickDateRequested);
-    drv.click("cmdMonthViewBis");
-    ASSERT_EQ(date.count(), 1);
-    EXPECT_EQ(date.at(0).at(0).toInt(), 9);
-    form->takeDate(9, QDate(2027, 3, 31));
-    EXPECT_EQ(drv.text(9), "31.03.2027");
-    EXPECT_EQ(drv.status(), "Datensatz bearbeiten");
-    drv.click("cmdUndo");
-    EXPECT_EQ(drv.text(9), "28.02.2027");
-
-    drv.trigger("New");
-    prompter.expectModal([](QDialog &d) { d.reject(); }); // the picker, cancelled
-    drv.click("cmdKursNrSuchen");
-    EXPECT_EQ(course.count(), 1);
-    EXPECT_EQ(drv.text(0), "");
-    form->takeCourse(u"K2"_s);
-    form->takeEmployee(u"Abel, Anna"_s);
-    EXPECT_EQ(drv.text(1).trimmed(), "Englisch");
-    EXPECT_EQ(drv.comboText("cmbKategorie"), "Ets");
-    drv.click("cmdSave");
-    EXPECT_EQ(shown(), "K2/Abel, Anna");
-}
-
+// The search buttons fill their own side only; cancelling keeps what was typed.
 TEST_P(TrainingsplanWindowTest, PickersFillTheirSideOnlyAndCancellingKeepsWhatWasTyped)
 {
     seed();
     open();
     drv.trigger("New");
     drv.type(5, u"Zorn, Zeno"_s);
-    const Shown typed = fields();
-    expectPick(-1, 3);
+    const QStringList typedCourse = course(), typedEmployee = employee();
+    expectPick(-1);
     drv.click("cmdKursNrSuchen");
-    EXPECT_EQ(fields().course, typed.course);
-    expectPick(1, 3);
+    EXPECT_EQ(course(), typedCourse);
+    expectPick(1);
     drv.click("cmdKursNrSuchen");
-    EXPECT_EQ(fields().course, (QStringList{"K2", "Englisch", "Smith", "250,50", "16,0", "Sprachen", "E"}));
-    EXPECT_EQ(fields().employee, typed.employee);
+    EXPECT_EQ(course(), (QStringList{"K2", "Englisch", "Smith", "250,50", "16,0", "Sprachen", "E"}));
+    EXPECT_EQ(employee(), typedEmployee);
 
-    const Shown picked = fields();
-    expectPick(-1, 3);
+    const QStringList pickedEmployee = employee();
+    expectPick(-1);
     drv.click("cmdNameSuchen");
-    EXPECT_EQ(fields().employee, picked.employee);
-    expectPick(0, 3);
+    EXPECT_EQ(employee(), pickedEmployee);
+    expectPick(0);
     drv.click("cmdNameSuchen");
-    EXPECT_EQ(fields().employee, (QStringList{"Abel, Anna", "100", "EK", "Ets", "Einkauf"}));
-    EXPECT_EQ(fields().course, picked.course);
+    EXPECT_EQ(employee(), (QStringList{"Abel, Anna", "100", "EK", "Ets", "Einkauf"}));
+    EXPECT_EQ(course().value(0), "K2");
+    drv.click("cmdSave");
+    EXPECT_EQ(shown(), "K2/Abel, Anna");
 }
 
-TEST_P(TrainingsplanWindowTest, CalendarTakesADayAndUndoRestoresTheStoredDate)
+// The calendar opens on the field's date, two-digit years as the field reads
+// them, or on today; a clicked day or Return takes the day, Esc and leaving
+// keep the text, and undo restores the stored date.
+TEST_P(TrainingsplanWindowTest, CalendarOpensOnTheFieldsDateOrTodayAndTakesADay)
 {
     seed();
     open();
     auto *von = drv.widget<QCalendarWidget>("MonthViewVon");
-    EXPECT_FALSE(von->isVisible());
     drv.click("cmdMonthViewVon"); // usable in browse mode
     ASSERT_TRUE(von->isVisible());
     EXPECT_EQ(von->selectedDate(), QDate(2027, 2, 1));
@@ -495,18 +406,10 @@ TEST_P(TrainingsplanWindowTest, CalendarTakesADayAndUndoRestoresTheStoredDate)
     EXPECT_FALSE(von->isVisible());
     EXPECT_EQ(drv.text(8), "15.02.2027");
     EXPECT_TRUE(drv.looksLikeEditMode());
-    EXPECT_EQ(drv.text(9), "28.02.2027");
     drv.trigger("Undo");
     EXPECT_EQ(drv.text(8), "01.02.2027");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
-}
 
-// The calendar opens on the field's date, two-digit years as the field reads
-// them, or on today; Return takes the day, Esc and leaving keep the text.
-TEST_P(TrainingsplanWindowTest, CalendarOpensOnTheFieldsDateOrToday)
-{
-    seed();
-    open();
     auto *bis = drv.widget<QCalendarWidget>("MonthViewBis");
     const struct {
         const char *text;

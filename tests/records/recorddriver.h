@@ -112,6 +112,7 @@ inline const QString kCheckTitle = u"Datenprüfung"_s;
 inline const QString kGone =
     u"Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"_s;
 inline const QString kChanged = u"Der Datensatz wurde von einem anderem User geändert, er wird neu eingelesen!"_s;
+inline const QString kDeleteWithEntries = u"Datensatz mit zugeordneten Kursen wirklich löschen?"_s;
 
 // One record window of the program, opened by its name, on the test database.
 class RecordWindowTest : public DbTest {
@@ -137,7 +138,32 @@ protected:
                    : first;
     }
     void expectInvalid() { prompter.expectMessage(kInvalid, kCheckTitle, ui::Icon::Exclamation); }
+    void expectWarning(const QString &text) { prompter.expectMessage(text, u"Warnung"_s, ui::Icon::Exclamation); }
+    void expectDelete(ui::Answer answer = ui::Answer::Yes, const QString &question = kDeleteWithEntries)
+    {
+        prompter.expectMessage(question, u"Löschen"_s, ui::Icon::Question, answer);
+    }
+    // A database failure in the framework's box: "<prefix>: <number> <description>".
+    void expectError(const QString &prefix)
+    {
+        prompter.expectMessageMatching(u"^"_s + prefix + u": -?\\d+ .+"_s, u"ORV"_s, ui::Icon::None);
+    }
+    // Saves a row that must fail its checks with `message`, the focus on `focus`; then undoes.
+    void expectRefused(const QString &message, const QString &focus)
+    {
+        expectInvalid();
+        drv.click(u"cmdSave"_s);
+        EXPECT_EQ(drv.status(), message);
+        EXPECT_EQ(focused() ? focused()->objectName() : QString(), focus);
+        EXPECT_TRUE(drv.looksLikeEditMode());
+        drv.click(u"cmdUndo"_s);
+    }
     QWidget *focused() const { return drv.form()->focusWidget(); }
+    // The first text of a query, trimmed.
+    QString value(const QString &sql, const QVariantList &params = {})
+    {
+        return firstText(db(), sql, params).trimmed();
+    }
 
     RecordDriver drv{nullptr};
 };

@@ -8,7 +8,6 @@
 
 #include <QClipboard>
 #include <QLabel>
-#include <QRegularExpression>
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -51,13 +50,6 @@ protected:
                 return qobject_cast<records::RecordForm *>(w);
         return nullptr;
     }
-    QStringList menuBar() const
-    {
-        QStringList names;
-        for (QAction *a : main->menuBar()->actions())
-            names << a->objectName();
-        return names;
-    }
     QString panel(const char *key) const { return main->panelText(QLatin1String(key)); }
 
     std::unique_ptr<app::FrmMain> main;
@@ -72,7 +64,6 @@ TEST_P(RecordHostTest, RecordWindowsOpenAsChildrenWithTheirSizeMenusAndSortPanel
     ASSERT_NE(kurs, nullptr);
     auto *frame = qobject_cast<QMdiSubWindow *>(kurs->parentWidget());
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(menuBar(), QStringList({"mnuDatei", "mnuEdit", "mnuAusgabe", "mnuExtras", "mnuWindow", "mnuHelp"}));
     EXPECT_EQ(panel("Sort"), "Sortierung: KursNr");
 
     // "&Mitarbeiter" of the course window opens the employee window beside it.
@@ -109,18 +100,7 @@ TEST_P(RecordHostTest, RecordWindowsOpenAsChildrenWithTheirSizeMenusAndSortPanel
     EXPECT_EQ(child(u"frmKurs"_s), nullptr);
 }
 
-TEST_P(RecordHostTest, OpensMaximizedWhenSwitchedOn)
-{
-    app::settings::write(u"Settings"_s, u"WinMaxOpen"_s, u"ON"_s);
-    main->openWindow(u"frmTrainingsplan"_s);
-    records::RecordForm *tp = child(u"frmTrainingsplan"_s);
-    ASSERT_NE(tp, nullptr);
-    EXPECT_TRUE(tp->parentWidget()->isMaximized());
-    EXPECT_EQ(panel("Sort"), "Sortierung: KursNr,Name");
-    EXPECT_EQ(panel("Status"), "");
-}
-
-TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindow)
+TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOpenedMaximized)
 {
     struct Window {
         const char *name;
@@ -136,11 +116,14 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindow)
     } steps[] = {{Qt::Key_Down, Qt::NoModifier, 1},        {Qt::Key_Down, Qt::NoModifier, 2},
                  {Qt::Key_Up, Qt::NoModifier, 1},          {Qt::Key_PageUp, Qt::NoModifier, 0},
                  {Qt::Key_PageDown, Qt::NoModifier, 1},    {Qt::Key_PageDown, Qt::ShiftModifier, 2},
-                 {Qt::Key_PageUp, Qt::ControlModifier, 0}, {Qt::Key_End, Qt::NoModifier, 2}};
+                 {Qt::Key_PageUp, Qt::ControlModifier, 0}, {Qt::Key_Down, Qt::ControlModifier, 2},
+                 {Qt::Key_Home, Qt::NoModifier, 0},        {Qt::Key_End, Qt::NoModifier, 2}};
+    app::settings::write(u"Settings"_s, u"WinMaxOpen"_s, u"ON"_s);
     for (const Window &w : windows) {
         SCOPED_TRACE(w.name);
         main->openWindow(QLatin1String(w.name));
         test::RecordDriver d(child(QLatin1String(w.name)));
+        EXPECT_TRUE(d.form()->parentWidget()->isMaximized()); // as switched on
         QApplication::setActiveWindow(main.get());
         QLineEdit *field = d.field(w.field);
         field->setFocus();
@@ -150,6 +133,8 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindow)
             const QString key = d.text(0).trimmed() + (w.field == 10 ? u"/"_s + d.text(5).trimmed() : QString());
             EXPECT_EQ(key, QString::fromUtf8(w.rows[s.row])) << "key " << s.key;
         }
+        // The field saw the End key too: the caret stands at the end of the text.
+        EXPECT_EQ(field->cursorPosition(), field->text().size());
     }
 }
 
@@ -182,9 +167,6 @@ TEST_P(RecordHostTest, GermanFormatsOnASystemWithAnotherLanguage)
     main->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
     EXPECT_EQ(main->findChild<QLabel *>(u"Date"_s)->text(), ui::formatDate(QDate::currentDate()));
-    EXPECT_TRUE(QRegularExpression(u"^\\d\\d\\.\\d\\d\\.\\d{4}$"_s)
-                    .match(main->findChild<QLabel *>(u"Date"_s)->text())
-                    .hasMatch());
     db().exec(u"UPDATE Kurs SET Kosten = 320, Dauer = 8 WHERE KursNr = 'K1'"_s);
     main->openWindow(u"frmKurs"_s);
     test::RecordDriver k(child(u"frmKurs"_s));
@@ -192,9 +174,7 @@ TEST_P(RecordHostTest, GermanFormatsOnASystemWithAnotherLanguage)
     k.type(4, u"12,5"_s);
     k.click("cmdSave");
     EXPECT_EQ(k.text(4).trimmed(), "12,5");
-    auto cur = db().query(u"SELECT Dauer FROM Kurs WHERE KursNr = 'K1'"_s);
-    ASSERT_TRUE(cur->next());
-    EXPECT_DOUBLE_EQ(cur->real(0), 12.5);
+    EXPECT_EQ(count("Kurs", "KursNr = 'K1' AND Dauer = 12.5"), 1);
 
     // A report line carries the decimal comma too.
     reports::FrmKursBericht bericht;
