@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <pwd.h>
 #include <unistd.h>
@@ -82,54 +83,33 @@ TEST_F(FrmAboutTest, ShownFromTheMenuItLoadsOnceAndOkUnloadsIt)
     EXPECT_TRUE(about.isNull()) << "\"&Ok\" unloads the window";
 }
 
-// "&Systeminfo" with a PATH that holds a system information program, and with one that holds none.
-class SysInfoTest : public OrvTest {
-protected:
-    void SetUp() override
-    {
-        OrvTest::SetUp();
-        m_path = qgetenv("PATH");
-        QDir(tempPath()).mkdir("bin");
-        qputenv("PATH", QFile::encodeName(tempPath() + "/bin"));
-    }
-    void TearDown() override
-    {
-        qputenv("PATH", m_path);
-        OrvTest::TearDown();
-    }
-    // An executable stand-in that notes its arguments in `marker`.
-    QString installProgram(const QString &name)
-    {
-        const QString marker = tempPath() + "/" + name + ".started";
-        QFile f(tempPath() + "/bin/" + name);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray("#!/bin/sh\necho \"started $#\" > '") + QFile::encodeName(marker) + "'\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return marker;
-    }
-    void clickSysInfo()
-    {
+// "&Systeminfo" starts the first system information program on the PATH, or says there is none.
+TEST_F(FrmAboutTest, SysInfoStartsTheFirstSystemInformationProgramOnThePath)
+{
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    QDir(tempPath()).mkdir("bin");
+    qputenv("PATH", QFile::encodeName(tempPath() + "/bin"));
+    const auto clickSysInfo = [] {
         dialogs::FrmAbout about;
         about.load();
         QTest::mouseClick(child<QPushButton>(about, "cmdSysInfo"), Qt::LeftButton);
-    }
-
-private:
-    QByteArray m_path;
-};
-
-TEST_F(SysInfoTest, StartsTheFirstSystemInformationProgramOnThePathOrSaysThereIsNone)
-{
+    };
     prompter.expectMessage(u"Systeminformationen sind momentan nicht verfügbar!"_s, u"Warnung"_s,
                            ui::Icon::Exclamation);
     clickSysInfo();
     prompter.verify();
 
-    const QString marker = installProgram("gnome-system-monitor");
-    installProgram("xfce4-taskmanager");
+    // Stand-ins that note how many arguments they were given.
+    for (const QString name : {"gnome-system-monitor", "xfce4-taskmanager"}) {
+        QFile f(tempPath() + "/bin/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\necho \"started $#\" > '" + QFile::encodeName(tempPath() + "/" + name + ".started") + "'\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     clickSysInfo();
-    QFile started(marker);
+    QFile started(tempPath() + "/gnome-system-monitor.started");
     EXPECT_TRUE(QTest::qWaitFor([&] { return started.exists() && started.size() > 0; }, 5000));
     ASSERT_TRUE(started.open(QIODevice::ReadOnly));
     EXPECT_EQ(started.readAll(), QByteArray("started 0\n"));

@@ -183,4 +183,5 @@ TEST_P(RecordHostTest, GermanFormatsOnASystemWithAnotherLanguage)
         << QGuiApplication::clipboard()->text().toStdString();
 }
 
-ORV_DB_TEST_SUITE(RecordHostTest);
+// Window management and formats: nothing here differs between the engines.
+ORV_SQLITE_TEST_SUITE(RecordHostTest);
