@@ -178,7 +178,7 @@ reports::TrainingsplanSelection wholeList()
 void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
 {
     QDir().mkpath(workDir);
-    QString displayText;
+    reports::ReportModel displayModel;
     for (const int entries : entryCounts) {
         const QString path = workDir + QStringLiteral("/report_bench_%1.mdb").arg(entries);
         QElapsedTimer t;
@@ -247,7 +247,7 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
             QFile::remove(file);
         }
         if (entries == 100000)
-            displayText = plain.header + QStringLiteral("\r\n\r\n") + plain.body;
+            displayModel = plain;
         conn.close();
         if (qobject_cast<QApplication *>(QCoreApplication::instance()))
             runUserBench(path, entries);
@@ -255,19 +255,19 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
             QFile::remove(path);
     }
 
-    if (displayText.isEmpty() || !qobject_cast<QApplication *>(QCoreApplication::instance())) {
+    if (displayModel.body.isEmpty() || !qobject_cast<QApplication *>(QCoreApplication::instance())) {
         std::printf("report: display window skipped (needs a QApplication and the 100,000 build)\n");
         return;
     }
     QElapsedTimer t;
     t.start();
     reports::FrmAnzeige window;
-    window.setReportText(displayText);
+    window.setReportText(displayModel.header, displayModel.body);
     window.show();
     QCoreApplication::processEvents();
     const double show = double(t.nsecsElapsed()) / 1e6;
     t.restart();
-    window.textBox()->find(QStringLiteral("keine teilnahme"), window.textBox()->text().size() / 2);
+    window.textBox()->find(QStringLiteral("keine teilnahme"), window.textBox()->size() / 2);
     const double find = double(t.nsecsElapsed()) / 1e6;
     std::printf("report: display window with %lld lines shown in %.0f ms; a search from the middle %.0f ms\n",
                 static_cast<long long>(window.textBox()->lineCount()), show, find);

@@ -144,10 +144,12 @@ void FrmAnzeige::setHeading(const QString &title, const QString &programLine, co
     lblBem->setText(dateLine);
 }
 
-void FrmAnzeige::setReportText(const QString &text)
+void FrmAnzeige::setReportText(const QString &header, const QString &body)
 {
-    // The text stays as it is, CR LF included: no conversion, no copy.
-    rtbAnzeige->setText(text);
+    if (header.isEmpty())
+        rtbAnzeige->setText(body);
+    else
+        rtbAnzeige->setText({header + crlf + crlf, body});
 }
 
 qsizetype FrmAnzeige::findFrom(qsizetype from) { return rtbAnzeige->find(m_searchText, qMax<qsizetype>(0, from)); }

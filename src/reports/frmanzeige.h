@@ -20,8 +20,10 @@ public:
     explicit FrmAnzeige(QWidget *parent = nullptr);
 
     void setHeading(const QString &title, const QString &programLine, const QString &dateLine);
-    // The report text with CR LF line ends; the window shares it, no copy.
-    void setReportText(const QString &text);
+    // The report with CR LF line ends: the header lines, an empty line and the
+    // body (the body alone without header lines). The window shares the
+    // texts; the body, which may run to a million lines, is not copied.
+    void setReportText(const QString &header, const QString &body);
     // "&Drucken": the print routine of the report dialog that opened the window.
     void setPrintAction(std::function<void()> action) { m_print = std::move(action); }
     // "Seiten&ansicht…": the page preview of the same report.

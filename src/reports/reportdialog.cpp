@@ -129,16 +129,10 @@ void ReportDialog::cmdAnzeige_Click()
         return;
     FrmAnzeige window(this);
     window.setHeading(m_model.title, programLine(), dateLine());
-    if (!m_model.header.isEmpty()) {
-        QString text;
-        text.reserve(m_model.header.size() + 4 + m_model.body.size());
-        text += m_model.header;
-        text += crlf;
-        text += crlf;
-        text += m_model.body;
-        m_model.body = std::move(text);
-    }
-    window.setReportText(m_model.body);
+    // The header lines, an empty line, then the body: shown one after the
+    // other rather than joined, since a copy of a million-line body costs
+    // seconds and hundreds of MB. The next output rebuilds the model anyway.
+    window.setReportText(m_model.header, m_model.body);
     window.setPrintAction([this, &window] {
         cmdDrucken_Click();
         // A dialog that ends itself after printing takes the display window with it.

@@ -20,8 +20,20 @@ constexpr int margin = 4; // the space around the text, as a plain text box leav
 
 bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
-enum class Step { NextChar, PreviousChar, NextLine, PreviousLine, NextPage, PreviousPage,
-                  LineStart, LineEnd, TextStart, TextEnd, NextWord, PreviousWord };
+enum class Step {
+    NextChar,
+    PreviousChar,
+    NextLine,
+    PreviousLine,
+    NextPage,
+    PreviousPage,
+    LineStart,
+    LineEnd,
+    TextStart,
+    TextEnd,
+    NextWord,
+    PreviousWord
+};
 
 struct KeyMove {
     QKeySequence::StandardKey move, select;
@@ -49,7 +61,7 @@ QString shortcutSuffix(QKeySequence::StandardKey key)
 }
 } // namespace
 
-LineView::LineView(QWidget *parent) : QAbstractScrollArea(parent), m_starts{0}
+LineView::LineView(QWidget *parent) : QAbstractScrollArea(parent), m_parts(1), m_partStarts{0}, m_starts{0}
 {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
@@ -59,22 +71,30 @@ LineView::LineView(QWidget *parent) : QAbstractScrollArea(parent), m_starts{0}
     updateScrollBars();
 }
 
-void LineView::setText(const QString &text)
+void LineView::setText(const QList<QString> &parts)
 {
-    // One pass over the text for the line starts and the longest line; the
-    // text itself is shared with the caller, not copied.
-    m_text = text;
-    const QStringView all(m_text);
+    // One pass over the text for the line starts and the longest line.
+    m_parts.assign(parts.begin(), parts.end());
+    if (m_parts.empty())
+        m_parts.emplace_back();
+    m_partStarts.clear();
+    m_size = 0;
+    for (const QString &part : m_parts) {
+        m_partStarts.push_back(m_size);
+        m_size += part.size();
+    }
     m_starts.assign(1, 0);
     m_longest = 0;
-    qsizetype start = 0;
-    for (qsizetype lf = all.indexOf(u'\n'); lf >= 0; lf = all.indexOf(u'\n', start)) {
-        const qsizetype end = lf > start && all[lf - 1] == u'\r' ? lf - 1 : lf;
-        m_longest = std::max(m_longest, end - start);
-        start = lf + 1;
-        m_starts.push_back(start);
+    for (size_t i = 0; i < m_parts.size(); ++i) {
+        const QStringView part(m_parts[i]);
+        for (qsizetype lf = part.indexOf(u'\n'); lf >= 0; lf = part.indexOf(u'\n', lf + 1)) {
+            const qsizetype pos = m_partStarts[i] + lf, start = m_starts.back();
+            const qsizetype end = pos > start && at(pos - 1) == u'\r' ? pos - 1 : pos;
+            m_longest = std::max(m_longest, end - start);
+            m_starts.push_back(pos + 1);
+        }
     }
-    m_longest = std::max(m_longest, all.size() - start);
+    m_longest = std::max(m_longest, m_size - m_starts.back());
     m_anchor = m_caret = 0;
     m_column = -1;
     updateScrollBars();
@@ -83,31 +103,67 @@ void LineView::setText(const QString &text)
     viewport()->update();
 }
 
+QString LineView::text() const { return m_parts.size() == 1 ? m_parts.front() : mid(0, m_size); }
+
+template <class Piece> void LineView::forEachPiece(qsizetype from, qsizetype to, Piece piece) const
+{
+    for (size_t i = 0; i < m_parts.size(); ++i) {
+        const qsizetype start = m_partStarts[i];
+        const qsizetype lo = std::max(from, start), hi = std::min(to, start + m_parts[i].size());
+        if (hi > lo)
+            piece(QStringView(m_parts[i]).mid(lo - start, hi - lo));
+    }
+}
+
+QChar LineView::at(qsizetype pos) const
+{
+    size_t i = m_parts.size() - 1;
+    while (i > 0 && m_partStarts[i] > pos)
+        --i;
+    return m_parts[i].at(pos - m_partStarts[i]);
+}
+
+QString LineView::mid(qsizetype from, qsizetype length) const
+{
+    QString out;
+    forEachPiece(from, from + length, [&](QStringView piece) {
+        if (out.isEmpty() && piece.size() == length)
+            out = piece.toString();
+        else
+            out += piece;
+    });
+    return out;
+}
+
 QString LineView::selectedText() const
 {
-    const QStringView sel = QStringView(m_text).mid(selectionStart(), selectionEnd() - selectionStart());
     QString out;
-    out.reserve(sel.size());
-    qsizetype from = 0;
-    for (qsizetype at = sel.indexOf(u"\r\n"); at >= 0; at = sel.indexOf(u"\r\n", from)) {
-        out += sel.mid(from, at - from);
-        out += u'\n';
-        from = at + 2;
-    }
-    out += sel.mid(from);
+    out.reserve(selectionEnd() - selectionStart());
+    forEachPiece(selectionStart(), selectionEnd(), [&](QStringView piece) {
+        // A CR LF split between two parts is one line end too.
+        if (out.endsWith(u'\r') && piece.startsWith(u'\n'))
+            out.chop(1);
+        qsizetype from = 0;
+        for (qsizetype crlf = piece.indexOf(u"\r\n"); crlf >= 0; crlf = piece.indexOf(u"\r\n", from)) {
+            out += piece.mid(from, crlf - from);
+            out += u'\n';
+            from = crlf + 2;
+        }
+        out += piece.mid(from);
+    });
     return out;
 }
 
 void LineView::select(qsizetype anchor, qsizetype caret)
 {
-    m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.size());
-    moveCaret(std::clamp<qsizetype>(caret, 0, m_text.size()), true);
+    m_anchor = std::clamp<qsizetype>(anchor, 0, m_size);
+    moveCaret(std::clamp<qsizetype>(caret, 0, m_size), true);
 }
 
 void LineView::selectAll()
 {
     m_anchor = 0;
-    m_caret = m_text.size();
+    m_caret = m_size;
     m_column = -1;
     viewport()->update();
 }
@@ -120,14 +176,32 @@ void LineView::copy() const
 
 qsizetype LineView::find(const QString &needle, qsizetype from)
 {
-    if (needle.isEmpty() || from > m_text.size())
+    if (needle.isEmpty() || from > m_size)
         return -1;
-    const qsizetype at = QStringView(m_text).indexOf(needle, std::max<qsizetype>(0, from), Qt::CaseInsensitive);
-    if (at < 0)
-        return -1;
-    select(at, at + needle.size());
-    ensureVisible(at);
-    return at;
+    from = std::max<qsizetype>(0, from);
+    const qsizetype reach = needle.size() - 1; // how far a match can stick out of a part
+    for (size_t i = 0; i < m_parts.size(); ++i) {
+        const qsizetype start = m_partStarts[i], end = start + m_parts[i].size();
+        if (end <= from)
+            continue;
+        qsizetype at =
+            QStringView(m_parts[i]).indexOf(needle, std::max<qsizetype>(0, from - start), Qt::CaseInsensitive);
+        if (at >= 0) {
+            at += start;
+        } else if (i + 1 < m_parts.size() && reach > 0) {
+            // A match across the seam to the next part.
+            const qsizetype lo = std::max(from, end - reach), hi = std::min(m_size, end + reach);
+            at = mid(lo, hi - lo).indexOf(needle, 0, Qt::CaseInsensitive);
+            if (at >= 0)
+                at += lo;
+        }
+        if (at >= 0) {
+            select(at, at + needle.size());
+            ensureVisible(at);
+            return at;
+        }
+    }
+    return -1;
 }
 
 int LineView::firstVisibleLine() const { return verticalScrollBar()->value(); }
@@ -142,9 +216,9 @@ qsizetype LineView::lineOf(qsizetype pos) const
 qsizetype LineView::lineEnd(qsizetype line) const
 {
     if (line + 1 >= lineCount())
-        return m_text.size();
+        return m_size;
     const qsizetype lf = m_starts[line + 1] - 1;
-    return lf > m_starts[line] && m_text.at(lf - 1) == u'\r' ? lf - 1 : lf;
+    return lf > m_starts[line] && at(lf - 1) == u'\r' ? lf - 1 : lf;
 }
 
 qsizetype LineView::positionAt(const QPoint &p) const
@@ -158,14 +232,14 @@ qsizetype LineView::positionAt(const QPoint &p) const
 
 qsizetype LineView::wordStart(qsizetype pos) const
 {
-    while (pos > 0 && isWordChar(m_text.at(pos - 1)))
+    while (pos > 0 && isWordChar(at(pos - 1)))
         --pos;
     return pos;
 }
 
 qsizetype LineView::wordEnd(qsizetype pos) const
 {
-    while (pos < m_text.size() && isWordChar(m_text.at(pos)))
+    while (pos < m_size && isWordChar(at(pos)))
         ++pos;
     return pos;
 }
@@ -220,6 +294,20 @@ void LineView::updateScrollBars()
     h->setSingleStep(std::max(1, int(m_advance)));
 }
 
+bool LineView::event(QEvent *event)
+{
+    // Copy and select all belong to the text box while it has the focus,
+    // whatever shortcuts the window around it carries.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
 void LineView::paintEvent(QPaintEvent *)
 {
     QPainter p(viewport());
@@ -239,7 +327,7 @@ void LineView::paintEvent(QPaintEvent *)
             if (to <= from)
                 return;
             p.setPen(colour);
-            p.drawText(QPointF(xOf(from), y + m_ascent), m_text.mid(from, to - from));
+            p.drawText(QPointF(xOf(from), y + m_ascent), mid(from, to - from));
         };
         const qsizetype from = std::min(end, start + firstColumn), to = std::min(end, from + columns);
         const qsizetype s = std::clamp(selStart, from, to), e = std::clamp(selEnd, from, to);
@@ -291,7 +379,7 @@ void LineView::keyPressEvent(QKeyEvent *event)
                 moveCaret(selectionEnd(), false);
             else
                 moveCaret(m_caret < lineEnd(line) || line + 1 >= lineCount() ? std::min(m_caret + 1, lineEnd(line))
-                                                                               : m_starts[line + 1],
+                                                                             : m_starts[line + 1],
                           keep);
             break;
         case Step::PreviousChar:
@@ -315,28 +403,20 @@ void LineView::keyPressEvent(QKeyEvent *event)
             toLine(line + page);
             break;
         }
-        case Step::LineStart:
-            moveCaret(m_starts[line], keep);
-            break;
-        case Step::LineEnd:
-            moveCaret(lineEnd(line), keep);
-            break;
-        case Step::TextStart:
-            moveCaret(0, keep);
-            break;
-        case Step::TextEnd:
-            moveCaret(m_text.size(), keep);
-            break;
+        case Step::LineStart: moveCaret(m_starts[line], keep); break;
+        case Step::LineEnd: moveCaret(lineEnd(line), keep); break;
+        case Step::TextStart: moveCaret(0, keep); break;
+        case Step::TextEnd: moveCaret(m_size, keep); break;
         case Step::NextWord: {
             qsizetype pos = wordEnd(m_caret);
-            while (pos < m_text.size() && !isWordChar(m_text.at(pos)))
+            while (pos < m_size && !isWordChar(at(pos)))
                 ++pos;
             moveCaret(pos, keep);
             break;
         }
         case Step::PreviousWord: {
             qsizetype pos = m_caret;
-            while (pos > 0 && !isWordChar(m_text.at(pos - 1)))
+            while (pos > 0 && !isWordChar(at(pos - 1)))
                 --pos;
             moveCaret(wordStart(pos), keep);
             break;
@@ -416,7 +496,7 @@ void LineView::contextMenuEvent(QContextMenuEvent *event)
     QAction *all = menu->addAction(QStringLiteral("Alles auswählen") + shortcutSuffix(QKeySequence::SelectAll), this,
                                    &LineView::selectAll);
     all->setObjectName(QStringLiteral("select-all"));
-    all->setEnabled(!m_text.isEmpty());
+    all->setEnabled(m_size > 0);
     menu->popup(event->globalPos());
 }
 

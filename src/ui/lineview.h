@@ -19,8 +19,13 @@ class LineView : public QAbstractScrollArea {
 public:
     explicit LineView(QWidget *parent = nullptr);
 
-    void setText(const QString &text);
-    const QString &text() const { return m_text; }
+    // The text as parts shown one after the other (a report's header block
+    // and its body, say); each is shared with the caller, none is copied.
+    void setText(const QList<QString> &parts);
+    void setText(const QString &text) { setText(QList<QString>{text}); }
+    // The whole text; a copy when it came in several parts.
+    QString text() const;
+    qsizetype size() const { return m_size; }
     qsizetype lineCount() const { return qsizetype(m_starts.size()); }
 
     qsizetype selectionStart() const { return qMin(m_anchor, m_caret); }
@@ -41,6 +46,7 @@ public:
     int visibleLineCount() const;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -56,6 +62,10 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    QChar at(qsizetype pos) const;
+    QString mid(qsizetype from, qsizetype length) const;
+    // Calls `piece` with the stretch [from, to) of each part it touches, in order.
+    template <class Piece> void forEachPiece(qsizetype from, qsizetype to, Piece piece) const;
     qsizetype lineOf(qsizetype pos) const;
     qsizetype lineEnd(qsizetype line) const; // the position of the line's end, before CR LF
     qsizetype positionAt(const QPoint &viewportPoint) const;
@@ -67,7 +77,9 @@ private:
     void updateScrollBars();
     void putSelectionForMiddleClick() const;
 
-    QString m_text;
+    std::vector<QString> m_parts;
+    std::vector<qsizetype> m_partStarts;
+    qsizetype m_size = 0;
     std::vector<qsizetype> m_starts; // where each line starts
     qsizetype m_longest = 0;         // characters of the longest line
     qsizetype m_anchor = 0;

@@ -145,8 +145,12 @@ TEST_F(ReportOutputTest, LongTextScrollsToTheHitAndCopiesWhatTheKeysSelect)
     ui::LineView view;
     view.resize(400, 200);
     view.show();
-    view.setText(text);
+    // Given in two parts that meet inside a line, it behaves as one text.
+    const qsizetype seam = text.indexOf(u"0001"_s) + 2;
+    view.setText({text.left(seam), text.mid(seam)});
+    EXPECT_EQ(view.text(), text);
     EXPECT_EQ(view.lineCount(), 5001);
+    EXPECT_EQ(view.find(u"LE 0001"_s, 0), seam - 5);
     EXPECT_EQ(view.find(u"eNDE"_s, 0), text.size() - 4);
     EXPECT_LE(view.firstVisibleLine(), 5000);
     EXPECT_GT(view.firstVisibleLine() + view.visibleLineCount(), 5000);
