@@ -22,6 +22,7 @@
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -291,8 +292,10 @@ bool report(const char *engine, long long rows, const Figures &f, bool judged)
         std::printf("             %-9s %-10s %8.2f%s  target <= %.2f%s  %s\n", engine, what, value, unit, limit, unit,
                     ok ? "met" : "MISSED");
     };
-    check("open", ratio(f.open), 1.5, "x");
-    check("requery", ratio(f.requery), 1.5, "x");
+    // The file database's floor is a plain read; the server's includes the round trips.
+    const double limit = std::string_view(engine) == "SQLite" ? 1.2 : 1.3;
+    check("open", ratio(f.open), limit, "x");
+    check("requery", ratio(f.requery), limit, "x");
     check("sort step", ratio(f.sortStep), 1.0, "x");
     if (rows >= 1000000)
         check("memory", f.heapPerRow, 250, " B/row");
@@ -363,7 +366,8 @@ bool runDataBench(const Options &options)
         std::fflush(stdout);
     }
     std::printf(
-        "Targets: open and requery <= 1.5x the floor, a sort step <= 1.0x, <= 250 bytes per row at 1,000,000 rows.\n");
+        "Targets: open and requery <= 1.2x the floor (PostgreSQL 1.3x), a sort step <= 1.0x, <= 250 bytes per row at "
+        "1,000,000 rows.\n");
     return good;
 }
 

@@ -1,5 +1,5 @@
 // orv_bench: the data layer's figures, then the other subsystems' benchmarks.
-//   orv_bench [--max N] [--sizes N,N,...] [--pg-rows N] [--reps K] [--dir FOLDER]
+//   orv_bench [--max N] [--sizes N,N,...] [--pg-rows N] [--reps K] [--dir FOLDER] [--only PART]
 #include "bench.h"
 
 #include <QApplication>
@@ -18,12 +18,13 @@ namespace {
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: orv_bench [--max N] [--sizes N,N,...] [--pg-rows N] [--reps K] [--dir FOLDER]\n"
+                 "usage: orv_bench [--max N] [--sizes N,N,...] [--pg-rows N] [--reps K] [--dir FOLDER] [--only PART]\n"
                  "  --max N       only sizes up to N training-plan rows (default sizes 10000,100000,1000000)\n"
                  "  --sizes ...   the SQLite sizes to measure\n"
                  "  --pg-rows N   rows for the PostgreSQL run (default 100000, 0: none; needs ORV_TEST_PG_URI)\n"
                  "  --reps K      repetitions, the best counts (default 3)\n"
-                 "  --dir FOLDER  where the generated databases stay between runs (default: temp/orv-bench)\n");
+                 "  --dir FOLDER  where the generated databases stay between runs (default: temp/orv-bench)\n"
+                 "  --only PART   only one part: data, search or report (default: all)\n");
     return 2;
 }
 
@@ -47,6 +48,7 @@ int main(int argc, char **argv)
 
     orv::bench::Options options;
     long long maxRows = -1;
+    QString only;
     const QStringList args = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
@@ -67,6 +69,10 @@ int main(int argc, char **argv)
             options.repetitions = int(n);
         } else if (a == QStringLiteral("--dir") && hasValue) {
             options.folder = args.at(i + 1);
+        } else if (a == QStringLiteral("--only") && hasValue
+                   && QStringList{QStringLiteral("data"), QStringLiteral("search"), QStringLiteral("report")}.contains(
+                       args.at(i + 1))) {
+            only = args.at(i + 1);
         } else {
             return usage();
         }
@@ -78,9 +84,11 @@ int main(int argc, char **argv)
             options.postgresRows = 0;
     }
 
+    auto part = [&](const char *name) { return only.isEmpty() || only == QLatin1String(name); };
     bool good = true;
     try {
-        good = orv::bench::runDataBench(options);
+        if (part("data"))
+            good = orv::bench::runDataBench(options);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "orv_bench: %s\n", e.what());
         return 1;
@@ -93,9 +101,10 @@ int main(int argc, char **argv)
             large.push_back(int(rows));
     std::printf("\n");
     for (int rows : large)
-        runSearchBench(rows);
+        if (part("search"))
+            runSearchBench(rows);
     std::printf("\n");
-    if (!large.empty())
+    if (!large.empty() && part("report"))
         runReportBench(options.folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("orv-bench")) : options.folder,
                        large);
     (void)good; // misses are printed above; the run itself succeeded

@@ -12,6 +12,7 @@
 #include <bit>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace orv::data {
 
@@ -244,6 +245,28 @@ std::vector<uint32_t> ranksFor(ColumnStore &col, const std::vector<uint32_t> &ro
     return rank;
 }
 
+// Stable sort of the keys by their bits [from, to), eleven bits a pass.
+void radixSort(std::vector<uint64_t> &keys, int from, int to)
+{
+    constexpr int kDigit = 11;
+    constexpr uint64_t kMask = (uint64_t(1) << kDigit) - 1;
+    std::vector<uint64_t> moved(keys.size());
+    std::vector<size_t> start(size_t(1) << kDigit);
+    for (int shift = from; shift < to; shift += kDigit) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const uint64_t k : keys)
+            ++start[(k >> shift) & kMask];
+        if (std::find(start.begin(), start.end(), keys.size()) != start.end())
+            continue; // every key has the same digit here
+        size_t sum = 0;
+        for (size_t &s : start)
+            sum += std::exchange(s, sum);
+        for (const uint64_t k : keys)
+            moved[start[(k >> shift) & kMask]++] = k;
+        keys.swap(moved);
+    }
+}
+
 } // namespace
 
 struct RecordSet::Impl {
@@ -380,9 +403,27 @@ struct RecordSet::Impl {
             bits += widths.back();
         }
         const size_t n = order.size();
-        if (bits <= 64) {
-            // All ranks packed into one key per row; the row number breaks
-            // ties, so equal keys keep the order of the query result.
+        const int rowBits = int(std::bit_width(snap->rows));
+        if (bits + rowBits <= 64) {
+            // All ranks and the row number packed into one key per row: the
+            // row number breaks ties, so equal ranks keep the order of the
+            // query result.
+            std::vector<uint64_t> keys(n);
+            for (size_t i = 0; i < n; ++i) {
+                uint64_t k = 0;
+                for (size_t j = 0; j < ranks.size(); ++j)
+                    k = (k << widths[j]) | ranks[j][i];
+                keys[i] = (k << rowBits) | order[i];
+            }
+            if (!std::is_sorted(keys.begin(), keys.end())) {
+                // Rows still in the table's order need only their ranks sorted.
+                const bool tableOrder = std::is_sorted(order.begin(), order.end());
+                radixSort(keys, tableOrder ? rowBits : 0, bits + rowBits);
+            }
+            const uint64_t rowMask = (uint64_t(1) << rowBits) - 1;
+            for (size_t i = 0; i < n; ++i)
+                order[i] = uint32_t(keys[i] & rowMask);
+        } else if (bits <= 64) {
             std::vector<std::pair<uint64_t, uint32_t>> keys(n);
             for (size_t i = 0; i < n; ++i) {
                 uint64_t k = 0;
@@ -775,6 +816,16 @@ std::string_view RecordSet::textBytes(int c) const
     if (cs.info.type != ColType::Text || cs.isNull(r))
         return {};
     return cs.dict.at(cs.ids[r]);
+}
+
+qint64 RecordSet::textKey(int c) const
+{
+    if (!d->onRow() || d->pendingFor(c))
+        return -1;
+    const ColumnStore &cs = d->col(c);
+    if (cs.info.type != ColType::Text || !cs.dict.hashed())
+        return -1;
+    return cs.ids[d->row()];
 }
 
 void RecordSet::sort(const QString &columns)

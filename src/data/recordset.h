@@ -69,6 +69,10 @@ public:
     // The stored text without its trailing blanks, for reading many rows
     // without a QString per value (reports); empty when null or not text.
     std::string_view textBytes(int c) const;
+    // A number for that text, the same for every row holding the same text,
+    // 0 for null; -1 when the column keeps no such numbers (values that hardly
+    // repeat). Lets a report convert each distinct text once.
+    qint64 textKey(int c) const;
     bool isNull(const QString &col) const { return isNull(need(col)); }
     QString text(const QString &col) const { return text(need(col)); }
     double number(const QString &col) const { return number(need(col)); }

@@ -1,7 +1,13 @@
 #include "data/snapshot.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace orv::data {
 
@@ -47,7 +53,7 @@ uint32_t TextDictionary::lookup(std::string_view s) const
         const uint32_t id = m_slots[i];
         if (id == 0)
             return Null;
-        if (at(id) == s)
+        if (sameBytes(at(id), s))
             return id;
     }
 }
@@ -72,7 +78,7 @@ uint32_t TextDictionary::intern(std::string_view s)
         const uint32_t id = m_slots[i];
         if (id == 0)
             break;
-        if (at(id) == s)
+        if (sameBytes(at(id), s))
             return id;
     }
     const uint32_t id = size();
@@ -97,6 +103,141 @@ void TextDictionary::grow()
     m_slots.swap(fresh);
 }
 
+namespace {
+
+// Rows as the cursor gave them, cell after cell, handed from the reading
+// thread to the one that builds the columns.
+struct Block {
+    static constexpr uint32_t kRows = 4096;
+    static constexpr uint32_t kNullText = UINT32_MAX;
+    std::string bytes;             // the texts one after another
+    std::vector<uint32_t> lengths; // per text cell; kNullText for null
+    std::vector<int64_t> ints;     // per Integer, Date, Bool cell
+    std::vector<double> reals;     // per Single, Double cell
+    std::vector<uint8_t> nulls;    // per cell of the other types
+    uint32_t rows = 0;
+
+    void clear()
+    {
+        bytes.clear();
+        lengths.clear();
+        ints.clear();
+        reals.clear();
+        nulls.clear();
+        rows = 0;
+    }
+    // Up to kRows rows; false when the cursor has no more.
+    bool fill(Cursor &cur, const std::vector<ColType> &types)
+    {
+        clear();
+        while (rows < kRows) {
+            if (!cur.next())
+                return false;
+            for (size_t c = 0; c < types.size(); ++c) {
+                const int col = int(c);
+                const ColType type = types[c];
+                if (type == ColType::Text) {
+                    std::string_view t;
+                    if (cur.text(col, t)) {
+                        bytes.append(t.data(), t.size());
+                        lengths.push_back(uint32_t(t.size()));
+                    } else {
+                        lengths.push_back(kNullText);
+                    }
+                    continue;
+                }
+                const bool null = cur.isNull(col);
+                nulls.push_back(null ? 1 : 0);
+                switch (type) {
+                case ColType::Text: break;
+                case ColType::Single:
+                case ColType::Double: reals.push_back(null ? 0.0 : cur.real(col)); break;
+                case ColType::Integer: ints.push_back(null ? 0 : cur.integer(col)); break;
+                case ColType::Date: ints.push_back(null ? 0 : cur.julianDay(col)); break;
+                case ColType::Bool: ints.push_back(null ? 0 : (cur.boolean(col) ? 1 : 0)); break;
+                }
+            }
+            ++rows;
+        }
+        return true;
+    }
+};
+
+// The reading thread's side: full blocks one way, emptied ones back, at
+// most a few in flight so that memory stays small.
+class BlockQueue {
+public:
+    static constexpr size_t kBlocks = 4;
+
+    // The reader's next empty block; nullptr when the reading is to stop.
+    std::unique_ptr<Block> takeEmpty()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_stop || !m_empty.empty() || m_made < kBlocks; });
+        if (m_stop)
+            return nullptr;
+        if (m_empty.empty()) {
+            ++m_made;
+            return std::make_unique<Block>();
+        }
+        auto b = std::move(m_empty.back());
+        m_empty.pop_back();
+        return b;
+    }
+    void putFull(std::unique_ptr<Block> b)
+    {
+        std::lock_guard lock(m_mutex);
+        m_full.push_back(std::move(b));
+        m_changed.notify_all();
+    }
+    // The reader is through, with or without an error.
+    void finish(std::exception_ptr error)
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_error = error;
+        m_changed.notify_all();
+    }
+    // The builder's next full block; nullptr at the end (after rethrowing the reader's error).
+    std::unique_ptr<Block> takeFull()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_finished || !m_full.empty(); });
+        if (m_full.empty()) {
+            if (m_error)
+                std::rethrow_exception(m_error);
+            return nullptr;
+        }
+        auto b = std::move(m_full.front());
+        m_full.pop_front();
+        return b;
+    }
+    void putEmpty(std::unique_ptr<Block> b)
+    {
+        std::lock_guard lock(m_mutex);
+        m_empty.push_back(std::move(b));
+        m_changed.notify_all();
+    }
+    void stop()
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::unique_ptr<Block>> m_full;
+    std::vector<std::unique_ptr<Block>> m_empty;
+    size_t m_made = 0;
+    bool m_finished = false;
+    bool m_stop = false;
+    std::exception_ptr m_error;
+};
+
+} // namespace
+
 void Snapshot::read(Cursor &cur)
 {
     const int n = cur.columnCount();
@@ -105,40 +246,85 @@ void Snapshot::read(Cursor &cur)
     for (int c = 0; c < n; ++c)
         cols[size_t(c)].info = cur.column(c);
     rows = 0;
-    while (cur.next()) {
-        for (int c = 0; c < n; ++c) {
-            ColumnStore &col = cols[size_t(c)];
-            if (col.info.type == ColType::Text) {
-                std::string_view t;
-                col.ids.push_back(cur.text(c, t) ? col.dict.intern(rtrimmed(t)) : TextDictionary::Null);
-                continue;
+
+    // One thread steps through the result while this one files the values
+    // away: the two halves of the work take about as long as each other.
+    // Nothing else uses the connection until the read is over.
+    BlockQueue queue;
+    std::vector<ColType> types;
+    for (const ColumnStore &col : cols)
+        types.push_back(col.info.type);
+    std::thread reader([&queue, &cur, &types] {
+        try {
+            bool more = true;
+            while (more) {
+                std::unique_ptr<Block> b = queue.takeEmpty();
+                if (!b)
+                    break;
+                more = b->fill(cur, types);
+                queue.putFull(std::move(b));
             }
-            const bool null = cur.isNull(c);
-            switch (col.info.type) {
-            case ColType::Text: continue;
-            case ColType::Single:
-            case ColType::Double: col.reals.push_back(null ? 0.0 : cur.real(c)); break;
-            case ColType::Integer: col.ints.push_back(null ? 0 : cur.integer(c)); break;
-            case ColType::Date: {
-                const qint64 jd = null ? 0 : cur.julianDay(c);
-                col.ints.push_back(jd);
-                if (!null && jd == 0) {
-                    // A text that is no date (written by another program) reads as no value.
-                    if (col.nulls.empty())
-                        col.nulls.resize(rows, 0);
-                    col.nulls.push_back(1);
+            queue.finish(nullptr);
+        } catch (...) {
+            queue.finish(std::current_exception());
+        }
+    });
+    struct Join {
+        BlockQueue &queue;
+        std::thread &reader;
+        ~Join()
+        {
+            queue.stop();
+            reader.join();
+        }
+    } join{queue, reader};
+
+    std::vector<uint32_t> last(size_t(n), TextDictionary::Null);
+    while (std::unique_ptr<Block> b = queue.takeFull()) {
+        size_t text = 0, offset = 0, other = 0, real = 0, integer = 0;
+        for (uint32_t r = 0; r < b->rows; ++r) {
+            for (int c = 0; c < n; ++c) {
+                ColumnStore &col = cols[size_t(c)];
+                if (col.info.type == ColType::Text) {
+                    const uint32_t length = b->lengths[text++];
+                    uint32_t &id = last[size_t(c)];
+                    if (length == Block::kNullText) {
+                        id = TextDictionary::Null;
+                    } else {
+                        id = col.dict.intern(rtrimmed(std::string_view(b->bytes.data() + offset, length)), id);
+                        offset += length;
+                    }
+                    col.ids.push_back(id);
                     continue;
                 }
-                break;
+                const bool null = b->nulls[other++] != 0;
+                switch (col.info.type) {
+                case ColType::Text: continue;
+                case ColType::Single:
+                case ColType::Double: col.reals.push_back(b->reals[real++]); break;
+                case ColType::Integer:
+                case ColType::Bool: col.ints.push_back(b->ints[integer++]); break;
+                case ColType::Date: {
+                    const int64_t jd = b->ints[integer++];
+                    col.ints.push_back(jd);
+                    if (!null && jd == 0) {
+                        // A text that is no date (written by another program) reads as no value.
+                        if (col.nulls.empty())
+                            col.nulls.resize(rows, 0);
+                        col.nulls.push_back(1);
+                        continue;
+                    }
+                    break;
+                }
+                }
+                if (null || !col.nulls.empty()) {
+                    col.nulls.resize(rows, 0); // the rows before the first null had values
+                    col.nulls.push_back(null ? 1 : 0);
+                }
             }
-            case ColType::Bool: col.ints.push_back(null ? 0 : (cur.boolean(c) ? 1 : 0)); break;
-            }
-            if (null || !col.nulls.empty()) {
-                col.nulls.resize(rows, 0); // the rows before the first null had values
-                col.nulls.push_back(null ? 1 : 0);
-            }
+            ++rows;
         }
-        ++rows;
+        queue.putEmpty(std::move(b));
     }
     for (ColumnStore &col : cols) {
         col.ids.shrink_to_fit();

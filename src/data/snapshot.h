@@ -3,11 +3,31 @@
 
 #include <QString>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace orv::data {
+
+// Byte equality without a library call: most values are a few words long.
+inline bool sameBytes(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    size_t i = 0;
+    for (; i + 8 <= a.size(); i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            return false;
+    }
+    for (; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
 
 // Distinct texts of one column, each stored once (trailing blanks stripped);
 // rows refer to them by number. Most columns repeat a few values many times.
@@ -15,7 +35,17 @@ class TextDictionary {
 public:
     static constexpr uint32_t Null = 0;
     TextDictionary();
-    uint32_t intern(std::string_view s);       // s without trailing blanks
+    uint32_t intern(std::string_view s); // s without trailing blanks
+    // The same, for the next row of a column whose last row got `previous`:
+    // tables often hold runs of one value (an employee's entries one after another).
+    uint32_t intern(std::string_view s, uint32_t previous)
+    {
+        if (previous != Null && sameBytes(at(previous), s)) {
+            ++m_interned;
+            return previous;
+        }
+        return intern(s);
+    }
     uint32_t lookup(std::string_view s) const; // Null when absent; only while hashed()
     // A column whose values hardly repeat (remarks, names in a huge table) stops
     // looking for repeats: every value gets its own entry, equal texts may then

@@ -14,7 +14,7 @@ namespace orv::reports {
 
 namespace {
 // The list's rows in German order of the name, for the printed list and the export alike.
-std::unique_ptr<data::Cursor> openList(data::Connection &conn)
+std::unique_ptr<SortedRows> openList(data::Connection &conn)
 {
     const data::ListQuery rows(data::ListQuery::Rows::Employees, conn.backend());
     return std::make_unique<SortedRows>(conn, rows.sql(), rows.params(), QStringLiteral("Name"));

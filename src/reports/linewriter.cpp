@@ -3,6 +3,7 @@
 #include "data/dbtext.h"
 #include "ui/format.h"
 
+#include <bit>
 #include <string_view>
 
 namespace orv::reports {
@@ -31,32 +32,87 @@ qint64 SortedRows::julianDay(int c) const
     return d.isValid() ? d.toJulianDay() : 0;
 }
 
-void LineWriter::text(int c, int width, int maxChars)
+LineWriter::Cells &LineWriter::cellsFor(int c, int width, int detail)
+{
+    if (size_t(c) >= m_cells.size())
+        m_cells.resize(size_t(c) + 1);
+    Cells &cells = m_cells[size_t(c)];
+    if (cells.width != width || cells.detail != detail) {
+        cells = Cells();
+        cells.width = width;
+        cells.detail = detail;
+    }
+    return cells;
+}
+
+QString LineWriter::textCell(int c, int width, int maxChars) const
 {
     const int place = maxChars > 0 ? qMin(maxChars, width) : width;
-    if (m_cur.isNull(c)) {
-        blanks(place);
+    if (m_cur.isNull(c))
+        return QString(place, QLatin1Char(' '));
+    QString s = data::fromDbText(m_cur.textBytes(c));
+    if (maxChars > 0)
+        s.truncate(maxChars);
+    if (s.size() < place)
+        s.append(QString(place - s.size(), QLatin1Char(' ')));
+    return s;
+}
+
+void LineWriter::text(int c, int width, int maxChars)
+{
+    const qint64 key = m_cur.textKey(c);
+    if (key < 0) {
+        m_out += textCell(c, width, maxChars);
         return;
     }
-    const std::string_view v = m_cur.textBytes(c);
-    const QString s = data::fromDbText(v);
-    m_out += maxChars > 0 ? QStringView(s).left(maxChars) : QStringView(s);
-    if (s.size() < place)
-        blanks(place - s.size());
+    Cells &cells = cellsFor(c, width, maxChars);
+    if (size_t(key) >= cells.byKey.size())
+        cells.byKey.resize(size_t(key) + 1);
+    QString &cell = cells.byKey[size_t(key)];
+    if (cell.isNull())
+        cell = textCell(c, width, maxChars);
+    m_out += cell;
+}
+
+QString LineWriter::numberCell(int c, int decimals, int width) const
+{
+    return rightAligned(ui::formatNumber(m_cur.real(c), decimals), width);
 }
 
 void LineWriter::number(int c, int decimals, int width)
 {
-    m_out += rightAligned(ui::formatNumber(m_cur.real(c), decimals), width);
+    // Costs and durations take few values; a column of ever new amounts stops being remembered.
+    constexpr size_t kRemembered = 4096;
+    Cells &cells = cellsFor(c, width, decimals);
+    const quint64 bits = std::bit_cast<quint64>(m_cur.real(c));
+    const auto it = cells.byBits.find(bits);
+    if (it != cells.byBits.end()) {
+        m_out += it->second;
+        return;
+    }
+    const QString cell = numberCell(c, decimals, width);
+    if (cells.byBits.size() < kRemembered)
+        cells.byBits.emplace(bits, cell);
+    m_out += cell;
 }
 
 void LineWriter::date(int c)
 {
     const qint64 jd = m_cur.isNull(c) ? 0 : m_cur.julianDay(c);
-    if (jd == 0)
+    if (jd == 0) {
         m_out += QStringView(u"        ");
-    else
+        return;
+    }
+    int y = 0, m = 0, d = 0;
+    QDate::fromJulianDay(jd).getDate(&y, &m, &d);
+    if (y < 1) {
         m_out += QDate::fromJulianDay(jd).toString(QStringLiteral("dd.MM.yy"));
+        return;
+    }
+    const char16_t text[8] = {char16_t(u'0' + d / 10),       char16_t(u'0' + d % 10), u'.',
+                              char16_t(u'0' + m / 10),       char16_t(u'0' + m % 10), u'.',
+                              char16_t(u'0' + y % 100 / 10), char16_t(u'0' + y % 10)};
+    m_out += QStringView(text, 8);
 }
 
 } // namespace orv::reports

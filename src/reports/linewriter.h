@@ -5,6 +5,8 @@
 
 #include <QDate>
 #include <QString>
+#include <unordered_map>
+#include <vector>
 
 namespace orv::reports {
 
@@ -22,6 +24,7 @@ public:
     const data::ColumnInfo &column(int c) const override { return m_rows.column(c); }
     bool isNull(int c) const override { return m_rows.isNull(c); }
     std::string_view textBytes(int c) const override { return m_rows.textBytes(c); } // without trailing blanks
+    qint64 textKey(int c) const { return m_rows.textKey(c); }                        // see RecordSet::textKey
     qint64 integer(int c) const override { return qint64(m_rows.number(c)); }
     double real(int c) const override { return m_rows.number(c); }
     qint64 julianDay(int c) const override;
@@ -34,10 +37,12 @@ private:
 
 // Writes the columns of one result row into a report line. Text keeps the
 // place of its fixed-width column (padded with blanks to the width); a
-// missing value keeps its place as blanks.
+// missing value keeps its place as blanks. Lists repeat a few course names,
+// departments and amounts over many lines: each distinct cell is made once
+// and then only copied.
 class LineWriter {
 public:
-    LineWriter(QString &out, data::Cursor &cur) : m_out(out), m_cur(cur) {}
+    LineWriter(QString &out, SortedRows &cur) : m_out(out), m_cur(cur) {}
 
     // The value of column c, padded to width, at most maxChars characters of it when maxChars > 0.
     void text(int c, int width, int maxChars = -1);
@@ -49,8 +54,21 @@ public:
     void blanks(qsizetype n) { m_out.append(QString(n, QLatin1Char(' '))); }
 
 private:
+    QString textCell(int c, int width, int maxChars) const;
+    QString numberCell(int c, int decimals, int width) const;
+
+    // The cells made so far for one column, as laid out by the last call for it.
+    struct Cells {
+        int width = -1;
+        int detail = 0;                              // maxChars of a text, decimals of a number
+        std::vector<QString> byKey;                  // text: by the record set's text key
+        std::unordered_map<quint64, QString> byBits; // number: by the value's bits
+    };
+    Cells &cellsFor(int c, int width, int detail);
+
     QString &m_out;
-    data::Cursor &m_cur;
+    SortedRows &m_cur;
+    std::vector<Cells> m_cells;
 };
 
 } // namespace orv::reports

@@ -6,6 +6,7 @@
 #include "reports/linewriter.h"
 #include "ui/format.h"
 
+#include <string>
 #include <string_view>
 
 namespace orv::reports {
@@ -72,15 +73,22 @@ Group groupOf(const TrainingsplanSelection &sel)
 }
 
 // Sorted by Bereich or Rubrik, a change of the value opens a group: its value, or nothing.
-std::optional<QString> nextGroup(Group group, data::Cursor &cur, QString &groupValue)
+struct GroupState {
+    std::string bytes; // as stored, to pass over the rows of the same group cheaply
+    QString value;
+};
+std::optional<QString> nextGroup(Group group, data::Cursor &cur, GroupState &state)
 {
     if (group == Group::None)
         return std::nullopt;
     const std::string_view v = cur.textBytes(group == Group::Bereich ? Bereich : Rubrik);
-    QString value = data::fromDbText(v);
-    if (value == groupValue)
+    if (v == state.bytes)
         return std::nullopt;
-    groupValue = value;
+    state.bytes.assign(v);
+    QString value = data::fromDbText(v);
+    if (value == state.value)
+        return std::nullopt;
+    state.value = value;
     return value.trimmed();
 }
 
@@ -189,12 +197,12 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     const Group group = groupOf(sel);
     QString &body = m.body;
     body.reserve(qsizetype(rows.size() + 1) * 212);
-    QString groupValue;
+    GroupState groupState;
     float sumKosten = 0, sumDauer = 0;
     int count = 0;
     LineWriter w(body, rows);
     while (rows.next()) {
-        if (const auto heading = nextGroup(group, rows, groupValue)) {
+        if (const auto heading = nextGroup(group, rows, groupState)) {
             body += crlf;
             body += *heading;
             body += QLatin1Char(':');
@@ -290,9 +298,9 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
         auto text = [&](int col) { cur.isNull(col) ? w.empty() : w.text(cur.textBytes(col)); };
         auto number = [&](int col) { cur.isNull(col) ? w.empty() : w.number(cur.real(col)); };
         auto date = [&](int col) { w.date(cur.isNull(col) ? 0 : cur.julianDay(col)); };
-        QString groupValue;
+        GroupState groupState;
         while (cur.next()) {
-            if (const auto heading = nextGroup(group, cur, groupValue))
+            if (const auto heading = nextGroup(group, cur, groupState))
                 w.group(*heading);
             text(KursNr);
             text(Beschreibung);

@@ -319,6 +319,16 @@ TEST_P(RecordSetTest, ConflictAndValueErrorsCarryTheirNumbers)
     EXPECT_EQ(rows(u"SELECT KursNr, Beschreibung FROM Kurs ORDER BY KursNr"_s),
               (QStringList{"K1/Englisch", "K2/Öko-Audit"}));
 
+    // A statement that fails after thousands of rows: the error reaches the caller, no half-read set stays.
+    Connection conn = connect();
+    RecordSet failing;
+    EXPECT_THROW(failing.openQuery(conn,
+                                   u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                                   "SELECT 'x' || i, abs(CASE WHEN i = 15000 THEN -9223372036854775807 - 1 "
+                                   "ELSE i END) FROM n"_s),
+                 DbError);
+    EXPECT_FALSE(failing.isOpen());
+
     // A two-digit year reads as in the windows: 00-29 in this century, the rest in the last.
     plan.addNew();
     for (auto [col, value] :
