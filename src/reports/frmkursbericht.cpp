@@ -112,6 +112,7 @@ bool FrmKursBericht::buildReport()
         w.number(6, 1, 7);
         w.literal(crlf);
     }
+    w.finish();
     m_model.body = std::move(body);
     return true;
 }

@@ -65,6 +65,7 @@ bool FrmMitarbeiterBericht::buildReport()
         w.text(4, 30);
         w.literal(crlf);
     }
+    w.finish();
     m_model.body = std::move(body);
     return true;
 }

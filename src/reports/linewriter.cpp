@@ -32,6 +32,12 @@ qint64 SortedRows::julianDay(int c) const
     return d.isValid() ? d.toJulianDay() : 0;
 }
 
+void LineWriter::grow(qsizetype needed)
+{
+    // Within the reserved capacity the text only gets longer; beyond it, twice as long.
+    m_out.resize(std::max({needed, m_out.capacity(), 2 * m_out.size(), qsizetype(4096)}));
+}
+
 LineWriter::Cells &LineWriter::cellsFor(int c, int width, int detail)
 {
     if (size_t(c) >= m_cells.size())
@@ -62,7 +68,7 @@ void LineWriter::text(int c, int width, int maxChars)
 {
     const qint64 key = m_cur.textKey(c);
     if (key < 0) {
-        m_out += textCell(c, width, maxChars);
+        literal(textCell(c, width, maxChars));
         return;
     }
     Cells &cells = cellsFor(c, width, maxChars);
@@ -71,7 +77,7 @@ void LineWriter::text(int c, int width, int maxChars)
     QString &cell = cells.byKey[size_t(key)];
     if (cell.isNull())
         cell = textCell(c, width, maxChars);
-    m_out += cell;
+    literal(cell);
 }
 
 QString LineWriter::numberCell(int c, int decimals, int width) const
@@ -87,32 +93,32 @@ void LineWriter::number(int c, int decimals, int width)
     const quint64 bits = std::bit_cast<quint64>(m_cur.real(c));
     const auto it = cells.byBits.find(bits);
     if (it != cells.byBits.end()) {
-        m_out += it->second;
+        literal(it->second);
         return;
     }
     const QString cell = numberCell(c, decimals, width);
     if (cells.byBits.size() < kRemembered)
         cells.byBits.emplace(bits, cell);
-    m_out += cell;
+    literal(cell);
 }
 
 void LineWriter::date(int c)
 {
     const qint64 jd = m_cur.isNull(c) ? 0 : m_cur.julianDay(c);
     if (jd == 0) {
-        m_out += QStringView(u"        ");
+        blanks(8);
         return;
     }
     int y = 0, m = 0, d = 0;
     QDate::fromJulianDay(jd).getDate(&y, &m, &d);
     if (y < 1) {
-        m_out += QDate::fromJulianDay(jd).toString(QStringLiteral("dd.MM.yy"));
+        literal(QDate::fromJulianDay(jd).toString(QStringLiteral("dd.MM.yy")));
         return;
     }
     const char16_t text[8] = {char16_t(u'0' + d / 10),       char16_t(u'0' + d % 10), u'.',
                               char16_t(u'0' + m / 10),       char16_t(u'0' + m % 10), u'.',
                               char16_t(u'0' + y % 100 / 10), char16_t(u'0' + y % 10)};
-    m_out += QStringView(text, 8);
+    literal(QStringView(text, 8));
 }
 
 } // namespace orv::reports

@@ -5,6 +5,8 @@
 
 #include <QDate>
 #include <QString>
+#include <algorithm>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -42,7 +44,11 @@ private:
 // and then only copied.
 class LineWriter {
 public:
-    LineWriter(QString &out, SortedRows &cur) : m_out(out), m_cur(cur) {}
+    // Writes after what `out` holds; the text stands in `out` after finish().
+    LineWriter(QString &out, SortedRows &cur) : m_out(out), m_cur(cur), m_length(out.size()) {}
+    ~LineWriter() { finish(); }
+    LineWriter(const LineWriter &) = delete;
+    LineWriter &operator=(const LineWriter &) = delete;
 
     // The value of column c, padded to width, at most maxChars characters of it when maxChars > 0.
     void text(int c, int width, int maxChars = -1);
@@ -50,8 +56,23 @@ public:
     void number(int c, int decimals, int width);
     // The date as "dd.mm.yy"; 8 blanks when there is none.
     void date(int c);
-    void literal(QStringView s) { m_out += s; }
-    void blanks(qsizetype n) { m_out.append(QString(n, QLatin1Char(' '))); }
+    void literal(QStringView s)
+    {
+        std::memcpy(room(s.size()), s.utf16(), size_t(s.size()) * sizeof(char16_t));
+        m_length += s.size();
+    }
+    void blanks(qsizetype n)
+    {
+        std::fill_n(room(n), n, u' ');
+        m_length += n;
+    }
+    // Cuts `out` to what was written; nothing may be written after it.
+    void finish()
+    {
+        if (!m_finished)
+            m_out.resize(m_length);
+        m_finished = true;
+    }
 
 private:
     QString textCell(int c, int width, int maxChars) const;
@@ -65,9 +86,20 @@ private:
         std::unordered_map<quint64, QString> byBits; // number: by the value's bits
     };
     Cells &cellsFor(int c, int width, int detail);
+    // Where the next n characters go. The lines are written straight into the
+    // text's own buffer: a million lines of appends cost more than the read.
+    char16_t *room(qsizetype n)
+    {
+        if (m_length + n > m_out.size())
+            grow(m_length + n);
+        return reinterpret_cast<char16_t *>(m_out.data()) + m_length;
+    }
+    void grow(qsizetype needed);
 
     QString &m_out;
     SortedRows &m_cur;
+    qsizetype m_length; // characters written; m_out may be longer until finish()
+    bool m_finished = false;
     std::vector<Cells> m_cells;
 };
 

@@ -203,10 +203,10 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     LineWriter w(body, rows);
     while (rows.next()) {
         if (const auto heading = nextGroup(group, rows, groupState)) {
-            body += crlf;
-            body += *heading;
-            body += QLatin1Char(':');
-            body += crlf;
+            w.literal(crlf);
+            w.literal(*heading);
+            w.literal(u":");
+            w.literal(crlf);
         }
         w.text(KursNr, 6);
         w.literal(u"   ");
@@ -241,13 +241,14 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
         w.literal(s == '1' ? QStringView(u"G ") : QStringView(u"  "));
         w.literal(s == '2' ? QStringView(u"E ") : QStringView(u"  "));
         w.literal(s == '3' ? QStringView(u"K ") : QStringView(u"  "));
-        body += crlf;
+        w.literal(crlf);
         sumKosten += float(rows.real(Kosten));
         sumDauer += float(rows.real(Dauer));
         ++count;
         if (progress.advance)
             progress.advance(count);
     }
+    w.finish();
     if (!body.isEmpty()) {
         body += crlf;
         body += QStringLiteral("Summe:") + blanks(80) + rightAligned(ui::formatNumber(sumKosten, 2), 9)
