@@ -80,12 +80,14 @@ TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
     EXPECT_TRUE(shown);
 }
 
-TEST_F(ReportOutputTest, DisplayWindowMaximizesOnlyWhenSwitchedOn)
+TEST_F(ReportOutputTest, DisplayWindowMaximizesOnlyWhenSwitchedOnAndSearchesOnCtrlFAndF3)
 {
     for (const QString &value : {QString(), u"ON"_s}) {
         app::settings::write(u"Settings"_s, u"AnzeigeMaxOpen"_s, value);
         reports::FrmAnzeige w;
         EXPECT_EQ(bool(w.windowState() & Qt::WindowMaximized), !value.isEmpty());
+        EXPECT_EQ(w.findChild<QAction *>("mnuSeek")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+        EXPECT_EQ(w.findChild<QAction *>("mnuSeekNext")->shortcut(), QKeySequence(Qt::Key_F3));
     }
 }
 
@@ -173,17 +175,6 @@ TEST_F(ReportOutputTest, LongTextScrollsToTheHitAndCopiesWhatTheKeysSelect)
         EXPECT_EQ(QGuiApplication::clipboard()->text(), c.copied);
     }
     EXPECT_EQ(view.firstVisibleLine(), 0);
-}
-
-TEST_F(ReportOutputTest, SearchShortcutsAreCtrlFAndF3)
-{
-    reports::FrmAnzeige w;
-    EXPECT_EQ(w.findChild<QAction *>("mnuSeek")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
-    EXPECT_EQ(w.findChild<QAction *>("mnuSeekNext")->shortcut(), QKeySequence(Qt::Key_F3));
-    EXPECT_EQ(w.findChild<QAction *>("mnuSeek")->text(), u"&Suchen"_s);
-    EXPECT_EQ(w.findChild<QAction *>("mnuSeekNext")->text(), u"&Weitersuchen"_s);
-    EXPECT_EQ(w.findChild<QAction *>("mnuDrucken")->text(), u"&Drucken"_s);
-    EXPECT_EQ(w.findChild<QAction *>("mnuClose")->text(), u"&Schließen"_s);
 }
 
 TEST_F(ReportOutputTest, PrintFromTheDisplayWindowRebuildsAndPrints)
