@@ -60,6 +60,13 @@ public:
     // A number that changes whenever another connection has committed a
     // change to the database; -1 when the engine cannot tell cheaply.
     virtual qint64 dataVersion() { return -1; }
+    // About how many rows `table` holds, cheaply, to size a copy of it
+    // beforehand; 0 when the engine cannot tell. Never exact, never a limit.
+    virtual qint64 rowEstimate(const QString &table)
+    {
+        Q_UNUSED(table);
+        return 0;
+    }
 
     // SQL fragments that differ between the engines. Callers compose
     // statements from fixed text and these; values stay parameters.

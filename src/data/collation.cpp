@@ -3,8 +3,12 @@
 #include "data/dbtext.h"
 
 #include <QCollator>
+#include <QCollatorSortKey>
 #include <QLocale>
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <optional>
 
 namespace orv::data {
 namespace {
@@ -121,6 +125,102 @@ int germanCompare(std::string_view a, std::string_view b)
     if (r != 0)
         return r < 0 ? -1 : 1;
     return a < b ? -1 : (a == b ? 0 : 1);
+}
+
+namespace {
+
+// The first level of the order as bytes (case and accents left out), the
+// weights primaryCompare walks through, up to the first character it hands to
+// the collator; false when there is such a character. Weights are below 128:
+// fewer characters are covered.
+bool primaryKey(std::string_view text, std::string &key)
+{
+    const PrimaryTable &t = table();
+    for (size_t i = 0; i < text.size();) {
+        uint16_t cp;
+        if (!nextLatin1(text, i, cp) || !t.w[cp])
+            return false;
+        key.push_back(char(t.w[cp]));
+        if (t.w2[cp])
+            key.push_back(char(t.w2[cp]));
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<uint32_t> germanOrder(const std::vector<std::string_view> &texts)
+{
+    const size_t n = texts.size();
+    std::string keys;
+    std::vector<uint32_t> keyStart(n + 1, 0);
+    std::vector<uint8_t> plain(n, 0);
+    for (size_t i = 0; i < n; ++i) {
+        plain[i] = primaryKey(texts[i], keys) ? 1 : 0;
+        keyStart[i + 1] = uint32_t(keys.size());
+    }
+    auto key = [&](uint32_t i) { return std::string_view(keys).substr(keyStart[i], keyStart[i + 1] - keyStart[i]); };
+    // The collator's own keys, made once per text that needs them.
+    std::vector<std::optional<QCollatorSortKey>> full(n);
+    auto fullKey = [&](uint32_t i) -> const QCollatorSortKey & {
+        if (!full[i])
+            full[i].emplace(collator().sortKey(fromDbText(texts[i])));
+        return *full[i];
+    };
+    // The same decisions as germanCompare, step by step.
+    auto before = [&](uint32_t a, uint32_t b) {
+        const std::string_view ka = key(a), kb = key(b);
+        const size_t common = std::min(ka.size(), kb.size());
+        const auto diff = std::mismatch(ka.begin(), ka.begin() + common, kb.begin());
+        if (diff.first != ka.begin() + common)
+            return uint8_t(*diff.first) < uint8_t(*diff.second);
+        // Equal as far as both go: one may have ended, or reached a
+        // character that only the collator places.
+        const bool aStops = !plain[a] && ka.size() == common, bStops = !plain[b] && kb.size() == common;
+        if (!aStops && !bStops) {
+            if (ka.size() != kb.size())
+                return ka.size() < kb.size();
+            if (texts[a] == texts[b])
+                return false;
+        }
+        if (const int c = fullKey(a).compare(fullKey(b)))
+            return c < 0;
+        return texts[a] < texts[b];
+    };
+    // Most comparisons are settled by the first sixteen key bytes, held
+    // beside the number so that sorting does not chase every key in memory.
+    struct Entry {
+        uint64_t head[2]; // key bytes, big-endian, zeros after the end
+        uint32_t id;
+        uint32_t known; // how many of the sixteen bytes say something
+    };
+    std::vector<Entry> entries(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        const std::string_view k = key(i);
+        Entry &e = entries[i];
+        e.head[0] = e.head[1] = 0;
+        for (size_t j = 0; j < 16 && j < k.size(); ++j)
+            e.head[j / 8] |= uint64_t(uint8_t(k[j])) << (56 - 8 * (j % 8));
+        e.id = i;
+        // After a key's end its zeros say "ended", unless a character the
+        // collator must place comes there.
+        e.known = plain[i] ? 16 : uint32_t(std::min<size_t>(16, k.size()));
+    }
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        for (int w = 0; w < 2; ++w) {
+            if (a.head[w] == b.head[w])
+                continue;
+            const uint32_t at = uint32_t(8 * w + std::countl_zero(a.head[w] ^ b.head[w]) / 8);
+            if (at < std::min(a.known, b.known))
+                return a.head[w] < b.head[w];
+            break;
+        }
+        return before(a.id, b.id);
+    });
+    std::vector<uint32_t> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = entries[i].id;
+    return order;
 }
 
 int germanCompare(const QString &a, const QString &b)

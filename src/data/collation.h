@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <string_view>
+#include <vector>
 
 namespace orv::data {
 
@@ -10,6 +11,11 @@ namespace orv::data {
 // so both agree; PostgreSQL uses the ICU collation of the same rules.
 int germanCompare(std::string_view a, std::string_view b); // UTF-8
 int germanCompare(const QString &a, const QString &b);
+
+// The positions of `texts` in German order, as germanCompare places them
+// (equal texts next to each other), without comparing pair by pair through
+// the full collator: that is what sorting many distinct values costs most.
+std::vector<uint32_t> germanOrder(const std::vector<std::string_view> &texts); // UTF-8
 
 // Lower case with umlauts folded as well (Ä → ä), for containment filters.
 QString foldCase(const QString &s);

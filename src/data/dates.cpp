@@ -47,4 +47,24 @@ std::optional<QDate> parseDate(const QString &input)
     return std::nullopt;
 }
 
+qint64 julianDayFromIso(std::string_view text)
+{
+    // Read digit by digit: a million rows hold two dates each.
+    const char *s = text.data();
+    if (text.size() < 10 || s[4] != '-' || s[7] != '-')
+        return 0;
+    auto dig = [&](int i) { return unsigned(s[i] - '0') <= 9 ? int(s[i] - '0') : -1000000; };
+    const int y = dig(0) * 1000 + dig(1) * 100 + dig(2) * 10 + dig(3);
+    const int m = dig(5) * 10 + dig(6), d = dig(8) * 10 + dig(9);
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || m < 1 || m > 12 || d < 1)
+        return 0;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (d > days[m - 1] + (m == 2 && leap ? 1 : 0))
+        return 0;
+    // Gregorian calendar to Julian day number (Fliegel and Van Flandern), as QDate counts.
+    const int a = (m - 14) / 12;
+    return qint64(d - 32075 + 1461 * (y + 4800 + a) / 4 + 367 * (m - 2 - a * 12) / 12 - 3 * ((y + 4900 + a) / 100) / 4);
+}
+
 } // namespace orv::data

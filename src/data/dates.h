@@ -2,6 +2,7 @@
 #include <QDate>
 #include <QString>
 #include <optional>
+#include <string_view>
 
 // Dates as users type them, read the same way everywhere: in the windows'
 // fields, in the search, in the report dialogs and when a text is written
@@ -16,5 +17,9 @@ QString shortDateFormat();
 // year (00-29 in this century, 30-99 in the last); nullopt when the text is no
 // valid date.
 std::optional<QDate> parseDate(const QString &text);
+
+// A date as both engines hand it out, "YYYY-MM-DD" (a time part after it is
+// ignored), as a Julian day number; 0 when the text is no such date.
+qint64 julianDayFromIso(std::string_view text);
 
 } // namespace orv::data

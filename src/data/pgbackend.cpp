@@ -1,8 +1,10 @@
 #include "data/pgbackend.h"
 
+#include "data/dates.h"
 #include "data/dberror.h"
 
 #include <QDate>
+#include <algorithm>
 #include <deque>
 #include <libpq-fe.h>
 #include <vector>
@@ -267,20 +269,6 @@ ColumnInfo columnOf(const PGresult *res, int c)
     return ci;
 }
 
-qint64 julianFromIso(const char *s, int n)
-{
-    // "YYYY-MM-DD" under DateStyle ISO; years past 9999 and BC dates are not ours.
-    if (!s || n < 10 || s[4] != '-' || s[7] != '-')
-        return 0;
-    auto dig = [&](int i) { return unsigned(s[i] - '0') <= 9 ? int(s[i] - '0') : -1000000; };
-    const int y = dig(0) * 1000 + dig(1) * 100 + dig(2) * 10 + dig(3);
-    const int m = dig(5) * 10 + dig(6), d = dig(8) * 10 + dig(9);
-    if (y < 0 || m < 1 || m > 12 || d < 1 || d > 31)
-        return 0;
-    const QDate date(y, m, d);
-    return date.isValid() ? date.toJulianDay() : 0;
-}
-
 class PgBackend;
 
 // Rows arrive one at a time in single-row mode, so a large table is never
@@ -414,6 +402,13 @@ public:
     }
 
     bool inTransaction() const override { return m_inTransaction; }
+
+    qint64 rowEstimate(const QString &table) override
+    {
+        // The planner's count from the last ANALYZE: -1 before the first one.
+        auto cur = query(QStringLiteral("SELECT reltuples::bigint FROM pg_class WHERE oid = to_regclass(?)"), {table});
+        return cur->next() && !cur->isNull(0) ? std::max<qint64>(0, cur->integer(0)) : 0;
+    }
 
     QString germanOrder(const QString &expr) const override
     {
@@ -624,7 +619,7 @@ qint64 PgCursor::julianDay(int c) const
 {
     if (isNull(c))
         return 0;
-    return julianFromIso(PQgetvalue(m_row.get(), 0, c), PQgetlength(m_row.get(), 0, c));
+    return julianDayFromIso(textBytes(c));
 }
 
 bool PgCursor::boolean(int c) const

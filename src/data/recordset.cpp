@@ -199,11 +199,12 @@ void ensureDictRank(ColumnStore &col)
     const uint32_t n = col.dict.size();
     if (col.rankedSize == n)
         return;
-    std::vector<uint32_t> ids(n > 0 ? n - 1 : 0);
+    std::vector<std::string_view> texts(n > 0 ? n - 1 : 0);
     for (uint32_t i = 1; i < n; ++i)
-        ids[i - 1] = i;
-    std::sort(ids.begin(), ids.end(),
-              [&](uint32_t a, uint32_t b) { return germanCompare(col.dict.at(a), col.dict.at(b)) < 0; });
+        texts[i - 1] = col.dict.at(i);
+    std::vector<uint32_t> ids = germanOrder(texts);
+    for (uint32_t &id : ids)
+        ++id; // dictionary ids start at 1
     col.dictRank.assign(n, 0);
     uint32_t rank = 0;
     for (uint32_t i = 0; i < ids.size(); ++i) {
@@ -216,9 +217,9 @@ void ensureDictRank(ColumnStore &col)
 }
 
 // Dense ranks of one column for the given rows (0 = null, first).
-std::vector<uint32_t> ranksFor(ColumnStore &col, const std::vector<uint32_t> &rows, uint32_t &maxRank)
+BulkVector<uint32_t> ranksFor(ColumnStore &col, const BulkVector<uint32_t> &rows, uint32_t &maxRank)
 {
-    std::vector<uint32_t> rank(rows.size());
+    BulkVector<uint32_t> rank(rows.size());
     if (col.info.type == ColType::Text) {
         ensureDictRank(col);
         for (size_t i = 0; i < rows.size(); ++i)
@@ -227,7 +228,7 @@ std::vector<uint32_t> ranksFor(ColumnStore &col, const std::vector<uint32_t> &ro
         return rank;
     }
     const bool real = col.info.type == ColType::Single || col.info.type == ColType::Double;
-    std::vector<double> values;
+    BulkVector<double> values;
     values.reserve(rows.size());
     for (uint32_t r : rows)
         if (!col.isNull(r))
@@ -246,11 +247,11 @@ std::vector<uint32_t> ranksFor(ColumnStore &col, const std::vector<uint32_t> &ro
 }
 
 // Stable sort of the keys by their bits [from, to), eleven bits a pass.
-void radixSort(std::vector<uint64_t> &keys, int from, int to)
+void radixSort(BulkVector<uint64_t> &keys, int from, int to)
 {
     constexpr int kDigit = 11;
     constexpr uint64_t kMask = (uint64_t(1) << kDigit) - 1;
-    std::vector<uint64_t> moved(keys.size());
+    BulkVector<uint64_t> moved(keys.size());
     std::vector<size_t> start(size_t(1) << kDigit);
     for (int shift = from; shift < to; shift += kDigit) {
         std::fill(start.begin(), start.end(), 0);
@@ -275,9 +276,9 @@ struct RecordSet::Impl {
     QString sql;
     QVariantList params;
     std::shared_ptr<Snapshot> snap;
-    std::vector<uint32_t> order; // row numbers in the current order
-    qint64 pos = 0;              // index into order; -1 before the first, size() after the last
-    bool onGap = false;          // the current row was just deleted
+    BulkVector<uint32_t> order; // row numbers in the current order
+    qint64 pos = 0;             // index into order; -1 before the first, size() after the last
+    bool onGap = false;         // the current row was just deleted
     QStringList sortCols;
     // Pending edit
     bool adding = false;
@@ -316,13 +317,17 @@ struct RecordSet::Impl {
 
     void load()
     {
+        // A full re-read brings about as many rows as the last one.
+        qint64 expected = snap ? qint64(snap->rows) : 0;
+        if (!snap && table)
+            expected = conn->backend().rowEstimate(QString::fromLatin1(table->name));
         // Asked before the read: a write in between makes the next re-read a full one.
         readVersion = conn->backend().dataVersion();
         execsSeen = conn->execCount();
         stale = false;
         auto cur = conn->query(sql, params);
         auto s = std::make_shared<Snapshot>();
-        s->read(*cur);
+        s->read(*cur, uint32_t(std::clamp<qint64>(expected, 0, 1 << 26)));
         for (ColumnStore &c : s->cols) {
             c.info.name = canonicalName(c.info.name, table);
             if (table && c.info.definedSize == 0 && c.info.type == ColType::Text)
@@ -393,7 +398,7 @@ struct RecordSet::Impl {
 
     void applySort()
     {
-        std::vector<std::vector<uint32_t>> ranks;
+        std::vector<BulkVector<uint32_t>> ranks;
         std::vector<int> widths;
         int bits = 0;
         for (const QString &name : sortCols) {
@@ -408,7 +413,7 @@ struct RecordSet::Impl {
             // All ranks and the row number packed into one key per row: the
             // row number breaks ties, so equal ranks keep the order of the
             // query result.
-            std::vector<uint64_t> keys(n);
+            BulkVector<uint64_t> keys(n);
             for (size_t i = 0; i < n; ++i) {
                 uint64_t k = 0;
                 for (size_t j = 0; j < ranks.size(); ++j)
@@ -436,7 +441,7 @@ struct RecordSet::Impl {
             for (size_t i = 0; i < n; ++i)
                 order[i] = keys[i].second;
         } else {
-            std::vector<uint32_t> idx(n);
+            BulkVector<uint32_t> idx(n);
             for (size_t i = 0; i < n; ++i)
                 idx[i] = uint32_t(i);
             std::sort(idx.begin(), idx.end(), [&](uint32_t a, uint32_t b) {
@@ -445,7 +450,7 @@ struct RecordSet::Impl {
                         return r[a] < r[b];
                 return order[a] < order[b];
             });
-            std::vector<uint32_t> sorted(n);
+            BulkVector<uint32_t> sorted(n);
             for (size_t i = 0; i < n; ++i)
                 sorted[i] = order[idx[i]];
             order.swap(sorted);
@@ -883,9 +888,9 @@ void RecordSet::filter(const std::vector<Criterion> &criteria)
     for (size_t j = 0; j < criteria.size(); ++j) {
         cols.push_back(need(criteria[j].column));
     }
-    std::vector<uint32_t> kept;
+    BulkVector<uint32_t> kept;
     // Containment caches one criterion at a time: evaluate criteria one after another.
-    std::vector<uint32_t> current = d->order;
+    BulkVector<uint32_t> current = d->order;
     for (size_t j = 0; j < criteria.size(); ++j) {
         d->prepare(cols[j], criteria[j], ids[j], needles[j]);
         kept.clear();

@@ -1,5 +1,7 @@
 #include "data/snapshot.h"
 
+#include "data/dates.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
@@ -105,56 +107,65 @@ void TextDictionary::grow()
 
 namespace {
 
-// Rows as the cursor gave them, cell after cell, handed from the reading
-// thread to the one that builds the columns.
+// Rows as the cursor gave them, column by column, handed from the reading
+// thread to the one that builds the columns: the builder then runs one tight
+// loop per column instead of deciding the type anew for every cell.
 struct Block {
     static constexpr uint32_t kRows = 4096;
     static constexpr uint32_t kNullText = UINT32_MAX;
-    std::string bytes;             // the texts one after another
-    std::vector<uint32_t> lengths; // per text cell; kNullText for null
-    std::vector<int64_t> ints;     // per Integer, Date, Bool cell
-    std::vector<double> reals;     // per Single, Double cell
-    std::vector<uint8_t> nulls;    // per cell of the other types
+    struct Column {
+        std::string bytes;             // Text, Date: the values one after another
+        std::vector<uint32_t> lengths; // Text, Date: per row; kNullText for null
+        std::vector<int64_t> ints;     // Integer, Bool: per row
+        std::vector<double> reals;     // Single, Double: per row
+        std::vector<uint8_t> nulls;    // the others: per row
+        uint32_t nullCount = 0;
+    };
+    std::vector<Column> cols;
     uint32_t rows = 0;
 
-    void clear()
-    {
-        bytes.clear();
-        lengths.clear();
-        ints.clear();
-        reals.clear();
-        nulls.clear();
-        rows = 0;
-    }
     // Up to kRows rows; false when the cursor has no more.
     bool fill(Cursor &cur, const std::vector<ColType> &types)
     {
-        clear();
+        cols.resize(types.size());
+        for (Column &col : cols) {
+            col.bytes.clear();
+            col.lengths.clear();
+            col.ints.clear();
+            col.reals.clear();
+            col.nulls.clear();
+            col.nullCount = 0;
+        }
+        rows = 0;
         while (rows < kRows) {
             if (!cur.next())
                 return false;
             for (size_t c = 0; c < types.size(); ++c) {
-                const int col = int(c);
+                const int i = int(c);
+                Column &col = cols[c];
                 const ColType type = types[c];
-                if (type == ColType::Text) {
+                // Dates travel as their text: the builder reads them, which
+                // leaves less to do on this side, the slower one.
+                if (type == ColType::Text || type == ColType::Date) {
                     std::string_view t;
-                    if (cur.text(col, t)) {
-                        bytes.append(t.data(), t.size());
-                        lengths.push_back(uint32_t(t.size()));
+                    if (cur.text(i, t)) {
+                        col.bytes.append(t.data(), t.size());
+                        col.lengths.push_back(uint32_t(t.size()));
                     } else {
-                        lengths.push_back(kNullText);
+                        col.lengths.push_back(kNullText);
                     }
                     continue;
                 }
-                const bool null = cur.isNull(col);
-                nulls.push_back(null ? 1 : 0);
+                const bool null = cur.isNull(i);
+                col.nulls.push_back(null ? 1 : 0);
+                col.nullCount += null ? 1 : 0;
                 switch (type) {
-                case ColType::Text: break;
+                case ColType::Text:
+                case ColType::Date: break; // above
                 case ColType::Single:
-                case ColType::Double: reals.push_back(null ? 0.0 : cur.real(col)); break;
-                case ColType::Integer: ints.push_back(null ? 0 : cur.integer(col)); break;
-                case ColType::Date: ints.push_back(null ? 0 : cur.julianDay(col)); break;
-                case ColType::Bool: ints.push_back(null ? 0 : (cur.boolean(col) ? 1 : 0)); break;
+                case ColType::Double: col.reals.push_back(null ? 0.0 : cur.real(i)); break;
+                case ColType::Integer: col.ints.push_back(null ? 0 : cur.integer(i)); break;
+                case ColType::Bool: col.ints.push_back(null ? 0 : (cur.boolean(i) ? 1 : 0)); break;
                 }
             }
             ++rows;
@@ -236,15 +247,80 @@ private:
     std::exception_ptr m_error;
 };
 
+// Appends one block's values of a column to the store; `rows` is the store's
+// row count before them, `last` the id of the column's previous text.
+void fileColumn(ColumnStore &col, const Block::Column &in, uint32_t count, uint32_t rows, uint32_t &last)
+{
+    if (col.info.type == ColType::Text) {
+        const size_t at = col.ids.size();
+        col.ids.resize(at + count);
+        uint32_t *out = col.ids.data() + at;
+        const char *bytes = in.bytes.data();
+        uint32_t id = last;
+        for (uint32_t r = 0; r < count; ++r) {
+            const uint32_t length = in.lengths[r];
+            if (length == Block::kNullText) {
+                id = TextDictionary::Null;
+            } else {
+                id = col.dict.intern(rtrimmed(std::string_view(bytes, length)), id);
+                bytes += length;
+            }
+            out[r] = id;
+        }
+        last = id;
+        return;
+    }
+    if (col.info.type == ColType::Date) {
+        // A text that is no date (written by another program) reads as no value.
+        const size_t at = col.ints.size();
+        col.ints.resize(at + count);
+        int64_t *out = col.ints.data() + at;
+        const char *bytes = in.bytes.data();
+        uint32_t nulls = 0;
+        for (uint32_t r = 0; r < count; ++r) {
+            const uint32_t length = in.lengths[r];
+            out[r] = 0;
+            if (length != Block::kNullText) {
+                out[r] = julianDayFromIso(std::string_view(bytes, length));
+                bytes += length;
+            }
+            nulls += out[r] == 0 ? 1 : 0;
+        }
+        if (nulls == 0 && col.nulls.empty())
+            return;
+        col.nulls.resize(rows, 0); // the rows before the first null had values
+        for (uint32_t r = 0; r < count; ++r)
+            col.nulls.push_back(out[r] == 0 ? 1 : 0);
+        return;
+    }
+    if (col.info.type == ColType::Single || col.info.type == ColType::Double)
+        col.reals.insert(col.reals.end(), in.reals.begin(), in.reals.end());
+    else
+        col.ints.insert(col.ints.end(), in.ints.begin(), in.ints.end());
+    if (in.nullCount == 0 && col.nulls.empty())
+        return;
+    col.nulls.resize(rows, 0); // the rows before the first null had values
+    col.nulls.insert(col.nulls.end(), in.nulls.begin(), in.nulls.end());
+}
+
 } // namespace
 
-void Snapshot::read(Cursor &cur)
+void Snapshot::read(Cursor &cur, uint32_t expectedRows)
 {
     const int n = cur.columnCount();
     cols.clear();
     cols.resize(size_t(n));
-    for (int c = 0; c < n; ++c)
-        cols[size_t(c)].info = cur.column(c);
+    for (int c = 0; c < n; ++c) {
+        ColumnStore &col = cols[size_t(c)];
+        col.info = cur.column(c);
+        // Sized once: growing by doubling copies every value again and again.
+        if (col.info.type == ColType::Text)
+            col.ids.reserve(expectedRows);
+        else if (col.info.type == ColType::Single || col.info.type == ColType::Double)
+            col.reals.reserve(expectedRows);
+        else
+            col.ints.reserve(expectedRows);
+    }
     rows = 0;
 
     // One thread steps through the result while this one files the values
@@ -281,56 +357,21 @@ void Snapshot::read(Cursor &cur)
 
     std::vector<uint32_t> last(size_t(n), TextDictionary::Null);
     while (std::unique_ptr<Block> b = queue.takeFull()) {
-        size_t text = 0, offset = 0, other = 0, real = 0, integer = 0;
-        for (uint32_t r = 0; r < b->rows; ++r) {
-            for (int c = 0; c < n; ++c) {
-                ColumnStore &col = cols[size_t(c)];
-                if (col.info.type == ColType::Text) {
-                    const uint32_t length = b->lengths[text++];
-                    uint32_t &id = last[size_t(c)];
-                    if (length == Block::kNullText) {
-                        id = TextDictionary::Null;
-                    } else {
-                        id = col.dict.intern(rtrimmed(std::string_view(b->bytes.data() + offset, length)), id);
-                        offset += length;
-                    }
-                    col.ids.push_back(id);
-                    continue;
-                }
-                const bool null = b->nulls[other++] != 0;
-                switch (col.info.type) {
-                case ColType::Text: continue;
-                case ColType::Single:
-                case ColType::Double: col.reals.push_back(b->reals[real++]); break;
-                case ColType::Integer:
-                case ColType::Bool: col.ints.push_back(b->ints[integer++]); break;
-                case ColType::Date: {
-                    const int64_t jd = b->ints[integer++];
-                    col.ints.push_back(jd);
-                    if (!null && jd == 0) {
-                        // A text that is no date (written by another program) reads as no value.
-                        if (col.nulls.empty())
-                            col.nulls.resize(rows, 0);
-                        col.nulls.push_back(1);
-                        continue;
-                    }
-                    break;
-                }
-                }
-                if (null || !col.nulls.empty()) {
-                    col.nulls.resize(rows, 0); // the rows before the first null had values
-                    col.nulls.push_back(null ? 1 : 0);
-                }
-            }
-            ++rows;
-        }
+        for (int c = 0; c < n; ++c)
+            fileColumn(cols[size_t(c)], b->cols[size_t(c)], b->rows, rows, last[size_t(c)]);
+        rows += b->rows;
         queue.putEmpty(std::move(b));
     }
+    // Room left over is given back only when it is worth a copy.
+    auto fit = [](auto &v) {
+        if (v.capacity() - v.size() > v.size() / 8 + 4096)
+            v.shrink_to_fit();
+    };
     for (ColumnStore &col : cols) {
-        col.ids.shrink_to_fit();
-        col.reals.shrink_to_fit();
-        col.ints.shrink_to_fit();
-        col.nulls.shrink_to_fit();
+        fit(col.ids);
+        fit(col.reals);
+        fit(col.ints);
+        fit(col.nulls);
     }
     deleted.assign(rows, 0);
 }

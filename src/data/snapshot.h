@@ -1,5 +1,6 @@
 #pragma once
 #include "data/backend.h"
+#include "data/bulkmemory.h"
 
 #include <QString>
 #include <cstdint>
@@ -69,11 +70,11 @@ private:
 // The rows of one query, column by column.
 struct ColumnStore {
     ColumnInfo info;
-    TextDictionary dict;        // Text
-    std::vector<uint32_t> ids;  // Text: dictionary id per row
-    std::vector<double> reals;  // Single, Double
-    std::vector<int64_t> ints;  // Integer, Date (Julian day), Bool
-    std::vector<uint8_t> nulls; // non-text columns: 1 = null (empty when no nulls)
+    TextDictionary dict;       // Text
+    BulkVector<uint32_t> ids;  // Text: dictionary id per row
+    BulkVector<double> reals;  // Single, Double
+    BulkVector<int64_t> ints;  // Integer, Date (Julian day), Bool
+    BulkVector<uint8_t> nulls; // non-text columns: 1 = null (empty when no nulls)
     // Dense German-order ranks of the dictionary, built on demand for sorting.
     std::vector<uint32_t> dictRank;
     uint32_t rankedSize = 0;
@@ -91,7 +92,8 @@ struct Snapshot {
     uint32_t rows = 0;
     std::vector<uint8_t> deleted; // per row, rows deleted through this set
 
-    void read(Cursor &cur);
+    // `expectedRows`: about how many rows will come, to size the columns once.
+    void read(Cursor &cur, uint32_t expectedRows = 0);
     void appendEmptyRow();
     // Removes the rows marked deleted; the others keep their order.
     void dropDeleted();

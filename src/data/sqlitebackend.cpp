@@ -1,10 +1,12 @@
 #include "data/sqlitebackend.h"
 
 #include "data/collation.h"
+#include "data/dates.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 #include <vector>
 
@@ -83,25 +85,6 @@ ColumnInfo columnFromDecl(const char *name, const char *decl)
         ci.type = ColType::Text; // expressions: read as text, numbers on request
     }
     return ci;
-}
-
-qint64 julianFromIso(const unsigned char *s, int n)
-{
-    // "YYYY-MM-DD", possibly followed by a time part written by other programs.
-    if (!s || n < 10 || s[4] != '-' || s[7] != '-')
-        return 0;
-    auto dig = [&](int i) { return unsigned(s[i] - '0') <= 9 ? int(s[i] - '0') : -1000000; };
-    const int y = dig(0) * 1000 + dig(1) * 100 + dig(2) * 10 + dig(3);
-    const int m = dig(5) * 10 + dig(6), d = dig(8) * 10 + dig(9);
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 1 || m < 1 || m > 12 || d < 1)
-        return 0;
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (d > days[m - 1] + (m == 2 && leap ? 1 : 0))
-        return 0;
-    // Gregorian calendar to Julian day number (Fliegel and Van Flandern), as QDate counts.
-    const int a = (m - 14) / 12;
-    return qint64(d - 32075 + 1461 * (y + 4800 + a) / 4 + 367 * (m - 2 - a * 12) / 12 - 3 * ((y + 4900 + a) / 100) / 4);
 }
 
 class SqliteStatement {
@@ -212,8 +195,8 @@ public:
     qint64 julianDay(int c) const override
     {
         sqlite3_stmt *s = m_stmt.handle();
-        const unsigned char *t = sqlite3_column_text(s, c);
-        return t ? julianFromIso(t, sqlite3_column_bytes(s, c)) : 0;
+        const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(s, c));
+        return t ? julianDayFromIso(std::string_view(t, size_t(sqlite3_column_bytes(s, c)))) : 0;
     }
     bool boolean(int c) const override
     {
@@ -318,6 +301,13 @@ public:
     {
         auto cur = query(QStringLiteral("PRAGMA data_version"), {});
         return cur->next() ? cur->integer(0) : -1;
+    }
+    qint64 rowEstimate(const QString &table) override
+    {
+        // The highest row id is read off the end of the table's tree; rows
+        // deleted in between make it an overestimate.
+        auto cur = query(QStringLiteral("SELECT max(rowid) FROM ") + table, {});
+        return cur->next() ? std::max<qint64>(0, cur->integer(0)) : 0;
     }
 
     QString germanOrder(const QString &expr) const override { return expr + QStringLiteral(" COLLATE orv_de"); }

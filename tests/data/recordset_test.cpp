@@ -1,3 +1,4 @@
+#include "data/collation.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
 #include "data/recordset.h"
@@ -475,6 +476,42 @@ TEST_F(ConnectionTest, ColumnsOfMostlyDistinctValuesStillFindAndSortEqualTexts)
     RecordSet copy = rs.clone();
     copy.filter({Criterion::equals("Bemerkung", "Gleich"), Criterion::equals("Name", "Name 40007")});
     EXPECT_EQ(copy.recordCount(), 1);
+}
+
+// Sorting many distinct texts at once must place them exactly as comparing
+// them pair by pair does: prefixes, case and accent ties, ß, and letters
+// beyond Latin-1 that only the full collator places.
+TEST(GermanOrder, AgreesWithThePairwiseComparison)
+{
+    const char *surnames[] = {"Albrecht", "albrecht", "Ärger",  "Aerger", "Groß",    "Gross",  "Große",
+                              "Şahin",    "Sahin",    "Łukasz", "Lukas",  "O'Neill", "Oneill", "Müller",
+                              "Mueller",  "Zoë",      "Ángel",  "Dvořák", "",        "Übel",   "Ubel"};
+    const char *given[] = {"",
+                           ", Ayşe",
+                           ", Ayse",
+                           ", Anna",
+                           ", anna",
+                           ", Ånna",
+                           ", Ayşe-Marie",
+                           ", Anna-Katharina",
+                           ", Anna-Kathärina",
+                           "  ",
+                           ", Anna-Katharinas",
+                           ", Anna-Katharina Şule"};
+    std::vector<std::string> owned;
+    for (const char *s : surnames)
+        for (const char *g : given)
+            owned.push_back(std::string(s) + g);
+    std::vector<std::string_view> texts(owned.begin(), owned.end());
+    const std::vector<uint32_t> order = germanOrder(texts);
+    ASSERT_EQ(order.size(), texts.size());
+    std::vector<bool> seen(texts.size());
+    for (uint32_t i : order)
+        seen.at(i) = true;
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), qsizetype(texts.size()));
+    for (size_t i = 1; i < order.size(); ++i)
+        EXPECT_LE(germanCompare(texts[order[i - 1]], texts[order[i]]), 0)
+            << owned[order[i - 1]] << " before " << owned[order[i]];
 }
 
 TEST(ConnectionTarget, DisplayNameHidesPasswords)

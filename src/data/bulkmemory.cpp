@@ -1,0 +1,78 @@
+#include "data/bulkmemory.h"
+
+#include <atomic>
+#include <cstdint>
+#include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace orv::data {
+namespace {
+
+constexpr std::size_t kLargePage = std::size_t(2) << 20;
+std::atomic<std::size_t> g_bulkBytes{0};
+
+#ifdef MADV_HUGEPAGE
+constexpr std::size_t kBulk = kLargePage; // smaller blocks: the heap
+
+std::size_t roundedUp(std::size_t bytes) { return (bytes + kLargePage - 1) & ~(kLargePage - 1); }
+#endif
+
+} // namespace
+
+void *allocateBulk(std::size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    if (bytes >= kBulk) {
+        // Mapped with a big page's worth to spare, then trimmed to start on a
+        // big page: an unaligned block would keep its edges in small pages.
+        const std::size_t size = roundedUp(bytes);
+        void *raw = mmap(nullptr, size + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (raw == MAP_FAILED)
+            throw std::bad_alloc();
+        const auto start = reinterpret_cast<std::uintptr_t>(raw);
+        const auto aligned = (start + kLargePage - 1) & ~std::uintptr_t(kLargePage - 1);
+        if (aligned > start)
+            munmap(raw, aligned - start);
+        if (const std::size_t tail = start + kLargePage - aligned)
+            munmap(reinterpret_cast<void *>(aligned + size), tail);
+        madvise(reinterpret_cast<void *>(aligned), size, MADV_HUGEPAGE); // advice only: failure is harmless
+        g_bulkBytes += size;
+        return reinterpret_cast<void *>(aligned);
+    }
+#endif
+    return ::operator new(bytes);
+}
+
+void freeBulk(void *data, std::size_t bytes) noexcept
+{
+#ifdef MADV_HUGEPAGE
+    if (bytes >= kBulk) {
+        munmap(data, roundedUp(bytes));
+        g_bulkBytes -= roundedUp(bytes);
+        return;
+    }
+#endif
+    ::operator delete(data);
+}
+
+std::size_t bulkBytesInUse() { return g_bulkBytes; }
+
+void preferLargePages(const void *data, std::size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    // Only whole big pages inside the block: the advice must not reach
+    // memory that belongs to something else.
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kLargePage - 1) & ~std::uintptr_t(kLargePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~std::uintptr_t(kLargePage - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+} // namespace orv::data

@@ -1,0 +1,31 @@
+#pragma once
+#include <cstddef>
+#include <vector>
+
+namespace orv::data {
+
+// Memory for large arrays of plain values: the columns of a million rows,
+// their sort keys. Blocks of a few megabytes and more come straight from the
+// system in big pages where it offers them: filling fresh memory page by
+// page of four kilobytes costs more than writing the values into it. Smaller
+// blocks come from the ordinary heap.
+void *allocateBulk(std::size_t bytes);
+void freeBulk(void *data, std::size_t bytes) noexcept;
+std::size_t bulkBytesInUse(); // the big blocks' share, which the heap does not count
+
+// Asks for big pages for the untouched interior of a large block that came
+// from elsewhere (a report text); does nothing for small blocks.
+void preferLargePages(const void *data, std::size_t bytes);
+
+template <class T> struct BulkAllocator {
+    using value_type = T;
+    BulkAllocator() = default;
+    template <class U> BulkAllocator(const BulkAllocator<U> &) noexcept {}
+    T *allocate(std::size_t n) { return static_cast<T *>(allocateBulk(n * sizeof(T))); }
+    void deallocate(T *p, std::size_t n) noexcept { freeBulk(p, n * sizeof(T)); }
+    friend bool operator==(const BulkAllocator &, const BulkAllocator &) { return true; }
+};
+
+template <class T> using BulkVector = std::vector<T, BulkAllocator<T>>;
+
+} // namespace orv::data
