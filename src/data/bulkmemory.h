@@ -1,5 +1,7 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
+#include <thread>
 #include <vector>
 
 namespace orv::data {
@@ -16,6 +18,22 @@ std::size_t bulkBytesInUse(); // the big blocks' share, which the heap does not 
 // Asks for big pages for the untouched interior of a large block that came
 // from elsewhere (a report text); does nothing for small blocks.
 void preferLargePages(const void *data, std::size_t bytes);
+
+// Gets the pages of a large fresh block from the system on a second thread
+// while the caller fills the block from the front: at hundreds of megabytes,
+// that takes about as long as writing a report's text into them. The contents
+// are not touched. Stops early and waits when destroyed.
+class Prefault {
+public:
+    Prefault(void *data, std::size_t bytes);
+    ~Prefault();
+    Prefault(const Prefault &) = delete;
+    Prefault &operator=(const Prefault &) = delete;
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
 
 template <class T> struct BulkAllocator {
     using value_type = T;

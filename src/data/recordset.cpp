@@ -275,6 +275,7 @@ struct RecordSet::Impl {
     const schema::TableDef *table = nullptr; // writes go here; nullptr: read-only
     QString sql;
     QVariantList params;
+    qint64 expectedRows = 0; // the caller's estimate for the first read
     std::shared_ptr<Snapshot> snap;
     BulkVector<uint32_t> order; // row numbers in the current order
     qint64 pos = 0;             // index into order; -1 before the first, size() after the last
@@ -318,7 +319,7 @@ struct RecordSet::Impl {
     void load()
     {
         // A full re-read brings about as many rows as the last one.
-        qint64 expected = snap ? qint64(snap->rows) : 0;
+        qint64 expected = snap ? qint64(snap->rows) : expectedRows;
         if (!snap && table)
             expected = conn->backend().rowEstimate(QString::fromLatin1(table->name));
         // Asked before the read: a write in between makes the next re-read a full one.
@@ -627,12 +628,13 @@ void RecordSet::openTable(Connection &conn, const QString &table)
     d = std::move(fresh);
 }
 
-void RecordSet::openQuery(Connection &conn, const QString &sql, const QVariantList &params)
+void RecordSet::openQuery(Connection &conn, const QString &sql, const QVariantList &params, qint64 expectedRows)
 {
     auto fresh = std::make_unique<Impl>();
     fresh->conn = &conn;
     fresh->sql = sql;
     fresh->params = params;
+    fresh->expectedRows = expectedRows;
     fresh->load();
     d = std::move(fresh);
 }

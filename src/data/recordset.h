@@ -35,8 +35,9 @@ public:
 
     // Opens "SELECT * FROM table"; writes go to that table by its key columns.
     void openTable(Connection &conn, const QString &table);
-    // Opens any query read-only (search lists, pickers).
-    void openQuery(Connection &conn, const QString &sql, const QVariantList &params = {});
+    // Opens any query read-only (search lists, pickers). `expectedRows`: about
+    // how many rows will come, when the caller can tell; 0 when not.
+    void openQuery(Connection &conn, const QString &sql, const QVariantList &params = {}, qint64 expectedRows = 0);
     void close();
     bool isOpen() const;
 

@@ -9,9 +9,9 @@
 namespace orv::reports {
 
 SortedRows::SortedRows(data::Connection &conn, const QString &sql, const QVariantList &params,
-                       const QString &sortColumns)
+                       const QString &sortColumns, qint64 expectedRows)
 {
-    m_rows.openQuery(conn, sql, params);
+    m_rows.openQuery(conn, sql, params, expectedRows);
     if (!sortColumns.isEmpty())
         m_rows.sort(sortColumns);
 }
@@ -32,10 +32,28 @@ qint64 SortedRows::julianDay(int c) const
     return d.isValid() ? d.toJulianDay() : 0;
 }
 
+void LineWriter::reserve(qsizetype n)
+{
+    if (n <= m_out.capacity())
+        return;
+    // A fresh text, moved into: the old block may not be grown in place once
+    // it is partly in big pages.
+    QString fresh;
+    fresh.reserve(n);
+    data::preferLargePages(fresh.constData(), size_t(fresh.capacity()) * sizeof(QChar));
+    m_prefault.reset();
+    m_prefault = std::make_unique<data::Prefault>(fresh.data(), size_t(fresh.capacity()) * sizeof(QChar));
+    fresh.resize(m_length);
+    std::memcpy(fresh.data(), m_out.constData(), size_t(m_length) * sizeof(QChar));
+    m_out.swap(fresh);
+}
+
 void LineWriter::grow(qsizetype needed)
 {
     // Within the reserved capacity the text only gets longer; beyond it, twice as long.
-    m_out.resize(std::max({needed, m_out.capacity(), 2 * m_out.size(), qsizetype(4096)}));
+    if (needed > m_out.capacity())
+        reserve(std::max({needed, 2 * m_out.capacity(), qsizetype(4096)}));
+    m_out.resize(std::max(needed, m_out.capacity()));
 }
 
 LineWriter::Cells &LineWriter::cellsFor(int c, int width, int detail)

@@ -1,5 +1,6 @@
 #pragma once
 #include "data/backend.h"
+#include "data/bulkmemory.h"
 #include "data/recordset.h"
 #include "reports/reportmodel.h"
 
@@ -7,6 +8,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -17,8 +19,10 @@ namespace orv::reports {
 // through the database's collation, which costs several times the read.
 class SortedRows : public data::Cursor {
 public:
-    // Reads the whole result of sql, then sorts it by the comma-separated columns.
-    SortedRows(data::Connection &conn, const QString &sql, const QVariantList &params, const QString &sortColumns);
+    // Reads the whole result of sql, then sorts it by the comma-separated
+    // columns. `expectedRows`: about how many rows come; 0 when unknown.
+    SortedRows(data::Connection &conn, const QString &sql, const QVariantList &params, const QString &sortColumns,
+               qint64 expectedRows = 0);
     int size() const { return m_rows.recordCount(); }
 
     bool next() override;
@@ -66,9 +70,14 @@ public:
         std::fill_n(room(n), n, u' ');
         m_length += n;
     }
+    // Room for about n characters in all, given at once: a list of a million
+    // lines is hundreds of megabytes, which should be neither copied nor
+    // filled page by small page.
+    void reserve(qsizetype n);
     // Cuts `out` to what was written; nothing may be written after it.
     void finish()
     {
+        m_prefault.reset();
         if (!m_finished)
             m_out.resize(m_length);
         m_finished = true;
@@ -101,6 +110,7 @@ private:
     qsizetype m_length; // characters written; m_out may be longer until finish()
     bool m_finished = false;
     std::vector<Cells> m_cells;
+    std::unique_ptr<data::Prefault> m_prefault; // while the text is fresh
 };
 
 } // namespace orv::reports

@@ -190,17 +190,19 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     m.header = headerOf(sel, q) + crlf + trainingsplanHeading(withBereich);
     m.orientation = Orientation::Landscape;
 
-    SortedRows rows(conn, q.rows.sql(), q.rows.params(), q.sortColumns);
+    // One line per entry at most: the table's size is room enough for the copy.
+    SortedRows rows(conn, q.rows.sql(), q.rows.params(), q.sortColumns,
+                    conn.backend().rowEstimate(QStringLiteral("Trainingsplan")));
     if (progress.start)
         progress.start(rows.size() + 1);
 
     const Group group = groupOf(sel);
-    QString &body = m.body;
-    body.reserve(qsizetype(rows.size() + 1) * 212);
     GroupState groupState;
     float sumKosten = 0, sumDauer = 0;
     int count = 0;
-    LineWriter w(body, rows);
+    LineWriter w(m.body, rows);
+    // A line is 212 characters at most; totals and legend take fewer than 4,096.
+    w.reserve(qsizetype(rows.size()) * 212 + 4096);
     while (rows.next()) {
         if (const auto heading = nextGroup(group, rows, groupState)) {
             w.literal(crlf);
@@ -248,16 +250,16 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
         if (progress.advance)
             progress.advance(count);
     }
-    w.finish();
-    if (!body.isEmpty()) {
-        body += crlf;
-        body += QStringLiteral("Summe:") + blanks(80) + rightAligned(ui::formatNumber(sumKosten, 2), 9)
-                + rightAligned(ui::formatNumber(sumDauer, 1), 8) + QStringLiteral("  Anzahl: ")
-                + rightAligned(QString::number(count), 5);
-        body += crlf;
-        body += crlf;
-        body += trainingsplanLegend();
+    if (count > 0) {
+        w.literal(crlf);
+        w.literal(QStringLiteral("Summe:") + blanks(80) + rightAligned(ui::formatNumber(sumKosten, 2), 9)
+                  + rightAligned(ui::formatNumber(sumDauer, 1), 8) + QStringLiteral("  Anzahl: ")
+                  + rightAligned(QString::number(count), 5));
+        w.literal(crlf);
+        w.literal(crlf);
+        w.literal(trainingsplanLegend());
     }
+    w.finish();
     return m;
 }
 
@@ -295,7 +297,8 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     job.count = [q](data::Connection &c) { return countRows(c, q); };
     job.rows = [q, withBereich, group = groupOf(sel)](data::Connection &c, ExportWriter &w) {
         // The rows in the printed list's order.
-        SortedRows cur(c, q.rows.sql(), q.rows.params(), q.sortColumns);
+        SortedRows cur(c, q.rows.sql(), q.rows.params(), q.sortColumns,
+                       c.backend().rowEstimate(QStringLiteral("Trainingsplan")));
         auto text = [&](int col) { cur.isNull(col) ? w.empty() : w.text(cur.textBytes(col)); };
         auto number = [&](int col) { cur.isNull(col) ? w.empty() : w.number(cur.real(col)); };
         auto date = [&](int col) { w.date(cur.isNull(col) ? 0 : cur.julianDay(col)); };
