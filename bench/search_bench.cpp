@@ -56,14 +56,16 @@ struct Measure {
     double firstPaint = 0;
 };
 
-Measure searchOnce(const data::ConnectionTarget &target, const QString &expression, bool volltext)
+Measure searchOnce(const data::ConnectionTarget &target, int rowCount, const QString &expression, bool volltext)
 {
     QElapsedTimer timer;
     timer.start();
     data::Connection conn;
     conn.open(target);
     data::RecordSet rows;
-    rows.openQuery(conn, QStringLiteral("select * from Trainingsplan"));
+    // As a window's re-read after another workstation wrote: it knows about
+    // how many rows it had.
+    rows.openQuery(conn, QStringLiteral("select * from Trainingsplan"), {}, rowCount);
     const double opened = timer.nsecsElapsed() / 1e9;
 
     const search::SeekLayout layout = search::trainingsplanSeekLayout();
@@ -124,9 +126,9 @@ void runSearchBench(int rows)
     };
     for (const Case &c : {Case{"\"*\"", QStringLiteral("*"), false},
                           Case{"Volltext \"staplerschein\"", QStringLiteral("staplerschein"), true}}) {
-        Measure m = searchOnce(target, c.expression, c.volltext);
+        Measure m = searchOnce(target, rows, c.expression, c.volltext);
         for (int i = 0; i < 2; ++i) {
-            const Measure again = searchOnce(target, c.expression, c.volltext);
+            const Measure again = searchOnce(target, rows, c.expression, c.volltext);
             if (again.seconds < m.seconds)
                 m = again;
         }

@@ -1050,7 +1050,8 @@ RecordSet RecordSet::reread() const
         d->isOpen()
         && std::find(d->snap->deleted.begin(), d->snap->deleted.end(), uint8_t(1)) != d->snap->deleted.end();
     if (!d->isOpen() || d->adding || anyDeleted || !d->current()) {
-        fresh.openQuery(*d->conn, d->sql, d->params);
+        // About as many rows as were read last time.
+        fresh.openQuery(*d->conn, d->sql, d->params, d->isOpen() ? qint64(d->snap->rows) : 0);
         return fresh;
     }
     fresh.d->shareRowsOf(*d);

@@ -64,7 +64,7 @@ uint32_t TextDictionary::intern(std::string_view s)
 {
     ++m_interned;
     if (!m_hashed) {
-        m_bytes.append(s.data(), s.size());
+        m_bytes.insert(m_bytes.end(), s.begin(), s.end());
         m_offsets.push_back(uint32_t(m_bytes.size()));
         return size() - 1;
     }
@@ -84,7 +84,7 @@ uint32_t TextDictionary::intern(std::string_view s)
             return id;
     }
     const uint32_t id = size();
-    m_bytes.append(s.data(), s.size());
+    m_bytes.insert(m_bytes.end(), s.begin(), s.end());
     m_offsets.push_back(uint32_t(m_bytes.size()));
     m_slots[i] = id;
     if (size_t(size()) * 2 > m_slots.size())

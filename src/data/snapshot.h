@@ -60,9 +60,9 @@ public:
 
 private:
     void grow();
-    std::string m_bytes;
-    std::vector<uint32_t> m_offsets; // id → start; one past the last
-    std::vector<uint32_t> m_slots;   // open addressing: id or 0
+    BulkVector<char> m_bytes;
+    BulkVector<uint32_t> m_offsets; // id → start; one past the last
+    std::vector<uint32_t> m_slots;  // open addressing: id or 0
     bool m_hashed = true;
     uint32_t m_interned = 0;
 };
