@@ -292,6 +292,14 @@ public:
             return {};
         return {PQgetvalue(m_row.get(), 0, c), std::size_t(PQgetlength(m_row.get(), 0, c))};
     }
+    bool text(int c, std::string_view &out) const override
+    {
+        const PGresult *r = m_row.get();
+        if (!r || PQgetisnull(r, 0, c))
+            return false;
+        out = {PQgetvalue(r, 0, c), std::size_t(PQgetlength(r, 0, c))};
+        return true;
+    }
     qint64 integer(int c) const override;
     double real(int c) const override;
     qint64 julianDay(int c) const override;
