@@ -15,7 +15,16 @@ namespace orv::data {
 
 std::string_view rtrimmed(std::string_view s)
 {
+    // Fixed-width columns end in long runs of blanks: eight at a time first.
+    constexpr uint64_t kBlanks = 0x2020202020202020ull;
     size_t n = s.size();
+    while (n >= 8) {
+        uint64_t w;
+        std::memcpy(&w, s.data() + n - 8, 8);
+        if (w != kBlanks)
+            break;
+        n -= 8;
+    }
     while (n > 0 && s[n - 1] == ' ')
         --n;
     return s.substr(0, n);
