@@ -91,6 +91,4 @@ void ListQuery::oneOf(const char *column, const QVariantList &values)
 
 QString ListQuery::sql() const { return m_select + m_from + m_where; }
 
-QString ListQuery::countSql() const { return QStringLiteral("SELECT COUNT(*)") + m_from + m_where; }
-
 } // namespace orv::data

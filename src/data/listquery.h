@@ -29,8 +29,6 @@ public:
     void oneOf(const char *column, const QVariantList &values);
 
     QString sql() const;
-    // The same rows counted.
-    QString countSql() const;
     const QVariantList &params() const { return m_params; }
 
 private:

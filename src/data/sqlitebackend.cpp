@@ -305,9 +305,14 @@ public:
     qint64 rowEstimate(const QString &table) override
     {
         // The highest row id is read off the end of the table's tree; rows
-        // deleted in between make it an overestimate.
-        auto cur = query(QStringLiteral("SELECT max(rowid) FROM ") + table, {});
-        return cur->next() ? std::max<qint64>(0, cur->integer(0)) : 0;
+        // deleted in between make it an overestimate. A table without row
+        // ids (made by another program) has no such estimate.
+        try {
+            auto cur = query(QStringLiteral("SELECT max(rowid) FROM ") + table, {});
+            return cur->next() ? std::max<qint64>(0, cur->integer(0)) : 0;
+        } catch (const DbError &) {
+            return 0;
+        }
     }
 
     QString germanOrder(const QString &expr) const override { return expr + QStringLiteral(" COLLATE orv_de"); }

@@ -220,16 +220,17 @@ std::optional<qint64> ReportDialog::writeExport(data::Connection &conn, const Ex
     qint64 rows = 0;
     ui::BusyPointer wait;
     try {
-        if (job.count) {
-            const qint64 expected = job.count(conn);
-            progress.setMaximum(int(qMin<qint64>(expected, std::numeric_limits<int>::max())));
-        }
         progress.setValue(0);
-        rows = runExport(conn, job, target.format, target.file, [&progress](qint64 done) {
-            progress.setValue(int(qMin<qint64>(done, progress.maximum() > 0 ? progress.maximum() : done)));
-            if (progress.wasCanceled())
-                throw ExportCancelled();
-        });
+        rows = runExport(
+            conn, job, target.format, target.file,
+            [&progress](qint64 done) {
+                progress.setValue(int(qMin<qint64>(done, progress.maximum() > 0 ? progress.maximum() : done)));
+                if (progress.wasCanceled())
+                    throw ExportCancelled();
+            },
+            [&progress](qint64 total) {
+                progress.setMaximum(int(qMin<qint64>(total, std::numeric_limits<int>::max())));
+            });
     } catch (const ExportCancelled &) {
         return std::nullopt;
     } catch (const data::DbError &e) {

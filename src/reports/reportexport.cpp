@@ -406,10 +406,10 @@ std::unique_ptr<ExportWriter> makeExportWriter(ExportFormat format, const Export
 }
 
 qint64 runExport(data::Connection &conn, const ExportJob &job, ExportFormat format, const QString &target,
-                 std::function<void(qint64)> progress)
+                 std::function<void(qint64)> progress, std::function<void(qint64)> total)
 {
     const std::unique_ptr<ExportWriter> writer = makeExportWriter(format, job.layout, target);
-    writer->setProgress(std::move(progress));
+    writer->setProgress(std::move(progress), std::move(total));
     job.rows(conn, *writer);
     if (writer->rows() > 0)
         writer->commit();

@@ -81,8 +81,19 @@ public:
     virtual void commit() = 0;
 
     qint64 rows() const { return m_rows; }
-    // Called every 1024 rows with the count so far; may throw ExportCancelled.
-    void setProgress(std::function<void(qint64)> progress) { m_progress = std::move(progress); }
+    // `progress` is called every 1024 rows with the count so far and may throw
+    // ExportCancelled; `total` once the rows to come are known.
+    void setProgress(std::function<void(qint64)> progress, std::function<void(qint64)> total = {})
+    {
+        m_progress = std::move(progress);
+        m_total = std::move(total);
+    }
+    // The rows routine tells how many rows it will write, once it has read them.
+    void expect(qint64 rows)
+    {
+        if (m_total)
+            m_total(rows);
+    }
 
 protected:
     virtual void finishRow() = 0;
@@ -90,31 +101,31 @@ protected:
 private:
     qint64 m_rows = 0;
     std::function<void(qint64)> m_progress;
+    std::function<void(qint64)> m_total;
 };
 
 // A writer for `target` in the given format; throws ExportError when the
 // folder cannot take the file.
 std::unique_ptr<ExportWriter> makeExportWriter(ExportFormat format, const ExportLayout &layout, const QString &target);
 
-// The routine that writes a report's rows: it runs the list's own query.
+// The routine that writes a report's rows: it runs the list's own query and
+// tells the writer how many rows will come (ExportWriter::expect).
 using ExportRows = std::function<void(data::Connection &, ExportWriter &)>;
-// The expected number of rows for the progress display, or -1 when unknown.
-using ExportCount = std::function<qint64(data::Connection &)>;
 
-// What a report dialog hands to the export: the table's layout, the routine
-// that writes its rows and, for the progress display, one that counts them.
+// What a report dialog hands to the export: the table's layout and the
+// routine that writes its rows.
 struct ExportJob {
     ExportLayout layout;
     ExportRows rows;
-    ExportCount count; // may be empty
 };
 
 // Writes the job's rows into `target`: under a temporary name, renamed when
 // complete. Returns the number of rows; with none, no file is made. Throws
 // ExportError, ExportCancelled (from `progress`) or data::DbError; the target
-// is then left as it was.
+// is then left as it was. `total` hears the number of rows to come, when the
+// rows routine tells it.
 qint64 runExport(data::Connection &conn, const ExportJob &job, ExportFormat format, const QString &target,
-                 std::function<void(qint64)> progress = {});
+                 std::function<void(qint64)> progress = {}, std::function<void(qint64)> total = {});
 
 // "Liste Trainingsplan 2026-12-06.xlsx": a file name from the title and the day.
 QString exportFileName(const QString &title, const QDate &day, ExportFormat format);

@@ -58,12 +58,6 @@ enum Col {
 };
 
 // The number of rows the list will have.
-qint64 countRows(data::Connection &conn, const TrainingsplanQuery &q)
-{
-    auto cnt = conn.query(q.rows.countSql(), q.rows.params());
-    return cnt->next() ? cnt->integer(0) : 0;
-}
-
 enum class Group { None, Bereich, Rubrik };
 Group groupOf(const TrainingsplanSelection &sel)
 {
@@ -294,11 +288,12 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     l.legendStops = {0, 14, 52, 79, 117};
     l.legendColumns = {0, 1, 3, 6, 8};
 
-    job.count = [q](data::Connection &c) { return countRows(c, q); };
     job.rows = [q, withBereich, group = groupOf(sel)](data::Connection &c, ExportWriter &w) {
         // The rows in the printed list's order.
         SortedRows cur(c, q.rows.sql(), q.rows.params(), q.sortColumns,
                        c.backend().rowEstimate(QStringLiteral("Trainingsplan")));
+        // The rows are all read: their number needs no counting pass of its own.
+        w.expect(cur.size());
         auto text = [&](int col) { cur.isNull(col) ? w.empty() : w.text(cur.textBytes(col)); };
         auto number = [&](int col) { cur.isNull(col) ? w.empty() : w.number(cur.real(col)); };
         auto date = [&](int col) { w.date(cur.isNull(col) ? 0 : cur.julianDay(col)); };

@@ -486,6 +486,16 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
                     "Einkauf;01.06.2027;;;;S;B\r\n");
     // Nothing but the two files is left in the folder.
     EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files), (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
+
+    // The progress dialog learns the number of rows from the rows read, not from a count of its own.
+    reports::TrainingsplanSelection sel;
+    sel.von = QDate(2027, 1, 1);
+    sel.bis = QDate(2027, 12, 31);
+    qint64 total = -1;
+    EXPECT_EQ(reports::runExport(db(), reports::trainingsplanExport(db(), sel), reports::ExportFormat::Csv,
+                                 tempPath() + u"/gezaehlt.csv"_s, {}, [&](qint64 rows) { total = rows; }),
+              3);
+    EXPECT_EQ(total, 3);
 }
 
 TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile)
