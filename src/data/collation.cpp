@@ -131,20 +131,23 @@ namespace {
 
 // The first level of the order as bytes (case and accents left out), the
 // weights primaryCompare walks through, up to the first character it hands to
-// the collator; false when there is such a character. Weights are below 128:
-// fewer characters are covered.
-bool primaryKey(std::string_view text, std::string &key)
+// the collator; `plain` false when there is such a character. Weights are
+// below 128: fewer characters are covered. Writes at most text.size() bytes
+// to `out`, as no character has more weights than bytes; returns the end.
+char *primaryKey(std::string_view text, char *out, bool &plain)
 {
     const PrimaryTable &t = table();
+    plain = false;
     for (size_t i = 0; i < text.size();) {
         uint16_t cp;
         if (!nextLatin1(text, i, cp) || !t.w[cp])
-            return false;
-        key.push_back(char(t.w[cp]));
+            return out;
+        *out++ = char(t.w[cp]);
         if (t.w2[cp])
-            key.push_back(char(t.w2[cp]));
+            *out++ = char(t.w2[cp]);
     }
-    return true;
+    plain = true;
+    return out;
 }
 
 } // namespace
@@ -152,12 +155,18 @@ bool primaryKey(std::string_view text, std::string &key)
 std::vector<uint32_t> germanOrder(const std::vector<std::string_view> &texts)
 {
     const size_t n = texts.size();
-    std::string keys;
+    size_t room = 0;
+    for (const std::string_view t : texts)
+        room += t.size();
+    std::string keys(room, '\0');
     std::vector<uint32_t> keyStart(n + 1, 0);
     std::vector<uint8_t> plain(n, 0);
+    char *at = keys.data();
     for (size_t i = 0; i < n; ++i) {
-        plain[i] = primaryKey(texts[i], keys) ? 1 : 0;
-        keyStart[i + 1] = uint32_t(keys.size());
+        bool whole = false;
+        at = primaryKey(texts[i], at, whole);
+        plain[i] = whole ? 1 : 0;
+        keyStart[i + 1] = uint32_t(at - keys.data());
     }
     auto key = [&](uint32_t i) { return std::string_view(keys).substr(keyStart[i], keyStart[i + 1] - keyStart[i]); };
     // The collator's own keys, made once per text that needs them.
