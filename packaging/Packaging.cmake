@@ -8,6 +8,10 @@ set(ORV_PKG_BUILD ${CMAKE_BINARY_DIR}/package)
 # (cmake -DORV_PACKAGE_MAINTAINER=...); the default is a reserved domain.
 set(ORV_PACKAGE_MAINTAINER "ORV-Entwicklung <orv@example.com>" CACHE STRING
     "Maintainer field of the Debian package")
+# Likewise the page users find ORV on (the intranet's); software centres and
+# Debian 13's metainfo check want a web address.
+set(ORV_PACKAGE_HOMEPAGE "https://orv.example.com/" CACHE STRING
+    "Homepage of the Debian package and the AppStream metainfo")
 
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(GZIP_PROGRAM gzip REQUIRED)
@@ -102,15 +106,36 @@ creates new databases, empty or with sample data.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORV_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ORV_PACKAGE_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so shlibdeps cannot see them: Qt's German texts, the
-# fonts the reports ask for ("Courier New" and "Arial" resolve to Liberation)
-# and the SVG plugins for the icons. The X11 platform plugin and the CUPS
-# print plugin come with libqt6gui6 and libqt6printsupport6, which shlibdeps
-# finds; the Wayland plugin is recommended (Qt falls back to XWayland).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-translations-l10n, fonts-liberation, libqt6svg6")
+# fonts the reports ask for ("Courier New" and "Arial" resolve to Liberation),
+# the SVG plugins for the icons, the X11 platform and the CUPS print plugin.
+# Which package holds each differs between Debian releases (the SVG plugins
+# moved from libqt6svg6 to qt6-svg-plugins in Debian 13), so the package is
+# asked of the system the package is built on. scripts/check-package asks
+# the same files again.
+set(ORV_RUNTIME_FILES
+    */qt6/translations/qtbase_de.qm
+    */LiberationMono-Regular.ttf */LiberationSans-Regular.ttf
+    */qt6/plugins/imageformats/libqsvg.so */qt6/plugins/iconengines/libqsvgicon.so
+    */qt6/plugins/platforms/libqxcb.so */qt6/plugins/printsupport/libcupsprintersupport.so)
+set(ORV_RUNTIME_PACKAGES)
+foreach(pattern IN LISTS ORV_RUNTIME_FILES)
+  execute_process(COMMAND dpkg-query -S ${pattern} OUTPUT_VARIABLE owner RESULT_VARIABLE rc ERROR_QUIET)
+  # "package[:arch][, package…]: path"; the first owner is the one to depend on.
+  if(rc EQUAL 0 AND owner MATCHES "^([^:, \n]+)")
+    list(APPEND ORV_RUNTIME_PACKAGES ${CMAKE_MATCH_1})
+  else()
+    message(WARNING "No installed Debian package holds ${pattern}; the package will lack that dependency "
+                    "(scripts/install-deps installs it)")
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES ORV_RUNTIME_PACKAGES)
+list(JOIN ORV_RUNTIME_FILES "\n" _runtime_lines)
+file(WRITE ${ORV_PKG_BUILD}/runtime-files "${_runtime_lines}\n")
+list(JOIN ORV_RUNTIME_PACKAGES ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -84,8 +84,8 @@ QMenu *RecordCommands::addMenu(const QString &name, const QString &caption)
     return m;
 }
 
-QAction *RecordCommands::addItem(QMenu *menu, const char *name, const QString &caption, unsigned need, Run run,
-                                 const char *shortcutKey)
+QAction *RecordCommands::addItem(QMenu *menu, const char *name, const QString &caption, unsigned need,
+                                 const char *shortcutKey, Run run)
 {
     QAction *a = menu->addAction(caption);
     a->setObjectName(QLatin1String(name));
@@ -148,16 +148,12 @@ void RecordCommands::buildEditMenu()
     RecordForm *f = m_form;
     const unsigned rows = Browsing | Rows;
     QMenu *edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Bearbeiten"));
-    addItem(
-        edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, [] { app::editCut(); }, "X");
-    addItem(
-        edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, [] { app::editCopy(); }, "C");
-    addItem(
-        edit, "mnuPaste", QStringLiteral("E&infügen"), Always, [] { app::editPaste(); }, "V");
+    addItem(edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, "X", [] { app::editCut(); });
+    addItem(edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, "C", [] { app::editCopy(); });
+    addItem(edit, "mnuPaste", QStringLiteral("E&infügen"), Always, "V", [] { app::editPaste(); });
     edit->addSeparator()->setObjectName(QStringLiteral("mnuT4"));
     addItem(edit, "mnuSort", QStringLiteral("S&ortieren"), rows, [f] { f->sortRecords(); });
-    addItem(
-        edit, "mnuSeek", QStringLiteral("&Suchen"), rows | SeekLayout, [f] { f->seekRecord(); }, "F");
+    addItem(edit, "mnuSeek", QStringLiteral("&Suchen"), rows | SeekLayout, "F", [f] { f->seekRecord(); });
     auto *goTo = new QMenu(QStringLiteral("&Gehe zu"), edit);
     goTo->setObjectName(QStringLiteral("mnuGoTo"));
     goTo->menuAction()->setObjectName(QStringLiteral("mnuGoTo"));
@@ -170,10 +166,8 @@ void RecordCommands::buildEditMenu()
     addItem(goTo, "mnuGoNext", QStringLiteral("&Nächster"), Always, [f] { f->moveToNext(); });
     addItem(goTo, "mnuGoPrev", QStringLiteral("&Vorheriger"), Always, [f] { f->moveToPrevious(); });
     edit->addSeparator()->setObjectName(QStringLiteral("mnuT5"));
-    addItem(
-        edit, "mnuNew", QStringLiteral("&Neuer Datensatz"), rows, [f] { f->addRecord(); }, "N");
-    addItem(
-        edit, "mnuDelete", QStringLiteral("&Datensatz löschen"), rows, [f] { f->deleteRecord(); }, "L");
+    addItem(edit, "mnuNew", QStringLiteral("&Neuer Datensatz"), rows, "N", [f] { f->addRecord(); });
+    addItem(edit, "mnuDelete", QStringLiteral("&Datensatz löschen"), rows, "L", [f] { f->deleteRecord(); });
 }
 
 void RecordCommands::buildWindowMenu()

@@ -51,8 +51,13 @@ private:
     void buildEditMenu();
     void buildWindowMenu();
     QAction *addTool(const char *key, const QString &toolTip, const char *icon, unsigned need, Run run);
-    QAction *addItem(QMenu *menu, const char *name, const QString &caption, unsigned need, Run run,
-                     const char *shortcutKey = nullptr);
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption, unsigned need, Run run)
+    {
+        return addItem(menu, name, caption, need, nullptr, std::move(run));
+    }
+    // The command last, so that every clang-format lays the lambda out alike.
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption, unsigned need, const char *shortcutKey,
+                     Run run);
     QMenu *addMenu(const QString &name, const QString &caption);
     void openWindow(const QString &name);
     void fillWindowMenu();

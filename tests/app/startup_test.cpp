@@ -231,7 +231,7 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         QFile placed(c.datenpfad + u"orv.mdb"_s);
         EXPECT_EQ(placed.open(QIODevice::ReadOnly) ? placed.readAll() : QByteArray(), c.copied ? empty : c.ownFile);
         // The copy is the user's file, made with the user's default permissions.
-        struct stat st {};
+        struct stat st = {};
         EXPECT_TRUE(
             !c.copied
             || (stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0 && (st.st_mode & 0777) == 0640));

@@ -126,7 +126,8 @@ protected:
     {
         auto *form = records::openRecordWindow(name);
         ASSERT_NE(form, nullptr);
-        QApplication::setActiveWindow(form);
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
         drv = RecordDriver(form);
     }
     // The key of the shown row: the course number or name, "KursNr/Name" for an entry.

@@ -124,7 +124,8 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOp
         main->openWindow(QLatin1String(w.name));
         test::RecordDriver d(child(QLatin1String(w.name)));
         EXPECT_TRUE(d.form()->parentWidget()->isMaximized()); // as switched on
-        QApplication::setActiveWindow(main.get());
+        main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
         QLineEdit *field = d.field(w.field);
         field->setFocus();
         ASSERT_EQ(QApplication::focusWidget(), field);
