@@ -25,6 +25,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <tuple>
 
 using namespace orv;
@@ -554,6 +555,49 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
                                  tempPath() + u"/gezaehlt.csv"_s, {}, [&](qint64 rows) { total = rows; }),
               3);
     EXPECT_EQ(total, 3);
+}
+
+// A text that starts like a formula stays text in a spreadsheet: an apostrophe
+// before it, inside the quotes. Numbers and dates are left alone, a negative
+// amount stays a number.
+TEST_P(TrainingsplanBerichtTest, CsvWritesTextsThatStartLikeFormulasAsText)
+{
+    const std::pair<const char *, const char *> cells[] = {
+        // KursNr, Beschreibung, as the file holds them.
+        {"F1;\"'=1+2\"", "=1+2"},
+        {"F2;\"'+49 711 4711\"", "+49 711 4711"},
+        {"F3;\"'-Rabatt\"", "-Rabatt"},
+        {"F4;\"'@SUMME(A1:A9)\"", "@SUMME(A1:A9)"},
+        {"F5;\"'\tEingerückt\"", "\tEingerückt"},
+        {"F6;\"'\rZeile\"", "\rZeile"},
+        {"F7;\"'=HYPERLINK(\"\"http://x\"\";\"\"Klick\"\")\"", "=HYPERLINK(\"http://x\";\"Klick\")"},
+        {"F8;Kosten = 1+2", "Kosten = 1+2"},
+        {"\"'-F9\";Kurs", "Kurs"},
+    };
+    QList<QByteArray> want;
+    for (const auto &[csv, beschreibung] : cells) {
+        const QString nr = QString::fromUtf8(csv).startsWith(u'"') ? u"-F9"_s : QString::fromUtf8(csv).left(2);
+        addKurs(nr, u"IT"_s, QString::fromUtf8(beschreibung), u"I"_s, QString(), -12.5, 1);
+        addPlan(nr, u"Meier, Hans"_s);
+        want << QByteArray(csv) + ";I;;-12,50;1,0;Meier, Hans;O;Controlling;01.01.2027;31.12.2027;;;;B";
+    }
+    reports::TrainingsplanSelection sel;
+    sel.von = QDate(2027, 1, 1);
+    sel.bis = QDate(2027, 12, 31);
+    const QString file = tempPath() + u"/formeln.csv"_s;
+    ASSERT_EQ(reports::runExport(db(), reports::trainingsplanExport(db(), sel), reports::ExportFormat::Csv, file),
+              qint64(std::size(cells)));
+    QList<QByteArray> lines = readFile(file).split('\n');
+    ASSERT_EQ(lines.size(), qsizetype(std::size(cells)) + 2);
+    EXPECT_TRUE(lines.takeFirst().startsWith("\xEF\xBB\xBFKurs-Nr.;Beschreibung;"));
+    EXPECT_EQ(lines.takeLast(), QByteArray());
+    for (QByteArray &l : lines) {
+        EXPECT_TRUE(l.endsWith('\r'));
+        l.chop(1);
+    }
+    std::sort(lines.begin(), lines.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(lines, want);
 }
 
 TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile)
