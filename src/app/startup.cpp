@@ -38,16 +38,16 @@ QString withSeparator(const QString &folder)
 
 bool databaseFileExists() { return QFileInfo(dataPath() + databaseFileName()).isFile(); }
 
-// Copies the template into the data folder as an installer would have placed
-// it: a new file with the user's default permissions (the template belongs to
-// root and is read-only), never over a file that is there.
+// Copies the template into the data folder: a new file for the user alone
+// (0600 from its creation on, whatever the umask: it holds personal data; the
+// template belongs to root and is read-only), never over a file that is there.
 bool placeTemplateDatabase(const QString &programFolder)
 {
     QFile in(templateDatabasePath(programFolder));
     if (!in.open(QIODevice::ReadOnly) || !QDir().mkpath(dataPath()))
         return false;
     QFile out(dataPath() + databaseFileName());
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
     const QByteArray content = in.readAll();
     const bool written = in.error() == QFileDevice::NoError && out.write(content) == content.size() && out.flush();

@@ -80,13 +80,14 @@ public:
 // Where a connection goes: a SQLite file or a PostgreSQL URI.
 struct ConnectionTarget {
     BackendKind kind = BackendKind::Sqlite;
-    QString location; // file path or postgresql:// URI
+    QString location; // file path, postgresql:// URI or libpq's key=value text
 
     static ConnectionTarget sqliteFile(const QString &path) { return {BackendKind::Sqlite, path}; }
     static ConnectionTarget postgres(const QString &uri) { return {BackendKind::Postgres, uri}; }
     // A postgresql:// or postgres:// URI selects PostgreSQL, anything else is a file.
     static ConnectionTarget fromString(const QString &s);
-    // For display: the URI without any password.
+    // For display: the address without any password, whether a URI or
+    // libpq's "host=… dbname=… password=…" form.
     QString displayName() const;
 };
 

@@ -49,6 +49,21 @@ struct Db {
     ~Db() { sqlite3_close_v2(db); }
 };
 
+// The copy is made with the database's mode from the start, never readable
+// by more users for a moment: a database of the user's alone stays private,
+// a database shared with a group stays shared. Its owner always reads and
+// writes it. SQLite gives the copy's journal the same mode.
+void createLike(const QString &databaseFile, const QString &temp, const QString &target)
+{
+    const QFileDevice::Permissions userBits = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    const QFileDevice::Permissions mode =
+        (QFile::permissions(databaseFile) & ~userBits) | QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QFile file(temp);
+    // The umask may take bits away at the creation; the mode is then set as it is.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, mode) || !file.setPermissions(mode))
+        fail(SQLITE_CANTOPEN, target);
+}
+
 // Failures name the target the user knows, not the temporary name.
 void copyInto(const QString &databaseFile, const QString &temp, const QString &target)
 {
@@ -58,6 +73,7 @@ void copyInto(const QString &databaseFile, const QString &temp, const QString &t
     if (rc != SQLITE_OK)
         fail(rc, databaseFile);
     sqlite3_busy_timeout(src.db, kBusyTimeoutMs);
+    createLike(databaseFile, temp, target);
     rc = sqlite3_open_v2(QFile::encodeName(temp).constData(), &dst.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                          nullptr);
     if (rc != SQLITE_OK)

@@ -70,15 +70,26 @@ QString errnoReason(int err)
 
 // ---- CSV ---------------------------------------------------------------------
 
+// A text a spreadsheet would take for a formula: its import computes
+// "=1+2", and "=HYPERLINK(…)" or "@SUM(…)" from a course description alike.
+bool startsLikeFormula(std::string_view value)
+{
+    return !value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
+}
+
 // RFC 4180: a field holding the separator, a quote or a line break is quoted,
-// its quotes doubled.
+// its quotes doubled. A text that starts like a formula gets a leading
+// apostrophe inside the quotes, so that spreadsheets show it as text.
 void appendCsvField(std::string &out, std::string_view value)
 {
-    if (value.find_first_of(";\"\r\n") == std::string_view::npos) {
+    const bool guarded = startsLikeFormula(value);
+    if (!guarded && value.find_first_of(";\"\r\n") == std::string_view::npos) {
         out += value;
         return;
     }
     out += '"';
+    if (guarded)
+        out += '\'';
     for (const char c : value) {
         if (c == '"')
             out += '"';

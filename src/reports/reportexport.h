@@ -133,6 +133,8 @@ QString exportFileName(const QString &title, const QDate &day, ExportFormat form
 // The German CSV rendering of single values, as the CSV writer writes them.
 std::string csvNumber(double value, int decimals); // "1234,50"
 std::string csvDate(qint64 julianDay);             // "06.12.2026"; empty for 0
-std::string csvField(std::string_view value);      // quoted when it holds ; " CR or LF
+// A text cell: quoted when it holds ; " CR or LF; one starting with = + - @ tab
+// or CR quoted with a leading apostrophe ("'=1+2"), which spreadsheets show as text.
+std::string csvField(std::string_view value);
 
 } // namespace orv::reports

@@ -6,6 +6,8 @@
 #include "reports/linewriter.h"
 #include "ui/format.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -84,6 +86,23 @@ std::optional<QString> nextGroup(Group group, data::Cursor &cur, GroupState &sta
         return std::nullopt;
     state.value = value;
     return value.trimmed();
+}
+
+// The totals end under the right edges of the Kosten and Dauer columns. A
+// total wider than its place takes the room it needs from the blanks on its
+// left (the Kosten total pushed left by a wide Dauer total), always with a
+// blank before it: the right part of the line and the count stay in place.
+QString totalsLine(qint64 kostenCents, qint64 dauerTenths, int count)
+{
+    constexpr qsizetype kostenEnd = 95, dauerEnd = 103;
+    const QString label = QStringLiteral("Summe:");
+    const QString kosten = ui::formatUnits(kostenCents, 2), dauer = ui::formatUnits(dauerTenths, 1);
+    const qsizetype dauerStart = dauerEnd - dauer.size();
+    const qsizetype kostenStart = std::min(kostenEnd, dauerStart - 1) - kosten.size();
+    QString line = label;
+    line += blanks(int(std::max<qsizetype>(1, kostenStart - line.size()))) + kosten;
+    line += blanks(int(std::max<qsizetype>(1, dauerStart - line.size()))) + dauer;
+    return line + QStringLiteral("  Anzahl: ") + rightAligned(QString::number(count), 5);
 }
 
 QString headerOf(const TrainingsplanSelection &sel, const TrainingsplanQuery &q)
@@ -192,7 +211,8 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
 
     const Group group = groupOf(sel);
     GroupState groupState;
-    float sumKosten = 0, sumDauer = 0;
+    // Whole cents and tenths of hours: single-precision sums lose cents from a few thousand lines on.
+    qint64 sumKosten = 0, sumDauer = 0;
     int count = 0;
     LineWriter w(m.body, rows);
     // A line is 212 characters at most; totals and legend take fewer than 4,096.
@@ -238,17 +258,15 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
         w.literal(s == '2' ? QStringView(u"E ") : QStringView(u"  "));
         w.literal(s == '3' ? QStringView(u"K ") : QStringView(u"  "));
         w.literal(crlf);
-        sumKosten += float(rows.real(Kosten));
-        sumDauer += float(rows.real(Dauer));
+        sumKosten += std::llround(rows.real(Kosten) * 100);
+        sumDauer += std::llround(rows.real(Dauer) * 10);
         ++count;
         if (progress.advance)
             progress.advance(count);
     }
     if (count > 0) {
         w.literal(crlf);
-        w.literal(QStringLiteral("Summe:") + blanks(80) + rightAligned(ui::formatNumber(sumKosten, 2), 9)
-                  + rightAligned(ui::formatNumber(sumDauer, 1), 8) + QStringLiteral("  Anzahl: ")
-                  + rightAligned(QString::number(count), 5));
+        w.literal(totalsLine(sumKosten, sumDauer, count));
         w.literal(crlf);
         w.literal(crlf);
         w.literal(trainingsplanLegend());

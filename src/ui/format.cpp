@@ -31,6 +31,21 @@ QString formatNumber(double value, int decimals)
     return loc.toString(value, 'f', decimals);
 }
 
+QString formatUnits(qint64 units, int decimals)
+{
+    QLocale loc;
+    loc.setNumberOptions(loc.numberOptions() | QLocale::OmitGroupSeparator);
+    quint64 scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    // Divided as integers: a double holds cents exactly only up to 2^53.
+    const quint64 magnitude = units < 0 ? 0 - quint64(units) : quint64(units);
+    QString text = loc.toString(qulonglong(magnitude / scale));
+    if (decimals > 0)
+        text += loc.decimalPoint() + QString::number(magnitude % scale).rightJustified(decimals, QLatin1Char('0'));
+    return units < 0 ? loc.negativeSign() + text : text;
+}
+
 std::optional<double> parseNumber(const QString &input)
 {
     const QString text = input.trimmed();

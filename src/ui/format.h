@@ -30,6 +30,9 @@ QString formatDate(const QDate &date); // "" for an invalid date
 
 // A number with a fixed count of decimals in the user's format ("12,50").
 QString formatNumber(double value, int decimals);
+// A whole count of the smallest unit (cents with 2 decimals, tenths with 1)
+// in the same format, digit for digit: a total of any size stays exact.
+QString formatUnits(qint64 units, int decimals);
 // A number typed in the user's format; nullopt when the text is not a number (also "").
 std::optional<double> parseNumber(const QString &text);
 

@@ -22,8 +22,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
 
 namespace orv::test {
 namespace {
@@ -391,6 +393,11 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     conn.open(data::ConnectionTarget::sqliteFile(folder + u"orv.mdb"_s));
     data::schema::create(conn);
     conn.close();
+    // The database is the user's alone, as the first start makes it; the copy is
+    // too, with a umask that would let everyone read it.
+    const mode_t oldMask = umask(022);
+    const auto restore = qScopeGuard([&] { umask(oldMask); });
+    ASSERT_TRUE(QFile::setPermissions(folder + u"orv.mdb"_s, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     makeMain();
     const QString title = u"Datensicherung"_s;
     auto backUp = [&](const QString &file, const QString &message, ui::Icon icon) {
@@ -408,6 +415,10 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     const QString copy = tempPath() + u"/stick/vor-dem-umbau"_s;
     QDir().mkpath(tempPath() + u"/stick"_s);
     backUp(copy, u"Die Datenbank wurde gesichert in\r\n"_s + copy + u".mdb"_s, ui::Icon::Information);
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
+                        | QFileDevice::WriteOther | QFileDevice::ExeOwner;
+    EXPECT_EQ(QFile::permissions(copy + u".mdb"_s) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | others),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     conn.open(data::ConnectionTarget::sqliteFile(copy + u".mdb"_s));
     EXPECT_TRUE(data::schema::exists(conn));
 

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace orv::test {
 namespace {
@@ -137,6 +139,52 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
         EXPECT_FALSE(QFileInfo::exists(tempPath() + u"/k.mdb"_s));
         EXPECT_EQ(content(db), u"ok;K001,100.5;K002,250.0;"_s);
     }
+}
+
+// A copy holds the same personal data as the database: it is as private as
+// the database, or as shared, whatever the umask, from its creation on.
+TEST_F(BackupTest, CopiesKeepTheModeOfTheDatabase)
+{
+    const mode_t oldMask = umask(022);
+    const auto restore = qScopeGuard([&] { umask(oldMask); });
+    auto modeOf = [](const QString &file) {
+        struct stat st {};
+        return stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    const struct {
+        int database; // the database file's mode
+        mode_t mask;  // the umask of the program making the copy
+        int copy;     // the copy's mode
+    } cases[] = {
+        {0600, 022, 0600}, // made by ORV at the first start: the user's alone
+        {0664, 022, 0664}, // shared with the group of a department's workstations
+        {0660, 077, 0660}, {0644, 022, 0644},
+        {0440, 022, 0640}, // a read-only database: its owner can still write the copy
+    };
+    const QDate day(2026, 12, 6);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.database);
+        ASSERT_EQ(chmod(QFile::encodeName(db).constData(), mode_t(c.database)), 0);
+        umask(c.mask);
+        QDir(folder()).removeRecursively();
+        const QString manual = tempPath() + u"/kopie.mdb"_s;
+        QFile::remove(manual);
+        EXPECT_TRUE(data::makeDailyBackup(db, day));
+        data::backupDatabase(db, manual);
+        EXPECT_EQ(modeOf(folder() + QLatin1Char('/') + data::dailyBackupName(day)), c.copy);
+        EXPECT_EQ(modeOf(manual), c.copy);
+        EXPECT_EQ(content(manual), u"ok;K001,100.5;K002,250.0;"_s);
+    }
+    // A copy that replaces an older file takes the database's mode, not the old file's.
+    ASSERT_EQ(chmod(QFile::encodeName(db).constData(), 0600), 0);
+    const QString old = tempPath() + u"/alt.mdb"_s;
+    QFile f(old);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    ASSERT_EQ(chmod(QFile::encodeName(old).constData(), 0666), 0);
+    umask(0);
+    data::backupDatabase(db, old);
+    EXPECT_EQ(modeOf(old), 0600);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <limits>
 
 using namespace orv;
 
@@ -160,10 +161,14 @@ TEST_P(RecordHostTest, GermanFormatsOnASystemWithAnotherLanguage)
         ui::applyProgramLocale(s.system);
         EXPECT_EQ(ui::formatDate(QDate(2026, 12, 6)), QLatin1String(s.date));
         EXPECT_EQ(ui::formatNumber(1234.5, 2), QLatin1String(s.number));
+        EXPECT_EQ(ui::formatUnits(123450, 2), QLatin1String(s.number)); // totals in whole cents
     }
 
     // The windows as a user on an English system sees them.
     ui::applyProgramLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    // Totals digit for digit, beyond what a double holds exactly.
+    EXPECT_EQ(ui::formatUnits(-5, 2), u"-0,05"_s);
+    EXPECT_EQ(ui::formatUnits(std::numeric_limits<qint64>::max(), 1), u"922337203685477580,7"_s);
     main = std::make_unique<app::FrmMain>();
     main->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));

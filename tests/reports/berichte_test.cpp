@@ -25,6 +25,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <tuple>
 
 using namespace orv;
@@ -197,6 +198,64 @@ TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
         QString(),
     };
     EXPECT_EQ(m.body.split(crlf), want + legend.split(crlf));
+}
+
+// The totals are those of the printed amounts to the cent, at any length of
+// the list: 100,000 lines of amounts such as x,10, x,30 and x,50, which have
+// no exact binary form. Their total of millions is wider than its column and
+// takes the room on its left, still ending under the column.
+TEST_P(TrainingsplanBerichtTest, TotalsAreExactAtAHundredThousandLines)
+{
+    // 250 courses, the fixture's three among them; courses "A…" for 399
+    // employees, courses "B…" for 401, so that the cents do not cancel out.
+    data::Transaction rows(db());
+    qint64 cents = 399 * (10000 + 25050 + 0), tenths = 399 * (80 + 245 + 40);
+    const int endings[] = {10, 30, 50};
+    for (int k = 0; k < 247; ++k) {
+        const bool b = k >= 122;
+        const qint64 c = 100000 + 1234 * k + endings[k % 3], t = 1 + 2 * (k % 3);
+        addKurs((b ? u"B%1"_s : u"A%1"_s).arg(k, 3, 10, QLatin1Char('0')), u"IT"_s, u"Kurs %1"_s.arg(k), u"I"_s,
+                QString(), double(c) / 100, double(t) / 10);
+        cents += (b ? 401 : 399) * c;
+        tenths += (b ? 401 : 399) * t;
+    }
+    for (int m = 0; m < 399; ++m)
+        addMitarbeiter(u"Person %1"_s.arg(m, 3, 10, QLatin1Char('0')), u"1"_s, u"X"_s, u"O"_s, u"Logistik"_s);
+    // One entry, then the same for the other pairs.
+    addPlan(u"B122"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1), QDate(2027, 3, 5));
+    db().exec(u"INSERT INTO Trainingsplan (KursNr, Name, Prioritaet, Quelle, Datum_von, Datum_bis, Rechnung, "
+              "Beurteilung, Bemerkung, Status) SELECT Kurs.KursNr, Mitarbeiter.Name, t.Prioritaet, t.Quelle, "
+              "t.Datum_von, t.Datum_bis, t.Rechnung, t.Beurteilung, t.Bemerkung, t.Status "
+              "FROM Kurs CROSS JOIN Mitarbeiter CROSS JOIN Trainingsplan t "
+              "WHERE (Kurs.KursNr <> t.KursNr OR Mitarbeiter.Name <> t.Name) "
+              "AND (Kurs.KursNr LIKE 'B%' OR Mitarbeiter.Name LIKE 'Person%')"_s);
+    rows.commit();
+    // The statistics autovacuum gives a server soon after such a load.
+    if (isPostgres())
+        db().exec(u"ANALYZE Kurs, Mitarbeiter, Trainingsplan"_s);
+    ASSERT_EQ(count(u"Trainingsplan"_s), 100000);
+    auto exact = [](qint64 units, int scale) {
+        return u"%1,%2"_s.arg(units / scale).arg(units % scale, scale == 100 ? 2 : 1, 10, QLatin1Char('0'));
+    };
+    const QStringList body = build().body.split(crlf);
+    ASSERT_GT(body.size(), 7);
+    const Columns totals{118, {0, -95, -103, 105}};
+    EXPECT_EQ(body[body.size() - 7],
+              totals(u"Summe:|%1|%2|Anzahl: 100000"_s.arg(exact(cents, 100), exact(tenths, 10))));
+}
+
+// A total wider than its place never joins its neighbour: with a Dauer total
+// of eight characters the Kosten total moves left by what it needs.
+TEST_P(TrainingsplanBerichtTest, WideTotalsKeepABlankBetweenThem)
+{
+    addKurs(u"W1"_s, u"IT"_s, u"Großprojekt"_s, u"E"_s, QString(), 4999999.5, 99999.5);
+    addKurs(u"W2"_s, u"IT"_s, u"Großprojekt"_s, u"E"_s, QString(), 5000000, 0.5);
+    addPlan(u"W1"_s, u"Meier, Hans"_s);
+    addPlan(u"W2"_s, u"Meier, Hans"_s);
+    const QStringList body = build().body.split(crlf);
+    ASSERT_GT(body.size(), 7);
+    const Columns totals{118, {0, -94, -103, 105}};
+    EXPECT_EQ(body[body.size() - 7], totals(u"Summe:|9999999,50|100000,0|Anzahl:     2"_s));
 }
 
 TEST_P(TrainingsplanBerichtTest, PeriodSelectsOnTheStartDate)
@@ -496,6 +555,49 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
                                  tempPath() + u"/gezaehlt.csv"_s, {}, [&](qint64 rows) { total = rows; }),
               3);
     EXPECT_EQ(total, 3);
+}
+
+// A text that starts like a formula stays text in a spreadsheet: an apostrophe
+// before it, inside the quotes. Numbers and dates are left alone, a negative
+// amount stays a number.
+TEST_P(TrainingsplanBerichtTest, CsvWritesTextsThatStartLikeFormulasAsText)
+{
+    const std::pair<const char *, const char *> cells[] = {
+        // KursNr, Beschreibung, as the file holds them.
+        {"F1;\"'=1+2\"", "=1+2"},
+        {"F2;\"'+49 711 4711\"", "+49 711 4711"},
+        {"F3;\"'-Rabatt\"", "-Rabatt"},
+        {"F4;\"'@SUMME(A1:A9)\"", "@SUMME(A1:A9)"},
+        {"F5;\"'\tEingerückt\"", "\tEingerückt"},
+        {"F6;\"'\rZeile\"", "\rZeile"},
+        {"F7;\"'=HYPERLINK(\"\"http://x\"\";\"\"Klick\"\")\"", "=HYPERLINK(\"http://x\";\"Klick\")"},
+        {"F8;Kosten = 1+2", "Kosten = 1+2"},
+        {"\"'-F9\";Kurs", "Kurs"},
+    };
+    QList<QByteArray> want;
+    for (const auto &[csv, beschreibung] : cells) {
+        const QString nr = QString::fromUtf8(csv).startsWith(u'"') ? u"-F9"_s : QString::fromUtf8(csv).left(2);
+        addKurs(nr, u"IT"_s, QString::fromUtf8(beschreibung), u"I"_s, QString(), -12.5, 1);
+        addPlan(nr, u"Meier, Hans"_s);
+        want << QByteArray(csv) + ";I;;-12,50;1,0;Meier, Hans;O;Controlling;01.01.2027;31.12.2027;;;;B";
+    }
+    reports::TrainingsplanSelection sel;
+    sel.von = QDate(2027, 1, 1);
+    sel.bis = QDate(2027, 12, 31);
+    const QString file = tempPath() + u"/formeln.csv"_s;
+    ASSERT_EQ(reports::runExport(db(), reports::trainingsplanExport(db(), sel), reports::ExportFormat::Csv, file),
+              qint64(std::size(cells)));
+    QList<QByteArray> lines = readFile(file).split('\n');
+    ASSERT_EQ(lines.size(), qsizetype(std::size(cells)) + 2);
+    EXPECT_TRUE(lines.takeFirst().startsWith("\xEF\xBB\xBFKurs-Nr.;Beschreibung;"));
+    EXPECT_EQ(lines.takeLast(), QByteArray());
+    for (QByteArray &l : lines) {
+        EXPECT_TRUE(l.endsWith('\r'));
+        l.chop(1);
+    }
+    std::sort(lines.begin(), lines.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(lines, want);
 }
 
 TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile)
