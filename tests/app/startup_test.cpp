@@ -335,7 +335,7 @@ TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
     ASSERT_TRUE(start());
     app::makeDailyBackupAtStart(QDate::currentDate());
     EXPECT_TRUE(QFileInfo(copy).isFile());
-    struct stat st {};
+    struct stat st = {};
     EXPECT_EQ(stat(QFile::encodeName(copy).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1, 0600);
 
     // A folder that cannot be made: one warning, and the program starts.

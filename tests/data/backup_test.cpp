@@ -148,7 +148,7 @@ TEST_F(BackupTest, CopiesKeepTheModeOfTheDatabase)
     const mode_t oldMask = umask(022);
     const auto restore = qScopeGuard([&] { umask(oldMask); });
     auto modeOf = [](const QString &file) {
-        struct stat st {};
+        struct stat st = {};
         return stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
     };
     const struct {
