@@ -3,6 +3,10 @@
 # reports, ...), "windows" for the tests that drive windows, "pg" for those
 # that run on PostgreSQL, so that `ctest -L data` runs one part of the suite.
 # The suites' source files come from the test program's own JSON listing.
+# Every test outside data/ shows windows: it asks CTest for an X display of
+# its own ("displays", from the resource file scripts/test writes), so that
+# it runs on the xcb platform as users see the program; focus, window
+# activation and shortcuts differ on the offscreen platform.
 if(NOT DEFINED orv_tests_TESTS OR NOT EXISTS "${ORV_TEST_EXE}")
   return()
 endif()
@@ -29,6 +33,10 @@ foreach(i RANGE ${last_suite})
   if(folder MATCHES "^(app|dialogs|records|search)$")
     list(APPEND labels windows)
   endif()
+  set("orv_suite_display_${suite}" FALSE)
+  if(NOT folder STREQUAL "data")
+    set("orv_suite_display_${suite}" TRUE)
+  endif()
   if(source MATCHES "/pg[^/]*$")
     list(APPEND labels pg)
   endif()
@@ -38,10 +46,14 @@ endforeach()
 foreach(test IN LISTS orv_tests_TESTS)
   string(REGEX REPLACE "\\..*" "" suite "${test}")
   set(labels ${orv_suite_labels_${suite}})
-  if(test MATCHES "/Postgres$")
+  # A parameterised case is named "Db/Suite.Case/Postgres  # GetParam() = Postgres".
+  if(test MATCHES "/Postgres( |$)")
     list(APPEND labels pg)
   endif()
   if(labels)
     set_tests_properties("${test}" PROPERTIES LABELS "${labels}")
+  endif()
+  if(orv_suite_display_${suite})
+    set_tests_properties("${test}" PROPERTIES RESOURCE_GROUPS "displays:1")
   endif()
 endforeach()

@@ -25,6 +25,8 @@ protected:
     void SetUp() override
     {
         test::DbTest::SetUp();
+        if (IsSkipped())
+            return;
         for (const char *name : {"frmKurs", "frmMitarbeiter", "frmTrainingsplan"}) {
             const QString n = QLatin1String(name);
             app::windowfactory::add(

@@ -30,6 +30,8 @@ protected:
     void SetUp() override
     {
         DbTest::SetUp();
+        if (IsSkipped())
+            return;
         addKurs("K1", "Technik", "Schweißen", "A");
         addKurs("K2", "Technik", "Löten", "I");
         addMitarbeiter("Meier, Hans", "4711", "EK", "Ets", "Einkauf");

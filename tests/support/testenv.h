@@ -35,9 +35,10 @@ private:
     QTemporaryDir m_dir;
 };
 
-// A fresh database with the three tables, on SQLite and, when
-// ORV_TEST_PG_URI is set, on PostgreSQL too (its own schema per test).
-// The settings point the connection recipe at it.
+// A fresh database with the three tables, on SQLite and on PostgreSQL (its
+// own schema per test in the database of ORV_TEST_PG_URI; skipped without).
+// The settings point the connection recipe at it. A fixture's own SetUp
+// returns when this one skipped.
 class DbTest : public OrvTest, public ::testing::WithParamInterface<data::BackendKind> {
 protected:
     void SetUp() override;
