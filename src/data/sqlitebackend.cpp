@@ -4,6 +4,7 @@
 #include "data/dates.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
+#include "data/sqlitemessage.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -17,20 +18,6 @@ namespace {
 // workstation that writes step after step holds the file most of the time, so
 // the other one may need many tries: 8 s were seen to run out under load.
 constexpr int kBusyTimeoutMs = 20000;
-
-QString describe(int code, const char *msg)
-{
-    switch (code & 0xFF) {
-    case SQLITE_NOTADB: return QStringLiteral("Die Datei ist keine Datenbank, die ORV öffnen kann.");
-    case SQLITE_CANTOPEN: return QStringLiteral("Die Datenbankdatei kann nicht geöffnet werden.");
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: return QStringLiteral("Die Datenbank ist gesperrt, ein anderer Arbeitsplatz schreibt gerade.");
-    case SQLITE_READONLY: return QStringLiteral("Die Datenbank ist schreibgeschützt.");
-    case SQLITE_CORRUPT: return QStringLiteral("Die Datenbankdatei ist beschädigt.");
-    default: break;
-    }
-    return QString::fromUtf8(msg ? msg : "unbekannter Fehler");
-}
 
 [[noreturn]] void fail(sqlite3 *db, int code)
 {
@@ -47,7 +34,7 @@ QString describe(int code, const char *msg)
             QStringLiteral("Der Wert wird von der Datenbank nicht angenommen (%1).").arg(QString::fromUtf8(msg)));
     default: break;
     }
-    throw DbError(ext, describe(ext, msg));
+    throw DbError(ext, sqliteMessage(ext, msg));
 }
 
 // PostgreSQL cannot hold U+0000; SQLite refuses it as well, so both engines store the same.

@@ -437,6 +437,27 @@ TEST_F(ConnectionTest, FileFailuresAreReportedAsErrors)
     EXPECT_FALSE(c.isOpen());
 }
 
+// A workstation that only reads holds the file while its read runs; a commit
+// that cannot wait for it says the database is in use, not that it is written.
+TEST_F(ConnectionTest, ALockHeldByAReaderIsNotCalledWriting)
+{
+    Connection writer = create(), reader;
+    reader.open(ConnectionTarget::sqliteFile(file()));
+    writer.exec(u"INSERT INTO Kurs (KursNr, Art) VALUES ('K1', 'I'), ('K2', 'I')"_s);
+    writer.exec(u"PRAGMA busy_timeout = 50"_s);
+    auto reading = reader.query(u"SELECT KursNr FROM Kurs"_s);
+    ASSERT_TRUE(reading->next());
+    try {
+        Transaction tx(writer);
+        writer.exec(u"UPDATE Kurs SET Art = 'E'"_s);
+        tx.commit();
+        ADD_FAILURE() << "committed past a reader's lock";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.number(), SQLITE_BUSY);
+        EXPECT_EQ(e.description(), u"Die Datenbank ist gesperrt, ein anderer Arbeitsplatz benutzt sie gerade."_s);
+    }
+}
+
 // The rollback journal with full syncs, not WAL: the file may sit on a network share.
 // (That a second writer waits for the first, the two-workstation check shows.)
 TEST_F(ConnectionTest, TheFileKeepsARollbackJournalAndOpensInPlainSqlite)
