@@ -14,7 +14,11 @@ void Connection::open(const ConnectionTarget &target)
     m_target = target;
 }
 
-void Connection::close() noexcept { m_backend.reset(); }
+void Connection::close() noexcept
+{
+    m_undo.clear();
+    m_backend.reset();
+}
 
 Backend &Connection::backend()
 {
@@ -23,29 +27,46 @@ Backend &Connection::backend()
     return *m_backend;
 }
 
+void Connection::onRollback(std::function<void()> undo)
+{
+    if (inTransaction())
+        m_undo.push_back(std::move(undo));
+}
+
 bool Connection::exists(const QString &sql, const QVariantList &params)
 {
     auto cur = query(sql, params);
     return cur->next();
 }
 
-Transaction::Transaction(Connection &c) : m_conn(c) { m_conn.backend().begin(); }
+Transaction::Transaction(Connection &c) : m_conn(c)
+{
+    m_conn.backend().begin();
+    m_conn.m_undo.clear();
+}
 
 Transaction::~Transaction()
 {
-    if (!m_done) {
-        m_conn.noteRollback();
-        try {
-            m_conn.backend().rollback();
-        } catch (...) {
-        }
+    if (m_done)
+        return;
+    m_conn.noteRollback();
+    std::vector<std::function<void()>> undo;
+    undo.swap(m_conn.m_undo);
+    try {
+        if (m_conn.m_backend)
+            m_conn.m_backend->rollback();
+    } catch (...) {
     }
+    // The table has the rows as they were: so has memory, newest change first undone.
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        (*it)();
 }
 
 void Transaction::commit()
 {
     m_conn.backend().commit();
     m_done = true;
+    m_conn.m_undo.clear();
 }
 
 } // namespace orv::data

@@ -1,6 +1,9 @@
 #pragma once
 #include "data/backend.h"
 
+#include <functional>
+#include <vector>
+
 namespace orv::data {
 
 // Owner of one database connection. Each window, dialog click or report
@@ -27,19 +30,27 @@ public:
         ++m_execs;
         return backend().exec(sql, params);
     }
+    bool inTransaction() const { return m_backend && m_backend->inTransaction(); }
     // Statements run through exec() so far, failed ones included: a record set
     // that knows every write of its connection can tell its rows are current.
     quint64 execCount() const { return m_execs; }
     // A rolled-back transaction took back writes that record sets already
     // hold in memory: counted like a write, so that they read the table again.
     void noteRollback() { ++m_execs; }
+    // Puts back in memory what the open transaction changed there, should it
+    // be rolled back (its commit failing included); dropped at the commit.
+    // Outside a transaction the write is final and nothing is kept.
+    void onRollback(std::function<void()> undo);
     // True when the statement returns at least one row.
     bool exists(const QString &sql, const QVariantList &params = {});
 
 private:
+    friend class Transaction;
+
     std::unique_ptr<Backend> m_backend;
     ConnectionTarget m_target;
     quint64 m_execs = 0;
+    std::vector<std::function<void()>> m_undo;
 };
 
 // Begin/commit with rollback when the scope is left by an exception.
