@@ -24,7 +24,20 @@ Backend &Connection::backend()
 {
     if (!m_backend)
         throw DbError(ErrGeneric, QStringLiteral("Keine Verbindung zur Datenbank."));
+    if (!m_backend->inTransaction() && m_backend->lost())
+        reopen();
     return *m_backend;
+}
+
+void Connection::reopen()
+{
+    // The same recipe as the first time, session settings included. While
+    // the server cannot be reached the lost backend stays, and the next
+    // action tries again.
+    std::unique_ptr<Backend> fresh = openBackend(m_target);
+    ++m_execs; // another session: what was read through the old one is read again
+    m_undo.clear();
+    m_backend = std::move(fresh);
 }
 
 void Connection::onRollback(std::function<void()> undo)

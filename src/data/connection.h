@@ -20,7 +20,10 @@ public:
     bool isOpen() const { return m_backend != nullptr; }
     const ConnectionTarget &target() const { return m_target; }
 
-    Backend &backend(); // throws DbError when not open
+    // The open backend; throws DbError when not open. A connection the
+    // server has closed is made anew first, between transactions only: a
+    // statement that was cut off is never sent again on its own.
+    Backend &backend();
     std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params = {})
     {
         return backend().query(sql, params);
@@ -46,6 +49,7 @@ public:
 
 private:
     friend class Transaction;
+    void reopen();
 
     std::unique_ptr<Backend> m_backend;
     ConnectionTarget m_target;

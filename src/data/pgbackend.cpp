@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <deque>
 #include <libpq-fe.h>
+#include <poll.h>
 #include <vector>
 
 namespace orv::data {
@@ -89,8 +90,9 @@ QString connectFailure(const QString &message)
 [[noreturn]] void throwResultError(PGconn *conn, const PGresult *res)
 {
     if (conn && PQstatus(conn) == CONNECTION_BAD)
-        throw DbError(ErrGeneric,
-                      QStringLiteral("Die Verbindung zur Datenbank ist unterbrochen: %1").arg(connectionMessage(conn)));
+        throw DbError(ErrGeneric, QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen; ORV verbindet "
+                                                 "sich bei der nächsten Aktion neu. (%1)")
+                                      .arg(connectionMessage(conn)));
     const QByteArray state = res ? QByteArray(PQresultErrorField(res, PG_DIAG_SQLSTATE)) : QByteArray();
     const QString primary =
         res ? serverText(PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY)) : connectionMessage(conn);
@@ -118,6 +120,15 @@ QString connectFailure(const QString &message)
                                                  "ausführen. (%1)")
                                       .arg(detail));
     throw DbError(ErrGeneric, QStringLiteral("Die Datenbank meldet einen Fehler. (%1)").arg(detail));
+}
+
+// True when the socket has something to read (or its end) right now.
+bool readable(int socket)
+{
+    if (socket < 0)
+        return false;
+    pollfd p{socket, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR));
 }
 
 bool isIdentChar(char c)
@@ -457,6 +468,19 @@ public:
     }
 
     bool inTransaction() const override { return m_inTransaction; }
+
+    bool lost() override
+    {
+        // A cursor still reading meets a broken connection itself and says so.
+        if (m_active)
+            return false;
+        // A server that restarts or ends the session says so and closes it:
+        // what has arrived is read, without waiting, up to that end.
+        for (int reads = 0; reads < 16 && PQstatus(m_conn) == CONNECTION_OK && readable(PQsocket(m_conn)); ++reads)
+            if (!PQconsumeInput(m_conn))
+                break;
+        return PQstatus(m_conn) == CONNECTION_BAD;
+    }
 
     qint64 rowEstimate(const QString &table) override
     {

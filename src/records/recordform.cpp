@@ -160,10 +160,35 @@ void RecordForm::load()
         m_commands->setRowsOpen(false);
         for (QWidget *w : findChildren<QWidget *>())
             if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractButton *>(w))
-                if (w != m_cmdCancel && !qobject_cast<QToolBar *>(w->parentWidget()))
+                if (w != m_cmdCancel && !qobject_cast<QToolBar *>(w->parentWidget())
+                    && !w->testAttribute(Qt::WA_ForceDisabled)) {
                     w->setEnabled(false);
+                    m_disabledWithoutRows.append(w);
+                }
         return;
     }
+    showFirstRow();
+}
+
+void RecordForm::openAgain()
+{
+    if (!m_loaded || m_unloaded || m_rows->isOpen())
+        return;
+    // The database could not be reached when the window opened; perhaps it can now.
+    if (!openConnection() || !openRecordset())
+        return;
+    for (const QPointer<QWidget> &w : std::as_const(m_disabledWithoutRows))
+        if (w)
+            w->setEnabled(true);
+    m_disabledWithoutRows.clear();
+    m_commands->setRowsOpen(true);
+    setBrowseMode(true);
+    setKeyFieldsEnabled(false);
+    showFirstRow();
+}
+
+void RecordForm::showFirstRow()
+{
     windowActivated();
     if (m_rows->hasCurrent()) {
         try {
