@@ -40,6 +40,16 @@ void Connection::reopen()
     m_backend = std::move(fresh);
 }
 
+bool Connection::writable()
+{
+    if (!backend().readOnly())
+        return true;
+    if (inTransaction())
+        return false;
+    reopen();
+    return !m_backend->readOnly();
+}
+
 void Connection::onRollback(std::function<void()> undo)
 {
     if (inTransaction())

@@ -34,6 +34,10 @@ public:
         return backend().exec(sql, params);
     }
     bool inTransaction() const { return m_backend && m_backend->inTransaction(); }
+    // False while the database cannot take changes. A connection made while
+    // the file was write-protected is made anew, so that it can write as
+    // soon as the file can be written again. Throws DbError.
+    bool writable();
     // Statements run through exec() so far, failed ones included: a record set
     // that knows every write of its connection can tell its rows are current.
     quint64 execCount() const { return m_execs; }

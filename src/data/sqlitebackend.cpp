@@ -6,9 +6,11 @@
 #include "data/dbtext.h"
 #include "data/sqlitemessage.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <sqlite3.h>
+#include <unistd.h>
 #include <vector>
 
 namespace orv::data {
@@ -218,11 +220,20 @@ void lowerFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
+// True when this user may change the file and make new files beside it.
+bool fileWritable(const QString &path)
+{
+    const QFileInfo file(path);
+    return ::access(QFile::encodeName(file.absoluteFilePath()).constData(), W_OK) == 0
+           && ::access(QFile::encodeName(file.absolutePath()).constData(), W_OK) == 0;
+}
+
 class SqliteBackend final : public Backend {
 public:
-    SqliteBackend(const QString &path, bool create)
+    SqliteBackend(const QString &path, bool create) : m_path(QFileInfo(path).absoluteFilePath())
     {
-        const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
+        const QByteArray p = m_path.toUtf8();
+        // A file the user may not write is opened for reading (see readOnly()).
         const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
         int rc = sqlite3_open_v2(p.constData(), &m_db, flags, nullptr);
         try {
@@ -284,6 +295,11 @@ public:
             exec(QStringLiteral("ROLLBACK"), {});
     }
     bool inTransaction() const override { return m_inTx; }
+    bool readOnly() override
+    {
+        // The journal is made beside the file: its folder must take new files too.
+        return sqlite3_db_readonly(m_db, "main") == 1 || !fileWritable(m_path);
+    }
     qint64 dataVersion() override
     {
         auto cur = query(QStringLiteral("PRAGMA data_version"), {});
@@ -309,6 +325,7 @@ public:
     }
 
 private:
+    QString m_path;
     sqlite3 *m_db = nullptr;
     bool m_inTx = false;
 };

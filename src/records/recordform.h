@@ -142,6 +142,7 @@ private:
     bool openConnection();
     bool openRecordset();
     void showFirstRow();
+    bool databaseWritable();
     void showRecord();
     void setBrowseMode(bool browse);
     void refreshRecords();

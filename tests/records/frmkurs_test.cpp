@@ -622,5 +622,34 @@ TEST_P(KursFormTest, DiskAndFileFailuresAreToldInGerman)
     EXPECT_EQ(beschreibung("K1"), "Excel");
 }
 
+// A database the user may not write opens for browsing; every attempt to
+// change it says why, and once the file can be written the same window saves.
+TEST_P(KursFormTest, WriteProtectedDatabaseIsBrowsedUntilItCanBeWrittenAgain)
+{
+    seed();
+    test::DiskFaults disk;
+    disk.setWriteProtected(true);
+    open();
+    EXPECT_EQ(shown(), "K1");
+    const QString protectedText = u"Die Datenbank ist schreibgeschützt. Sie können die Daten ansehen, aber erst "
+                                  "ändern, wenn die Datei wieder beschreibbar ist."_s;
+    for (const char *attempt : {"type", "New", "NewCopy", "Delete"}) {
+        SCOPED_TRACE(attempt);
+        prompter.expectMessage(protectedText, u"Schreibgeschützt"_s, Icon::Exclamation);
+        if (attempt == std::string_view("type"))
+            drv.type(1, u"N"_s);
+        else
+            drv.trigger(QLatin1String(attempt));
+        EXPECT_TRUE(drv.looksLikeBrowseMode());
+        EXPECT_EQ(course().mid(0, 2), (QStringList{"K1", "Excel"}));
+        EXPECT_EQ(drv.status(), "");
+    }
+    disk.setWriteProtected(false);
+    drv.type(1, u"Neu"_s);
+    drv.click("cmdSave");
+    EXPECT_TRUE(drv.looksLikeBrowseMode());
+    EXPECT_EQ(beschreibung("K1"), "Neu");
+}
+
 ORV_DB_TEST_SUITE(KursWindowTest);
 ORV_SQLITE_TEST_SUITE(KursFormTest);
