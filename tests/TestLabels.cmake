@@ -57,3 +57,10 @@ foreach(test IN LISTS orv_tests_TESTS)
     set_tests_properties("${test}" PROPERTIES RESOURCE_GROUPS "displays:1")
   endif()
 endforeach()
+
+# Tests that stop or restart the PostgreSQL server every test shares run alone.
+foreach(test IN LISTS orv_tests_TESTS)
+  if(test MATCHES "ServerOutageTest")
+    set_tests_properties("${test}" PROPERTIES RUN_SERIAL TRUE)
+  endif()
+endforeach()

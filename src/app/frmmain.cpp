@@ -400,6 +400,8 @@ void FrmMain::openWindow(const QString &name)
 {
     if (QWidget *open = m_named.value(name)) {
         bringToFront(open);
+        if (auto *child = dynamic_cast<ui::ChildWindow *>(open))
+            child->openAgain();
         return;
     }
     const WindowEntry *found = windowfactory::find(name);

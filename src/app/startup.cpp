@@ -167,12 +167,35 @@ void makeDailyBackupAtStart(const QDate &today)
     }
 }
 
+void warnIfDatabaseReadOnly()
+{
+    const data::ConnectionTarget target = connectionTarget();
+    if (target.kind != data::BackendKind::Sqlite)
+        return;
+    try {
+        data::Connection conn;
+        conn.open(target);
+        if (conn.writable())
+            return;
+    } catch (const data::DbError &) {
+        return; // a database that cannot be opened is reported by the window that opens it
+    }
+    ui::inform(nullptr,
+               QStringLiteral("Die Datenbank ist schreibgeschützt:\r\n\r\n") + QDir::toNativeSeparators(target.location)
+                   + QStringLiteral("\r\n\r\nSie können die Daten ansehen, aber nicht ändern. Änderungen sind "
+                                    "möglich, sobald die Datei und ihr Ordner wieder beschreibbar sind."),
+               QStringLiteral("Warnung"), ui::Icon::Exclamation);
+}
+
 bool prepareStart(QLockFile &lock, const QString &programFolder)
 {
     if (!claimSingleInstance(lock))
         return false;
     const bool firstRun = writeFirstRunDefaults(programFolder);
-    return locateDatabase(programFolder, firstRun);
+    if (!locateDatabase(programFolder, firstRun))
+        return false;
+    warnIfDatabaseReadOnly();
+    return true;
 }
 
 void setSplashRoutine(SplashRoutine routine) { g_splash = routine; }

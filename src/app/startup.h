@@ -34,6 +34,9 @@ QString firstRunDataFolder(const QString &programFolder);
 // The empty database an installed program ships, relative to its folder
 // (<prefix>/bin -> <prefix>/share/orv/orv.mdb).
 QString templateDatabasePath(const QString &programFolder);
+// A database file that cannot be written (the file or its folder
+// write-protected) is one warning at start; the windows then only show.
+void warnIfDatabaseReadOnly();
 // The first start of a day copies a SQLite database into its backup folder;
 // a failure is one warning, and the program starts all the same.
 void makeDailyBackupAtStart(const QDate &today);

@@ -57,6 +57,12 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
+    // True when the server has closed this connection (restarted, or ended
+    // the session): only a new connection can go on. Asked between statements.
+    virtual bool lost() { return false; }
+    // True when nothing can be written through this connection: the file or
+    // its folder is write-protected, or it was when the connection was made.
+    virtual bool readOnly() { return false; }
     // A number that changes whenever another connection has committed a
     // change to the database; -1 when the engine cannot tell cheaply.
     virtual qint64 dataVersion() { return -1; }

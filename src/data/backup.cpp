@@ -1,6 +1,7 @@
 #include "data/backup.h"
 
 #include "data/dberror.h"
+#include "data/sqlitemessage.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -22,25 +23,10 @@ namespace {
 constexpr int kBusyTimeoutMs = 10000;
 const QString kFolder = QStringLiteral("Sicherung");
 
-QString reason(int rc)
-{
-    switch (rc & 0xff) {
-    case SQLITE_FULL: return QStringLiteral("Der Datenträger ist voll.");
-    case SQLITE_CANTOPEN: return QStringLiteral("Die Datei kann nicht geöffnet oder angelegt werden.");
-    case SQLITE_READONLY:
-    case SQLITE_PERM: return QStringLiteral("Keine Berechtigung zum Schreiben.");
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: return QStringLiteral("Die Datenbank ist von einer anderen Arbeitsstation gesperrt.");
-    case SQLITE_IOERR: return QStringLiteral("Fehler beim Lesen oder Schreiben der Datei.");
-    case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: return QStringLiteral("Die Datenbank ist beschädigt.");
-    default: return QString::fromUtf8(sqlite3_errstr(rc));
-    }
-}
-
 [[noreturn]] void fail(int rc, const QString &file)
 {
-    throw DbError(ErrGeneric, reason(rc) + QStringLiteral(" (") + QDir::toNativeSeparators(file) + QLatin1Char(')'));
+    throw DbError(ErrGeneric, sqliteMessage(rc, nullptr) + QStringLiteral(" (") + QDir::toNativeSeparators(file)
+                                  + QLatin1Char(')'));
 }
 
 // Closes a handle on every way out.

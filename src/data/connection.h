@@ -1,6 +1,9 @@
 #pragma once
 #include "data/backend.h"
 
+#include <functional>
+#include <vector>
+
 namespace orv::data {
 
 // Owner of one database connection. Each window, dialog click or report
@@ -17,7 +20,10 @@ public:
     bool isOpen() const { return m_backend != nullptr; }
     const ConnectionTarget &target() const { return m_target; }
 
-    Backend &backend(); // throws DbError when not open
+    // The open backend; throws DbError when not open. A connection the
+    // server has closed is made anew first, between transactions only: a
+    // statement that was cut off is never sent again on its own.
+    Backend &backend();
     std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params = {})
     {
         return backend().query(sql, params);
@@ -27,19 +33,32 @@ public:
         ++m_execs;
         return backend().exec(sql, params);
     }
+    bool inTransaction() const { return m_backend && m_backend->inTransaction(); }
+    // False while the database cannot take changes. A connection made while
+    // the file was write-protected is made anew, so that it can write as
+    // soon as the file can be written again. Throws DbError.
+    bool writable();
     // Statements run through exec() so far, failed ones included: a record set
     // that knows every write of its connection can tell its rows are current.
     quint64 execCount() const { return m_execs; }
     // A rolled-back transaction took back writes that record sets already
     // hold in memory: counted like a write, so that they read the table again.
     void noteRollback() { ++m_execs; }
+    // Puts back in memory what the open transaction changed there, should it
+    // be rolled back (its commit failing included); dropped at the commit.
+    // Outside a transaction the write is final and nothing is kept.
+    void onRollback(std::function<void()> undo);
     // True when the statement returns at least one row.
     bool exists(const QString &sql, const QVariantList &params = {});
 
 private:
+    friend class Transaction;
+    void reopen();
+
     std::unique_ptr<Backend> m_backend;
     ConnectionTarget m_target;
     quint64 m_execs = 0;
+    std::vector<std::function<void()>> m_undo;
 };
 
 // Begin/commit with rollback when the scope is left by an exception.

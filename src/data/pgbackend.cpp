@@ -4,9 +4,11 @@
 #include "data/dberror.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <algorithm>
 #include <deque>
 #include <libpq-fe.h>
+#include <poll.h>
 #include <vector>
 
 namespace orv::data {
@@ -42,14 +44,55 @@ QString connectionMessage(PGconn *conn)
     return msg.isEmpty() ? QStringLiteral("unbekannter Fehler") : msg;
 }
 
+// Why a connection could not be made, in German, from libpq's message.
+// libpq gives no code for it; a message it words otherwise (or in another
+// language) gets the general sentence. The message itself follows as detail.
+QString connectFailure(const QString &message)
+{
+    static const struct {
+        QRegularExpression said;
+        const char *meaning;
+    } known[] = {
+        {QRegularExpression(QStringLiteral("could not translate host name")),
+         "Der Name des Datenbankservers ist unbekannt."},
+        {QRegularExpression(QStringLiteral("timeout expired")), "Der Datenbankserver antwortet nicht."},
+        {QRegularExpression(QStringLiteral("the database system is (starting up|not yet accepting)")),
+         "Der Datenbankserver startet gerade; bitte versuchen Sie es gleich noch einmal."},
+        {QRegularExpression(QStringLiteral("the database system is (shutting down|in recovery mode)")),
+         "Der Datenbankserver ist gerade nicht bereit; bitte versuchen Sie es gleich noch einmal."},
+        {QRegularExpression(QStringLiteral("no password supplied")),
+         "Der Datenbankserver verlangt ein Passwort, für diesen Benutzer ist aber keines hinterlegt (~/.pgpass)."},
+        {QRegularExpression(QStringLiteral("authentication failed")),
+         "Die Anmeldung am Datenbankserver wurde abgelehnt (Benutzer oder Passwort)."},
+        {QRegularExpression(QStringLiteral("no pg_hba\\.conf entry")),
+         "Der Datenbankserver lässt diesen Arbeitsplatz oder Benutzer nicht zu."},
+        {QRegularExpression(QStringLiteral("role \".*\" does not exist")),
+         "Der Datenbankbenutzer ist auf dem Server nicht vorhanden."},
+        {QRegularExpression(QStringLiteral("database \".*\" does not exist")),
+         "Die Datenbank ist auf dem Server nicht vorhanden."},
+        {QRegularExpression(QStringLiteral("permission denied for database")),
+         "Der Datenbankbenutzer darf sich mit dieser Datenbank nicht verbinden."},
+        {QRegularExpression(QStringLiteral("too many clients|remaining connection slots")),
+         "Der Datenbankserver nimmt keine weiteren Verbindungen an."},
+        {QRegularExpression(QStringLiteral("Connection refused|No such file or directory|No route to host|"
+                                           "Network is unreachable|could not connect")),
+         "Der Datenbankserver ist nicht erreichbar (er läuft nicht oder nimmt keine Verbindungen an)."},
+    };
+    for (const auto &k : known)
+        if (k.said.match(message).hasMatch())
+            return QString::fromUtf8(k.meaning);
+    return QStringLiteral("Die Verbindung zum Datenbankserver ist fehlgeschlagen.");
+}
+
 // The error a failed statement means to the windows: a key that exists
 // already, a value the column does not take, or anything else with the
 // server's code and text.
 [[noreturn]] void throwResultError(PGconn *conn, const PGresult *res)
 {
     if (conn && PQstatus(conn) == CONNECTION_BAD)
-        throw DbError(ErrGeneric,
-                      QStringLiteral("Die Verbindung zur Datenbank ist unterbrochen: %1").arg(connectionMessage(conn)));
+        throw DbError(ErrGeneric, QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen; ORV verbindet "
+                                                 "sich bei der nächsten Aktion neu. (%1)")
+                                      .arg(connectionMessage(conn)));
     const QByteArray state = res ? QByteArray(PQresultErrorField(res, PG_DIAG_SQLSTATE)) : QByteArray();
     const QString primary =
         res ? serverText(PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY)) : connectionMessage(conn);
@@ -68,9 +111,24 @@ QString connectionMessage(PGconn *conn)
         badValue("Das Feld darf nicht leer sein.");
     if (state == "23514")
         badValue("Der Wert wird von der Datenbank nicht angenommen.");
-    if (state.isEmpty())
-        throw DbError(ErrGeneric, primary.isEmpty() ? connectionMessage(conn) : primary);
-    throw DbError(ErrGeneric, QLatin1Char('[') + QString::fromLatin1(state) + QStringLiteral("] ") + primary);
+    // The server's words name the table or schema: support needs them.
+    const QString detail = state.isEmpty()
+                               ? (primary.isEmpty() ? connectionMessage(conn) : primary)
+                               : QLatin1Char('[') + QString::fromLatin1(state) + QStringLiteral("] ") + primary;
+    if (state == "42501")
+        throw DbError(ErrGeneric, QStringLiteral("Keine Berechtigung: Ihr Datenbankbenutzer darf diese Aktion nicht "
+                                                 "ausführen. (%1)")
+                                      .arg(detail));
+    throw DbError(ErrGeneric, QStringLiteral("Die Datenbank meldet einen Fehler. (%1)").arg(detail));
+}
+
+// True when the socket has something to read (or its end) right now.
+bool readable(int socket)
+{
+    if (socket < 0)
+        return false;
+    pollfd p{socket, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR));
 }
 
 bool isIdentChar(char c)
@@ -411,6 +469,19 @@ public:
 
     bool inTransaction() const override { return m_inTransaction; }
 
+    bool lost() override
+    {
+        // A cursor still reading meets a broken connection itself and says so.
+        if (m_active)
+            return false;
+        // A server that restarts or ends the session says so and closes it:
+        // what has arrived is read, without waiting, up to that end.
+        for (int reads = 0; reads < 16 && PQstatus(m_conn) == CONNECTION_OK && readable(PQsocket(m_conn)); ++reads)
+            if (!PQconsumeInput(m_conn))
+                break;
+        return PQstatus(m_conn) == CONNECTION_BAD;
+    }
+
     qint64 rowEstimate(const QString &table) override
     {
         // The planner's count from the last ANALYZE: -1 before the first one.
@@ -657,7 +728,8 @@ std::unique_ptr<Backend> openPostgresBackend(const QString &uri)
     if (PQstatus(conn) != CONNECTION_OK) {
         const QString msg = connectionMessage(conn);
         PQfinish(conn);
-        throw DbError(ErrGeneric, QStringLiteral("Keine Verbindung zur PostgreSQL-Datenbank %1: %2").arg(where, msg));
+        throw DbError(ErrGeneric, QStringLiteral("Keine Verbindung zur PostgreSQL-Datenbank %1: %2 (%3)")
+                                      .arg(where, connectFailure(msg), msg));
     }
     // From here the backend owns the connection and closes it if the
     // session settings fail.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -297,6 +298,8 @@ struct RecordSet::Impl {
     // Containment matches per dictionary entry of the last find, kept for the next one.
     QString matchKey;
     std::vector<uint8_t> matchByDict;
+    // Lives as long as this set: a connection may hold undo steps for it.
+    std::shared_ptr<char> alive;
 
     bool isOpen() const { return snap != nullptr; }
     qint64 size() const { return qint64(order.size()); }
@@ -573,6 +576,77 @@ struct RecordSet::Impl {
             cs.nulls.resize(snap->rows, 0);
         if (!cs.nulls.empty())
             cs.nulls[r] = v.null ? 1 : 0;
+    }
+
+    // Where the set stands and what it is editing, to go back to it.
+    struct EditState {
+        qint64 pos = 0;
+        bool onGap = false;
+        bool adding = false;
+        bool editing = false;
+        std::vector<std::optional<QVariant>> pending;
+        qint64 posBeforeAdd = 0;
+        bool gapBeforeAdd = false;
+    };
+    EditState editState() const { return {pos, onGap, adding, editing, pending, posBeforeAdd, gapBeforeAdd}; }
+    void restore(const EditState &e)
+    {
+        pos = e.pos;
+        onGap = e.onGap;
+        adding = e.adding;
+        editing = e.editing;
+        pending = e.pending;
+        posBeforeAdd = e.posBeforeAdd;
+        gapBeforeAdd = e.gapBeforeAdd;
+    }
+
+    // One stored value as it is held, to be put back unchanged.
+    struct Cell {
+        int c = 0;
+        uint32_t id = TextDictionary::Null;
+        double real = 0;
+        int64_t integer = 0;
+        bool null = false;
+    };
+    Cell cellOf(int c, uint32_t r) const
+    {
+        const ColumnStore &cs = col(c);
+        if (cs.info.type == ColType::Text)
+            return {c, cs.ids[r]};
+        const bool real = cs.info.type == ColType::Single || cs.info.type == ColType::Double;
+        return {c, TextDictionary::Null, real ? cs.reals[r] : 0, real ? 0 : cs.ints[r], cs.isNull(r)};
+    }
+    void putBack(uint32_t r, const Cell &cell)
+    {
+        ColumnStore &cs = col(cell.c);
+        if (cs.info.type == ColType::Text) {
+            cs.ids[r] = cell.id;
+            return;
+        }
+        if (cs.info.type == ColType::Single || cs.info.type == ColType::Double)
+            cs.reals[r] = cell.real;
+        else
+            cs.ints[r] = cell.integer;
+        if (!cs.nulls.empty())
+            cs.nulls[r] = cell.null ? 1 : 0;
+    }
+
+    // A write inside a transaction is in the rows at once, but holds only once
+    // the transaction commits: should it be rolled back, the rows and the edit
+    // go back to `before`, and `undoRows` takes the write out of the rows.
+    void keepForRollback(const EditState &before, std::function<void(Impl &)> undoRows)
+    {
+        if (!conn->inTransaction())
+            return;
+        if (!alive)
+            alive = std::make_shared<char>();
+        conn->onRollback(
+            [self = this, token = std::weak_ptr<char>(alive), rows = snap, before, undoRows = std::move(undoRows)] {
+                if (token.expired() || self->snap != rows)
+                    return;
+                undoRows(*self);
+                self->restore(before);
+            });
     }
 
     // True when the converted value is what the current row held when it was read.
@@ -945,6 +1019,7 @@ void RecordSet::update()
         if (d->pending[c])
             values.emplace_back(int(c), convert(d->col(int(c)).info, *d->pending[c]));
 
+    const Impl::EditState before = d->editState();
     d->beforeOwnWrite();
     if (d->adding) {
         QStringList names, marks;
@@ -966,6 +1041,10 @@ void RecordSet::update()
         d->pos = d->size() - 1;
         d->onGap = false;
         d->afterOwnWrite();
+        d->keepForRollback(before, [r](Impl &i) {
+            i.snap->deleted[r] = 1;
+            std::erase(i.order, r);
+        });
     } else {
         // Only what the user changed goes back: another workstation's change
         // of another column of this row stays.
@@ -978,6 +1057,7 @@ void RecordSet::update()
                                  keys))
                 throw DbError(ErrRowGone,
                               QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht."));
+            d->keepForRollback(before, [](Impl &) {});
         } else {
             QStringList sets;
             QVariantList params;
@@ -994,9 +1074,17 @@ void RecordSet::update()
                 throw DbError(
                     ErrRowGone,
                     QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen geändert oder gelöscht."));
-            for (const auto &[c, v] : values)
-                d->store(d->row(), c, v);
+            const uint32_t r = d->row();
+            std::vector<Impl::Cell> old;
+            for (const auto &[c, v] : values) {
+                old.push_back(d->cellOf(c, r));
+                d->store(r, c, v);
+            }
             d->afterOwnWrite();
+            d->keepForRollback(before, [r, old = std::move(old)](Impl &i) {
+                for (const Impl::Cell &cell : old)
+                    i.putBack(r, cell);
+            });
         }
     }
     d->clearPending();
@@ -1020,15 +1108,21 @@ void RecordSet::deleteCurrent()
         throw noCurrentRow();
     QString where;
     const QVariantList keys = d->keyParams(where);
+    const Impl::EditState before = d->editState();
     d->beforeOwnWrite();
     const qint64 n =
         d->conn->exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(QLatin1String(d->table->name), where), keys);
     if (n == 0)
         throw DbError(ErrRowGone, QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen gelöscht."));
-    d->snap->deleted[d->row()] = 1;
+    const uint32_t r = d->row();
+    d->snap->deleted[r] = 1;
     d->order.erase(d->order.begin() + d->pos);
     d->onGap = true;
     d->afterOwnWrite();
+    d->keepForRollback(before, [r, at = d->pos](Impl &i) {
+        i.snap->deleted[r] = 0;
+        i.order.insert(i.order.begin() + at, r);
+    });
 }
 
 void RecordSet::requery()

@@ -4,10 +4,13 @@
 #include "data/dates.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
+#include "data/sqlitemessage.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <sqlite3.h>
+#include <unistd.h>
 #include <vector>
 
 namespace orv::data {
@@ -17,20 +20,6 @@ namespace {
 // workstation that writes step after step holds the file most of the time, so
 // the other one may need many tries: 8 s were seen to run out under load.
 constexpr int kBusyTimeoutMs = 20000;
-
-QString describe(int code, const char *msg)
-{
-    switch (code & 0xFF) {
-    case SQLITE_NOTADB: return QStringLiteral("Die Datei ist keine Datenbank, die ORV öffnen kann.");
-    case SQLITE_CANTOPEN: return QStringLiteral("Die Datenbankdatei kann nicht geöffnet werden.");
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: return QStringLiteral("Die Datenbank ist gesperrt, ein anderer Arbeitsplatz schreibt gerade.");
-    case SQLITE_READONLY: return QStringLiteral("Die Datenbank ist schreibgeschützt.");
-    case SQLITE_CORRUPT: return QStringLiteral("Die Datenbankdatei ist beschädigt.");
-    default: break;
-    }
-    return QString::fromUtf8(msg ? msg : "unbekannter Fehler");
-}
 
 [[noreturn]] void fail(sqlite3 *db, int code)
 {
@@ -47,7 +36,7 @@ QString describe(int code, const char *msg)
             QStringLiteral("Der Wert wird von der Datenbank nicht angenommen (%1).").arg(QString::fromUtf8(msg)));
     default: break;
     }
-    throw DbError(ext, describe(ext, msg));
+    throw DbError(ext, sqliteMessage(ext, msg));
 }
 
 // PostgreSQL cannot hold U+0000; SQLite refuses it as well, so both engines store the same.
@@ -231,11 +220,20 @@ void lowerFunction(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
+// True when this user may change the file and make new files beside it.
+bool fileWritable(const QString &path)
+{
+    const QFileInfo file(path);
+    return ::access(QFile::encodeName(file.absoluteFilePath()).constData(), W_OK) == 0
+           && ::access(QFile::encodeName(file.absolutePath()).constData(), W_OK) == 0;
+}
+
 class SqliteBackend final : public Backend {
 public:
-    SqliteBackend(const QString &path, bool create)
+    SqliteBackend(const QString &path, bool create) : m_path(QFileInfo(path).absoluteFilePath())
     {
-        const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
+        const QByteArray p = m_path.toUtf8();
+        // A file the user may not write is opened for reading (see readOnly()).
         const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
         int rc = sqlite3_open_v2(p.constData(), &m_db, flags, nullptr);
         try {
@@ -297,6 +295,11 @@ public:
             exec(QStringLiteral("ROLLBACK"), {});
     }
     bool inTransaction() const override { return m_inTx; }
+    bool readOnly() override
+    {
+        // The journal is made beside the file: its folder must take new files too.
+        return sqlite3_db_readonly(m_db, "main") == 1 || !fileWritable(m_path);
+    }
     qint64 dataVersion() override
     {
         auto cur = query(QStringLiteral("PRAGMA data_version"), {});
@@ -322,6 +325,7 @@ public:
     }
 
 private:
+    QString m_path;
     sqlite3 *m_db = nullptr;
     bool m_inTx = false;
 };

@@ -160,10 +160,35 @@ void RecordForm::load()
         m_commands->setRowsOpen(false);
         for (QWidget *w : findChildren<QWidget *>())
             if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractButton *>(w))
-                if (w != m_cmdCancel && !qobject_cast<QToolBar *>(w->parentWidget()))
+                if (w != m_cmdCancel && !qobject_cast<QToolBar *>(w->parentWidget())
+                    && !w->testAttribute(Qt::WA_ForceDisabled)) {
                     w->setEnabled(false);
+                    m_disabledWithoutRows.append(w);
+                }
         return;
     }
+    showFirstRow();
+}
+
+void RecordForm::openAgain()
+{
+    if (!m_loaded || m_unloaded || m_rows->isOpen())
+        return;
+    // The database could not be reached when the window opened; perhaps it can now.
+    if (!openConnection() || !openRecordset())
+        return;
+    for (const QPointer<QWidget> &w : std::as_const(m_disabledWithoutRows))
+        if (w)
+            w->setEnabled(true);
+    m_disabledWithoutRows.clear();
+    m_commands->setRowsOpen(true);
+    setBrowseMode(true);
+    setKeyFieldsEnabled(false);
+    showFirstRow();
+}
+
+void RecordForm::showFirstRow()
+{
     windowActivated();
     if (m_rows->hasCurrent()) {
         try {
@@ -247,10 +272,41 @@ void RecordForm::setBrowseMode(bool browse)
     m_cmdCancel->setVisible(browse);
 }
 
+// False, after telling the user, while the database cannot take changes;
+// asked afresh each time, so that a file made writable again is used at once.
+bool RecordForm::databaseWritable()
+{
+    try {
+        if (m_conn->writable())
+            return true;
+    } catch (const data::DbError &e) {
+        errorBox(e, QStringLiteral("EditError: "));
+        return false;
+    }
+    ui::Prompter::instance().message(
+        this,
+        QStringLiteral("Die Datenbank ist schreibgeschützt. Sie können die Daten "
+                       "ansehen, aber erst ändern, wenn die Datei wieder beschreibbar ist."),
+        QStringLiteral("Schreibgeschützt"), ui::Icon::Exclamation);
+    return false;
+}
+
 void RecordForm::beginEdit()
 {
     if (!m_trackChanges || m_editMode || m_addMode || !m_rows->isOpen())
         return;
+    if (!databaseWritable()) {
+        // The field shows what is stored again.
+        TrackingPause pause(m_trackChanges);
+        try {
+            if (m_rows->hasCurrent())
+                showRecord();
+            else
+                clearFields();
+        } catch (const data::DbError &) {
+        }
+        return;
+    }
     try {
         if (m_rows->recordCount() > 0)
             m_savedBookmark = m_rows->bookmark();
@@ -265,7 +321,7 @@ void RecordForm::beginEdit()
 
 void RecordForm::addRecord()
 {
-    if (m_editMode || m_addMode || !m_rows->isOpen())
+    if (m_editMode || m_addMode || !m_rows->isOpen() || !databaseWritable())
         return;
     try {
         if (m_rows->recordCount() > 0)
@@ -475,7 +531,7 @@ bool RecordForm::recordExists(const QStringList &columns, const QStringList &val
 
 void RecordForm::deleteRecord()
 {
-    if (m_editMode || m_addMode || !m_rows->hasCurrent())
+    if (m_editMode || m_addMode || !m_rows->hasCurrent() || !databaseWritable())
         return;
     if (ui::ask(this, m_config.deleteQuestion, QStringLiteral("Löschen")) != ui::Answer::Yes)
         return;

@@ -4,6 +4,7 @@
 #include "search/seek.h"
 #include "ui/windowhost.h"
 
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
@@ -62,6 +63,7 @@ public:
 
     QList<QMenu *> ownMenus() const override;
     bool queryClose() override;
+    void openAgain() override;
 
     Mode mode() const;
     bool isEditMode() const { return m_editMode; }
@@ -139,6 +141,8 @@ private:
     void buildFrame();
     bool openConnection();
     bool openRecordset();
+    void showFirstRow();
+    bool databaseWritable();
     void showRecord();
     void setBrowseMode(bool browse);
     void refreshRecords();
@@ -171,6 +175,7 @@ private:
     QSet<QObject *> m_comboEdits; // text boxes inside the list fields
     QList<QLineEdit *> m_keyFields;
     QList<QWidget *> m_keyCompanions;
+    QList<QPointer<QWidget>> m_disabledWithoutRows; // by load() when the rows could not be read
 };
 
 } // namespace orv::records

@@ -16,6 +16,9 @@ public:
     virtual QList<QMenu *> ownMenus() const = 0;
     // Asked before the window or the program closes; false refuses (and has told the user why).
     virtual bool queryClose() = 0;
+    // The user asked for the window while it is open: one that could not
+    // reach its database when it opened tries again.
+    virtual void openAgain() {}
 };
 
 // The main window as the other windows see it.

@@ -65,8 +65,10 @@ protected:
     void TearDown() override
     {
         main.reset();
+        // The program's own windows come back for the tests that follow in this run.
         for (const QString &name : added)
-            app::windowfactory::remove(name);
+            replaced.contains(name) ? app::windowfactory::add(name, replaced.value(name))
+                                    : app::windowfactory::remove(name);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         OrvTest::TearDown();
     }
@@ -74,6 +76,9 @@ protected:
     // Registers a window kind for this test; the main window made afterwards offers it.
     void offer(const QString &name, app::WindowKind kind)
     {
+        const app::WindowEntry *own = added.contains(name) ? nullptr : app::windowfactory::find(name);
+        if (own)
+            replaced.insert(name, *own);
         added.append(name);
         app::windowfactory::add(name, {kind, [this, name, kind]() -> QWidget * {
                                            ++created[name];
@@ -151,6 +156,7 @@ protected:
     static constexpr const char *kPosition[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
     std::unique_ptr<app::FrmMain> main;
     QStringList added;
+    QHash<QString, app::WindowEntry> replaced;
     QStringList closed; // windows in the order they accepted their close
     QHash<QString, int> created;
 };

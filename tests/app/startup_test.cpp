@@ -2,6 +2,7 @@
 #include "data/backup.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
+#include "support/diskfaults.h"
 #include "support/testenv.h"
 #include "ui/prompter.h"
 
@@ -299,6 +300,24 @@ TEST_F(StartupTest, ConnectionErrorShowsTheServerAddressWithoutPassword)
         EXPECT_TRUE(box.contains(QString::fromUtf8(c.shown))) << box.toStdString();
         EXPECT_FALSE(box.contains(u"heim"_s)) << box.toStdString();
     }
+}
+
+// A database the user may not write is said at the start, once, and only
+// while it cannot be written.
+TEST_F(StartupTest, WriteProtectedDatabaseIsSaidAtTheStart)
+{
+    write(u"Service"_s, u"Datenpfad"_s, data + "/");
+    touchDatabase(data);
+    DiskFaults disk;
+    disk.setWriteProtected(true);
+    prompter.expectMessage(u"Die Datenbank ist schreibgeschützt:\r\n\r\n"_s + data
+                               + u"/orv.mdb\r\n\r\nSie können die Daten ansehen, aber nicht ändern. Änderungen "
+                                 "sind möglich, sobald die Datei und ihr Ordner wieder beschreibbar sind."_s,
+                           u"Warnung"_s, ui::Icon::Exclamation);
+    EXPECT_TRUE(start());
+    prompter.verify();
+    disk.setWriteProtected(false);
+    EXPECT_TRUE(start());
 }
 
 // Qt's standard buttons speak German once the start has loaded its texts.

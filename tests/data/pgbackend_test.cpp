@@ -1,6 +1,7 @@
 #include "data/dberror.h"
 #include "data/pgbackend.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -96,7 +97,7 @@ TEST_F(PgBackendTest, RejectedValuesCarryTheNumbersTheWindowsReactTo)
 
     const auto [number, description] = error(u"SELEKT 1"_s);
     EXPECT_EQ(number, ErrGeneric);
-    EXPECT_TRUE(description.startsWith(u"[42601] "_s)) << description.toStdString();
+    EXPECT_TRUE(description.startsWith(u"Die Datenbank meldet einen Fehler. ([42601] "_s)) << description.toStdString();
     EXPECT_THROW(db->query(u"SELECT * FROM gibt_es_nicht"_s), DbError);
 }
 
@@ -179,6 +180,54 @@ TEST_F(PgBackendTest, AServerThatCannotBeReachedIsAnErrorWithoutThePassword)
             EXPECT_FALSE(e.description().contains(u"geheim"_s)) << e.description().toStdString();
         }
     }
+}
+
+// Why a connection failed, in German, with libpq's own words after it for support.
+TEST_F(PgBackendTest, ConnectionFailuresSayWhyInGerman)
+{
+    const QString uri = qEnvironmentVariable("ORV_TEST_PG_URI");
+    const QString server = uri.left(uri.lastIndexOf(QLatin1Char('/')));
+    const struct {
+        QString uri;
+        const char *reason;
+        const char *detail; // libpq's words, kept after the reason
+    } cases[] = {
+        {u"postgresql://127.0.0.1:1/orvtest"_s,
+         "Der Datenbankserver ist nicht erreichbar (er läuft nicht oder nimmt keine Verbindungen an).",
+         "Connection refused"},
+        {server + u"/gibt_es_nicht"_s, "Die Datenbank ist auf dem Server nicht vorhanden.", "gibt_es_nicht"},
+        {server + u"/orvtest?user=niemand_hier"_s, "Der Datenbankbenutzer ist auf dem Server nicht vorhanden.",
+         "niemand_hier"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.uri.toStdString());
+        try {
+            openPostgresBackend(c.uri);
+            ADD_FAILURE() << "no error";
+        } catch (const DbError &e) {
+            const QString reason = QString::fromUtf8(c.reason);
+            EXPECT_TRUE(e.description().startsWith(u"Keine Verbindung zur PostgreSQL-Datenbank "_s))
+                << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(u": "_s + reason + u" ("_s)) << e.description().toStdString();
+            EXPECT_TRUE(e.description().lastIndexOf(QString::fromUtf8(c.detail)) > e.description().indexOf(reason))
+                << e.description().toStdString();
+        }
+    }
+}
+
+// A user without the right to a table reads why in German; the server's words
+// name the table for whoever grants the right.
+TEST_F(PgBackendTest, MissingRightsAreSaidInGermanWithTheServersWords)
+{
+    const QString role = u"orv_ohne_rechte_%1"_s.arg(QCoreApplication::applicationPid());
+    db->exec(u"CREATE ROLE "_s + role);
+    db->exec(u"SET ROLE "_s + role);
+    const auto [number, description] = error(u"SELECT * FROM pg_authid"_s);
+    db->exec(u"RESET ROLE"_s);
+    db->exec(u"DROP ROLE "_s + role);
+    EXPECT_EQ(number, ErrGeneric);
+    EXPECT_EQ(description, u"Keine Berechtigung: Ihr Datenbankbenutzer darf diese Aktion nicht ausführen. "
+                           "([42501] permission denied for table pg_authid)"_s);
 }
 
 } // namespace

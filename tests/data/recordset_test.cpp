@@ -8,6 +8,7 @@
 #include "support/testenv.h"
 
 #include <QFile>
+#include <functional>
 #include <sqlite3.h>
 
 using namespace orv::data;
@@ -401,6 +402,70 @@ TEST_P(RecordSetTest, TransactionsRollBackTogether)
     EXPECT_EQ(count("Trainingsplan"), 0);
 }
 
+// The commit itself fails, after every statement went through: on SQLite a
+// workstation still reading holds its lock past the wait, on PostgreSQL a key
+// checked only at the commit is taken. The rows and the edit are as before
+// the save, and the same save once the cause is gone writes.
+TEST_P(RecordSetTest, AFailedCommitLeavesTheRowsAndTheEditAsBeforeTheSave)
+{
+    Connection reader;
+    std::unique_ptr<Cursor> reading;
+    std::function<void()> block, release;
+    if (isPostgres()) {
+        conn.exec(u"ALTER TABLE Kurs ADD CONSTRAINT kurs_text_einmal UNIQUE (Beschreibung) "
+                  "DEFERRABLE INITIALLY DEFERRED"_s);
+        block = [] {}; // the text the save writes is another course's
+        release = [&] { db().exec(u"UPDATE Kurs SET Beschreibung = ? WHERE KursNr = ?"_s, {u"Tabellen"_s, u"K3"_s}); };
+    } else {
+        conn.exec(u"PRAGMA busy_timeout = 50"_s);
+        reader = connect();
+        block = [&] {
+            reading = reader.query(u"SELECT KursNr FROM Kurs"_s);
+            ASSERT_TRUE(reading->next());
+        };
+        release = [&] { reading.reset(); };
+    }
+    RecordSet rs = at(u"K1"_s);
+    QString said;
+    auto save = [&] {
+        try {
+            Transaction tx(conn);
+            rs.update();
+            tx.commit();
+        } catch (const DbError &e) {
+            said = e.description();
+            return false;
+        }
+        return true;
+    };
+
+    block();
+    rs.setField("Beschreibung", u"Excel"_s);
+    ASSERT_FALSE(save());
+    EXPECT_TRUE(rs.isEditing());
+    EXPECT_EQ(rs.text("Beschreibung").trimmed(), u"Excel"_s);
+    rs.cancelUpdate();
+    EXPECT_EQ(rs.text("Beschreibung").trimmed(), u"Englisch"_s);
+    rs.setField("Beschreibung", u"Excel"_s);
+    release();
+    ASSERT_TRUE(save()) << said.toStdString();
+    EXPECT_EQ(rows(u"SELECT Beschreibung FROM Kurs WHERE KursNr = 'K1'"_s), QStringList{u"Excel"_s});
+
+    // A new row whose commit fails is not among the rows; the set goes on adding it.
+    block();
+    rs.addNew();
+    for (auto [col, value] : {std::pair{"KursNr", "K9"}, {"Beschreibung", "Excel"}, {"Art", "I"}})
+        rs.setField(col, QString::fromUtf8(value));
+    ASSERT_FALSE(save());
+    EXPECT_TRUE(rs.isAdding());
+    EXPECT_EQ(rs.text("KursNr").trimmed(), u"K9"_s);
+    rs.cancelUpdate();
+    EXPECT_EQ(rs.text("KursNr").trimmed(), u"K1"_s);
+    EXPECT_EQ(keys(rs), (QStringList{"K3", "K1", "K2"}));
+    EXPECT_EQ(count("Kurs", "KursNr = ?", {"K9"}), 0);
+    release();
+}
+
 ORV_DB_TEST_SUITE(RecordSetTest);
 
 // The file database alone: opening failures, locking, the journal, and big columns.
@@ -437,6 +502,27 @@ TEST_F(ConnectionTest, FileFailuresAreReportedAsErrors)
         EXPECT_EQ(e.description(), u"Die Datei ist keine Datenbank, die ORV öffnen kann."_s);
     }
     EXPECT_FALSE(c.isOpen());
+}
+
+// A workstation that only reads holds the file while its read runs; a commit
+// that cannot wait for it says the database is in use, not that it is written.
+TEST_F(ConnectionTest, ALockHeldByAReaderIsNotCalledWriting)
+{
+    Connection writer = create(), reader;
+    reader.open(ConnectionTarget::sqliteFile(file()));
+    writer.exec(u"INSERT INTO Kurs (KursNr, Art) VALUES ('K1', 'I'), ('K2', 'I')"_s);
+    writer.exec(u"PRAGMA busy_timeout = 50"_s);
+    auto reading = reader.query(u"SELECT KursNr FROM Kurs"_s);
+    ASSERT_TRUE(reading->next());
+    try {
+        Transaction tx(writer);
+        writer.exec(u"UPDATE Kurs SET Art = 'E'"_s);
+        tx.commit();
+        ADD_FAILURE() << "committed past a reader's lock";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.number(), SQLITE_BUSY);
+        EXPECT_EQ(e.description(), u"Die Datenbank ist gesperrt, ein anderer Arbeitsplatz benutzt sie gerade."_s);
+    }
 }
 
 // The rollback journal with full syncs, not WAL: the file may sit on a network share.

@@ -5,10 +5,14 @@
 #include "search/frmseek.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
+#include "support/diskfaults.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QListWidget>
+#include <cstdio>
 #include <functional>
+#include <sqlite3.h>
 
 using namespace orv;
 using orv::ui::Answer;
@@ -507,6 +511,144 @@ TEST_P(KursWindowTest, FailedCascadeDeleteKeepsEverythingAndTheWindowWritesOn)
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(beschreibung("K2"), "Englisch II");
     EXPECT_EQ(count("Trainingsplan_alt", "KursNr = ?", {"K2"}), 2);
+}
+
+// The commit fails after the row went into the transaction: the file's disk
+// is full, or the server finds at the commit that another course has the
+// text already. The window stays in its mode with what was typed, its rows
+// stay as stored, and the same save writes once the cause is gone.
+TEST_P(KursWindowTest, FailedCommitKeepsWhatWasTypedAndTheSameSaveWritesItLater)
+{
+    seed();
+    test::DiskFaults disk;
+    std::function<void()> failNextCommit, removeCause;
+    QString refusal;
+    if (isPostgres()) {
+        db().exec(u"ALTER TABLE Kurs ADD CONSTRAINT kurs_text_einmal UNIQUE (Beschreibung) "
+                  "DEFERRABLE INITIALLY DEFERRED"_s);
+        failNextCommit = [] {}; // the text typed below is always another course's
+        removeCause = [this] {
+            connect().exec(u"UPDATE Kurs SET Beschreibung = KursNr WHERE Beschreibung = ?"_s, {u"Audit"_s});
+        };
+        refusal = u"UpdateError: -2147217873 Ein Datensatz mit diesem Schlüssel ist bereits vorhanden."_s;
+    } else {
+        failNextCommit = [&disk] { disk.failWrites(1, SQLITE_FULL); };
+        removeCause = [] {}; // the space the one failed write lacked is there again
+        refusal = u"UpdateError: 13 Der Datenträger ist voll."_s;
+    }
+    auto saveFails = [&] {
+        failNextCommit();
+        prompter.expectMessage(refusal, u"ORV"_s, Icon::None);
+        drv.click("cmdSave");
+    };
+    open();
+
+    drv.type(1, u"Audit"_s);
+    saveFails();
+    EXPECT_TRUE(drv.looksLikeEditMode());
+    EXPECT_EQ(course().mid(0, 2), (QStringList{"K1", "Audit"}));
+    EXPECT_EQ(beschreibung("K1"), "Excel");
+    removeCause();
+    drv.click("cmdSave");
+    EXPECT_TRUE(drv.looksLikeBrowseMode());
+    EXPECT_EQ(course().mid(0, 2), (QStringList{"K1", "Audit"}));
+    EXPECT_EQ(beschreibung("K1"), "Audit");
+
+    // "Rückgängig" after the failure shows what is stored.
+    drv.trigger("Gonext");
+    drv.type(1, u"Audit"_s);
+    saveFails();
+    drv.click("cmdUndo");
+    EXPECT_EQ(course().mid(0, 2), (QStringList{"K2", "Englisch"}));
+
+    // A new course stays in add mode and is not among the rows until it is written.
+    typeNewCourse(u"K8"_s, u"IT"_s, u"Audit"_s, u"I"_s);
+    saveFails();
+    EXPECT_TRUE(drv.looksLikeEditMode());
+    EXPECT_TRUE(drv.field(0)->isEnabled()); // the key is typed in add mode only
+    EXPECT_EQ(course().mid(0, 2), (QStringList{"K8", "Audit"}));
+    drv.click("cmdUndo");
+    EXPECT_EQ(shown(), "K2");
+    drv.trigger("Gobot");
+    EXPECT_EQ(shown(), "K3");
+    typeNewCourse(u"K9"_s, u"IT"_s, u"Audit"_s, u"I"_s);
+    saveFails();
+    removeCause();
+    drv.click("cmdSave");
+    EXPECT_EQ(shown(), "K9");
+    EXPECT_EQ(beschreibung("K9"), "Audit");
+    drv.trigger("Goprev");
+    EXPECT_EQ(shown(), "K3");
+    EXPECT_EQ(count("Kurs"), 4);
+}
+
+// What the user reads when the disk or the file fails under a save; the
+// window keeps what was typed.
+TEST_P(KursFormTest, DiskAndFileFailuresAreToldInGerman)
+{
+    seed();
+    test::DiskFaults disk;
+    open();
+    const struct {
+        const char *what;
+        std::function<void()> cause;
+        QString message;
+    } cases[] = {
+        {"disk full", [&] { disk.failWrites(1, SQLITE_FULL); }, u"UpdateError: 13 Der Datenträger ist voll."_s},
+        {"write error", [&] { disk.failWrites(1, SQLITE_IOERR_WRITE); },
+         u"UpdateError: 778 Fehler beim Lesen oder Schreiben der Datei."_s},
+        // Another copy put in its place, as a restore from a backup does.
+        {"file replaced",
+         [&] {
+             const QString file = tempPath() + u"/orv.mdb"_s, copy = tempPath() + u"/kopie.mdb"_s;
+             ASSERT_TRUE(QFile::copy(file, copy));
+             ASSERT_EQ(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(file).constData()), 0);
+         },
+         u"UpdateError: 1032 Die Datenbankdatei wurde gelöscht oder durch eine andere ersetzt, während ORV sie "
+         "geöffnet hatte; die Änderung wurde nicht gespeichert. Schließen Sie das Fenster und öffnen Sie es wieder, "
+         "um mit der jetzigen Datei zu arbeiten."_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        drv.type(1, u"Neu"_s);
+        c.cause();
+        prompter.expectMessage(c.message, u"ORV"_s, Icon::None);
+        drv.click("cmdSave");
+        EXPECT_TRUE(drv.looksLikeEditMode());
+        EXPECT_EQ(drv.text(1).trimmed(), "Neu");
+        drv.click("cmdUndo");
+        EXPECT_EQ(drv.text(1).trimmed(), "Excel");
+    }
+    EXPECT_EQ(beschreibung("K1"), "Excel");
+}
+
+// A database the user may not write opens for browsing; every attempt to
+// change it says why, and once the file can be written the same window saves.
+TEST_P(KursFormTest, WriteProtectedDatabaseIsBrowsedUntilItCanBeWrittenAgain)
+{
+    seed();
+    test::DiskFaults disk;
+    disk.setWriteProtected(true);
+    open();
+    EXPECT_EQ(shown(), "K1");
+    const QString protectedText = u"Die Datenbank ist schreibgeschützt. Sie können die Daten ansehen, aber erst "
+                                  "ändern, wenn die Datei wieder beschreibbar ist."_s;
+    for (const char *attempt : {"type", "New", "NewCopy", "Delete"}) {
+        SCOPED_TRACE(attempt);
+        prompter.expectMessage(protectedText, u"Schreibgeschützt"_s, Icon::Exclamation);
+        if (attempt == std::string_view("type"))
+            drv.type(1, u"N"_s);
+        else
+            drv.trigger(QLatin1String(attempt));
+        EXPECT_TRUE(drv.looksLikeBrowseMode());
+        EXPECT_EQ(course().mid(0, 2), (QStringList{"K1", "Excel"}));
+        EXPECT_EQ(drv.status(), "");
+    }
+    disk.setWriteProtected(false);
+    drv.type(1, u"Neu"_s);
+    drv.click("cmdSave");
+    EXPECT_TRUE(drv.looksLikeBrowseMode());
+    EXPECT_EQ(beschreibung("K1"), "Neu");
 }
 
 ORV_DB_TEST_SUITE(KursWindowTest);
