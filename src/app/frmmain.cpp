@@ -24,9 +24,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTime>
 #include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 #include <memory>
 
@@ -444,6 +446,26 @@ void FrmMain::openWindow(const QString &name)
     }
 }
 
+// Gives a child window the focus as a click on its frame would: to the field
+// it focused itself (the key field of a new row), else to its first field in
+// tab order; never to the window's own frame, where typing would go nowhere.
+static void focusInto(QWidget *w)
+{
+    QWidget *f = w->focusWidget();
+    const auto takes = [w](QWidget *c) {
+        return c && c != w && w->isAncestorOf(c) && c->isEnabled() && c->isVisibleTo(w)
+               && (c->focusPolicy() & Qt::TabFocus) && !qobject_cast<QPushButton *>(c)
+               && !qobject_cast<QToolButton *>(c);
+    };
+    if (!takes(f)) {
+        f = nullptr;
+        for (QWidget *c = w->nextInFocusChain(); c && c != w && !f; c = c->nextInFocusChain())
+            if (takes(c))
+                f = c;
+    }
+    (f ? f : w)->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 void FrmMain::addChild(QWidget *w)
 {
     QMdiSubWindow *sub = m_area->addSubWindow(w);
@@ -451,7 +473,7 @@ void FrmMain::addChild(QWidget *w)
     m_loaded.append(w);
     sub->show();
     m_area->setActiveSubWindow(sub);
-    w->setFocus();
+    focusInto(w);
     showActiveMenus();
     // A child larger than the area opens at its top left corner, labels first,
     // not scrolled to wherever its focused field happens to be.
@@ -486,7 +508,7 @@ void FrmMain::bringToFront(QWidget *w)
 {
     if (QMdiSubWindow *sub = subWindowOf(w)) {
         m_area->setActiveSubWindow(sub);
-        w->setFocus();
+        focusInto(w);
         showActiveMenus();
         return;
     }

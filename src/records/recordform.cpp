@@ -829,6 +829,10 @@ bool RecordForm::eventFilter(QObject *watched, QEvent *event)
     }
     if (m_comboEdits.contains(watched))
         return isClipboardKey(event);
+    // The keyboard's keys reach a list field's combo box first, and it hands
+    // them to its text box past that box's filter.
+    if (qobject_cast<QComboBox *>(watched) && isClipboardKey(event))
+        return true;
     if (event->type() == QEvent::FocusIn) {
         if (auto *le = qobject_cast<QLineEdit *>(watched))
             selectToEnd(le);

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 namespace orv::test {
 
@@ -39,18 +40,18 @@ public:
     QString comboText(const QString &name) const { return combo(name)->currentText(); }
     QAction *action(const QString &name) const { return widget<QAction>(name); }
 
-    // Selects what the control holds and types over it.
+    // Selects what the control holds and types over it, as the keyboard does.
     void type(QWidget *w, const QString &text)
     {
-        w->setFocus();
+        focus(w);
         if (auto *le = qobject_cast<QLineEdit *>(w))
             le->selectAll();
         else if (auto *cb = qobject_cast<QComboBox *>(w))
             cb->lineEdit()->selectAll();
         if (text.isEmpty())
-            QTest::keyClick(w, Qt::Key_Delete);
+            QTest::keyClick(keyboardWindow(), Qt::Key_Delete);
         else
-            QTest::keyClicks(w, text);
+            typeText(keyboardWindow(), text);
     }
     void type(int i, const QString &text) { type(field(i), text); }
     void type(const QString &comboName, const QString &text) { type(combo(comboName), text); }
@@ -74,7 +75,39 @@ public:
         ASSERT_TRUE(b->isEnabled() && b->isVisible()) << buttonName.toStdString();
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    void key(QWidget *w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(w, key, mods); }
+    void key(QWidget *w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        focus(w);
+        QTest::keyClick(keyboardWindow(), key, mods);
+    }
+    void keys(QWidget *w, const QKeySequence &sequence)
+    {
+        focus(w);
+        QTest::keySequence(keyboardWindow(), sequence);
+    }
+    // Gives w the focus in the active window, as a click would.
+    static void focus(QWidget *w)
+    {
+        // A click into the control activates its window, as a box that was
+        // just closed leaves none active.
+        if (QWidget *top = w->window(); !top->isActiveWindow()) {
+            top->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(top));
+        }
+        w->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents(); // what the control does on getting the focus
+        QWidget *has = QApplication::focusWidget();
+        EXPECT_TRUE(has == w || (has && w->focusProxy() == has) || (has && has->parentWidget() == w))
+            << "the focus is on " << (has ? has->objectName().toStdString() : std::string("nothing"));
+    }
+    // Keys go where a keyboard sends them: to the active window, which hands
+    // them to its focused control after the shortcuts had their say.
+    static QWindow *keyboardWindow()
+    {
+        QWindow *w = QGuiApplication::focusWindow();
+        EXPECT_NE(w, nullptr) << "no window is active";
+        return w;
+    }
 
     static QString status() { return ui::StatusPanels::instance().panelText(u"Status"_s); }
     static QString sort() { return ui::StatusPanels::instance().panelText(u"Sort"_s); }

@@ -103,6 +103,42 @@ TEST_P(RecordHostTest, RecordWindowsOpenAsChildrenWithTheirSizeMenusAndSortPanel
     EXPECT_EQ(child(u"frmKurs"_s), nullptr);
 }
 
+// A window opens with its first field ready for typing: the first field a
+// row allows to change, or on an empty table the key field of the new row.
+TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
+{
+    const struct {
+        const char *name;
+        const char *focus; // object name of the control, or of the combo box holding it
+    } windows[] = {{"frmKurs", "cmbRubrik"}, {"frmMitarbeiter", "txtFields(1)"}, {"frmTrainingsplan", "cmbPrioritaet"}};
+    const auto focusOwner = [] {
+        QWidget *f = QApplication::focusWidget();
+        if (f && qobject_cast<QComboBox *>(f->parentWidget()))
+            f = f->parentWidget();
+        return f ? f->objectName() : u"<nothing>"_s;
+    };
+    for (const auto &w : windows) {
+        SCOPED_TRACE(w.name);
+        main->openWindow(QLatin1String(w.name));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(focusOwner(), QLatin1String(w.focus));
+    }
+    for (const char *name : {"frmTrainingsplan", "frmKurs", "frmMitarbeiter"})
+        child(QLatin1String(name))->closeWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // No course: the window starts a new one, and what is typed is its number.
+    db().exec(u"DELETE FROM Trainingsplan"_s);
+    db().exec(u"DELETE FROM Kurs"_s);
+    main->openWindow(u"frmKurs"_s);
+    QCoreApplication::processEvents();
+    test::RecordDriver k(child(u"frmKurs"_s));
+    ASSERT_EQ(QApplication::focusWidget(), k.field(0));
+    test::typeText(test::RecordDriver::keyboardWindow(), u"K9"_s);
+    EXPECT_EQ(k.text(0), u"K9"_s);
+    k.click("cmdUndo");
+}
+
 TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOpenedMaximized)
 {
     struct Window {

@@ -31,7 +31,7 @@ void OrvTest::SetUp()
 
 void OrvTest::TearDown() { prompter.verify(); }
 
-void typeText(QWidget *w, const QString &text)
+template <typename Target> static void typeInto(Target *w, const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text.at(i);
@@ -43,6 +43,9 @@ void typeText(QWidget *w, const QString &text)
         i += ch.isHighSurrogate();
     }
 }
+
+void typeText(QWidget *w, const QString &text) { typeInto(w, text); }
+void typeText(QWindow *w, const QString &text) { typeInto(w, text); }
 
 std::vector<data::BackendKind> testBackends()
 {

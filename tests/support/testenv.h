@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <QWindow>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -98,6 +99,8 @@ inline long dbErrorOf(const std::function<void()> &f)
 // Types as a user does, key by key: ASCII through its key, any other character
 // (a surrogate pair as one) as the keyboard sends it, with its text.
 void typeText(QWidget *w, const QString &text);
+// The same into the active window, which hands the keys to its focused control.
+void typeText(QWindow *w, const QString &text);
 
 // The backends the database tests run on.
 std::vector<data::BackendKind> testBackends();
