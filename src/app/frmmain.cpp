@@ -448,7 +448,8 @@ void FrmMain::openWindow(const QString &name)
 
 // Gives a child window the focus as a click on its frame would: to the field
 // it focused itself (the key field of a new row), else to its first field in
-// tab order; never to the window's own frame, where typing would go nowhere.
+// tab order, as a Tab would; never to the window's own frame, where typing
+// would go nowhere.
 static void focusInto(QWidget *w)
 {
     QWidget *f = w->focusWidget();
@@ -463,7 +464,7 @@ static void focusInto(QWidget *w)
             if (takes(c))
                 f = c;
     }
-    (f ? f : w)->setFocus(Qt::ActiveWindowFocusReason);
+    (f ? f : w)->setFocus(Qt::TabFocusReason);
 }
 
 void FrmMain::addChild(QWidget *w)
