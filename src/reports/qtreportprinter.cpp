@@ -109,7 +109,13 @@ std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, 
 void previewReport(const ReportModel &model, QWidget *parent)
 {
     QtReportPrinter target;
-    target.setOrientation(model.orientation);
+    // The preview shows the pages as "Drucken" prints them: turned as the user
+    // last turned a list of this kind in the print dialog.
+    const auto turned = choices().turned[kindOf(model.orientation)];
+    Orientation shown = model.orientation;
+    if (turned)
+        shown = *turned == QPageLayout::Landscape ? Orientation::Landscape : Orientation::Portrait;
+    target.setOrientation(shown);
     QPrintPreviewDialog dialog(&target.printer(), parent);
     dialog.setObjectName(QStringLiteral("frmSeitenansicht"));
     dialog.setWindowTitle(QStringLiteral("Seitenansicht"));

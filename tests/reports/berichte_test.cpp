@@ -690,6 +690,25 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
         });
         EXPECT_EQ(pages(), printed);
     }
+
+    // Turned to portrait in the print dialog, the list prints so, and the page
+    // preview shows it as it was printed.
+    prompter.expectModal([](QDialog &d) {
+        static_cast<QPrintDialog &>(d).printer()->setPageOrientation(QPageLayout::Portrait);
+        d.done(QDialog::Accepted);
+    });
+    EXPECT_GE(pages(), 1);
+    prompter.expectModal([](QDialog &anzeige) {
+        anzeige.findChild<QAction *>("mnuSeitenansicht")->trigger();
+        anzeige.reject();
+    });
+    prompter.expectModal([](QDialog &d) {
+        auto *preview = d.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        EXPECT_EQ(preview->orientation(), QPageLayout::Portrait);
+        d.reject();
+    });
+    QTest::mouseClick(w<QPushButton>("cmdAnzeige"), Qt::LeftButton);
     reports::ReportPrinter::setFactory({});
 }
 
