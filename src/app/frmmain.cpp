@@ -584,16 +584,22 @@ void FrmMain::tile(bool sideBySide)
     }
     if (subs.isEmpty())
         return;
+    // Each child gets its share of the area, but never less than its layout
+    // needs: what does not fit lies beyond the area, which then scrolls.
     const QRect area = m_area->viewport()->rect();
     const int n = int(subs.size());
+    int at = 0;
     for (int i = 0; i < n; ++i) {
+        const QSize least = subs[i]->minimumSizeHint().expandedTo(subs[i]->minimumSize());
         QRect r;
         if (sideBySide) {
-            const int x0 = area.width() * i / n, x1 = area.width() * (i + 1) / n;
-            r = QRect(x0, 0, x1 - x0, area.height());
+            const int share = area.width() * (i + 1) / n - area.width() * i / n;
+            r = QRect(at, 0, std::max(share, least.width()), std::max(area.height(), least.height()));
+            at = r.right() + 1;
         } else {
-            const int y0 = area.height() * i / n, y1 = area.height() * (i + 1) / n;
-            r = QRect(0, y0, area.width(), y1 - y0);
+            const int share = area.height() * (i + 1) / n - area.height() * i / n;
+            r = QRect(0, at, std::max(area.width(), least.width()), std::max(share, least.height()));
+            at = r.bottom() + 1;
         }
         subs[i]->setGeometry(r);
     }

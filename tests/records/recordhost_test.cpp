@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <limits>
 
 using namespace orv;
@@ -137,6 +138,36 @@ TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
     test::typeText(test::RecordDriver::keyboardWindow(), u"K9"_s);
     EXPECT_EQ(k.text(0), u"K9"_s);
     k.click("cmdUndo");
+}
+
+// "Untereinander" and "Nebeneinander" share the area among the windows but
+// never make one smaller than its fields need: the area scrolls instead.
+TEST_P(RecordHostTest, TilingNeverCrushesAWindow)
+{
+    main->resize(900, 600);
+    for (const char *name : {"frmKurs", "frmMitarbeiter", "frmTrainingsplan"})
+        main->openWindow(QLatin1String(name));
+    const QList<QMdiSubWindow *> subs = main->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 3);
+    for (const bool sideBySide : {false, true}) {
+        SCOPED_TRACE(sideBySide ? "Nebeneinander" : "Untereinander");
+        main->arrangeChildren(sideBySide ? 2 : 1, 0, 0);
+        QCoreApplication::processEvents();
+        int next = 0;
+        for (QMdiSubWindow *sub : subs) {
+            SCOPED_TRACE(sub->widget()->objectName().toStdString());
+            const QSize least = sub->minimumSizeHint();
+            EXPECT_GE(sub->width(), least.width());
+            EXPECT_GE(sub->height(), least.height());
+            // One after the other, none over another.
+            EXPECT_EQ(sideBySide ? sub->x() : sub->y(), next);
+            next = sideBySide ? sub->geometry().right() + 1 : sub->geometry().bottom() + 1;
+        }
+    }
+    // Three windows do not fit under each other at this size: the area scrolls.
+    main->arrangeChildren(1, 0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->mdiArea()->verticalScrollBar()->isVisible());
 }
 
 TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOpenedMaximized)
