@@ -119,6 +119,8 @@ void previewReport(const ReportModel &model, QWidget *parent)
     QPrintPreviewDialog dialog(&target.printer(), parent);
     dialog.setObjectName(QStringLiteral("frmSeitenansicht"));
     dialog.setWindowTitle(QStringLiteral("Seitenansicht"));
+    // Tall enough that a whole page can be read, as wide as a landscape page needs.
+    ui::sizeForReading(&dialog, QSize(1400, 1000));
     // The preview paints on the very printer that "Drucken" in the preview then
     // prints on, each time through the one print routine.
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,

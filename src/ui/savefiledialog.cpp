@@ -1,6 +1,7 @@
 #include "ui/savefiledialog.h"
 
 #include "ui/prompter.h"
+#include "ui/widgets.h"
 
 #include <QFileDialog>
 #include <QRegularExpression>
@@ -40,6 +41,8 @@ std::optional<QString> askSaveFileName(QWidget *parent, const QString &caption, 
     const QFileInfo p(proposed);
     dialog.setDirectory(p.absolutePath());
     dialog.selectFile(p.fileName());
+    // Wide enough for long file names in the list and the details beside them.
+    sizeForReading(&dialog, QSize(960, 640));
     if (Prompter::instance().runModal(dialog) != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();

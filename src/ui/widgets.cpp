@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 
 #include <cmath>
 
@@ -108,6 +109,16 @@ NormalPointer::~NormalPointer()
 {
     for (int i = 0; i < m_lifted; ++i)
         QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void sizeForReading(QWidget *dialog, const QSize &wanted)
+{
+    const QWidget *over = dialog->parentWidget() ? dialog->parentWidget() : dialog;
+    const QScreen *screen = over->screen() ? over->screen() : QGuiApplication::primaryScreen();
+    QSize room = wanted;
+    if (screen)
+        room = room.boundedTo(screen->availableGeometry().size() * 0.9);
+    dialog->resize(room.expandedTo(dialog->minimumSizeHint()));
 }
 
 } // namespace orv::ui

@@ -5,6 +5,8 @@
 
 class QComboBox;
 class QPainter;
+class QSize;
+class QWidget;
 
 // Small pieces every window uses the same way.
 namespace orv::ui {
@@ -29,6 +31,11 @@ void keepTypedText(QComboBox *combo);
 // window, program icon and the About window's last frame show the same mark).
 void paintLogo(QPainter &painter, const QRectF &rect);
 QPixmap logoPixmap(int size);
+
+// Opens a dialog at a size where its content can be read (a page of a
+// preview, the list of a file dialog): the size wanted, at most nine tenths
+// of the screen the dialog's parent is on.
+void sizeForReading(QWidget *dialog, const QSize &wanted);
 
 // The hourglass while the program works; restored when the object goes.
 class BusyPointer {

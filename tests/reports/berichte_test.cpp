@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
@@ -74,6 +75,9 @@ void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, co
 {
     prompter.expectModal([=](QDialog &d) {
         auto &fd = dynamic_cast<QFileDialog &>(d);
+        // Large enough for the list of files, as far as the screen allows.
+        EXPECT_GE(fd.width(), std::min(960, int(fd.screen()->availableSize().width() * 0.9)));
+        EXPECT_GE(fd.height(), std::min(640, int(fd.screen()->availableSize().height() * 0.9)));
         if (offered)
             *offered = QStringList{fd.windowTitle(), QFileInfo(fd.selectedFiles().value(0)).fileName(),
                                    fd.selectedNameFilter()}
@@ -671,6 +675,8 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
     prompter.expectModal([](QDialog &d) {
         auto *preview = d.findChild<QPrintPreviewWidget *>();
         ASSERT_NE(preview, nullptr);
+        // Opened where a page can be read: as tall as the screen allows.
+        EXPECT_GE(d.height(), std::min(1000, int(d.screen()->availableSize().height() * 0.9)));
         preview->updatePreview();
         EXPECT_EQ(preview->pageCount(), 3);
         EXPECT_EQ(preview->orientation(), QPageLayout::Landscape);
