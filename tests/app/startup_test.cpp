@@ -243,11 +243,16 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
 // lock must not lie where another user could put a file of its name first.
 TEST_F(StartupTest, SettingsAreTheOwnersAloneAndTheLockStaysOutOfTheSharedTemporaryFolder)
 {
-    write(u"Service"_s, u"Datenbank"_s, u"postgresql://u:geheim@db/orv"_s);
     const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, u"ORV"_s, u"ORV"_s).fileName();
     const auto others =
         QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
-    EXPECT_EQ(QFile::permissions(ini) & others, QFileDevice::Permissions());
+    // Written first, and into a file left readable by others by an older version.
+    for (const bool existed : {false, true}) {
+        const auto readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther;
+        ASSERT_TRUE(!existed || QFile::setPermissions(ini, readable));
+        write(u"Service"_s, u"Datenbank"_s, u"postgresql://u:geheim@db/orv"_s);
+        EXPECT_EQ(QFile::permissions(ini) & others, QFileDevice::Permissions()) << existed;
+    }
 
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     QStandardPaths::setTestModeEnabled(true);

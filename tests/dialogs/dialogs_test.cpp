@@ -31,6 +31,15 @@ const QString S = u"Settings"_s;
 // The eight keys in the order "&Ok" writes them.
 const QStringList eightKeys{"WinMaxOpen", "TrainingsplanAutoOpen", "AnzeigeMaxOpen", "PrinterWindow", "Remark",
                             "TextSeek",   "SplashScreen",          "QueryEnd"};
+// The caption the user reads beside each key's box.
+const QStringList captions{"Fe&nster maximiert öffnen",
+                           "Fenster &Trainingsplan automatisch öffnen",
+                           "An&zeigefenster maximiert öffnen",
+                           "&Druckereinstellungen",
+                           "",
+                           "&Volltextsuche",
+                           "Be&grüßungsbildschirm",
+                           "Abfrage bei &Programmende"};
 
 template <typename T> T *child(QWidget &w, const QString &name)
 {
@@ -78,8 +87,10 @@ TEST_F(FrmOptionsTest, OkWithoutChangesRewritesAllEightKeysFromTheStore)
             write(S, eightKeys[i], stored[i]);
         write(S, "MainLeft", "1200"); // the main window's position is not the dialog's
         runDialog([&](QDialog &dlg) {
-            for (int i = 0; i < eightKeys.size(); ++i)
+            for (int i = 0; i < eightKeys.size(); ++i) {
                 EXPECT_TRUE(i == 4 || chk(dlg, eightKeys[i])->isChecked() == (!empty && written[i] == "ON")) << i;
+                EXPECT_TRUE(i == 4 || chk(dlg, eightKeys[i])->text() == captions[i]) << i;
+            }
             EXPECT_EQ(child<QLineEdit>(dlg, "txtBem")->text(), empty ? QString() : stored[4]);
             QTest::keyClick(&dlg, Qt::Key_Return);
         });
