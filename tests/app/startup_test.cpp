@@ -237,6 +237,17 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
             || (stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0 && (st.st_mode & 0777) == 0600));
         prompter.verify();
     }
+    // A link where the database belongs, to a file gone from a share: the template
+    // is not written through it, the user is asked instead.
+    QDir(tempPath() + u"/home"_s).removeRecursively();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tempPath() + u"/settings-link"_s);
+    const QString share = tempPath() + u"/netz/orv.mdb"_s;
+    ASSERT_TRUE(QDir().mkpath(tempPath() + u"/netz"_s) && QDir().mkpath(userData));
+    ASSERT_TRUE(QFile::link(share, userData + u"orv.mdb"_s));
+    prompter.expectInput(kPrompt, u"Error"_s, std::nullopt);
+    QLockFile lock(lockPath());
+    EXPECT_FALSE(app::prepareStart(lock, prefix + u"/bin"_s));
+    EXPECT_FALSE(QFileInfo::exists(share));
 }
 
 // The settings may hold a database address with a password; the single-instance
