@@ -430,6 +430,10 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
                + tempPath() + u"/fehlt/orv.mdb)"_s,
            ui::Icon::Exclamation);
 
+    // An address of blanks is none: the file stays the database.
+    write(u"Service"_s, u"Datenbank"_s, u"  "_s);
+    makeMain();
+    EXPECT_TRUE(action("mnuDatensicherung")->isEnabled());
     // On a server database the server's tools back it up.
     write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     makeMain();
