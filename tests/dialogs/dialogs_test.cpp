@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTabBar>
 #include <QTest>
@@ -273,9 +274,17 @@ TEST_F(FrmAboutTest, ProductInformationNamesUserAndDatabaseWithoutPassword)
                  {"host=dbserver port=5433 dbname=orv user=schulung password = 'Geheim42'",
                   "user=schulung dbname=orv host=dbserver port=5433"}};
     app::setDataPath(u"/srv/schulung/daten/"_s);
+    // The version the program was built as, from the project file.
+    QFile project(QStringLiteral(QT_TESTCASE_SOURCEDIR "/CMakeLists.txt"));
+    ASSERT_TRUE(project.open(QIODevice::ReadOnly));
+    const QString version = QRegularExpression(u"project\\(ORV VERSION ([0-9.]+)"_s)
+                                .match(QString::fromUtf8(project.readAll()))
+                                .captured(1);
+    ASSERT_EQ(version.count(u'.'), 2);
     for (const auto &c : cases) {
         app::settings::write("Service", "Datenbank", c.uri);
         prompter.expectModal([&](QDialog &dlg) {
+            EXPECT_EQ(child<QLabel>(dlg, "lblVersion")->text(), u"Version "_s + version);
             EXPECT_EQ(child<QLabel>(dlg, "lblUser")->text(), QString::fromLocal8Bit(pw->pw_name));
             const QString shown = child<QLabel>(dlg, "lblDatenbasis")->text();
             EXPECT_TRUE(shown.contains(QLatin1String(c.shows))) << shown.toStdString();
