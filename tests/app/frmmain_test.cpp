@@ -407,10 +407,12 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     makeMain();
     const QString title = u"Datensicherung"_s;
     auto backUp = [&](const QString &file, const QString &message, ui::Icon icon) {
+        // The day's name is proposed, in the backup folder once there is one, beside the database before.
+        const QString backups = data::backupFolder(folder + u"orv.mdb"_s);
+        const QString proposedIn = QFileInfo(backups).isDir() ? backups + u"/"_s : folder;
         prompter.expectModal([=](QDialog &d) {
             auto &fd = dynamic_cast<QFileDialog &>(d);
-            // The day's name is proposed, beside the database while there is no backup folder.
-            EXPECT_EQ(fd.selectedFiles().value(0), folder + data::dailyBackupName(QDate::currentDate()));
+            EXPECT_EQ(fd.selectedFiles().value(0), proposedIn + data::dailyBackupName(QDate::currentDate()));
             EXPECT_EQ(fd.windowTitle(), title);
             fd.findChild<QLineEdit *>("fileNameEdit")->setText(file); // typed as a person would
             static_cast<QDialog &>(fd).done(QDialog::Accepted);
@@ -428,11 +430,16 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     conn.open(data::ConnectionTarget::sqliteFile(copy + u".mdb"_s));
     EXPECT_TRUE(data::schema::exists(conn));
 
+    QDir().mkpath(data::backupFolder(folder + u"orv.mdb"_s));
     backUp(tempPath() + u"/fehlt/orv.mdb"_s,
            u"Die Datensicherung ist fehlgeschlagen.\r\n\r\nDie Datei kann nicht geöffnet oder angelegt werden. ("_s
                + tempPath() + u"/fehlt/orv.mdb)"_s,
            ui::Icon::Exclamation);
 
+    // An address of blanks is none: the file stays the database.
+    write(u"Service"_s, u"Datenbank"_s, u"  "_s);
+    makeMain();
+    EXPECT_TRUE(action("mnuDatensicherung")->isEnabled());
     // On a server database the server's tools back it up.
     write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     makeMain();
@@ -480,6 +487,15 @@ TEST_F(FrmMainTest, ArrangesChildWindows)
         EXPECT_EQ(subs[i]->geometry().bottom(), area.bottom());
         EXPECT_EQ(subs[i]->x(), i ? subs[i - 1]->geometry().right() + 1 : 0);
     }
+    // A row takes the icons that fit exactly; the next one starts a row above.
+    const int w = subs[0]->width(), y = subs[0]->y();
+    main->resize(main->width() + 2 * w - area.width(), main->height());
+    QCoreApplication::processEvents();
+    main->arrangeChildren(3, 0, 0);
+    ASSERT_EQ(main->mdiArea()->viewport()->width(), 2 * w);
+    EXPECT_EQ(QList<QPoint>({subs[1]->pos(), subs[2]->pos()}), QList<QPoint>({{w, y}, {0, y - subs[2]->height()}}));
+    main->resize(900, 700);
+    QCoreApplication::processEvents();
 
     // Tiling starts by putting every window in normal state, the About window beside the main window too.
     main->openWindow(u"frmAbout"_s);

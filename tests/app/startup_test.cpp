@@ -238,17 +238,33 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
             || (stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0 && (st.st_mode & 0777) == 0600));
         prompter.verify();
     }
+    // A link where the database belongs, to a file gone from a share: the template
+    // is not written through it, the user is asked instead.
+    QDir(tempPath() + u"/home"_s).removeRecursively();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tempPath() + u"/settings-link"_s);
+    const QString share = tempPath() + u"/netz/orv.mdb"_s;
+    ASSERT_TRUE(QDir().mkpath(tempPath() + u"/netz"_s) && QDir().mkpath(userData));
+    ASSERT_TRUE(QFile::link(share, userData + u"orv.mdb"_s));
+    prompter.expectInput(kPrompt, u"Error"_s, std::nullopt);
+    QLockFile lock(lockPath());
+    EXPECT_FALSE(app::prepareStart(lock, prefix + u"/bin"_s));
+    EXPECT_FALSE(QFileInfo::exists(share));
 }
 
 // The settings may hold a database address with a password; the single-instance
 // lock must not lie where another user could put a file of its name first.
 TEST_F(StartupTest, SettingsAreTheOwnersAloneAndTheLockStaysOutOfTheSharedTemporaryFolder)
 {
-    write(u"Service"_s, u"Datenbank"_s, u"postgresql://u:geheim@db/orv"_s);
     const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, u"ORV"_s, u"ORV"_s).fileName();
     const auto others =
         QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
-    EXPECT_EQ(QFile::permissions(ini) & others, QFileDevice::Permissions());
+    // Written first, and into a file left readable by others by an older version.
+    for (const bool existed : {false, true}) {
+        const auto readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther;
+        ASSERT_TRUE(!existed || QFile::setPermissions(ini, readable));
+        write(u"Service"_s, u"Datenbank"_s, u"postgresql://u:geheim@db/orv"_s);
+        EXPECT_EQ(QFile::permissions(ini) & others, QFileDevice::Permissions()) << existed;
+    }
 
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     QStandardPaths::setTestModeEnabled(true);

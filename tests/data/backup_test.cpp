@@ -72,6 +72,7 @@ TEST_F(BackupTest, FirstStartOfADayCopiesOnceAndKeepsTheLastFourteen)
         touch(data::dailyBackupName(QDate(2026, 11, d)));
     touch(u"orv-vor-umbau.mdb"_s); // the user's own copy stays
     touch(u"orv-2026-11-30.mdb.4711-00c0ffee.tmp"_s, 2);
+    touch(u"orv-2026-12-06.mdb.4712-0badf00d.tmp"_s); // another workstation copying just now
 
     const QDate today(2026, 12, 6);
     EXPECT_TRUE(data::makeDailyBackup(db, today));
@@ -79,7 +80,7 @@ TEST_F(BackupTest, FirstStartOfADayCopiesOnceAndKeepsTheLastFourteen)
     QStringList expected;
     for (int d = 3; d <= 15; ++d)
         expected << data::dailyBackupName(QDate(2026, 11, d));
-    expected << u"orv-2026-12-06.mdb"_s << u"orv-vor-umbau.mdb"_s;
+    expected << u"orv-2026-12-06.mdb"_s << u"orv-2026-12-06.mdb.4712-0badf00d.tmp"_s << u"orv-vor-umbau.mdb"_s;
     EXPECT_EQ(files(), expected);
 
     // Later starts that day leave the copy as it is, even after changes.
@@ -105,6 +106,10 @@ TEST_F(BackupTest, CopyDuringAnotherWorkstationsWriteHoldsTheCommittedState)
 
 TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
 {
+    // A failed copy leaves the file of that name as it was.
+    QFile old(tempPath() + u"/k.mdb"_s);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
+    old.close();
     const struct {
         const char *name;
         std::function<void()> act;
@@ -136,7 +141,9 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
         QFile::remove(folder());
         EXPECT_EQ(QDir(tempPath()).entryList({u"*.tmp*"_s}, QDir::Files), QStringList());
         EXPECT_EQ(QDir(QFileInfo(db).absolutePath()).entryList(QDir::Files), QStringList{u"orv.mdb"_s});
-        EXPECT_FALSE(QFileInfo::exists(tempPath() + u"/k.mdb"_s));
+        EXPECT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "alt");
+        old.close();
         EXPECT_EQ(content(db), u"ok;K001,100.5;K002,250.0;"_s);
     }
 }

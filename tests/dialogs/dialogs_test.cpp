@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTabBar>
 #include <QTest>
@@ -31,6 +32,15 @@ const QString S = u"Settings"_s;
 // The eight keys in the order "&Ok" writes them.
 const QStringList eightKeys{"WinMaxOpen", "TrainingsplanAutoOpen", "AnzeigeMaxOpen", "PrinterWindow", "Remark",
                             "TextSeek",   "SplashScreen",          "QueryEnd"};
+// The caption the user reads beside each key's box.
+const QStringList captions{"Fe&nster maximiert öffnen",
+                           "Fenster &Trainingsplan automatisch öffnen",
+                           "An&zeigefenster maximiert öffnen",
+                           "&Druckereinstellungen",
+                           "",
+                           "&Volltextsuche",
+                           "Be&grüßungsbildschirm",
+                           "Abfrage bei &Programmende"};
 
 template <typename T> T *child(QWidget &w, const QString &name)
 {
@@ -78,8 +88,10 @@ TEST_F(FrmOptionsTest, OkWithoutChangesRewritesAllEightKeysFromTheStore)
             write(S, eightKeys[i], stored[i]);
         write(S, "MainLeft", "1200"); // the main window's position is not the dialog's
         runDialog([&](QDialog &dlg) {
-            for (int i = 0; i < eightKeys.size(); ++i)
+            for (int i = 0; i < eightKeys.size(); ++i) {
                 EXPECT_TRUE(i == 4 || chk(dlg, eightKeys[i])->isChecked() == (!empty && written[i] == "ON")) << i;
+                EXPECT_TRUE(i == 4 || chk(dlg, eightKeys[i])->text() == captions[i]) << i;
+            }
             EXPECT_EQ(child<QLineEdit>(dlg, "txtBem")->text(), empty ? QString() : stored[4]);
             QTest::keyClick(&dlg, Qt::Key_Return);
         });
@@ -266,9 +278,17 @@ TEST_F(FrmAboutTest, ProductInformationNamesUserAndDatabaseWithoutPassword)
                  {"host=dbserver port=5433 dbname=orv user=schulung password = 'Geheim42'",
                   "user=schulung dbname=orv host=dbserver port=5433"}};
     app::setDataPath(u"/srv/schulung/daten/"_s);
+    // The version the program was built as, from the project file.
+    QFile project(QStringLiteral(QT_TESTCASE_SOURCEDIR "/CMakeLists.txt"));
+    ASSERT_TRUE(project.open(QIODevice::ReadOnly));
+    const QString version = QRegularExpression(u"project\\(ORV VERSION ([0-9.]+)"_s)
+                                .match(QString::fromUtf8(project.readAll()))
+                                .captured(1);
+    ASSERT_EQ(version.count(u'.'), 2);
     for (const auto &c : cases) {
         app::settings::write("Service", "Datenbank", c.uri);
         prompter.expectModal([&](QDialog &dlg) {
+            EXPECT_EQ(child<QLabel>(dlg, "lblVersion")->text(), u"Version "_s + version);
             EXPECT_EQ(child<QLabel>(dlg, "lblUser")->text(), QString::fromLocal8Bit(pw->pw_name));
             const QString shown = child<QLabel>(dlg, "lblDatenbasis")->text();
             EXPECT_TRUE(shown.contains(QLatin1String(c.shows))) << shown.toStdString();

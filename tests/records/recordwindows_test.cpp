@@ -157,9 +157,12 @@ TEST_P(RecordWindowsTest, EmployeeChecksInTheirOrder)
     }
     // Kategorie "O" typed without its blanks passes; no key filter turns the full stop into a comma.
     typeNew(u"Berg, Bert"_s, u"O"_s, u" Einkauf"_s);
+    drv.type(2, u"EK"_s);
     EXPECT_EQ(drv.text(1), "1.2");
     drv.click("cmdSave");
     EXPECT_EQ(shown(), "Berg, Bert");
+    EXPECT_EQ(rows(u"SELECT Kostenstelle, Abteilung FROM Mitarbeiter WHERE Name = 'Berg, Bert'"_s),
+              QStringList{u"1.2/EK"_s});
     EXPECT_EQ(test::firstText(db(), "SELECT Kategorie FROM Mitarbeiter WHERE Name = ?", {"Berg, Bert"}), "O  ");
     EXPECT_EQ(test::firstText(db(), "SELECT Bereich FROM Mitarbeiter WHERE Name = ?", {"Berg, Bert"}),
               u" Einkauf"_s.leftJustified(30));

@@ -122,7 +122,8 @@ protected:
             return;
         addKurs(u"K1"_s, u"IT"_s, u"Excel Grundlagen"_s, u"I"_s, u"Huber, Anna"_s, 100, 8);
         addKurs(u"K20"_s, u"Sprachen"_s, longText, u"E"_s, QString(), 250.5, 24.5);
-        addKurs(u"K3"_s, u"IT"_s, u"Statistik"_s, u"A"_s, u"Weißenberger-Müller, Ottokar"_s, 0, 4);
+        // The same whole amount as K20's: a line must not take another's amount.
+        addKurs(u"K3"_s, u"IT"_s, u"Statistik"_s, u"A"_s, u"Weißenberger-Müller, Ottokar"_s, 250, 4);
         addMitarbeiter(u"Meier, Hans"_s, u"4711"_s, u"Fertigung"_s, u"O"_s, u"Controlling"_s);
         addMitarbeiter(u"Ärger, Udo"_s, u"4712"_s, u"Einkauf"_s, u"Ets"_s, u"Einkauf"_s);
         fresh();
@@ -197,10 +198,11 @@ TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
         planEntry(u"K20|"_s + longText.left(50)
                   + u"|E||250,50|24,5|Ärger, Udo|Ets|Einkauf|10.02.27-12.02.27|||S|      K"_s),
         // The trainer is cut at 20.
-        planEntry(u"K3|Statistik|A|Weißenberger-Müller,|0,00|4,0|Meier, Hans|O|Controlling|31.12.27-02.01.28|3|||B"_s),
+        planEntry(
+            u"K3|Statistik|A|Weißenberger-Müller,|250,00|4,0|Meier, Hans|O|Controlling|31.12.27-02.01.28|3|||B"_s),
         QString(),
         // Sums end under the Kosten and Dauer columns.
-        Columns{118, {0, -95, -103, 105}}(u"Summe:|350,50|36,5|Anzahl:     3"_s),
+        Columns{118, {0, -95, -103, 105}}(u"Summe:|600,50|36,5|Anzahl:     3"_s),
         QString(),
     };
     EXPECT_EQ(m.body.split(crlf), want + legend.split(crlf));
@@ -215,7 +217,7 @@ TEST_P(TrainingsplanBerichtTest, TotalsAreExactAtAHundredThousandLines)
     // 250 courses, the fixture's three among them; courses "A…" for 399
     // employees, courses "B…" for 401, so that the cents do not cancel out.
     data::Transaction rows(db());
-    qint64 cents = 399 * (10000 + 25050 + 0), tenths = 399 * (80 + 245 + 40);
+    qint64 cents = 399 * (10000 + 25050 + 25000), tenths = 399 * (80 + 245 + 40);
     const int endings[] = {10, 30, 50};
     for (int k = 0; k < 247; ++k) {
         const bool b = k >= 122;
@@ -433,28 +435,32 @@ TEST_P(TrainingsplanBerichtTest, YesNoBoxesCycleThroughThreeStates)
 }
 
 // Every sort order, each with its own result; a course without trainer first.
+// Entries that share a first key have their course numbers and names in
+// opposite order, so that each secondary key shows.
 TEST_P(TrainingsplanBerichtTest, SortOrdersAndGroups)
 {
-    addMitarbeiter(u"Zorn, Eva"_s, u"1"_s, u"X"_s, u"I/C"_s, u"Controlling"_s);
+    addMitarbeiter(u"Zorn, Eva"_s, u"1"_s, u"X"_s, u"O"_s, u"Controlling"_s);
+    addKurs(u"K10"_s, u"IT"_s, u"Pivot"_s, u"I"_s, u"Huber, Anna"_s, 0, 1);
     addPlan(u"K20"_s, u"Meier, Hans"_s, u"2"_s, QDate(2027, 3, 1), QDate(2027, 12, 31), u"1"_s);
     addPlan(u"K3"_s, u"Ärger, Udo"_s, u"0"_s, QDate(2027, 2, 1), QDate(2027, 12, 31), u"3"_s);
-    addPlan(u"K1"_s, u"Zorn, Eva"_s, u"1"_s, QDate(2027, 1, 15), QDate(2027, 12, 31), u"2"_s);
+    addPlan(u"K1"_s, u"Zorn, Eva"_s, u"1"_s, QDate(2027, 1, 15), QDate(2027, 12, 31), u"1"_s);
     addPlan(u"K1"_s, u"Meier, Hans"_s, u"3"_s, QDate(2027, 4, 1), QDate(2027, 12, 31), u" "_s);
+    addPlan(u"K10"_s, u"Ärger, Udo"_s, u"1"_s, QDate(2027, 1, 15), QDate(2027, 12, 31), u"3"_s);
     const QString k1m = u"K1/Meier, Hans"_s, k1z = u"K1/Zorn, Eva"_s, k20 = u"K20/Meier, Hans"_s,
-                  k3 = u"K3/Ärger, Udo"_s;
+                  k3 = u"K3/Ärger, Udo"_s, k10 = u"K10/Ärger, Udo"_s;
     // The sort order typed; group lines as they stand, entries as KursNr/Name.
     const std::pair<QString, QStringList> cases[] = {
-        {u"Bereich"_s, {QString(), u"Controlling:"_s, k1m, k1z, k20, QString(), u"Einkauf:"_s, k3}},
-        {u"Rubrik"_s, {QString(), u"IT:"_s, k1m, k1z, k3, QString(), u"Sprachen:"_s, k20}},
-        {u"Name"_s, {k3, k1m, k20, k1z}}, // German order: Ärger beside A
-        {u"Kurs-Nr."_s, {k1m, k1z, k20, k3}},
-        {u"Irgendwas"_s, {k1m, k1z, k20, k3}},
-        {u"Art"_s, {k3, k20, k1m, k1z}},
-        {u"Kategorie"_s, {k3, k1z, k1m, k20}},
-        {u"Referent"_s, {k20, k1m, k1z, k3}},
-        {u"Priorität"_s, {k1m, k20, k1z, k3}},
-        {u"Startdatum"_s, {k1z, k3, k20, k1m}},
-        {u"Status"_s, {k3, k1z, k20, k1m}},
+        {u"Bereich"_s, {QString(), u"Controlling:"_s, k1m, k1z, k20, QString(), u"Einkauf:"_s, k10, k3}},
+        {u"Rubrik"_s, {QString(), u"IT:"_s, k1m, k1z, k10, k3, QString(), u"Sprachen:"_s, k20}},
+        {u"Name"_s, {k10, k3, k1m, k20, k1z}}, // German order: Ärger beside A
+        {u"Kurs-Nr."_s, {k1m, k1z, k10, k20, k3}},
+        {u"Irgendwas"_s, {k1m, k1z, k10, k20, k3}},
+        {u"Art"_s, {k3, k20, k1m, k1z, k10}},
+        {u"Kategorie"_s, {k10, k3, k1m, k1z, k20}},
+        {u"Referent"_s, {k20, k1m, k1z, k10, k3}},
+        {u"Priorität"_s, {k1m, k1z, k20, k10, k3}},
+        {u"Startdatum"_s, {k1z, k10, k3, k20, k1m}},
+        {u"Status"_s, {k3, k1z, k10, k20, k1m}},
     };
     for (const auto &[sort, lines] : cases) {
         SCOPED_TRACE(sort.toStdString());
@@ -536,9 +542,22 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
                            u"S = Seminarbeurteilung vorhanden"_s, u"K = Keine Teilnahme"_s}));
     EXPECT_EQ(book.lastRow, 19);
 
+    // A name typed without its extension: the file of the full name is replaced only when the user agrees.
+    const QString csv = tempPath() + u"/liste.csv"_s;
+    QFile existing(csv);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly) && existing.write("alt") == 3);
+    existing.close();
+    auto replace = [&](ui::Answer answer) {
+        exportVia(prompter, *dlg, tempPath() + u"/liste"_s, csvType, nullptr, [&] {
+            prompter.expectMessage(u"Die Datei \"liste.csv\" ist bereits vorhanden. Möchten Sie sie ersetzen?"_s,
+                                   u"Exportieren"_s, ui::Icon::Question, answer);
+        });
+    };
+    replace(ui::Answer::No);
+    EXPECT_EQ(readFile(csv), "alt");
+    replace(ui::Answer::Yes);
     // CSV: byte-order mark, ";", decimal comma, four-digit years, CR LF, quoting; no title, groups or totals.
-    exportVia(prompter, *dlg, tempPath() + u"/liste"_s, csvType);
-    EXPECT_EQ(readFile(tempPath() + u"/liste.csv"_s),
+    EXPECT_EQ(readFile(csv),
               "\xEF\xBB\xBF"
               "Kurs-Nr.;Beschreibung;Art;Referent;Kosten;Dauer;Name;Kat.;Bereich;Datum von;Datum bis;"
               "Prio.;R;S;Status\r\n"
@@ -578,6 +597,7 @@ TEST_P(TrainingsplanBerichtTest, CsvWritesTextsThatStartLikeFormulasAsText)
         {"F6;\"'\rZeile\"", "\rZeile"},
         {"F7;\"'=HYPERLINK(\"\"http://x\"\";\"\"Klick\"\")\"", "=HYPERLINK(\"http://x\";\"Klick\")"},
         {"F8;Kosten = 1+2", "Kosten = 1+2"},
+        {"FZ;\"Zeile eins\nZeile zwei\"", "Zeile eins\nZeile zwei"}, // a line break stays inside the cell
         {"\"'-F9\";Kurs", "Kurs"},
     };
     QList<QByteArray> want;
@@ -593,14 +613,14 @@ TEST_P(TrainingsplanBerichtTest, CsvWritesTextsThatStartLikeFormulasAsText)
     const QString file = tempPath() + u"/formeln.csv"_s;
     ASSERT_EQ(reports::runExport(db(), reports::trainingsplanExport(db(), sel), reports::ExportFormat::Csv, file),
               qint64(std::size(cells)));
-    QList<QByteArray> lines = readFile(file).split('\n');
+    const QByteArray all = readFile(file);
+    EXPECT_TRUE(all.startsWith("\xEF\xBB\xBFKurs-Nr.;Beschreibung;"));
+    QList<QByteArray> lines;
+    for (const QString &l : QString::fromUtf8(all.mid(3)).split(crlf))
+        lines << l.toUtf8();
     ASSERT_EQ(lines.size(), qsizetype(std::size(cells)) + 2);
-    EXPECT_TRUE(lines.takeFirst().startsWith("\xEF\xBB\xBFKurs-Nr.;Beschreibung;"));
+    lines.removeFirst();
     EXPECT_EQ(lines.takeLast(), QByteArray());
-    for (QByteArray &l : lines) {
-        EXPECT_TRUE(l.endsWith('\r'));
-        l.chop(1);
-    }
     std::sort(lines.begin(), lines.end());
     std::sort(want.begin(), want.end());
     EXPECT_EQ(lines, want);

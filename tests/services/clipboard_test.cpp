@@ -86,6 +86,7 @@ TEST_F(ClipboardTest, CutCopyPasteOnTheFocusedTextBox)
         box->setProperty("readOnly", true);
         app::editCut();
         EXPECT_EQ(clipboard()->text(), "Welt");
+        clipboard()->setText("Erde");
         app::editPaste();
         EXPECT_EQ(text(box), "Hallo Welt");
         box->setProperty("readOnly", false);

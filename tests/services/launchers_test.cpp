@@ -3,9 +3,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace orv::test {
 namespace {
@@ -63,6 +66,10 @@ TEST_F(CalculatorTest, StartsTheFirstOneFoundAndReusesItWhileItRuns)
     EXPECT_FALSE(launcher.isRunning());
     install("xcalc");
     install("kcalc");
+    // The test adopts the calculator, as a session manager does: once closed, it
+    // lingers as a zombie until collected.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const auto unadopt = qScopeGuard([] { prctl(PR_SET_CHILD_SUBREAPER, 0); });
     EXPECT_TRUE(launcher.bringUp());
     ASSERT_TRUE(waitForStarts(1));
     EXPECT_EQ(starts(), QStringList{"kcalc"});
@@ -77,7 +84,10 @@ TEST_F(CalculatorTest, StartsTheFirstOneFoundAndReusesItWhileItRuns)
 
     // Closed by the user: the next click starts a new one.
     ::kill(pid_t(first), SIGKILL);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !launcher.isRunning(); }, 5000));
+    const bool closed = QTest::qWaitFor([&] { return !launcher.isRunning(); }, 5000);
+    waitpid(pid_t(first), nullptr, 0);
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+    ASSERT_TRUE(closed);
     EXPECT_TRUE(launcher.bringUp());
     ASSERT_TRUE(waitForStarts(2));
     EXPECT_NE(launcher.pid(), first);
