@@ -182,7 +182,7 @@ void FrmMain::buildToolBar()
 
 void FrmMain::onToolButton(const QString &key)
 {
-    // Only the key counts; whatever goes wrong is passed over silently.
+    // Only the key counts.
     if (key == QLatin1String("Exit"))
         close();
     else if (key == QLatin1String("Mitarbeiter"))
@@ -192,11 +192,32 @@ void FrmMain::onToolButton(const QString &key)
     else if (key == QLatin1String("Trainingsplan"))
         openWindow(QStringLiteral("frmTrainingsplan"));
     else if (key == QLatin1String("Rechner"))
-        m_calculator.bringUp();
+        bringUpCalculator();
     else if (key == QLatin1String("Explorer"))
-        openFileManager();
+        bringUpFileManager();
     else if (key == QLatin1String("Hilfe"))
         openWindow(QStringLiteral("frmAbout"));
+}
+
+void FrmMain::bringUpCalculator()
+{
+    if (m_calculator.bringUp())
+        return;
+    ui::inform(this,
+               QStringLiteral("Der Rechner kann nicht gestartet werden.\r\n\r\nKeines dieser Rechnerprogramme ist "
+                              "installiert: ")
+                   + CalculatorLauncher::candidates().join(QStringLiteral(", ")) + QLatin1Char('.'),
+               QStringLiteral("Rechner"), ui::Icon::Exclamation);
+}
+
+void FrmMain::bringUpFileManager()
+{
+    if (openFileManager())
+        return;
+    ui::inform(this,
+               QStringLiteral("Der Dateimanager kann nicht gestartet werden.\r\n\r\nAuf diesem Arbeitsplatz ist "
+                              "kein Programm zum Öffnen von Ordnern eingerichtet."),
+               QStringLiteral("Explorer"), ui::Icon::Exclamation);
 }
 
 void FrmMain::buildStatusBar()

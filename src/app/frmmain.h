@@ -55,6 +55,9 @@ private:
     void buildStatusBar();
     QAction *windowAction(QMenu *menu, const char *name, const QString &caption, const QString &window);
     void onToolButton(const QString &key);
+    // "Rechner" and "Explorer": the program started, or the user told why not.
+    void bringUpCalculator();
+    void bringUpFileManager();
 
     void readPosition();
     void writePosition();

@@ -14,7 +14,9 @@
 #include <QDate>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -22,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 #include <memory>
@@ -437,6 +440,25 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     makeMain();
     EXPECT_FALSE(action("mnuDatensicherung")->isEnabled());
+}
+
+// With nothing to start on PATH the user hears why nothing opens.
+TEST_F(FrmMainTest, RechnerAndExplorerSayWhenNothingCanBeStarted)
+{
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    QDir().mkpath(tempPath() + u"/leer"_s);
+    qputenv("PATH", QFile::encodeName(tempPath() + u"/leer"_s));
+    showMain();
+    prompter.expectMessage(u"Der Rechner kann nicht gestartet werden.\r\n\r\nKeines dieser Rechnerprogramme ist "
+                           "installiert: gnome-calculator, kcalc, galculator, mate-calc, xcalc, qalculate-gtk."_s,
+                           u"Rechner"_s, ui::Icon::Exclamation);
+    trigger("Rechner");
+    prompter.expectMessage(u"Der Dateimanager kann nicht gestartet werden.\r\n\r\nAuf diesem Arbeitsplatz ist kein "
+                           "Programm zum Öffnen von Ordnern eingerichtet."_s,
+                           u"Explorer"_s, ui::Icon::Exclamation);
+    trigger("Explorer");
+    EXPECT_FALSE(prompter.pending());
 }
 
 TEST_F(FrmMainTest, FailedCheckIsReadableInTheStatusPanelAtTheDefaultSize)
