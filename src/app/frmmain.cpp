@@ -111,8 +111,7 @@ void FrmMain::buildMenus()
     QAction *backup = file->addAction(QStringLiteral("&Datensicherung…"));
     backup->setObjectName(QStringLiteral("mnuDatensicherung"));
     connect(backup, &QAction::triggered, this, &FrmMain::mnuDatensicherung_Click);
-    // A server database is backed up by the server's own tools.
-    auto onSqlite = [backup] { backup->setEnabled(connectionTarget().kind == data::BackendKind::Sqlite); };
+    auto onSqlite = [this, backup] { backup->setEnabled(canBackUp()); };
     onSqlite();
     connect(file, &QMenu::aboutToShow, backup, onSqlite);
     separator(file, "mnuT4");
@@ -622,6 +621,9 @@ void FrmMain::arrangeIcons()
 
 // ---- backup ----------------------------------------------------------------
 
+// A server database is backed up by the server's own tools.
+bool FrmMain::canBackUp() const { return connectionTarget().kind == data::BackendKind::Sqlite; }
+
 void FrmMain::mnuDatensicherung_Click()
 {
     const data::ConnectionTarget target = connectionTarget();
@@ -629,8 +631,9 @@ void FrmMain::mnuDatensicherung_Click()
         return;
     const QString title = QStringLiteral("Datensicherung");
     const QString folder = data::backupFolder(target.location);
+    // A name of its own, never the day's automatic copy: one "Ja" would replace the day's restore point.
     const QString proposed = (QFileInfo(folder).isDir() ? folder : QFileInfo(target.location).absolutePath())
-                             + QLatin1Char('/') + data::dailyBackupName(QDate::currentDate());
+                             + QLatin1Char('/') + data::manualBackupName(QDateTime::currentDateTime());
     const std::optional<QString> file =
         ui::askSaveFileName(this, title, proposed, {QStringLiteral("ORV-Datenbank (*.mdb)")});
     if (!file)

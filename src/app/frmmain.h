@@ -42,6 +42,8 @@ public:
 
     // "&Datensicherung…": a copy of the SQLite database to a file the user picks.
     void mnuDatensicherung_Click();
+    bool canBackUp() const override;
+    void backUp() override { mnuDatensicherung_Click(); }
     // Shares the status bar's width out among its panels (also after each text change).
     void fitPanels();
 

@@ -412,8 +412,13 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     auto backUp = [&](const QString &file, const QString &message, ui::Icon icon) {
         prompter.expectModal([=](QDialog &d) {
             auto &fd = dynamic_cast<QFileDialog &>(d);
-            // The day's name is proposed, beside the database while there is no backup folder.
-            EXPECT_EQ(fd.selectedFiles().value(0), folder + data::dailyBackupName(QDate::currentDate()));
+            // A name with the day and the time, beside the database while there is no backup folder.
+            const QString proposed = fd.selectedFiles().value(0);
+            EXPECT_TRUE(proposed.startsWith(folder + u"orv-"_s + QDate::currentDate().toString(u"yyyy-MM-dd-"_s)));
+            EXPECT_TRUE(QRegularExpression(u"^orv-\\d{4}-\\d{2}-\\d{2}-\\d{6}\\.mdb$"_s)
+                            .match(QFileInfo(proposed).fileName())
+                            .hasMatch())
+                << proposed.toStdString();
             EXPECT_EQ(fd.windowTitle(), title);
             fd.findChild<QLineEdit *>("fileNameEdit")->setText(file); // typed as a person would
             static_cast<QDialog &>(fd).done(QDialog::Accepted);
