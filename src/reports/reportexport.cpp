@@ -113,7 +113,6 @@ public:
         finishLine();
     }
 
-    void group(const QString &) override {}
     void text(std::string_view utf8) override
     {
         separator();
@@ -286,11 +285,6 @@ public:
         }
     }
 
-    void group(const QString &heading) override
-    {
-        checkRoom();
-        string(m_row++, 0, heading.toUtf8(), m_bold);
-    }
     void text(std::string_view utf8) override
     {
         const std::string_view v = rightTrimmed(utf8);

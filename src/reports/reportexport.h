@@ -63,8 +63,6 @@ class ExportWriter {
 public:
     virtual ~ExportWriter() = default;
 
-    // A group heading row (shown bold in a workbook, left out of a CSV file).
-    virtual void group(const QString &heading) = 0;
     // Text as the database holds it (UTF-8); the fixed-width padding is dropped.
     virtual void text(std::string_view utf8) = 0;
     virtual void number(double value) = 0;
