@@ -68,7 +68,8 @@ const QString csvType = u"CSV (Semikolon-getrennt) (*.csv)"_s;
 
 // "E&xport…" with a name and type picked in the file dialog; `offered` gets
 // the dialog's title, proposed name, chosen type and types on offer, `then`
-// expects what follows the file dialog.
+// expects what follows the file dialog (without it, the message that tells
+// how many rows went into which file).
 void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, const QString &type,
                QStringList *offered = nullptr, const std::function<void()> &then = {})
 {
@@ -84,6 +85,10 @@ void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, co
     });
     if (then)
         then();
+    else
+        prompter.expectMessageMatching(u"^[1-9][0-9.]* Zeilen? exportiert nach\r\n"_s + QRegularExpression::escape(file)
+                                           + u"(\\.csv|\\.xlsx)?$"_s,
+                                       u"Export"_s, ui::Icon::Information);
     QTest::mouseClick(dlg.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
 }
 
@@ -474,7 +479,9 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
 
     const QString xlsx = tempPath() + u"/liste.xlsx"_s;
     QStringList offered;
-    exportVia(prompter, *dlg, xlsx, xlsxType, &offered);
+    exportVia(prompter, *dlg, xlsx, xlsxType, &offered, [&] {
+        prompter.expectMessage(u"3 Zeilen exportiert nach\r\n"_s + xlsx, u"Export"_s, ui::Icon::Information);
+    });
     EXPECT_EQ(offered,
               (QStringList{u"Exportieren"_s,
                            u"Liste Trainingsplan %1.xlsx"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
