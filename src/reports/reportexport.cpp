@@ -423,14 +423,18 @@ qint64 runExport(data::Connection &conn, const ExportJob &job, ExportFormat form
 
 QString exportFileName(const QString &title, const QDate &day, ExportFormat format)
 {
+    return reportFileName(title, day, format == ExportFormat::Csv ? QStringLiteral("csv") : QStringLiteral("xlsx"));
+}
+
+QString reportFileName(const QString &title, const QDate &day, const QString &suffix)
+{
     QString name = title.simplified();
     for (const QChar c : QStringLiteral("/\\:*?\"<>|"))
         name.replace(c, QLatin1Char('_'));
     name = name.simplified();
     if (name.isEmpty())
         name = QStringLiteral("Bericht");
-    return name + QLatin1Char(' ') + day.toString(QStringLiteral("yyyy-MM-dd"))
-           + (format == ExportFormat::Csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx"));
+    return name + QLatin1Char(' ') + day.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('.') + suffix;
 }
 
 std::string csvNumber(double value, int decimals)
