@@ -816,14 +816,12 @@ static void selectOnFocus(QLineEdit *le, Qt::FocusReason reason)
         reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
     // The text box's own handling (select all, caret at the end) runs after
     // this filter: read the caret once it is done.
-    QMetaObject::invokeMethod(
-        le,
-        [le, whole] {
-            const int p = whole ? 0 : le->cursorPosition();
-            const int end = int(le->text().size());
-            le->setSelection(end, p - end);
-        },
-        Qt::QueuedConnection);
+    const auto select = [le, whole] {
+        const int p = whole ? 0 : le->cursorPosition();
+        const int end = int(le->text().size());
+        le->setSelection(end, p - end);
+    };
+    QMetaObject::invokeMethod(le, select, Qt::QueuedConnection);
 }
 
 bool RecordForm::eventFilter(QObject *watched, QEvent *event)
