@@ -113,8 +113,7 @@ void FrmMain::buildMenus()
     QAction *backup = file->addAction(QStringLiteral("&Datensicherung…"));
     backup->setObjectName(QStringLiteral("mnuDatensicherung"));
     connect(backup, &QAction::triggered, this, &FrmMain::mnuDatensicherung_Click);
-    // A server database is backed up by the server's own tools.
-    auto onSqlite = [backup] { backup->setEnabled(connectionTarget().kind == data::BackendKind::Sqlite); };
+    auto onSqlite = [this, backup] { backup->setEnabled(canBackUp()); };
     onSqlite();
     connect(file, &QMenu::aboutToShow, backup, onSqlite);
     separator(file, "mnuT4");
@@ -184,7 +183,7 @@ void FrmMain::buildToolBar()
 
 void FrmMain::onToolButton(const QString &key)
 {
-    // Only the key counts; whatever goes wrong is passed over silently.
+    // Only the key counts.
     if (key == QLatin1String("Exit"))
         close();
     else if (key == QLatin1String("Mitarbeiter"))
@@ -194,11 +193,32 @@ void FrmMain::onToolButton(const QString &key)
     else if (key == QLatin1String("Trainingsplan"))
         openWindow(QStringLiteral("frmTrainingsplan"));
     else if (key == QLatin1String("Rechner"))
-        m_calculator.bringUp();
+        bringUpCalculator();
     else if (key == QLatin1String("Explorer"))
-        openFileManager();
+        bringUpFileManager();
     else if (key == QLatin1String("Hilfe"))
         openWindow(QStringLiteral("frmAbout"));
+}
+
+void FrmMain::bringUpCalculator()
+{
+    if (m_calculator.bringUp())
+        return;
+    ui::inform(this,
+               QStringLiteral("Der Rechner kann nicht gestartet werden.\r\n\r\nKeines dieser Rechnerprogramme ist "
+                              "installiert: ")
+                   + CalculatorLauncher::candidates().join(QStringLiteral(", ")) + QLatin1Char('.'),
+               QStringLiteral("Rechner"), ui::Icon::Exclamation);
+}
+
+void FrmMain::bringUpFileManager()
+{
+    if (openFileManager())
+        return;
+    ui::inform(this,
+               QStringLiteral("Der Dateimanager kann nicht gestartet werden.\r\n\r\nAuf diesem Arbeitsplatz ist "
+                              "kein Programm zum Öffnen von Ordnern eingerichtet."),
+               QStringLiteral("Explorer"), ui::Icon::Exclamation);
 }
 
 void FrmMain::buildStatusBar()
@@ -630,6 +650,9 @@ void FrmMain::arrangeIcons()
 
 // ---- backup ----------------------------------------------------------------
 
+// A server database is backed up by the server's own tools.
+bool FrmMain::canBackUp() const { return connectionTarget().kind == data::BackendKind::Sqlite; }
+
 void FrmMain::mnuDatensicherung_Click()
 {
     const data::ConnectionTarget target = connectionTarget();
@@ -637,8 +660,9 @@ void FrmMain::mnuDatensicherung_Click()
         return;
     const QString title = QStringLiteral("Datensicherung");
     const QString folder = data::backupFolder(target.location);
+    // A name of its own, never the day's automatic copy: one "Ja" would replace the day's restore point.
     const QString proposed = (QFileInfo(folder).isDir() ? folder : QFileInfo(target.location).absolutePath())
-                             + QLatin1Char('/') + data::dailyBackupName(QDate::currentDate());
+                             + QLatin1Char('/') + data::manualBackupName(QDateTime::currentDateTime());
     const std::optional<QString> file =
         ui::askSaveFileName(this, title, proposed, {QStringLiteral("ORV-Datenbank (*.mdb)")});
     if (!file)

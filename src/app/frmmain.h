@@ -42,6 +42,8 @@ public:
 
     // "&Datensicherung…": a copy of the SQLite database to a file the user picks.
     void mnuDatensicherung_Click();
+    bool canBackUp() const override;
+    void backUp() override { mnuDatensicherung_Click(); }
     // Shares the status bar's width out among its panels (also after each text change).
     void fitPanels();
 
@@ -55,6 +57,9 @@ private:
     void buildStatusBar();
     QAction *windowAction(QMenu *menu, const char *name, const QString &caption, const QString &window);
     void onToolButton(const QString &key);
+    // "Rechner" and "Explorer": the program started, or the user told why not.
+    void bringUpCalculator();
+    void bringUpFileManager();
 
     void readPosition();
     void writePosition();

@@ -126,6 +126,11 @@ QString dailyBackupName(const QDate &day)
     return QStringLiteral("orv-") + day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".mdb");
 }
 
+QString manualBackupName(const QDateTime &at)
+{
+    return QStringLiteral("orv-") + at.toString(QStringLiteral("yyyy-MM-dd-hhmmss")) + QStringLiteral(".mdb");
+}
+
 bool makeDailyBackup(const QString &databaseFile, const QDate &today)
 {
     const QString folder = backupFolder(databaseFile);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 namespace orv::data {
@@ -19,6 +20,9 @@ QString backupFolder(const QString &databaseFile);
 // "orv-YYYY-MM-DD.mdb"
 QString dailyBackupName(const QDate &day);
 inline constexpr int dailyBackupsKept = 14;
+// "orv-YYYY-MM-DD-hhmmss.mdb": a copy the user asks for, which the daily
+// copies neither replace nor remove.
+QString manualBackupName(const QDateTime &at);
 
 // The copy of the day: made when that day's file is not in the backup folder
 // yet; the oldest daily copies beyond the last `dailyBackupsKept` are removed.

@@ -118,6 +118,18 @@ void RecordCommands::buildMenus()
         addItem(datei, name, QString::fromUtf8(caption), Always, [this, target] { openWindow(target); });
     }
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT7"));
+    // The main window's own "&Datei" menu is out of reach while this one shows.
+    QAction *backup = datei->addAction(QStringLiteral("&Datensicherung…"));
+    backup->setObjectName(QStringLiteral("mnuDatensicherung"));
+    connect(backup, &QAction::triggered, this, [] {
+        if (ui::WindowHost *host = ui::WindowHost::instance())
+            host->backUp();
+    });
+    connect(datei, &QMenu::aboutToShow, backup, [backup] {
+        ui::WindowHost *host = ui::WindowHost::instance();
+        backup->setEnabled(host && host->canBackUp());
+    });
+    datei->addSeparator()->setObjectName(QStringLiteral("mnuT8"));
     addItem(datei, "mnuClose", QStringLiteral("&Schließen"), Browsing, [f] { f->closeWindow(); });
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT2"));
     addItem(datei, "mnuExit", QStringLiteral("&Beenden"), Always, [] {

@@ -806,18 +806,22 @@ static bool isClipboardKey(QEvent *event)
     return key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste);
 }
 
-// From the caret to the end: the whole text after a row was shown. The caret
-// stays at the start, so the field still shows its beginning.
-static void selectToEnd(QLineEdit *le)
+// From the caret to the end: the whole text after a row was shown. Reached by
+// Tab, Shift+Tab or its access key a field is selected whole, as every text box
+// is, so that typing replaces it (the 0 a new course starts its Kosten with).
+// The caret stays at the start, so the field still shows its beginning.
+static void selectOnFocus(QLineEdit *le, Qt::FocusReason reason)
 {
-    QMetaObject::invokeMethod(
-        le,
-        [le] {
-            const int p = le->cursorPosition();
-            const int end = int(le->text().size());
-            le->setSelection(end, p - end);
-        },
-        Qt::QueuedConnection);
+    const bool whole =
+        reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    // The text box's own handling (select all, caret at the end) runs after
+    // this filter: read the caret once it is done.
+    const auto select = [le, whole] {
+        const int p = whole ? 0 : le->cursorPosition();
+        const int end = int(le->text().size());
+        le->setSelection(end, p - end);
+    };
+    QMetaObject::invokeMethod(le, select, Qt::QueuedConnection);
 }
 
 bool RecordForm::eventFilter(QObject *watched, QEvent *event)
@@ -835,7 +839,7 @@ bool RecordForm::eventFilter(QObject *watched, QEvent *event)
         return true;
     if (event->type() == QEvent::FocusIn) {
         if (auto *le = qobject_cast<QLineEdit *>(watched))
-            selectToEnd(le);
+            selectOnFocus(le, static_cast<QFocusEvent *>(event)->reason());
         return false;
     }
     if (event->type() != QEvent::KeyPress)

@@ -1,14 +1,19 @@
 #include "reports/qtreportprinter.h"
 
+#include "reports/reportexport.h"
 #include "reports/reportprint.h"
 #include "ui/prompter.h"
 #include "ui/widgets.h"
 
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 
 namespace orv::reports {
 
@@ -43,6 +48,7 @@ struct PrintChoices {
     int copies = 1;
     bool collate = true;
     QPageSize pageSize;
+    QString pdfFolder; // of the last PDF file printed to
     // The orientation chosen for a report of each kind (by its own orientation).
     std::optional<QPageLayout::Orientation> turned[2];
 };
@@ -77,9 +83,29 @@ void applyPrintChoices(QPrinter &printer)
 
 void forgetPrintChoices() { choices() = PrintChoices(); }
 
-std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, QWidget *parent)
+QString proposedPdfFile(const QString &title)
+{
+    QString folder = choices().pdfFolder;
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return folder + QLatin1Char('/') + reportFileName(title, QDate::currentDate(), QStringLiteral("pdf"));
+}
+
+std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, const QString &pdfFile, QWidget *parent)
 {
     applyPrintChoices(printer);
+    // The dialog offers the printer's file name for "Print to File (PDF)".
+    // Setting it turns the printer to PDF: a printer chosen before is put
+    // back, and the name stays on offer.
+    const bool toPrinter = printer.outputFormat() == QPrinter::NativeFormat && !printer.printerName().isEmpty();
+    const QString printerName = printer.printerName();
+    printer.setOutputFileName(pdfFile);
+    if (toPrinter) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(printerName);
+    }
     const auto turned = choices().turned[kindOf(preset)];
     printer.setPageOrientation(
         turned ? *turned : (preset == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait));
@@ -98,6 +124,8 @@ std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, 
     c.format = printer.outputFormat();
     c.printerName = printer.printerName();
     c.fileName = printer.outputFileName();
+    if (c.format == QPrinter::PdfFormat)
+        c.pdfFolder = QFileInfo(c.fileName).absolutePath();
     c.copies = printer.copyCount();
     c.collate = printer.collateCopies();
     c.pageSize = printer.pageLayout().pageSize();
@@ -128,7 +156,7 @@ void previewReport(const ReportModel &model, QWidget *parent)
     ui::Prompter::instance().runModal(dialog);
 }
 
-QtReportPrinter::QtReportPrinter(const QString &pdfFile) : m_printer(QPrinter::HighResolution)
+QtReportPrinter::QtReportPrinter(const QString &pdfFile) : m_printer(QPrinter::HighResolution), m_pdfFile(pdfFile)
 {
     if (!pdfFile.isEmpty()) {
         m_printer.setOutputFormat(QPrinter::PdfFormat);
@@ -150,9 +178,10 @@ QtReportPrinter::~QtReportPrinter()
         m_painter.end();
 }
 
-std::optional<Orientation> QtReportPrinter::showPrintDialog(QWidget *parent, Orientation preset)
+std::optional<Orientation> QtReportPrinter::showPrintDialog(QWidget *parent, Orientation preset, const QString &title)
 {
-    const auto chosen = runPrintSetup(m_printer, preset, parent);
+    const auto chosen =
+        runPrintSetup(m_printer, preset, m_pdfFile.isEmpty() ? proposedPdfFile(title) : m_pdfFile, parent);
     if (chosen) {
         if (m_printer.outputFormat() == QPrinter::PdfFormat)
             m_printer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
@@ -165,7 +194,11 @@ std::optional<Orientation> QtReportPrinter::showPrintDialog(QWidget *parent, Ori
 
 bool QtReportPrinter::hasPrinter() const
 {
-    return m_printer.outputFormat() == QPrinter::PdfFormat || !QPrinterInfo::availablePrinterNames().isEmpty();
+    // Without a printer in the print system QPrinter falls back to a PDF file
+    // it has no name for: that is no printer either.
+    if (m_printer.outputFormat() == QPrinter::PdfFormat)
+        return !m_printer.outputFileName().isEmpty();
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
 }
 
 bool QtReportPrinter::wanted(int page) const { return m_ranges.isEmpty() || m_ranges.contains(page); }
@@ -197,8 +230,6 @@ double QtReportPrinter::deviceScale() const { return m_printer.resolution() / tw
 
 void QtReportPrinter::scalePage(double width, double height)
 {
-    if (!hasPrinter())
-        throw PrintError(ErrPrinter, QStringLiteral("Kein Drucker vorhanden"));
     const QRect paint = m_printer.pageLayout().paintRectPixels(m_printer.resolution());
     m_sx = width > 0 ? paint.width() / width : deviceScale();
     m_sy = height > 0 ? paint.height() / height : deviceScale();

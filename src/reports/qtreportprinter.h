@@ -12,8 +12,14 @@ namespace orv::reports {
 // range is offered (the printer honours it), a selection is not, printing to
 // a PDF file is. It opens with the printer, copies and paper the user chose
 // before in this run and with `preset`, or with the orientation the user
-// turned such a report to before. The orientation chosen, or nullopt on cancel.
-std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, QWidget *parent);
+// turned such a report to before. "Print to File (PDF)" offers `pdfFile`.
+// The orientation chosen, or nullopt on cancel.
+std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, const QString &pdfFile,
+                                         QWidget *parent);
+// The PDF file offered for a report: "Liste Kurse 2026-12-07.pdf" after its
+// title and the day, in the folder of the last PDF of this run (at first the
+// documents folder), never one name for every report.
+QString proposedPdfFile(const QString &title);
 // Puts the printer, copies and paper the user chose in a print dialog of this run on `printer`.
 void applyPrintChoices(QPrinter &printer);
 // A fresh run: no choices remembered.
@@ -30,7 +36,7 @@ public:
     explicit QtReportPrinter(const QString &pdfFile = QString());
     ~QtReportPrinter() override;
 
-    std::optional<Orientation> showPrintDialog(QWidget *parent, Orientation preset) override;
+    std::optional<Orientation> showPrintDialog(QWidget *parent, Orientation preset, const QString &title) override;
     bool hasPrinter() const override;
     void setOrientation(Orientation o) override;
     double pageWidth() const override;
@@ -62,6 +68,7 @@ private:
     bool painting() const { return m_onPaper && m_painter.isActive(); }
 
     QPrinter m_printer;
+    QString m_pdfFile; // given for every print, instead of the file the print dialog offers
     QPainter m_painter;
     QFont m_font;
     double m_x = 0, m_y = 0;

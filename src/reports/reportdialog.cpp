@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -180,6 +181,10 @@ void ReportDialog::cmdExport_Click()
         ui::inform(this, QStringLiteral("Keine Vorgaben vorhanden!"), QStringLiteral("Error"), ui::Icon::Exclamation);
         return;
     }
+    ui::inform(this,
+               QLocale().toString(*rows) + (*rows == 1 ? QStringLiteral(" Zeile") : QStringLiteral(" Zeilen"))
+                   + QStringLiteral(" exportiert nach\r\n") + QDir::toNativeSeparators(target->file),
+               QStringLiteral("Export"), ui::Icon::Information);
     autoEnd();
 }
 

@@ -113,7 +113,6 @@ public:
         finishLine();
     }
 
-    void group(const QString &) override {}
     void text(std::string_view utf8) override
     {
         separator();
@@ -286,11 +285,6 @@ public:
         }
     }
 
-    void group(const QString &heading) override
-    {
-        checkRoom();
-        string(m_row++, 0, heading.toUtf8(), m_bold);
-    }
     void text(std::string_view utf8) override
     {
         const std::string_view v = rightTrimmed(utf8);
@@ -429,14 +423,18 @@ qint64 runExport(data::Connection &conn, const ExportJob &job, ExportFormat form
 
 QString exportFileName(const QString &title, const QDate &day, ExportFormat format)
 {
+    return reportFileName(title, day, format == ExportFormat::Csv ? QStringLiteral("csv") : QStringLiteral("xlsx"));
+}
+
+QString reportFileName(const QString &title, const QDate &day, const QString &suffix)
+{
     QString name = title.simplified();
     for (const QChar c : QStringLiteral("/\\:*?\"<>|"))
         name.replace(c, QLatin1Char('_'));
     name = name.simplified();
     if (name.isEmpty())
         name = QStringLiteral("Bericht");
-    return name + QLatin1Char(' ') + day.toString(QStringLiteral("yyyy-MM-dd"))
-           + (format == ExportFormat::Csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx"));
+    return name + QLatin1Char(' ') + day.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('.') + suffix;
 }
 
 std::string csvNumber(double value, int decimals)

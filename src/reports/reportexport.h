@@ -63,8 +63,6 @@ class ExportWriter {
 public:
     virtual ~ExportWriter() = default;
 
-    // A group heading row (shown bold in a workbook, left out of a CSV file).
-    virtual void group(const QString &heading) = 0;
     // Text as the database holds it (UTF-8); the fixed-width padding is dropped.
     virtual void text(std::string_view utf8) = 0;
     virtual void number(double value) = 0;
@@ -129,6 +127,8 @@ qint64 runExport(data::Connection &conn, const ExportJob &job, ExportFormat form
 
 // "Liste Trainingsplan 2026-12-06.xlsx": a file name from the title and the day.
 QString exportFileName(const QString &title, const QDate &day, ExportFormat format);
+// The same with any extension ("pdf").
+QString reportFileName(const QString &title, const QDate &day, const QString &suffix);
 
 // The German CSV rendering of single values, as the CSV writer writes them.
 std::string csvNumber(double value, int decimals); // "1234,50"

@@ -201,7 +201,7 @@ PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidg
     if (needsSetup && !step([&] {
             if (withDialog) {
                 const ui::NormalPointer normal;
-                const auto chosen = printer.showPrintDialog(parent, model.orientation);
+                const auto chosen = printer.showPrintDialog(parent, model.orientation, model.title);
                 if (!chosen) {
                     cancelled = true;
                     return;

@@ -31,9 +31,10 @@ public:
     virtual ~ReportPrinter() = default;
 
     // The print-setup dialog, opened with `preset` (the report's orientation,
-    // or what the user chose for such a report earlier in this run): the
-    // orientation chosen, or nullopt when the user cancelled.
-    virtual std::optional<Orientation> showPrintDialog(QWidget *parent, Orientation preset) = 0;
+    // or what the user chose for such a report earlier in this run); a file
+    // is offered under the report's `title` and the day: the orientation
+    // chosen, or nullopt when the user cancelled.
+    virtual std::optional<Orientation> showPrintDialog(QWidget *parent, Orientation preset, const QString &title) = 0;
     // False when there is neither a printer nor a file to print into.
     virtual bool hasPrinter() const = 0;
     virtual void setOrientation(Orientation o) = 0;

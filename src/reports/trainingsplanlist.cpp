@@ -277,7 +277,9 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
 
 ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelection &sel)
 {
-    const bool withBereich = sel.bereich.isEmpty();
+    const Group group = groupOf(sel);
+    // Grouped by Bereich, the first column carries it.
+    const bool withBereich = sel.bereich.isEmpty() && group != Group::Bereich;
     const TrainingsplanQuery q = trainingsplanQuery(sel, conn.backend());
     ExportJob job;
     ExportLayout &l = job.layout;
@@ -285,19 +287,23 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     l.dateLine = dateLine();
     l.selection = headerOf(sel, q).split(crlf, Qt::SkipEmptyParts);
     using T = CellType;
-    l.columns = {{QStringLiteral("Kurs-Nr.")},
-                 {QStringLiteral("Beschreibung")},
-                 {QStringLiteral("Art")},
-                 {QStringLiteral("Referent")},
-                 {QStringLiteral("Kosten"), T::Number, 2, true},
-                 {QStringLiteral("Dauer"), T::Number, 1, true},
-                 {QStringLiteral("Name")},
-                 {QStringLiteral("Kat.")}};
+    // A spreadsheet filters and sorts rows, not headings between them: the
+    // group a row belongs to stands in the row's own first column.
+    if (group != Group::None)
+        l.columns.push_back({group == Group::Bereich ? QStringLiteral("Bereich") : QStringLiteral("Rubrik")});
+    l.columns.insert(l.columns.end(), {{QStringLiteral("Kurs-Nr.")},
+                                       {QStringLiteral("Beschreibung")},
+                                       {QStringLiteral("Art")},
+                                       {QStringLiteral("Referent")},
+                                       {QStringLiteral("Kosten"), T::Number, 2, true},
+                                       {QStringLiteral("Dauer"), T::Number, 1, true},
+                                       {QStringLiteral("Name")},
+                                       {QStringLiteral("Kat.")}});
     if (withBereich)
         l.columns.push_back({QStringLiteral("Bereich")});
     l.columns.insert(l.columns.end(), {{QStringLiteral("Datum von"), T::Date},
                                        {QStringLiteral("Datum bis"), T::Date},
-                                       {QStringLiteral("Prio.")},
+                                       {QStringLiteral("Prio."), T::Number},
                                        {QStringLiteral("R")},
                                        {QStringLiteral("S")},
                                        {QStringLiteral("Status")}});
@@ -306,7 +312,7 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     l.legendStops = {0, 14, 52, 79, 117};
     l.legendColumns = {0, 1, 3, 6, 8};
 
-    job.rows = [q, withBereich, group = groupOf(sel)](data::Connection &c, ExportWriter &w) {
+    job.rows = [q, withBereich, group](data::Connection &c, ExportWriter &w) {
         // The rows in the printed list's order.
         SortedRows cur(c, q.rows.sql(), q.rows.params(), q.sortColumns,
                        c.backend().rowEstimate(QStringLiteral("Trainingsplan")));
@@ -315,10 +321,9 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
         auto text = [&](int col) { cur.isNull(col) ? w.empty() : w.text(cur.textBytes(col)); };
         auto number = [&](int col) { cur.isNull(col) ? w.empty() : w.number(cur.real(col)); };
         auto date = [&](int col) { w.date(cur.isNull(col) ? 0 : cur.julianDay(col)); };
-        GroupState groupState;
         while (cur.next()) {
-            if (const auto heading = nextGroup(group, cur, groupState))
-                w.group(*heading);
+            if (group != Group::None)
+                text(group == Group::Bereich ? Bereich : Rubrik);
             text(KursNr);
             text(Beschreibung);
             text(Art);
@@ -331,7 +336,13 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
                 text(Bereich);
             date(DatumVon);
             date(DatumBis);
-            text(Prioritaet);
+            // "1" to "3", or blank for none.
+            const std::string_view prio = cur.isNull(Prioritaet) ? std::string_view() : cur.textBytes(Prioritaet);
+            const char p = prio.empty() ? ' ' : prio.front();
+            if (p >= '0' && p <= '9')
+                w.number(p - '0');
+            else
+                w.empty();
             w.text(cur.boolean(Rechnung) ? "R" : "");
             w.text(cur.boolean(Beurteilung) ? "S" : "");
             const std::string_view st = cur.textBytes(Status);

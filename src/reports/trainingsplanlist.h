@@ -52,8 +52,9 @@ struct BuildProgress {
 ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSelection &sel,
                                    const BuildProgress &progress = {});
 
-// The same list for the spreadsheet export: the same query, rows and groups,
-// as typed cells; totals and legend as the workbook shows them.
+// The same list for the spreadsheet export: the same query and rows as typed
+// cells, the group (when sorted by Bereich or Rubrik) in each row's first
+// column; totals and legend as the workbook shows them.
 ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelection &sel);
 
 } // namespace orv::reports

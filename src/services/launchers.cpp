@@ -62,6 +62,6 @@ bool CalculatorLauncher::bringUp()
     return false;
 }
 
-void openFileManager() { QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath())); }
+bool openFileManager() { return QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath())); }
 
 } // namespace orv::app

@@ -8,8 +8,7 @@ namespace orv::app {
 // The calculator of the toolbar button "Rechner". A calculator this program
 // started is reused while it runs (bringing a foreign window to the front is
 // not possible on every desktop, so it is left as it is); otherwise the first
-// of the usual calculator programs found on PATH is started. Failures are
-// ignored.
+// of the usual calculator programs found on PATH is started.
 class CalculatorLauncher {
 public:
     // The programs looked for, in this order.
@@ -24,7 +23,7 @@ private:
     QByteArray m_started; // start time of that process, to know it again
 };
 
-// The desktop's file manager on the current directory; failures ignored.
-void openFileManager();
+// The desktop's file manager on the current directory; false when none could be started.
+bool openFileManager();
 
 } // namespace orv::app

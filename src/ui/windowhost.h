@@ -38,6 +38,10 @@ public:
     virtual void arrangeChildren(int index, int widthTwips, int heightTwips) = 0;
     // Activates a child window (from the window list of the "&Fenster" menu).
     virtual void activateChild(QWidget *w) = 0;
+    // "&Datensicherung…": a copy of the database file where the user says,
+    // offered in every window's "&Datei" menu; only a file database has one.
+    virtual bool canBackUp() const = 0;
+    virtual void backUp() = 0;
     // Closes the main window, which ends the program after its checks.
     virtual void closeProgram() = 0;
     virtual QWidget *widget() = 0;

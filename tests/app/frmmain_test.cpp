@@ -14,7 +14,9 @@
 #include <QDate>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -22,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 #include <memory>
@@ -407,12 +410,18 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     makeMain();
     const QString title = u"Datensicherung"_s;
     auto backUp = [&](const QString &file, const QString &message, ui::Icon icon) {
-        // The day's name is proposed, in the backup folder once there is one, beside the database before.
         const QString backups = data::backupFolder(folder + u"orv.mdb"_s);
         const QString proposedIn = QFileInfo(backups).isDir() ? backups + u"/"_s : folder;
         prompter.expectModal([=](QDialog &d) {
             auto &fd = dynamic_cast<QFileDialog &>(d);
-            EXPECT_EQ(fd.selectedFiles().value(0), proposedIn + data::dailyBackupName(QDate::currentDate()));
+            // A name with the day and the time, in the backup folder once there is one, beside the database before.
+            const QString proposed = fd.selectedFiles().value(0);
+            EXPECT_TRUE(proposed.startsWith(proposedIn + u"orv-"_s + QDate::currentDate().toString(u"yyyy-MM-dd-"_s)))
+                << proposed.toStdString();
+            EXPECT_TRUE(QRegularExpression(u"^orv-\\d{4}-\\d{2}-\\d{2}-\\d{6}\\.mdb$"_s)
+                            .match(QFileInfo(proposed).fileName())
+                            .hasMatch())
+                << proposed.toStdString();
             EXPECT_EQ(fd.windowTitle(), title);
             fd.findChild<QLineEdit *>("fileNameEdit")->setText(file); // typed as a person would
             static_cast<QDialog &>(fd).done(QDialog::Accepted);
@@ -444,6 +453,25 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     makeMain();
     EXPECT_FALSE(action("mnuDatensicherung")->isEnabled());
+}
+
+// With nothing to start on PATH the user hears why nothing opens.
+TEST_F(FrmMainTest, RechnerAndExplorerSayWhenNothingCanBeStarted)
+{
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    QDir().mkpath(tempPath() + u"/leer"_s);
+    qputenv("PATH", QFile::encodeName(tempPath() + u"/leer"_s));
+    showMain();
+    prompter.expectMessage(u"Der Rechner kann nicht gestartet werden.\r\n\r\nKeines dieser Rechnerprogramme ist "
+                           "installiert: gnome-calculator, kcalc, galculator, mate-calc, xcalc, qalculate-gtk."_s,
+                           u"Rechner"_s, ui::Icon::Exclamation);
+    trigger("Rechner");
+    prompter.expectMessage(u"Der Dateimanager kann nicht gestartet werden.\r\n\r\nAuf diesem Arbeitsplatz ist kein "
+                           "Programm zum Öffnen von Ordnern eingerichtet."_s,
+                           u"Explorer"_s, ui::Icon::Exclamation);
+    trigger("Explorer");
+    EXPECT_FALSE(prompter.pending());
 }
 
 TEST_F(FrmMainTest, FailedCheckIsReadableInTheStatusPanelAtTheDefaultSize)

@@ -70,14 +70,17 @@ TEST_F(BackupTest, FirstStartOfADayCopiesOnceAndKeepsTheLastFourteen)
     };
     for (int d = 1; d <= 15; ++d)
         touch(data::dailyBackupName(QDate(2026, 11, d)));
-    touch(u"orv-vor-umbau.mdb"_s); // the user's own copy stays
+    touch(u"orv-vor-umbau.mdb"_s); // the user's own copies stay, also under the name the program proposes
+    const QString manual = data::manualBackupName(QDateTime(QDate(2026, 11, 1), QTime(9, 30, 5)));
+    EXPECT_EQ(manual, u"orv-2026-11-01-093005.mdb"_s);
+    touch(manual);
     touch(u"orv-2026-11-30.mdb.4711-00c0ffee.tmp"_s, 2);
     touch(u"orv-2026-12-06.mdb.4712-0badf00d.tmp"_s); // another workstation copying just now
 
     const QDate today(2026, 12, 6);
     EXPECT_TRUE(data::makeDailyBackup(db, today));
     EXPECT_EQ(content(folder() + u"/orv-2026-12-06.mdb"_s), u"ok;K001,100.5;K002,250.0;"_s);
-    QStringList expected;
+    QStringList expected{manual};
     for (int d = 3; d <= 15; ++d)
         expected << data::dailyBackupName(QDate(2026, 11, d));
     expected << u"orv-2026-12-06.mdb"_s << u"orv-2026-12-06.mdb.4712-0badf00d.tmp"_s << u"orv-vor-umbau.mdb"_s;

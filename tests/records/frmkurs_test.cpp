@@ -129,6 +129,39 @@ TEST_P(KursFormTest, FieldsShowTheirTextFromTheStart)
         EXPECT_EQ(f->cursorPosition(), 0) << f->objectName().toStdString();
 }
 
+// Reached by Tab or Shift+Tab a field is selected whole, as any text box is: typing replaces the 0
+// a new course starts its numbers with, and the text of a shown row.
+TEST_P(KursFormTest, FieldTabbedIntoIsTypedOver)
+{
+    seed();
+    open();
+    auto tabInto = [](QWidget *from, Qt::KeyboardModifiers mods, QLineEdit *to) {
+        from->setFocus();
+        QCoreApplication::processEvents();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, mods);
+        QCoreApplication::processEvents(); // typing waits for what the focus change posted
+        ASSERT_EQ(QApplication::focusWidget(), to);
+        EXPECT_EQ(to->selectedText(), to->text());
+        EXPECT_EQ(to->cursorPosition(), 0);
+    };
+    drv.trigger(u"New"_s);
+    tabInto(drv.field(2), Qt::NoModifier, drv.field(3));
+    QTest::keyClicks(QApplication::focusWidget(), u"1234,5"_s);
+    EXPECT_EQ(drv.text(3), u"1234,5"_s);
+    tabInto(drv.field(3), Qt::NoModifier, drv.field(4));
+    QTest::keyClicks(QApplication::focusWidget(), u"8"_s);
+    EXPECT_EQ(drv.text(4), u"8"_s);
+    tabInto(drv.field(4), Qt::ShiftModifier, drv.field(3));
+    QTest::keyClicks(QApplication::focusWidget(), u"99"_s);
+    EXPECT_EQ(drv.text(3), u"99"_s);
+    drv.click("cmdUndo");
+
+    // A shown course: the lecturer tabbed into is typed over.
+    tabInto(drv.combo(u"cmbArt"_s), Qt::NoModifier, drv.field(2));
+    QTest::keyClicks(QApplication::focusWidget(), u"Neu"_s);
+    EXPECT_EQ(drv.text(2), u"Neu"_s);
+}
+
 TEST_P(KursWindowTest, OneKeystrokeEntersEditModeAndUndoRestoresTheRow)
 {
     seed();

@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 #include "app/windowfactory.h"
+#include "data/backup.h"
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
 #include "reports/frmkursbericht.h"
@@ -7,7 +8,11 @@
 #include "ui/format.h"
 
 #include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QRegularExpression>
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -207,6 +212,58 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOp
         // The field saw the End key too: the caret stands at the end of the text.
         EXPECT_EQ(field->cursorPosition(), field->text().size());
     }
+}
+
+// A record window's "&Datei" menu replaces the main window's: the backup is offered there too, and
+// under a name of its own, so that accepting the proposal never replaces the day's automatic copy.
+TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
+{
+    const QString database = tempPath() + u"/orv.mdb"_s;
+    ASSERT_TRUE(data::makeDailyBackup(database, QDate::currentDate()));
+    const QString folder = data::backupFolder(database);
+    const QString daily = folder + u"/"_s + data::dailyBackupName(QDate::currentDate());
+    auto bytes = [](const QString &file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray morning = bytes(daily);
+    ASSERT_FALSE(morning.isEmpty());
+    db().exec(u"UPDATE Kurs SET Beschreibung = 'nach der Sicherung' WHERE KursNr = 'K1'"_s);
+
+    main->openWindow(u"frmKurs"_s);
+    records::RecordForm *kurs = child(u"frmKurs"_s);
+    ASSERT_NE(kurs, nullptr);
+    auto *datei = kurs->findChild<QMenu *>(u"mnuDatei"_s);
+    ASSERT_NE(datei, nullptr);
+    EXPECT_TRUE(main->menuBar()->actions().contains(datei->menuAction()));
+    emit datei->aboutToShow();
+    auto *backup = kurs->findChild<QAction *>(u"mnuDatensicherung"_s);
+    ASSERT_NE(backup, nullptr);
+    EXPECT_TRUE(datei->actions().contains(backup));
+    EXPECT_EQ(backup->text(), u"&Datensicherung…"_s);
+    ASSERT_TRUE(backup->isEnabled());
+
+    QString proposed;
+    prompter.expectModal([&](QDialog &d) {
+        auto &fd = dynamic_cast<QFileDialog &>(d);
+        proposed = fd.selectedFiles().value(0);
+        d.done(QDialog::Accepted); // the proposal as it stands
+    });
+    const QString day = QDate::currentDate().toString(u"yyyy-MM-dd"_s);
+    prompter.expectMessageMatching(u"Die Datenbank wurde gesichert in\r\n"_s
+                                       + QRegularExpression::escape(folder + u"/orv-"_s + day) + u"-\\d{6}\\.mdb"_s,
+                                   u"Datensicherung"_s, ui::Icon::Information);
+    backup->trigger();
+    EXPECT_NE(proposed, daily);
+    EXPECT_TRUE(QFileInfo(proposed).absolutePath() == folder) << proposed.toStdString();
+    EXPECT_EQ(bytes(daily), morning);
+    EXPECT_NE(bytes(proposed), morning);
+    EXPECT_TRUE(bytes(proposed).contains("nach der Sicherung"));
+
+    // A server database is backed up by the server's tools, from here as from the main window.
+    app::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
+    emit datei->aboutToShow();
+    EXPECT_FALSE(backup->isEnabled());
 }
 
 // A system that runs in English still gets German dates and numbers.

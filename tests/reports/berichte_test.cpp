@@ -69,7 +69,8 @@ const QString csvType = u"CSV (Semikolon-getrennt) (*.csv)"_s;
 
 // "E&xport…" with a name and type picked in the file dialog; `offered` gets
 // the dialog's title, proposed name, chosen type and types on offer, `then`
-// expects what follows the file dialog.
+// expects what follows the file dialog (without it, the message that tells
+// how many rows went into which file).
 void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, const QString &type,
                QStringList *offered = nullptr, const std::function<void()> &then = {})
 {
@@ -88,6 +89,10 @@ void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, co
     });
     if (then)
         then();
+    else
+        prompter.expectMessageMatching(u"^[1-9][0-9.]* Zeilen? exportiert nach\r\n"_s + QRegularExpression::escape(file)
+                                           + u"(\\.csv|\\.xlsx)?$"_s,
+                                       u"Export"_s, ui::Icon::Information);
     QTest::mouseClick(dlg.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
 }
 
@@ -484,7 +489,9 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
 
     const QString xlsx = tempPath() + u"/liste.xlsx"_s;
     QStringList offered;
-    exportVia(prompter, *dlg, xlsx, xlsxType, &offered);
+    exportVia(prompter, *dlg, xlsx, xlsxType, &offered, [&] {
+        prompter.expectMessage(u"3 Zeilen exportiert nach\r\n"_s + xlsx, u"Export"_s, ui::Icon::Information);
+    });
     EXPECT_EQ(offered,
               (QStringList{u"Exportieren"_s,
                            u"Liste Trainingsplan %1.xlsx"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)),
@@ -496,28 +503,27 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
                            u"Sortierung:  Bereich"_s}));
     EXPECT_TRUE(book.at("A1").bold);
     EXPECT_TRUE(book.sheetXml.contains("ySplit=\"6\"") && book.sheetXml.contains("state=\"frozen\""));
-    EXPECT_TRUE(book.sheetXml.contains("<autoFilter ref=\"A6:O11\"/>"));
+    // The filter takes the headings and the rows, and nothing but them: the group stands in each row.
+    EXPECT_TRUE(book.sheetXml.contains("<autoFilter ref=\"A6:O9\"/>"));
     // Widths that fit the longest value: the description, 62 characters.
-    EXPECT_TRUE(book.sheetXml.contains("<col min=\"2\" max=\"2\" width=\"63.7"));
+    EXPECT_TRUE(book.sheetXml.contains("<col min=\"3\" max=\"3\" width=\"63.7"));
 
-    // Every cell of the headings and rows: bold headings and groups, text without padding,
-    // typed numbers and dates, nothing for null values.
+    // Every cell of the headings and rows: bold headings, the group first, text without padding,
+    // typed numbers (the priority too) and dates, nothing for null values.
     const qint64 day0 = QDate(1899, 12, 30).toJulianDay();
     auto serial = [&](int y, int m, int d) { return QString::number(QDate(y, m, d).toJulianDay() - day0); };
     const QList<QStringList> rows = {
-        {"Kurs-Nr.", "Beschreibung", "Art", "Referent", "Kosten", "Dauer", "Name", "Kat.", "Bereich", "Datum von",
+        {"Bereich", "Kurs-Nr.", "Beschreibung", "Art", "Referent", "Kosten", "Dauer", "Name", "Kat.", "Datum von",
          "Datum bis", "Prio.", "R", "S", "Status"},
-        {"Controlling"},
-        {"K1", "Excel Grundlagen", "I", "Huber, Anna", "100", "8", "Meier, Hans", "O", "Controlling",
+        {"Controlling", "K1", "Excel Grundlagen", "I", "Huber, Anna", "100", "8", "Meier, Hans", "O",
          serial(2027, 3, 1), serial(2027, 3, 5), "1", "R", "", "G"},
-        {"K20", longText, "E", "", "250.5", "24.5", "Meier, Hans", "O", "Controlling", serial(2027, 2, 1),
+        {"Controlling", "K20", longText, "E", "", "250.5", "24.5", "Meier, Hans", "O", serial(2027, 2, 1),
          serial(2027, 2, 2), "3", "", "", "E"},
-        {"Einkauf"},
-        {"K4", "Zahlen; \"Fakten\" & Mehr", "A", "O'Neill, Jürgen", "", "2", "Ärger, Udo", "Ets", "Einkauf",
+        {"Einkauf", "K4", "Zahlen; \"Fakten\" & Mehr", "A", "O'Neill, Jürgen", "", "2", "Ärger, Udo", "Ets",
          serial(2027, 6, 1), "", "", "", "S", "B"},
     };
     for (int r = 0; r < rows.size(); ++r) {
-        const bool heading = r == 0 || rows[r].size() == 1;
+        const bool heading = r == 0;
         for (int c = 0; c < 15; ++c) {
             const QString ref = QChar('A' + c) + QString::number(r + 6);
             SCOPED_TRACE(ref.toStdString());
@@ -525,22 +531,24 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
             EXPECT_EQ(cell.value, rows[r].value(c));
             if (cell.value.isEmpty())
                 continue;
-            const bool number = !heading && (c == 4 || c == 5 || c == 9 || c == 10);
+            const bool number = !heading && (c == 5 || c == 6 || c == 9 || c == 10 || c == 11);
             EXPECT_EQ(cell.type, number ? QString() : u"inlineStr"_s);
-            EXPECT_EQ(cell.format, !number ? "" : c == 4 ? "0.00" : c == 5 ? "0.0" : "dd.mm.yyyy");
+            if (c != 11) {
+                EXPECT_EQ(cell.format, !number ? "" : c == 5 ? "0.00" : c == 6 ? "0.0" : "dd.mm.yyyy");
+            }
             EXPECT_EQ(cell.bold, heading);
         }
     }
     // Totals as formulas over the rows, with the count; the legend in blocks below.
-    EXPECT_EQ(QStringList({book.text("A13"), book.at("E13").formula, book.at("E13").format, book.at("F13").formula,
-                           book.text("G13"), book.text("H13")}),
-              QStringList({u"Summe:"_s, u"SUM(E7:E11)"_s, u"0.00"_s, u"SUM(F7:F11)"_s, u"Anzahl:"_s, u"3"_s}));
-    EXPECT_DOUBLE_EQ(book.text("E13").toDouble(), 350.5);
-    EXPECT_DOUBLE_EQ(book.text("F13").toDouble(), 34.5);
-    EXPECT_EQ(QStringList({book.text("A15"), book.text("B16"), book.text("D17"), book.text("G17"), book.text("I19")}),
+    EXPECT_EQ(QStringList({book.text("A11"), book.at("F11").formula, book.at("F11").format, book.at("G11").formula,
+                           book.text("H11"), book.text("I11")}),
+              QStringList({u"Summe:"_s, u"SUM(F7:F9)"_s, u"0.00"_s, u"SUM(G7:G9)"_s, u"Anzahl:"_s, u"3"_s}));
+    EXPECT_DOUBLE_EQ(book.text("F11").toDouble(), 350.5);
+    EXPECT_DOUBLE_EQ(book.text("G11").toDouble(), 34.5);
+    EXPECT_EQ(QStringList({book.text("A13"), book.text("B14"), book.text("D15"), book.text("G15"), book.text("I17")}),
               QStringList({u"Legende:"_s, u"A = Intern mit externem Referent"_s, u"I/C = Ingenieur/Cadre"_s,
                            u"S = Seminarbeurteilung vorhanden"_s, u"K = Keine Teilnahme"_s}));
-    EXPECT_EQ(book.lastRow, 19);
+    EXPECT_EQ(book.lastRow, 17);
 
     // A name typed without its extension: the file of the full name is replaced only when the user agrees.
     const QString csv = tempPath() + u"/liste.csv"_s;
@@ -551,23 +559,26 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
         exportVia(prompter, *dlg, tempPath() + u"/liste"_s, csvType, nullptr, [&] {
             prompter.expectMessage(u"Die Datei \"liste.csv\" ist bereits vorhanden. Möchten Sie sie ersetzen?"_s,
                                    u"Exportieren"_s, ui::Icon::Question, answer);
+            if (answer == ui::Answer::Yes)
+                prompter.expectMessage(u"3 Zeilen exportiert nach\r\n"_s + csv, u"Export"_s, ui::Icon::Information);
         });
     };
     replace(ui::Answer::No);
     EXPECT_EQ(readFile(csv), "alt");
     replace(ui::Answer::Yes);
-    // CSV: byte-order mark, ";", decimal comma, four-digit years, CR LF, quoting; no title, groups or totals.
+    // CSV: byte-order mark, ";", decimal comma, four-digit years, CR LF, quoting; the group first; no title
+    // or totals.
     EXPECT_EQ(readFile(csv),
               "\xEF\xBB\xBF"
-              "Kurs-Nr.;Beschreibung;Art;Referent;Kosten;Dauer;Name;Kat.;Bereich;Datum von;Datum bis;"
+              "Bereich;Kurs-Nr.;Beschreibung;Art;Referent;Kosten;Dauer;Name;Kat.;Datum von;Datum bis;"
               "Prio.;R;S;Status\r\n"
-              "K1;Excel Grundlagen;I;Huber, Anna;100,00;8,0;Meier, Hans;O;Controlling;01.03.2027;"
+              "Controlling;K1;Excel Grundlagen;I;Huber, Anna;100,00;8,0;Meier, Hans;O;01.03.2027;"
               "05.03.2027;1;R;;G\r\n"
-              "K20;"
+              "Controlling;K20;"
                   + longText.toUtf8()
-                  + ";E;;250,50;24,5;Meier, Hans;O;Controlling;01.02.2027;02.02.2027;3;;;E\r\n"
-                    "K4;\"Zahlen; \"\"Fakten\"\" & Mehr\";A;O'Neill, J\xC3\xBCrgen;;2,0;\xC3\x84rger, Udo;Ets;"
-                    "Einkauf;01.06.2027;;;;S;B\r\n");
+                  + ";E;;250,50;24,5;Meier, Hans;O;01.02.2027;02.02.2027;3;;;E\r\n"
+                    "Einkauf;K4;\"Zahlen; \"\"Fakten\"\" & Mehr\";A;O'Neill, J\xC3\xBCrgen;;2,0;\xC3\x84rger, Udo;"
+                    "Ets;01.06.2027;;;;S;B\r\n");
     // Nothing but the two files is left in the folder.
     EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files), (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
 

@@ -7,10 +7,19 @@
 #include "ui/format.h"
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QDate>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace orv;
@@ -364,3 +373,89 @@ TEST_F(ReportPrintTest, DatabaseFailureDuringTheBuildIsReportedByEveryOutput)
 }
 
 } // namespace
+
+namespace {
+
+// Reports printed on the system's own printer, as the program prints them.
+class SystemPrinterTest : public OrvTest {
+protected:
+    // "OK" of the print dialog pressed with `file` typed for "Print to File (PDF)", after
+    // `proposed` got what the dialog offered there.
+    void printToFile(const QString &file, QString *proposed)
+    {
+        prompter.expectModal([=](QDialog &d) {
+            auto *name = d.findChild<QLineEdit *>(u"filename"_s);
+            ASSERT_NE(name, nullptr);
+            *proposed = name->text();
+            // "Print to File (PDF)", the last entry, on a system with printers too.
+            auto *printers = d.findChild<QComboBox *>(u"printers"_s);
+            ASSERT_NE(printers, nullptr);
+            printers->setCurrentIndex(printers->count() - 1);
+            name->setText(file);
+            d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+            ASSERT_EQ(d.result(), QDialog::Accepted);
+        });
+    }
+    static QString documents()
+    {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
+    }
+    static QString today() { return QDate::currentDate().toString(u"yyyy-MM-dd"_s); }
+    static bool isPdf(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) && f.read(5) == "%PDF-";
+    }
+};
+
+} // namespace
+
+// With no printer installed, QPrinter would write a PDF file it has no name for.
+TEST_F(SystemPrinterTest, WithoutAnyPrinterTheUserIsToldAndChoosesAFileInThePrintDialog)
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "a printer is installed on this system";
+    setSetting("PrinterWindow", u"OFF"_s);
+    const QString question = u"Druckerfehler: 482 Kein Drucker vorhanden\r\nMöchten Sie den Druck abbrechen?"_s;
+    TestReportDialog dlg(fixedReport(u"Liste Test"_s, QString(), u"Zeile 1\r\nZeile 2"_s));
+    auto print = [&dlg] { QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton); };
+
+    prompter.expectMessage(question, u"Druckerfehler"_s, ui::Icon::Question, ui::Answer::Yes);
+    print();
+
+    // "Nein": the print dialog, where the file is chosen.
+    const QString pdf = tempPath() + u"/liste.pdf"_s;
+    QString proposed;
+    prompter.expectMessage(question, u"Druckerfehler"_s, ui::Icon::Question, ui::Answer::No);
+    printToFile(pdf, &proposed);
+    print();
+    EXPECT_TRUE(isPdf(pdf));
+    EXPECT_EQ(QDir(tempPath()).entryList({u"*.pdf"_s}, QDir::Files), QStringList{u"liste.pdf"_s});
+}
+
+// The file offered carries the report's name and the day, in the folder the last one went to.
+TEST_F(SystemPrinterTest, PrintToFileOffersTheReportsNameInTheLastFolder)
+{
+    setSetting("PrinterWindow", u"ON"_s);
+    TestReportDialog kurse(fixedReport(u"Liste Kurse"_s, QString(), u"Zeile 1"_s));
+    TestReportDialog plan(fixedReport(u"Liste Trainingsplan"_s, QString(), u"Zeile 1"_s));
+    auto print = [](TestReportDialog &dlg) {
+        QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton);
+    };
+    QDir().mkpath(tempPath() + u"/ablage"_s);
+    const QString first = tempPath() + u"/ablage/kurse.pdf"_s;
+    QString proposed;
+    printToFile(first, &proposed);
+    print(kurse);
+    EXPECT_EQ(proposed, documents() + u"/Liste Kurse "_s + today() + u".pdf"_s);
+    EXPECT_TRUE(isPdf(first));
+
+    printToFile(tempPath() + u"/ablage/plan.pdf"_s, &proposed);
+    print(plan);
+    EXPECT_EQ(proposed, tempPath() + u"/ablage/Liste Trainingsplan "_s + today() + u".pdf"_s);
+    printToFile(tempPath() + u"/ablage/kurse2.pdf"_s, &proposed);
+    print(kurse);
+    EXPECT_EQ(proposed, tempPath() + u"/ablage/Liste Kurse "_s + today() + u".pdf"_s);
+    EXPECT_TRUE(isPdf(tempPath() + u"/ablage/kurse2.pdf"_s));
+}

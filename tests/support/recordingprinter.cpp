@@ -35,12 +35,12 @@ void RecordingPrinter::install(const std::shared_ptr<Log> &log)
 
 void RecordingPrinter::uninstall() { ReportPrinter::setFactory({}); }
 
-std::optional<Orientation> RecordingPrinter::showPrintDialog(QWidget *parent, Orientation preset)
+std::optional<Orientation> RecordingPrinter::showPrintDialog(QWidget *parent, Orientation preset, const QString &title)
 {
     ++m_log->dialogs;
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
-    const auto chosen = reports::runPrintSetup(printer, preset, parent);
+    const auto chosen = reports::runPrintSetup(printer, preset, reports::proposedPdfFile(title), parent);
     if (chosen)
         m_log->noPrinter = false;
     return chosen;

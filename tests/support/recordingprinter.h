@@ -44,7 +44,8 @@ public:
     static void install(const std::shared_ptr<Log> &log);
     static void uninstall();
 
-    std::optional<reports::Orientation> showPrintDialog(QWidget *parent, reports::Orientation preset) override;
+    std::optional<reports::Orientation> showPrintDialog(QWidget *parent, reports::Orientation preset,
+                                                        const QString &title) override;
     bool hasPrinter() const override { return !m_log->noPrinter; }
     void setOrientation(reports::Orientation o) override;
     double pageWidth() const override;
