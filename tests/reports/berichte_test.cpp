@@ -698,22 +698,26 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
     // 120 entries with group lines, sums and legend at size 6 in landscape take three pages.
     EXPECT_EQ(pages(), 3);
 
-    // The page preview from the display window shows the same three pages, landscape.
-    prompter.expectModal([](QDialog &anzeige) {
-        anzeige.findChild<QAction *>("mnuSeitenansicht")->trigger();
-        anzeige.reject();
-    });
-    prompter.expectModal([](QDialog &d) {
-        auto *preview = d.findChild<QPrintPreviewWidget *>();
-        ASSERT_NE(preview, nullptr);
-        // Opened where a page can be read: as tall as the screen allows.
-        EXPECT_GE(d.height(), std::min(1000, int(d.screen()->availableSize().height() * 0.9)));
-        preview->updatePreview();
-        EXPECT_EQ(preview->pageCount(), 3);
-        EXPECT_EQ(preview->orientation(), QPageLayout::Landscape);
-        d.reject();
-    });
-    QTest::mouseClick(w<QPushButton>("cmdAnzeige"), Qt::LeftButton);
+    // The page preview of the display window, opened where a page can be read:
+    // as tall as the screen allows.
+    auto preview = [&](int pageCount, QPageLayout::Orientation orientation) {
+        prompter.expectModal([](QDialog &anzeige) {
+            anzeige.findChild<QAction *>("mnuSeitenansicht")->trigger();
+            anzeige.reject();
+        });
+        prompter.expectModal([=](QDialog &d) {
+            auto *view = d.findChild<QPrintPreviewWidget *>();
+            ASSERT_NE(view, nullptr);
+            EXPECT_GE(d.height(), std::min(1000, int(d.screen()->availableSize().height() * 0.9)));
+            view->updatePreview();
+            EXPECT_EQ(view->pageCount(), pageCount);
+            EXPECT_EQ(view->orientation(), orientation);
+            d.reject();
+        });
+        QTest::mouseClick(w<QPushButton>("cmdAnzeige"), Qt::LeftButton);
+    };
+    // It shows the same three pages, landscape.
+    preview(3, QPageLayout::Landscape);
 
     // The pages the user asks for in the print dialog, and only those.
     app::settings::write(u"Settings"_s, u"PrinterWindow"_s, u"ON"_s);
@@ -734,18 +738,8 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
         static_cast<QPrintDialog &>(d).printer()->setPageOrientation(QPageLayout::Portrait);
         d.done(QDialog::Accepted);
     });
-    EXPECT_GE(pages(), 1);
-    prompter.expectModal([](QDialog &anzeige) {
-        anzeige.findChild<QAction *>("mnuSeitenansicht")->trigger();
-        anzeige.reject();
-    });
-    prompter.expectModal([](QDialog &d) {
-        auto *preview = d.findChild<QPrintPreviewWidget *>();
-        ASSERT_NE(preview, nullptr);
-        EXPECT_EQ(preview->orientation(), QPageLayout::Portrait);
-        d.reject();
-    });
-    QTest::mouseClick(w<QPushButton>("cmdAnzeige"), Qt::LeftButton);
+    const int portraitPages = pages();
+    preview(portraitPages, QPageLayout::Portrait);
     reports::ReportPrinter::setFactory({});
 }
 
