@@ -85,7 +85,7 @@ QLabel *makeLabel(QWidget *parent, const QString &text, QWidget *buddy)
     auto *l = new QLabel(text, parent);
     l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     if (buddy)
-        l->setBuddy(buddy);
+        ui::labelField(l, buddy);
     return l;
 }
 

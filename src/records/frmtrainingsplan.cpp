@@ -6,6 +6,7 @@
 #include "records/fieldfactory.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
+#include "ui/widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -172,6 +173,9 @@ QGroupBox *FrmTrainingsplan::buildEntryFrame()
     g->addWidget(cmbQuelle, 1, 1, Qt::AlignLeft);
     g->addWidget(chkRechnung, 1, 2, 1, 2);
     g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Datum:"), txtFields[8]), 2, 0);
+    // One label for the period: each date field says which end it is.
+    ui::nameField(txtFields[8], QStringLiteral("Startdatum"));
+    ui::nameField(txtFields[9], QStringLiteral("Endedatum"));
     auto *dash = new QLabel(QStringLiteral("-"), fraAllgemein);
     g->addWidget(row(fraAllgemein, {txtFields[8], cmdMonthViewVon, dash, txtFields[9], cmdMonthViewBis}), 2, 1);
     g->addWidget(chkBeurteilung, 2, 2, 1, 2);

@@ -140,6 +140,7 @@ void FrmAnzeige::connectCommands()
 void FrmAnzeige::setHeading(const QString &title, const QString &programLine, const QString &dateLine)
 {
     lblTitle->setText(title);
+    rtbAnzeige->setAccessibleName(title); // what a screen reader calls the report text
     lblSign->setText(programLine);
     lblBem->setText(dateLine);
 }

@@ -122,6 +122,8 @@ QGroupBox *FrmTrainingsplanBericht::buildPeriodFrame()
         e->setFont(entryFont());
         e->setMinimumWidth(dateWidth);
     }
+    ui::nameField(txtVon, QStringLiteral("Startdatum"));
+    ui::nameField(txtBis, QStringLiteral("Endedatum"));
     auto *zeitraum = new QHBoxLayout(fraZeitraum);
     zeitraum->addWidget(new QLabel(QStringLiteral("Datum:"), fraZeitraum));
     zeitraum->addWidget(txtVon);
@@ -174,7 +176,7 @@ QGroupBox *FrmTrainingsplanBericht::buildFilterFrame()
     int r = 0;
     for (const auto &[label, field] : rows) {
         auto *l = new QLabel(QString::fromUtf8(label), fraFilter);
-        l->setBuddy(field);
+        ui::labelField(l, field);
         filter->addWidget(l, r, 0);
         filter->addWidget(field, r, 1);
         ++r;

@@ -76,6 +76,9 @@ void FrmNameEdit::buildControls()
     label4->setObjectName(QStringLiteral("Label4"));
     txtNameNeu = nameBox(QStringLiteral("txtNameNeu"));
 
+    ui::labelField(label3, txtNameAlt);
+    ui::labelField(label4, txtNameNeu);
+
     auto *fields = new QGridLayout(fraNameEdit);
     fields->setHorizontalSpacing(10);
     fields->addWidget(label3, 0, 0);

@@ -1,5 +1,7 @@
 #include "ui/lineview.h"
+#include "ui/lineviewaccessible.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -63,6 +65,7 @@ QString shortcutSuffix(QKeySequence::StandardKey key)
 
 LineView::LineView(QWidget *parent) : QAbstractScrollArea(parent), m_parts(1), m_partStarts{0}, m_starts{0}
 {
+    installLineViewAccessible();
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
@@ -101,6 +104,13 @@ void LineView::setText(const QList<QString> &parts)
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     viewport()->update();
+    if (QAccessible::isActive()) {
+        // A report can be millions of characters: the reader is told that the
+        // text changed and asks for the stretch it reads.
+        QAccessibleTextUpdateEvent changed(this, 0, QString(), QString());
+        QAccessible::updateAccessibility(&changed);
+    }
+    announceCaret();
 }
 
 QString LineView::text() const { return m_parts.size() == 1 ? m_parts.front() : mid(0, m_size); }
@@ -166,6 +176,7 @@ void LineView::selectAll()
     m_caret = m_size;
     m_column = -1;
     viewport()->update();
+    announceCaret();
 }
 
 void LineView::copy() const
@@ -253,6 +264,32 @@ void LineView::moveCaret(qsizetype pos, bool keepAnchor, bool keepColumn)
         m_column = -1;
     ensureVisible(pos);
     viewport()->update();
+    announceCaret();
+}
+
+void LineView::announceCaret()
+{
+    if (!QAccessible::isActive() || (m_toldAnchor == m_anchor && m_toldCaret == m_caret))
+        return;
+    if (m_toldAnchor != m_anchor || selectionEnd() > selectionStart()) {
+        QAccessibleTextSelectionEvent selection(this, int(selectionStart()), int(selectionEnd()));
+        selection.setCursorPosition(int(m_caret));
+        QAccessible::updateAccessibility(&selection);
+    }
+    QAccessibleTextCursorEvent cursor(this, int(m_caret));
+    QAccessible::updateAccessibility(&cursor);
+    m_toldAnchor = m_anchor;
+    m_toldCaret = m_caret;
+}
+
+QRect LineView::characterRect(qsizetype pos) const
+{
+    if (pos < 0 || pos > m_size)
+        return {};
+    const qsizetype line = lineOf(pos);
+    const qreal x = margin + (pos - m_starts[line]) * m_advance - horizontalScrollBar()->value();
+    const int y = margin + int(line - firstVisibleLine()) * m_lineHeight;
+    return QRectF(x, y, m_advance, m_lineHeight).toAlignedRect();
 }
 
 void LineView::ensureVisible(qsizetype pos)

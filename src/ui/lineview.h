@@ -37,6 +37,19 @@ public:
     void selectAll();
     void copy() const;
 
+    // The text from `from`, `length` characters long.
+    QString mid(qsizetype from, qsizetype length) const;
+    qsizetype caret() const { return m_caret; }
+    // The line that holds `pos`, where a line starts, and where it ends
+    // before its CR LF.
+    qsizetype lineOf(qsizetype pos) const;
+    qsizetype lineStart(qsizetype line) const { return m_starts[size_t(line)]; }
+    qsizetype lineEnd(qsizetype line) const;
+    // The box of the character at `pos` in viewport coordinates, and the
+    // position under a viewport point, as a screen reader asks for them.
+    QRect characterRect(qsizetype pos) const;
+    qsizetype positionAt(const QPoint &viewportPoint) const;
+
     // Finds `needle` from `from` on, ignoring case, also inside words; the
     // match is selected and scrolled into view. -1 when there is none.
     qsizetype find(const QString &needle, qsizetype from);
@@ -63,12 +76,8 @@ protected:
 
 private:
     QChar at(qsizetype pos) const;
-    QString mid(qsizetype from, qsizetype length) const;
     // Calls `piece` with the stretch [from, to) of each part it touches, in order.
     template <class Piece> void forEachPiece(qsizetype from, qsizetype to, Piece piece) const;
-    qsizetype lineOf(qsizetype pos) const;
-    qsizetype lineEnd(qsizetype line) const; // the position of the line's end, before CR LF
-    qsizetype positionAt(const QPoint &viewportPoint) const;
     void moveCaret(qsizetype pos, bool keepAnchor, bool keepColumn = false);
     qsizetype wordStart(qsizetype pos) const;
     qsizetype wordEnd(qsizetype pos) const;
@@ -76,6 +85,8 @@ private:
     void updateMetrics();
     void updateScrollBars();
     void putSelectionForMiddleClick() const;
+    // Tells assistive technology where the caret and the selection went.
+    void announceCaret();
 
     std::vector<QString> m_parts;
     std::vector<qsizetype> m_partStarts;
@@ -84,6 +95,7 @@ private:
     qsizetype m_longest = 0;         // characters of the longest line
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
+    qsizetype m_toldAnchor = 0, m_toldCaret = 0; // what assistive technology last heard
     qsizetype m_column = -1; // the column up and down keep; -1: the caret's own
     qreal m_advance = 1;
     int m_lineHeight = 1;

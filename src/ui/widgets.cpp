@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
@@ -9,6 +10,24 @@
 #include <cmath>
 
 namespace orv::ui {
+
+void labelField(QLabel *label, QWidget *field)
+{
+    label->setBuddy(field);
+    QString name = label->text();
+    name.replace(QLatin1String("&&"), QString(QChar(0xFFFF))).remove(u'&').replace(QChar(0xFFFF), u'&');
+    name = name.trimmed();
+    if (name.endsWith(u':'))
+        name.chop(1);
+    nameField(field, name);
+}
+
+void nameField(QWidget *field, const QString &name)
+{
+    field->setAccessibleName(name);
+    if (auto *combo = qobject_cast<QComboBox *>(field); combo && combo->lineEdit())
+        combo->lineEdit()->setAccessibleName(name);
+}
 
 QFont fixedPitchFont(double points)
 {

@@ -4,6 +4,7 @@
 #include <QRectF>
 
 class QComboBox;
+class QLabel;
 class QPainter;
 class QSize;
 class QWidget;
@@ -26,6 +27,13 @@ QFont fontByName(const QString &family, double points);
 // not replace the text by a list entry that differs in case. Choosing from
 // the list still puts in the list value.
 void keepTypedText(QComboBox *combo);
+
+// Ties a field to its label: Alt plus the label's key reaches it, and a
+// screen reader names it by the label ("Kurs-Nr." for "&Kurs-Nr.:"). An
+// editable list box's text box is named too, since that is what has the focus.
+void labelField(QLabel *label, QWidget *field);
+// Names a field that has no label of its own, for screen readers.
+void nameField(QWidget *field, const QString &name);
 
 // The program's one logo, drawn by the program (report heading, display
 // window, program icon and the About window's last frame show the same mark).

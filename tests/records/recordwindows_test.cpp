@@ -1,5 +1,7 @@
 #include "records/recorddriver.h"
 
+#include <QAccessible>
+
 using namespace orv;
 using orv::ui::Answer;
 
@@ -169,3 +171,36 @@ TEST_P(RecordWindowsTest, EmployeeChecksInTheirOrder)
 }
 
 ORV_DB_TEST_SUITE(RecordWindowsTest);
+
+TEST_P(RecordWindowsTest, ScreenReadersNameEveryFieldByItsLabel)
+{
+    seed();
+    // A field a screen reader announces without a name is a field a blind
+    // user cannot fill in. An editable list box is read through its text box
+    // (the box itself carries its value as its name on Linux).
+    const QList<std::pair<QString, QString>> spot[] = {
+        {{u"txtFields(0)"_s, u"Kurs-Nr."_s}, {u"txtFields(3)"_s, u"Kosten je Person"_s}, {u"cmbRubrik"_s, u"Rubrik"_s}},
+        {{u"txtFields(0)"_s, u"Nachname, Vorname"_s}, {u"cmbKategorie"_s, u"Kategorie"_s}},
+        {{u"txtFields(8)"_s, u"Startdatum"_s}, {u"txtFields(9)"_s, u"Endedatum"_s}, {u"cmbQuelle"_s, u"Quelle"_s}},
+    };
+    const auto nameOf = [](QWidget *w) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        return iface ? iface->text(QAccessible::Name) : QString();
+    };
+    for (int w = 0; w < 3; ++w) {
+        SCOPED_TRACE(kWindows[w].toStdString());
+        open(kWindows[w]);
+        for (QWidget *field : drv.form()->findChildren<QWidget *>()) {
+            if (qobject_cast<QLineEdit *>(field) && field->isVisibleTo(drv.form())) {
+                EXPECT_NE(nameOf(field), QString()) << field->objectName().toStdString();
+            }
+        }
+        for (const auto &[object, name] : spot[w]) {
+            QWidget *field = drv.form()->findChild<QWidget *>(object);
+            ASSERT_NE(field, nullptr) << object.toStdString();
+            auto *combo = qobject_cast<QComboBox *>(field);
+            EXPECT_EQ(nameOf(combo ? combo->lineEdit() : field), name);
+        }
+        drv.dispose();
+    }
+}

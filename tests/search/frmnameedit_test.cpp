@@ -7,6 +7,7 @@
 #include "support/testenv.h"
 #include "ui/statuspanels.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -252,6 +253,16 @@ TEST_P(FrmNameEditFormTest, ActivationPutsTheFocusInTheOldNameExceptOnReturnFrom
 
     QTest::mouseClick(shown->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
     EXPECT_FALSE(shown->isVisible()) << "\"A&bbrechen\" closes the dialog";
+}
+
+TEST_P(FrmNameEditFormTest, ScreenReadersNameBothBoxesByTheirLabels)
+{
+    for (auto [box, name] : {std::pair{"txtNameAlt", u"Nachname, Vorname alt"_s},
+                             std::pair{"txtNameNeu", u"Nachname, Vorname neu"_s}}) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(field(box));
+        ASSERT_NE(iface, nullptr);
+        EXPECT_EQ(iface->text(QAccessible::Name), name) << box;
+    }
 }
 
 } // namespace
