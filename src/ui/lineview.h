@@ -96,7 +96,7 @@ private:
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
     qsizetype m_toldAnchor = 0, m_toldCaret = 0; // what assistive technology last heard
-    qsizetype m_column = -1; // the column up and down keep; -1: the caret's own
+    qsizetype m_column = -1;                     // the column up and down keep; -1: the caret's own
     qreal m_advance = 1;
     int m_lineHeight = 1;
     int m_ascent = 0;

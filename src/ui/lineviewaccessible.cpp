@@ -109,10 +109,7 @@ public:
         const QPoint p = view()->viewport()->mapFromGlobal(point);
         return view()->viewport()->rect().contains(p) ? int(view()->positionAt(p)) : -1;
     }
-    void scrollToSubstring(int start, int end) override
-    {
-        view()->select(start, end);
-    }
+    void scrollToSubstring(int start, int end) override { view()->select(start, end); }
     QString attributes(int offset, int *start, int *end) const override
     {
         // One font and colour throughout: no runs of their own.
@@ -142,9 +139,8 @@ private:
         if (type == QAccessible::LineBoundary || type == QAccessible::ParagraphBoundary)
             return {lineStart, lineEnd};
         const QString lineText = view()->mid(lineStart, lineEnd - lineStart);
-        QTextBoundaryFinder finder(type == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
-                                                                     : QTextBoundaryFinder::Sentence,
-                                   lineText);
+        QTextBoundaryFinder finder(
+            type == QAccessible::WordBoundary ? QTextBoundaryFinder::Word : QTextBoundaryFinder::Sentence, lineText);
         finder.setPosition(offset - lineStart);
         if (!finder.isAtBoundary())
             finder.toPreviousBoundary();

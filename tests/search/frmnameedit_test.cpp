@@ -257,8 +257,8 @@ TEST_P(FrmNameEditFormTest, ActivationPutsTheFocusInTheOldNameExceptOnReturnFrom
 
 TEST_P(FrmNameEditFormTest, ScreenReadersNameBothBoxesByTheirLabels)
 {
-    for (auto [box, name] : {std::pair{"txtNameAlt", u"Nachname, Vorname alt"_s},
-                             std::pair{"txtNameNeu", u"Nachname, Vorname neu"_s}}) {
+    for (auto [box, name] :
+         {std::pair{"txtNameAlt", u"Nachname, Vorname alt"_s}, std::pair{"txtNameNeu", u"Nachname, Vorname neu"_s}}) {
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(field(box));
         ASSERT_NE(iface, nullptr);
         EXPECT_EQ(iface->text(QAccessible::Name), name) << box;
