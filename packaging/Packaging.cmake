@@ -82,6 +82,9 @@ install(FILES ${ORV_PKG_SOURCE}/copyright ${ORV_PKG_BUILD}/changelog.gz ${ORV_PK
 # The handbook with its pictures; "? -> Handbuch" (F1) opens it.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/handbuch/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv/handbuch
         FILES_MATCHING PATTERN "*.html" PATTERN "*.png")
+# Registered with doc-base, so that documentation browsers list it.
+install(FILES ${ORV_PKG_SOURCE}/orv-handbuch.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base
+        RENAME orv-handbuch)
 
 # The empty database a first start copies into the user's data folder.
 set(ORV_TEMPLATE_DB ${ORV_PKG_BUILD}/orv.mdb)
