@@ -5,8 +5,7 @@
 
 namespace orv::test {
 
-// Stands in for the desktop's browser and file manager: registered with
-// QDesktopServices::setUrlHandler, it keeps the addresses the program opens.
+// The desktop's browser and file manager (QDesktopServices::setUrlHandler): keeps what is opened.
 class UrlRecorder : public QObject {
     Q_OBJECT
 public:
