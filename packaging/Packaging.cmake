@@ -12,6 +12,11 @@ set(ORV_PACKAGE_MAINTAINER "ORV-Entwicklung <orv@example.com>" CACHE STRING
 # Debian 13's metainfo check want a web address.
 set(ORV_PACKAGE_HOMEPAGE "https://orv.example.com/" CACHE STRING
     "Homepage of the Debian package and the AppStream metainfo")
+# The handbook on that page. The package's own copy lies in
+# /usr/share/doc/orv/handbuch/ and opens from the program (F1); AppStream's
+# help link takes web addresses only.
+set(ORV_PACKAGE_HELP_URL "${ORV_PACKAGE_HOMEPAGE}handbuch/" CACHE STRING
+    "Web address of the handbook in the AppStream metainfo")
 
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(GZIP_PROGRAM gzip REQUIRED)
@@ -62,8 +67,24 @@ foreach(doc orv.1 orvdb.1 changelog)
   list(APPEND ORV_PACKAGE_FILES ${ORV_PKG_BUILD}/${doc}.gz)
 endforeach()
 install(FILES ${ORV_PKG_BUILD}/orv.1.gz ${ORV_PKG_BUILD}/orvdb.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${ORV_PKG_SOURCE}/copyright ${ORV_PKG_BUILD}/changelog.gz
+# The same pages in German, for users whose system speaks German.
+foreach(doc orv.1 orvdb.1)
+  configure_file(${ORV_PKG_SOURCE}/man/de/${doc}.in ${ORV_PKG_BUILD}/de/${doc} @ONLY)
+  add_custom_command(OUTPUT ${ORV_PKG_BUILD}/de/${doc}.gz
+    COMMAND ${GZIP_PROGRAM} -9nkf ${doc}
+    WORKING_DIRECTORY ${ORV_PKG_BUILD}/de
+    DEPENDS ${ORV_PKG_BUILD}/de/${doc} VERBATIM)
+  list(APPEND ORV_PACKAGE_FILES ${ORV_PKG_BUILD}/de/${doc}.gz)
+  install(FILES ${ORV_PKG_BUILD}/de/${doc}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/de/man1)
+endforeach()
+install(FILES ${ORV_PKG_SOURCE}/copyright ${ORV_PKG_BUILD}/changelog.gz ${ORV_PKG_SOURCE}/LIESMICH
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv)
+# The handbook with its pictures; "? -> Handbuch" (F1) opens it.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/handbuch/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orv/handbuch
+        FILES_MATCHING PATTERN "*.html" PATTERN "*.png")
+# Registered with doc-base, so that documentation browsers list it.
+install(FILES ${ORV_PKG_SOURCE}/orv-handbuch.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base
+        RENAME orv-handbuch)
 
 # The empty database a first start copies into the user's data folder.
 set(ORV_TEMPLATE_DB ${ORV_PKG_BUILD}/orv.mdb)
@@ -136,6 +157,8 @@ list(REMOVE_DUPLICATES ORV_RUNTIME_PACKAGES)
 list(JOIN ORV_RUNTIME_FILES "\n" _runtime_lines)
 file(WRITE ${ORV_PKG_BUILD}/runtime-files "${_runtime_lines}\n")
 list(JOIN ORV_RUNTIME_PACKAGES ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# xdg-open starts the browser for the handbook and the file manager for the
+# data folder; without it the program says where those lie.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
@@ -124,8 +125,21 @@ void FrmMain::buildMenus()
     QMenu *extras = addMenu("mnuExtras", QStringLiteral("E&xtras"));
     windowAction(extras, "mnuNameEdit", QStringLiteral("&Name ändern"), QStringLiteral("frmNameEdit"));
     windowAction(extras, "mnuOptionen", QStringLiteral("&Optionen"), QStringLiteral("frmOptions"));
+    separator(extras, "mnuT9");
+    QAction *folder = extras->addAction(QStringLiteral("&Datenordner öffnen"));
+    folder->setObjectName(QStringLiteral("mnuDatenordner"));
+    connect(folder, &QAction::triggered, this, [this] { showDatabaseFolder(this); });
+    // A database on a server has no folder on this workstation.
+    auto hasFolder = [folder] { folder->setEnabled(!databaseFolder().isEmpty()); };
+    hasFolder();
+    connect(extras, &QMenu::aboutToShow, folder, hasFolder);
 
     QMenu *help = addMenu("mnuHelp", QStringLiteral("&?"));
+    QAction *handbook = help->addAction(QStringLiteral("&Handbuch"));
+    handbook->setObjectName(QStringLiteral("mnuHandbuch"));
+    handbook->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(handbook, &QAction::triggered, this, [this] { showHandbook(this); });
+    separator(help, "mnuT10");
     windowAction(help, "mnuProdInfo", QStringLiteral("&Produktinformation"), QStringLiteral("frmProdinfo"));
     separator(help, "mnuT3");
     windowAction(help, "mnuInfo", QStringLiteral("Inf&o "), QStringLiteral("frmAbout"));

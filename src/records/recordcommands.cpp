@@ -2,6 +2,7 @@
 
 #include "records/recordform.h"
 #include "services/clipboard.h"
+#include "services/launchers.h"
 #include "ui/windowhost.h"
 
 #include <QAction>
@@ -145,10 +146,26 @@ void RecordCommands::buildMenus()
     QMenu *extras = addMenu(QStringLiteral("mnuExtras"), QStringLiteral("E&xtras"));
     addItem(extras, "mnuOptionen", QStringLiteral("&Optionen"), Always,
             [this] { openWindow(QStringLiteral("frmOptions")); });
+    extras->addSeparator()->setObjectName(QStringLiteral("mnuT9"));
+    // Not by mode: a database on a server has no folder on this workstation.
+    QAction *folder = extras->addAction(QStringLiteral("&Datenordner öffnen"));
+    folder->setObjectName(QStringLiteral("mnuDatenordner"));
+    m_actions.insert(folder->objectName(), folder);
+    connect(folder, &QAction::triggered, this, [f] { app::showDatabaseFolder(f); });
+    auto hasFolder = [folder] { folder->setEnabled(!app::databaseFolder().isEmpty()); };
+    hasFolder();
+    connect(extras, &QMenu::aboutToShow, folder, hasFolder);
 
     buildWindowMenu();
 
     QMenu *help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&?"));
+    QAction *handbook =
+        addItem(help, "mnuHandbuch", QStringLiteral("&Handbuch"), Always, [f] { app::showHandbook(f); });
+    handbook->setShortcut(QKeySequence(Qt::Key_F1));
+    // As the Ctrl shortcuts: the window carries it, wherever its menus are shown.
+    handbook->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_form->addAction(handbook);
+    help->addSeparator()->setObjectName(QStringLiteral("mnuT10"));
     addItem(help, "mnuProdInfo", QStringLiteral("&Produktinformation"), Always,
             [this] { openWindow(QStringLiteral("frmProdinfo")); });
     help->addSeparator()->setObjectName(QStringLiteral("mnuT6"));

@@ -1,8 +1,13 @@
 #include "services/launchers.h"
 
+#include "services/connectionrecipe.h"
+#include "ui/prompter.h"
+
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -63,5 +68,82 @@ bool CalculatorLauncher::bringUp()
 }
 
 bool openFileManager() { return QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath())); }
+
+namespace {
+
+// Where the package puts the handbook, seen from the program's folder
+// (/usr/bin/orv: /usr/share/doc/orv/handbuch).
+QString installedHandbookFolder()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1String("/" ORV_HANDBOOK_FROM_BINDIR));
+}
+
+QString handbookPage(const QString &folder) { return folder + QLatin1String("/index.html"); }
+
+} // namespace
+
+QString handbookFile()
+{
+    for (const QString &folder : {installedHandbookFolder(), QStringLiteral(ORV_HANDBOOK_SOURCE_DIR)}) {
+        if (QFileInfo(handbookPage(folder)).isFile())
+            return handbookPage(folder);
+    }
+    return {};
+}
+
+void showHandbook(QWidget *parent)
+{
+    const QString title = QStringLiteral("Handbuch");
+    const QString page = handbookFile();
+    if (page.isEmpty()) {
+        ui::inform(parent,
+                   QStringLiteral("Das Handbuch ist auf diesem Arbeitsplatz nicht vorhanden.\r\n\r\nDas Paket „orv“ "
+                                  "legt es in den Ordner\r\n")
+                       + QDir::toNativeSeparators(installedHandbookFolder())
+                       + QStringLiteral("\r\n\r\nBitte wenden Sie sich an Ihren Administrator."),
+                   title, ui::Icon::Exclamation);
+        return;
+    }
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        return;
+    ui::inform(parent,
+               QStringLiteral("Das Handbuch kann nicht angezeigt werden: Auf diesem Arbeitsplatz ist kein Browser "
+                              "eingerichtet.\r\n\r\nSie finden das Handbuch in der Datei\r\n")
+                   + QDir::toNativeSeparators(page)
+                   + QStringLiteral("\r\n\r\nÖffnen Sie diese Datei mit einem Browser."),
+               title, ui::Icon::Exclamation);
+}
+
+QString databaseFolder()
+{
+    const data::ConnectionTarget target = connectionTarget();
+    if (target.kind != data::BackendKind::Sqlite)
+        return {};
+    return QFileInfo(target.location).absolutePath();
+}
+
+void showDatabaseFolder(QWidget *parent)
+{
+    const QString folder = databaseFolder();
+    // A server database has no folder here; the menu item is disabled then.
+    if (folder.isEmpty())
+        return;
+    const QString title = QStringLiteral("Datenordner");
+    // A folder removed meanwhile would only make the file manager fail out of sight.
+    if (!QFileInfo(folder).isDir()) {
+        ui::inform(parent,
+                   QStringLiteral("Der Datenordner ist nicht vorhanden:\r\n") + QDir::toNativeSeparators(folder), title,
+                   ui::Icon::Exclamation);
+        return;
+    }
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        return;
+    ui::inform(parent,
+               QStringLiteral("Der Datenordner kann nicht geöffnet werden: Auf diesem Arbeitsplatz ist kein "
+                              "Programm zum Öffnen von Ordnern eingerichtet.\r\n\r\nDie Datenbank ")
+                   + databaseFileName() + QStringLiteral(" und ihre Sicherungen (Ordner „Sicherung“) liegen in\r\n")
+                   + QDir::toNativeSeparators(folder),
+               title, ui::Icon::Exclamation);
+}
 
 } // namespace orv::app

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace orv::app {
 
 // The calculator of the toolbar button "Rechner". A calculator this program
@@ -25,5 +27,20 @@ private:
 
 // The desktop's file manager on the current directory; false when none could be started.
 bool openFileManager();
+
+// The handbook's start page: the copy installed beside the program
+// (../share/doc/orv/handbuch/index.html from its folder), else the one in
+// the source tree a build runs from; "" when there is neither.
+QString handbookFile();
+// "&Handbuch": the handbook in the desktop's browser. When it is missing or
+// no browser can be started, the user is told where the file lies.
+void showHandbook(QWidget *parent);
+
+// The folder that holds the database file and its "Sicherung"; "" when the
+// database lies on a server.
+QString databaseFolder();
+// "&Datenordner öffnen": that folder in the desktop's file manager, or a
+// message naming it when none can be started.
+void showDatabaseFolder(QWidget *parent);
 
 } // namespace orv::app

@@ -4,15 +4,20 @@
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
 #include "reports/frmkursbericht.h"
+#include "services/launchers.h"
 #include "services/settings.h"
+#include "support/urlrecorder.h"
 #include "ui/format.h"
 
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -264,6 +269,64 @@ TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
     app::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     emit datei->aboutToShow();
     EXPECT_FALSE(backup->isEnabled());
+}
+
+// "&Handbuch" (F1) and "&Datenordner öffnen" sit in the menus the menu bar shows, the main
+// window's and a record window's alike; where no program can be started the user reads
+// where the files lie.
+TEST_P(RecordHostTest, HandbuchWithF1AndDatenordnerFromEveryMenuBar)
+{
+    // A build run from its tree shows the handbook of its sources.
+    const QString handbook = app::handbookFile();
+    ASSERT_TRUE(handbook.endsWith(u"/docs/handbuch/index.html"_s)) << handbook.toStdString();
+    const auto shownItem = [this](const char *menu, const char *item) -> QAction * {
+        for (QAction *m : main->menuBar()->actions())
+            if (m->menu() && m->menu()->objectName() == QLatin1String(menu))
+                return m->menu()->findChild<QAction *>(QLatin1String(item));
+        return nullptr;
+    };
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    QDir().mkpath(tempPath() + u"/leer"_s);
+
+    for (const char *window : {"frmMain", "frmTrainingsplan"}) {
+        SCOPED_TRACE(window);
+        if (QLatin1String(window) != QLatin1String("frmMain"))
+            main->openWindow(QLatin1String(window));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        QAction *open = shownItem("mnuExtras", "mnuDatenordner");
+        ASSERT_TRUE(shownItem("mnuHelp", "mnuHandbuch") && open);
+        EXPECT_EQ(open->text(), u"&Datenordner öffnen"_s);
+        {
+            test::UrlRecorder desktop;
+            QDesktopServices::setUrlHandler(u"file"_s, &desktop, "open");
+            QTest::keyClick(test::RecordDriver::keyboardWindow(), Qt::Key_F1);
+            open->trigger();
+            QDesktopServices::unsetUrlHandler(u"file"_s);
+            EXPECT_EQ(desktop.urls, QList<QUrl>({QUrl::fromLocalFile(handbook), QUrl::fromLocalFile(tempPath())}));
+        }
+        // Nothing to start the browser or the file manager with.
+        qputenv("PATH", QFile::encodeName(tempPath() + u"/leer"_s));
+        prompter.expectMessage(u"Das Handbuch kann nicht angezeigt werden: Auf diesem Arbeitsplatz ist kein Browser "
+                               "eingerichtet.\r\n\r\nSie finden das Handbuch in der Datei\r\n"_s
+                                   + handbook + u"\r\n\r\nÖffnen Sie diese Datei mit einem Browser."_s,
+                               u"Handbuch"_s, ui::Icon::Exclamation);
+        QTest::keyClick(test::RecordDriver::keyboardWindow(), Qt::Key_F1);
+        prompter.expectMessage(u"Der Datenordner kann nicht geöffnet werden: Auf diesem Arbeitsplatz ist kein "
+                               "Programm zum Öffnen von Ordnern eingerichtet.\r\n\r\nDie Datenbank orv.mdb und ihre "
+                               "Sicherungen (Ordner „Sicherung“) liegen in\r\n"_s
+                                   + tempPath(),
+                               u"Datenordner"_s, ui::Icon::Exclamation);
+        open->trigger();
+        EXPECT_FALSE(prompter.pending());
+        qputenv("PATH", oldPath);
+
+        // A server database has no folder on this workstation.
+        app::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
+        emit qobject_cast<QMenu *>(open->parent())->aboutToShow();
+        EXPECT_FALSE(open->isEnabled());
+        app::settings::write(u"Service"_s, u"Datenbank"_s, QString());
+    }
 }
 
 // A system that runs in English still gets German dates and numbers.
