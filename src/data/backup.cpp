@@ -131,6 +131,23 @@ QString manualBackupName(const QDateTime &at)
     return QStringLiteral("orv-") + at.toString(QStringLiteral("yyyy-MM-dd-hhmmss")) + QStringLiteral(".mdb");
 }
 
+QString importBackupName(const QDateTime &at)
+{
+    return QStringLiteral("orv-") + at.toString(QStringLiteral("yyyy-MM-dd-hhmmss"))
+           + QStringLiteral("-vor-Import.mdb");
+}
+
+QString makeImportBackup(const QString &databaseFile, const QDateTime &at)
+{
+    const QString folder = backupFolder(databaseFile);
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+        throw DbError(ErrGeneric, QStringLiteral("Der Ordner kann nicht angelegt werden. (")
+                                      + QDir::toNativeSeparators(folder) + QLatin1Char(')'));
+    const QString target = QDir(folder).filePath(importBackupName(at));
+    backupDatabase(databaseFile, target);
+    return target;
+}
+
 bool makeDailyBackup(const QString &databaseFile, const QDate &today)
 {
     const QString folder = backupFolder(databaseFile);
