@@ -143,7 +143,11 @@ QString makeImportBackup(const QString &databaseFile, const QDateTime &at)
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         throw DbError(ErrGeneric, QStringLiteral("Der Ordner kann nicht angelegt werden. (")
                                       + QDir::toNativeSeparators(folder) + QLatin1Char(')'));
-    const QString target = QDir(folder).filePath(importBackupName(at));
+    // Two imports within one second each keep the state before them.
+    const QString name = importBackupName(at);
+    QString target = QDir(folder).filePath(name);
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = QDir(folder).filePath(name.chopped(4) + QStringLiteral("-%1.mdb").arg(n));
     backupDatabase(databaseFile, target);
     return target;
 }

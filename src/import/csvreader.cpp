@@ -76,9 +76,12 @@ QChar detectSeparator(const QString &text)
         else if (!quoted && c == QLatin1Char('\t'))
             ++tabs;
     }
-    if (tabs > semicolons && tabs > commas)
+    // A comma may well be text in a heading ("Nachname, Vorname"); a semicolon or tab hardly.
+    if (semicolons > 0 && semicolons >= tabs && semicolons >= commas)
+        return QLatin1Char(';');
+    if (tabs > 0 && tabs >= commas)
         return QLatin1Char('\t');
-    if (commas > semicolons)
+    if (commas > 0)
         return QLatin1Char(',');
     return QLatin1Char(';');
 }

@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 
 namespace orv::import {
@@ -68,7 +69,8 @@ std::optional<bool> fileBool(const QString &raw, const char *column)
     if (no.contains(t))
         return false;
     // ORV's lists mark an invoice with "R" and an evaluation with "S".
-    if (yes.contains(t) || t == QString(QChar(QLatin1Char(column[0])).toLower()))
+    if (yes.contains(t) || (qstrcmp(column, "Rechnung") == 0 && t == u"r")
+        || (qstrcmp(column, "Beurteilung") == 0 && t == u"s"))
         return true;
     return std::nullopt;
 }
@@ -79,15 +81,6 @@ QString numberText(double v)
     loc.setNumberOptions(loc.numberOptions() | QLocale::OmitGroupSeparator);
     return loc.toString(v, 'f', QLocale::FloatingPointShortest);
 }
-
-// One row of the file turned into the values of the table's fields.
-struct RowValues {
-    QStringList typed;       // as a user would type them, for the checks
-    QVariantList stored;     // as they go into the columns
-    std::vector<bool> given; // the file has a column for the field
-    int faultField = -1;
-    QString fault;
-};
 
 // What the database holds before the import.
 struct Existing {
@@ -485,8 +478,10 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
                 }
             }
             const auto value = [&](const char *column) {
-                const ColumnDef *c = data::schema::findColumn(t, QLatin1String(column));
-                return c ? typed[c - t.columns.data()] : QString();
+                for (size_t f = 0; f < fields; ++f)
+                    if (qstrcmp(t.columns[f].name, column) == 0)
+                        return typed[qsizetype(f)];
+                return QString();
             };
             const data::checks::Fault f = data::checks::forTable(table, value, !stored_, lookups);
             if (f) {
@@ -498,7 +493,8 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
                 pending.push_back({i, stored_, stored, changed, key});
             }
         }
-        if (keyGiven && firstLine == seen.constEnd())
+        // A refused row leaves its key to a later row of the file.
+        if (keyGiven && firstLine == seen.constEnd() && res.outcome != Outcome::Refused)
             seen.insert(joined, r.line);
 
         switch (res.outcome) {

@@ -6,9 +6,8 @@
 #include <QLocale>
 #include <QSet>
 #include <QXmlStreamReader>
-#include <quazip.h>
-#include <quazipfile.h>
-#include <quazipfileinfo.h>
+#include <algorithm>
+#include <minizip/unzip.h>
 
 namespace orv::import {
 
@@ -18,10 +17,38 @@ const QString kDamaged = QStringLiteral("Die Datei ist beschädigt oder keine Ex
 
 QString damaged(const QString &detail) { return kDamaged + QStringLiteral(" (") + detail + QLatin1Char(')'); }
 
-// The archive, opened only after the file's first bytes say it is one.
+// One part of the archive as a device the XML reader pulls from, unpacked
+// piece by piece as it reads.
+class ZipEntry final : public QIODevice {
+public:
+    explicit ZipEntry(unzFile zip) : m_zip(zip) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+    bool failed() const { return m_failed; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const int n = unzReadCurrentFile(m_zip, data, unsigned(qMin<qint64>(maxSize, 1 << 20)));
+        if (n < 0) {
+            m_failed = true;
+            return -1;
+        }
+        m_read += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    unzFile m_zip;
+    qint64 m_read = 0;
+    bool m_failed = false;
+};
+
+// The archive, opened through minizip (the ZIP library the export's
+// libxlsxwriter uses too) only after the file's first bytes say it is one.
 class Archive {
 public:
-    explicit Archive(const QString &path) : m_zip(path)
+    explicit Archive(const QString &path)
     {
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
@@ -33,41 +60,64 @@ public:
                                              "alten Excel-Format (.xls). Bitte ohne Kennwort als .xlsx speichern."));
         if (!head.startsWith("PK"))
             throw ImportError(kDamaged);
-        if (!m_zip.open(QuaZip::mdUnzip))
+        m_zip = unzOpen64(QFile::encodeName(path).constData());
+        if (!m_zip)
             throw ImportError(kDamaged);
     }
+    ~Archive() { unzClose(m_zip); }
+    Archive(const Archive &) = delete;
+    Archive &operator=(const Archive &) = delete;
 
-    bool has(const QString &name) { return m_zip.setCurrentFile(name); }
+    bool has(const QString &name) { return unzLocateFile(m_zip, name.toUtf8().constData(), 1) == UNZ_OK; }
 
     // Reads a part as XML through `handle`, which gets the reader at each start element.
     template <typename Handle> void read(const QString &name, Handle &&handle)
     {
-        if (!m_zip.setCurrentFile(name))
+        if (!has(name))
             throw ImportError(damaged(QStringLiteral("Teil %1 fehlt").arg(name)));
-        QuaZipFileInfo64 info;
-        if (m_zip.getCurrentFileInfo(&info) && (info.flags & 1))
-            throw ImportError(QStringLiteral("Die Arbeitsmappe ist verschlüsselt. Bitte ohne Kennwort speichern."));
-        QuaZipFile file(&m_zip);
-        if (!file.open(QIODevice::ReadOnly))
+        unz_file_info64 info = {};
+        if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
             throw ImportError(damaged(name));
-        QXmlStreamReader xml(&file);
+        if (info.flag & 1)
+            throw ImportError(QStringLiteral("Die Arbeitsmappe ist verschlüsselt. Bitte ohne Kennwort speichern."));
+        if (unzOpenCurrentFile(m_zip) != UNZ_OK)
+            throw ImportError(damaged(name));
+        struct Close {
+            unzFile zip;
+            int rc = UNZ_OK;
+            bool done = false;
+            int close()
+            {
+                done = true;
+                return rc = unzCloseCurrentFile(zip);
+            }
+            ~Close()
+            {
+                if (!done)
+                    unzCloseCurrentFile(zip);
+            }
+        } closer{m_zip};
+        ZipEntry entry(m_zip);
+        QXmlStreamReader xml(&entry);
         qint64 steps = 0;
         while (!xml.atEnd()) {
             if (xml.readNext() == QXmlStreamReader::StartElement)
                 handle(xml);
             // A small archive may unpack to gigabytes.
-            if ((++steps & 0xffff) == 0 && file.pos() > kMaxFileBytes)
+            if ((++steps & 0xffff) == 0 && xml.characterOffset() > kMaxFileBytes)
                 throw ImportError(QStringLiteral("Das Tabellenblatt ist größer als %1 MB.").arg(kMaxFileBytes >> 20));
         }
+        if (entry.failed())
+            throw ImportError(damaged(name));
         if (xml.hasError())
             throw ImportError(damaged(name + QStringLiteral(": ") + xml.errorString()));
-        file.close();
-        if (file.getZipError() != 0)
+        // The checksum is known only at the end.
+        if (closer.close() != UNZ_OK)
             throw ImportError(damaged(name));
     }
 
 private:
-    QuaZip m_zip;
+    unzFile m_zip = nullptr;
 };
 
 struct SheetRef {
