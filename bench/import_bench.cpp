@@ -3,6 +3,7 @@
 // written in one transaction, on SQLite.
 #include "data/batchinsert.h"
 #include "data/connection.h"
+#include "data/demodata.h"
 #include "data/schema.h"
 #include "data/valuelists.h"
 #include "import/importer.h"
@@ -70,9 +71,9 @@ QString freshDatabase(const QString &folder, const char *name, int courses, int 
     const QString file = folder + QLatin1Char('/') + QLatin1String(name);
     QFile::remove(file);
     QDir(folder + QStringLiteral("/Sicherung")).removeRecursively();
+    data::demo::initDatabase(data::ConnectionTarget::sqliteFile(file), data::demo::Content::Empty, 0);
     data::Connection conn;
     conn.open(data::ConnectionTarget::sqliteFile(file));
-    data::schema::create(conn);
     data::Transaction tx(conn);
     data::BatchInsert kurs(conn, QStringLiteral("Kurs"),
                            {QStringLiteral("KursNr"), QStringLiteral("Rubrik"), QStringLiteral("Beschreibung"),
