@@ -104,19 +104,20 @@ FrmImport::FrmImport(QWidget *parent) : QDialog(parent)
     auto *vs = new QVBoxLayout(fraSpalten);
     tblSpalten = makeTable(fraSpalten, "tblSpalten", {QStringLiteral("Spalte in der Datei"), QStringLiteral("Feld")});
     tblSpalten->setSelectionMode(QAbstractItemView::NoSelection);
+    tblSpalten->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     vs->addWidget(tblSpalten);
     lblHinweis = new QLabel(fraSpalten);
     lblHinweis->setObjectName(QStringLiteral("lblHinweis"));
     lblHinweis->setWordWrap(true);
     vs->addWidget(lblHinweis);
-    top->addWidget(fraSpalten, 2);
+    top->addWidget(fraSpalten, 1);
 
     auto *fraVorschau = new QGroupBox(QStringLiteral("Vorschau (die ersten Zeilen, wie sie gespeichert werden)"), this);
     fraVorschau->setObjectName(QStringLiteral("fraVorschau"));
     auto *vp = new QVBoxLayout(fraVorschau);
     tblVorschau = makeTable(fraVorschau, "tblVorschau", {});
     vp->addWidget(tblVorschau);
-    top->addWidget(fraVorschau, 3);
+    top->addWidget(fraVorschau, 4);
 
     auto *fraFehler = new QGroupBox(QStringLiteral("Abgewiesene Zeilen"), this);
     fraFehler->setObjectName(QStringLiteral("fraFehler"));
@@ -158,7 +159,7 @@ FrmImport::FrmImport(QWidget *parent) : QDialog(parent)
     connect(cmdImportieren, &QPushButton::clicked, this, &FrmImport::importRows);
     connect(cmdFehlerliste, &QPushButton::clicked, this, &FrmImport::saveRefusals);
     connect(cmdSchliessen, &QPushButton::clicked, this, &QDialog::reject);
-    ui::sizeForReading(this, QSize(900, 720));
+    ui::sizeForReading(this, QSize(1000, 820));
     clearResult();
 }
 
