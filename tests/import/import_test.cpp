@@ -1,5 +1,6 @@
 #include "data/schema.h"
 #include "dialogs/frmimport.h"
+#include "import/columnmap.h"
 #include "import/csvreader.h"
 #include "import/importer.h"
 #include "import/xlsxreader.h"
@@ -179,6 +180,40 @@ TEST(XlsxReader, ReadsCellsAsTheSheetStoresThem)
               u"Die Arbeitsmappe hat kein Tabellenblatt „Kurse“."_s);
 }
 
+// Headings as ORV's lists, other programs and people write them; a field takes
+// the first column that names it, a heading of another table's field none.
+TEST(ColumnMap, HeadingsFindTheirFields)
+{
+    const struct {
+        const data::schema::TableDef &table;
+        QStringList headings;
+        std::vector<const char *> fields; // nullptr: left out
+    } cases[] = {
+        {data::schema::kurs(),
+         {u"KURSNUMMER"_s, u"Kosten je Person"_s, u"Dauer in Stunden"_s, u"Telefon"_s, u"Kurs-Nr."_s},
+         {"KursNr", "Kosten", "Dauer", nullptr, nullptr}},
+        {data::schema::mitarbeiter(),
+         {u"Nachname, Vorname"_s, u"Kst"_s, u"Abt."_s, u"Kat."_s, u" bereich "_s},
+         {"Name", "Kostenstelle", "Abteilung", "Kategorie", "Bereich"}},
+        {data::schema::trainingsplan(),
+         {u"Kurs-Nr."_s, u"Kat."_s, u"Mitarbeiter"_s, u"Priorität"_s, u"von"_s, u"Datum bis"_s, u"R"_s, u"S"_s,
+          u"Seminarbeurteilung vorhanden"_s},
+         {"KursNr", nullptr, "Name", "Prioritaet", "Datum_von", "Datum_bis", "Rechnung", "Beurteilung", nullptr}},
+    };
+    for (const auto &c : cases) {
+        std::vector<const char *> got;
+        for (const int f : import::mapHeadings(c.table, c.headings))
+            got.push_back(f < 0 ? nullptr : c.table.columns[size_t(f)].name);
+        ASSERT_EQ(got.size(), c.fields.size()) << c.table.name;
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_STREQ(got[i], c.fields[i]) << c.table.name << " " << c.headings.value(qsizetype(i)).toStdString();
+    }
+    const import::Import plan(data::schema::trainingsplan(),
+                              import::readCsv("Kurs-Nr.;Name;Datum bis\nK1;\"A, B\";1.1.27\n"));
+    EXPECT_EQ(plan.missingFields(), u"Für das Pflichtfeld „Datum von“ gibt es keine Spalte in der Datei. "
+                                    "Die Überschriften stehen in Zeile 1."_s);
+}
+
 // ---- checks, modes, all or nothing ----------------------------------------------
 
 class ImportTest : public DbTest {
@@ -268,6 +303,12 @@ TEST_P(ImportTest, RefusesEachRowWithTheWindowsReason)
         stored.sort();
         EXPECT_EQ(stored.join(u','), c.stored) << c.table;
     }
+    // The preview shows the plan's rows as they will be stored.
+    const import::ImportResult plan = run("Trainingsplan", cases[2].csv, Mode::AddOrUpdate, false);
+    EXPECT_EQ(plan.preview.at(0), (QStringList{u"K3"_s, u"Abel, Anna"_s, u"1"_s, u"AAI"_s, u"01.03.2027"_s,
+                                               u"01.03.2027"_s, u"ja"_s, u"nein"_s, u"gut"_s, u"geplant"_s}));
+    EXPECT_EQ(plan.preview.at(1).value(0), u"K9"_s);
+    EXPECT_EQ(plan.rows.at(0).outcome, Outcome::Unchanged);
     EXPECT_EQ(rows(u"SELECT Prioritaet, Quelle, Datum_von, Datum_bis, Rechnung, Beurteilung, Status, Bemerkung "
                    "FROM Trainingsplan WHERE KursNr = 'K3'"_s),
               QStringList{isPostgres() ? u"1/AAI/2027-03-01/2027-03-01/t/f/1/gut"_s
