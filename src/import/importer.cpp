@@ -49,9 +49,11 @@ QString statusValue(const QString &raw)
     const QString t = raw.trimmed();
     if (t.isEmpty())
         return QStringLiteral("0");
-    const QStringList captions = data::lists::statusCaptions();
+    if (t.size() == 1 && t[0] >= QLatin1Char('0') && t[0] <= QLatin1Char('3'))
+        return t;
+    static const QStringList captions = data::lists::statusCaptions();
     for (int s = 0; s < 4; ++s)
-        if (t == QString::number(s) || t.compare(data::lists::statusCode(s), Qt::CaseInsensitive) == 0
+        if (t.compare(data::lists::statusCode(s), Qt::CaseInsensitive) == 0
             || t.compare(captions.value(s), Qt::CaseInsensitive) == 0)
             return QString::number(s);
     return raw;
@@ -305,6 +307,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
     QStringList names;
     for (const ColumnDef &c : t.columns)
         names << QLatin1String(c.name);
+    const QString dateFormat = data::shortDateFormat(); // once: the locale's format is built each time
 
     std::optional<data::Transaction> tx;
     if (write) {
@@ -415,7 +418,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
             }
             case ColType::Date: {
                 const auto d = fileDate(raw);
-                typed << (d ? d->toString(data::shortDateFormat()) : raw);
+                typed << (d ? d->toString(dateFormat) : raw);
                 stored << (d ? *d : QDate());
                 break;
             }
@@ -461,7 +464,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
                     const ColType type = t.columns[f].type;
                     if (!given[f]) {
                         stored[f] = old[f];
-                        typed[f] = type == ColType::Date     ? old[f].toDate().toString(data::shortDateFormat())
+                        typed[f] = type == ColType::Date     ? old[f].toDate().toString(dateFormat)
                                    : type == ColType::Single ? numberText(old[f].toDouble())
                                    : type == ColType::Text   ? old[f].toString()
                                                              : QString();
@@ -516,7 +519,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
                     shown << QLocale().toString(stored[f].toDouble(), 'f',
                                                 qstrcmp(t.columns[f].name, "Kosten") == 0 ? 2 : 1);
                 else if (type == ColType::Date)
-                    shown << stored[f].toDate().toString(data::shortDateFormat());
+                    shown << stored[f].toDate().toString(dateFormat);
                 else if (isStatus(t.columns[f]))
                     shown << data::lists::statusCaptions().value(stored[f].toString().toInt(), stored[f].toString());
                 else
