@@ -123,7 +123,8 @@ interface is German.
 
 The data lives in one SQLite file per workstation group or in a PostgreSQL
 database shared by many workstations. The package includes orvdb, which
-creates new databases, empty or with sample data.")
+creates new databases, empty or with sample data, and imports
+CSV files and workbooks into them.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORV_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

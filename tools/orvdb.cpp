@@ -1,11 +1,18 @@
 // orvdb: creates a new ORV database, empty, with the German sample, or with
-// a generated training plan of a given size.
+// a generated training plan of a given size; imports a CSV file or workbook
+// into one of its tables.
 #include "data/backend.h"
+#include "data/connection.h"
 #include "data/dberror.h"
 #include "data/demodata.h"
+#include "data/schema.h"
+#include "import/importer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocale>
 #include <QStringList>
 #include <QTextStream>
 #include <cstdio>
@@ -28,6 +35,7 @@ QTextStream &err()
 
 const char *const kUsage =
     "Aufruf: orvdb init [--demo | --rows N] ZIEL\n"
+    "        orvdb import [--update] [--dry-run] [--blatt NAME] TABELLE DATEI DATENBANK\n"
     "\n"
     "Legt eine neue ORV-Datenbank mit den Tabellen Kurs, Mitarbeiter und Trainingsplan an.\n"
     "  ZIEL       Pfad einer neuen SQLite-Datei (z. B. orv.mdb) oder eine\n"
@@ -35,7 +43,15 @@ const char *const kUsage =
     "  --demo     mit Beispieldaten: 42 Mitarbeiter, 25 Kurse, 300 Trainingsplaneinträge\n"
     "  --rows N   mit N erzeugten Trainingsplaneinträgen (für Messungen; gleiche Zeilen bei gleichem N)\n"
     "\n"
-    "Eine vorhandene Datenbank wird nie überschrieben.\n";
+    "Eine vorhandene Datenbank wird nie überschrieben.\n"
+    "\n"
+    "import liest eine CSV-Datei oder Excel-Arbeitsmappe (.xlsx) in die TABELLE\n"
+    "(Mitarbeiter, Kurs oder Trainingsplan), mit denselben Prüfungen wie die Fenster.\n"
+    "  --update   vorhandene Zeilen (gleicher Schlüssel) ändern; sonst werden sie übersprungen\n"
+    "  --dry-run  nur prüfen, nichts schreiben\n"
+    "  --blatt    das Tabellenblatt einer Arbeitsmappe (sonst das erste)\n"
+    "Alle angenommenen Zeilen werden gemeinsam geschrieben oder keine. Abgewiesene\n"
+    "Zeilen werden mit Zeile, Spalte und Grund gemeldet; dann ist der Rückgabewert 1.\n";
 
 int usage(const QString &problem)
 {
@@ -44,6 +60,72 @@ int usage(const QString &problem)
     err() << kUsage;
     err().flush();
     return 2;
+}
+
+int importCommand(const QStringList &args)
+{
+    bool update = false, dryRun = false;
+    QString sheet;
+    QStringList positional;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QStringLiteral("--update"))
+            update = true;
+        else if (a == QStringLiteral("--dry-run"))
+            dryRun = true;
+        else if (a == QStringLiteral("--blatt") && i + 1 < args.size())
+            sheet = args.at(++i);
+        else if (a.startsWith(QLatin1Char('-')) && a.size() > 1)
+            return usage(QStringLiteral("Unbekannte Angabe „%1“.").arg(a));
+        else
+            positional << a;
+    }
+    if (positional.size() != 3)
+        return usage(QStringLiteral("import braucht TABELLE, DATEI und DATENBANK."));
+    const schema::TableDef *table = schema::findTable(positional[0]);
+    if (!table)
+        return usage(
+            QStringLiteral("Unbekannte Tabelle „%1“ (Mitarbeiter, Kurs oder Trainingsplan).").arg(positional[0]));
+    const QString file = positional[1];
+    const ConnectionTarget where = ConnectionTarget::fromString(positional[2]);
+    if (where.kind == BackendKind::Sqlite && !QFileInfo::exists(where.location)) {
+        err() << "orvdb: Die Datenbank ist nicht vorhanden: " << QDir::toNativeSeparators(where.location) << '\n';
+        return 1;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        orv::import::Import imp(*table, orv::import::readFile(file, sheet));
+        if (const QString notice = imp.notice(); !notice.isEmpty())
+            err() << "orvdb: Hinweis: " << notice << '\n';
+        Connection conn;
+        conn.open(where);
+        const orv::import::ImportResult r =
+            imp.run(conn, update ? orv::import::Mode::AddOrUpdate : orv::import::Mode::AddOnly, !dryRun);
+        for (const orv::import::RowResult &row : r.rows)
+            if (row.outcome == orv::import::Outcome::Refused)
+                err() << QStringLiteral("Zeile %1, Spalte „%2“: %3\n")
+                             .arg(QString::number(row.line), row.column, row.reason);
+        out() << QStringLiteral("%1: %2 neu, %3 geändert, %4 unverändert, %5 übersprungen, %6 abgewiesen (%7 s)\n")
+                     .arg(dryRun ? QStringLiteral("Prüfung ohne Schreiben")
+                                 : QStringLiteral("Import in ") + where.displayName(),
+                          QString::number(r.added), QString::number(r.updated), QString::number(r.unchanged),
+                          QString::number(r.skipped), QString::number(r.refused),
+                          QString::number(double(clock.elapsed()) / 1000.0, 'f', 2));
+        if (!r.backupFile.isEmpty())
+            out() << "Sicherung vor dem Import: " << QDir::toNativeSeparators(r.backupFile) << '\n';
+        out().flush();
+        err().flush();
+        return r.refused > 0 ? 1 : 0;
+    } catch (const orv::import::ImportError &e) {
+        err() << "orvdb: " << QDir::toNativeSeparators(file) << ": " << e.reason() << '\n';
+    } catch (const DbError &e) {
+        err() << "orvdb: " << e.message(QStringLiteral("Fehler beim Import, nichts wurde geschrieben: ")) << '\n';
+    } catch (const std::exception &e) {
+        err() << "orvdb: Fehler beim Import, nichts wurde geschrieben: " << QString::fromLocal8Bit(e.what()) << '\n';
+    }
+    err().flush();
+    return 1;
 }
 
 } // namespace
@@ -59,6 +141,11 @@ int main(int argc, char **argv)
         out() << kUsage;
         return 0;
     }
+    // Numbers and dates are read as the windows read them, with German conventions.
+    if (QLocale::system().language() != QLocale::German)
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    if (args.first() == QStringLiteral("import"))
+        return importCommand(args.mid(1));
     if (args.first() != QStringLiteral("init"))
         return usage(QStringLiteral("Unbekannter Befehl „%1“.").arg(args.first()));
 

@@ -117,6 +117,7 @@ void FrmMain::buildMenus()
     auto onSqlite = [this, backup] { backup->setEnabled(canBackUp()); };
     onSqlite();
     connect(file, &QMenu::aboutToShow, backup, onSqlite);
+    windowAction(file, "mnuImportieren", QStringLiteral("&Importieren…"), QStringLiteral("frmImport"));
     separator(file, "mnuT4");
     QAction *quit = file->addAction(QStringLiteral("&Beenden      Alt+F4"));
     quit->setObjectName(QStringLiteral("mnuBeenden"));

@@ -1,6 +1,7 @@
 #include "app/windowfactory.h"
 
 #include "dialogs/frmabout.h"
+#include "dialogs/frmimport.h"
 #include "dialogs/frmoptions.h"
 #include "dialogs/frmprodinfo.h"
 #include "records/recordform.h"
@@ -26,6 +27,7 @@ QHash<QString, WindowEntry> builtIn()
              {WindowKind::Modeless, []() -> QWidget * { return new search::FrmNameEdit; }});
     t.insert(QStringLiteral("frmAbout"), {WindowKind::Modeless, []() -> QWidget * { return new dialogs::FrmAbout; }});
     t.insert(QStringLiteral("frmOptions"), {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmOptions; }});
+    t.insert(QStringLiteral("frmImport"), {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmImport; }});
     t.insert(QStringLiteral("frmProdinfo"),
              {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmProdinfo; }});
     return t;

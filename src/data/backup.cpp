@@ -131,6 +131,27 @@ QString manualBackupName(const QDateTime &at)
     return QStringLiteral("orv-") + at.toString(QStringLiteral("yyyy-MM-dd-hhmmss")) + QStringLiteral(".mdb");
 }
 
+QString importBackupName(const QDateTime &at)
+{
+    return QStringLiteral("orv-") + at.toString(QStringLiteral("yyyy-MM-dd-hhmmss"))
+           + QStringLiteral("-vor-Import.mdb");
+}
+
+QString makeImportBackup(const QString &databaseFile, const QDateTime &at)
+{
+    const QString folder = backupFolder(databaseFile);
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+        throw DbError(ErrGeneric, QStringLiteral("Der Ordner kann nicht angelegt werden. (")
+                                      + QDir::toNativeSeparators(folder) + QLatin1Char(')'));
+    // Two imports within one second each keep the state before them.
+    const QString name = importBackupName(at);
+    QString target = QDir(folder).filePath(name);
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = QDir(folder).filePath(name.chopped(4) + QStringLiteral("-%1.mdb").arg(n));
+    backupDatabase(databaseFile, target);
+    return target;
+}
+
 bool makeDailyBackup(const QString &databaseFile, const QDate &today)
 {
     const QString folder = backupFolder(databaseFile);

@@ -23,6 +23,11 @@ inline constexpr int dailyBackupsKept = 14;
 // "orv-YYYY-MM-DD-hhmmss.mdb": a copy the user asks for, which the daily
 // copies neither replace nor remove.
 QString manualBackupName(const QDateTime &at);
+// "orv-YYYY-MM-DD-hhmmss-vor-Import.mdb": the state right before an import.
+QString importBackupName(const QDateTime &at);
+// Copies the database into the backup folder under importBackupName() and
+// returns the copy's path. Throws DbError as backupDatabase.
+QString makeImportBackup(const QString &databaseFile, const QDateTime &at);
 
 // The copy of the day: made when that day's file is not in the backup folder
 // yet; the oldest daily copies beyond the last `dailyBackupsKept` are removed.

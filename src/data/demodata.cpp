@@ -1,5 +1,6 @@
 #include "data/demodata.h"
 
+#include "data/batchinsert.h"
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "data/sqlitebackend.h"
@@ -159,58 +160,6 @@ const QDate kCutoff(2026, 7, 1);
 constexpr int kFirstYear = 2025;
 constexpr int kYears = 3;
 constexpr int kSessionsPerYear = 2;
-
-// Writes rows in multi-row INSERT statements: one statement text for the
-// full batches (the backend can keep it prepared), one for the rest.
-class BatchInsert {
-public:
-    BatchInsert(Connection &conn, const QString &table, const QStringList &columns, int rowsPerBatch)
-        : m_conn(conn), m_table(table), m_columns(columns), m_batch(rowsPerBatch), m_fullSql(sql(rowsPerBatch))
-    {
-        m_params.reserve(columns.size() * rowsPerBatch);
-    }
-    void add(std::initializer_list<QVariant> values)
-    {
-        Q_ASSERT(static_cast<qsizetype>(values.size()) == m_columns.size());
-        for (const QVariant &v : values)
-            m_params.append(v);
-        if (++m_rows == m_batch)
-            flush();
-    }
-    void flush()
-    {
-        if (m_rows == 0)
-            return;
-        m_conn.exec(m_rows == m_batch ? m_fullSql : sql(m_rows), m_params);
-        m_params.clear(); // keeps the capacity
-        m_written += m_rows;
-        m_rows = 0;
-    }
-    qint64 written() const { return m_written; }
-
-private:
-    QString sql(int rows) const
-    {
-        QString one = QStringLiteral("(?");
-        for (qsizetype i = 1; i < m_columns.size(); ++i)
-            one += QStringLiteral(", ?");
-        one += QLatin1Char(')');
-        QString s = QStringLiteral("INSERT INTO ") + m_table + QStringLiteral(" (")
-                    + m_columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES ") + one;
-        for (int r = 1; r < rows; ++r)
-            s += QStringLiteral(", ") + one;
-        return s;
-    }
-
-    Connection &m_conn;
-    QString m_table;
-    QStringList m_columns;
-    int m_batch;
-    QString m_fullSql;
-    QVariantList m_params;
-    int m_rows = 0;
-    qint64 m_written = 0;
-};
 
 constexpr int kRowsPerBatch = 100;
 constexpr std::size_t kDemoEntries = 300;

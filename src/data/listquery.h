@@ -28,6 +28,10 @@ public:
     // The value is one of these; none at all selects no row.
     void oneOf(const char *column, const QVariantList &values);
 
+    // Further columns after the usual ones (the spreadsheet export of the plan
+    // carries source and remark, which the printed list leaves out).
+    void alsoSelect(const QString &columns) { m_select += QLatin1Char(',') + columns; }
+
     QString sql() const;
     const QVariantList &params() const { return m_params; }
 

@@ -106,12 +106,4 @@ QString numberText(const data::RecordSet &rows, const char *column, int decimals
     return rows.isNull(col) ? QString() : ui::formatNumber(rows.number(col), decimals);
 }
 
-const char *listFieldFault(const QComboBox *field, const QStringList &items, const char *empty, const char *unknown)
-{
-    const QString text = field->currentText().trimmed();
-    if (text.isEmpty())
-        return empty;
-    return data::lists::containsTrimmed(items, text) ? nullptr : unknown;
-}
-
 } // namespace orv::records::fields

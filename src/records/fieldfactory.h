@@ -27,10 +27,6 @@ QLabel *makeLabel(QWidget *parent, const QString &text, QWidget *buddy = nullptr
 void showFromStart(QWidget *field);
 // A stored number as a field shows it; nothing for an empty column.
 QString numberText(const data::RecordSet &rows, const char *column, int decimals);
-// The check of a required list field: `empty` when nothing is typed, `unknown`
-// when the text is not one of the items (blanks at the end do not count),
-// nullptr when it is fine.
-const char *listFieldFault(const QComboBox *field, const QStringList &items, const char *empty, const char *unknown);
 // A small picture button beside a field (pickers).
 QToolButton *makePictureButton(QWidget *parent, const QString &name, const QString &icon, const QString &toolTip);
 

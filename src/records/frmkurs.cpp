@@ -1,5 +1,6 @@
 #include "records/frmkurs.h"
 
+#include "data/recordchecks.h"
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
 #include "ui/format.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <map>
 
 namespace orv::records {
 namespace {
@@ -31,17 +33,6 @@ RecordFormConfig kursConfig()
     c.dependentKeyColumn = QStringLiteral("KursNr");
     c.seekLayout = [] { return search::kursSeekLayout(); };
     return c;
-}
-
-// The check of an amount as its single precision column holds it: `invalid`
-// when it is no number, `outOfRange` outside 0 to `maximum`, else nullptr.
-const char *amountFault(const QLineEdit *field, float maximum, const char *invalid, const char *outOfRange)
-{
-    const auto number = ui::parseNumber(field->text());
-    if (!number)
-        return invalid;
-    const float v = float(*number);
-    return v < 0.0f || v > maximum ? outOfRange : nullptr;
 }
 
 } // namespace
@@ -115,33 +106,24 @@ void FrmKurs::clearFields()
 
 QString FrmKurs::runChecks(QWidget *&focus)
 {
-    auto fail = [&focus](QWidget *field, const char *message) {
-        focus = field;
-        return QString::fromUtf8(message);
+    const std::map<QString, QWidget *> fieldOf = {
+        {QStringLiteral("KursNr"), txtFields[0]},       {QStringLiteral("Rubrik"), cmbRubrik},
+        {QStringLiteral("Beschreibung"), txtFields[1]}, {QStringLiteral("Art"), cmbArt},
+        {QStringLiteral("Kosten"), txtFields[3]},       {QStringLiteral("Dauer"), txtFields[4]}};
+    const auto value = [this](const char *column) {
+        const std::string_view c = column;
+        if (c == "Rubrik")
+            return cmbRubrik->currentText();
+        if (c == "Art")
+            return cmbArt->currentText();
+        return txtFields[c == "KursNr" ? 0 : c == "Beschreibung" ? 1 : c == "Kosten" ? 3 : 4]->text();
     };
-    if (isAddMode()) {
-        if (txtFields[0]->text().trimmed().isEmpty())
-            return fail(txtFields[0], "Die Eingabe einer Kurs-Nr. ist zwingend erforderlich!");
-        if (recordExists({QStringLiteral("KursNr")}, {txtFields[0]->text()}))
-            return fail(txtFields[0], "Die eingegebene Kurs-Nr. ist bereits vorhanden!");
-    }
-    if (const char *fault = fields::listFieldFault(cmbRubrik, data::lists::rubrik(),
-                                                   "Die Eingabe einer Rubrik ist zwingend erforderlich!",
-                                                   "Die eingegebene Rubrik ist nicht vorhanden!"))
-        return fail(cmbRubrik, fault);
-    if (txtFields[1]->text().trimmed().isEmpty())
-        return fail(txtFields[1], "Die Eingabe einer Beschreibung ist zwingend erforderlich!");
-    if (const char *fault =
-            fields::listFieldFault(cmbArt, data::lists::art(), "Die Eingabe einer Art ist zwingend erforderlich!",
-                                   "Die eingegebene Art ist nicht vorhanden!"))
-        return fail(cmbArt, fault);
-    if (const char *fault = amountFault(txtFields[3], 9999.99f, "Die Kosten sind ungültig!",
-                                        "Die Kosten müssen zwischen 0 und 9999.99 sein!"))
-        return fail(txtFields[3], fault);
-    if (const char *fault =
-            amountFault(txtFields[4], 999.9f, "Die Dauer ist ungültig!", "Die Dauer muß zwischen 0 und 999.9 sein!"))
-        return fail(txtFields[4], fault);
-    return QString();
+    data::checks::Lookups lookups;
+    lookups.keyExists = [this](const QStringList &key) { return recordExists({QStringLiteral("KursNr")}, key); };
+    const data::checks::Fault fault = data::checks::kurs(value, isAddMode(), lookups);
+    if (fault)
+        focus = fieldOf.at(fault.column);
+    return fault.message;
 }
 
 void FrmKurs::writeFields(data::RecordSet &rows)

@@ -1,5 +1,6 @@
 #include "records/frmmitarbeiter.h"
 
+#include "data/recordchecks.h"
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
 
@@ -90,28 +91,22 @@ void FrmMitarbeiter::clearFields()
 
 QString FrmMitarbeiter::runChecks(QWidget *&focus)
 {
-    auto fail = [&focus](QWidget *field, const char *message) {
-        focus = field;
-        return QString::fromUtf8(message);
+    const auto value = [this](const char *column) {
+        const std::string_view c = column;
+        if (c == "Kategorie")
+            return cmbKategorie->currentText();
+        if (c == "Bereich")
+            return cmbBereich->currentText();
+        return txtFields[0]->text();
     };
-    if (isAddMode()) {
-        const QString name = txtFields[0]->text();
-        if (name.trimmed().isEmpty())
-            return fail(txtFields[0], "Die Eingabe eines Namens ist zwingend erforderlich!");
-        if (!name.contains(QLatin1String(", ")))
-            return fail(txtFields[0], "Der Name muß in der Form 'Nachname, Vorname' eingegeben werden!");
-        if (recordExists({QStringLiteral("Name")}, {name}))
-            return fail(txtFields[0], "Der eingegebene Name ist bereits vorhanden!");
-    }
-    if (const char *fault = fields::listFieldFault(cmbKategorie, data::lists::kategorie(),
-                                                   "Die Eingabe einer Kategorie ist zwingend erforderlich!",
-                                                   "Die eingegebene Kategorie ist nicht vorhanden!"))
-        return fail(cmbKategorie, fault);
-    if (const char *fault = fields::listFieldFault(cmbBereich, data::lists::bereichMitarbeiter(),
-                                                   "Die Eingabe eines Bereiches ist zwingend erforderlich!",
-                                                   "Der eingegebene Bereich ist nicht vorhanden!"))
-        return fail(cmbBereich, fault);
-    return QString();
+    data::checks::Lookups lookups;
+    lookups.keyExists = [this](const QStringList &key) { return recordExists({QStringLiteral("Name")}, key); };
+    const data::checks::Fault fault = data::checks::mitarbeiter(value, isAddMode(), lookups);
+    if (fault)
+        focus = fault.column == QLatin1String("Kategorie") ? static_cast<QWidget *>(cmbKategorie)
+                : fault.column == QLatin1String("Bereich") ? static_cast<QWidget *>(cmbBereich)
+                                                           : static_cast<QWidget *>(txtFields[0]);
+    return fault.message;
 }
 
 void FrmMitarbeiter::writeFields(data::RecordSet &rows)

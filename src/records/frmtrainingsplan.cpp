@@ -1,6 +1,7 @@
 #include "records/frmtrainingsplan.h"
 
 #include "data/dberror.h"
+#include "data/recordchecks.h"
 #include "data/tables.h"
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
@@ -20,6 +21,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <map>
 
 namespace orv::records {
 namespace {
@@ -384,38 +386,31 @@ bool FrmTrainingsplan::employeeExists()
 
 QString FrmTrainingsplan::runChecks(QWidget *&focus)
 {
-    using data::lists::containsTrimmed;
-    auto fail = [&focus](QWidget *field, const char *message) {
-        focus = field;
-        return QString::fromUtf8(message);
+    const std::map<QString, QWidget *> fieldOf = {
+        {QStringLiteral("KursNr"), txtFields[0]},      {QStringLiteral("Name"), txtFields[5]},
+        {QStringLiteral("Prioritaet"), cmbPrioritaet}, {QStringLiteral("Quelle"), cmbQuelle},
+        {QStringLiteral("Datum_von"), txtFields[8]},   {QStringLiteral("Datum_bis"), txtFields[9]},
+        {QStringLiteral("Status"), optStatus[0]}};
+    const auto value = [this](const char *column) {
+        const std::string_view c = column;
+        if (c == "Prioritaet")
+            return cmbPrioritaet->currentText();
+        if (c == "Quelle")
+            return cmbQuelle->currentText();
+        if (c == "Status")
+            return QString::number(selectedStatus());
+        return txtFields[c == "KursNr" ? 0 : c == "Name" ? 5 : c == "Datum_von" ? 8 : 9]->text();
     };
-    if (isAddMode()) {
-        if (txtFields[0]->text().trimmed().isEmpty() || txtFields[5]->text().trimmed().isEmpty())
-            return fail(txtFields[0], "Die Eingabe einer Kurs-Nr. und eines Namens ist zwingend erforderlich!");
-        if (recordExists({QStringLiteral("KursNr"), QStringLiteral("Name")},
-                         {txtFields[0]->text(), txtFields[5]->text()}))
-            return fail(txtFields[0], "Der eingegebene Kurs mit Name ist bereits vorhanden!");
-    }
-    if (!courseExists())
-        return fail(txtFields[0], "Die eingegebene Kurs-Nr. ist nicht vorhanden!");
-    if (!employeeExists())
-        return fail(txtFields[5], "Der eingegebene Name ist nicht vorhanden!");
-    if (!containsTrimmed(data::lists::prioritaet(), cmbPrioritaet->currentText()))
-        return fail(cmbPrioritaet, "Die eingegebene Priorität ist nicht vorhanden!");
-    if (!containsTrimmed(data::lists::quelle(), cmbQuelle->currentText()))
-        return fail(cmbQuelle, "Die eingegebene Quelle ist nicht vorhanden!");
-    const auto von = ui::parseDate(txtFields[8]->text());
-    if (!von)
-        return fail(txtFields[8], "Das Startdatum ist ungültig!");
-    const auto bis = ui::parseDate(txtFields[9]->text());
-    if (!bis)
-        return fail(txtFields[9], "Das Endedatum ist ungültig!");
-    if (*von > *bis)
-        return fail(txtFields[9], "Das Endedatum ist vor dem Startdatum!");
-    // An entry shown without a valid status (written elsewhere) must get one.
-    if (selectedStatus() < 0)
-        return fail(optStatus[0], "Der eingegebene Status ist nicht vorhanden!");
-    return QString();
+    data::checks::Lookups lookups;
+    lookups.keyExists = [this](const QStringList &key) {
+        return recordExists({QStringLiteral("KursNr"), QStringLiteral("Name")}, {key.value(0), key.value(1)});
+    };
+    lookups.courseExists = [this](const QString &) { return courseExists(); };
+    lookups.employeeExists = [this](const QString &) { return employeeExists(); };
+    const data::checks::Fault fault = data::checks::trainingsplan(value, isAddMode(), lookups);
+    if (fault)
+        focus = fieldOf.at(fault.column);
+    return fault.message;
 }
 
 void FrmTrainingsplan::warnBeforeWrite()

@@ -130,6 +130,8 @@ void RecordCommands::buildMenus()
         ui::WindowHost *host = ui::WindowHost::instance();
         backup->setEnabled(host && host->canBackUp());
     });
+    addItem(datei, "mnuImportieren", QStringLiteral("&Importieren…"), Always,
+            [this] { openWindow(QStringLiteral("frmImport")); });
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT8"));
     addItem(datei, "mnuClose", QStringLiteral("&Schließen"), Browsing, [f] { f->closeWindow(); });
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT2"));

@@ -56,7 +56,9 @@ enum Col {
     DatumBis,
     Rechnung,
     Beurteilung,
-    Status
+    Status,
+    Quelle, // the export's own columns
+    Bemerkung
 };
 
 // The number of rows the list will have.
@@ -280,7 +282,9 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     const Group group = groupOf(sel);
     // Grouped by Bereich, the first column carries it.
     const bool withBereich = sel.bereich.isEmpty() && group != Group::Bereich;
-    const TrainingsplanQuery q = trainingsplanQuery(sel, conn.backend());
+    TrainingsplanQuery q = trainingsplanQuery(sel, conn.backend());
+    // Source and remark too: the workbook can be read back into the plan as it is.
+    q.rows.alsoSelect(QStringLiteral("Quelle,Bemerkung"));
     ExportJob job;
     ExportLayout &l = job.layout;
     l.title = QStringLiteral("Liste Trainingsplan");
@@ -306,7 +310,9 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
                                        {QStringLiteral("Prio."), T::Number},
                                        {QStringLiteral("R")},
                                        {QStringLiteral("S")},
-                                       {QStringLiteral("Status")}});
+                                       {QStringLiteral("Status")},
+                                       {QStringLiteral("Quelle")},
+                                       {QStringLiteral("Bemerkung")}});
     l.totals = true;
     l.legend = trainingsplanLegend().split(crlf);
     l.legendStops = {0, 14, 52, 79, 117};
@@ -348,6 +354,8 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
             const std::string_view st = cur.textBytes(Status);
             const char s = st.empty() ? ' ' : st.front();
             w.text(s == '0' ? "B" : s == '1' ? "G" : s == '2' ? "E" : s == '3' ? "K" : "");
+            text(Quelle);
+            text(Bemerkung);
             w.endRow();
         }
     };

@@ -3,7 +3,6 @@
 #include "data/dates.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 
 namespace orv::ui {
 
@@ -44,22 +43,6 @@ QString formatUnits(qint64 units, int decimals)
     if (decimals > 0)
         text += loc.decimalPoint() + QString::number(magnitude % scale).rightJustified(decimals, QLatin1Char('0'));
     return units < 0 ? loc.negativeSign() + text : text;
-}
-
-std::optional<double> parseNumber(const QString &input)
-{
-    const QString text = input.trimmed();
-    if (text.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    const QLocale loc;
-    double v = loc.toDouble(text, &ok);
-    // Thousands separators are accepted by the locale; a plain decimal point is not
-    // a German number. "nan" and "inf" pass the parser but are no amounts: every
-    // range check would let them through.
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
 }
 
 } // namespace orv::ui

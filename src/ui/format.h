@@ -1,5 +1,6 @@
 #pragma once
 #include "data/dates.h"
+#include "data/recordchecks.h"
 
 #include <QDate>
 #include <QLocale>
@@ -33,7 +34,6 @@ QString formatNumber(double value, int decimals);
 // A whole count of the smallest unit (cents with 2 decimals, tenths with 1)
 // in the same format, digit for digit: a total of any size stays exact.
 QString formatUnits(qint64 units, int decimals);
-// A number typed in the user's format; nullopt when the text is not a number (also "").
-std::optional<double> parseNumber(const QString &text);
+using data::parseNumber; // a number typed in the user's format; nullopt for no number (also "")
 
 } // namespace orv::ui

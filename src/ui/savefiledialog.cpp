@@ -67,4 +67,23 @@ std::optional<QString> askSaveFileName(QWidget *parent, const QString &caption, 
     return file;
 }
 
+std::optional<QString> askOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
+                                       const QStringList &filters)
+{
+    QFileDialog dialog(parent, caption);
+    dialog.setObjectName(QStringLiteral("dlgOeffnen"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    dialog.setDirectory(folder);
+    sizeForReading(&dialog, QSize(960, 640));
+    if (Prompter::instance().runModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    return files.first();
+}
+
 } // namespace orv::ui

@@ -16,4 +16,9 @@ namespace orv::ui {
 std::optional<QString> askSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
                                        const QStringList &filters, QString *chosenFilter = nullptr);
 
+// The standard dialog for choosing an existing file to read, run modally the
+// same way (object name "dlgOeffnen"). nullopt: cancelled.
+std::optional<QString> askOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
+                                       const QStringList &filters);
+
 } // namespace orv::ui

@@ -27,7 +27,7 @@ public:
     virtual ~WindowHost() = default;
     // Opens a window by its name, or activates it when it is already open:
     // "frmMitarbeiter", "frmKurs", "frmTrainingsplan", "frmNameEdit", "frmAbout";
-    // modal: "frmOptions", "frmProdinfo".
+    // modal: "frmOptions", "frmProdinfo", "frmImport".
     virtual void openWindow(const QString &name) = 0;
     // Shows w as a child window and activates it (w is usually a ChildWindow).
     virtual void addChild(QWidget *w) = 0;

@@ -504,7 +504,7 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     EXPECT_TRUE(book.at("A1").bold);
     EXPECT_TRUE(book.sheetXml.contains("ySplit=\"6\"") && book.sheetXml.contains("state=\"frozen\""));
     // The filter takes the headings and the rows, and nothing but them: the group stands in each row.
-    EXPECT_TRUE(book.sheetXml.contains("<autoFilter ref=\"A6:O9\"/>"));
+    EXPECT_TRUE(book.sheetXml.contains("<autoFilter ref=\"A6:Q9\"/>"));
     // Widths that fit the longest value: the description, 62 characters.
     EXPECT_TRUE(book.sheetXml.contains("<col min=\"3\" max=\"3\" width=\"63.7"));
 
@@ -514,7 +514,7 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     auto serial = [&](int y, int m, int d) { return QString::number(QDate(y, m, d).toJulianDay() - day0); };
     const QList<QStringList> rows = {
         {"Bereich", "Kurs-Nr.", "Beschreibung", "Art", "Referent", "Kosten", "Dauer", "Name", "Kat.", "Datum von",
-         "Datum bis", "Prio.", "R", "S", "Status"},
+         "Datum bis", "Prio.", "R", "S", "Status", "Quelle", "Bemerkung"},
         {"Controlling", "K1", "Excel Grundlagen", "I", "Huber, Anna", "100", "8", "Meier, Hans", "O",
          serial(2027, 3, 1), serial(2027, 3, 5), "1", "R", "", "G"},
         {"Controlling", "K20", longText, "E", "", "250.5", "24.5", "Meier, Hans", "O", serial(2027, 2, 1),
@@ -524,7 +524,7 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     };
     for (int r = 0; r < rows.size(); ++r) {
         const bool heading = r == 0;
-        for (int c = 0; c < 15; ++c) {
+        for (int c = 0; c < 17; ++c) {
             const QString ref = QChar('A' + c) + QString::number(r + 6);
             SCOPED_TRACE(ref.toStdString());
             const XlsxCell &cell = book.at(ref);
@@ -571,14 +571,14 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     EXPECT_EQ(readFile(csv),
               "\xEF\xBB\xBF"
               "Bereich;Kurs-Nr.;Beschreibung;Art;Referent;Kosten;Dauer;Name;Kat.;Datum von;Datum bis;"
-              "Prio.;R;S;Status\r\n"
+              "Prio.;R;S;Status;Quelle;Bemerkung\r\n"
               "Controlling;K1;Excel Grundlagen;I;Huber, Anna;100,00;8,0;Meier, Hans;O;01.03.2027;"
-              "05.03.2027;1;R;;G\r\n"
+              "05.03.2027;1;R;;G;;\r\n"
               "Controlling;K20;"
                   + longText.toUtf8()
-                  + ";E;;250,50;24,5;Meier, Hans;O;01.02.2027;02.02.2027;3;;;E\r\n"
+                  + ";E;;250,50;24,5;Meier, Hans;O;01.02.2027;02.02.2027;3;;;E;;\r\n"
                     "Einkauf;K4;\"Zahlen; \"\"Fakten\"\" & Mehr\";A;O'Neill, J\xC3\xBCrgen;;2,0;\xC3\x84rger, Udo;"
-                    "Ets;01.06.2027;;;;S;B\r\n");
+                    "Ets;01.06.2027;;;;S;B;;\r\n");
     // Nothing but the two files is left in the folder.
     EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files), (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
 
@@ -616,7 +616,7 @@ TEST_P(TrainingsplanBerichtTest, CsvWritesTextsThatStartLikeFormulasAsText)
         const QString nr = QString::fromUtf8(csv).startsWith(u'"') ? u"-F9"_s : QString::fromUtf8(csv).left(2);
         addKurs(nr, u"IT"_s, QString::fromUtf8(beschreibung), u"I"_s, QString(), -12.5, 1);
         addPlan(nr, u"Meier, Hans"_s);
-        want << QByteArray(csv) + ";I;;-12,50;1,0;Meier, Hans;O;Controlling;01.01.2027;31.12.2027;;;;B";
+        want << QByteArray(csv) + ";I;;-12,50;1,0;Meier, Hans;O;Controlling;01.01.2027;31.12.2027;;;;B;;";
     }
     reports::TrainingsplanSelection sel;
     sel.von = QDate(2027, 1, 1);

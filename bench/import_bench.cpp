@@ -1,0 +1,157 @@
+// The import of a CSV file against the raw write of the same rows: 10,000
+// employees and 100,000 training-plan entries, read, mapped, checked and
+// written in one transaction, on SQLite.
+#include "data/batchinsert.h"
+#include "data/connection.h"
+#include "data/demodata.h"
+#include "data/schema.h"
+#include "data/valuelists.h"
+#include "import/importer.h"
+
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <cstdio>
+
+namespace {
+
+using namespace orv;
+
+struct Table {
+    QByteArray csv;
+    std::vector<QVariantList> rows; // as the columns take them
+};
+
+Table employees(int n)
+{
+    Table t;
+    t.csv = "Nachname, Vorname;Kostenstelle;Abteilung;Kategorie;Bereich\r\n";
+    const QStringList kat = data::lists::kategorie(), bereich = data::lists::bereichMitarbeiter();
+    for (int i = 0; i < n; ++i) {
+        const QString name = QStringLiteral("Name%1, Vorname").arg(i, 5, 10, QLatin1Char('0'));
+        const QString k = kat[i % kat.size()], b = bereich[i % bereich.size()];
+        t.csv +=
+            (QStringLiteral("\"%1\";%2;Abt%3;%4;%5\r\n").arg(name).arg(100 + i % 50).arg(i % 7).arg(k.trimmed(), b))
+                .toUtf8();
+        t.rows.push_back({data::schema::padded(name, 30), data::schema::padded(QString::number(100 + i % 50), 6),
+                          data::schema::padded(QStringLiteral("Abt%1").arg(i % 7), 10), data::schema::padded(k, 3),
+                          data::schema::padded(b, 30)});
+    }
+    return t;
+}
+
+Table plan(int courses, int people)
+{
+    Table t;
+    t.csv = "Kurs-Nr.;Name;Prio.;Quelle;Datum von;Datum bis;R;S;Status;Bemerkung\r\n";
+    for (int c = 0; c < courses; ++c)
+        for (int p = 0; p < people; ++p) {
+            const QString kurs = QStringLiteral("K%1").arg(c),
+                          name = QStringLiteral("Name%1, Vorname").arg(p, 5, 10, QLatin1Char('0'));
+            const QDate von(2027, 1 + c % 12, 1 + p % 28);
+            t.csv +=
+                QStringLiteral("%1;\"%2\";%3;ORV;%4;%5;%6;;G;Bemerkung %7\r\n")
+                    .arg(kurs, name)
+                    .arg(1 + p % 3)
+                    .arg(von.toString(QStringLiteral("dd.MM.yyyy")),
+                         von.addDays(2).toString(QStringLiteral("dd.MM.yyyy")), p % 2 ? QStringLiteral("x") : QString())
+                    .arg(p)
+                    .toUtf8();
+            t.rows.push_back({data::schema::padded(kurs, 6), data::schema::padded(name, 30), QString::number(1 + p % 3),
+                              QStringLiteral("ORV"), von, von.addDays(2), p % 2 == 1, false,
+                              data::schema::padded(QStringLiteral("Bemerkung %1").arg(p), 80), QStringLiteral("1")});
+        }
+    return t;
+}
+
+// A new database with the courses and employees the plan needs.
+QString freshDatabase(const QString &folder, const char *name, int courses, int people)
+{
+    const QString file = folder + QLatin1Char('/') + QLatin1String(name);
+    QFile::remove(file);
+    QDir(folder + QStringLiteral("/Sicherung")).removeRecursively();
+    data::demo::initDatabase(data::ConnectionTarget::sqliteFile(file), data::demo::Content::Empty, 0);
+    data::Connection conn;
+    conn.open(data::ConnectionTarget::sqliteFile(file));
+    data::Transaction tx(conn);
+    data::BatchInsert kurs(conn, QStringLiteral("Kurs"),
+                           {QStringLiteral("KursNr"), QStringLiteral("Rubrik"), QStringLiteral("Beschreibung"),
+                            QStringLiteral("Art"), QStringLiteral("Kosten"), QStringLiteral("Dauer")},
+                           50);
+    for (int c = 0; c < courses; ++c)
+        kurs.add({data::schema::padded(QStringLiteral("K%1").arg(c), 6), data::lists::rubrik().first(),
+                  data::schema::padded(QStringLiteral("Kurs %1").arg(c), 80), QStringLiteral("I"), 10.0, 1.0});
+    kurs.flush();
+    data::BatchInsert ma(conn, QStringLiteral("Mitarbeiter"),
+                         {QStringLiteral("Name"), QStringLiteral("Kategorie"), QStringLiteral("Bereich")}, 50);
+    for (int p = 0; p < people; ++p)
+        ma.add({data::schema::padded(QStringLiteral("Name%1, Vorname").arg(p, 5, 10, QLatin1Char('0')), 30),
+                QStringLiteral("Ets"), data::schema::padded(QStringLiteral("Einkauf"), 30)});
+    ma.flush();
+    tx.commit();
+    return file;
+}
+
+double rawWrite(const QString &file, const data::schema::TableDef &table, const Table &t)
+{
+    data::Connection conn;
+    conn.open(data::ConnectionTarget::sqliteFile(file));
+    QStringList names;
+    for (const auto &c : table.columns)
+        names << QLatin1String(c.name);
+    QElapsedTimer timer;
+    timer.start();
+    data::Transaction tx(conn);
+    data::BatchInsert insert(conn, QLatin1String(table.name), names, 50);
+    for (const QVariantList &row : t.rows)
+        insert.add(row);
+    insert.flush();
+    tx.commit();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+double importWrite(const QString &folder, const QString &file, const data::schema::TableDef &table, const Table &t)
+{
+    const QString csv = folder + QStringLiteral("/import.csv");
+    QFile f(csv);
+    if (!f.open(QIODevice::WriteOnly) || f.write(t.csv) != t.csv.size())
+        throw std::runtime_error("cannot write the CSV file");
+    f.close();
+    data::Connection conn;
+    conn.open(data::ConnectionTarget::sqliteFile(file));
+    QElapsedTimer timer;
+    timer.start();
+    const import::Import imp(table, import::readFile(csv));
+    const import::ImportResult r = imp.run(conn, import::Mode::AddOnly, true);
+    const double s = double(timer.nsecsElapsed()) / 1e9;
+    if (r.added != qint64(t.rows.size()))
+        throw std::runtime_error("the import refused rows");
+    return s;
+}
+
+} // namespace
+
+void runImportBench(const QString &folder)
+{
+    QDir().mkpath(folder);
+    std::printf("Import of a CSV file (read, map, check, back up, write in one transaction) against the raw write of "
+                "the same rows in one transaction (SQLite, best of 3):\n");
+    std::printf("%-14s %9s  %9s  %9s  %7s\n", "table", "rows", "raw s", "import s", "ratio");
+    const struct {
+        const data::schema::TableDef *table;
+        Table rows;
+    } runs[] = {{&data::schema::mitarbeiter(), employees(10000)}, {&data::schema::trainingsplan(), plan(100, 1000)}};
+    for (const auto &run : runs) {
+        const bool isPlan = run.table == &data::schema::trainingsplan();
+        double raw = 1e9, imp = 1e9;
+        for (int rep = 0; rep < 3; ++rep) {
+            raw = std::min(raw, rawWrite(freshDatabase(folder, "raw.sqlite", isPlan ? 100 : 0, isPlan ? 1000 : 0),
+                                         *run.table, run.rows));
+            imp = std::min(imp, importWrite(folder,
+                                            freshDatabase(folder, "import.sqlite", isPlan ? 100 : 0, isPlan ? 1000 : 0),
+                                            *run.table, run.rows));
+        }
+        std::printf("%-14s %9zu  %9.3f  %9.3f  %7.1f\n", run.table->name, run.rows.rows.size(), raw, imp, imp / raw);
+    }
+}
