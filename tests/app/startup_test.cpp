@@ -14,12 +14,10 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
-#include <sys/stat.h>
 
 namespace orv::test {
 namespace {
@@ -39,11 +37,7 @@ protected:
         QDir().mkpath(program);
         QDir().mkpath(data);
     }
-    static void touchDatabase(const QString &folder)
-    {
-        QFile f(folder + u"/orv.mdb"_s);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    static void touchDatabase(const QString &folder) { ASSERT_TRUE(writeFile(folder + u"/orv.mdb"_s, {})); }
     bool start()
     {
         QLockFile lock(lockPath());
@@ -51,7 +45,6 @@ protected:
     }
     QString lockPath() const { return tempPath() + u"/orv.lock"_s; }
     static QString service(const char *key) { return read(u"Service"_s, QString::fromLatin1(key)); }
-    static QString setting(const char *key) { return read(u"Settings"_s, QString::fromLatin1(key)); }
 
     void expectFirstRunDefaults()
     {
@@ -177,17 +170,8 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
 {
     const QString prefix = tempPath() + u"/usr"_s;
     const QString userData = tempPath() + u"/home/.local/share/ORV/"_s;
-    const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", (tempPath() + u"/home/.local/share"_s).toUtf8());
-    const mode_t oldMask = umask(027);
-    const auto restore = qScopeGuard([&] {
-        umask(oldMask);
-        qputenv("XDG_DATA_HOME", oldXdg);
-    });
-    const auto put = [](const QString &folder, const QByteArray &content) {
-        QFile f(folder + u"/orv.mdb"_s);
-        return QDir().mkpath(folder) && f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-    };
+    const ScopedEnv xdg("XDG_DATA_HOME", (tempPath() + u"/home/.local/share"_s).toUtf8());
+    const ScopedUmask mask(027);
     const QByteArray empty("leere Datenbank");
     struct Case {
         const char *what;
@@ -215,8 +199,8 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         // As root every existing folder is writable; a program folder that is
         // not there stands for one the user may not write.
         ASSERT_TRUE(!c.binWritable || QDir().mkpath(prefix + "/bin"));
-        ASSERT_TRUE(!c.templateThere || put(prefix + "/share/orv", empty));
-        ASSERT_TRUE(c.ownFile.isEmpty() || put(userData, c.ownFile));
+        ASSERT_TRUE(!c.templateThere || writeFile(prefix + "/share/orv/orv.mdb", empty));
+        ASSERT_TRUE(c.ownFile.isEmpty() || writeFile(userData + "orv.mdb", c.ownFile));
         if (!c.storedPath.isEmpty())
             write(u"Service"_s, u"Datenpfad"_s, c.storedPath);
         if (!c.storedUri.isEmpty())
@@ -229,13 +213,10 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         EXPECT_EQ(app::prepareStart(lock, prefix + "/bin"), !asked);
         EXPECT_EQ(service("Datenpfad"), c.datenpfad);
         EXPECT_EQ(asked ? prompter.last().preset : c.datenpfad, c.datenpfad);
-        QFile placed(c.datenpfad + u"orv.mdb"_s);
-        EXPECT_EQ(placed.open(QIODevice::ReadOnly) ? placed.readAll() : QByteArray(), c.copied ? empty : c.ownFile);
+        const QString placed = c.datenpfad + u"orv.mdb"_s;
+        EXPECT_EQ(QFileInfo::exists(placed) ? readFile(placed) : QByteArray(), c.copied ? empty : c.ownFile);
         // The copy holds personal data: the user's alone, whatever the umask (here 027).
-        struct stat st = {};
-        EXPECT_TRUE(
-            !c.copied
-            || (stat(QFile::encodeName(placed.fileName()).constData(), &st) == 0 && (st.st_mode & 0777) == 0600));
+        EXPECT_TRUE(!c.copied || fileMode(placed) == 0600);
         prompter.verify();
     }
     // A link where the database belongs, to a file gone from a share: the template
@@ -360,24 +341,16 @@ TEST_F(StartupTest, QuestionBoxesSayJaAndNein)
 
 TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
 {
-    // A database as the first start places it, for the user alone; a umask that lets everyone read.
-    const mode_t oldMask = umask(022);
-    const auto restore = qScopeGuard([&] { umask(oldMask); });
     write(u"Service"_s, u"Datenpfad"_s, data + "/");
     touchDatabase(data);
-    ASSERT_TRUE(QFile::setPermissions(data + u"/orv.mdb"_s, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     const QString copy = data + u"/Sicherung/"_s + data::dailyBackupName(QDate::currentDate());
     ASSERT_TRUE(start());
     app::makeDailyBackupAtStart(QDate::currentDate());
     EXPECT_TRUE(QFileInfo(copy).isFile());
-    struct stat st = {};
-    EXPECT_EQ(stat(QFile::encodeName(copy).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1, 0600);
 
     // A folder that cannot be made: one warning, and the program starts.
     QDir(data + u"/Sicherung"_s).removeRecursively();
-    QFile blocker(data + u"/Sicherung"_s);
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    ASSERT_TRUE(writeFile(data + u"/Sicherung"_s, {}));
     prompter.expectMessage(QStringLiteral("Die tägliche Datensicherung konnte nicht angelegt werden.\r\n\r\n"
                                           "Der Ordner kann nicht angelegt werden. (")
                                + data + u"/Sicherung)"_s,

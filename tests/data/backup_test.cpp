@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -63,9 +62,7 @@ TEST_F(BackupTest, FirstStartOfADayCopiesOnceAndKeepsTheLastFourteen)
     QDir().mkpath(folder());
     auto touch = [&](const QString &name, int daysOld = 0) {
         QFile f(folder() + QLatin1Char('/') + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("alt");
-        f.flush();
+        ASSERT_TRUE(writeFile(f.fileName(), "alt") && f.open(QIODevice::Append));
         f.setFileTime(QDateTime::currentDateTime().addDays(-daysOld), QFileDevice::FileModificationTime);
     };
     for (int d = 1; d <= 15; ++d)
@@ -110,9 +107,7 @@ TEST_F(BackupTest, CopyDuringAnotherWorkstationsWriteHoldsTheCommittedState)
 TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
 {
     // A failed copy leaves the file of that name as it was.
-    QFile old(tempPath() + u"/k.mdb"_s);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
-    old.close();
+    ASSERT_TRUE(writeFile(tempPath() + u"/k.mdb"_s, "alt"));
     const struct {
         const char *name;
         std::function<void()> act;
@@ -120,9 +115,7 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
     } cases[] = {
         {"backup folder is a file",
          [&] {
-             QFile f(folder());
-             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-             f.close();
+             ASSERT_TRUE(writeFile(folder(), {}));
              data::makeDailyBackup(db, QDate(2026, 12, 6));
          },
          "Der Ordner kann nicht angelegt werden."},
@@ -144,9 +137,7 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
         QFile::remove(folder());
         EXPECT_EQ(QDir(tempPath()).entryList({u"*.tmp*"_s}, QDir::Files), QStringList());
         EXPECT_EQ(QDir(QFileInfo(db).absolutePath()).entryList(QDir::Files), QStringList{u"orv.mdb"_s});
-        EXPECT_TRUE(old.open(QIODevice::ReadOnly));
-        EXPECT_EQ(old.readAll(), "alt");
-        old.close();
+        EXPECT_EQ(readFile(tempPath() + u"/k.mdb"_s), "alt");
         EXPECT_EQ(content(db), u"ok;K001,100.5;K002,250.0;"_s);
     }
 }
@@ -155,12 +146,7 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
 // the database, or as shared, whatever the umask, from its creation on.
 TEST_F(BackupTest, CopiesKeepTheModeOfTheDatabase)
 {
-    const mode_t oldMask = umask(022);
-    const auto restore = qScopeGuard([&] { umask(oldMask); });
-    auto modeOf = [](const QString &file) {
-        struct stat st = {};
-        return stat(QFile::encodeName(file).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-    };
+    const ScopedUmask restore(022);
     const struct {
         int database; // the database file's mode
         mode_t mask;  // the umask of the program making the copy
@@ -181,20 +167,18 @@ TEST_F(BackupTest, CopiesKeepTheModeOfTheDatabase)
         QFile::remove(manual);
         EXPECT_TRUE(data::makeDailyBackup(db, day));
         data::backupDatabase(db, manual);
-        EXPECT_EQ(modeOf(folder() + QLatin1Char('/') + data::dailyBackupName(day)), c.copy);
-        EXPECT_EQ(modeOf(manual), c.copy);
+        EXPECT_EQ(fileMode(folder() + QLatin1Char('/') + data::dailyBackupName(day)), c.copy);
+        EXPECT_EQ(fileMode(manual), c.copy);
         EXPECT_EQ(content(manual), u"ok;K001,100.5;K002,250.0;"_s);
     }
     // A copy that replaces an older file takes the database's mode, not the old file's.
     ASSERT_EQ(chmod(QFile::encodeName(db).constData(), 0600), 0);
     const QString old = tempPath() + u"/alt.mdb"_s;
-    QFile f(old);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    ASSERT_TRUE(writeFile(old, {}));
     ASSERT_EQ(chmod(QFile::encodeName(old).constData(), 0666), 0);
     umask(0);
     data::backupDatabase(db, old);
-    EXPECT_EQ(modeOf(old), 0600);
+    EXPECT_EQ(fileMode(old), 0600);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "data/valuelists.h"
 #include "support/testenv.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -98,14 +97,10 @@ TEST_P(DemoDataTest, InitNeverOverwritesAndLeavesNothingAfterAFailure)
         EXPECT_EQ(count(u"Kurs"_s), 25);
         return;
     }
-    QFile f(tempPath() + u"/fremd.mdb"_s);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Standard Jet DB");
-    f.close();
-    EXPECT_THROW(demo::initDatabase(data::ConnectionTarget::sqliteFile(f.fileName()), demo::Content::Demo),
-                 demo::AlreadyExists);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("Standard Jet DB"));
+    const QString jet = tempPath() + u"/fremd.mdb"_s;
+    ASSERT_TRUE(writeFile(jet, "Standard Jet DB"));
+    EXPECT_THROW(demo::initDatabase(data::ConnectionTarget::sqliteFile(jet), demo::Content::Demo), demo::AlreadyExists);
+    EXPECT_EQ(readFile(jet), QByteArray("Standard Jet DB"));
 }
 
 ORV_DB_TEST_SUITE(DemoDataTest);

@@ -495,10 +495,8 @@ TEST_F(ConnectionTest, FileFailuresAreReportedAsErrors)
     EXPECT_FALSE(c.isOpen());
 
     // A legacy Jet file under the same name.
-    QFile f(file());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(4096, 'x'));
-    f.close();
+    ASSERT_TRUE(
+        orv::test::writeFile(file(), QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(4096, 'x')));
     try {
         c.open(ConnectionTarget::sqliteFile(file()));
         FAIL() << "opened a file that is no database";

@@ -9,12 +9,12 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTabBar>
 #include <QTest>
 #include <pwd.h>
@@ -42,17 +42,7 @@ const QStringList captions{"Fe&nster maximiert öffnen",
                            "Be&grüßungsbildschirm",
                            "Abfrage bei &Programmende"};
 
-template <typename T> T *child(QWidget &w, const QString &name)
-{
-    T *c = w.findChild<T *>(name);
-    EXPECT_NE(c, nullptr) << name.toStdString();
-    return c;
-}
-
 QCheckBox *chk(QDialog &dlg, const QString &key) { return child<QCheckBox>(dlg, u"chk"_s + key); }
-
-// Clicks the box itself, where a user clicks it.
-void toggle(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
 
 int visiblePage(QDialog &dlg)
 {
@@ -109,16 +99,16 @@ TEST_F(FrmOptionsTest, ChangedControlsAreStored)
 
     runDialog([](QDialog &dlg) {
         auto *tabs = child<QTabBar>(dlg, "tbsOptions");
-        toggle(chk(dlg, "QueryEnd"));
-        toggle(chk(dlg, "SplashScreen"));
+        clickBox(chk(dlg, "QueryEnd"));
+        clickBox(chk(dlg, "SplashScreen"));
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-        toggle(chk(dlg, "TrainingsplanAutoOpen"));
+        clickBox(chk(dlg, "TrainingsplanAutoOpen"));
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
         auto *bem = child<QLineEdit>(dlg, "txtBem");
         bem->setFocus();
         QTest::keyClick(bem, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(bem, Qt::Key_Delete); // an empty remark: the reports then carry none
-        QTest::mouseClick(child<QPushButton>(dlg, "cmdOK"), Qt::LeftButton);
+        clickButton(dlg, u"cmdOK"_s);
     });
 
     EXPECT_EQ(QStringList({read(S, "QueryEnd"), read(S, "SplashScreen"), read(S, "TrainingsplanAutoOpen"),
@@ -129,7 +119,7 @@ TEST_F(FrmOptionsTest, ChangedControlsAreStored)
 TEST_F(FrmOptionsTest, CancelEscapeAndClosingWriteNothing)
 {
     const std::vector<std::pair<const char *, std::function<void(QDialog &)>>> ways{
-        {"A&bbrechen", [](QDialog &dlg) { QTest::mouseClick(child<QPushButton>(dlg, "cmdCancel"), Qt::LeftButton); }},
+        {"A&bbrechen", [](QDialog &dlg) { clickButton(dlg, u"cmdCancel"_s); }},
         {"Esc", [](QDialog &dlg) { QTest::keyClick(chk(dlg, "QueryEnd"), Qt::Key_Escape); }},
         {"close", [](QDialog &dlg) { dlg.close(); }},
     };
@@ -137,7 +127,7 @@ TEST_F(FrmOptionsTest, CancelEscapeAndClosingWriteNothing)
     write(S, "Remark", "alt");
     for (const auto &[way, leave] : ways) {
         runDialog([&](QDialog &dlg) {
-            toggle(chk(dlg, "QueryEnd"));
+            clickBox(chk(dlg, "QueryEnd"));
             child<QLineEdit>(dlg, "txtBem")->setText("neu");
             leave(dlg);
         });
@@ -227,7 +217,7 @@ TEST_F(FrmAboutTest, ShownFromTheMenuItLoadsOnceAndOkUnloadsIt)
     QTest::qWait(20);
     EXPECT_EQ(log.frames, oneTurn);
 
-    QTest::mouseClick(child<QPushButton>(*about, "cmdOK"), Qt::LeftButton);
+    clickButton(*about, u"cmdOK"_s);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(about.isNull()) << "\"&Ok\" unloads the window";
 }
@@ -235,14 +225,12 @@ TEST_F(FrmAboutTest, ShownFromTheMenuItLoadsOnceAndOkUnloadsIt)
 // "&Systeminfo" starts the first system information program on the PATH, or says there is none.
 TEST_F(FrmAboutTest, SysInfoStartsTheFirstSystemInformationProgramOnThePath)
 {
-    const QByteArray path = qgetenv("PATH");
-    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
     QDir(tempPath()).mkdir("bin");
-    qputenv("PATH", QFile::encodeName(tempPath() + "/bin"));
+    const ScopedEnv path("PATH", QFile::encodeName(tempPath() + "/bin"));
     const auto clickSysInfo = [] {
         dialogs::FrmAbout about;
         about.load();
-        QTest::mouseClick(child<QPushButton>(about, "cmdSysInfo"), Qt::LeftButton);
+        clickButton(about, u"cmdSysInfo"_s);
     };
     prompter.expectMessage(u"Systeminformationen sind momentan nicht verfügbar!"_s, u"Warnung"_s,
                            ui::Icon::Exclamation);
@@ -251,17 +239,15 @@ TEST_F(FrmAboutTest, SysInfoStartsTheFirstSystemInformationProgramOnThePath)
 
     // Stand-ins that note how many arguments they were given.
     for (const QString name : {"gnome-system-monitor", "xfce4-taskmanager"}) {
-        QFile f(tempPath() + "/bin/" + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho \"started $#\" > '" + QFile::encodeName(tempPath() + "/" + name + ".started") + "'\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString file = tempPath() + "/bin/" + name;
+        ASSERT_TRUE(writeFile(file, "#!/bin/sh\necho \"started $#\" > '"
+                                        + QFile::encodeName(tempPath() + "/" + name + ".started") + "'\n"));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     clickSysInfo();
-    QFile started(tempPath() + "/gnome-system-monitor.started");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return started.exists() && started.size() > 0; }, 5000));
-    ASSERT_TRUE(started.open(QIODevice::ReadOnly));
-    EXPECT_EQ(started.readAll(), QByteArray("started 0\n"));
+    const QString started = tempPath() + "/gnome-system-monitor.started";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo(started).size() > 0; }, 5000));
+    EXPECT_EQ(readFile(started), QByteArray("started 0\n"));
     EXPECT_FALSE(QFile::exists(tempPath() + "/xfce4-taskmanager.started"));
 }
 
@@ -279,11 +265,9 @@ TEST_F(FrmAboutTest, ProductInformationNamesUserAndDatabaseWithoutPassword)
                   "user=schulung dbname=orv host=dbserver port=5433"}};
     app::setDataPath(u"/srv/schulung/daten/"_s);
     // The version the program was built as, from the project file.
-    QFile project(QStringLiteral(QT_TESTCASE_SOURCEDIR "/CMakeLists.txt"));
-    ASSERT_TRUE(project.open(QIODevice::ReadOnly));
-    const QString version = QRegularExpression(u"project\\(ORV VERSION ([0-9.]+)"_s)
-                                .match(QString::fromUtf8(project.readAll()))
-                                .captured(1);
+    const QByteArray project = readFile(QStringLiteral(QT_TESTCASE_SOURCEDIR "/CMakeLists.txt"));
+    const QString version =
+        QRegularExpression(u"project\\(ORV VERSION ([0-9.]+)"_s).match(QString::fromUtf8(project)).captured(1);
     ASSERT_EQ(version.count(u'.'), 2);
     for (const auto &c : cases) {
         app::settings::write("Service", "Datenbank", c.uri);
@@ -293,7 +277,7 @@ TEST_F(FrmAboutTest, ProductInformationNamesUserAndDatabaseWithoutPassword)
             const QString shown = child<QLabel>(dlg, "lblDatenbasis")->text();
             EXPECT_TRUE(shown.contains(QLatin1String(c.shows))) << shown.toStdString();
             EXPECT_FALSE(shown.contains(QLatin1String("Geheim42"))) << shown.toStdString();
-            QTest::mouseClick(child<QPushButton>(dlg, "cmdOK"), Qt::LeftButton);
+            clickButton(dlg, u"cmdOK"_s);
         });
         dialogs::FrmProdinfo dlg;
         ui::Prompter::instance().runModal(dlg);

@@ -38,13 +38,7 @@ protected:
         drv.type(4, dauer);
     }
     // Number, description, lecturer, costs, duration, Rubrik, Art as shown.
-    QStringList course() const
-    {
-        QStringList s;
-        for (int i : {0, 1, 2, 3, 4})
-            s << drv.text(i).trimmed();
-        return s << drv.comboText(u"cmbRubrik"_s).trimmed() << drv.comboText(u"cmbArt"_s);
-    }
+    QStringList course() const { return drv.texts({0, 1, 2, 3, 4}, {"cmbRubrik", "cmbArt"}); }
     void otherDeletes(const QString &nr) { connect().exec(u"DELETE FROM Kurs WHERE KursNr = ?"_s, {nr}); }
     QString beschreibung(const char *nr) { return value(u"SELECT Beschreibung FROM Kurs WHERE KursNr = ?"_s, {nr}); }
 };

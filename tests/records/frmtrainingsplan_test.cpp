@@ -39,20 +39,8 @@ protected:
         return QLatin1String(dayMonth) + QString::number(QDate::currentDate().year() + 1);
     }
     // The fields a picker may touch: course side, employee side.
-    QStringList course() const
-    {
-        QStringList s;
-        for (int i : {0, 1, 2, 3, 4})
-            s << drv.text(i).trimmed();
-        return s << drv.comboText("cmbRubrik").trimmed() << drv.comboText("cmbArt").trimmed();
-    }
-    QStringList employee() const
-    {
-        QStringList s;
-        for (int i : {5, 6, 7})
-            s << drv.text(i).trimmed();
-        return s << drv.comboText("cmbKategorie").trimmed() << drv.comboText("cmbBereich").trimmed();
-    }
+    QStringList course() const { return drv.texts({0, 1, 2, 3, 4}, {"cmbRubrik", "cmbArt"}); }
+    QStringList employee() const { return drv.texts({5, 6, 7}, {"cmbKategorie", "cmbBereich"}); }
     // The entry's own fields: priority, source, period, remark, the two boxes (R, B) and status.
     QStringList entry() const
     {
@@ -88,13 +76,11 @@ protected:
             QTest::keyClicks(expr, "*");
             QTest::keyClick(expr, Qt::Key_Return);
             EXPECT_EQ(list->model()->rowCount(), 3);
-            if (line < 0) {
-                QTest::mouseClick(d.findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
-                return;
+            if (line >= 0) {
+                const QRect r = list->visualRect(list->model()->index(line, 0));
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
             }
-            const QRect r = list->visualRect(list->model()->index(line, 0));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-            QTest::mouseClick(d.findChild<QPushButton *>("cmdOK"), Qt::LeftButton);
+            test::clickButton(d, line < 0 ? u"cmdCancel"_s : u"cmdOK"_s);
         });
     }
     static void clickDay(QCalendarWidget *cal, int day)

@@ -38,6 +38,16 @@ public:
     QComboBox *combo(const QString &name) const { return widget<QComboBox>(name); }
     QString text(int i) const { return field(i)->text(); }
     QString comboText(const QString &name) const { return combo(name)->currentText(); }
+    // The texts of the given fields, then of the given lists, trimmed.
+    QStringList texts(std::initializer_list<int> fields, std::initializer_list<const char *> combos) const
+    {
+        QStringList s;
+        for (int i : fields)
+            s << text(i).trimmed();
+        for (const char *name : combos)
+            s << comboText(QLatin1String(name)).trimmed();
+        return s;
+    }
     QAction *action(const QString &name) const { return widget<QAction>(name); }
 
     // Selects what the control holds and types over it, as the keyboard does.

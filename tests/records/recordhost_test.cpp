@@ -198,7 +198,7 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOp
                  {Qt::Key_PageDown, Qt::NoModifier, 1},    {Qt::Key_PageDown, Qt::ShiftModifier, 2},
                  {Qt::Key_PageUp, Qt::ControlModifier, 0}, {Qt::Key_Down, Qt::ControlModifier, 2},
                  {Qt::Key_Home, Qt::NoModifier, 0},        {Qt::Key_End, Qt::NoModifier, 2}};
-    app::settings::write(u"Settings"_s, u"WinMaxOpen"_s, u"ON"_s);
+    test::setSetting(u"WinMaxOpen"_s, u"ON"_s);
     for (const Window &w : windows) {
         SCOPED_TRACE(w.name);
         main->openWindow(QLatin1String(w.name));
@@ -227,11 +227,7 @@ TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
     ASSERT_TRUE(data::makeDailyBackup(database, QDate::currentDate()));
     const QString folder = data::backupFolder(database);
     const QString daily = folder + u"/"_s + data::dailyBackupName(QDate::currentDate());
-    auto bytes = [](const QString &file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    const QByteArray morning = bytes(daily);
+    const QByteArray morning = test::readFile(daily);
     ASSERT_FALSE(morning.isEmpty());
     db().exec(u"UPDATE Kurs SET Beschreibung = 'nach der Sicherung' WHERE KursNr = 'K1'"_s);
 
@@ -261,9 +257,9 @@ TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
     backup->trigger();
     EXPECT_NE(proposed, daily);
     EXPECT_TRUE(QFileInfo(proposed).absolutePath() == folder) << proposed.toStdString();
-    EXPECT_EQ(bytes(daily), morning);
-    EXPECT_NE(bytes(proposed), morning);
-    EXPECT_TRUE(bytes(proposed).contains("nach der Sicherung"));
+    EXPECT_EQ(test::readFile(daily), morning);
+    EXPECT_NE(test::readFile(proposed), morning);
+    EXPECT_TRUE(test::readFile(proposed).contains("nach der Sicherung"));
 
     // A server database is backed up by the server's tools, from here as from the main window.
     app::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
@@ -373,7 +369,7 @@ TEST_P(RecordHostTest, GermanFormatsOnASystemWithAnotherLanguage)
 
     // A report line carries the decimal comma too.
     reports::FrmKursBericht bericht;
-    QTest::mouseClick(bericht.findChild<QPushButton *>(u"cmdAblage"_s), Qt::LeftButton);
+    test::clickButton(bericht, u"cmdAblage"_s);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(u" 320,00   12,5"_s))
         << QGuiApplication::clipboard()->text().toStdString();
 }

@@ -4,7 +4,6 @@
 #include "reports/frmtrainingsplanbericht.h"
 #include "reports/qtreportprinter.h"
 #include "reports/reportexport.h"
-#include "services/settings.h"
 #include "support/testenv.h"
 #include "ui/statuspanels.h"
 #include "xlsxreader.h"
@@ -25,7 +24,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
-#include <QToolButton>
 #include <algorithm>
 #include <tuple>
 
@@ -60,7 +58,7 @@ const QString headings = u"Kurs-Nr.|Beschreibung|Art|Referent|Kosten|Dauer|Name|
 // Builds through "&Ablage" and returns the model the outputs saw.
 const reports::ReportModel &build(reports::ReportDialog &dlg)
 {
-    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdAblage"), Qt::LeftButton);
+    clickButton(dlg, u"cmdAblage"_s);
     return dlg.model();
 }
 
@@ -93,20 +91,13 @@ void exportVia(ScriptedPrompter &prompter, QDialog &dlg, const QString &file, co
         prompter.expectMessageMatching(u"^[1-9][0-9.]* Zeilen? exportiert nach\r\n"_s + QRegularExpression::escape(file)
                                            + u"(\\.csv|\\.xlsx)?$"_s,
                                        u"Export"_s, ui::Icon::Information);
-    QTest::mouseClick(dlg.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
+    clickButton(dlg, u"cmdExport"_s);
 }
 
 void expectNothing(ScriptedPrompter &prompter, reports::ReportDialog &dlg)
 {
     prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation);
     EXPECT_TRUE(build(dlg).body.isEmpty());
-}
-
-QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
-    return f.readAll();
 }
 
 const QString legend = QStringLiteral(
@@ -155,8 +146,6 @@ protected:
         e->clear();
         typeText(e, text);
     }
-    // A click on the box itself, where a person clicks.
-    void clickBox(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
     void setPeriod(const QString &von, const QString &bis)
     {
         type("txtVon", von);
@@ -552,9 +541,7 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
 
     // A name typed without its extension: the file of the full name is replaced only when the user agrees.
     const QString csv = tempPath() + u"/liste.csv"_s;
-    QFile existing(csv);
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly) && existing.write("alt") == 3);
-    existing.close();
+    ASSERT_TRUE(writeFile(csv, "alt"));
     auto replace = [&](ui::Answer answer) {
         exportVia(prompter, *dlg, tempPath() + u"/liste"_s, csvType, nullptr, [&] {
             prompter.expectMessage(u"Die Datei \"liste.csv\" ist bereits vorhanden. Möchten Sie sie ersetzen?"_s,
@@ -662,7 +649,7 @@ TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile
     // Invalid entries stop before the file dialog, as for the other outputs.
     setPeriod(u"31.12.2030"_s, u"01.01.2030"_s);
     prompter.expectMessage(u"Es wurden fehlerhafte Eingaben festgestellt!"_s, u"Datenprüfung"_s, ui::Icon::Exclamation);
-    QTest::mouseClick(w<QPushButton>("cmdExport"), Qt::LeftButton);
+    clickButton(*dlg, u"cmdExport"_s);
     EXPECT_EQ(QDir(tempPath()).entryList({u"*.xlsx*"_s, u"*.csv*"_s, u"leer*"_s}, QDir::Files), QStringList());
     EXPECT_FALSE(QFileInfo::exists(tempPath() + u"/fehlt"_s));
 }
@@ -690,7 +677,7 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
     type("cmbSortierung", u"Bereich"_s);
     auto pages = [&] {
         QFile::remove(path);
-        QTest::mouseClick(w<QPushButton>("cmdDrucken"), Qt::LeftButton);
+        clickButton(*dlg, u"cmdDrucken"_s);
         const QString pdf = QString::fromLatin1(readFile(path));
         EXPECT_TRUE(pdf.startsWith(u"%PDF"_s));
         return int(pdf.count(QRegularExpression(u"/Type\\s*/Page\\b"_s)));
@@ -714,13 +701,13 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
             EXPECT_EQ(view->orientation(), orientation);
             d.reject();
         });
-        QTest::mouseClick(w<QPushButton>("cmdAnzeige"), Qt::LeftButton);
+        clickButton(*dlg, u"cmdAnzeige"_s);
     };
     // It shows the same three pages, landscape.
     preview(3, QPageLayout::Landscape);
 
     // The pages the user asks for in the print dialog, and only those.
-    app::settings::write(u"Settings"_s, u"PrinterWindow"_s, u"ON"_s);
+    setSetting(u"PrinterWindow"_s, u"ON"_s);
     for (const auto &[from, to, printed] : {std::tuple{2, 3, 2}, std::tuple{3, 3, 1}, std::tuple{1, 9, 3}}) {
         SCOPED_TRACE(from * 10 + to);
         prompter.expectModal([from, to](QDialog &d) {
@@ -765,14 +752,14 @@ TEST_F(TrainingsplanBerichtStartTest, CurrentYearEveryStatusAndACalendarPerDate)
     auto *calVon = dlg.findChild<QCalendarWidget *>("MonthViewVon");
     auto *calBis = dlg.findChild<QCalendarWidget *>("MonthViewBis");
     von->setText(u"15.06.2027"_s);
-    QTest::mouseClick(dlg.findChild<QToolButton *>("cmdMonthViewVon"), Qt::LeftButton);
+    clickButton(dlg, u"cmdMonthViewVon"_s);
     ASSERT_TRUE(calVon->isVisible());
     EXPECT_EQ(calVon->selectedDate(), QDate(2027, 6, 15));
     emit calVon->clicked(QDate(2027, 6, 3));
     EXPECT_EQ(von->text(), u"03.06.2027"_s);
     EXPECT_FALSE(calVon->isVisible());
     bis->setText(u"irgendwann"_s);
-    QTest::mouseClick(dlg.findChild<QToolButton *>("cmdMonthViewBis"), Qt::LeftButton);
+    clickButton(dlg, u"cmdMonthViewBis"_s);
     ASSERT_TRUE(calBis->isVisible());
     EXPECT_EQ(calBis->selectedDate(), QDate::currentDate());
     calBis->hide();
@@ -791,9 +778,7 @@ TEST_F(ExportWriterTest, CancelledExportKeepsTheOldFile)
     layout.totals = true;
     const QString target = tempPath() + u"/liste"_s;
     for (const auto format : {reports::ExportFormat::Xlsx, reports::ExportFormat::Csv}) {
-        QFile old(target);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
-        old.close();
+        ASSERT_TRUE(writeFile(target, "alt"));
         int calls = 0;
         auto writer = reports::makeExportWriter(format, layout, target);
         writer->setProgress([&](qint64 done) {
@@ -914,7 +899,7 @@ TEST_P(StammdatenBerichtTest, SelectionsTitlesAndOptionFollowingTheInput)
     EXPECT_EQ(kurse(u"Komplettliste Kurse"_s), u"K2|K3"_s);
 
     // The options can still be changed by hand.
-    QTest::mouseClick(opt(0), Qt::LeftButton, {}, QPoint(8, opt(0)->height() / 2));
+    clickBox(opt(0));
     EXPECT_TRUE(opt(0)->isChecked());
     EXPECT_EQ(kurse(u"Komplettliste Kurse"_s), u"K1|K2|K3"_s);
 

@@ -1,7 +1,6 @@
 #include "reports/frmanzeige.h"
 #include "reports/reportmodel.h"
 #include "reports/testreportdialog.h"
-#include "services/settings.h"
 #include "support/recordingprinter.h"
 #include "support/testenv.h"
 #include "ui/format.h"
@@ -23,12 +22,8 @@ protected:
     void SetUp() override
     {
         OrvTest::SetUp();
-        app::settings::write(u"Settings"_s, u"Remark"_s, u"Vertraulich"_s);
+        setSetting(u"Remark"_s, u"Vertraulich"_s);
         date = u"Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   Vertraulich"_s;
-    }
-    static void click(QDialog &d, const char *name)
-    {
-        QTest::mouseClick(d.findChild<QPushButton *>(name), Qt::LeftButton);
     }
     static void trigger(QDialog &d, const char *name) { d.findChild<QAction *>(name)->trigger(); }
     static QString selected(QDialog &d) { return d.findChild<ui::LineView *>("rtbAnzeige")->selectedText(); }
@@ -50,7 +45,7 @@ TEST_F(ReportOutputTest, ClipboardHoldsProgramDateTitleHeaderAndBody)
         SCOPED_TRACE(c.name);
         QGuiApplication::clipboard()->setText(u"alt"_s);
         TestReportDialog dlg(fixedReport(u"Liste"_s, c.header, c.body));
-        click(dlg, "cmdAblage");
+        clickButton(dlg, u"cmdAblage"_s);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), c.want.arg(date));
     }
 }
@@ -74,16 +69,16 @@ TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
         QTest::keyClick(rtb, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(rtb, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), u"Zeitraum: x\n\nKurs-Nr. Kopf\n\nK1     Zeile\n"_s);
-        click(d, "cmdCancel");
+        clickButton(d, u"cmdCancel"_s);
     });
-    click(dlg, "cmdAnzeige");
+    clickButton(dlg, u"cmdAnzeige"_s);
     EXPECT_TRUE(shown);
 }
 
 TEST_F(ReportOutputTest, DisplayWindowMaximizesOnlyWhenSwitchedOnAndSearchesOnCtrlFAndF3)
 {
     for (const QString &value : {QString(), u"ON"_s}) {
-        app::settings::write(u"Settings"_s, u"AnzeigeMaxOpen"_s, value);
+        setSetting(u"AnzeigeMaxOpen"_s, value);
         reports::FrmAnzeige w;
         EXPECT_EQ(bool(w.windowState() & Qt::WindowMaximized), !value.isEmpty());
         EXPECT_EQ(w.findChild<QAction *>("mnuSeek")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -135,7 +130,7 @@ TEST_F(ReportOutputTest, SearchIgnoresCaseAndWalksThroughTheMatches)
         EXPECT_EQ(selected(d), u"zwei"_s);
         trigger(d, "mnuClose");
     });
-    click(dlg, "cmdAnzeige");
+    clickButton(dlg, u"cmdAnzeige"_s);
 }
 
 TEST_F(ReportOutputTest, LongTextScrollsToTheHitAndCopiesWhatTheKeysSelect)
@@ -183,7 +178,7 @@ TEST_F(ReportOutputTest, PrintFromTheDisplayWindowRebuildsAndPrints)
     RecordingPrinter::install(log);
     for (const QString &autoEnd : {QString(), u"ON"_s}) {
         SCOPED_TRACE(autoEnd.toStdString());
-        app::settings::write(u"Settings"_s, u"ReportAutoEnd"_s, autoEnd);
+        setSetting(u"ReportAutoEnd"_s, autoEnd);
         *log = RecordingPrinter::Log();
         TestReportDialog dlg(fixedReport(u"Liste"_s, u"Kopf"_s, u"Zeile"_s));
         dlg.show();
@@ -202,7 +197,7 @@ TEST_F(ReportOutputTest, PrintFromTheDisplayWindowRebuildsAndPrints)
                 EXPECT_FALSE(d.isVisible());
             }
         });
-        click(dlg, "cmdAnzeige");
+        clickButton(dlg, u"cmdAnzeige"_s);
         EXPECT_EQ(dlg.isVisible(), autoEnd.isEmpty());
     }
     RecordingPrinter::uninstall();

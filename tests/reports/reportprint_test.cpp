@@ -1,7 +1,6 @@
 #include "data/dberror.h"
 #include "reports/reportprint.h"
 #include "reports/testreportdialog.h"
-#include "services/settings.h"
 #include "support/recordingprinter.h"
 #include "support/testenv.h"
 #include "ui/format.h"
@@ -11,7 +10,6 @@
 #include <QDate>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPageLayout>
@@ -20,7 +18,6 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTest>
 
 using namespace orv;
 using namespace orv::test;
@@ -31,11 +28,6 @@ namespace {
 
 constexpr double L = RecordingPrinter::a4Long, S = RecordingPrinter::a4Short;
 double lh(double size) { return RecordingPrinter::lineHeight(size); }
-
-void setSetting(const char *key, const QString &value)
-{
-    app::settings::write(u"Settings"_s, QString::fromLatin1(key), value);
-}
 
 class ReportPrintTest : public OrvTest {
 protected:
@@ -50,7 +42,7 @@ protected:
         RecordingPrinter::uninstall();
         OrvTest::TearDown();
     }
-    void print(TestReportDialog &dlg) { QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton); }
+    void print(TestReportDialog &dlg) { clickButton(dlg, u"cmdDrucken"_s); }
     // What was drawn on a page, one item a text: "x,y font size text" for a
     // text, "x,y-x2,y2" for a line, "logo x,y size" for the logo.
     QStringList drawn(int page, Op op) const
@@ -312,7 +304,7 @@ TEST_F(ReportPrintTest, ReportAutoEndClosesTheDialogOnlyWhenOnAndOnlyAfterOutput
         TestReportDialog dlg(fixedReport(u"T"_s, QString(), u"x"_s));
         for (const char *button : {"cmdDrucken", "cmdAblage"}) {
             dlg.show();
-            QTest::mouseClick(dlg.findChild<QPushButton *>(button), Qt::LeftButton);
+            clickButton(dlg, QLatin1String(button));
             EXPECT_EQ(dlg.isVisible(), value != u"ON"_s) << button;
         }
     }
@@ -322,7 +314,7 @@ TEST_F(ReportPrintTest, ReportAutoEndClosesTheDialogOnlyWhenOnAndOnlyAfterOutput
     dlg.show();
     for (const char *button : {"cmdDrucken", "cmdAblage", "cmdAnzeige"}) {
         prompter.expectMessage(u"Keine Vorgaben vorhanden!"_s, u"Error"_s, ui::Icon::Exclamation);
-        QTest::mouseClick(dlg.findChild<QPushButton *>(button), Qt::LeftButton);
+        clickButton(dlg, QLatin1String(button));
     }
     EXPECT_FALSE(log->orientationSet);
     EXPECT_TRUE(log->items.empty());
@@ -366,7 +358,7 @@ TEST_F(ReportPrintTest, DatabaseFailureDuringTheBuildIsReportedByEveryOutput)
     for (const char *button : {"cmdDrucken", "cmdAblage", "cmdAnzeige"}) {
         SCOPED_TRACE(button);
         prompter.expectMessage(text, u"ORV"_s, ui::Icon::None);
-        QTest::mouseClick(dlg.findChild<QPushButton *>(button), Qt::LeftButton);
+        clickButton(dlg, QLatin1String(button));
         EXPECT_TRUE(dlg.model().body.isEmpty());
     }
     EXPECT_TRUE(log->items.empty());
@@ -402,11 +394,7 @@ protected:
         return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
     }
     static QString today() { return QDate::currentDate().toString(u"yyyy-MM-dd"_s); }
-    static bool isPdf(const QString &file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) && f.read(5) == "%PDF-";
-    }
+    static bool isPdf(const QString &file) { return readFile(file).startsWith("%PDF-"); }
 };
 
 } // namespace
@@ -419,7 +407,7 @@ TEST_F(SystemPrinterTest, WithoutAnyPrinterTheUserIsToldAndChoosesAFileInThePrin
     setSetting("PrinterWindow", u"OFF"_s);
     const QString question = u"Druckerfehler: 482 Kein Drucker vorhanden\r\nMöchten Sie den Druck abbrechen?"_s;
     TestReportDialog dlg(fixedReport(u"Liste Test"_s, QString(), u"Zeile 1\r\nZeile 2"_s));
-    auto print = [&dlg] { QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton); };
+    auto print = [&dlg] { clickButton(dlg, u"cmdDrucken"_s); };
 
     prompter.expectMessage(question, u"Druckerfehler"_s, ui::Icon::Question, ui::Answer::Yes);
     print();
@@ -440,9 +428,7 @@ TEST_F(SystemPrinterTest, PrintToFileOffersTheReportsNameInTheLastFolder)
     setSetting("PrinterWindow", u"ON"_s);
     TestReportDialog kurse(fixedReport(u"Liste Kurse"_s, QString(), u"Zeile 1"_s));
     TestReportDialog plan(fixedReport(u"Liste Trainingsplan"_s, QString(), u"Zeile 1"_s));
-    auto print = [](TestReportDialog &dlg) {
-        QTest::mouseClick(dlg.findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton);
-    };
+    auto print = [](TestReportDialog &dlg) { clickButton(dlg, u"cmdDrucken"_s); };
     QDir().mkpath(tempPath() + u"/ablage"_s);
     const QString first = tempPath() + u"/ablage/kurse.pdf"_s;
     QString proposed;

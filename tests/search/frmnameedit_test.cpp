@@ -9,7 +9,6 @@
 
 #include <QAccessible>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <random>
@@ -60,7 +59,7 @@ protected:
         }
         clickOk();
     }
-    void clickOk() { QTest::mouseClick(dlg.findChild<QPushButton *>("cmdOK"), Qt::LeftButton); }
+    void clickOk() { clickButton(dlg, u"cmdOK"_s); }
     void expectConfirmation(const QString &present, const QString &wanted, Answer answer)
     {
         prompter.expectMessage("Soll '" + present + "' wirklich auf '" + wanted + "' geändert werden?", rename,
@@ -251,7 +250,7 @@ TEST_P(FrmNameEditFormTest, ActivationPutsTheFocusInTheOldNameExceptOnReturnFrom
     comeBackFromOtherWindow();
     EXPECT_EQ(shown->focusWidget(), alt);
 
-    QTest::mouseClick(shown->findChild<QPushButton *>("cmdCancel"), Qt::LeftButton);
+    clickButton(*shown, u"cmdCancel"_s);
     EXPECT_FALSE(shown->isVisible()) << "\"A&bbrechen\" closes the dialog";
 }
 

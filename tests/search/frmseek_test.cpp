@@ -3,7 +3,6 @@
 #include "search/frmseek.h"
 #include "search/seek.h"
 #include "search/seekresultmodel.h"
-#include "services/settings.h"
 #include "support/testenv.h"
 
 #include <QCheckBox>
@@ -35,10 +34,6 @@ QVariantList results(const FrmSeek &dlg, int role = Qt::UserRole)
 }
 QStringList lines(const FrmSeek &dlg) { return QVariant(results(dlg, Qt::DisplayRole)).toStringList(); }
 
-void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
-// A check box is clicked on its box.
-void click(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
-
 // Clicks the line of the result list as a user does.
 void clickLine(QListView *view, int row, bool twice = false)
 {
@@ -63,12 +58,12 @@ TEST_F(SeekDialogTest, VolltextStartsFromTheTextSeekSetting)
     };
     for (const Case &c : {Case{nullptr, false}, Case{"OFF", false}, Case{"ON", true}, Case{"on", false}}) {
         if (c.value)
-            app::settings::write(u"Settings"_s, u"TextSeek"_s, QString::fromUtf8(c.value));
+            test::setSetting(u"TextSeek"_s, QString::fromUtf8(c.value));
         FrmSeek dlg;
         EXPECT_EQ(dlg.chkVolltext->isChecked(), c.checked) << (c.value ? c.value : "unset");
         // The user's choice lasts only while the dialog is open.
-        click(dlg.chkVolltext);
-        EXPECT_EQ(app::settings::read(u"Settings"_s, u"TextSeek"_s), c.value ? QString::fromUtf8(c.value) : QString());
+        test::clickBox(dlg.chkVolltext);
+        EXPECT_EQ(test::setting(u"TextSeek"_s), c.value ? QString::fromUtf8(c.value) : QString());
     }
 }
 
@@ -169,8 +164,8 @@ protected:
         dlg.txtExpression->clear();
         typeText(dlg.txtExpression, expression);
         if (dlg.chkVolltext->isChecked() != volltext)
-            click(dlg.chkVolltext);
-        click(dlg.cmdSeek);
+            test::clickBox(dlg.chkVolltext);
+        QTest::mouseClick(dlg.cmdSeek, Qt::LeftButton);
     }
 
     // The names of the rows the dialog found.
@@ -333,9 +328,8 @@ TEST_P(SeekDialogRowsTest, ChoosingGivesThePositionCancellingGivesZero)
     rows.openQuery(db(), u"select * from Mitarbeiter"_s);
     const auto layout = search::mitarbeiterSeekLayout();
 
-    const auto button = [](QDialog &d, const char *name) { click(d.findChild<QPushButton *>(name)); };
     // Volltext: "müller" finds rows 1, 3 and 4, whose lines are not their positions.
-    app::settings::write(u"Settings"_s, u"TextSeek"_s, u"ON"_s);
+    test::setSetting(u"TextSeek"_s, u"ON"_s);
     const struct {
         const char *how, *expression;
         int hits;
@@ -345,13 +339,13 @@ TEST_P(SeekDialogRowsTest, ChoosingGivesThePositionCancellingGivesZero)
         {"Ok", "*", 5,
          [&](QDialog &d, QListView *l) {
              clickLine(l, 3);
-             button(d, "cmdOK");
+             test::clickButton(d, "cmdOK");
          },
          4},
         {"Ok on a hit", "müller", 3,
          [&](QDialog &d, QListView *l) {
              clickLine(l, 1);
-             button(d, "cmdOK");
+             test::clickButton(d, "cmdOK");
          },
          3},
         {"double click", "*", 5, [](QDialog &, QListView *l) { clickLine(l, 2, true); }, 3},
@@ -360,11 +354,12 @@ TEST_P(SeekDialogRowsTest, ChoosingGivesThePositionCancellingGivesZero)
         {"Abbrechen", "*", 5,
          [&](QDialog &d, QListView *l) {
              clickLine(l, 3);
-             button(d, "cmdCancel");
+             test::clickButton(d, "cmdCancel");
          },
          0},
         {"Escape", "*", 5, [](QDialog &, QListView *l) { QTest::keyClick(l, Qt::Key_Escape); }, 0},
-        {"no hit, then Abbrechen", "Niemand", 0, [&](QDialog &d, QListView *) { button(d, "cmdCancel"); }, 0},
+        {"no hit, then Abbrechen", "Niemand", 0, [&](QDialog &d, QListView *) { test::clickButton(d, "cmdCancel"); },
+         0},
     };
     for (const auto &c : cases) {
         prompter.expectModal([&](QDialog &d) {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <QTest>
+#include <optional>
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -19,26 +20,24 @@ protected:
     void SetUp() override
     {
         OrvTest::SetUp();
-        m_oldPath = qgetenv("PATH");
         bin = tempPath() + u"/bin"_s;
         QDir().mkpath(bin);
-        qputenv("PATH", QFile::encodeName(bin));
+        m_path.emplace("PATH", QFile::encodeName(bin));
     }
     void TearDown() override
     {
         if (launcher.pid() > 0)
             ::kill(pid_t(launcher.pid()), SIGKILL);
-        qputenv("PATH", m_oldPath);
+        m_path.reset();
         OrvTest::TearDown();
     }
     // A stand-in calculator that notes each start in the test folder and then waits.
     void install(const QString &name)
     {
-        QFile f(bin + "/" + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(u"#!/bin/sh\necho %1 >> '%2/starts'\nexec /bin/sleep 30\n"_s.arg(name, tempPath()).toLocal8Bit());
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString file = bin + "/" + name;
+        ASSERT_TRUE(writeFile(
+            file, u"#!/bin/sh\necho %1 >> '%2/starts'\nexec /bin/sleep 30\n"_s.arg(name, tempPath()).toLocal8Bit()));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     QStringList starts() const
     {
@@ -56,7 +55,7 @@ protected:
     app::CalculatorLauncher launcher;
 
 private:
-    QByteArray m_oldPath;
+    std::optional<ScopedEnv> m_path;
 };
 
 TEST_F(CalculatorTest, StartsTheFirstOneFoundAndReusesItWhileItRuns)

@@ -10,9 +10,13 @@
 #include "ui/statuspanels.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTest>
 #include <QUuid>
+#include <sys/stat.h>
 
 namespace orv::test {
 
@@ -46,6 +50,44 @@ template <typename Target> static void typeInto(Target *w, const QString &text)
 
 void typeText(QWidget *w, const QString &text) { typeInto(w, text); }
 void typeText(QWindow *w, const QString &text) { typeInto(w, text); }
+
+QString setting(const QString &key) { return app::settings::read(u"Settings"_s, key); }
+void setSetting(const QString &key, const QString &value) { app::settings::write(u"Settings"_s, key, value); }
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    return QDir().mkpath(QFileInfo(path).path()) && f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+int fileMode(const QString &path)
+{
+    struct stat st = {};
+    return stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+ScopedUmask::ScopedUmask(unsigned mask) : m_old(umask(mode_t(mask))) {}
+ScopedUmask::~ScopedUmask() { umask(mode_t(m_old)); }
+
+ScopedEnv::ScopedEnv(const char *name, const QByteArray &value)
+    : m_name(name), m_old(qgetenv(name)), m_was(qEnvironmentVariableIsSet(name))
+{
+    qputenv(name, value);
+}
+ScopedEnv::~ScopedEnv()
+{
+    if (m_was)
+        qputenv(m_name, m_old);
+    else
+        qunsetenv(m_name);
+}
 
 std::vector<data::BackendKind> testBackends()
 {

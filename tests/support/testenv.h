@@ -4,8 +4,10 @@
 #include "data/dberror.h"
 #include "support/scriptedprompter.h"
 
+#include <QAbstractButton>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 #include <functional>
@@ -101,6 +103,56 @@ inline long dbErrorOf(const std::function<void()> &f)
 void typeText(QWidget *w, const QString &text);
 // The same into the active window, which hands the keys to its focused control.
 void typeText(QWindow *w, const QString &text);
+
+// The control `name` inside `parent`; a test that needs it fails without it.
+template <typename T = QWidget> T *child(const QObject &parent, const QString &name)
+{
+    T *c = parent.findChild<T *>(name);
+    EXPECT_NE(c, nullptr) << name.toStdString();
+    return c;
+}
+// Clicks the button `name` inside `parent` with the mouse.
+inline void clickButton(const QObject &parent, const QString &name)
+{
+    if (auto *b = child<QAbstractButton>(parent, name))
+        QTest::mouseClick(b, Qt::LeftButton);
+}
+// Clicks a check box on its box, where a user clicks it.
+inline void clickBox(QAbstractButton *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
+
+// An option of the program's "Settings" section.
+QString setting(const QString &key);
+void setSetting(const QString &key, const QString &value);
+// What a file holds; a test that reads it fails when it cannot be read.
+QByteArray readFile(const QString &path);
+// Writes `content` as the whole file, its folder made first; false when that fails.
+bool writeFile(const QString &path, const QByteArray &content);
+// The permission bits of a file; -1 when there is none.
+int fileMode(const QString &path);
+
+// Sets the process's umask or an environment variable until the end of the scope.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(unsigned mask);
+    ~ScopedUmask();
+    ScopedUmask(const ScopedUmask &) = delete;
+    ScopedUmask &operator=(const ScopedUmask &) = delete;
+
+private:
+    unsigned m_old;
+};
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const QByteArray &value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *m_name;
+    QByteArray m_old;
+    bool m_was;
+};
 
 // The backends the database tests run on.
 std::vector<data::BackendKind> testBackends();
