@@ -90,7 +90,7 @@ void runUserBench(const QString &file, int entries)
 {
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-    app::setDataPath(QFileInfo(file).absolutePath() + QLatin1Char('/'));
+    services::setDataPath(QFileInfo(file).absolutePath() + QLatin1Char('/'));
     const QString link = QFileInfo(file).absolutePath() + QStringLiteral("/orv.mdb");
     if (QFileInfo(file).fileName() != QStringLiteral("orv.mdb")) {
         QFile::remove(link);
@@ -149,7 +149,7 @@ void runUserBench(const QString &file, int entries)
         resetPeak();
         t.restart();
         data::Connection conn;
-        app::openConnection(conn);
+        services::openConnection(conn);
         reports::ReportModel model = reports::buildTrainingsplanList(conn, sel);
         conn.close();
         const double build = seconds(t);

@@ -33,6 +33,9 @@
 #include <memory>
 
 namespace orv::app {
+
+namespace settings = services::settings;
+
 namespace {
 
 int storedPixels(settings::MainPlace place) { return ui::twipsToPixels(settings::mainWindowTwips(place)); }
@@ -207,13 +210,13 @@ void FrmMain::bringUpCalculator()
     ui::inform(this,
                QStringLiteral("Der Rechner kann nicht gestartet werden.\r\n\r\nKeines dieser Rechnerprogramme ist "
                               "installiert: ")
-                   + CalculatorLauncher::candidates().join(QStringLiteral(", ")) + QLatin1Char('.'),
+                   + services::CalculatorLauncher::candidates().join(QStringLiteral(", ")) + QLatin1Char('.'),
                QStringLiteral("Rechner"), ui::Icon::Exclamation);
 }
 
 void FrmMain::bringUpFileManager()
 {
-    if (openFileManager())
+    if (services::openFileManager())
         return;
     ui::inform(this,
                QStringLiteral("Der Dateimanager kann nicht gestartet werden.\r\n\r\nAuf diesem Arbeitsplatz ist "
@@ -651,11 +654,11 @@ void FrmMain::arrangeIcons()
 // ---- backup ----------------------------------------------------------------
 
 // A server database is backed up by the server's own tools.
-bool FrmMain::canBackUp() const { return connectionTarget().kind == data::BackendKind::Sqlite; }
+bool FrmMain::canBackUp() const { return services::connectionTarget().kind == data::BackendKind::Sqlite; }
 
 void FrmMain::mnuDatensicherung_Click()
 {
-    const data::ConnectionTarget target = connectionTarget();
+    const data::ConnectionTarget target = services::connectionTarget();
     if (target.kind != data::BackendKind::Sqlite)
         return;
     const QString title = QStringLiteral("Datensicherung");

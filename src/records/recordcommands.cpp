@@ -61,9 +61,9 @@ void RecordCommands::buildToolBar()
         {"Sort", "Sortieren", "SortAscending", rows, [f] { f->sortRecords(); }},
         {"Seek", "Suchen", "Find", rows | SeekLayout, [f] { f->seekRecord(); }},
         {"Report", "Bericht ausgeben", "Report", rows | Report, [f] { f->openReport(); }, true},
-        {"Cut", "Ausschneiden", "Cut", Always, [] { app::editCut(); }},
-        {"Copy", "Kopieren", "Copy", Always, [] { app::editCopy(); }},
-        {"Paste", "Einfügen", "Paste", Always, [] { app::editPaste(); }, true},
+        {"Cut", "Ausschneiden", "Cut", Always, [] { services::editCut(); }},
+        {"Copy", "Kopieren", "Copy", Always, [] { services::editCopy(); }},
+        {"Paste", "Einfügen", "Paste", Always, [] { services::editPaste(); }, true},
         {"New", "Neu", "New2", rows, [f] { f->addRecord(); }},
         {"NewCopy", "Neu mit Kopie", "newcopy1", rows, [f] { f->addCopy(); }},
         {"Delete", "Löschen", "Delete", rows, [f] { f->deleteRecord(); }},
@@ -160,9 +160,9 @@ void RecordCommands::buildEditMenu()
     RecordForm *f = m_form;
     const unsigned rows = Browsing | Rows;
     QMenu *edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Bearbeiten"));
-    addItem(edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, "X", [] { app::editCut(); });
-    addItem(edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, "C", [] { app::editCopy(); });
-    addItem(edit, "mnuPaste", QStringLiteral("E&infügen"), Always, "V", [] { app::editPaste(); });
+    addItem(edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, "X", [] { services::editCut(); });
+    addItem(edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, "C", [] { services::editCopy(); });
+    addItem(edit, "mnuPaste", QStringLiteral("E&infügen"), Always, "V", [] { services::editPaste(); });
     edit->addSeparator()->setObjectName(QStringLiteral("mnuT4"));
     addItem(edit, "mnuSort", QStringLiteral("S&ortieren"), rows, [f] { f->sortRecords(); });
     addItem(edit, "mnuSeek", QStringLiteral("&Suchen"), rows | SeekLayout, "F", [f] { f->seekRecord(); });

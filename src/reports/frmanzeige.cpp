@@ -43,7 +43,7 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
         const QRect avail = screen->geometry();
         resize(qMax(minimum, int(avail.width() * 0.9)), qMax(minimum, int(avail.height() * 0.9)));
     }
-    if (app::settings::isOn(app::settings::Switch::AnzeigeMaxOpen))
+    if (services::settings::isOn(services::settings::Switch::AnzeigeMaxOpen))
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 

@@ -66,7 +66,7 @@ std::optional<data::Connection> ReportDialog::startBuild()
     m_model.header.clear();
     m_model.body.clear();
     data::Connection conn;
-    if (!app::openConnection(conn, this))
+    if (!services::openConnection(conn, this))
         return std::nullopt;
     return conn;
 }
@@ -96,7 +96,7 @@ bool ReportDialog::buildForOutput()
 
 void ReportDialog::autoEnd()
 {
-    if (app::settings::isOn(app::settings::Switch::ReportAutoEnd))
+    if (services::settings::isOn(services::settings::Switch::ReportAutoEnd))
         reject();
 }
 
@@ -160,7 +160,7 @@ const QString csvFilter = QStringLiteral("CSV (Semikolon-getrennt) (*.csv)");
 void ReportDialog::cmdExport_Click()
 {
     data::Connection conn;
-    if (!app::openConnection(conn, this))
+    if (!services::openConnection(conn, this))
         return;
     std::optional<ExportJob> job;
     try {

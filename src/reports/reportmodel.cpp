@@ -17,7 +17,7 @@ QString programLine()
 QString dateLine()
 {
     return QStringLiteral("Datum: ") + ui::formatDate(QDate::currentDate()) + QStringLiteral("   ")
-           + app::settings::remark();
+           + services::settings::remark();
 }
 
 QString composeText(const ReportModel &model)

@@ -190,7 +190,7 @@ PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidg
 
     // The page preview has set the printer up already.
     const bool needsSetup = setup == PrintSetup::FromSettings;
-    bool withDialog = needsSetup && app::settings::isOn(app::settings::Switch::PrinterWindow);
+    bool withDialog = needsSetup && services::settings::isOn(services::settings::Switch::PrinterWindow);
     if (needsSetup && !withDialog && !printer.hasPrinter()) {
         // Nothing to print on: "Nein" goes on in the print dialog, where a file can be chosen.
         if (abandonAfter(PrintError(ErrPrinter, QStringLiteral("Kein Drucker vorhanden")), parent))

@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-namespace orv::app {
+namespace orv::services {
 
 QStringList CalculatorLauncher::candidates()
 {
@@ -64,4 +64,4 @@ bool CalculatorLauncher::bringUp()
 
 bool openFileManager() { return QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath())); }
 
-} // namespace orv::app
+} // namespace orv::services

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace orv::app {
+namespace orv::services {
 
 // The calculator of the toolbar button "Rechner". A calculator this program
 // started is reused while it runs (bringing a foreign window to the front is
@@ -26,4 +26,4 @@ private:
 // The desktop's file manager on the current directory; false when none could be started.
 bool openFileManager();
 
-} // namespace orv::app
+} // namespace orv::services

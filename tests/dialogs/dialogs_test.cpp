@@ -23,9 +23,9 @@
 namespace orv::test {
 namespace {
 
-using app::settings::read;
-using app::settings::readSection;
-using app::settings::write;
+using services::settings::read;
+using services::settings::readSection;
+using services::settings::write;
 
 const QString S = u"Settings"_s;
 
@@ -277,7 +277,7 @@ TEST_F(FrmAboutTest, ProductInformationNamesUserAndDatabaseWithoutPassword)
                  {"postgresql://dbserver/orv?user=schulung&password=Geheim42", "dbserver/orv"},
                  {"host=dbserver port=5433 dbname=orv user=schulung password = 'Geheim42'",
                   "user=schulung dbname=orv host=dbserver port=5433"}};
-    app::setDataPath(u"/srv/schulung/daten/"_s);
+    services::setDataPath(u"/srv/schulung/daten/"_s);
     // The version the program was built as, from the project file.
     QFile project(QStringLiteral(QT_TESTCASE_SOURCEDIR "/CMakeLists.txt"));
     ASSERT_TRUE(project.open(QIODevice::ReadOnly));
@@ -286,7 +286,7 @@ TEST_F(FrmAboutTest, ProductInformationNamesUserAndDatabaseWithoutPassword)
                                 .captured(1);
     ASSERT_EQ(version.count(u'.'), 2);
     for (const auto &c : cases) {
-        app::settings::write("Service", "Datenbank", c.uri);
+        services::settings::write("Service", "Datenbank", c.uri);
         prompter.expectModal([&](QDialog &dlg) {
             EXPECT_EQ(child<QLabel>(dlg, "lblVersion")->text(), u"Version "_s + version);
             EXPECT_EQ(child<QLabel>(dlg, "lblUser")->text(), QString::fromLocal8Bit(pw->pw_name));

@@ -193,7 +193,7 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOp
                  {Qt::Key_PageDown, Qt::NoModifier, 1},    {Qt::Key_PageDown, Qt::ShiftModifier, 2},
                  {Qt::Key_PageUp, Qt::ControlModifier, 0}, {Qt::Key_Down, Qt::ControlModifier, 2},
                  {Qt::Key_Home, Qt::NoModifier, 0},        {Qt::Key_End, Qt::NoModifier, 2}};
-    app::settings::write(u"Settings"_s, u"WinMaxOpen"_s, u"ON"_s);
+    services::settings::write(u"Settings"_s, u"WinMaxOpen"_s, u"ON"_s);
     for (const Window &w : windows) {
         SCOPED_TRACE(w.name);
         main->openWindow(QLatin1String(w.name));
@@ -261,7 +261,7 @@ TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
     EXPECT_TRUE(bytes(proposed).contains("nach der Sicherung"));
 
     // A server database is backed up by the server's tools, from here as from the main window.
-    app::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
+    services::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     emit datei->aboutToShow();
     EXPECT_FALSE(backup->isEnabled());
 }

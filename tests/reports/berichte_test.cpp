@@ -720,7 +720,7 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
     preview(3, QPageLayout::Landscape);
 
     // The pages the user asks for in the print dialog, and only those.
-    app::settings::write(u"Settings"_s, u"PrinterWindow"_s, u"ON"_s);
+    services::settings::write(u"Settings"_s, u"PrinterWindow"_s, u"ON"_s);
     for (const auto &[from, to, printed] : {std::tuple{2, 3, 2}, std::tuple{3, 3, 1}, std::tuple{1, 9, 3}}) {
         SCOPED_TRACE(from * 10 + to);
         prompter.expectModal([from, to](QDialog &d) {

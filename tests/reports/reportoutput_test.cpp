@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         OrvTest::SetUp();
-        app::settings::write(u"Settings"_s, u"Remark"_s, u"Vertraulich"_s);
+        services::settings::write(u"Settings"_s, u"Remark"_s, u"Vertraulich"_s);
         date = u"Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   Vertraulich"_s;
     }
     static void click(QDialog &d, const char *name)
@@ -83,7 +83,7 @@ TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
 TEST_F(ReportOutputTest, DisplayWindowMaximizesOnlyWhenSwitchedOnAndSearchesOnCtrlFAndF3)
 {
     for (const QString &value : {QString(), u"ON"_s}) {
-        app::settings::write(u"Settings"_s, u"AnzeigeMaxOpen"_s, value);
+        services::settings::write(u"Settings"_s, u"AnzeigeMaxOpen"_s, value);
         reports::FrmAnzeige w;
         EXPECT_EQ(bool(w.windowState() & Qt::WindowMaximized), !value.isEmpty());
         EXPECT_EQ(w.findChild<QAction *>("mnuSeek")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -183,7 +183,7 @@ TEST_F(ReportOutputTest, PrintFromTheDisplayWindowRebuildsAndPrints)
     RecordingPrinter::install(log);
     for (const QString &autoEnd : {QString(), u"ON"_s}) {
         SCOPED_TRACE(autoEnd.toStdString());
-        app::settings::write(u"Settings"_s, u"ReportAutoEnd"_s, autoEnd);
+        services::settings::write(u"Settings"_s, u"ReportAutoEnd"_s, autoEnd);
         *log = RecordingPrinter::Log();
         TestReportDialog dlg(fixedReport(u"Liste"_s, u"Kopf"_s, u"Zeile"_s));
         dlg.show();

@@ -34,7 +34,7 @@ double lh(double size) { return RecordingPrinter::lineHeight(size); }
 
 void setSetting(const char *key, const QString &value)
 {
-    app::settings::write(u"Settings"_s, QString::fromLatin1(key), value);
+    services::settings::write(u"Settings"_s, QString::fromLatin1(key), value);
 }
 
 class ReportPrintTest : public OrvTest {

@@ -63,12 +63,13 @@ TEST_F(SeekDialogTest, VolltextStartsFromTheTextSeekSetting)
     };
     for (const Case &c : {Case{nullptr, false}, Case{"OFF", false}, Case{"ON", true}, Case{"on", false}}) {
         if (c.value)
-            app::settings::write(u"Settings"_s, u"TextSeek"_s, QString::fromUtf8(c.value));
+            services::settings::write(u"Settings"_s, u"TextSeek"_s, QString::fromUtf8(c.value));
         FrmSeek dlg;
         EXPECT_EQ(dlg.chkVolltext->isChecked(), c.checked) << (c.value ? c.value : "unset");
         // The user's choice lasts only while the dialog is open.
         click(dlg.chkVolltext);
-        EXPECT_EQ(app::settings::read(u"Settings"_s, u"TextSeek"_s), c.value ? QString::fromUtf8(c.value) : QString());
+        EXPECT_EQ(services::settings::read(u"Settings"_s, u"TextSeek"_s),
+                  c.value ? QString::fromUtf8(c.value) : QString());
     }
 }
 
@@ -335,7 +336,7 @@ TEST_P(SeekDialogRowsTest, ChoosingGivesThePositionCancellingGivesZero)
 
     const auto button = [](QDialog &d, const char *name) { click(d.findChild<QPushButton *>(name)); };
     // Volltext: "müller" finds rows 1, 3 and 4, whose lines are not their positions.
-    app::settings::write(u"Settings"_s, u"TextSeek"_s, u"ON"_s);
+    services::settings::write(u"Settings"_s, u"TextSeek"_s, u"ON"_s);
     const struct {
         const char *how, *expression;
         int hits;

@@ -53,7 +53,7 @@ protected:
     }
 
     QString bin;
-    app::CalculatorLauncher launcher;
+    services::CalculatorLauncher launcher;
 
 private:
     QByteArray m_oldPath;
