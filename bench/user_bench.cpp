@@ -6,8 +6,8 @@
 
 #include "data/connection.h"
 #include "records/frmtrainingsplan.h"
+#include "reportdata/trainingsplanlist.h"
 #include "reports/frmanzeige.h"
-#include "reports/trainingsplanlist.h"
 #include "search/frmseek.h"
 #include "services/connectionrecipe.h"
 #include "ui/lineview.h"
@@ -141,7 +141,7 @@ void runUserBench(const QString &file, int entries)
 
     // The report as the dialog's Anzeige builds it: the list, then header and lines in the window.
     auto report = [&](const char *what, const QDate &von, const QDate &bis, const char *target) {
-        reports::TrainingsplanSelection sel;
+        reportdata::TrainingsplanSelection sel;
         sel.vonText = von.toString(QStringLiteral("dd.MM.yyyy"));
         sel.bisText = bis.toString(QStringLiteral("dd.MM.yyyy"));
         sel.von = von;
@@ -150,7 +150,7 @@ void runUserBench(const QString &file, int entries)
         t.restart();
         data::Connection conn;
         services::openConnection(conn);
-        reports::ReportModel model = reports::buildTrainingsplanList(conn, sel);
+        reportdata::ReportModel model = reportdata::buildTrainingsplanList(conn, sel);
         conn.close();
         const double build = seconds(t);
         reports::FrmAnzeige window;

@@ -1,6 +1,6 @@
 #include "reports/frmanzeige.h"
 
-#include "reports/reportmodel.h"
+#include "reportdata/reportmodel.h"
 #include "services/settings.h"
 #include "ui/format.h"
 #include "ui/lineview.h"
@@ -149,7 +149,7 @@ void FrmAnzeige::setReportText(const QString &header, const QString &body)
     if (header.isEmpty())
         rtbAnzeige->setText(body);
     else
-        rtbAnzeige->setText({header + crlf + crlf, body});
+        rtbAnzeige->setText({header + reportdata::crlf + reportdata::crlf, body});
 }
 
 qsizetype FrmAnzeige::findFrom(qsizetype from) { return rtbAnzeige->find(m_searchText, qMax<qsizetype>(0, from)); }

@@ -3,7 +3,7 @@
 #include "data/connection.h"
 #include "data/listquery.h"
 #include "data/valuelists.h"
-#include "reports/linewriter.h"
+#include "reportdata/linewriter.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
@@ -90,13 +90,13 @@ bool FrmKursBericht::buildReport()
     data::Connection &conn = *opened;
     const KursList list = kursList(conn.backend());
     m_model.title = list.title;
-    SortedRows rows(conn, list.sql, list.params, kSortColumns);
+    reportdata::SortedRows rows(conn, list.sql, list.params, kSortColumns);
     m_model.header = QStringLiteral("Kurs-Nr. Rubrik").leftJustified(51)
                      + QStringLiteral("Beschreibung").leftJustified(82)
                      + QStringLiteral("Art  Referent                         Kosten  Dauer");
-    m_model.orientation = Orientation::Landscape;
+    m_model.orientation = reportdata::Orientation::Landscape;
     QString body;
-    LineWriter w(body, rows);
+    reportdata::LineWriter w(body, rows);
     while (rows.next()) {
         w.text(0, 6);
         w.literal(u"   ");
@@ -110,28 +110,28 @@ bool FrmKursBericht::buildReport()
         w.literal(u"  ");
         w.number(5, 2, 7);
         w.number(6, 1, 7);
-        w.literal(crlf);
+        w.literal(reportdata::crlf);
     }
     w.finish();
     m_model.body = std::move(body);
     return true;
 }
 
-std::optional<ExportJob> FrmKursBericht::exportJob(data::Connection &conn)
+std::optional<reportdata::ExportJob> FrmKursBericht::exportJob(data::Connection &conn)
 {
     const KursList list = kursList(conn.backend());
-    ExportJob job;
+    reportdata::ExportJob job;
     job.layout.title = list.title;
-    job.layout.dateLine = dateLine();
+    job.layout.dateLine = reportdata::dateLine();
     job.layout.columns = {{QStringLiteral("Kurs-Nr.")},
                           {QStringLiteral("Rubrik")},
                           {QStringLiteral("Beschreibung")},
                           {QStringLiteral("Art")},
                           {QStringLiteral("Referent")},
-                          {QStringLiteral("Kosten"), CellType::Number, 2},
-                          {QStringLiteral("Dauer"), CellType::Number, 1}};
-    job.rows = [list](data::Connection &c, ExportWriter &w) {
-        SortedRows cur(c, list.sql, list.params, kSortColumns);
+                          {QStringLiteral("Kosten"), reportdata::CellType::Number, 2},
+                          {QStringLiteral("Dauer"), reportdata::CellType::Number, 1}};
+    job.rows = [list](data::Connection &c, reportdata::ExportWriter &w) {
+        reportdata::SortedRows cur(c, list.sql, list.params, kSortColumns);
         while (cur.next()) {
             for (int col = 0; col < 7; ++col) {
                 if (cur.isNull(col))

@@ -23,7 +23,7 @@ public:
 
 protected:
     bool buildReport() override;
-    std::optional<ExportJob> exportJob(data::Connection &conn) override;
+    std::optional<reportdata::ExportJob> exportJob(data::Connection &conn) override;
 
 private:
     // The list's statement and title by the option chosen, for the printed list and the export alike.

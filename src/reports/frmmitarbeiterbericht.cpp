@@ -2,7 +2,7 @@
 
 #include "data/connection.h"
 #include "data/listquery.h"
-#include "reports/linewriter.h"
+#include "reportdata/linewriter.h"
 #include "ui/prompter.h"
 
 #include <QGroupBox>
@@ -14,10 +14,10 @@ namespace orv::reports {
 
 namespace {
 // The list's rows in German order of the name, for the printed list and the export alike.
-std::unique_ptr<SortedRows> openList(data::Connection &conn)
+std::unique_ptr<reportdata::SortedRows> openList(data::Connection &conn)
 {
     const data::ListQuery rows(data::ListQuery::Rows::Employees, conn.backend());
-    return std::make_unique<SortedRows>(conn, rows.sql(), rows.params(), QStringLiteral("Name"));
+    return std::make_unique<reportdata::SortedRows>(conn, rows.sql(), rows.params(), QStringLiteral("Name"));
 }
 const QString kTitle = QStringLiteral("Komplettliste Mitarbeiter");
 } // namespace
@@ -50,9 +50,9 @@ bool FrmMitarbeiterBericht::buildReport()
     m_model.header = QStringLiteral("Name").leftJustified(32) + QStringLiteral("Kostenstelle").leftJustified(14)
                      + QStringLiteral("Abteilung").leftJustified(12) + QStringLiteral("Kategorie").leftJustified(11)
                      + QStringLiteral("Bereich");
-    m_model.orientation = Orientation::Portrait;
+    m_model.orientation = reportdata::Orientation::Portrait;
     QString body;
-    LineWriter w(body, *cur);
+    reportdata::LineWriter w(body, *cur);
     while (cur->next()) {
         w.text(0, 30);
         w.literal(u"  ");
@@ -63,25 +63,25 @@ bool FrmMitarbeiterBericht::buildReport()
         w.text(3, 3);
         w.literal(u"        ");
         w.text(4, 30);
-        w.literal(crlf);
+        w.literal(reportdata::crlf);
     }
     w.finish();
     m_model.body = std::move(body);
     return true;
 }
 
-std::optional<ExportJob> FrmMitarbeiterBericht::exportJob(data::Connection &)
+std::optional<reportdata::ExportJob> FrmMitarbeiterBericht::exportJob(data::Connection &)
 {
-    ExportJob job;
+    reportdata::ExportJob job;
     job.layout.title = kTitle;
-    job.layout.dateLine = dateLine();
+    job.layout.dateLine = reportdata::dateLine();
     job.layout.columns = {{QStringLiteral("Name")},
                           {QStringLiteral("Kostenstelle")},
                           {QStringLiteral("Abteilung")},
                           {QStringLiteral("Kategorie")},
                           {QStringLiteral("Bereich")}};
     const bool chosen = optBericht0->isChecked();
-    job.rows = [chosen](data::Connection &conn, ExportWriter &w) {
+    job.rows = [chosen](data::Connection &conn, reportdata::ExportWriter &w) {
         if (!chosen)
             return;
         auto cur = openList(conn);

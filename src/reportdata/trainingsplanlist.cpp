@@ -1,9 +1,9 @@
-#include "reports/trainingsplanlist.h"
+#include "reportdata/trainingsplanlist.h"
 
 #include "data/connection.h"
 #include "data/dbtext.h"
 #include "data/valuelists.h"
-#include "reports/linewriter.h"
+#include "reportdata/linewriter.h"
 #include "ui/format.h"
 
 #include <algorithm>
@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 namespace {
 
@@ -354,4 +354,4 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     return job;
 }
 
-} // namespace orv::reports
+} // namespace orv::reportdata
