@@ -3,6 +3,7 @@
 
 #include "data/collation.h"
 #include "data/connection.h"
+#include "data/listtables.h"
 #include "data/schema.h"
 #include "data/sqlitebackend.h"
 #include "reportdata/reportexport.h"
@@ -142,11 +143,14 @@ double rawRead(const QString &path, const reportdata::TrainingsplanQuery &q, qin
     }
     qint64 n = 0, bytes = 0;
     double sum = 0;
+    std::vector<data::Shown> shown;
+    for (const data::ListColumn &c : data::trainingPlanList.columns)
+        shown.push_back(c.shown);
     while (sqlite3_step(st) == SQLITE_ROW) {
-        for (int c = 0; c < 16; ++c) {
-            if (c == 5 || c == 6)
+        for (int c = 0; c < int(shown.size()); ++c) {
+            if (shown[size_t(c)] == data::Shown::Number)
                 sum += sqlite3_column_double(st, c);
-            else if (c == 13 || c == 14)
+            else if (shown[size_t(c)] == data::Shown::Mark)
                 sum += sqlite3_column_int(st, c);
             else {
                 const unsigned char *text = sqlite3_column_text(st, c);

@@ -17,7 +17,7 @@ namespace orv::reportdata {
 // The rows of a record set in its sorted order, read like a query result.
 // Reports sort in memory with the record set's German order instead of
 // through the database's collation, which costs several times the read.
-class SortedRows : public data::Cursor {
+class SortedRows final : public data::Cursor {
 public:
     // Reads the whole result of sql, then sorts it by the comma-separated
     // columns. `expectedRows`: about how many rows come; 0 when unknown.

@@ -1,4 +1,6 @@
 #pragma once
+#include "data/listtables.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -19,7 +21,8 @@ namespace orv::reportdata {
 // A report as a table for spreadsheet programs: the same rows, in the same
 // order and with the same filters as the printed list, but as typed values.
 
-enum class CellType { Text, Number, Date };
+// The cell types as the list tables name them.
+using data::CellType;
 
 struct ExportColumn {
     QString heading;

@@ -415,7 +415,7 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
         const reportdata::TrainingsplanQuery q = reportdata::trainingsplanQuery(sel, conn.backend());
         std::multiset<QString> found, expected;
         for (auto cur = conn.query(q.rows.sql(), q.rows.params()); cur->next();)
-            found.insert(textAt(*cur, 7));
+            found.insert(textAt(*cur, data::trainingPlanList.indexOf("Name")));
         for (auto cur = conn.query(u"SELECT Trainingsplan.Name FROM Trainingsplan INNER JOIN Kurs ON "
                                    "Trainingsplan.KursNr = Kurs.KursNr"_s);
              cur->next();) {
