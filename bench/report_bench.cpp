@@ -3,11 +3,12 @@
 
 #include "data/collation.h"
 #include "data/connection.h"
+#include "data/listtables.h"
 #include "data/schema.h"
 #include "data/sqlitebackend.h"
+#include "reportdata/reportexport.h"
+#include "reportdata/trainingsplanlist.h"
 #include "reports/frmanzeige.h"
-#include "reports/reportexport.h"
-#include "reports/trainingsplanlist.h"
 #include "ui/lineview.h"
 
 #include <QApplication>
@@ -124,7 +125,7 @@ int collateGerman(void *, int la, const void *a, int lb, const void *b)
 }
 
 // The floor: the same statement on the raw library, every column of every row read once.
-double rawRead(const QString &path, const reports::TrainingsplanQuery &q, qint64 *rows)
+double rawRead(const QString &path, const reportdata::TrainingsplanQuery &q, qint64 *rows)
 {
     sqlite3 *db = nullptr;
     check(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), db);
@@ -142,11 +143,14 @@ double rawRead(const QString &path, const reports::TrainingsplanQuery &q, qint64
     }
     qint64 n = 0, bytes = 0;
     double sum = 0;
+    std::vector<data::Shown> shown;
+    for (const data::ListColumn &c : data::trainingPlanList.columns)
+        shown.push_back(c.shown);
     while (sqlite3_step(st) == SQLITE_ROW) {
-        for (int c = 0; c < 16; ++c) {
-            if (c == 5 || c == 6)
+        for (int c = 0; c < int(shown.size()); ++c) {
+            if (shown[size_t(c)] == data::Shown::Number)
                 sum += sqlite3_column_double(st, c);
-            else if (c == 13 || c == 14)
+            else if (shown[size_t(c)] == data::Shown::Mark)
                 sum += sqlite3_column_int(st, c);
             else {
                 const unsigned char *text = sqlite3_column_text(st, c);
@@ -164,9 +168,9 @@ double rawRead(const QString &path, const reports::TrainingsplanQuery &q, qint64
     return ms;
 }
 
-reports::TrainingsplanSelection wholeList()
+reportdata::TrainingsplanSelection wholeList()
 {
-    reports::TrainingsplanSelection sel;
+    reportdata::TrainingsplanSelection sel;
     sel.vonText = QStringLiteral("01.01.1900");
     sel.bisText = QStringLiteral("31.12.2999");
     sel.von = QDate(1900, 1, 1);
@@ -180,7 +184,7 @@ reports::TrainingsplanSelection wholeList()
 void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
 {
     QDir().mkpath(workDir);
-    reports::ReportModel displayModel;
+    reportdata::ReportModel displayModel;
     for (const int entries : entryCounts) {
         const QString path = workDir + QStringLiteral("/report_bench_%1.mdb").arg(entries);
         QElapsedTimer t;
@@ -191,7 +195,7 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
         data::Connection conn;
         conn.open(data::ConnectionTarget::sqliteFile(path));
         const auto sel = wholeList();
-        const auto q = reports::trainingsplanQuery(sel, conn.backend());
+        const auto q = reportdata::trainingsplanQuery(sel, conn.backend());
 
         // Each measure the best of a few interleaved runs: the machine is shared.
         // The exports of a million rows take long enough to be measured once.
@@ -200,20 +204,20 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
         double floor = 1e300, build = 1e300, buildBar = 1e300;
         qsizetype chars = 0, charsBar = -1;
         int maximum = 0, last = 0;
-        reports::ReportModel plain;
+        reportdata::ReportModel plain;
         for (int r = 0; r < runs; ++r) {
             floor = std::min(floor, rawRead(path, q, &rows));
-            plain = reports::ReportModel();
+            plain = reportdata::ReportModel();
             t.restart();
-            plain = reports::buildTrainingsplanList(conn, sel);
+            plain = reportdata::buildTrainingsplanList(conn, sel);
             build = std::min(build, double(t.nsecsElapsed()) / 1e6);
             chars = plain.body.size();
             if (entries != 100000)
-                plain = reports::ReportModel();
+                plain = reportdata::ReportModel();
             // As the dialog runs it: with the progress bar.
-            reports::BuildProgress progress{[&](int max) { maximum = max; }, [&](int v) { last = v; }};
+            reportdata::BuildProgress progress{[&](int max) { maximum = max; }, [&](int v) { last = v; }};
             t.restart();
-            const reports::ReportModel withBar = reports::buildTrainingsplanList(conn, sel, progress);
+            const reportdata::ReportModel withBar = reportdata::buildTrainingsplanList(conn, sel, progress);
             buildBar = std::min(buildBar, double(t.nsecsElapsed()) / 1e6);
             charsBar = withBar.body.size();
         }
@@ -226,18 +230,18 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
 
         // The export of the same list as "E&xport…" runs it: the rows, their
         // number for the progress dialog, the file renamed into place.
-        for (const auto format : {reports::ExportFormat::Csv, reports::ExportFormat::Xlsx}) {
-            const bool csv = format == reports::ExportFormat::Csv;
+        for (const auto format : {reportdata::ExportFormat::Csv, reportdata::ExportFormat::Xlsx}) {
+            const bool csv = format == reportdata::ExportFormat::Csv;
             const QString file =
                 workDir + (csv ? QStringLiteral("/export_bench.csv") : QStringLiteral("/export_bench.xlsx"));
             double best = 1e300;
             qint64 exported = 0, steps = 0;
             for (int r = 0; r < exportRuns; ++r) {
                 t.restart();
-                const reports::ExportJob job = reports::trainingsplanExport(conn, sel);
+                const reportdata::ExportJob job = reportdata::trainingsplanExport(conn, sel);
                 qint64 expected = -1;
                 steps = 0;
-                exported = reports::runExport(
+                exported = reportdata::runExport(
                     conn, job, format, file, [&](qint64) { ++steps; }, [&](qint64 total) { expected = total; });
                 best = std::min(best, double(t.nsecsElapsed()) / 1e6);
                 if (expected != exported)

@@ -6,8 +6,8 @@
 
 #include "data/connection.h"
 #include "records/frmtrainingsplan.h"
+#include "reportdata/trainingsplanlist.h"
 #include "reports/frmanzeige.h"
-#include "reports/trainingsplanlist.h"
 #include "search/frmseek.h"
 #include "services/connectionrecipe.h"
 #include "ui/lineview.h"
@@ -90,7 +90,7 @@ void runUserBench(const QString &file, int entries)
 {
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-    app::setDataPath(QFileInfo(file).absolutePath() + QLatin1Char('/'));
+    services::setDataPath(QFileInfo(file).absolutePath() + QLatin1Char('/'));
     const QString link = QFileInfo(file).absolutePath() + QStringLiteral("/orv.mdb");
     if (QFileInfo(file).fileName() != QStringLiteral("orv.mdb")) {
         QFile::remove(link);
@@ -141,7 +141,7 @@ void runUserBench(const QString &file, int entries)
 
     // The report as the dialog's Anzeige builds it: the list, then header and lines in the window.
     auto report = [&](const char *what, const QDate &von, const QDate &bis, const char *target) {
-        reports::TrainingsplanSelection sel;
+        reportdata::TrainingsplanSelection sel;
         sel.vonText = von.toString(QStringLiteral("dd.MM.yyyy"));
         sel.bisText = bis.toString(QStringLiteral("dd.MM.yyyy"));
         sel.von = von;
@@ -149,8 +149,8 @@ void runUserBench(const QString &file, int entries)
         resetPeak();
         t.restart();
         data::Connection conn;
-        app::openConnection(conn);
-        reports::ReportModel model = reports::buildTrainingsplanList(conn, sel);
+        services::openConnection(conn);
+        reportdata::ReportModel model = reportdata::buildTrainingsplanList(conn, sel);
         conn.close();
         const double build = seconds(t);
         reports::FrmAnzeige window;

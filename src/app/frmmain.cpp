@@ -34,6 +34,9 @@
 #include <memory>
 
 namespace orv::app {
+
+namespace settings = services::settings;
+
 namespace {
 
 int storedPixels(settings::MainPlace place) { return ui::twipsToPixels(settings::mainWindowTwips(place)); }
@@ -129,9 +132,9 @@ void FrmMain::buildMenus()
     separator(extras, "mnuT9");
     QAction *folder = extras->addAction(QStringLiteral("&Datenordner öffnen"));
     folder->setObjectName(QStringLiteral("mnuDatenordner"));
-    connect(folder, &QAction::triggered, this, [this] { showDatabaseFolder(this); });
+    connect(folder, &QAction::triggered, this, [this] { services::showDatabaseFolder(this); });
     // A database on a server has no folder on this workstation.
-    auto hasFolder = [folder] { folder->setEnabled(!databaseFolder().isEmpty()); };
+    auto hasFolder = [folder] { folder->setEnabled(!services::databaseFolder().isEmpty()); };
     hasFolder();
     connect(extras, &QMenu::aboutToShow, folder, hasFolder);
 
@@ -139,7 +142,7 @@ void FrmMain::buildMenus()
     QAction *handbook = help->addAction(QStringLiteral("&Handbuch"));
     handbook->setObjectName(QStringLiteral("mnuHandbuch"));
     handbook->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(handbook, &QAction::triggered, this, [this] { showHandbook(this); });
+    connect(handbook, &QAction::triggered, this, [this] { services::showHandbook(this); });
     separator(help, "mnuT10");
     windowAction(help, "mnuProdInfo", QStringLiteral("&Produktinformation"), QStringLiteral("frmProdinfo"));
     separator(help, "mnuT3");
@@ -222,13 +225,13 @@ void FrmMain::bringUpCalculator()
     ui::inform(this,
                QStringLiteral("Der Rechner kann nicht gestartet werden.\r\n\r\nKeines dieser Rechnerprogramme ist "
                               "installiert: ")
-                   + CalculatorLauncher::candidates().join(QStringLiteral(", ")) + QLatin1Char('.'),
+                   + services::CalculatorLauncher::candidates().join(QStringLiteral(", ")) + QLatin1Char('.'),
                QStringLiteral("Rechner"), ui::Icon::Exclamation);
 }
 
 void FrmMain::bringUpFileManager()
 {
-    if (openFileManager())
+    if (services::openFileManager())
         return;
     ui::inform(this,
                QStringLiteral("Der Dateimanager kann nicht gestartet werden.\r\n\r\nAuf diesem Arbeitsplatz ist "
@@ -666,11 +669,11 @@ void FrmMain::arrangeIcons()
 // ---- backup ----------------------------------------------------------------
 
 // A server database is backed up by the server's own tools.
-bool FrmMain::canBackUp() const { return connectionTarget().kind == data::BackendKind::Sqlite; }
+bool FrmMain::canBackUp() const { return services::connectionTarget().kind == data::BackendKind::Sqlite; }
 
 void FrmMain::mnuDatensicherung_Click()
 {
-    const data::ConnectionTarget target = connectionTarget();
+    const data::ConnectionTarget target = services::connectionTarget();
     if (target.kind != data::BackendKind::Sqlite)
         return;
     const QString title = QStringLiteral("Datensicherung");

@@ -83,7 +83,7 @@ private:
     QTimer m_clock;
     QHash<QString, QPointer<QWidget>> m_named; // windows that exist at most once, by name
     QList<QPointer<QWidget>> m_loaded;         // other windows in the order they were loaded
-    CalculatorLauncher m_calculator;
+    services::CalculatorLauncher m_calculator;
     bool m_closed = false;
 };
 

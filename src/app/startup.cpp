@@ -24,6 +24,9 @@
 #include <QTranslator>
 
 namespace orv::app {
+
+namespace settings = services::settings;
+
 namespace {
 
 const QString kError = QStringLiteral("Error");
@@ -36,7 +39,7 @@ QString withSeparator(const QString &folder)
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-bool databaseFileExists() { return QFileInfo(dataPath() + databaseFileName()).isFile(); }
+bool databaseFileExists() { return QFileInfo(services::dataPath() + services::databaseFileName()).isFile(); }
 
 // Copies the template into the data folder: a new file for the user alone
 // (0600 from its creation on, whatever the umask: it holds personal data; the
@@ -44,9 +47,9 @@ bool databaseFileExists() { return QFileInfo(dataPath() + databaseFileName()).is
 bool placeTemplateDatabase(const QString &programFolder)
 {
     QFile in(templateDatabasePath(programFolder));
-    if (!in.open(QIODevice::ReadOnly) || !QDir().mkpath(dataPath()))
+    if (!in.open(QIODevice::ReadOnly) || !QDir().mkpath(services::dataPath()))
         return false;
-    QFile out(dataPath() + databaseFileName());
+    QFile out(services::dataPath() + services::databaseFileName());
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
     const QByteArray content = in.readAll();
@@ -116,7 +119,8 @@ QString firstRunDataFolder(const QString &programFolder)
 
 QString templateDatabasePath(const QString &programFolder)
 {
-    return QDir::cleanPath(programFolder + QLatin1String("/" ORV_TEMPLATE_FROM_BINDIR "/") + databaseFileName());
+    return QDir::cleanPath(programFolder + QLatin1String("/" ORV_TEMPLATE_FROM_BINDIR "/")
+                           + services::databaseFileName());
 }
 
 bool writeFirstRunDefaults(const QString &programFolder)
@@ -129,9 +133,9 @@ bool writeFirstRunDefaults(const QString &programFolder)
 
 bool locateDatabase(const QString &programFolder, bool firstRun)
 {
-    setDataPath(settings::dataFolder(programFolder));
+    services::setDataPath(settings::dataFolder(programFolder));
     // A database on a PostgreSQL server has no file to look for.
-    if (connectionTarget().kind == data::BackendKind::Postgres)
+    if (services::connectionTarget().kind == data::BackendKind::Postgres)
         return true;
     if (databaseFileExists())
         return true;
@@ -139,12 +143,13 @@ bool locateDatabase(const QString &programFolder, bool firstRun)
         return true;
 
     const std::optional<QString> answer = ui::Prompter::instance().input(
-        nullptr, QStringLiteral("Datenbank nicht vorhanden!\r\n\r\nGeben Sie den Pfad ein:"), kError, dataPath());
+        nullptr, QStringLiteral("Datenbank nicht vorhanden!\r\n\r\nGeben Sie den Pfad ein:"), kError,
+        services::dataPath());
     if (!answer || answer->isEmpty())
         return false;
     // Stored at once: a wrong folder is offered again on the next start.
-    setDataPath(withSeparator(*answer));
-    settings::setDataFolder(dataPath());
+    services::setDataPath(withSeparator(*answer));
+    settings::setDataFolder(services::dataPath());
     if (databaseFileExists())
         return true;
     ui::inform(nullptr, QStringLiteral("Falscher Pfad eingeben!"), kError, ui::Icon::Stop);
@@ -153,7 +158,7 @@ bool locateDatabase(const QString &programFolder, bool firstRun)
 
 void makeDailyBackupAtStart(const QDate &today)
 {
-    const data::ConnectionTarget target = connectionTarget();
+    const data::ConnectionTarget target = services::connectionTarget();
     // A server database is backed up by the server's own tools.
     if (target.kind != data::BackendKind::Sqlite)
         return;
@@ -169,7 +174,7 @@ void makeDailyBackupAtStart(const QDate &today)
 
 void warnIfDatabaseReadOnly()
 {
-    const data::ConnectionTarget target = connectionTarget();
+    const data::ConnectionTarget target = services::connectionTarget();
     if (target.kind != data::BackendKind::Sqlite)
         return;
     try {

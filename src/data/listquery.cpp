@@ -25,24 +25,25 @@ QString literal(const QString &typed)
 
 } // namespace
 
-ListQuery::ListQuery(Rows rows, const Backend &backend) : m_backend(backend)
+ListQuery::ListQuery(const ListTable &list, const Backend &backend) : m_list(list), m_backend(backend)
 {
-    switch (rows) {
-    case Rows::Courses:
-        m_select = QStringLiteral("SELECT KursNr,Rubrik,Beschreibung,Art,Referent,Kosten,Dauer");
-        m_from = QStringLiteral(" FROM Kurs");
-        break;
-    case Rows::Employees:
-        m_select = QStringLiteral("SELECT Name,Kostenstelle,Abteilung,Kategorie,Bereich");
-        m_from = QStringLiteral(" FROM Mitarbeiter");
-        break;
-    case Rows::TrainingPlan:
-        m_select = QStringLiteral("SELECT Trainingsplan.KursNr,Rubrik,Beschreibung,Art,Referent,Kosten,Dauer,"
-                                  "Trainingsplan.Name,Kategorie,Bereich,"
-                                  "Prioritaet,Datum_von,Datum_bis,Rechnung,Beurteilung,Status");
-        m_from = QStringLiteral(" FROM (Trainingsplan INNER JOIN Mitarbeiter ON Trainingsplan.Name = Mitarbeiter.Name)"
-                                " INNER JOIN Kurs ON Trainingsplan.KursNr = Kurs.KursNr");
-        break;
+    // The printed list does not read what only the spreadsheet shows.
+    m_columns = QStringLiteral("SELECT ");
+    for (const ListColumn &c : list.columns) {
+        if (c.shown == Shown::Exported)
+            break;
+        if (&c != list.columns.data())
+            m_columns += QLatin1Char(',');
+        m_columns += QLatin1String(c.source);
+    }
+    m_from = QStringLiteral(" FROM ") + QLatin1String(list.from);
+}
+
+void ListQuery::withExportedColumns()
+{
+    for (const ListColumn &c : m_list.columns) {
+        if (c.shown == Shown::Exported)
+            m_columns += QLatin1Char(',') + QLatin1String(c.source);
     }
 }
 
@@ -89,6 +90,6 @@ void ListQuery::oneOf(const char *column, const QVariantList &values)
         + QLatin1Char(')'));
 }
 
-QString ListQuery::sql() const { return m_select + m_from + m_where; }
+QString ListQuery::sql() const { return m_columns + m_from + m_where; }
 
 } // namespace orv::data

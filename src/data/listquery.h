@@ -1,5 +1,6 @@
 #pragma once
 #include "data/backend.h"
+#include "data/listtables.h"
 
 #include <QString>
 #include <QVariantList>
@@ -7,16 +8,12 @@
 namespace orv::data {
 
 // The rows a printed list reads, with its conditions. The statement is made
-// here; the lists name the rows, the columns and the values. The rows come
+// here from the list's table; the lists name the conditions' columns and values. The rows come
 // unsorted: the lists sort them in memory in the German order.
 class ListQuery {
 public:
-    enum class Rows {
-        Courses,      // KursNr, Rubrik, Beschreibung, Art, Referent, Kosten, Dauer
-        Employees,    // Name, Kostenstelle, Abteilung, Kategorie, Bereich
-        TrainingPlan, // the course, the employee's Name, Kategorie, Bereich, then the entry's own columns
-    };
-    ListQuery(Rows rows, const Backend &backend);
+    // The columns of the list's table, read from its rows.
+    ListQuery(const ListTable &list, const Backend &backend);
 
     // Each condition narrows the rows further.
     void equals(const char *column, const QVariant &value);
@@ -28,9 +25,8 @@ public:
     // The value is one of these; none at all selects no row.
     void oneOf(const char *column, const QVariantList &values);
 
-    // Further columns after the usual ones (the spreadsheet export of the plan
-    // carries source and remark, which the printed list leaves out).
-    void alsoSelect(const QString &columns) { m_select += QLatin1Char(',') + columns; }
+    // The columns only the spreadsheet shows, after the printed ones.
+    void withExportedColumns();
 
     QString sql() const;
     const QVariantList &params() const { return m_params; }
@@ -39,9 +35,10 @@ private:
     void add(const QString &condition);
     void like(const char *column, const QString &pattern);
 
+    const ListTable &m_list;
     const Backend &m_backend;
-    QString m_select;
-    QString m_from;
+    QString m_columns; // SELECT ...
+    QString m_from;    //  FROM ...
     QString m_where;
     QVariantList m_params;
 };

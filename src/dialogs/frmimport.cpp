@@ -291,7 +291,7 @@ std::optional<import::ImportResult> FrmImport::runWithProgress(bool write)
         return std::nullopt;
     }
     data::Connection conn;
-    if (!app::openConnection(conn, this))
+    if (!services::openConnection(conn, this))
         return std::nullopt;
     QProgressDialog progress(write ? QStringLiteral("Die Zeilen werden geprüft und importiert …")
                                    : QStringLiteral("Die Zeilen werden geprüft …"),

@@ -97,7 +97,7 @@ QFrame *FrmOptions::buildPages()
         pages[i] = new QVBoxLayout(picOptions[i]);
     }
 
-    using app::settings::Switch;
+    using services::settings::Switch;
     struct CheckDef {
         Switch what;
         const char *caption;
@@ -114,7 +114,7 @@ QFrame *FrmOptions::buildPages()
     };
     for (const CheckDef &c : checks) {
         auto *chk = new QCheckBox(QString::fromUtf8(c.caption), picOptions[c.page]);
-        chk->setObjectName(QStringLiteral("chk") + app::settings::keyOf(c.what));
+        chk->setObjectName(QStringLiteral("chk") + services::settings::keyOf(c.what));
         pages[c.page]->addWidget(chk);
     }
 
@@ -132,16 +132,16 @@ QFrame *FrmOptions::buildPages()
     return frame;
 }
 
-QCheckBox *FrmOptions::checkOf(app::settings::Switch s) const
+QCheckBox *FrmOptions::checkOf(services::settings::Switch s) const
 {
-    return findChild<QCheckBox *>(QStringLiteral("chk") + app::settings::keyOf(s));
+    return findChild<QCheckBox *>(QStringLiteral("chk") + services::settings::keyOf(s));
 }
 
 void FrmOptions::loadSettings()
 {
-    for (app::settings::Switch s : app::settings::optionSwitches())
-        checkOf(s)->setChecked(app::settings::isOn(s));
-    txtBem->setText(app::settings::remark());
+    for (services::settings::Switch s : services::settings::optionSwitches())
+        checkOf(s)->setChecked(services::settings::isOn(s));
+    txtBem->setText(services::settings::remark());
     txtBem->setCursorPosition(0); // a long remark shows its beginning
 }
 
@@ -154,10 +154,10 @@ void FrmOptions::showPage(int index)
 void FrmOptions::saveSettings()
 {
     // Every key each time, changed or not, the remark after "PrinterWindow".
-    for (app::settings::Switch s : app::settings::optionSwitches()) {
-        app::settings::setOn(s, checkOf(s)->isChecked());
-        if (s == app::settings::Switch::PrinterWindow)
-            app::settings::setRemark(txtBem->text());
+    for (services::settings::Switch s : services::settings::optionSwitches()) {
+        services::settings::setOn(s, checkOf(s)->isChecked());
+        if (s == services::settings::Switch::PrinterWindow)
+            services::settings::setRemark(txtBem->text());
     }
     accept();
 }

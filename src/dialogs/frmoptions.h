@@ -7,7 +7,7 @@ class QLineEdit;
 class QPushButton;
 class QTabBar;
 
-namespace orv::app::settings {
+namespace orv::services::settings {
 enum class Switch;
 }
 
@@ -30,7 +30,7 @@ private:
     void loadSettings();
     void showPage(int index);
     void saveSettings();
-    QCheckBox *checkOf(app::settings::Switch s) const;
+    QCheckBox *checkOf(services::settings::Switch s) const;
 
     QTabBar *tbsOptions = nullptr;
     QWidget *picOptions[3] = {};

@@ -53,7 +53,7 @@ FrmProdinfo::FrmProdinfo(QWidget *parent) : QDialog(parent)
     line->setFrameShadow(QFrame::Sunken);
 
     auto *label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("User:"), this);
-    lblUser = makeLabel(QStringLiteral("lblUser"), app::currentUserName(), this);
+    lblUser = makeLabel(QStringLiteral("lblUser"), services::currentUserName(), this);
     auto *label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("Datenbasis:"), this);
     lblDatenbasis = makeLabel(QStringLiteral("lblDatenbasis"), databaseText(), this);
     for (QLabel *l : {lblUser, lblDatenbasis})

@@ -12,7 +12,7 @@ QString versionText()
     return QStringLiteral("Version %1.%2.%3").arg(ORV_VERSION_MAJOR).arg(ORV_VERSION_MINOR).arg(ORV_VERSION_PATCH);
 }
 
-QString databaseText() { return app::connectionTarget().displayName(); }
+QString databaseText() { return services::connectionTarget().displayName(); }
 
 QPixmap programIcon(int size)
 {

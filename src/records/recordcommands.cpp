@@ -62,9 +62,9 @@ void RecordCommands::buildToolBar()
         {"Sort", "Sortieren", "SortAscending", rows, [f] { f->sortRecords(); }},
         {"Seek", "Suchen", "Find", rows | SeekLayout, [f] { f->seekRecord(); }},
         {"Report", "Bericht ausgeben", "Report", rows | Report, [f] { f->openReport(); }, true},
-        {"Cut", "Ausschneiden", "Cut", Always, [] { app::editCut(); }},
-        {"Copy", "Kopieren", "Copy", Always, [] { app::editCopy(); }},
-        {"Paste", "Einfügen", "Paste", Always, [] { app::editPaste(); }, true},
+        {"Cut", "Ausschneiden", "Cut", Always, [] { services::editCut(); }},
+        {"Copy", "Kopieren", "Copy", Always, [] { services::editCopy(); }},
+        {"Paste", "Einfügen", "Paste", Always, [] { services::editPaste(); }, true},
         {"New", "Neu", "New2", rows, [f] { f->addRecord(); }},
         {"NewCopy", "Neu mit Kopie", "newcopy1", rows, [f] { f->addCopy(); }},
         {"Delete", "Löschen", "Delete", rows, [f] { f->deleteRecord(); }},
@@ -153,8 +153,8 @@ void RecordCommands::buildMenus()
     QAction *folder = extras->addAction(QStringLiteral("&Datenordner öffnen"));
     folder->setObjectName(QStringLiteral("mnuDatenordner"));
     m_actions.insert(folder->objectName(), folder);
-    connect(folder, &QAction::triggered, this, [f] { app::showDatabaseFolder(f); });
-    auto hasFolder = [folder] { folder->setEnabled(!app::databaseFolder().isEmpty()); };
+    connect(folder, &QAction::triggered, this, [f] { services::showDatabaseFolder(f); });
+    auto hasFolder = [folder] { folder->setEnabled(!services::databaseFolder().isEmpty()); };
     hasFolder();
     connect(extras, &QMenu::aboutToShow, folder, hasFolder);
 
@@ -162,7 +162,7 @@ void RecordCommands::buildMenus()
 
     QMenu *help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&?"));
     QAction *handbook =
-        addItem(help, "mnuHandbuch", QStringLiteral("&Handbuch"), Always, [f] { app::showHandbook(f); });
+        addItem(help, "mnuHandbuch", QStringLiteral("&Handbuch"), Always, [f] { services::showHandbook(f); });
     handbook->setShortcut(QKeySequence(Qt::Key_F1));
     // As the Ctrl shortcuts: the window carries it, wherever its menus are shown.
     handbook->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -179,9 +179,9 @@ void RecordCommands::buildEditMenu()
     RecordForm *f = m_form;
     const unsigned rows = Browsing | Rows;
     QMenu *edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Bearbeiten"));
-    addItem(edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, "X", [] { app::editCut(); });
-    addItem(edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, "C", [] { app::editCopy(); });
-    addItem(edit, "mnuPaste", QStringLiteral("E&infügen"), Always, "V", [] { app::editPaste(); });
+    addItem(edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, "X", [] { services::editCut(); });
+    addItem(edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, "C", [] { services::editCopy(); });
+    addItem(edit, "mnuPaste", QStringLiteral("E&infügen"), Always, "V", [] { services::editPaste(); });
     edit->addSeparator()->setObjectName(QStringLiteral("mnuT4"));
     addItem(edit, "mnuSort", QStringLiteral("S&ortieren"), rows, [f] { f->sortRecords(); });
     addItem(edit, "mnuSeek", QStringLiteral("&Suchen"), rows | SeekLayout, "F", [f] { f->seekRecord(); });

@@ -204,13 +204,13 @@ void RecordForm::showFirstRow()
 void RecordForm::applyOpeningSize()
 {
     QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget()) ? parentWidget() : this;
-    if (app::settings::isOn(app::settings::Switch::WinMaxOpen))
+    if (services::settings::isOn(services::settings::Switch::WinMaxOpen))
         frame->isVisible() ? frame->showMaximized() : frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
     else
         frame->resize(ui::twipsToPixels(m_config.widthTwips), ui::twipsToPixels(m_config.heightTwips));
 }
 
-bool RecordForm::openConnection() { return app::openConnection(*m_conn, this); }
+bool RecordForm::openConnection() { return services::openConnection(*m_conn, this); }
 
 bool RecordForm::openRecordset()
 {

@@ -1,6 +1,6 @@
 #include "reports/frmanzeige.h"
 
-#include "reports/reportmodel.h"
+#include "reportdata/reportmodel.h"
 #include "services/settings.h"
 #include "ui/format.h"
 #include "ui/lineview.h"
@@ -43,7 +43,7 @@ FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
         const QRect avail = screen->geometry();
         resize(qMax(minimum, int(avail.width() * 0.9)), qMax(minimum, int(avail.height() * 0.9)));
     }
-    if (app::settings::isOn(app::settings::Switch::AnzeigeMaxOpen))
+    if (services::settings::isOn(services::settings::Switch::AnzeigeMaxOpen))
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
@@ -150,7 +150,7 @@ void FrmAnzeige::setReportText(const QString &header, const QString &body)
     if (header.isEmpty())
         rtbAnzeige->setText(body);
     else
-        rtbAnzeige->setText({header + crlf + crlf, body});
+        rtbAnzeige->setText({header + reportdata::crlf + reportdata::crlf, body});
 }
 
 qsizetype FrmAnzeige::findFrom(qsizetype from) { return rtbAnzeige->find(m_searchText, qMax<qsizetype>(0, from)); }

@@ -1,9 +1,7 @@
 #include "reports/frmkursbericht.h"
 
 #include "data/connection.h"
-#include "data/listquery.h"
 #include "data/valuelists.h"
-#include "reports/linewriter.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
@@ -20,9 +18,6 @@ namespace orv::reports {
 
 namespace {
 QFont entryFont() { return ui::fixedPitchFont(9); }
-// Both the printed list and the export sort by course number, in German order.
-const QString kSortColumns = QStringLiteral("KursNr");
-
 } // namespace
 
 FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
@@ -62,24 +57,14 @@ FrmKursBericht::FrmKursBericht(QWidget *parent) : ReportDialog(parent)
     placeBesideButtons(fraStammdaten);
 }
 
-FrmKursBericht::KursList FrmKursBericht::kursList(const data::Backend &backend) const
+reportdata::KursSelection FrmKursBericht::selection() const
 {
-    data::ListQuery rows(data::ListQuery::Rows::Courses, backend);
-    QString title = QStringLiteral("Komplettliste Kurse");
-    if (optBericht[0]->isChecked()) {
-    } else if (optBericht[1]->isChecked()) {
-        const QString rubrik = cmbRubrik->currentText();
-        rows.equals("Rubrik", rubrik);
-        if (!rubrik.isEmpty())
-            title = QStringLiteral("Liste Kurse mit Rubrik = ") + rubrik;
-    } else {
-        const QString referent = txtReferent->text();
-        // Contains the text, ignoring case; the empty text takes every course with a trainer.
-        rows.contains("Referent", referent);
-        if (!referent.isEmpty())
-            title = QStringLiteral("Liste Kurse mit Referent = ") + referent.trimmed();
-    }
-    return {rows.sql(), rows.params(), title};
+    using List = reportdata::KursSelection::List;
+    reportdata::KursSelection s;
+    s.list = optBericht[0]->isChecked() ? List::All : optBericht[1]->isChecked() ? List::Rubrik : List::Referent;
+    s.rubrik = cmbRubrik->currentText();
+    s.referent = txtReferent->text();
+    return s;
 }
 
 bool FrmKursBericht::buildReport()
@@ -87,64 +72,13 @@ bool FrmKursBericht::buildReport()
     std::optional<data::Connection> opened = startBuild();
     if (!opened)
         return false;
-    data::Connection &conn = *opened;
-    const KursList list = kursList(conn.backend());
-    m_model.title = list.title;
-    SortedRows rows(conn, list.sql, list.params, kSortColumns);
-    m_model.header = QStringLiteral("Kurs-Nr. Rubrik").leftJustified(51)
-                     + QStringLiteral("Beschreibung").leftJustified(82)
-                     + QStringLiteral("Art  Referent                         Kosten  Dauer");
-    m_model.orientation = Orientation::Landscape;
-    QString body;
-    LineWriter w(body, rows);
-    while (rows.next()) {
-        w.text(0, 6);
-        w.literal(u"   ");
-        w.text(1, 40);
-        w.literal(u"  ");
-        w.text(2, 80);
-        w.literal(u"  ");
-        w.text(3, 1);
-        w.literal(u"    ");
-        w.text(4, 30);
-        w.literal(u"  ");
-        w.number(5, 2, 7);
-        w.number(6, 1, 7);
-        w.literal(crlf);
-    }
-    w.finish();
-    m_model.body = std::move(body);
+    m_model = reportdata::buildKursList(*opened, selection());
     return true;
 }
 
-std::optional<ExportJob> FrmKursBericht::exportJob(data::Connection &conn)
+std::optional<reportdata::ExportJob> FrmKursBericht::exportJob(data::Connection &conn)
 {
-    const KursList list = kursList(conn.backend());
-    ExportJob job;
-    job.layout.title = list.title;
-    job.layout.dateLine = dateLine();
-    job.layout.columns = {{QStringLiteral("Kurs-Nr.")},
-                          {QStringLiteral("Rubrik")},
-                          {QStringLiteral("Beschreibung")},
-                          {QStringLiteral("Art")},
-                          {QStringLiteral("Referent")},
-                          {QStringLiteral("Kosten"), CellType::Number, 2},
-                          {QStringLiteral("Dauer"), CellType::Number, 1}};
-    job.rows = [list](data::Connection &c, ExportWriter &w) {
-        SortedRows cur(c, list.sql, list.params, kSortColumns);
-        while (cur.next()) {
-            for (int col = 0; col < 7; ++col) {
-                if (cur.isNull(col))
-                    w.empty();
-                else if (col >= 5)
-                    w.number(cur.real(col));
-                else
-                    w.text(cur.textBytes(col));
-            }
-            w.endRow();
-        }
-    };
-    return job;
+    return reportdata::kursExport(conn, selection());
 }
 
 void openKursBericht(QWidget *parent) { runReportDialog<FrmKursBericht>(parent); }

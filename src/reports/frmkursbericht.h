@@ -1,16 +1,12 @@
 #pragma once
+#include "reportdata/kurslist.h"
 #include "reports/reportdialog.h"
 
-#include <QVariantList>
 #include <array>
 
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
-
-namespace orv::data {
-class Backend;
-}
 
 namespace orv::reports {
 
@@ -23,16 +19,11 @@ public:
 
 protected:
     bool buildReport() override;
-    std::optional<ExportJob> exportJob(data::Connection &conn) override;
+    std::optional<reportdata::ExportJob> exportJob(data::Connection &conn) override;
 
 private:
-    // The list's statement and title by the option chosen, for the printed list and the export alike.
-    struct KursList {
-        QString sql;
-        QVariantList params;
-        QString title;
-    };
-    KursList kursList(const data::Backend &backend) const;
+    // The list chosen by the options.
+    reportdata::KursSelection selection() const;
 
     std::array<QRadioButton *, 3> optBericht;
     QComboBox *cmbRubrik;

@@ -1,8 +1,7 @@
 #include "reports/frmmitarbeiterbericht.h"
 
 #include "data/connection.h"
-#include "data/listquery.h"
-#include "reports/linewriter.h"
+#include "reportdata/mitarbeiterlist.h"
 #include "ui/prompter.h"
 
 #include <QGroupBox>
@@ -11,16 +10,6 @@
 #include <QVBoxLayout>
 
 namespace orv::reports {
-
-namespace {
-// The list's rows in German order of the name, for the printed list and the export alike.
-std::unique_ptr<SortedRows> openList(data::Connection &conn)
-{
-    const data::ListQuery rows(data::ListQuery::Rows::Employees, conn.backend());
-    return std::make_unique<SortedRows>(conn, rows.sql(), rows.params(), QStringLiteral("Name"));
-}
-const QString kTitle = QStringLiteral("Komplettliste Mitarbeiter");
-} // namespace
 
 FrmMitarbeiterBericht::FrmMitarbeiterBericht(QWidget *parent) : ReportDialog(parent)
 {
@@ -42,55 +31,16 @@ bool FrmMitarbeiterBericht::buildReport()
     std::optional<data::Connection> opened = startBuild();
     if (!opened)
         return false;
-    data::Connection &conn = *opened;
-    if (!optBericht0->isChecked())
-        return true;
-    auto cur = openList(conn);
-    m_model.title = kTitle;
-    m_model.header = QStringLiteral("Name").leftJustified(32) + QStringLiteral("Kostenstelle").leftJustified(14)
-                     + QStringLiteral("Abteilung").leftJustified(12) + QStringLiteral("Kategorie").leftJustified(11)
-                     + QStringLiteral("Bereich");
-    m_model.orientation = Orientation::Portrait;
-    QString body;
-    LineWriter w(body, *cur);
-    while (cur->next()) {
-        w.text(0, 30);
-        w.literal(u"  ");
-        w.text(1, 6);
-        w.literal(u"        ");
-        w.text(2, 10);
-        w.literal(u"  ");
-        w.text(3, 3);
-        w.literal(u"        ");
-        w.text(4, 30);
-        w.literal(crlf);
-    }
-    w.finish();
-    m_model.body = std::move(body);
+    if (optBericht0->isChecked())
+        m_model = reportdata::buildMitarbeiterList(*opened);
     return true;
 }
 
-std::optional<ExportJob> FrmMitarbeiterBericht::exportJob(data::Connection &)
+std::optional<reportdata::ExportJob> FrmMitarbeiterBericht::exportJob(data::Connection &)
 {
-    ExportJob job;
-    job.layout.title = kTitle;
-    job.layout.dateLine = dateLine();
-    job.layout.columns = {{QStringLiteral("Name")},
-                          {QStringLiteral("Kostenstelle")},
-                          {QStringLiteral("Abteilung")},
-                          {QStringLiteral("Kategorie")},
-                          {QStringLiteral("Bereich")}};
-    const bool chosen = optBericht0->isChecked();
-    job.rows = [chosen](data::Connection &conn, ExportWriter &w) {
-        if (!chosen)
-            return;
-        auto cur = openList(conn);
-        while (cur->next()) {
-            for (int c = 0; c < 5; ++c)
-                cur->isNull(c) ? w.empty() : w.text(cur->textBytes(c));
-            w.endRow();
-        }
-    };
+    reportdata::ExportJob job = reportdata::mitarbeiterExport();
+    if (!optBericht0->isChecked())
+        job.rows = [](data::Connection &, reportdata::ExportWriter &) {};
     return job;
 }
 

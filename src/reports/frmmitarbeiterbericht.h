@@ -13,7 +13,7 @@ public:
 
 protected:
     bool buildReport() override;
-    std::optional<ExportJob> exportJob(data::Connection &conn) override;
+    std::optional<reportdata::ExportJob> exportJob(data::Connection &conn) override;
 
 private:
     QRadioButton *optBericht0;

@@ -233,9 +233,9 @@ bool FrmTrainingsplanBericht::checkEntries()
     return false;
 }
 
-TrainingsplanSelection FrmTrainingsplanBericht::selection() const
+reportdata::TrainingsplanSelection FrmTrainingsplanBericht::selection() const
 {
-    TrainingsplanSelection s;
+    reportdata::TrainingsplanSelection s;
     s.vonText = txtVon->text();
     s.bisText = txtBis->text();
     s.von = ui::parseDate(s.vonText).value_or(QDate());
@@ -267,7 +267,7 @@ bool FrmTrainingsplanBericht::buildReport()
 
     // The bar moves in steps the eye can see; repainting it for every row would cost more than the row.
     int maximum = 1, shown = 0;
-    BuildProgress progress;
+    reportdata::BuildProgress progress;
     progress.start = [&](int max) {
         maximum = max;
         prgStatistik->setRange(0, max);
@@ -283,15 +283,15 @@ bool FrmTrainingsplanBericht::buildReport()
         QProgressBar *bar;
         ~ResetBar() { bar->setValue(0); }
     } reset{prgStatistik};
-    m_model = buildTrainingsplanList(conn, selection(), progress);
+    m_model = reportdata::buildTrainingsplanList(conn, selection(), progress);
     return true;
 }
 
-std::optional<ExportJob> FrmTrainingsplanBericht::exportJob(data::Connection &conn)
+std::optional<reportdata::ExportJob> FrmTrainingsplanBericht::exportJob(data::Connection &conn)
 {
     if (!checkEntries())
         return std::nullopt;
-    return trainingsplanExport(conn, selection());
+    return reportdata::trainingsplanExport(conn, selection());
 }
 
 void openTrainingsplanBericht(QWidget *parent) { runReportDialog<FrmTrainingsplanBericht>(parent); }

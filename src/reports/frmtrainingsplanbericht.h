@@ -1,6 +1,6 @@
 #pragma once
+#include "reportdata/trainingsplanlist.h"
 #include "reports/reportdialog.h"
-#include "reports/trainingsplanlist.h"
 
 #include <array>
 
@@ -26,7 +26,7 @@ public:
 
 protected:
     bool buildReport() override;
-    std::optional<ExportJob> exportJob(data::Connection &conn) override;
+    std::optional<reportdata::ExportJob> exportJob(data::Connection &conn) override;
 
 private:
     void buildForm();
@@ -35,7 +35,7 @@ private:
     QGroupBox *buildFilterFrame();
     QGroupBox *buildSortFrame();
     // The selection as the controls hold it, once the entries passed their checks.
-    TrainingsplanSelection selection() const;
+    reportdata::TrainingsplanSelection selection() const;
     // The checks in order; false after telling the user about the first failure.
     bool checkEntries();
 

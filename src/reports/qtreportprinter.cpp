@@ -1,6 +1,6 @@
 #include "reports/qtreportprinter.h"
 
-#include "reports/reportexport.h"
+#include "reportdata/reportexport.h"
 #include "reports/reportprint.h"
 #include "ui/prompter.h"
 #include "ui/widgets.h"
@@ -59,7 +59,7 @@ PrintChoices &choices()
     return c;
 }
 
-int kindOf(Orientation o) { return o == Orientation::Landscape ? 1 : 0; }
+int kindOf(reportdata::Orientation o) { return o == reportdata::Orientation::Landscape ? 1 : 0; }
 
 } // namespace
 
@@ -90,10 +90,11 @@ QString proposedPdfFile(const QString &title)
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    return folder + QLatin1Char('/') + reportFileName(title, QDate::currentDate(), QStringLiteral("pdf"));
+    return folder + QLatin1Char('/') + reportdata::reportFileName(title, QDate::currentDate(), QStringLiteral("pdf"));
 }
 
-std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, const QString &pdfFile, QWidget *parent)
+std::optional<reportdata::Orientation> runPrintSetup(QPrinter &printer, reportdata::Orientation preset,
+                                                     const QString &pdfFile, QWidget *parent)
 {
     applyPrintChoices(printer);
     // The dialog offers the printer's file name for "Print to File (PDF)".
@@ -108,7 +109,8 @@ std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, 
     }
     const auto turned = choices().turned[kindOf(preset)];
     printer.setPageOrientation(
-        turned ? *turned : (preset == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait));
+        turned ? *turned
+               : (preset == reportdata::Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait));
     printer.setPrintRange(QPrinter::AllPages);
     printer.setPageRanges(QPageRanges());
     QPrintDialog dialog(&printer, parent);
@@ -130,19 +132,20 @@ std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, 
     c.collate = printer.collateCopies();
     c.pageSize = printer.pageLayout().pageSize();
     c.turned[kindOf(preset)] = printer.pageLayout().orientation();
-    return printer.pageLayout().orientation() == QPageLayout::Landscape ? Orientation::Landscape
-                                                                        : Orientation::Portrait;
+    return printer.pageLayout().orientation() == QPageLayout::Landscape ? reportdata::Orientation::Landscape
+                                                                        : reportdata::Orientation::Portrait;
 }
 
-void previewReport(const ReportModel &model, QWidget *parent)
+void previewReport(const reportdata::ReportModel &model, QWidget *parent)
 {
     QtReportPrinter target;
     // The preview shows the pages as "Drucken" prints them: turned as the user
     // last turned a list of this kind in the print dialog.
     const auto turned = choices().turned[kindOf(model.orientation)];
-    Orientation shown = model.orientation;
+    reportdata::Orientation shown = model.orientation;
     if (turned)
-        shown = *turned == QPageLayout::Landscape ? Orientation::Landscape : Orientation::Portrait;
+        shown =
+            *turned == QPageLayout::Landscape ? reportdata::Orientation::Landscape : reportdata::Orientation::Portrait;
     target.setOrientation(shown);
     QPrintPreviewDialog dialog(&target.printer(), parent);
     dialog.setObjectName(QStringLiteral("frmSeitenansicht"));
@@ -178,7 +181,8 @@ QtReportPrinter::~QtReportPrinter()
         m_painter.end();
 }
 
-std::optional<Orientation> QtReportPrinter::showPrintDialog(QWidget *parent, Orientation preset, const QString &title)
+std::optional<reportdata::Orientation> QtReportPrinter::showPrintDialog(QWidget *parent, reportdata::Orientation preset,
+                                                                        const QString &title)
 {
     const auto chosen =
         runPrintSetup(m_printer, preset, m_pdfFile.isEmpty() ? proposedPdfFile(title) : m_pdfFile, parent);
@@ -217,9 +221,10 @@ void QtReportPrinter::startPaperPage()
     }
 }
 
-void QtReportPrinter::setOrientation(Orientation o)
+void QtReportPrinter::setOrientation(reportdata::Orientation o)
 {
-    m_printer.setPageOrientation(o == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    m_printer.setPageOrientation(o == reportdata::Orientation::Landscape ? QPageLayout::Landscape
+                                                                         : QPageLayout::Portrait);
 }
 
 double QtReportPrinter::pageWidth() const { return m_printer.pageLayout().paintRectPoints().width() * twipsPerPoint; }

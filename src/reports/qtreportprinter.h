@@ -14,8 +14,8 @@ namespace orv::reports {
 // before in this run and with `preset`, or with the orientation the user
 // turned such a report to before. "Print to File (PDF)" offers `pdfFile`.
 // The orientation chosen, or nullopt on cancel.
-std::optional<Orientation> runPrintSetup(QPrinter &printer, Orientation preset, const QString &pdfFile,
-                                         QWidget *parent);
+std::optional<reportdata::Orientation> runPrintSetup(QPrinter &printer, reportdata::Orientation preset,
+                                                     const QString &pdfFile, QWidget *parent);
 // The PDF file offered for a report: "Liste Kurse 2026-12-07.pdf" after its
 // title and the day, in the folder of the last PDF of this run (at first the
 // documents folder), never one name for every report.
@@ -27,7 +27,7 @@ void forgetPrintChoices();
 
 // The page preview of a built report: exactly the pages that printing lays out,
 // in the report's orientation, from which the user may print or close.
-void previewReport(const ReportModel &model, QWidget *parent);
+void previewReport(const reportdata::ReportModel &model, QWidget *parent);
 
 // Paints the report on a QPrinter: the system's printer, or a PDF file when
 // `pdfFile` is given.
@@ -36,9 +36,10 @@ public:
     explicit QtReportPrinter(const QString &pdfFile = QString());
     ~QtReportPrinter() override;
 
-    std::optional<Orientation> showPrintDialog(QWidget *parent, Orientation preset, const QString &title) override;
+    std::optional<reportdata::Orientation> showPrintDialog(QWidget *parent, reportdata::Orientation preset,
+                                                           const QString &title) override;
     bool hasPrinter() const override;
-    void setOrientation(Orientation o) override;
+    void setOrientation(reportdata::Orientation o) override;
     double pageWidth() const override;
     double pageHeight() const override;
     void scalePage(double width, double height) override;

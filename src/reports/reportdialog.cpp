@@ -66,7 +66,7 @@ std::optional<data::Connection> ReportDialog::startBuild()
     m_model.header.clear();
     m_model.body.clear();
     data::Connection conn;
-    if (!app::openConnection(conn, this))
+    if (!services::openConnection(conn, this))
         return std::nullopt;
     return conn;
 }
@@ -96,7 +96,7 @@ bool ReportDialog::buildForOutput()
 
 void ReportDialog::autoEnd()
 {
-    if (app::settings::isOn(app::settings::Switch::ReportAutoEnd))
+    if (services::settings::isOn(services::settings::Switch::ReportAutoEnd))
         reject();
 }
 
@@ -120,7 +120,7 @@ void ReportDialog::cmdAblage_Click()
         return;
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(composeText(m_model));
+    clipboard->setText(reportdata::composeText(m_model));
     autoEnd();
 }
 
@@ -129,7 +129,7 @@ void ReportDialog::cmdAnzeige_Click()
     if (!buildForOutput())
         return;
     FrmAnzeige window(this);
-    window.setHeading(m_model.title, programLine(), dateLine());
+    window.setHeading(m_model.title, reportdata::programLine(), reportdata::dateLine());
     // The header lines, an empty line, then the body: shown one after the
     // other rather than joined, since a copy of a million-line body costs
     // seconds and hundreds of MB. The next output rebuilds the model anyway.
@@ -160,9 +160,9 @@ const QString csvFilter = QStringLiteral("CSV (Semikolon-getrennt) (*.csv)");
 void ReportDialog::cmdExport_Click()
 {
     data::Connection conn;
-    if (!app::openConnection(conn, this))
+    if (!services::openConnection(conn, this))
         return;
-    std::optional<ExportJob> job;
+    std::optional<reportdata::ExportJob> job;
     try {
         job = exportJob(conn);
     } catch (const data::DbError &e) {
@@ -194,24 +194,26 @@ std::optional<ReportDialog::ExportTarget> ReportDialog::askExportTarget(const QS
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    const QString proposed =
-        folder + QLatin1Char('/')
-        + exportFileName(title, QDate::currentDate(), filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx);
+    const QString proposed = folder + QLatin1Char('/')
+                             + reportdata::exportFileName(title, QDate::currentDate(),
+                                                          filter == csvFilter ? reportdata::ExportFormat::Csv
+                                                                              : reportdata::ExportFormat::Xlsx);
     const std::optional<QString> file =
         ui::askSaveFileName(this, QStringLiteral("Exportieren"), proposed, {xlsxFilter, csvFilter}, &filter);
     if (!file)
         return std::nullopt;
     m_exportFilter = filter;
     // A name typed with its own extension wins over the type chosen in the list.
-    ExportFormat format = filter == csvFilter ? ExportFormat::Csv : ExportFormat::Xlsx;
+    reportdata::ExportFormat format =
+        filter == csvFilter ? reportdata::ExportFormat::Csv : reportdata::ExportFormat::Xlsx;
     if (file->endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        format = ExportFormat::Csv;
+        format = reportdata::ExportFormat::Csv;
     else if (file->endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
-        format = ExportFormat::Xlsx;
+        format = reportdata::ExportFormat::Xlsx;
     return ExportTarget{*file, format};
 }
 
-std::optional<qint64> ReportDialog::writeExport(data::Connection &conn, const ExportJob &job,
+std::optional<qint64> ReportDialog::writeExport(data::Connection &conn, const reportdata::ExportJob &job,
                                                 const ExportTarget &target)
 {
     // Shows itself only when the export takes longer than a moment.
@@ -226,24 +228,24 @@ std::optional<qint64> ReportDialog::writeExport(data::Connection &conn, const Ex
     ui::BusyPointer wait;
     try {
         progress.setValue(0);
-        rows = runExport(
+        rows = reportdata::runExport(
             conn, job, target.format, target.file,
             [&progress](qint64 done) {
                 progress.setValue(int(qMin<qint64>(done, progress.maximum() > 0 ? progress.maximum() : done)));
                 if (progress.wasCanceled())
-                    throw ExportCancelled();
+                    throw reportdata::ExportCancelled();
             },
             [&progress](qint64 total) {
                 progress.setMaximum(int(qMin<qint64>(total, std::numeric_limits<int>::max())));
             });
-    } catch (const ExportCancelled &) {
+    } catch (const reportdata::ExportCancelled &) {
         return std::nullopt;
     } catch (const data::DbError &e) {
         progress.close();
         wait.restore();
         ui::inform(this, e.message(QStringLiteral("DatenLesenError: ")), QStringLiteral("ORV"), ui::Icon::None);
         return std::nullopt;
-    } catch (const ExportError &e) {
+    } catch (const reportdata::ExportError &e) {
         progress.close();
         wait.restore();
         ui::inform(this,

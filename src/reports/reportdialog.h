@@ -1,7 +1,7 @@
 #pragma once
 #include "data/connection.h"
-#include "reports/reportexport.h"
-#include "reports/reportmodel.h"
+#include "reportdata/reportexport.h"
+#include "reportdata/reportmodel.h"
 #include "ui/prompter.h"
 
 #include <QDialog>
@@ -20,7 +20,7 @@ class ReportDialog : public QDialog {
 public:
     explicit ReportDialog(QWidget *parent = nullptr);
 
-    const ReportModel &model() const { return m_model; }
+    const reportdata::ReportModel &model() const { return m_model; }
 
     void cmdDrucken_Click();
     void cmdAblage_Click();
@@ -38,7 +38,7 @@ protected:
 
     // The list for the export, after the same entry checks as buildReport
     // (nullopt once the user has been told why not). May throw data::DbError.
-    virtual std::optional<ExportJob> exportJob(data::Connection &conn) = 0;
+    virtual std::optional<reportdata::ExportJob> exportJob(data::Connection &conn) = 0;
 
     // The start of every build: an empty model and the build's own connection
     // (nullopt once the user has been told that it cannot be opened).
@@ -53,17 +53,18 @@ protected:
     void connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige, QPushButton *cancel,
                         QPushButton *exportButton = nullptr);
 
-    ReportModel m_model;
+    reportdata::ReportModel m_model;
 
 private:
     struct ExportTarget {
         QString file;
-        ExportFormat format;
+        reportdata::ExportFormat format;
     };
     // The file and type the user chooses; nullopt when cancelled.
     std::optional<ExportTarget> askExportTarget(const QString &title);
     // The rows written; nullopt when cancelled or failed (the user has been told).
-    std::optional<qint64> writeExport(data::Connection &conn, const ExportJob &job, const ExportTarget &target);
+    std::optional<qint64> writeExport(data::Connection &conn, const reportdata::ExportJob &job,
+                                      const ExportTarget &target);
 
     // Builds and checks the body; false when there is nothing to output.
     bool buildForOutput();

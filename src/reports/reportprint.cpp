@@ -17,9 +17,9 @@ const QString headFont = QStringLiteral("Arial");
 // The page layout of one print run; every position in twips of the scaled page.
 class PageLayout {
 public:
-    PageLayout(const ReportModel &model, ReportPrinter &printer, double w, double h)
+    PageLayout(const reportdata::ReportModel &model, ReportPrinter &printer, double w, double h)
         : m_model(model), m_printer(printer), m_w(w), m_h(h),
-          m_header(model.header.isEmpty() ? QStringList() : splitLines(model.header))
+          m_header(model.header.isEmpty() ? QStringList() : reportdata::splitLines(model.header))
     {
     }
 
@@ -28,7 +28,7 @@ public:
         frame();
         m_printer.setX(m_w - 3500);
         m_printer.setY(300);
-        printFitted(programLine(), headFont, 8, 6, m_w - 200 - gap);
+        printFitted(reportdata::programLine(), headFont, 8, 6, m_w - 200 - gap);
         m_printer.setX(600);
         m_printer.setY(300);
         m_printer.drawLogo(48);
@@ -39,7 +39,7 @@ public:
         m_printer.setFont(headFont, 12);
         m_printer.printLine(QString());
         m_printer.setX(2000);
-        printFitted(dateLine(), headFont, 12, 8, m_w - 200 - gap);
+        printFitted(reportdata::dateLine(), headFont, 12, 8, m_w - 200 - gap);
         m_printer.drawLine(500, 1300, m_w - 200, 1300);
         m_bodySize = fittedSize(body);
         m_printer.setFont(bodyFont, m_bodySize);
@@ -150,7 +150,7 @@ private:
         headerLines();
     }
 
-    const ReportModel &m_model;
+    const reportdata::ReportModel &m_model;
     ReportPrinter &m_printer;
     double m_w, m_h;
     QStringList m_header;
@@ -162,7 +162,7 @@ bool abandonAfter(const PrintError &e, QWidget *parent)
 {
     const ui::NormalPointer normal;
     const QString text = QStringLiteral("Druckerfehler: ") + QString::number(e.number()) + QLatin1Char(' ')
-                         + e.description() + crlf + QStringLiteral("Möchten Sie den Druck abbrechen?");
+                         + e.description() + reportdata::crlf + QStringLiteral("Möchten Sie den Druck abbrechen?");
     return ui::Prompter::instance().message(parent, text, QStringLiteral("Druckerfehler"), ui::Icon::Question,
                                             ui::Buttons::YesNo, ui::Answer::Yes)
            == ui::Answer::Yes;
@@ -170,9 +170,10 @@ bool abandonAfter(const PrintError &e, QWidget *parent)
 
 } // namespace
 
-PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidget *parent, PrintSetup setup)
+PrintOutcome printReport(const reportdata::ReportModel &model, ReportPrinter &printer, QWidget *parent,
+                         PrintSetup setup)
 {
-    const QStringList body = splitLines(model.body);
+    const QStringList body = reportdata::splitLines(model.body);
     bool abandoned = false;
     // Runs one step; after a failure the user chooses between giving up and going on with the next step.
     auto step = [&](auto &&fn) {
@@ -190,7 +191,7 @@ PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidg
 
     // The page preview has set the printer up already.
     const bool needsSetup = setup == PrintSetup::FromSettings;
-    bool withDialog = needsSetup && app::settings::isOn(app::settings::Switch::PrinterWindow);
+    bool withDialog = needsSetup && services::settings::isOn(services::settings::Switch::PrinterWindow);
     if (needsSetup && !withDialog && !printer.hasPrinter()) {
         // Nothing to print on: "Nein" goes on in the print dialog, where a file can be chosen.
         if (abandonAfter(PrintError(ErrPrinter, QStringLiteral("Kein Drucker vorhanden")), parent))

@@ -1,5 +1,5 @@
 #pragma once
-#include "reports/reportmodel.h"
+#include "reportdata/reportmodel.h"
 
 class QWidget;
 
@@ -20,7 +20,7 @@ enum class PrintOutcome {
 // With `setup` AsSet the printer's own orientation stands (the page preview
 // has set it) and neither the print dialog nor the report's orientation is used.
 enum class PrintSetup { FromSettings, AsSet };
-PrintOutcome printReport(const ReportModel &model, ReportPrinter &printer, QWidget *parent,
+PrintOutcome printReport(const reportdata::ReportModel &model, ReportPrinter &printer, QWidget *parent,
                          PrintSetup setup = PrintSetup::FromSettings);
 
 } // namespace orv::reports

@@ -1,6 +1,6 @@
 #pragma once
 #include "data/dberror.h"
-#include "reports/reportmodel.h"
+#include "reportdata/reportmodel.h"
 
 #include <QString>
 #include <functional>
@@ -34,10 +34,11 @@ public:
     // or what the user chose for such a report earlier in this run); a file
     // is offered under the report's `title` and the day: the orientation
     // chosen, or nullopt when the user cancelled.
-    virtual std::optional<Orientation> showPrintDialog(QWidget *parent, Orientation preset, const QString &title) = 0;
+    virtual std::optional<reportdata::Orientation> showPrintDialog(QWidget *parent, reportdata::Orientation preset,
+                                                                   const QString &title) = 0;
     // False when there is neither a printer nor a file to print into.
     virtual bool hasPrinter() const = 0;
-    virtual void setOrientation(Orientation o) = 0;
+    virtual void setOrientation(reportdata::Orientation o) = 0;
     virtual double pageWidth() const = 0;  // twips, after the orientation is set
     virtual double pageHeight() const = 0; // twips
     // Starts the document with the page scaled to (0, 0)-(width, height).

@@ -130,7 +130,7 @@ void FrmNameEdit::renameEmployee()
     // Every click ends with a box; when it closes, the field the click chose keeps the focus.
     m_focusKept = true;
     data::Connection conn;
-    if (!app::openConnection(conn, this))
+    if (!services::openConnection(conn, this))
         return;
 
     if (const QString error = inputError(); !error.isEmpty()) {

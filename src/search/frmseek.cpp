@@ -67,7 +67,7 @@ FrmSeek::FrmSeek(QWidget *parent) : QDialog(parent), m_model(new SeekResultModel
 
     SeekPosition = 0;
     cmdOK->setEnabled(false);
-    chkVolltext->setChecked(app::settings::isOn(app::settings::Switch::TextSeek));
+    chkVolltext->setChecked(services::settings::isOn(services::settings::Switch::TextSeek));
     updateSeekEnabled();
     makeDefault(cmdSeek);
 

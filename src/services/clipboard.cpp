@@ -12,7 +12,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace orv::app {
+namespace orv::services {
 namespace {
 
 // The focused text box, or nullptr. The line edit inside an editable combo
@@ -98,4 +98,4 @@ QString currentUserName()
     return qEnvironmentVariable("USER");
 }
 
-} // namespace orv::app
+} // namespace orv::services

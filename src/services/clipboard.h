@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-namespace orv::app {
+namespace orv::services {
 
 // Clipboard commands of the Edit menus and toolbars. They act on the focused
 // text box (a line edit or text edit) only; combo boxes, spin boxes, lists
@@ -13,4 +13,4 @@ void editPaste();
 // The login name of the user running the program; "" when unknown.
 QString currentUserName();
 
-} // namespace orv::app
+} // namespace orv::services

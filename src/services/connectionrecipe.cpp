@@ -5,7 +5,7 @@
 #include "services/settings.h"
 #include "ui/prompter.h"
 
-namespace orv::app {
+namespace orv::services {
 namespace {
 QString g_dataPath;
 }
@@ -42,4 +42,4 @@ bool openConnection(data::Connection &conn, QWidget *parent)
     }
 }
 
-} // namespace orv::app
+} // namespace orv::services

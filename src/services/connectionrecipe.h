@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace orv::app {
+namespace orv::services {
 
 // The database folder, ending in the path separator; set once by start-up.
 QString dataPath();
@@ -21,4 +21,4 @@ data::ConnectionTarget connectionTarget();
 // the connection is then closed.
 bool openConnection(data::Connection &conn, QWidget *parent = nullptr);
 
-} // namespace orv::app
+} // namespace orv::services

@@ -12,7 +12,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-namespace orv::app {
+namespace orv::services {
 
 QStringList CalculatorLauncher::candidates()
 {
@@ -146,4 +146,4 @@ void showDatabaseFolder(QWidget *parent)
                title, ui::Icon::Exclamation);
 }
 
-} // namespace orv::app
+} // namespace orv::services

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-namespace orv::app {
+namespace orv::services {
 
 // The calculator of the toolbar button "Rechner". A calculator this program
 // started is reused while it runs (bringing a foreign window to the front is
@@ -43,4 +43,4 @@ QString databaseFolder();
 // message naming it when none can be started.
 void showDatabaseFolder(QWidget *parent);
 
-} // namespace orv::app
+} // namespace orv::services

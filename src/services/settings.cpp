@@ -8,7 +8,7 @@
 #include <QLocale>
 #include <QSettings>
 
-namespace orv::app::settings {
+namespace orv::services::settings {
 namespace {
 
 // One ini file per user under the application name "ORV".
@@ -134,4 +134,4 @@ void setMainWindowTwips(MainPlace place, double twips)
     write(kSettings, QLatin1String(info(place).key), loc.toString(float(twips), 'g', 7));
 }
 
-} // namespace orv::app::settings
+} // namespace orv::services::settings

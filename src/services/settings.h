@@ -3,7 +3,7 @@
 #include <QPair>
 #include <QString>
 
-namespace orv::app {
+namespace orv::services {
 
 // The per-user settings store under the application name "ORV", sections
 // "Settings" and "Service". Read where a value acts, never cached. Each key
@@ -55,4 +55,4 @@ void write(const QString &section, const QString &key, const QString &value);
 QList<QPair<QString, QString>> readSection(const QString &section);
 
 } // namespace settings
-} // namespace orv::app
+} // namespace orv::services

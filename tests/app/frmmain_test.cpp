@@ -31,7 +31,7 @@
 namespace orv::test {
 namespace {
 
-using app::settings::write;
+using services::settings::write;
 
 // A child window with its own menu that may refuse to close, as a record
 // window in the middle of an edit does. Closes it accepted are noted in `log`.
@@ -388,7 +388,7 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
 {
     const QString folder = tempPath() + u"/daten/"_s;
     QDir().mkpath(folder);
-    app::setDataPath(folder);
+    services::setDataPath(folder);
     data::createSqliteBackend(folder + u"orv.mdb"_s);
     data::Connection conn;
     conn.open(data::ConnectionTarget::sqliteFile(folder + u"orv.mdb"_s));

@@ -63,7 +63,7 @@ protected:
         ASSERT_TRUE(Cluster::running());
         seed();
         // The windows' sessions carry a name of their own, to be found on the server.
-        app::settings::write(u"Service"_s, u"Datenbank"_s, target().location + u"&application_name="_s + m_name);
+        services::settings::write(u"Service"_s, u"Datenbank"_s, target().location + u"&application_name="_s + m_name);
     }
     void TearDown() override
     {

@@ -22,8 +22,8 @@
 namespace orv::test {
 namespace {
 
-using app::settings::read;
-using app::settings::write;
+using services::settings::read;
+using services::settings::write;
 
 const QString kPrompt = u"Datenbank nicht vorhanden!\r\n\r\nGeben Sie den Pfad ein:"_s;
 
@@ -74,7 +74,7 @@ TEST_F(StartupTest, FirstRunWithDatabaseBesideProgramAsksNothing)
         EXPECT_TRUE(start());
         EXPECT_TRUE(prompter.shown().empty());
         EXPECT_EQ(service("Datenpfad"), program + "/");
-        EXPECT_EQ(app::dataPath(), program + "/");
+        EXPECT_EQ(services::dataPath(), program + "/");
         expectFirstRunDefaults();
     }
 }
@@ -112,7 +112,7 @@ TEST_F(StartupTest, AnswerGetsOneSeparatorAndIsStoredAtOnce)
         EXPECT_EQ(start(), c.fileThere);
         EXPECT_EQ(prompter.last().isInput, c.fileThere);
         EXPECT_EQ(service("Datenpfad"), c.stored);
-        EXPECT_EQ(app::dataPath(), c.stored);
+        EXPECT_EQ(services::dataPath(), c.stored);
         prompter.verify();
     }
 }
@@ -156,9 +156,9 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNoSetting)
 
     prompter.expectMessage(u"Programm ist bereits geladen!"_s, u"Error"_s, ui::Icon::Exclamation);
     EXPECT_FALSE(start());
-    EXPECT_TRUE(app::settings::readSection(u"Service"_s).isEmpty());
-    EXPECT_TRUE(app::settings::readSection(u"Settings"_s).isEmpty());
-    EXPECT_EQ(app::dataPath(), QString());
+    EXPECT_TRUE(services::settings::readSection(u"Service"_s).isEmpty());
+    EXPECT_TRUE(services::settings::readSection(u"Settings"_s).isEmpty());
+    EXPECT_EQ(services::dataPath(), QString());
 
     // Once the first copy has ended the next one starts.
     running.unlock();
@@ -263,13 +263,13 @@ TEST_F(StartupTest, SettingsAreTheOwnersAloneAndTheLockStaysOutOfTheSharedTempor
 TEST_F(StartupTest, DatabaseWithoutTheTablesIsRefusedWhenConnecting)
 {
     touchDatabase(data);
-    app::setDataPath(data + QLatin1Char('/'));
+    services::setDataPath(data + QLatin1Char('/'));
     prompter.expectMessage(u"OpenConnectionError: -2147467259 Die Datenbank "_s + data
                                + QStringLiteral("/orv.mdb enthält die Tabellen von ORV (Kurs, Mitarbeiter, "
                                                 "Trainingsplan) nicht."),
                            u"ORV"_s, ui::Icon::None);
     data::Connection conn;
-    EXPECT_FALSE(app::openConnection(conn));
+    EXPECT_FALSE(services::openConnection(conn));
     EXPECT_FALSE(conn.isOpen());
     EXPECT_EQ(QFileInfo(data + u"/orv.mdb"_s).size(), 0);
 }
@@ -292,7 +292,7 @@ TEST_F(StartupTest, ConnectionErrorShowsTheServerAddressWithoutPassword)
         write(u"Service"_s, u"Datenbank"_s, QString::fromUtf8(c.address));
         prompter.expectMessageMatching(u"^OpenConnectionError: "_s, u"ORV"_s, ui::Icon::None);
         data::Connection conn;
-        EXPECT_FALSE(app::openConnection(conn));
+        EXPECT_FALSE(services::openConnection(conn));
         const QString box = prompter.last().text;
         EXPECT_TRUE(box.contains(QString::fromUtf8(c.shown))) << box.toStdString();
         EXPECT_FALSE(box.contains(u"heim"_s)) << box.toStdString();

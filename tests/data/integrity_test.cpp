@@ -8,7 +8,7 @@
 #include "data/schema.h"
 #include "data/sqlitebackend.h"
 #include "data/tables.h"
-#include "reports/trainingsplanlist.h"
+#include "reportdata/trainingsplanlist.h"
 #include "support/testenv.h"
 
 #include <QCoreApplication>
@@ -408,14 +408,14 @@ TEST_P(HostileInput, ValuesAreStoredAndFoundExactlyOrRefused)
                                    : hostileText(frng, 2);
         if (filter.isEmpty() || filter.contains(QChar(0)))
             continue;
-        reports::TrainingsplanSelection sel;
+        reportdata::TrainingsplanSelection sel;
         sel.von = QDate(1, 1, 1);
         sel.bis = QDate(9999, 12, 31);
         sel.name = filter;
-        const reports::TrainingsplanQuery q = reports::trainingsplanQuery(sel, conn.backend());
+        const reportdata::TrainingsplanQuery q = reportdata::trainingsplanQuery(sel, conn.backend());
         std::multiset<QString> found, expected;
         for (auto cur = conn.query(q.rows.sql(), q.rows.params()); cur->next();)
-            found.insert(textAt(*cur, 7));
+            found.insert(textAt(*cur, data::trainingPlanList.indexOf("Name")));
         for (auto cur = conn.query(u"SELECT Trainingsplan.Name FROM Trainingsplan INNER JOIN Kurs ON "
                                    "Trainingsplan.KursNr = Kurs.KursNr"_s);
              cur->next();) {

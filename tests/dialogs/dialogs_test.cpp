@@ -23,9 +23,9 @@
 namespace orv::test {
 namespace {
 
-using app::settings::read;
-using app::settings::readSection;
-using app::settings::write;
+using services::settings::read;
+using services::settings::readSection;
+using services::settings::write;
 
 const QString S = u"Settings"_s;
 
@@ -263,14 +263,14 @@ TEST_F(FrmAboutTest, ProductInformationNamesUserAndDatabaseWithoutPassword)
                  {"postgresql://dbserver/orv?user=schulung&password=Geheim42", "dbserver/orv"},
                  {"host=dbserver port=5433 dbname=orv user=schulung password = 'Geheim42'",
                   "user=schulung dbname=orv host=dbserver port=5433"}};
-    app::setDataPath(u"/srv/schulung/daten/"_s);
+    services::setDataPath(u"/srv/schulung/daten/"_s);
     // The version the program was built as, from the project file.
     const QByteArray project = readFile(QStringLiteral(QT_TESTCASE_SOURCEDIR "/CMakeLists.txt"));
     const QString version =
         QRegularExpression(u"project\\(ORV VERSION ([0-9.]+)"_s).match(QString::fromUtf8(project)).captured(1);
     ASSERT_EQ(version.count(u'.'), 2);
     for (const auto &c : cases) {
-        app::settings::write("Service", "Datenbank", c.uri);
+        services::settings::write("Service", "Datenbank", c.uri);
         prompter.expectModal([&](QDialog &dlg) {
             EXPECT_EQ(child<QLabel>(dlg, "lblVersion")->text(), u"Version "_s + version);
             EXPECT_EQ(child<QLabel>(dlg, "lblUser")->text(), QString::fromLocal8Bit(pw->pw_name));

@@ -6,8 +6,8 @@
 #include "import/xlsxreader.h"
 #include "reports/frmkursbericht.h"
 #include "reports/frmmitarbeiterbericht.h"
-#include "reports/reportexport.h"
-#include "reports/trainingsplanlist.h"
+#include "reportdata/reportexport.h"
+#include "reportdata/trainingsplanlist.h"
 #include "support/testenv.h"
 
 #include <QComboBox>
@@ -394,23 +394,23 @@ TEST_P(ImportTest, RoundTripOfTheExports)
     struct MitarbeiterExport : reports::FrmMitarbeiterBericht {
         using FrmMitarbeiterBericht::exportJob;
     };
-    reports::TrainingsplanSelection sel;
+    reportdata::TrainingsplanSelection sel;
     sel.von = QDate(2000, 1, 1);
     sel.bis = QDate(2099, 12, 31);
     KursExport kurs;
     MitarbeiterExport mitarbeiter;
-    const std::pair<const char *, reports::ExportJob> jobs[] = {
+    const std::pair<const char *, reportdata::ExportJob> jobs[] = {
         {"Kurs", *kurs.exportJob(db())},
         {"Mitarbeiter", *mitarbeiter.exportJob(db())},
-        {"Trainingsplan", reports::trainingsplanExport(db(), sel)},
+        {"Trainingsplan", reportdata::trainingsplanExport(db(), sel)},
     };
     for (const auto &[table, job] : jobs) {
         const QString all = u"SELECT * FROM %1 ORDER BY 1, 2"_s.arg(QLatin1String(table));
         const QStringList before = rows(all);
-        for (const auto format : {reports::ExportFormat::Csv, reports::ExportFormat::Xlsx}) {
+        for (const auto format : {reportdata::ExportFormat::Csv, reportdata::ExportFormat::Xlsx}) {
             const QString file =
-                tempPath() + (format == reports::ExportFormat::Csv ? u"/export.csv"_s : u"/export.xlsx"_s);
-            ASSERT_EQ(reports::runExport(db(), job, format, file), before.size()) << table;
+                tempPath() + (format == reportdata::ExportFormat::Csv ? u"/export.csv"_s : u"/export.xlsx"_s);
+            ASSERT_EQ(reportdata::runExport(db(), job, format, file), before.size()) << table;
             import::Import imp(*data::schema::findTable(QLatin1String(table)), import::readFile(file));
             // Unchanged when read back over themselves, the same rows when read into an empty table.
             import::ImportResult r = imp.run(db(), Mode::AddOrUpdate, true);

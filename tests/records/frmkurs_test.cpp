@@ -499,9 +499,9 @@ TEST_P(KursWindowTest, WindowWithoutRowsOffersOnlyClosing)
     for (const bool connection : {true, false}) {
         SCOPED_TRACE(connection);
         if (connection) {
-            app::setDataPath(tempPath() + u"/fehlt/"_s);
-            app::settings::write(u"Service"_s, u"Datenbank"_s,
-                                 isPostgres() ? u"postgresql://127.0.0.1:1/orv"_s : QString());
+            services::setDataPath(tempPath() + u"/fehlt/"_s);
+            services::settings::write(u"Service"_s, u"Datenbank"_s,
+                                      isPostgres() ? u"postgresql://127.0.0.1:1/orv"_s : QString());
         } else {
             db().exec(u"ALTER TABLE Kurs RENAME COLUMN KursNr TO Nummer"_s);
         }
@@ -516,8 +516,8 @@ TEST_P(KursWindowTest, WindowWithoutRowsOffersOnlyClosing)
             }
         drv.click("cmdCancel");
         EXPECT_FALSE(drv.isOpen());
-        app::setDataPath(tempPath() + u"/"_s);
-        app::settings::write(u"Service"_s, u"Datenbank"_s, isPostgres() ? target().location : QString());
+        services::setDataPath(tempPath() + u"/"_s);
+        services::settings::write(u"Service"_s, u"Datenbank"_s, isPostgres() ? target().location : QString());
     }
 }
 

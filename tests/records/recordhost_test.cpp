@@ -262,7 +262,7 @@ TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
     EXPECT_TRUE(test::readFile(proposed).contains("nach der Sicherung"));
 
     // A server database is backed up by the server's tools, from here as from the main window.
-    app::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
+    services::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     emit datei->aboutToShow();
     EXPECT_FALSE(backup->isEnabled());
 }
@@ -273,7 +273,7 @@ TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
 TEST_P(RecordHostTest, HandbuchWithF1AndDatenordnerFromEveryMenuBar)
 {
     // A build run from its tree shows the handbook of its sources.
-    const QString handbook = app::handbookFile();
+    const QString handbook = services::handbookFile();
     ASSERT_TRUE(handbook.endsWith(u"/docs/handbuch/index.html"_s)) << handbook.toStdString();
     const auto shownItem = [this](const char *menu, const char *item) -> QAction * {
         for (QAction *m : main->menuBar()->actions())
@@ -318,10 +318,10 @@ TEST_P(RecordHostTest, HandbuchWithF1AndDatenordnerFromEveryMenuBar)
         qputenv("PATH", oldPath);
 
         // A server database has no folder on this workstation.
-        app::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
+        services::settings::write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
         emit qobject_cast<QMenu *>(open->parent())->aboutToShow();
         EXPECT_FALSE(open->isEnabled());
-        app::settings::write(u"Service"_s, u"Datenbank"_s, QString());
+        services::settings::write(u"Service"_s, u"Datenbank"_s, QString());
     }
 }
 

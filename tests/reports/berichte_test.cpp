@@ -1,9 +1,10 @@
 #include "data/schema.h"
+#include "reportdata/reportexport.h"
 #include "reports/frmkursbericht.h"
 #include "reports/frmmitarbeiterbericht.h"
 #include "reports/frmtrainingsplanbericht.h"
 #include "reports/qtreportprinter.h"
-#include "reports/reportexport.h"
+#include "reportdata/reportexport.h"
 #include "support/testenv.h"
 #include "ui/statuspanels.h"
 #include "xlsxreader.h"
@@ -56,7 +57,7 @@ const Columns planEntry{210, planStops}, planHeading{208, planStops};
 const QString headings = u"Kurs-Nr.|Beschreibung|Art|Referent|Kosten|Dauer|Name|Kat.|Bereich|Datum|Prio.|R|S|Status"_s;
 
 // Builds through "&Ablage" and returns the model the outputs saw.
-const reports::ReportModel &build(reports::ReportDialog &dlg)
+const reportdata::ReportModel &build(reports::ReportDialog &dlg)
 {
     clickButton(dlg, u"cmdAblage"_s);
     return dlg.model();
@@ -151,9 +152,9 @@ protected:
         type("txtVon", von);
         type("txtBis", bis);
     }
-    const reports::ReportModel &build() { return ::build(*dlg); }
+    const reportdata::ReportModel &build() { return ::build(*dlg); }
     // The body up to the sums: entries as "KursNr/Name", group lines as they stand.
-    static QStringList keys(const reports::ReportModel &m)
+    static QStringList keys(const reportdata::ReportModel &m)
     {
         QStringList out;
         for (const QString &l : m.body.split(crlf)) {
@@ -178,10 +179,10 @@ TEST_P(TrainingsplanBerichtTest, ListLayoutHeaderTotalsAndLegend)
     auto *bar = w<QProgressBar>("prgStatistik");
     int top = 0;
     QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int v) { top = std::max(top, v); });
-    const reports::ReportModel &m = build();
+    const reportdata::ReportModel &m = build();
     EXPECT_EQ(QList<int>({bar->maximum(), top, bar->value()}), QList<int>({4, 3, 0}));
     EXPECT_EQ(m.title, u"Liste Trainingsplan"_s);
-    EXPECT_EQ(m.orientation, reports::Orientation::Landscape);
+    EXPECT_EQ(m.orientation, reportdata::Orientation::Landscape);
     EXPECT_EQ(m.header,
               u"Zeitraum:    01.01.2027 bis 31.12.2027\r\nSortierung:  Kurs-Nr.\r\n\r\n"_s + planHeading(headings));
     // The status letter stands in its own column: B, G, E or K.
@@ -336,7 +337,7 @@ TEST_P(TrainingsplanBerichtTest, BereichFilterDropsTheBereichColumn)
     addPlan(u"K1"_s, u"Ärger, Udo"_s, u"1"_s);
     auto *bereich = w<QComboBox>("cmbBereich");
     bereich->setCurrentIndex(bereich->findText(u"Controlling"_s));
-    const reports::ReportModel &m = build();
+    const reportdata::ReportModel &m = build();
     EXPECT_EQ(m.header.split(crlf).mid(1),
               QStringList({u"Bereich:     Controlling"_s, u"Sortierung:  Kurs-Nr."_s, QString(),
                            Columns{177, planStopsOhneBereich}(QString(headings).remove(u"Bereich|"_s))}));
@@ -392,7 +393,7 @@ TEST_P(TrainingsplanBerichtTest, FiltersAreBoundAndWriteTheirSelectionLines)
             expectNothing();
             continue;
         }
-        const reports::ReportModel &m = build();
+        const reportdata::ReportModel &m = build();
         EXPECT_EQ(m.header.split(crlf).mid(1, 2), QStringList({line, u"Sortierung:  Kurs-Nr."_s}));
         EXPECT_EQ(keys(m).join(u'|'), kurse);
     }
@@ -415,7 +416,7 @@ TEST_P(TrainingsplanBerichtTest, YesNoBoxesCycleThroughThreeStates)
         SCOPED_TRACE(line.toStdString());
         clickBox(box);
         EXPECT_EQ(box->checkState(), state);
-        const reports::ReportModel &m = build();
+        const reportdata::ReportModel &m = build();
         EXPECT_EQ(m.header.split(crlf)[1], line);
         EXPECT_EQ(keys(m).join(u'|'), kurse);
     }
@@ -459,7 +460,7 @@ TEST_P(TrainingsplanBerichtTest, SortOrdersAndGroups)
     for (const auto &[sort, lines] : cases) {
         SCOPED_TRACE(sort.toStdString());
         w<QComboBox>("cmbSortierung")->setEditText(sort); // "Priorität" is no key of QTest's
-        const reports::ReportModel &m = build();
+        const reportdata::ReportModel &m = build();
         EXPECT_EQ(m.header.split(crlf)[1], u"Sortierung:  "_s + sort);
         EXPECT_EQ(keys(m), lines);
     }
@@ -488,8 +489,8 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     const XlsxReader book(xlsx);
     EXPECT_TRUE(book.workbookXml.contains("<sheet name=\"Liste Trainingsplan\""));
     EXPECT_EQ(QStringList({book.text("A1"), book.text("A2"), book.text("A3"), book.text("A4")}),
-              QStringList({u"Liste Trainingsplan"_s, reports::dateLine(), u"Zeitraum:    01.01.2027 bis 31.12.2027"_s,
-                           u"Sortierung:  Bereich"_s}));
+              QStringList({u"Liste Trainingsplan"_s, reportdata::dateLine(),
+                           u"Zeitraum:    01.01.2027 bis 31.12.2027"_s, u"Sortierung:  Bereich"_s}));
     EXPECT_TRUE(book.at("A1").bold);
     EXPECT_TRUE(book.sheetXml.contains("ySplit=\"6\"") && book.sheetXml.contains("state=\"frozen\""));
     // The filter takes the headings and the rows, and nothing but them: the group stands in each row.
@@ -570,12 +571,12 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
     EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files), (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
 
     // The progress dialog learns the number of rows from the rows read, not from a count of its own.
-    reports::TrainingsplanSelection sel;
+    reportdata::TrainingsplanSelection sel;
     sel.von = QDate(2027, 1, 1);
     sel.bis = QDate(2027, 12, 31);
     qint64 total = -1;
-    EXPECT_EQ(reports::runExport(db(), reports::trainingsplanExport(db(), sel), reports::ExportFormat::Csv,
-                                 tempPath() + u"/gezaehlt.csv"_s, {}, [&](qint64 rows) { total = rows; }),
+    EXPECT_EQ(reportdata::runExport(db(), reportdata::trainingsplanExport(db(), sel), reportdata::ExportFormat::Csv,
+                                    tempPath() + u"/gezaehlt.csv"_s, {}, [&](qint64 rows) { total = rows; }),
               3);
     EXPECT_EQ(total, 3);
 }
@@ -605,12 +606,13 @@ TEST_P(TrainingsplanBerichtTest, CsvWritesTextsThatStartLikeFormulasAsText)
         addPlan(nr, u"Meier, Hans"_s);
         want << QByteArray(csv) + ";I;;-12,50;1,0;Meier, Hans;O;Controlling;01.01.2027;31.12.2027;;;;B;;";
     }
-    reports::TrainingsplanSelection sel;
+    reportdata::TrainingsplanSelection sel;
     sel.von = QDate(2027, 1, 1);
     sel.bis = QDate(2027, 12, 31);
     const QString file = tempPath() + u"/formeln.csv"_s;
-    ASSERT_EQ(reports::runExport(db(), reports::trainingsplanExport(db(), sel), reports::ExportFormat::Csv, file),
-              qint64(std::size(cells)));
+    ASSERT_EQ(
+        reportdata::runExport(db(), reportdata::trainingsplanExport(db(), sel), reportdata::ExportFormat::Csv, file),
+        qint64(std::size(cells)));
     const QByteArray all = readFile(file);
     EXPECT_TRUE(all.startsWith("\xEF\xBB\xBFKurs-Nr.;Beschreibung;"));
     QList<QByteArray> lines;
@@ -772,19 +774,19 @@ class ExportWriterTest : public OrvTest {};
 // A cancelled export of either type leaves an earlier file of that name as it was, and nothing else.
 TEST_F(ExportWriterTest, CancelledExportKeepsTheOldFile)
 {
-    reports::ExportLayout layout;
+    reportdata::ExportLayout layout;
     layout.title = u"Liste"_s;
-    layout.columns = {{u"Text"_s}, {u"Zahl"_s, reports::CellType::Number, 2, true}};
+    layout.columns = {{u"Text"_s}, {u"Zahl"_s, reportdata::CellType::Number, 2, true}};
     layout.totals = true;
     const QString target = tempPath() + u"/liste"_s;
-    for (const auto format : {reports::ExportFormat::Xlsx, reports::ExportFormat::Csv}) {
+    for (const auto format : {reportdata::ExportFormat::Xlsx, reportdata::ExportFormat::Csv}) {
         ASSERT_TRUE(writeFile(target, "alt"));
         int calls = 0;
-        auto writer = reports::makeExportWriter(format, layout, target);
+        auto writer = reportdata::makeExportWriter(format, layout, target);
         writer->setProgress([&](qint64 done) {
             ++calls;
             if (done >= 2048)
-                throw reports::ExportCancelled();
+                throw reportdata::ExportCancelled();
         });
         EXPECT_THROW(
             for (int i = 0; i < 5000; ++i) {
@@ -792,7 +794,7 @@ TEST_F(ExportWriterTest, CancelledExportKeepsTheOldFile)
                 writer->number(i);
                 writer->endRow();
             },
-            reports::ExportCancelled);
+            reportdata::ExportCancelled);
         writer.reset();
         EXPECT_EQ(calls, 2);
         EXPECT_EQ(readFile(target), QByteArray("alt"));
@@ -834,9 +836,9 @@ protected:
 
 TEST_P(StammdatenBerichtTest, CompleteListsWithColumnsUnderTheHeading)
 {
-    const reports::ReportModel &m = build(*dlg);
+    const reportdata::ReportModel &m = build(*dlg);
     EXPECT_EQ(m.title, u"Komplettliste Kurse"_s);
-    EXPECT_EQ(m.orientation, reports::Orientation::Landscape);
+    EXPECT_EQ(m.orientation, reportdata::Orientation::Landscape);
     const Columns kurs{184, {0, 9, 51, 133, 138, -177, -184}};
     EXPECT_EQ(m.header, kurs(u"Kurs-Nr.|Rubrik|Beschreibung|Art|Referent|Kosten|Dauer"_s));
     EXPECT_EQ(
@@ -851,9 +853,9 @@ TEST_P(StammdatenBerichtTest, CompleteListsWithColumnsUnderTheHeading)
     addMitarbeiter(u"Zorn, Eva"_s, u"4711"_s, u"Einkauf"_s, u"I/C"_s, u"Einkauf"_s);
     addMitarbeiter(u"Bauer, Jan"_s, QString(), QString(), u"O"_s, u"Logistik"_s);
     addMitarbeiter(u"Ärger, Udo"_s, u"12"_s, u"Fertigung"_s, u"Ets"_s, u"DUV Motoren"_s);
-    const reports::ReportModel &e = build(ma);
+    const reportdata::ReportModel &e = build(ma);
     EXPECT_EQ(e.title, u"Komplettliste Mitarbeiter"_s);
-    EXPECT_EQ(e.orientation, reports::Orientation::Portrait);
+    EXPECT_EQ(e.orientation, reportdata::Orientation::Portrait);
     const std::vector<int> maStops = {0, 32, 46, 58, 69};
     const Columns entry{99, maStops}, heading{76, maStops};
     EXPECT_EQ(e.header, heading(u"Name|Kostenstelle|Abteilung|Kategorie|Bereich"_s));

@@ -1,5 +1,5 @@
+#include "reportdata/reportmodel.h"
 #include "reports/frmanzeige.h"
-#include "reports/reportmodel.h"
 #include "reports/testreportdialog.h"
 #include "support/recordingprinter.h"
 #include "support/testenv.h"
@@ -62,7 +62,7 @@ TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
         EXPECT_EQ(d.findChild<QLabel *>("lblBem")->text(), date);
         auto *rtb = d.findChild<ui::LineView *>("rtbAnzeige");
         // The clipboard's text after its program, date and title lines; copied from the window with LF line ends.
-        const QString clip = reports::composeText(reports::ReportModel{
+        const QString clip = reportdata::composeText(reportdata::ReportModel{
             QString(), QStringLiteral("Zeitraum: x\r\n\r\nKurs-Nr. Kopf"), QStringLiteral("K1     Zeile\r\n")});
         EXPECT_EQ(rtb->text(), u"Zeitraum: x\r\n\r\nKurs-Nr. Kopf\r\n\r\nK1     Zeile\r\n"_s);
         EXPECT_EQ(rtb->text(), clip.section(u"\r\n"_s, 6));

@@ -21,7 +21,7 @@
 
 using namespace orv;
 using namespace orv::test;
-using reports::Orientation;
+using reportdata::Orientation;
 using Op = RecordingPrinter::Op;
 
 namespace {
@@ -350,7 +350,7 @@ TEST_F(ReportPrintTest, PrinterErrorAsksWhetherToGiveUp)
 
 TEST_F(ReportPrintTest, DatabaseFailureDuringTheBuildIsReportedByEveryOutput)
 {
-    TestReportDialog dlg([](reports::ReportModel &m) -> bool {
+    TestReportDialog dlg([](reportdata::ReportModel &m) -> bool {
         m.body = u"halb"_s;
         throw data::DbError(-2147467259, u"Datenbank gesperrt"_s);
     });

@@ -11,7 +11,7 @@ namespace orv::test {
 // A report dialog whose build is given by the test.
 class TestReportDialog : public reports::ReportDialog {
 public:
-    using Builder = std::function<bool(reports::ReportModel &)>;
+    using Builder = std::function<bool(reportdata::ReportModel &)>;
     explicit TestReportDialog(Builder build) : m_build(std::move(build))
     {
         setObjectName(u"frmTestBericht"_s);
@@ -36,7 +36,7 @@ protected:
         return m_build(m_model);
     }
 
-    std::optional<reports::ExportJob> exportJob(data::Connection &) override { return std::nullopt; }
+    std::optional<reportdata::ExportJob> exportJob(data::Connection &) override { return std::nullopt; }
 
 private:
     Builder m_build;
@@ -44,9 +44,9 @@ private:
 
 // Builds a fixed model.
 inline TestReportDialog::Builder fixedReport(const QString &title, const QString &header, const QString &body,
-                                             reports::Orientation o = reports::Orientation::Landscape)
+                                             reportdata::Orientation o = reportdata::Orientation::Landscape)
 {
-    return [=](reports::ReportModel &m) {
+    return [=](reportdata::ReportModel &m) {
         m.title = title;
         m.header = header;
         m.body = body;

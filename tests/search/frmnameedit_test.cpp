@@ -203,8 +203,8 @@ TEST_P(FrmNameEditTest, AFailingPlanUpdateRollsBackTheEmployeeRename)
 
 TEST_P(FrmNameEditFormTest, AnUnreachableDatabaseIsReportedBeforeAnyCheck)
 {
-    app::settings::write("Service", "Datenbank", "");
-    app::setDataPath(tempPath() + "/fehlt/");
+    services::settings::write("Service", "Datenbank", "");
+    services::setDataPath(tempPath() + "/fehlt/");
     prompter.expectMessageMatching(u"^OpenConnectionError: -?\\d+ .+"_s, "ORV", Icon::None);
     ui::setStatus("vorher");
     renameTo("", "");

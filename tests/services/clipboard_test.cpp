@@ -56,38 +56,38 @@ TEST_F(ClipboardTest, CutCopyPasteOnTheFocusedTextBox)
     for (QWidget *box : textBoxes) {
         SCOPED_TRACE(box->metaObject()->className());
         prepare(box);
-        app::editCopy();
+        services::editCopy();
         EXPECT_EQ(clipboard()->text(), "Welt");
         EXPECT_EQ(text(box), "Hallo Welt");
 
         clipboard()->setText("vorher");
         prepare(box);
-        app::editCut();
+        services::editCut();
         EXPECT_EQ(clipboard()->text(), "Welt");
         EXPECT_EQ(text(box), "Hallo ");
 
         clipboard()->setText("Erde");
         prepare(box);
-        app::editPaste();
+        services::editPaste();
         EXPECT_EQ(text(box), "Hallo Erde");
         EXPECT_EQ(clipboard()->text(), "Erde");
 
         // An empty clipboard deletes the selection; copying nothing empties the clipboard.
         clipboard()->clear();
         prepare(box);
-        app::editPaste();
+        services::editPaste();
         EXPECT_EQ(text(box), "Hallo ");
         clipboard()->setText("vorher");
-        app::editCopy();
+        services::editCopy();
         EXPECT_EQ(clipboard()->text(), QString());
 
         // A read-only box is copied from but not changed.
         prepare(box);
         box->setProperty("readOnly", true);
-        app::editCut();
+        services::editCut();
         EXPECT_EQ(clipboard()->text(), "Welt");
         clipboard()->setText("Erde");
-        app::editPaste();
+        services::editPaste();
         EXPECT_EQ(text(box), "Hallo Welt");
         box->setProperty("readOnly", false);
     }
@@ -106,10 +106,10 @@ TEST_F(ClipboardTest, OtherControlsAreLeftAlone)
         combo->lineEdit()->selectAll();
         spin->selectAll();
         clipboard()->setText("vorher");
-        app::editCut();
-        app::editCopy();
+        services::editCut();
+        services::editCopy();
         EXPECT_EQ(clipboard()->text(), "vorher");
-        app::editPaste();
+        services::editPaste();
         EXPECT_EQ(combo->currentText(), "Kurs");
         EXPECT_EQ(spin->value(), 42);
     }

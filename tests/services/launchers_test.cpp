@@ -52,7 +52,7 @@ protected:
     }
 
     QString bin;
-    app::CalculatorLauncher launcher;
+    services::CalculatorLauncher launcher;
 
 private:
     std::optional<ScopedEnv> m_path;

@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace orv::test {
 
-using reports::Orientation;
+using reportdata::Orientation;
 
 std::vector<const RecordingPrinter::Item *> RecordingPrinter::Log::texts(int page) const
 {

@@ -24,7 +24,7 @@ public:
     };
     struct Log {
         std::vector<Item> items;
-        reports::Orientation orientation = reports::Orientation::Portrait;
+        reportdata::Orientation orientation = reportdata::Orientation::Portrait;
         bool orientationSet = false;
         bool started = false;
         double scaledWidth = 0, scaledHeight = 0;
@@ -44,10 +44,10 @@ public:
     static void install(const std::shared_ptr<Log> &log);
     static void uninstall();
 
-    std::optional<reports::Orientation> showPrintDialog(QWidget *parent, reports::Orientation preset,
-                                                        const QString &title) override;
+    std::optional<reportdata::Orientation> showPrintDialog(QWidget *parent, reportdata::Orientation preset,
+                                                           const QString &title) override;
     bool hasPrinter() const override { return !m_log->noPrinter; }
-    void setOrientation(reports::Orientation o) override;
+    void setOrientation(reportdata::Orientation o) override;
     double pageWidth() const override;
     double pageHeight() const override;
     void scalePage(double width, double height) override;

@@ -24,7 +24,7 @@ void OrvTest::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path() + u"/settings"_s);
-    app::setDataPath(QString());
+    services::setDataPath(QString());
     ui::StatusPanels::setInstance(nullptr);
     ui::setStatus(QString());
     ui::setSort(QString());
@@ -51,8 +51,8 @@ template <typename Target> static void typeInto(Target *w, const QString &text)
 void typeText(QWidget *w, const QString &text) { typeInto(w, text); }
 void typeText(QWindow *w, const QString &text) { typeInto(w, text); }
 
-QString setting(const QString &key) { return app::settings::read(u"Settings"_s, key); }
-void setSetting(const QString &key, const QString &value) { app::settings::write(u"Settings"_s, key, value); }
+QString setting(const QString &key) { return services::settings::read(u"Settings"_s, key); }
+void setSetting(const QString &key, const QString &value) { services::settings::write(u"Settings"_s, key, value); }
 
 QByteArray readFile(const QString &path)
 {
@@ -107,7 +107,7 @@ void DbTest::SetUp()
     if (isPostgres() && qEnvironmentVariableIsEmpty("ORV_TEST_PG_URI"))
         GTEST_SKIP() << "ORV_TEST_PG_URI is not set; scripts/test starts a PostgreSQL cluster and sets it";
     if (kind() == data::BackendKind::Sqlite) {
-        app::setDataPath(tempPath() + QLatin1Char('/'));
+        services::setDataPath(tempPath() + QLatin1Char('/'));
         m_target = data::ConnectionTarget::sqliteFile(tempPath() + u"/orv.mdb"_s);
         data::createSqliteBackend(m_target.location);
     } else {
@@ -118,8 +118,8 @@ void DbTest::SetUp()
         admin.exec(u"CREATE SCHEMA "_s + m_pgSchema);
         const QChar sep = base.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?');
         m_target = data::ConnectionTarget::postgres(base + sep + u"options=-csearch_path%3D"_s + m_pgSchema);
-        app::settings::write(u"Service"_s, u"Datenbank"_s, m_target.location);
-        app::setDataPath(tempPath() + QLatin1Char('/'));
+        services::settings::write(u"Service"_s, u"Datenbank"_s, m_target.location);
+        services::setDataPath(tempPath() + QLatin1Char('/'));
     }
     m_conn.open(m_target);
     data::schema::create(m_conn);

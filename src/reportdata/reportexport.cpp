@@ -1,4 +1,4 @@
-#include "reports/reportexport.h"
+#include "reportdata/reportexport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <xlsxwriter.h>
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 namespace {
 
@@ -466,4 +466,4 @@ std::string csvField(std::string_view value)
     return out;
 }
 
-} // namespace orv::reports
+} // namespace orv::reportdata

@@ -1,4 +1,6 @@
 #pragma once
+#include "data/listtables.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -14,12 +16,13 @@ namespace orv::data {
 class Connection;
 }
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 // A report as a table for spreadsheet programs: the same rows, in the same
 // order and with the same filters as the printed list, but as typed values.
 
-enum class CellType { Text, Number, Date };
+// The cell types as the list tables name them.
+using data::CellType;
 
 struct ExportColumn {
     QString heading;
@@ -137,4 +140,4 @@ std::string csvDate(qint64 julianDay);             // "06.12.2026"; empty for 0
 // or CR quoted with a leading apostrophe ("'=1+2"), which spreadsheets show as text.
 std::string csvField(std::string_view value);
 
-} // namespace orv::reports
+} // namespace orv::reportdata

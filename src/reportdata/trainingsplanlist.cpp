@@ -1,17 +1,16 @@
-#include "reports/trainingsplanlist.h"
+#include "reportdata/trainingsplanlist.h"
 
 #include "data/connection.h"
 #include "data/dbtext.h"
+#include "data/listtables.h"
 #include "data/valuelists.h"
-#include "reports/linewriter.h"
-#include "ui/format.h"
+#include "reportdata/linewriter.h"
+#include "reportdata/listlayout.h"
 
-#include <algorithm>
-#include <cmath>
 #include <string>
 #include <string_view>
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 namespace {
 
@@ -39,29 +38,13 @@ QString sortColumnsFor(const QString &sortText)
     return QString::fromLatin1(order->columns);
 }
 
-// Column positions of the training plan rows (data::ListQuery::Rows::TrainingPlan).
-enum Col {
-    KursNr,
-    Rubrik,
-    Beschreibung,
-    Art,
-    Referent,
-    Kosten,
-    Dauer,
-    Name,
-    Kategorie,
-    Bereich,
-    Prioritaet,
-    DatumVon,
-    DatumBis,
-    Rechnung,
-    Beurteilung,
-    Status,
-    Quelle, // the export's own columns
-    Bemerkung
-};
+// The list's table, and the positions of the columns that group the lines.
+constexpr const data::ListTable &kList = data::trainingPlanList;
+constexpr int kBereich = kList.indexOf("Bereich"), kRubrik = kList.indexOf("Rubrik");
 
-// The number of rows the list will have.
+// Without a filter on Bereich the lines show it; with one, it would be the same on every line.
+ListLayout layoutFor(bool withBereich) { return withBereich ? ListLayout(kList) : ListLayout(kList, {kBereich}); }
+
 enum class Group { None, Bereich, Rubrik };
 Group groupOf(const TrainingsplanSelection &sel)
 {
@@ -69,6 +52,8 @@ Group groupOf(const TrainingsplanSelection &sel)
            : sel.sortierung == QLatin1String("Rubrik") ? Group::Rubrik
                                                        : Group::None;
 }
+
+int groupColumn(Group group) { return group == Group::Bereich ? kBereich : kRubrik; }
 
 // Sorted by Bereich or Rubrik, a change of the value opens a group: its value, or nothing.
 struct GroupState {
@@ -79,7 +64,7 @@ std::optional<QString> nextGroup(Group group, data::Cursor &cur, GroupState &sta
 {
     if (group == Group::None)
         return std::nullopt;
-    const std::string_view v = cur.textBytes(group == Group::Bereich ? Bereich : Rubrik);
+    const std::string_view v = cur.textBytes(groupColumn(group));
     if (v == state.bytes)
         return std::nullopt;
     state.bytes.assign(v);
@@ -88,23 +73,6 @@ std::optional<QString> nextGroup(Group group, data::Cursor &cur, GroupState &sta
         return std::nullopt;
     state.value = value;
     return value.trimmed();
-}
-
-// The totals end under the right edges of the Kosten and Dauer columns. A
-// total wider than its place takes the room it needs from the blanks on its
-// left (the Kosten total pushed left by a wide Dauer total), always with a
-// blank before it: the right part of the line and the count stay in place.
-QString totalsLine(qint64 kostenCents, qint64 dauerTenths, int count)
-{
-    constexpr qsizetype kostenEnd = 95, dauerEnd = 103;
-    const QString label = QStringLiteral("Summe:");
-    const QString kosten = ui::formatUnits(kostenCents, 2), dauer = ui::formatUnits(dauerTenths, 1);
-    const qsizetype dauerStart = dauerEnd - dauer.size();
-    const qsizetype kostenStart = std::min(kostenEnd, dauerStart - 1) - kosten.size();
-    QString line = label;
-    line += blanks(int(std::max<qsizetype>(1, kostenStart - line.size()))) + kosten;
-    line += blanks(int(std::max<qsizetype>(1, dauerStart - line.size()))) + dauer;
-    return line + QStringLiteral("  Anzahl: ") + rightAligned(QString::number(count), 5);
 }
 
 QString headerOf(const TrainingsplanSelection &sel, const TrainingsplanQuery &q)
@@ -117,8 +85,7 @@ QString headerOf(const TrainingsplanSelection &sel, const TrainingsplanQuery &q)
 
 TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const data::Backend &backend)
 {
-    TrainingsplanQuery q{data::ListQuery(data::ListQuery::Rows::TrainingPlan, backend), sortColumnsFor(sel.sortierung),
-                         QString()};
+    TrainingsplanQuery q{data::ListQuery(data::trainingPlanList, backend), sortColumnsFor(sel.sortierung), QString()};
     // The period selects on the start date only.
     q.rows.between("Datum_von", sel.von, sel.bis);
     QVariantList statuses;
@@ -163,15 +130,7 @@ TrainingsplanQuery trainingsplanQuery(const TrainingsplanSelection &sel, const d
     return q;
 }
 
-QString trainingsplanHeading(bool withBereich)
-{
-    QString h = QStringLiteral("Kurs-Nr. Beschreibung").leftJustified(61)
-                + QStringLiteral("Art  Referent               Kosten   Dauer  Name                            Kat. ");
-    if (withBereich)
-        h += QStringLiteral("Bereich").leftJustified(31);
-    h += QStringLiteral("Datum             Prio. R S  Status");
-    return h;
-}
+QString trainingsplanHeading(bool withBereich) { return layoutFor(withBereich).heading(); }
 
 QString trainingsplanLegend()
 {
@@ -202,7 +161,8 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     m.title = QStringLiteral("Liste Trainingsplan");
     const bool withBereich = sel.bereich.isEmpty();
     const TrainingsplanQuery q = trainingsplanQuery(sel, conn.backend());
-    m.header = headerOf(sel, q) + crlf + trainingsplanHeading(withBereich);
+    const ListLayout layout = layoutFor(withBereich);
+    m.header = headerOf(sel, q) + crlf + layout.heading();
     m.orientation = Orientation::Landscape;
 
     // One line per entry at most: the table's size is room enough for the copy.
@@ -213,12 +173,10 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
 
     const Group group = groupOf(sel);
     GroupState groupState;
-    // Whole cents and tenths of hours: single-precision sums lose cents from a few thousand lines on.
-    qint64 sumKosten = 0, sumDauer = 0;
-    int count = 0;
+    ListLayout::Totals totals = layout.startTotals();
     LineWriter w(m.body, rows);
-    // A line is 212 characters at most; totals and legend take fewer than 4,096.
-    w.reserve(qsizetype(rows.size()) * 212 + 4096);
+    // No line is longer than one with every column; totals and legend take fewer than 4,096.
+    w.reserve(qsizetype(rows.size()) * kList.lineLength() + 4096);
     while (rows.next()) {
         if (const auto heading = nextGroup(group, rows, groupState)) {
             w.literal(crlf);
@@ -226,49 +184,15 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
             w.literal(u":");
             w.literal(crlf);
         }
-        w.text(KursNr, 6);
-        w.literal(u"   ");
-        w.text(Beschreibung, 80, 50);
-        w.literal(u"  ");
-        w.text(Art, 1);
-        w.literal(u"    ");
-        w.text(Referent, 30, 20);
-        w.literal(u"  ");
-        w.number(Kosten, 2, 7);
-        w.number(Dauer, 1, 8);
-        w.literal(u"  ");
-        w.text(Name, 30);
-        w.literal(u"  ");
-        w.text(Kategorie, 3);
-        w.literal(u"  ");
-        if (withBereich) {
-            w.text(Bereich, 30);
-            w.literal(u" ");
-        }
-        w.date(DatumVon);
-        w.literal(u"-");
-        w.date(DatumBis);
-        w.literal(u" ");
-        w.text(Prioritaet, 1);
-        w.literal(u"     ");
-        w.literal(rows.boolean(Rechnung) ? QStringView(u"R ") : QStringView(u"  "));
-        w.literal(rows.boolean(Beurteilung) ? QStringView(u"S  ") : QStringView(u"   "));
-        const std::string_view st = rows.textBytes(Status);
-        const char s = st.empty() ? ' ' : st.front();
-        w.literal(s == '0' ? QStringView(u"B ") : QStringView(u"  "));
-        w.literal(s == '1' ? QStringView(u"G ") : QStringView(u"  "));
-        w.literal(s == '2' ? QStringView(u"E ") : QStringView(u"  "));
-        w.literal(s == '3' ? QStringView(u"K ") : QStringView(u"  "));
+        layout.writeLine(w, rows);
         w.literal(crlf);
-        sumKosten += std::llround(rows.real(Kosten) * 100);
-        sumDauer += std::llround(rows.real(Dauer) * 10);
-        ++count;
+        layout.addToTotals(rows, totals);
         if (progress.advance)
-            progress.advance(count);
+            progress.advance(totals.count);
     }
-    if (count > 0) {
+    if (totals.count > 0) {
         w.literal(crlf);
-        w.literal(totalsLine(sumKosten, sumDauer, count));
+        w.literal(layout.totalsLine(totals));
         w.literal(crlf);
         w.literal(crlf);
         w.literal(trainingsplanLegend());
@@ -284,82 +208,39 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
     const bool withBereich = sel.bereich.isEmpty() && group != Group::Bereich;
     TrainingsplanQuery q = trainingsplanQuery(sel, conn.backend());
     // Source and remark too: the workbook can be read back into the plan as it is.
-    q.rows.alsoSelect(QStringLiteral("Quelle,Bemerkung"));
+    q.rows.withExportedColumns();
     ExportJob job;
     ExportLayout &l = job.layout;
     l.title = QStringLiteral("Liste Trainingsplan");
     l.dateLine = dateLine();
     l.selection = headerOf(sel, q).split(crlf, Qt::SkipEmptyParts);
-    using T = CellType;
+    const ListLayout cells = layoutFor(withBereich);
     // A spreadsheet filters and sorts rows, not headings between them: the
     // group a row belongs to stands in the row's own first column.
     if (group != Group::None)
-        l.columns.push_back({group == Group::Bereich ? QStringLiteral("Bereich") : QStringLiteral("Rubrik")});
-    l.columns.insert(l.columns.end(), {{QStringLiteral("Kurs-Nr.")},
-                                       {QStringLiteral("Beschreibung")},
-                                       {QStringLiteral("Art")},
-                                       {QStringLiteral("Referent")},
-                                       {QStringLiteral("Kosten"), T::Number, 2, true},
-                                       {QStringLiteral("Dauer"), T::Number, 1, true},
-                                       {QStringLiteral("Name")},
-                                       {QStringLiteral("Kat.")}});
-    if (withBereich)
-        l.columns.push_back({QStringLiteral("Bereich")});
-    l.columns.insert(l.columns.end(), {{QStringLiteral("Datum von"), T::Date},
-                                       {QStringLiteral("Datum bis"), T::Date},
-                                       {QStringLiteral("Prio."), T::Number},
-                                       {QStringLiteral("R")},
-                                       {QStringLiteral("S")},
-                                       {QStringLiteral("Status")},
-                                       {QStringLiteral("Quelle")},
-                                       {QStringLiteral("Bemerkung")}});
+        l.columns.push_back({QString::fromUtf8(kList.columns[size_t(groupColumn(group))].heading)});
+    for (ExportColumn &c : cells.exportColumns())
+        l.columns.push_back(std::move(c));
     l.totals = true;
     l.legend = trainingsplanLegend().split(crlf);
     l.legendStops = {0, 14, 52, 79, 117};
     l.legendColumns = {0, 1, 3, 6, 8};
 
-    job.rows = [q, withBereich, group](data::Connection &c, ExportWriter &w) {
+    job.rows = [q, cells, group](data::Connection &c, ExportWriter &w) {
         // The rows in the printed list's order.
         SortedRows cur(c, q.rows.sql(), q.rows.params(), q.sortColumns,
                        c.backend().rowEstimate(QStringLiteral("Trainingsplan")));
         // The rows are all read: their number needs no counting pass of its own.
         w.expect(cur.size());
-        auto text = [&](int col) { cur.isNull(col) ? w.empty() : w.text(cur.textBytes(col)); };
-        auto number = [&](int col) { cur.isNull(col) ? w.empty() : w.number(cur.real(col)); };
-        auto date = [&](int col) { w.date(cur.isNull(col) ? 0 : cur.julianDay(col)); };
+        const int groupAt = group == Group::None ? -1 : groupColumn(group);
         while (cur.next()) {
-            if (group != Group::None)
-                text(group == Group::Bereich ? Bereich : Rubrik);
-            text(KursNr);
-            text(Beschreibung);
-            text(Art);
-            text(Referent);
-            number(Kosten);
-            number(Dauer);
-            text(Name);
-            text(Kategorie);
-            if (withBereich)
-                text(Bereich);
-            date(DatumVon);
-            date(DatumBis);
-            // "1" to "3", or blank for none.
-            const std::string_view prio = cur.isNull(Prioritaet) ? std::string_view() : cur.textBytes(Prioritaet);
-            const char p = prio.empty() ? ' ' : prio.front();
-            if (p >= '0' && p <= '9')
-                w.number(p - '0');
-            else
-                w.empty();
-            w.text(cur.boolean(Rechnung) ? "R" : "");
-            w.text(cur.boolean(Beurteilung) ? "S" : "");
-            const std::string_view st = cur.textBytes(Status);
-            const char s = st.empty() ? ' ' : st.front();
-            w.text(s == '0' ? "B" : s == '1' ? "G" : s == '2' ? "E" : s == '3' ? "K" : "");
-            text(Quelle);
-            text(Bemerkung);
+            if (groupAt >= 0)
+                cur.isNull(groupAt) ? w.empty() : w.text(cur.textBytes(groupAt));
+            cells.writeCells(w, cur);
             w.endRow();
         }
     };
     return job;
 }
 
-} // namespace orv::reports
+} // namespace orv::reportdata

@@ -2,7 +2,7 @@
 #include "data/backend.h"
 #include "data/bulkmemory.h"
 #include "data/recordset.h"
-#include "reports/reportmodel.h"
+#include "reportdata/reportmodel.h"
 
 #include <QDate>
 #include <QString>
@@ -12,12 +12,12 @@
 #include <unordered_map>
 #include <vector>
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 // The rows of a record set in its sorted order, read like a query result.
 // Reports sort in memory with the record set's German order instead of
 // through the database's collation, which costs several times the read.
-class SortedRows : public data::Cursor {
+class SortedRows final : public data::Cursor {
 public:
     // Reads the whole result of sql, then sorts it by the comma-separated
     // columns. `expectedRows`: about how many rows come; 0 when unknown.
@@ -113,4 +113,4 @@ private:
     std::unique_ptr<data::Prefault> m_prefault; // while the text is fresh
 };
 
-} // namespace orv::reports
+} // namespace orv::reportdata

@@ -1,7 +1,7 @@
 #pragma once
 #include "data/listquery.h"
-#include "reports/reportexport.h"
-#include "reports/reportmodel.h"
+#include "reportdata/reportexport.h"
+#include "reportdata/reportmodel.h"
 
 #include <QDate>
 #include <QString>
@@ -15,7 +15,7 @@ class Connection;
 class Backend;
 } // namespace orv::data
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 // What the user chose in the training plan report dialog, as the controls hold it.
 struct TrainingsplanSelection {
@@ -57,4 +57,4 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
 // column; totals and legend as the workbook shows them.
 ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelection &sel);
 
-} // namespace orv::reports
+} // namespace orv::reportdata

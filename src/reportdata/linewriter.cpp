@@ -1,4 +1,4 @@
-#include "reports/linewriter.h"
+#include "reportdata/linewriter.h"
 
 #include "data/dbtext.h"
 #include "ui/format.h"
@@ -6,7 +6,7 @@
 #include <bit>
 #include <string_view>
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 SortedRows::SortedRows(data::Connection &conn, const QString &sql, const QVariantList &params,
                        const QString &sortColumns, qint64 expectedRows)
@@ -139,4 +139,4 @@ void LineWriter::date(int c)
     literal(QStringView(text, 8));
 }
 
-} // namespace orv::reports
+} // namespace orv::reportdata

@@ -1,11 +1,11 @@
-#include "reports/reportmodel.h"
+#include "reportdata/reportmodel.h"
 
 #include "services/settings.h"
 #include "ui/format.h"
 
 #include <QDate>
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 QStringList splitLines(const QString &text) { return text.split(crlf); }
 
@@ -17,7 +17,7 @@ QString programLine()
 QString dateLine()
 {
     return QStringLiteral("Datum: ") + ui::formatDate(QDate::currentDate()) + QStringLiteral("   ")
-           + app::settings::remark();
+           + services::settings::remark();
 }
 
 QString composeText(const ReportModel &model)
@@ -44,4 +44,4 @@ QString composeText(const ReportModel &model)
     return text;
 }
 
-} // namespace orv::reports
+} // namespace orv::reportdata

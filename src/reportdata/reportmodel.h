@@ -2,7 +2,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace orv::reports {
+namespace orv::reportdata {
 
 // Lines of a report are separated by CR LF, as the clipboard text is too.
 inline const QString crlf = QStringLiteral("\r\n");
@@ -31,4 +31,4 @@ QString composeText(const ReportModel &model);
 // A right-aligned field as the list layouts use it; a longer text is kept whole.
 inline QString rightAligned(const QString &text, int width) { return text.rightJustified(width, QLatin1Char(' ')); }
 
-} // namespace orv::reports
+} // namespace orv::reportdata
