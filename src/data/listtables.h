@@ -10,12 +10,12 @@ namespace orv::data {
 
 // How a column's value is shown in a line of a list.
 enum class Shown : unsigned char {
-    Text,   // padded with blanks to the width; with `cut`, a longer text is cut to it
-    Number, // right-aligned in the width, with `decimals` decimals
-    Date,   // "dd.mm.yy"; blanks when there is none
-    Mark,   // yes shows the heading (one letter), no leaves blanks
-    Status, // the status code ("B", "G", "E", "K") in a place of its own among the four
-    Never,  // read for the order and the groups only: neither printed nor exported
+    Text,     // padded with blanks to the width; with `cut`, a longer text is cut to it
+    Number,   // right-aligned in the width, with `decimals` decimals
+    Date,     // "dd.mm.yy"; blanks when there is none
+    Mark,     // yes shows the heading (one letter), no leaves blanks
+    Status,   // the status code ("B", "G", "E", "K") in a place of its own among the four
+    Never,    // read for the order and the groups only: neither printed nor exported
     Exported, // not printed, read for the spreadsheet only; such columns stand last in the table
 };
 

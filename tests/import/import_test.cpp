@@ -4,10 +4,10 @@
 #include "import/csvreader.h"
 #include "import/importer.h"
 #include "import/xlsxreader.h"
-#include "reports/frmkursbericht.h"
-#include "reports/frmmitarbeiterbericht.h"
 #include "reportdata/reportexport.h"
 #include "reportdata/trainingsplanlist.h"
+#include "reports/frmkursbericht.h"
+#include "reports/frmmitarbeiterbericht.h"
 #include "support/testenv.h"
 
 #include <QComboBox>

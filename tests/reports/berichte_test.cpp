@@ -4,7 +4,6 @@
 #include "reports/frmmitarbeiterbericht.h"
 #include "reports/frmtrainingsplanbericht.h"
 #include "reports/qtreportprinter.h"
-#include "reportdata/reportexport.h"
 #include "support/testenv.h"
 #include "ui/statuspanels.h"
 #include "xlsxreader.h"
