@@ -41,6 +41,7 @@ QTableWidget *makeTable(QWidget *parent, const char *name, const QStringList &he
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->verticalHeader()->setVisible(false);
     t->horizontalHeader()->setStretchLastSection(true);
+    t->resizeColumnsToContents(); // every heading readable before the first row comes
     return t;
 }
 
