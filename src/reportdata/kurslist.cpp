@@ -45,19 +45,8 @@ KursList kursList(const KursSelection &sel, const data::Backend &backend)
 ReportModel buildKursList(data::Connection &conn, const KursSelection &sel)
 {
     const KursList list = kursList(sel, conn.backend());
-    const ListLayout layout(data::courseList);
-    ReportModel m;
-    m.title = list.title;
     SortedRows rows(conn, list.sql, list.params, kSortColumns);
-    m.header = layout.heading();
-    m.orientation = Orientation::Landscape;
-    LineWriter w(m.body, rows);
-    while (rows.next()) {
-        layout.writeLine(w, rows);
-        w.literal(crlf);
-    }
-    w.finish();
-    return m;
+    return plainList(ListLayout(data::courseList), rows, list.title, Orientation::Landscape);
 }
 
 ExportJob kursExport(data::Connection &conn, const KursSelection &sel)

@@ -182,4 +182,19 @@ void ListLayout::writeCells(ExportWriter &w, const SortedRows &rows) const
     }
 }
 
+ReportModel plainList(const ListLayout &layout, SortedRows &rows, const QString &title, Orientation orientation)
+{
+    ReportModel m;
+    m.title = title;
+    m.header = layout.heading();
+    m.orientation = orientation;
+    LineWriter w(m.body, rows);
+    while (rows.next()) {
+        layout.writeLine(w, rows);
+        w.literal(u"\r\n");
+    }
+    w.finish();
+    return m;
+}
+
 } // namespace orv::reportdata

@@ -1,6 +1,7 @@
 #pragma once
 #include "data/listtables.h"
 #include "reportdata/reportexport.h"
+#include "reportdata/reportmodel.h"
 
 #include <QString>
 #include <initializer_list>
@@ -64,5 +65,8 @@ private:
     std::vector<Place> m_places;
     std::vector<size_t> m_summed; // places of the summed columns
 };
+
+// A list without groups or totals: the heading over one line per row.
+ReportModel plainList(const ListLayout &layout, SortedRows &rows, const QString &title, Orientation orientation);
 
 } // namespace orv::reportdata

@@ -22,19 +22,8 @@ const QString kTitle = QStringLiteral("Komplettliste Mitarbeiter");
 
 ReportModel buildMitarbeiterList(data::Connection &conn)
 {
-    const ListLayout layout(data::employeeList);
     SortedRows rows = openList(conn);
-    ReportModel m;
-    m.title = kTitle;
-    m.header = layout.heading();
-    m.orientation = Orientation::Portrait;
-    LineWriter w(m.body, rows);
-    while (rows.next()) {
-        layout.writeLine(w, rows);
-        w.literal(crlf);
-    }
-    w.finish();
-    return m;
+    return plainList(ListLayout(data::employeeList), rows, kTitle, Orientation::Portrait);
 }
 
 ExportJob mitarbeiterExport()
