@@ -28,6 +28,9 @@
 
 namespace orv::dialogs {
 
+// "import" opening a line reads as a module import to some formatters.
+namespace imp = orv::import;
+
 namespace {
 
 const QString kTitle = QStringLiteral("Importieren");
@@ -168,8 +171,9 @@ FrmImport::~FrmImport() = default;
 
 const data::schema::TableDef &FrmImport::table() const { return *data::schema::findTable(cmbTabelle->currentText()); }
 
-import::Mode FrmImport::mode() const {return optModus[1]->isChecked() ? import::Mode::AddOrUpdate
-                                                                      : import::Mode::AddOnly;
+imp::Mode FrmImport::mode() const
+{
+    return optModus[1]->isChecked() ? imp::Mode::AddOrUpdate : imp::Mode::AddOnly;
 } // namespace orv::dialogs
 
 void FrmImport::chooseFile()
@@ -191,8 +195,8 @@ void FrmImport::loadFile(const QString &path)
     const bool workbook = QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0;
     if (workbook) {
         try {
-            cmbBlatt->addItems(import::xlsxSheetNames(path));
-        } catch (const import::ImportError &) {
+            cmbBlatt->addItems(imp::xlsxSheetNames(path));
+        } catch (const imp::ImportError &) {
             // Reported by the reading below.
         }
     }
@@ -212,8 +216,8 @@ void FrmImport::reload()
     }
     try {
         ui::BusyPointer wait;
-        m_import = std::make_unique<import::Import>(table(), import::readFile(path, cmbBlatt->currentText()));
-    } catch (const import::ImportError &e) {
+        m_import = std::make_unique<imp::Import>(table(), imp::readFile(path, cmbBlatt->currentText()));
+    } catch (const imp::ImportError &e) {
         ui::inform(this,
                    QStringLiteral("Die Datei kann nicht gelesen werden:\r\n") + path + QStringLiteral("\r\n\r\n")
                        + e.reason(),
@@ -231,12 +235,12 @@ void FrmImport::fillMapping()
         const data::schema::TableDef &t = table();
         tblSpalten->setRowCount(int(headings.size()));
         for (int c = 0; c < int(headings.size()); ++c) {
-            setCell(tblSpalten, c, 0, QStringLiteral("%1: %2").arg(import::columnLetters(c), headings[c].simplified()));
+            setCell(tblSpalten, c, 0, QStringLiteral("%1: %2").arg(imp::columnLetters(c), headings[c].simplified()));
             auto *combo = new QComboBox(tblSpalten);
             combo->setObjectName(QStringLiteral("cmbFeld(%1)").arg(c));
             combo->addItem(QStringLiteral("– nicht übernehmen –"), -1);
             for (int f = 0; f < int(t.columns.size()); ++f)
-                combo->addItem(import::fieldCaption(t.columns[size_t(f)].name), f);
+                combo->addItem(imp::fieldCaption(t.columns[size_t(f)].name), f);
             combo->setCurrentIndex(combo->findData(m_import->mapping()[size_t(c)]));
             connect(combo, &QComboBox::currentIndexChanged, this, &FrmImport::mappingChanged);
             tblSpalten->setCellWidget(c, 1, combo);
@@ -282,7 +286,7 @@ void FrmImport::clearResult()
     cmdImportieren->setEnabled(m_import != nullptr);
 }
 
-std::optional<import::ImportResult> FrmImport::runWithProgress(bool write)
+std::optional<imp::ImportResult> FrmImport::runWithProgress(bool write)
 {
     if (!m_import)
         return std::nullopt;
@@ -305,52 +309,46 @@ std::optional<import::ImportResult> FrmImport::runWithProgress(bool write)
     progress.setAutoClose(false);
     ui::BusyPointer wait;
     try {
-        import::ImportResult r = m_import->run(conn, mode(), write, [&progress](qint64 done, qint64 total) {
+        imp::ImportResult r = m_import->run(conn, mode(), write, [&progress](qint64 done, qint64 total) {
             progress.setMaximum(int(qMin<qint64>(total, std::numeric_limits<int>::max())));
-        progress.setValue(int(qMin<qint64>(done, total)));
-        if (progress.wasCanceled())
-            throw import::ImportCancelled();
-    });
-    progress.close();
-    return r;
-}
-catch (const import::ImportCancelled &)
-{
-    progress.close();
-    wait.restore();
-    if (write)
-        ui::inform(this, QStringLiteral("Der Import wurde abgebrochen. Die Datenbank ist unverändert."), kTitle,
-                   ui::Icon::Information);
-}
-catch (const import::ImportError &e)
-{
-    progress.close();
-    wait.restore();
-    ui::inform(this, e.reason(), kTitle, ui::Icon::Exclamation);
-}
-catch (const data::DbError &e)
-{
-    progress.close();
-    wait.restore();
-    ui::inform(this,
-               e.message(QStringLiteral("ImportError: "))
-                   + (write ? QStringLiteral("\r\n\r\nEs wurde nichts importiert.") : QString()),
-               QStringLiteral("ORV"), ui::Icon::None);
-}
-return std::nullopt;
+            progress.setValue(int(qMin<qint64>(done, total)));
+            if (progress.wasCanceled())
+                throw imp::ImportCancelled();
+        });
+        progress.close();
+        return r;
+    } catch (const imp::ImportCancelled &) {
+        progress.close();
+        wait.restore();
+        if (write)
+            ui::inform(this, QStringLiteral("Der Import wurde abgebrochen. Die Datenbank ist unverändert."), kTitle,
+                       ui::Icon::Information);
+    } catch (const imp::ImportError &e) {
+        progress.close();
+        wait.restore();
+        ui::inform(this, e.reason(), kTitle, ui::Icon::Exclamation);
+    } catch (const data::DbError &e) {
+        progress.close();
+        wait.restore();
+        ui::inform(this,
+                   e.message(QStringLiteral("ImportError: "))
+                       + (write ? QStringLiteral("\r\n\r\nEs wurde nichts importiert.") : QString()),
+                   QStringLiteral("ORV"), ui::Icon::None);
+    }
+    return std::nullopt;
 }
 
 void FrmImport::check()
 {
     clearResult();
-    if (std::optional<import::ImportResult> r = runWithProgress(false))
+    if (std::optional<imp::ImportResult> r = runWithProgress(false))
         showResult(*r, false);
 }
 
 void FrmImport::importRows()
 {
     clearResult();
-    std::optional<import::ImportResult> r = runWithProgress(true);
+    std::optional<imp::ImportResult> r = runWithProgress(true);
     if (!r)
         return;
     showResult(*r, r->written);
@@ -364,29 +362,29 @@ void FrmImport::importRows()
     ui::inform(this, text, kTitle, r->refused > 0 ? ui::Icon::Exclamation : ui::Icon::Information);
 }
 
-void FrmImport::showResult(const import::ImportResult &r, bool written)
+void FrmImport::showResult(const imp::ImportResult &r, bool written)
 {
     const data::schema::TableDef &t = table();
     QStringList heads = {QStringLiteral("Zeile"), QStringLiteral("Ergebnis")};
     for (const auto &c : t.columns)
-        heads << import::fieldCaption(c.name);
+        heads << imp::fieldCaption(c.name);
     tblVorschau->setColumnCount(int(heads.size()));
     tblVorschau->setHorizontalHeaderLabels(heads);
     tblVorschau->setRowCount(int(r.preview.size()));
     for (int i = 0; i < int(r.preview.size()); ++i) {
         setCell(tblVorschau, i, 0, QString::number(r.rows[size_t(i)].line));
-        setCell(tblVorschau, i, 1, import::outcomeText(r.rows[size_t(i)].outcome));
+        setCell(tblVorschau, i, 1, imp::outcomeText(r.rows[size_t(i)].outcome));
         for (int f = 0; f < int(r.preview[size_t(i)].size()); ++f)
             setCell(tblVorschau, i, f + 2, r.preview[size_t(i)][f]);
     }
     tblVorschau->resizeColumnsToContents();
     int n = 0;
-    for (const import::RowResult &row : r.rows)
-        n += row.outcome == import::Outcome::Refused;
+    for (const imp::RowResult &row : r.rows)
+        n += row.outcome == imp::Outcome::Refused;
     tblFehler->setRowCount(n);
     int i = 0;
-    for (const import::RowResult &row : r.rows) {
-        if (row.outcome != import::Outcome::Refused)
+    for (const imp::RowResult &row : r.rows) {
+        if (row.outcome != imp::Outcome::Refused)
             continue;
         setCell(tblFehler, i, 0, QString::number(row.line));
         setCell(tblFehler, i, 1, row.column);
@@ -420,7 +418,7 @@ void FrmImport::saveRefusals()
         return;
     try {
         m_import->saveRefusals(*m_result, *file);
-    } catch (const import::ImportError &e) {
+    } catch (const imp::ImportError &e) {
         ui::inform(this, e.reason(), kTitle, ui::Icon::Exclamation);
     }
 }

@@ -23,8 +23,10 @@
 #include <xlsxwriter.h>
 
 using namespace orv;
-using import::Mode;
-using import::Outcome;
+// "import" opening a line reads as a module import to some formatters.
+namespace imp = orv::import;
+using imp::Mode;
+using imp::Outcome;
 using orv::test::DbTest;
 
 namespace {
@@ -68,10 +70,10 @@ QByteArray inlineRow(int r, const QStringList &cells)
 }
 
 // "line|column|reason" of every refused row.
-QStringList refusals(const import::ImportResult &r)
+QStringList refusals(const imp::ImportResult &r)
 {
     QStringList out;
-    for (const import::RowResult &row : r.rows)
+    for (const imp::RowResult &row : r.rows)
         if (row.outcome == Outcome::Refused)
             out << u"%1|%2|%3"_s.arg(row.line).arg(row.column, row.reason);
     return out;
@@ -81,7 +83,7 @@ QString readerError(const std::function<void()> &read)
 {
     try {
         read();
-    } catch (const import::ImportError &e) {
+    } catch (const imp::ImportError &e) {
         return e.reason();
     }
     return u"<kein Fehler>"_s;
@@ -113,10 +115,10 @@ TEST(CsvReader, ReadsEncodingsSeparatorsAndQuotes)
          {1, 2}},
     };
     for (const Case &c : cases) {
-        const import::Sheet s = import::readCsv(c.bytes);
+        const imp::Sheet s = imp::readCsv(c.bytes);
         QList<QStringList> cells;
         QList<int> lines;
-        for (const import::SheetRow &r : s.rows) {
+        for (const imp::SheetRow &r : s.rows) {
             cells << r.cells;
             lines << r.line;
         }
@@ -131,7 +133,7 @@ TEST(FileValues, NumbersAndDatesAsFilesHoldThem)
         {"12,5", 12.5}, {"12.5", 12.5},     {"1.234,50", 1234.5},  {"1,234.50", 1234.5},   {"1.234.567", 1234567},
         {"-3", -3},     {"", std::nullopt}, {"abc", std::nullopt}, {"1e400", std::nullopt}};
     for (const auto &[text, want] : numbers)
-        EXPECT_EQ(import::fileNumber(QString::fromUtf8(text)), want) << text;
+        EXPECT_EQ(imp::fileNumber(QString::fromUtf8(text)), want) << text;
     const std::pair<const char *, QDate> dates[] = {{"06.12.2026", QDate(2026, 12, 6)},
                                                     {"6.2.27", QDate(2027, 2, 6)},
                                                     {"1.1.30", QDate(1930, 1, 1)},
@@ -141,7 +143,7 @@ TEST(FileValues, NumbersAndDatesAsFilesHoldThem)
                                                     {"2026-13-01", QDate()},
                                                     {"morgen", QDate()}};
     for (const auto &[text, want] : dates)
-        EXPECT_EQ(import::fileDate(QString::fromUtf8(text)).value_or(QDate()), want) << text;
+        EXPECT_EQ(imp::fileDate(QString::fromUtf8(text)).value_or(QDate()), want) << text;
 }
 
 // A workbook as spreadsheet programs write it: shared strings, numbers, dates
@@ -167,16 +169,16 @@ TEST(XlsxReader, ReadsCellsAsTheSheetStoresThem)
     worksheet_write_number(sheet, 3, 3, 46446.0, nullptr); // a number, not a date
     ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
 
-    EXPECT_EQ(import::xlsxSheetNames(file), (QStringList{u"Leer"_s, u"Kurse 2027"_s}));
-    EXPECT_TRUE(import::readXlsxFile(file).rows.empty());
-    const import::Sheet s = import::readXlsxFile(file, u"Kurse 2027"_s);
+    EXPECT_EQ(imp::xlsxSheetNames(file), (QStringList{u"Leer"_s, u"Kurse 2027"_s}));
+    EXPECT_TRUE(imp::readXlsxFile(file).rows.empty());
+    const imp::Sheet s = imp::readXlsxFile(file, u"Kurse 2027"_s);
     ASSERT_EQ(s.rows.size(), 3u);
     EXPECT_EQ(s.rows[0].line, 1);
     EXPECT_EQ(s.rows[0].cells, (QStringList{u"Kurs-Nr."_s, QString(), QString(), u"Datum"_s}));
     EXPECT_EQ(s.rows[1].line, 3);
     EXPECT_EQ(s.rows[1].cells, (QStringList{u"Ü;\"x\""_s, u"19.98999977111816"_s, u"1"_s, u"2027-02-28"_s}));
     EXPECT_EQ(s.rows[2].cells, (QStringList{QString(), QString(), QString(), u"46446"_s}));
-    EXPECT_EQ(readerError([&] { import::readXlsxFile(file, u"Kurse"_s); }),
+    EXPECT_EQ(readerError([&] { imp::readXlsxFile(file, u"Kurse"_s); }),
               u"Die Arbeitsmappe hat kein Tabellenblatt „Kurse“."_s);
 }
 
@@ -202,14 +204,14 @@ TEST(ColumnMap, HeadingsFindTheirFields)
     };
     for (const auto &c : cases) {
         std::vector<const char *> got;
-        for (const int f : import::mapHeadings(c.table, c.headings))
+        for (const int f : imp::mapHeadings(c.table, c.headings))
             got.push_back(f < 0 ? nullptr : c.table.columns[size_t(f)].name);
         ASSERT_EQ(got.size(), c.fields.size()) << c.table.name;
         for (size_t i = 0; i < got.size(); ++i)
             EXPECT_STREQ(got[i], c.fields[i]) << c.table.name << " " << c.headings.value(qsizetype(i)).toStdString();
     }
-    const import::Import plan(data::schema::trainingsplan(),
-                              import::readCsv("Kurs-Nr.;Name;Datum bis\nK1;\"A, B\";1.1.27\n"));
+    const imp::Import plan(data::schema::trainingsplan(),
+                           imp::readCsv("Kurs-Nr.;Name;Datum bis\nK1;\"A, B\";1.1.27\n"));
     EXPECT_EQ(plan.missingFields(), u"Für das Pflichtfeld „Datum von“ gibt es keine Spalte in der Datei. "
                                     "Die Überschriften stehen in Zeile 1."_s);
 }
@@ -218,15 +220,15 @@ TEST(ColumnMap, HeadingsFindTheirFields)
 
 class ImportTest : public DbTest {
 protected:
-    import::ImportResult run(const char *table, const QByteArray &csv, Mode mode = Mode::AddOnly, bool write = true,
-                             const import::Progress &progress = {}) {
-        import::Import imp(*data::schema::findTable(QLatin1String(table)),
-                           import::readCsvFile(writeFile(tempPath() + u"/liste.csv"_s, csv)));
-    data::Connection conn = connect();
-    return imp.run(conn, mode, write, progress);
-}
-}
-;
+    imp::ImportResult run(const char *table, const QByteArray &csv, Mode mode = Mode::AddOnly, bool write = true,
+                          const imp::Progress &progress = {})
+    {
+        imp::Import imp(*data::schema::findTable(QLatin1String(table)),
+                        imp::readCsvFile(writeFile(tempPath() + u"/liste.csv"_s, csv)));
+        data::Connection conn = connect();
+        return imp.run(conn, mode, write, progress);
+    }
+};
 
 // Every check of the record windows, one refused row each; the good rows go in.
 TEST_P(ImportTest, RefusesEachRowWithTheWindowsReason)
@@ -292,7 +294,7 @@ TEST_P(ImportTest, RefusesEachRowWithTheWindowsReason)
          u"K1/Abel, Anna,K2/Zorn, Zeno,K2/Ärger, Udo,K3/Abel, Anna"_s},
     };
     for (const Case &c : cases) {
-        const import::ImportResult r = run(c.table, c.csv);
+        const imp::ImportResult r = run(c.table, c.csv);
         EXPECT_EQ(refusals(r), c.refused) << c.table;
         EXPECT_EQ(r.added, 1) << c.table;
         const QString table = QLatin1String(c.table);
@@ -304,7 +306,7 @@ TEST_P(ImportTest, RefusesEachRowWithTheWindowsReason)
         EXPECT_EQ(stored.join(u','), c.stored) << c.table;
     }
     // The preview shows the plan's rows as they will be stored.
-    const import::ImportResult plan = run("Trainingsplan", cases[2].csv, Mode::AddOrUpdate, false);
+    const imp::ImportResult plan = run("Trainingsplan", cases[2].csv, Mode::AddOrUpdate, false);
     EXPECT_EQ(plan.preview.at(0), (QStringList{u"K3"_s, u"Abel, Anna"_s, u"1"_s, u"AAI"_s, u"01.03.2027"_s,
                                                u"01.03.2027"_s, u"ja"_s, u"nein"_s, u"gut"_s, u"geplant"_s}));
     EXPECT_EQ(plan.preview.at(1).value(0), u"K9"_s);
@@ -325,7 +327,7 @@ TEST_P(ImportTest, ModesSkipOrUpdateStoredRows)
                            "K1;IT;Excel neu;I;100\n"        // Beschreibung differs
                            "K2;Sprachen;Englisch;E;250,5\n" // as stored
                            "K4;IT;Neu;I;1,5\n";
-    import::ImportResult r = run("Kurs", csv, Mode::AddOnly);
+    imp::ImportResult r = run("Kurs", csv, Mode::AddOnly);
     EXPECT_EQ(std::tuple(r.added, r.updated, r.unchanged, r.skipped), std::tuple(1, 0, 0, 2));
     EXPECT_EQ(rows(u"SELECT Beschreibung FROM Kurs WHERE KursNr = 'K1'"_s), QStringList{u"Excel"_s});
 
@@ -353,9 +355,9 @@ TEST_P(ImportTest, AllOrNothing)
     EXPECT_THROW(run("Mitarbeiter", csv, Mode::AddOnly, true,
                      [](qint64 done, qint64) {
                          if (done > 4000)
-                             throw import::ImportCancelled();
+                             throw imp::ImportCancelled();
                      }),
-                 import::ImportCancelled);
+                 imp::ImportCancelled);
     EXPECT_EQ(count(u"Mitarbeiter"_s), 0);
 
     // The database refuses one row in the middle.
@@ -411,9 +413,9 @@ TEST_P(ImportTest, RoundTripOfTheExports)
             const QString file =
                 tempPath() + (format == reportdata::ExportFormat::Csv ? u"/export.csv"_s : u"/export.xlsx"_s);
             ASSERT_EQ(reportdata::runExport(db(), job, format, file), before.size()) << table;
-            import::Import imp(*data::schema::findTable(QLatin1String(table)), import::readFile(file));
+            imp::Import imp(*data::schema::findTable(QLatin1String(table)), imp::readFile(file));
             // Unchanged when read back over themselves, the same rows when read into an empty table.
-            import::ImportResult r = imp.run(db(), Mode::AddOrUpdate, true);
+            imp::ImportResult r = imp.run(db(), Mode::AddOrUpdate, true);
             EXPECT_EQ(std::tuple(r.unchanged, r.refused), std::tuple(qint64(before.size()), 0))
                 << table << file.toStdString();
             db().exec(u"DELETE FROM %1"_s.arg(QLatin1String(table)));
@@ -537,7 +539,7 @@ TEST(ImportHostile, FilesGetAGermanReason)
     };
     for (const auto &[file, reason] : cases) {
         const QString got = readerError([&file] {
-            import::Import imp(data::schema::mitarbeiter(), import::readFile(file));
+            imp::Import imp(data::schema::mitarbeiter(), imp::readFile(file));
             imp.checkCells();
         });
         EXPECT_TRUE(got.contains(QString::fromUtf8(reason))) << file.toStdString() << ": " << got.toStdString();
@@ -560,7 +562,7 @@ TEST(ImportHostile, MillionEmptyRowsEndTheList)
     t.start();
     for (const QString &file :
          {writeFile(dir.path() + u"/leer.csv"_s, csv), writeXlsx(dir.path() + u"/leer.xlsx"_s, xml)}) {
-        const import::Import imp(data::schema::mitarbeiter(), import::readFile(file));
+        const imp::Import imp(data::schema::mitarbeiter(), imp::readFile(file));
         EXPECT_EQ(imp.rowCount(), 1) << file.toStdString();
         EXPECT_EQ(imp.notice(),
                   u"Die Liste endet mit der leeren Zeile 3; die 1 Zeile(n) darunter werden nicht eingelesen."_s);
