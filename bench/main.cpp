@@ -14,6 +14,8 @@
 void runSearchBench(int rows);
 // The import of 10,000 employees and 100,000 plan entries against the raw write.
 void runImportBench(const QString &folder);
+// Each fast path left out in turn, where users wait.
+void runFastPathBench(const QString &workDir, const std::vector<int> &entryCounts, int repetitions);
 
 namespace {
 
@@ -26,7 +28,7 @@ int usage()
                  "  --pg-rows N   rows for the PostgreSQL run (default 100000, 0: none; needs ORV_TEST_PG_URI)\n"
                  "  --reps K      repetitions, the best counts (default 3)\n"
                  "  --dir FOLDER  where the generated databases stay between runs (default: temp/orv-bench)\n"
-                 "  --only PART   only one part: data, search, report or import (default: all)\n");
+                 "  --only PART   only one part: data, search, report, import or fastpath (default: all)\n");
     return 2;
 }
 
@@ -73,7 +75,7 @@ int main(int argc, char **argv)
             options.folder = args.at(i + 1);
         } else if (a == QStringLiteral("--only") && hasValue
                    && QStringList{QStringLiteral("data"), QStringLiteral("search"), QStringLiteral("report"),
-                                  QStringLiteral("import")}
+                                  QStringLiteral("import"), QStringLiteral("fastpath")}
                           .contains(args.at(i + 1))) {
             only = args.at(i + 1);
         } else {
@@ -87,6 +89,8 @@ int main(int argc, char **argv)
             options.postgresRows = 0;
     }
 
+    const QString folder =
+        options.folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("orv-bench")) : options.folder;
     auto part = [&](const char *name) { return only.isEmpty() || only == QLatin1String(name); };
     bool good = true;
     try {
@@ -108,11 +112,11 @@ int main(int argc, char **argv)
             runSearchBench(rows);
     std::printf("\n");
     if (!large.empty() && part("report"))
-        runReportBench(options.folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("orv-bench")) : options.folder,
-                       large);
+        runReportBench(folder, large);
+    if (!large.empty() && part("fastpath"))
+        runFastPathBench(folder, large, options.repetitions);
     if (part("import"))
-        runImportBench((options.folder.isEmpty() ? QDir::temp().filePath(QStringLiteral("orv-bench")) : options.folder)
-                       + QStringLiteral("/import"));
+        runImportBench(folder + QStringLiteral("/import"));
     (void)good; // misses are printed above; the run itself succeeded
     return 0;
 }

@@ -40,8 +40,10 @@ void check(int rc, sqlite3 *db)
     }
 }
 
+} // namespace
+
 // Courses × employees = entries; filled with the raw library, in one transaction.
-void fill(const QString &path, int entries)
+void fillReportDatabase(const QString &path, int entries)
 {
     QFile::remove(path);
     data::createSqliteBackend(path);
@@ -118,6 +120,8 @@ void fill(const QString &path, int entries)
     sqlite3_close(db);
 }
 
+namespace {
+
 int collateGerman(void *, int la, const void *a, int lb, const void *b)
 {
     return data::germanCompare(std::string_view(static_cast<const char *>(a), size_t(la)),
@@ -189,7 +193,7 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
         const QString path = workDir + QStringLiteral("/report_bench_%1.mdb").arg(entries);
         QElapsedTimer t;
         t.start();
-        fill(path, entries);
+        fillReportDatabase(path, entries);
         std::printf("report: %d entries filled in %.1f s\n", entries, double(t.elapsed()) / 1000);
 
         data::Connection conn;

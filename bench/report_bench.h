@@ -7,3 +7,6 @@
 // the same join query, and the display window taking a 100,000-line text.
 // Databases are created in `workDir`; results go to standard output.
 void runReportBench(const QString &workDir, const std::vector<int> &entryCounts = {100000, 1000000});
+
+// Courses × employees = `entries` training-plan entries over three years, in a new SQLite file.
+void fillReportDatabase(const QString &path, int entries);

@@ -1,4 +1,5 @@
 #include "data/bulkmemory.h"
+#include "data/fastpaths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -27,12 +28,23 @@ void *allocateBulk(std::size_t bytes)
 {
 #ifdef MADV_HUGEPAGE
     if (bytes >= kBulk) {
+        const std::size_t size = roundedUp(bytes);
+        g_bulkBytes += size;
+        if (!fastPath(FastPath::LargePages)) {
+            void *plain = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (plain == MAP_FAILED) {
+                g_bulkBytes -= size;
+                throw std::bad_alloc();
+            }
+            return plain;
+        }
         // Mapped with a big page's worth to spare, then trimmed to start on a
         // big page: an unaligned block would keep its edges in small pages.
-        const std::size_t size = roundedUp(bytes);
         void *raw = mmap(nullptr, size + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (raw == MAP_FAILED)
+        if (raw == MAP_FAILED) {
+            g_bulkBytes -= size;
             throw std::bad_alloc();
+        }
         const auto start = reinterpret_cast<std::uintptr_t>(raw);
         const auto aligned = (start + kLargePage - 1) & ~std::uintptr_t(kLargePage - 1);
         if (aligned > start)
@@ -40,7 +52,6 @@ void *allocateBulk(std::size_t bytes)
         if (const std::size_t tail = start + kLargePage - aligned)
             munmap(reinterpret_cast<void *>(aligned + size), tail);
         madvise(reinterpret_cast<void *>(aligned), size, MADV_HUGEPAGE); // advice only: failure is harmless
-        g_bulkBytes += size;
         return reinterpret_cast<void *>(aligned);
     }
 #endif
@@ -64,6 +75,8 @@ std::size_t bulkBytesInUse() { return g_bulkBytes; }
 void preferLargePages(const void *data, std::size_t bytes)
 {
 #ifdef MADV_HUGEPAGE
+    if (!fastPath(FastPath::LargePages))
+        return;
     // Only whole big pages inside the block: the advice must not reach
     // memory that belongs to something else.
     const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kLargePage - 1) & ~std::uintptr_t(kLargePage - 1);
@@ -84,7 +97,7 @@ Prefault::Prefault(void *data, std::size_t bytes)
     constexpr std::uintptr_t kPage = 4096;
     const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
     const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kPage - 1);
-    if (end <= begin || end - begin < kWorth)
+    if (end <= begin || end - begin < kWorth || !fastPath(FastPath::Prefault))
         return;
     m_thread = std::thread([this, begin, end] {
         for (std::uintptr_t at = begin; at < end && !m_stop; at += kStep) {

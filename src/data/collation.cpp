@@ -1,6 +1,7 @@
 #include "data/collation.h"
 
 #include "data/dbtext.h"
+#include "data/fastpaths.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <numeric>
 #include <optional>
 
 namespace orv::data {
@@ -155,6 +157,13 @@ char *primaryKey(std::string_view text, char *out, bool &plain)
 std::vector<uint32_t> germanOrder(const std::vector<std::string_view> &texts)
 {
     const size_t n = texts.size();
+    if (!fastPath(FastPath::KeyOrder)) {
+        std::vector<uint32_t> order(n);
+        std::iota(order.begin(), order.end(), 0u);
+        std::sort(order.begin(), order.end(),
+                  [&](uint32_t a, uint32_t b) { return germanCompare(texts[a], texts[b]) < 0; });
+        return order;
+    }
     size_t room = 0;
     for (const std::string_view t : texts)
         room += t.size();

@@ -1,6 +1,7 @@
 #include "data/snapshot.h"
 
 #include "data/dates.h"
+#include "data/fastpaths.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -312,33 +313,12 @@ void fileColumn(ColumnStore &col, const Block::Column &in, uint32_t count, uint3
     col.nulls.insert(col.nulls.end(), in.nulls.begin(), in.nulls.end());
 }
 
-} // namespace
-
-void Snapshot::read(Cursor &cur, uint32_t expectedRows)
+// One thread steps through the result while this one files the values
+// away: the two halves of the work take about as long as each other.
+// Nothing else uses the connection until the read is over.
+template <class File> void readOnTwoThreads(Cursor &cur, const std::vector<ColType> &types, File &file)
 {
-    const int n = cur.columnCount();
-    cols.clear();
-    cols.resize(size_t(n));
-    for (int c = 0; c < n; ++c) {
-        ColumnStore &col = cols[size_t(c)];
-        col.info = cur.column(c);
-        // Sized once: growing by doubling copies every value again and again.
-        if (col.info.type == ColType::Text)
-            col.ids.reserve(expectedRows);
-        else if (col.info.type == ColType::Single || col.info.type == ColType::Double)
-            col.reals.reserve(expectedRows);
-        else
-            col.ints.reserve(expectedRows);
-    }
-    rows = 0;
-
-    // One thread steps through the result while this one files the values
-    // away: the two halves of the work take about as long as each other.
-    // Nothing else uses the connection until the read is over.
     BlockQueue queue;
-    std::vector<ColType> types;
-    for (const ColumnStore &col : cols)
-        types.push_back(col.info.type);
     std::thread reader([&queue, &cur, &types] {
         try {
             bool more = true;
@@ -364,12 +344,49 @@ void Snapshot::read(Cursor &cur, uint32_t expectedRows)
         }
     } join{queue, reader};
 
-    std::vector<uint32_t> last(size_t(n), TextDictionary::Null);
     while (std::unique_ptr<Block> b = queue.takeFull()) {
-        for (int c = 0; c < n; ++c)
-            fileColumn(cols[size_t(c)], b->cols[size_t(c)], b->rows, rows, last[size_t(c)]);
-        rows += b->rows;
+        file(*b);
         queue.putEmpty(std::move(b));
+    }
+}
+
+} // namespace
+
+void Snapshot::read(Cursor &cur, uint32_t expectedRows)
+{
+    const int n = cur.columnCount();
+    cols.clear();
+    cols.resize(size_t(n));
+    for (int c = 0; c < n; ++c) {
+        ColumnStore &col = cols[size_t(c)];
+        col.info = cur.column(c);
+        // Sized once: growing by doubling copies every value again and again.
+        if (col.info.type == ColType::Text)
+            col.ids.reserve(expectedRows);
+        else if (col.info.type == ColType::Single || col.info.type == ColType::Double)
+            col.reals.reserve(expectedRows);
+        else
+            col.ints.reserve(expectedRows);
+    }
+    rows = 0;
+
+    std::vector<ColType> types;
+    for (const ColumnStore &col : cols)
+        types.push_back(col.info.type);
+    std::vector<uint32_t> last(size_t(n), TextDictionary::Null);
+    auto file = [&](const Block &b) {
+        for (int c = 0; c < n; ++c)
+            fileColumn(cols[size_t(c)], b.cols[size_t(c)], b.rows, rows, last[size_t(c)]);
+        rows += b.rows;
+    };
+    if (fastPath(FastPath::ReadingThread)) {
+        readOnTwoThreads(cur, types, file);
+    } else {
+        Block b;
+        for (bool more = true; more;) {
+            more = b.fill(cur, types);
+            file(b);
+        }
     }
     // Room left over is given back only when it is worth a copy.
     auto fit = [](auto &v) {

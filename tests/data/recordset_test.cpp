@@ -1,5 +1,3 @@
-#include "data/bulkmemory.h"
-#include "data/collation.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
 #include "data/recordset.h"
@@ -582,66 +580,6 @@ TEST_F(ConnectionTest, ColumnsOfMostlyDistinctValuesStillFindAndSortEqualTexts)
     RecordSet copy = rs.clone();
     copy.filter({Criterion::equals("Bemerkung", "Gleich"), Criterion::equals("Name", "Name 40007")});
     EXPECT_EQ(copy.recordCount(), 1);
-}
-
-// Sorting many distinct texts at once must place them exactly as comparing
-// them pair by pair does: prefixes, case and accent ties, ß, and letters
-// beyond Latin-1 that only the full collator places.
-TEST(GermanOrder, AgreesWithThePairwiseComparison)
-{
-    const char *surnames[] = {"Albrecht", "albrecht", "Ärger",  "Aerger", "Groß",    "Gross",  "Große",
-                              "Şahin",    "Sahin",    "Łukasz", "Lukas",  "O'Neill", "Oneill", "Müller",
-                              "Mueller",  "Zoë",      "Ángel",  "Dvořák", "",        "Übel",   "Ubel"};
-    const char *given[] = {"",
-                           ", Ayşe",
-                           ", Ayse",
-                           ", Anna",
-                           ", anna",
-                           ", Ånna",
-                           ", Ayşe-Marie",
-                           ", Anna-Katharina",
-                           ", Anna-Kathärina",
-                           "  ",
-                           ", Anna-Katharinas",
-                           ", Anna-Katharina Şule"};
-    std::vector<std::string> owned;
-    for (const char *s : surnames)
-        for (const char *g : given)
-            owned.push_back(std::string(s) + g);
-    std::vector<std::string_view> texts(owned.begin(), owned.end());
-    const std::vector<uint32_t> order = germanOrder(texts);
-    ASSERT_EQ(order.size(), texts.size());
-    std::vector<bool> seen(texts.size());
-    for (uint32_t i : order)
-        seen.at(i) = true;
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), qsizetype(texts.size()));
-    for (size_t i = 1; i < order.size(); ++i)
-        EXPECT_LE(germanCompare(texts[order[i - 1]], texts[order[i]]), 0)
-            << owned[order[i - 1]] << " before " << owned[order[i]];
-}
-
-// Big blocks are counted while they live, and getting their pages ahead of
-// the writer leaves what is written in them as it is.
-TEST(BulkMemory, CountsBlocksAndPrefaultingKeepsTheContents)
-{
-    const size_t before = bulkBytesInUse();
-    constexpr size_t kBytes = size_t(64) << 20;
-    auto *block = static_cast<uint32_t *>(allocateBulk(kBytes));
-    EXPECT_GE(bulkBytesInUse(), before + kBytes);
-    const size_t n = kBytes / sizeof(uint32_t);
-    for (size_t i = 0; i < n / 2; ++i)
-        block[i] = uint32_t(i * 2654435761u);
-    {
-        Prefault ahead(block, kBytes);
-        for (size_t i = n / 2; i < n; ++i)
-            block[i] = uint32_t(i * 2654435761u);
-    }
-    size_t wrong = 0;
-    for (size_t i = 0; i < n; ++i)
-        wrong += block[i] != uint32_t(i * 2654435761u) ? 1 : 0;
-    EXPECT_EQ(wrong, 0u);
-    freeBulk(block, kBytes);
-    EXPECT_EQ(bulkBytesInUse(), before);
 }
 
 // Every form of address libpq takes, shown without its secrets.

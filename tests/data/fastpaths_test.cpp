@@ -1,0 +1,172 @@
+#include "data/bulkmemory.h"
+#include "data/collation.h"
+#include "data/connection.h"
+#include "data/fastpaths.h"
+#include "data/recordset.h"
+#include "data/schema.h"
+#include "data/sqlitebackend.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// The fast ways of reading, sorting and keeping many rows against their plain
+// ways, at sizes where the fast ones come into play. The test command runs
+// these under ThreadSanitizer as well (orv_thread_tests).
+
+using namespace orv::data;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr unsigned kAll = 15;
+#ifdef __SANITIZE_THREAD__
+constexpr int kRows = 30000; // the reader's hand-over many times over, at a tenth of the checker's cost
+#else
+constexpr int kRows = 300000;
+#endif
+
+class PlainPaths {
+public:
+    explicit PlainPaths(unsigned mask) : m_before(plainPaths()) { setPlainPaths(mask); }
+    ~PlainPaths() { setPlainPaths(m_before); }
+
+private:
+    unsigned m_before;
+};
+
+// Every row's columns in the set's current order, as one fingerprint.
+QByteArray fingerprint(RecordSet &rs)
+{
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    const QStringList cols{u"KursNr"_s, u"Name"_s, u"Datum_von"_s, u"Rechnung"_s, u"Bemerkung"_s};
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        for (const QString &c : cols)
+            h.addData((rs.text(c) + QChar(u'|')).toUtf8());
+    return h.result().toHex();
+}
+
+// The rows' places in the set's current order: the same reading gives the same places.
+std::vector<int> order(RecordSet &rs)
+{
+    std::vector<int> places;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        places.push_back(rs.bookmark());
+    return places;
+}
+
+} // namespace
+
+TEST(FastPaths, TextNamesThePlainWays)
+{
+    EXPECT_EQ(plainPathsFromText(nullptr), 0u);
+    EXPECT_EQ(plainPathsFromText("order,pages"), unsigned(FastPath::KeyOrder) | unsigned(FastPath::LargePages));
+    EXPECT_EQ(plainPathsFromText("reader,unbekannt,prefault"),
+              unsigned(FastPath::ReadingThread) | unsigned(FastPath::Prefault));
+    EXPECT_EQ(plainPathsFromText("all"), kAll);
+}
+
+// 300,000 entries: the columns' blocks and the sort keys are big enough for
+// large pages, the names mostly distinct, with umlauts, case ties, nulls and
+// repeats, so that every step of the German order has work to do.
+TEST(FastPaths, PlainAndFastReadAndSortTheSameRows)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"orv.mdb"_s);
+    createSqliteBackend(file);
+    Connection c;
+    c.open(ConnectionTarget::sqliteFile(file));
+    schema::create(c);
+    c.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Datum_von, Rechnung, Bemerkung, Status) "
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+           "SELECT 'K' || (i * 7919 % 997), "
+           "CASE i % 5 WHEN 0 THEN 'Müller, ' WHEN 1 THEN 'mueller, ' WHEN 2 THEN 'Groß, ' WHEN 3 THEN 'Grosse, ' "
+           "ELSE 'Öztürk, ' END || (i * 104729 % 250000), "
+           "CASE WHEN i % 11 = 0 THEN NULL ELSE date('2020-01-01', '+' || (i % 2000) || ' days') END, "
+           "i % 3 = 0, CASE WHEN i % 13 = 0 THEN NULL ELSE 'Bemerkung ' || (i % 4001) END, '0' FROM n"_s.arg(kRows));
+
+    QByteArray rows[2];
+    std::vector<int> sorted[2][3];
+    for (const unsigned mask : {0u, kAll}) {
+        PlainPaths paths(mask);
+        const int way = mask == 0 ? 0 : 1;
+        RecordSet rs;
+        rs.openTable(c, u"Trainingsplan"_s);
+        ASSERT_EQ(rs.recordCount(), kRows);
+        rows[way] = fingerprint(rs);
+        int i = 0;
+        for (const QString &by : {u"Name"_s, u"Bemerkung, Datum_von"_s, u"Rechnung, KursNr, Name"_s}) {
+            rs.sort(by);
+            sorted[way][i++] = order(rs);
+        }
+    }
+    EXPECT_EQ(rows[0], rows[1]);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(sorted[0][i] == sorted[1][i]) << "sort order " << i;
+}
+
+// Sorting many distinct texts at once must place them exactly as comparing
+// them pair by pair does: prefixes, case and accent ties, ß, and letters
+// beyond Latin-1 that only the full collator places.
+TEST(FastPaths, GermanOrderAgreesWithThePairwiseComparison)
+{
+    const char *surnames[] = {"Albrecht", "albrecht", "Ärger",  "Aerger", "Groß",    "Gross",  "Große",
+                              "Şahin",    "Sahin",    "Łukasz", "Lukas",  "O'Neill", "Oneill", "Müller",
+                              "Mueller",  "Zoë",      "Ángel",  "Dvořák", "",        "Übel",   "Ubel"};
+    const char *given[] = {"",
+                           ", Ayşe",
+                           ", Ayse",
+                           ", Anna",
+                           ", anna",
+                           ", Ånna",
+                           ", Ayşe-Marie",
+                           ", Anna-Katharina",
+                           ", Anna-Kathärina",
+                           "  ",
+                           ", Anna-Katharinas",
+                           ", Anna-Katharina Şule"};
+    std::vector<std::string> owned;
+    for (const char *s : surnames)
+        for (const char *g : given)
+            owned.push_back(std::string(s) + g);
+    std::vector<std::string_view> texts(owned.begin(), owned.end());
+    for (const unsigned mask : {0u, unsigned(FastPath::KeyOrder)}) {
+        PlainPaths paths(mask);
+        const std::vector<uint32_t> order = germanOrder(texts);
+        ASSERT_EQ(order.size(), texts.size());
+        std::vector<bool> seen(texts.size());
+        for (uint32_t i : order)
+            seen.at(i) = true;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), true), qsizetype(texts.size()));
+        for (size_t i = 1; i < order.size(); ++i)
+            EXPECT_LE(germanCompare(texts[order[i - 1]], texts[order[i]]), 0)
+                << owned[order[i - 1]] << " before " << owned[order[i]] << " (plain " << mask << ")";
+    }
+}
+
+// Big blocks are counted while they live, and getting their pages ahead of
+// the writer leaves what is written in them as it is, in big pages or not.
+TEST(FastPaths, BulkBlocksAreCountedAndPrefaultingKeepsTheContents)
+{
+    for (const unsigned mask : {0u, unsigned(FastPath::LargePages) | unsigned(FastPath::Prefault)}) {
+        PlainPaths paths(mask);
+        const size_t before = bulkBytesInUse();
+        constexpr size_t kBytes = (size_t(64) << 20) + 12345;
+        auto *block = static_cast<uint32_t *>(allocateBulk(kBytes));
+        EXPECT_GE(bulkBytesInUse(), before + kBytes);
+        const size_t n = kBytes / sizeof(uint32_t);
+        for (size_t i = 0; i < n / 2; ++i)
+            block[i] = uint32_t(i * 2654435761u);
+        {
+            Prefault ahead(block, kBytes);
+            for (size_t i = n / 2; i < n; ++i)
+                block[i] = uint32_t(i * 2654435761u);
+        }
+        size_t wrong = 0;
+        for (size_t i = 0; i < n; ++i)
+            wrong += block[i] != uint32_t(i * 2654435761u) ? 1 : 0;
+        EXPECT_EQ(wrong, 0u);
+        freeBulk(block, kBytes);
+        EXPECT_EQ(bulkBytesInUse(), before);
+    }
+}
