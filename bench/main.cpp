@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <cstdio>
 #include <exception>
 
 #include "report_bench.h"
+#include "user_bench.h"
 
 // The search dialog over the training plan's record set at `rows` entries.
 void runSearchBench(int rows);
@@ -28,7 +30,7 @@ int usage()
                  "  --pg-rows N   rows for the PostgreSQL run (default 100000, 0: none; needs ORV_TEST_PG_URI)\n"
                  "  --reps K      repetitions, the best counts (default 3)\n"
                  "  --dir FOLDER  where the generated databases stay between runs (default: temp/orv-bench)\n"
-                 "  --only PART   only one part: data, search, report, import or fastpath (default: all)\n");
+                 "  --only PART   only one part: data, search, report, user, import or fastpath (default: all)\n");
     return 2;
 }
 
@@ -75,7 +77,7 @@ int main(int argc, char **argv)
             options.folder = args.at(i + 1);
         } else if (a == QStringLiteral("--only") && hasValue
                    && QStringList{QStringLiteral("data"), QStringLiteral("search"), QStringLiteral("report"),
-                                  QStringLiteral("import"), QStringLiteral("fastpath")}
+                                  QStringLiteral("import"), QStringLiteral("fastpath"), QStringLiteral("user")}
                           .contains(args.at(i + 1))) {
             only = args.at(i + 1);
         } else {
@@ -112,7 +114,15 @@ int main(int argc, char **argv)
             runSearchBench(rows);
     std::printf("\n");
     if (!large.empty() && part("report"))
-        runReportBench(folder, large);
+        runReportBench(folder, large, only.isEmpty());
+    if (only == QLatin1String("user")) {
+        for (int rows : large) {
+            const QString file = folder + QStringLiteral("/user_bench_%1.mdb").arg(rows);
+            fillReportDatabase(file, rows);
+            runUserBench(file, rows);
+            QFile::remove(file);
+        }
+    }
     if (!large.empty() && part("fastpath"))
         runFastPathBench(folder, large, options.repetitions);
     if (part("import"))

@@ -185,7 +185,7 @@ reportdata::TrainingsplanSelection wholeList()
 
 } // namespace
 
-void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
+void runReportBench(const QString &workDir, const std::vector<int> &entryCounts, bool userSteps)
 {
     QDir().mkpath(workDir);
     reportdata::ReportModel displayModel;
@@ -261,7 +261,7 @@ void runReportBench(const QString &workDir, const std::vector<int> &entryCounts)
         if (entries == 100000)
             displayModel = plain;
         conn.close();
-        if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        if (userSteps && qobject_cast<QApplication *>(QCoreApplication::instance()))
             runUserBench(path, entries);
         if (!qEnvironmentVariableIsSet("ORV_BENCH_KEEP"))
             QFile::remove(path);
