@@ -19,14 +19,13 @@ namespace {
 RecordFormConfig kursConfig()
 {
     RecordFormConfig c;
-    c.objectName = QStringLiteral("frmKurs");
+    c.window = ui::WindowId::Kurs;
     c.caption = QStringLiteral("Kurs");
     c.table = QStringLiteral("Kurs");
     c.keyColumns = {QStringLiteral("KursNr")};
     c.sortCycle = {QStringLiteral("KursNr"), QStringLiteral("Rubrik"),   QStringLiteral("Beschreibung"),
                    QStringLiteral("Art"),    QStringLiteral("Referent"), QStringLiteral("Kosten"),
                    QStringLiteral("Dauer")};
-    c.ownFileItem = QStringLiteral("mnuKurs");
     c.widthTwips = 10800;
     c.heightTwips = 5700;
     c.deleteQuestion = QStringLiteral("Datensatz mit zugeordneten Kursen wirklich löschen?");

@@ -17,13 +17,12 @@ namespace {
 RecordFormConfig mitarbeiterConfig()
 {
     RecordFormConfig c;
-    c.objectName = QStringLiteral("frmMitarbeiter");
+    c.window = ui::WindowId::Mitarbeiter;
     c.caption = QStringLiteral("Mitarbeiter");
     c.table = QStringLiteral("Mitarbeiter");
     c.keyColumns = {QStringLiteral("Name")};
     c.sortCycle = {QStringLiteral("Name"), QStringLiteral("Kostenstelle"), QStringLiteral("Abteilung"),
                    QStringLiteral("Kategorie"), QStringLiteral("Bereich")};
-    c.ownFileItem = QStringLiteral("mnuMitarbeiter");
     c.widthTwips = 6200;
     c.heightTwips = 4900;
     c.deleteQuestion = QStringLiteral("Datensatz mit zugeordneten Kursen wirklich löschen?");

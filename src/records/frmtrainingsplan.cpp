@@ -29,14 +29,13 @@ namespace {
 RecordFormConfig trainingsplanConfig()
 {
     RecordFormConfig c;
-    c.objectName = QStringLiteral("frmTrainingsplan");
+    c.window = ui::WindowId::Trainingsplan;
     c.caption = QStringLiteral("Trainingsplan");
     c.table = QStringLiteral("Trainingsplan");
     c.keyColumns = {QStringLiteral("KursNr"), QStringLiteral("Name")};
     c.sortCycle = {QStringLiteral("KursNr,Name"), QStringLiteral("Name,KursNr"),
                    QStringLiteral("Prioritaet,KursNr,Name"), QStringLiteral("Quelle,KursNr,Name"),
                    QStringLiteral("Status,KursNr,Name")};
-    c.ownFileItem = QStringLiteral("mnuTrainingsplan");
     c.widthTwips = 10800;
     c.heightTwips = 8700;
     c.deleteQuestion = QStringLiteral("Datensatz wirklich löschen?");
