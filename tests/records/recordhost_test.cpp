@@ -292,8 +292,9 @@ TEST_P(RecordHostTest, HandbuchWithF1AndDatenordnerFromEveryMenuBar)
         if (QLatin1String(window) != QLatin1String("frmMain"))
             main->openWindow(ui::WindowId::Trainingsplan);
         ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
-        QAction *open = shownItem("mnuExtras", "mnuDatenordner");
-        ASSERT_TRUE(shownItem("mnuHelp", "mnuHandbuch") && open);
+        QAction *open = shownItem("mnuExtras", "mnuDatenordner"), *info = shownItem("mnuHelp", "mnuInfo");
+        ASSERT_TRUE(shownItem("mnuHelp", "mnuHandbuch") && open && info);
+        EXPECT_EQ(info->text(), QLatin1String(window) == QLatin1String("frmMain") ? u"Inf&o "_s : u"Inf&o"_s);
         EXPECT_EQ(open->text(), u"&Datenordner öffnen"_s);
         {
             test::UrlRecorder desktop;
