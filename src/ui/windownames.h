@@ -5,8 +5,8 @@
 namespace orv::ui {
 
 // The windows the program opens by name: from the menus, the toolbar and at
-// start-up. Each is made once by the main window's factory; its object name
-// is the one the tests and the stored settings know it by.
+// start-up; the main window's factory makes them. A window's object name is
+// the one the tests and the stored settings know it by.
 enum class WindowId { Mitarbeiter, Kurs, Trainingsplan, NameEdit, About, Options, Prodinfo, Import };
 
 // How the main window shows a window it opens.
