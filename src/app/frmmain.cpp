@@ -32,6 +32,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace orv::app {
 
@@ -45,6 +46,7 @@ struct ToolButton {
     const char *key;
     const char *toolTip;
     const char *icon;
+    std::optional<ui::WindowId> window; // the window the button opens
 };
 
 } // namespace
@@ -71,7 +73,7 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
 
     readPosition();
     if (settings::isOn(settings::Switch::TrainingsplanAutoOpen))
-        openWindow(QStringLiteral("frmTrainingsplan"));
+        openWindow(ui::WindowId::Trainingsplan);
 }
 
 FrmMain::~FrmMain()
@@ -87,10 +89,10 @@ FrmMain::~FrmMain()
 
 // ---- menus, toolbar, status bar -------------------------------------------
 
-QAction *FrmMain::windowAction(QMenu *menu, const char *name, const QString &caption, const QString &window)
+QAction *FrmMain::windowAction(QMenu *menu, ui::WindowId window)
 {
-    QAction *a = menu->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
+    QAction *a = menu->addAction(ui::windowCaption(window));
+    a->setObjectName(ui::windowMenuItem(window));
     // A window that is not part of the program yet leaves its item disabled.
     a->setEnabled(windowfactory::has(window));
     connect(a, &QAction::triggered, this, [this, window] { openWindow(window); });
@@ -110,9 +112,9 @@ void FrmMain::buildMenus()
     };
 
     QMenu *file = addMenu("mnuFile", QStringLiteral("&Datei"));
-    windowAction(file, "mnuMitarbeiter", QStringLiteral("&Mitarbeiter"), QStringLiteral("frmMitarbeiter"));
-    windowAction(file, "mnuKurs", QStringLiteral("&Kurs"), QStringLiteral("frmKurs"));
-    windowAction(file, "mnuTrainingsplan", QStringLiteral("&Trainingsplan"), QStringLiteral("frmTrainingsplan"));
+    windowAction(file, ui::WindowId::Mitarbeiter);
+    windowAction(file, ui::WindowId::Kurs);
+    windowAction(file, ui::WindowId::Trainingsplan);
     separator(file, "mnuT5");
     QAction *backup = file->addAction(QStringLiteral("&Datensicherung…"));
     backup->setObjectName(QStringLiteral("mnuDatensicherung"));
@@ -120,15 +122,15 @@ void FrmMain::buildMenus()
     auto onSqlite = [this, backup] { backup->setEnabled(canBackUp()); };
     onSqlite();
     connect(file, &QMenu::aboutToShow, backup, onSqlite);
-    windowAction(file, "mnuImportieren", QStringLiteral("&Importieren…"), QStringLiteral("frmImport"));
+    windowAction(file, ui::WindowId::Import);
     separator(file, "mnuT4");
     QAction *quit = file->addAction(QStringLiteral("&Beenden      Alt+F4"));
     quit->setObjectName(QStringLiteral("mnuBeenden"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu *extras = addMenu("mnuExtras", QStringLiteral("E&xtras"));
-    windowAction(extras, "mnuNameEdit", QStringLiteral("&Name ändern"), QStringLiteral("frmNameEdit"));
-    windowAction(extras, "mnuOptionen", QStringLiteral("&Optionen"), QStringLiteral("frmOptions"));
+    windowAction(extras, ui::WindowId::NameEdit);
+    windowAction(extras, ui::WindowId::Options);
     separator(extras, "mnuT9");
     QAction *folder = extras->addAction(QStringLiteral("&Datenordner öffnen"));
     folder->setObjectName(QStringLiteral("mnuDatenordner"));
@@ -144,9 +146,9 @@ void FrmMain::buildMenus()
     handbook->setShortcut(QKeySequence(Qt::Key_F1));
     connect(handbook, &QAction::triggered, this, [this] { services::showHandbook(this); });
     separator(help, "mnuT10");
-    windowAction(help, "mnuProdInfo", QStringLiteral("&Produktinformation"), QStringLiteral("frmProdinfo"));
+    windowAction(help, ui::WindowId::Prodinfo);
     separator(help, "mnuT3");
-    windowAction(help, "mnuInfo", QStringLiteral("Inf&o "), QStringLiteral("frmAbout"));
+    windowAction(help, ui::WindowId::About);
 
     for (QMenu *m : std::as_const(m_menus))
         menuBar()->addMenu(m);
@@ -165,23 +167,16 @@ void FrmMain::buildToolBar()
     setContextMenuPolicy(Qt::NoContextMenu);
 
     static const ToolButton buttons[] = {
-        {"Exit", "Programm beenden", "exit"},
-        {nullptr, nullptr, nullptr},
-        {"Mitarbeiter", "Mitarbeiter bearbeiten", "mitarbeiter"},
-        {"Kurs", "Kurse bearbeiten", "kurs"},
-        {"Trainingsplan", "Trainingsplan bearbeiten", "trainingsplan"},
-        {nullptr, nullptr, nullptr},
-        {"Rechner", "Rechner aufrufen", "rechner"},
-        {"Explorer", "Explorer aufrufen", "explorer"},
-        {nullptr, nullptr, nullptr},
-        {"Hilfe", "Hilfe", "hilfe"},
-    };
-    // Buttons that open a window share its availability.
-    static const QHash<QString, QString> windows{
-        {QStringLiteral("Mitarbeiter"), QStringLiteral("frmMitarbeiter")},
-        {QStringLiteral("Kurs"), QStringLiteral("frmKurs")},
-        {QStringLiteral("Trainingsplan"), QStringLiteral("frmTrainingsplan")},
-        {QStringLiteral("Hilfe"), QStringLiteral("frmAbout")},
+        {"Exit", "Programm beenden", "exit", {}},
+        {nullptr, nullptr, nullptr, {}},
+        {"Mitarbeiter", "Mitarbeiter bearbeiten", "mitarbeiter", ui::WindowId::Mitarbeiter},
+        {"Kurs", "Kurse bearbeiten", "kurs", ui::WindowId::Kurs},
+        {"Trainingsplan", "Trainingsplan bearbeiten", "trainingsplan", ui::WindowId::Trainingsplan},
+        {nullptr, nullptr, nullptr, {}},
+        {"Rechner", "Rechner aufrufen", "rechner", {}},
+        {"Explorer", "Explorer aufrufen", "explorer", {}},
+        {nullptr, nullptr, nullptr, {}},
+        {"Hilfe", "Hilfe", "hilfe", ui::WindowId::About},
     };
     for (const ToolButton &b : buttons) {
         if (!b.key) {
@@ -193,29 +188,25 @@ void FrmMain::buildToolBar()
                                           QString::fromUtf8(b.toolTip));
         a->setObjectName(key);
         a->setToolTip(QString::fromUtf8(b.toolTip));
-        if (windows.contains(key))
-            a->setEnabled(windowfactory::has(windows.value(key)));
-        connect(a, &QAction::triggered, this, [this, key] { onToolButton(key); });
+        if (const std::optional<ui::WindowId> window = b.window) {
+            // Buttons that open a window share its availability.
+            a->setEnabled(windowfactory::has(*window));
+            connect(a, &QAction::triggered, this, [this, window] { openWindow(*window); });
+        } else {
+            connect(a, &QAction::triggered, this, [this, key] { onToolButton(key); });
+        }
     }
 }
 
 void FrmMain::onToolButton(const QString &key)
 {
-    // Only the key counts.
+    // Only the key counts; the buttons that open a window go straight to it.
     if (key == QLatin1String("Exit"))
         close();
-    else if (key == QLatin1String("Mitarbeiter"))
-        openWindow(QStringLiteral("frmMitarbeiter"));
-    else if (key == QLatin1String("Kurs"))
-        openWindow(QStringLiteral("frmKurs"));
-    else if (key == QLatin1String("Trainingsplan"))
-        openWindow(QStringLiteral("frmTrainingsplan"));
     else if (key == QLatin1String("Rechner"))
         bringUpCalculator();
     else if (key == QLatin1String("Explorer"))
         bringUpFileManager();
-    else if (key == QLatin1String("Hilfe"))
-        openWindow(QStringLiteral("frmAbout"));
 }
 
 void FrmMain::bringUpCalculator()
@@ -436,20 +427,20 @@ void FrmMain::closeEvent(QCloseEvent *event)
 
 // ---- windows --------------------------------------------------------------
 
-void FrmMain::openWindow(const QString &name)
+void FrmMain::openWindow(ui::WindowId window)
 {
-    if (QWidget *open = m_named.value(name)) {
+    if (QWidget *open = m_named.value(window)) {
         bringToFront(open);
         if (auto *child = dynamic_cast<ui::ChildWindow *>(open))
             child->openAgain();
         return;
     }
-    const WindowEntry *found = windowfactory::find(name);
+    const WindowEntry *found = windowfactory::find(window);
     if (!found || !found->create)
         return;
     const WindowEntry entry = *found;
     switch (entry.kind) {
-    case WindowKind::Modal: {
+    case ui::WindowKind::Modal: {
         std::unique_ptr<QWidget> w(entry.create());
         auto *dialog = qobject_cast<QDialog *>(w.get());
         if (!dialog)
@@ -460,22 +451,22 @@ void FrmMain::openWindow(const QString &name)
         ui::Prompter::instance().runModal(*dialog);
         return;
     }
-    case WindowKind::Child: {
+    case ui::WindowKind::Child: {
         QWidget *w = entry.create();
         if (!w)
             return;
-        m_named.insert(name, w);
+        m_named.insert(window, w);
         addChild(w);
         return;
     }
-    case WindowKind::Modeless: {
+    case ui::WindowKind::Modeless: {
         QWidget *w = entry.create();
         if (!w)
             return;
         w->setAttribute(Qt::WA_DeleteOnClose);
         if (!w->parentWidget())
             w->setParent(this, w->windowFlags() | Qt::Window);
-        m_named.insert(name, w);
+        m_named.insert(window, w);
         m_loaded.append(w);
         w->show();
         bringToFront(w);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QTimer>
 
@@ -26,7 +27,7 @@ public:
     ~FrmMain() override;
 
     // ui::WindowHost
-    void openWindow(const QString &name) override;
+    void openWindow(ui::WindowId window) override;
     void addChild(QWidget *w) override;
     QList<QWidget *> childWindows() const override;
     void arrangeChildren(int index, int widthTwips, int heightTwips) override;
@@ -55,7 +56,7 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
-    QAction *windowAction(QMenu *menu, const char *name, const QString &caption, const QString &window);
+    QAction *windowAction(QMenu *menu, ui::WindowId window);
     void onToolButton(const QString &key);
     // "Rechner" and "Explorer": the program started, or the user told why not.
     void bringUpCalculator();
@@ -81,8 +82,8 @@ private:
     QLabel *m_date = nullptr;
     QLabel *m_time = nullptr;
     QTimer m_clock;
-    QHash<QString, QPointer<QWidget>> m_named; // windows that exist at most once, by name
-    QList<QPointer<QWidget>> m_loaded;         // other windows in the order they were loaded
+    QMap<ui::WindowId, QPointer<QWidget>> m_named; // windows that exist at most once
+    QList<QPointer<QWidget>> m_loaded;             // other windows in the order they were loaded
     services::CalculatorLauncher m_calculator;
     bool m_closed = false;
 };

@@ -8,46 +8,49 @@
 #include "records/recordwindows.h"
 #include "search/frmnameedit.h"
 
-#include <QHash>
+#include <map>
 
 namespace orv::app::windowfactory {
 namespace {
 
-// The program's windows, one line each: its name, how it is shown and how it
-// is made, for example
-//   t.insert(QStringLiteral("frmKurs"), {WindowKind::Child, [] { return new FrmKurs; }});
-QHash<QString, WindowEntry> builtIn()
+using ui::WindowId;
+
+// How each of the program's windows is made.
+std::function<QWidget *()> maker(WindowId window)
 {
-    QHash<QString, WindowEntry> t;
-    for (const char *name : {"frmKurs", "frmMitarbeiter", "frmTrainingsplan"}) {
-        const QString n = QLatin1String(name);
-        t.insert(n, {WindowKind::Child, [n]() -> QWidget * { return records::openRecordWindow(n); }});
+    switch (window) {
+    case WindowId::Mitarbeiter:
+    case WindowId::Kurs:
+    case WindowId::Trainingsplan: return [window]() -> QWidget * { return records::openRecordWindow(window); };
+    case WindowId::NameEdit: return []() -> QWidget * { return new search::FrmNameEdit; };
+    case WindowId::About: return []() -> QWidget * { return new dialogs::FrmAbout; };
+    case WindowId::Options: return []() -> QWidget * { return new dialogs::FrmOptions; };
+    case WindowId::Prodinfo: return []() -> QWidget * { return new dialogs::FrmProdinfo; };
+    case WindowId::Import: return []() -> QWidget * { return new dialogs::FrmImport; };
     }
-    t.insert(QStringLiteral("frmNameEdit"),
-             {WindowKind::Modeless, []() -> QWidget * { return new search::FrmNameEdit; }});
-    t.insert(QStringLiteral("frmAbout"), {WindowKind::Modeless, []() -> QWidget * { return new dialogs::FrmAbout; }});
-    t.insert(QStringLiteral("frmOptions"), {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmOptions; }});
-    t.insert(QStringLiteral("frmImport"), {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmImport; }});
-    t.insert(QStringLiteral("frmProdinfo"),
-             {WindowKind::Modal, []() -> QWidget * { return new dialogs::FrmProdinfo; }});
-    return t;
+    return {};
 }
 
-QHash<QString, WindowEntry> &table()
+std::map<WindowId, WindowEntry> &table()
 {
-    static QHash<QString, WindowEntry> t = builtIn();
+    static std::map<WindowId, WindowEntry> t = [] {
+        std::map<WindowId, WindowEntry> built;
+        for (const ui::WindowName &w : ui::windowNames)
+            built[w.id] = {w.kind, maker(w.id)};
+        return built;
+    }();
     return t;
 }
 
 } // namespace
 
-const WindowEntry *find(const QString &name)
+const WindowEntry *find(WindowId window)
 {
-    auto it = table().constFind(name);
-    return it == table().constEnd() ? nullptr : &it.value();
+    const auto it = table().find(window);
+    return it == table().end() ? nullptr : &it->second;
 }
 
-void add(const QString &name, WindowEntry entry) { table().insert(name, std::move(entry)); }
-void remove(const QString &name) { table().remove(name); }
+void add(WindowId window, WindowEntry entry) { table()[window] = std::move(entry); }
+void remove(WindowId window) { table().erase(window); }
 
 } // namespace orv::app::windowfactory

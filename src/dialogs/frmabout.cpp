@@ -3,6 +3,7 @@
 #include "dialogs/programinfo.h"
 #include "dialogs/startsound.h"
 #include "ui/prompter.h"
+#include "ui/windownames.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,7 +36,7 @@ const char *const sysInfoPrograms[] = {
 
 FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint)
 {
-    setObjectName(QStringLiteral("frmAbout"));
+    setObjectName(ui::windowObjectName(ui::WindowId::About));
     setWindowTitle(QString());
     buildControls();
     fillLabels();

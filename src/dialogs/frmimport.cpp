@@ -8,6 +8,7 @@
 #include "ui/prompter.h"
 #include "ui/savefiledialog.h"
 #include "ui/widgets.h"
+#include "ui/windownames.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -57,7 +58,7 @@ void setCell(QTableWidget *t, int row, int col, const QString &text)
 
 FrmImport::FrmImport(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmImport"));
+    setObjectName(ui::windowObjectName(ui::WindowId::Import));
     setWindowTitle(kTitle);
     auto *top = new QVBoxLayout(this);
 

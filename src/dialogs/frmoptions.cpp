@@ -1,6 +1,7 @@
 #include "dialogs/frmoptions.h"
 
 #include "services/settings.h"
+#include "ui/windownames.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -18,7 +19,7 @@ namespace orv::dialogs {
 
 FrmOptions::FrmOptions(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmOptions"));
+    setObjectName(ui::windowObjectName(ui::WindowId::Options));
     setWindowTitle(QStringLiteral("Optionen"));
     buildControls();
     loadSettings();

@@ -2,6 +2,7 @@
 
 #include "dialogs/programinfo.h"
 #include "services/clipboard.h"
+#include "ui/windownames.h"
 
 #include <QFont>
 #include <QFrame>
@@ -25,7 +26,7 @@ QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
 
 FrmProdinfo::FrmProdinfo(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmProdinfo"));
+    setObjectName(ui::windowObjectName(ui::WindowId::Prodinfo));
     setWindowTitle(QStringLiteral("Produktinformation"));
 
     picIcon = makeLabel(QStringLiteral("picIcon"), QString(), this);

@@ -19,14 +19,13 @@ namespace {
 RecordFormConfig kursConfig()
 {
     RecordFormConfig c;
-    c.objectName = QStringLiteral("frmKurs");
+    c.window = ui::WindowId::Kurs;
     c.caption = QStringLiteral("Kurs");
     c.table = QStringLiteral("Kurs");
     c.keyColumns = {QStringLiteral("KursNr")};
     c.sortCycle = {QStringLiteral("KursNr"), QStringLiteral("Rubrik"),   QStringLiteral("Beschreibung"),
                    QStringLiteral("Art"),    QStringLiteral("Referent"), QStringLiteral("Kosten"),
                    QStringLiteral("Dauer")};
-    c.ownFileItem = QStringLiteral("mnuKurs");
     c.widthTwips = 10800;
     c.heightTwips = 5700;
     c.deleteQuestion = QStringLiteral("Datensatz mit zugeordneten Kursen wirklich löschen?");
@@ -48,23 +47,23 @@ void FrmKurs::buildFields()
     grid->setVerticalSpacing(6);
     grid->setColumnStretch(2, 1);
 
-    txtFields[0] = fields::makeField(fraAllgemein, 0, 6, 6);
+    txtFields[KursNr] = fields::makeField(fraAllgemein, KursNr, 6, 6);
     cmbRubrik = fields::makeCombo(fraAllgemein, QStringLiteral("cmbRubrik"), data::lists::rubrik(), 40);
-    txtFields[1] = fields::makeField(fraAllgemein, 1, 80);
+    txtFields[Beschreibung] = fields::makeField(fraAllgemein, Beschreibung, 80);
     cmbArt = fields::makeCombo(fraAllgemein, QStringLiteral("cmbArt"), data::lists::art(), 3);
-    txtFields[2] = fields::makeField(fraAllgemein, 2, 30, 30);
-    txtFields[3] = fields::makeField(fraAllgemein, 3, 7, 9, true);
-    txtFields[4] = fields::makeField(fraAllgemein, 4, 5, 9, true);
+    txtFields[Referent] = fields::makeField(fraAllgemein, Referent, 30, 30);
+    txtFields[Kosten] = fields::makeField(fraAllgemein, Kosten, 7, 9, true);
+    txtFields[Dauer] = fields::makeField(fraAllgemein, Dauer, 5, 9, true);
 
     const std::pair<const char *, QWidget *> rows[] = {
-        {"Kurs-Nr.:", txtFields[0]},        {"Rubrik:", cmbRubrik},
-        {"Beschreibung:", txtFields[1]},    {"Art:", cmbArt},
-        {"Referent:", txtFields[2]},        {"Kosten je Person:", txtFields[3]},
-        {"Dauer in Stunden:", txtFields[4]}};
+        {"Kurs-Nr.:", txtFields[KursNr]},           {"Rubrik:", cmbRubrik},
+        {"Beschreibung:", txtFields[Beschreibung]}, {"Art:", cmbArt},
+        {"Referent:", txtFields[Referent]},         {"Kosten je Person:", txtFields[Kosten]},
+        {"Dauer in Stunden:", txtFields[Dauer]}};
     int r = 0;
     for (const auto &[label, field] : rows) {
         grid->addWidget(fields::makeLabel(fraAllgemein, QString::fromUtf8(label), field), r, 0);
-        if (field == txtFields[1])
+        if (field == txtFields[Beschreibung])
             grid->addWidget(field, r, 1, 1, 2);
         else
             grid->addWidget(field, r, 1, Qt::AlignLeft);
@@ -76,47 +75,53 @@ void FrmKurs::buildFields()
         watchChanges(f);
     watchChanges(cmbRubrik);
     watchChanges(cmbArt);
-    replaceFullStop(txtFields[3]);
-    replaceFullStop(txtFields[4]);
-    setKeyFields({txtFields[0]});
+    replaceFullStop(txtFields[Kosten]);
+    replaceFullStop(txtFields[Dauer]);
+    setKeyFields({txtFields[KursNr]});
     finishFields();
 }
 
 void FrmKurs::fillFields(const data::RecordSet &rows)
 {
-    txtFields[0]->setText(rows.text(QStringLiteral("KursNr")));
-    txtFields[1]->setText(rows.text(QStringLiteral("Beschreibung")));
-    txtFields[2]->setText(rows.text(QStringLiteral("Referent")));
-    txtFields[3]->setText(fields::numberText(rows, "Kosten", 2));
-    txtFields[4]->setText(fields::numberText(rows, "Dauer", 1));
+    txtFields[KursNr]->setText(rows.text(QStringLiteral("KursNr")));
+    txtFields[Beschreibung]->setText(rows.text(QStringLiteral("Beschreibung")));
+    txtFields[Referent]->setText(rows.text(QStringLiteral("Referent")));
+    txtFields[Kosten]->setText(fields::numberText(rows, "Kosten", 2));
+    txtFields[Dauer]->setText(fields::numberText(rows, "Dauer", 1));
     cmbRubrik->setEditText(rows.text(QStringLiteral("Rubrik")));
     cmbArt->setEditText(rows.text(QStringLiteral("Art")));
 }
 
 void FrmKurs::clearFields()
 {
-    txtFields[0]->clear();
-    txtFields[1]->clear();
-    txtFields[2]->clear();
-    txtFields[3]->setText(QStringLiteral("0"));
-    txtFields[4]->setText(QStringLiteral("0"));
+    txtFields[KursNr]->clear();
+    txtFields[Beschreibung]->clear();
+    txtFields[Referent]->clear();
+    txtFields[Kosten]->setText(QStringLiteral("0"));
+    txtFields[Dauer]->setText(QStringLiteral("0"));
     cmbRubrik->setEditText(QString());
     cmbArt->setEditText(QString());
 }
 
 QString FrmKurs::runChecks(QWidget *&focus)
 {
-    const std::map<QString, QWidget *> fieldOf = {
-        {QStringLiteral("KursNr"), txtFields[0]},       {QStringLiteral("Rubrik"), cmbRubrik},
-        {QStringLiteral("Beschreibung"), txtFields[1]}, {QStringLiteral("Art"), cmbArt},
-        {QStringLiteral("Kosten"), txtFields[3]},       {QStringLiteral("Dauer"), txtFields[4]}};
+    const std::map<QString, QWidget *> fieldOf = {{QStringLiteral("KursNr"), txtFields[KursNr]},
+                                                  {QStringLiteral("Rubrik"), cmbRubrik},
+                                                  {QStringLiteral("Beschreibung"), txtFields[Beschreibung]},
+                                                  {QStringLiteral("Art"), cmbArt},
+                                                  {QStringLiteral("Kosten"), txtFields[Kosten]},
+                                                  {QStringLiteral("Dauer"), txtFields[Dauer]}};
     const auto value = [this](const char *column) {
         const std::string_view c = column;
         if (c == "Rubrik")
             return cmbRubrik->currentText();
         if (c == "Art")
             return cmbArt->currentText();
-        return txtFields[c == "KursNr" ? 0 : c == "Beschreibung" ? 1 : c == "Kosten" ? 3 : 4]->text();
+        return txtFields[c == "KursNr"         ? KursNr
+                         : c == "Beschreibung" ? Beschreibung
+                         : c == "Kosten"       ? Kosten
+                                               : Dauer]
+            ->text();
     };
     data::checks::Lookups lookups;
     lookups.keyExists = [this](const QStringList &key) { return recordExists({QStringLiteral("KursNr")}, key); };
@@ -130,11 +135,11 @@ void FrmKurs::writeFields(data::RecordSet &rows)
 {
     // Kosten and Dauer are single precision columns.
     const auto single = [](const QLineEdit *f) { return double(float(ui::parseNumber(f->text()).value_or(0.0))); };
-    rows.setField(QStringLiteral("KursNr"), txtFields[0]->text());
-    rows.setField(QStringLiteral("Beschreibung"), txtFields[1]->text());
-    rows.setField(QStringLiteral("Referent"), txtFields[2]->text());
-    rows.setField(QStringLiteral("Kosten"), single(txtFields[3]));
-    rows.setField(QStringLiteral("Dauer"), single(txtFields[4]));
+    rows.setField(QStringLiteral("KursNr"), txtFields[KursNr]->text());
+    rows.setField(QStringLiteral("Beschreibung"), txtFields[Beschreibung]->text());
+    rows.setField(QStringLiteral("Referent"), txtFields[Referent]->text());
+    rows.setField(QStringLiteral("Kosten"), single(txtFields[Kosten]));
+    rows.setField(QStringLiteral("Dauer"), single(txtFields[Dauer]));
     rows.setField(QStringLiteral("Rubrik"), cmbRubrik->currentText());
     rows.setField(QStringLiteral("Art"), cmbArt->currentText());
 }

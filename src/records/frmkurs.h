@@ -13,7 +13,9 @@ class FrmKurs : public RecordForm {
 public:
     explicit FrmKurs(QWidget *parent = nullptr);
 
-    QLineEdit *txtFields[5] = {};
+    // The text boxes by the column they show, in the order of their names txtFields(0), txtFields(1)...
+    enum Field { KursNr, Beschreibung, Referent, Kosten, Dauer, FieldCount };
+    QLineEdit *txtFields[FieldCount] = {};
     QComboBox *cmbRubrik = nullptr;
     QComboBox *cmbArt = nullptr;
     QGroupBox *fraAllgemein = nullptr;

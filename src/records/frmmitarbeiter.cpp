@@ -17,13 +17,12 @@ namespace {
 RecordFormConfig mitarbeiterConfig()
 {
     RecordFormConfig c;
-    c.objectName = QStringLiteral("frmMitarbeiter");
+    c.window = ui::WindowId::Mitarbeiter;
     c.caption = QStringLiteral("Mitarbeiter");
     c.table = QStringLiteral("Mitarbeiter");
     c.keyColumns = {QStringLiteral("Name")};
     c.sortCycle = {QStringLiteral("Name"), QStringLiteral("Kostenstelle"), QStringLiteral("Abteilung"),
                    QStringLiteral("Kategorie"), QStringLiteral("Bereich")};
-    c.ownFileItem = QStringLiteral("mnuMitarbeiter");
     c.widthTwips = 6200;
     c.heightTwips = 4900;
     c.deleteQuestion = QStringLiteral("Datensatz mit zugeordneten Kursen wirklich löschen?");
@@ -45,15 +44,15 @@ void FrmMitarbeiter::buildFields()
     grid->setVerticalSpacing(6);
     grid->setColumnStretch(2, 1);
 
-    txtFields[0] = fields::makeField(fraAllgemein, 0, 30, 30);
-    txtFields[1] = fields::makeField(fraAllgemein, 1, 6, 6);
-    txtFields[2] = fields::makeField(fraAllgemein, 2, 10, 10);
+    txtFields[Name] = fields::makeField(fraAllgemein, Name, 30, 30);
+    txtFields[Kostenstelle] = fields::makeField(fraAllgemein, Kostenstelle, 6, 6);
+    txtFields[Abteilung] = fields::makeField(fraAllgemein, Abteilung, 10, 10);
     cmbKategorie = fields::makeCombo(fraAllgemein, QStringLiteral("cmbKategorie"), data::lists::kategorie(), 4);
     cmbBereich = fields::makeCombo(fraAllgemein, QStringLiteral("cmbBereich"), data::lists::bereichMitarbeiter(), 28);
 
-    const std::pair<const char *, QWidget *> rows[] = {{"Nachname, Vorname:", txtFields[0]},
-                                                       {"Kostenstelle:", txtFields[1]},
-                                                       {"Abteilung:", txtFields[2]},
+    const std::pair<const char *, QWidget *> rows[] = {{"Nachname, Vorname:", txtFields[Name]},
+                                                       {"Kostenstelle:", txtFields[Kostenstelle]},
+                                                       {"Abteilung:", txtFields[Abteilung]},
                                                        {"Kategorie:", cmbKategorie},
                                                        {"Bereich:", cmbBereich}};
     int r = 0;
@@ -68,15 +67,15 @@ void FrmMitarbeiter::buildFields()
         watchChanges(f);
     watchChanges(cmbKategorie);
     watchChanges(cmbBereich);
-    setKeyFields({txtFields[0]});
+    setKeyFields({txtFields[Name]});
     finishFields();
 }
 
 void FrmMitarbeiter::fillFields(const data::RecordSet &rows)
 {
-    txtFields[0]->setText(rows.text(QStringLiteral("Name")));
-    txtFields[1]->setText(rows.text(QStringLiteral("Kostenstelle")));
-    txtFields[2]->setText(rows.text(QStringLiteral("Abteilung")));
+    txtFields[Name]->setText(rows.text(QStringLiteral("Name")));
+    txtFields[Kostenstelle]->setText(rows.text(QStringLiteral("Kostenstelle")));
+    txtFields[Abteilung]->setText(rows.text(QStringLiteral("Abteilung")));
     cmbKategorie->setEditText(rows.text(QStringLiteral("Kategorie")));
     cmbBereich->setEditText(rows.text(QStringLiteral("Bereich")));
 }
@@ -97,7 +96,7 @@ QString FrmMitarbeiter::runChecks(QWidget *&focus)
             return cmbKategorie->currentText();
         if (c == "Bereich")
             return cmbBereich->currentText();
-        return txtFields[0]->text();
+        return txtFields[Name]->text();
     };
     data::checks::Lookups lookups;
     lookups.keyExists = [this](const QStringList &key) { return recordExists({QStringLiteral("Name")}, key); };
@@ -105,15 +104,15 @@ QString FrmMitarbeiter::runChecks(QWidget *&focus)
     if (fault)
         focus = fault.column == QLatin1String("Kategorie") ? static_cast<QWidget *>(cmbKategorie)
                 : fault.column == QLatin1String("Bereich") ? static_cast<QWidget *>(cmbBereich)
-                                                           : static_cast<QWidget *>(txtFields[0]);
+                                                           : static_cast<QWidget *>(txtFields[Name]);
     return fault.message;
 }
 
 void FrmMitarbeiter::writeFields(data::RecordSet &rows)
 {
-    rows.setField(QStringLiteral("Name"), txtFields[0]->text());
-    rows.setField(QStringLiteral("Kostenstelle"), txtFields[1]->text());
-    rows.setField(QStringLiteral("Abteilung"), txtFields[2]->text());
+    rows.setField(QStringLiteral("Name"), txtFields[Name]->text());
+    rows.setField(QStringLiteral("Kostenstelle"), txtFields[Kostenstelle]->text());
+    rows.setField(QStringLiteral("Abteilung"), txtFields[Abteilung]->text());
     rows.setField(QStringLiteral("Kategorie"), cmbKategorie->currentText());
     rows.setField(QStringLiteral("Bereich"), cmbBereich->currentText());
 }

@@ -13,7 +13,9 @@ class FrmMitarbeiter : public RecordForm {
 public:
     explicit FrmMitarbeiter(QWidget *parent = nullptr);
 
-    QLineEdit *txtFields[3] = {};
+    // The text boxes by the column they show, in the order of their names txtFields(0), txtFields(1)...
+    enum Field { Name, Kostenstelle, Abteilung, FieldCount };
+    QLineEdit *txtFields[FieldCount] = {};
     QComboBox *cmbKategorie = nullptr;
     QComboBox *cmbBereich = nullptr;
     QGroupBox *fraAllgemein = nullptr;

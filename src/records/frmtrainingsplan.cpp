@@ -29,14 +29,13 @@ namespace {
 RecordFormConfig trainingsplanConfig()
 {
     RecordFormConfig c;
-    c.objectName = QStringLiteral("frmTrainingsplan");
+    c.window = ui::WindowId::Trainingsplan;
     c.caption = QStringLiteral("Trainingsplan");
     c.table = QStringLiteral("Trainingsplan");
     c.keyColumns = {QStringLiteral("KursNr"), QStringLiteral("Name")};
     c.sortCycle = {QStringLiteral("KursNr,Name"), QStringLiteral("Name,KursNr"),
                    QStringLiteral("Prioritaet,KursNr,Name"), QStringLiteral("Quelle,KursNr,Name"),
                    QStringLiteral("Status,KursNr,Name")};
-    c.ownFileItem = QStringLiteral("mnuTrainingsplan");
     c.widthTwips = 10800;
     c.heightTwips = 8700;
     c.deleteQuestion = QStringLiteral("Datensatz wirklich löschen?");
@@ -96,30 +95,30 @@ QGroupBox *FrmTrainingsplan::buildCourseFrame()
     fraKurs = new QGroupBox(QStringLiteral("Kurs"), this);
     fraKurs->setObjectName(QStringLiteral("fraKurs"));
     QGridLayout *g = frameGrid(fraKurs, 110);
-    txtFields[0] = fields::makeField(fraKurs, 0, 6, 6);
+    txtFields[KursNr] = fields::makeField(fraKurs, KursNr, 6, 6);
     cmdKursNrSuchen = fields::makePictureButton(fraKurs, QStringLiteral("cmdKursNrSuchen"), QStringLiteral("Lookup"),
                                                 QStringLiteral("Kurs auswählen"));
     cmbRubrik = fields::makeCombo(fraKurs, QStringLiteral("cmbRubrik"), data::lists::rubrikTrainingsplan(), 0);
-    txtFields[1] = fields::makeField(fraKurs, 1, 80);
+    txtFields[Beschreibung] = fields::makeField(fraKurs, Beschreibung, 80);
     cmbArt = fields::makeCombo(fraKurs, QStringLiteral("cmbArt"), data::lists::art(), 3);
-    txtFields[2] = fields::makeField(fraKurs, 2, 30);
-    txtFields[3] = fields::makeField(fraKurs, 3, 7, 9, true);
-    txtFields[4] = fields::makeField(fraKurs, 4, 5, 9, true);
+    txtFields[Referent] = fields::makeField(fraKurs, Referent, 30);
+    txtFields[Kosten] = fields::makeField(fraKurs, Kosten, 7, 9, true);
+    txtFields[Dauer] = fields::makeField(fraKurs, Dauer, 5, 9, true);
 
-    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Kurs-Nr.:"), txtFields[0]), 0, 0);
-    g->addWidget(row(fraKurs, {txtFields[0], cmdKursNrSuchen}), 0, 1);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Kurs-Nr.:"), txtFields[KursNr]), 0, 0);
+    g->addWidget(row(fraKurs, {txtFields[KursNr], cmdKursNrSuchen}), 0, 1);
     g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Rubrik:"), cmbRubrik), 0, 2);
     g->addWidget(cmbRubrik, 0, 3);
-    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Beschreibung:"), txtFields[1]), 1, 0);
-    g->addWidget(txtFields[1], 1, 1, 1, 3);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Beschreibung:"), txtFields[Beschreibung]), 1, 0);
+    g->addWidget(txtFields[Beschreibung], 1, 1, 1, 3);
     g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Art:"), cmbArt), 2, 0);
     g->addWidget(cmbArt, 2, 1, Qt::AlignLeft);
-    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Referent:"), txtFields[2]), 2, 2);
-    g->addWidget(txtFields[2], 2, 3);
-    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Kosten je Person:"), txtFields[3]), 3, 0);
-    g->addWidget(txtFields[3], 3, 1, Qt::AlignLeft);
-    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Dauer in Stunden:"), txtFields[4]), 3, 2);
-    g->addWidget(txtFields[4], 3, 3, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Referent:"), txtFields[Referent]), 2, 2);
+    g->addWidget(txtFields[Referent], 2, 3);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Kosten je Person:"), txtFields[Kosten]), 3, 0);
+    g->addWidget(txtFields[Kosten], 3, 1, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraKurs, QStringLiteral("Dauer in Stunden:"), txtFields[Dauer]), 3, 2);
+    g->addWidget(txtFields[Dauer], 3, 3, Qt::AlignLeft);
     return fraKurs;
 }
 
@@ -128,21 +127,21 @@ QGroupBox *FrmTrainingsplan::buildEmployeeFrame()
     fraMitarbeiter = new QGroupBox(QStringLiteral("Mitarbeiter"), this);
     fraMitarbeiter->setObjectName(QStringLiteral("fraMitarbeiter"));
     QGridLayout *g = frameGrid(fraMitarbeiter, 110);
-    txtFields[5] = fields::makeField(fraMitarbeiter, 5, 30, 30);
+    txtFields[Name] = fields::makeField(fraMitarbeiter, Name, 30, 30);
     cmdNameSuchen = fields::makePictureButton(fraMitarbeiter, QStringLiteral("cmdNameSuchen"), QStringLiteral("Lookup"),
                                               QStringLiteral("Mitarbeiter auswählen"));
-    txtFields[6] = fields::makeField(fraMitarbeiter, 6, 6, 6);
-    txtFields[7] = fields::makeField(fraMitarbeiter, 7, 10, 10);
+    txtFields[Kostenstelle] = fields::makeField(fraMitarbeiter, Kostenstelle, 6, 6);
+    txtFields[Abteilung] = fields::makeField(fraMitarbeiter, Abteilung, 10, 10);
     cmbKategorie = fields::makeCombo(fraMitarbeiter, QStringLiteral("cmbKategorie"), data::lists::kategorie(), 4);
     cmbBereich =
         fields::makeCombo(fraMitarbeiter, QStringLiteral("cmbBereich"), data::lists::bereichTrainingsplan(), 0);
 
-    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Nachname, Vorname:"), txtFields[5]), 0, 0);
-    g->addWidget(row(fraMitarbeiter, {txtFields[5], cmdNameSuchen}), 0, 1, 1, 3);
-    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Kostenstelle:"), txtFields[6]), 1, 0);
-    g->addWidget(txtFields[6], 1, 1, Qt::AlignLeft);
-    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Abteilung:"), txtFields[7]), 1, 2);
-    g->addWidget(txtFields[7], 1, 3, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Nachname, Vorname:"), txtFields[Name]), 0, 0);
+    g->addWidget(row(fraMitarbeiter, {txtFields[Name], cmdNameSuchen}), 0, 1, 1, 3);
+    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Kostenstelle:"), txtFields[Kostenstelle]), 1, 0);
+    g->addWidget(txtFields[Kostenstelle], 1, 1, Qt::AlignLeft);
+    g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Abteilung:"), txtFields[Abteilung]), 1, 2);
+    g->addWidget(txtFields[Abteilung], 1, 3, Qt::AlignLeft);
     g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Kategorie:"), cmbKategorie), 2, 0);
     g->addWidget(cmbKategorie, 2, 1, Qt::AlignLeft);
     g->addWidget(fields::makeLabel(fraMitarbeiter, QStringLiteral("Bereich:"), cmbBereich), 2, 2);
@@ -159,30 +158,31 @@ QGroupBox *FrmTrainingsplan::buildEntryFrame()
     cmbQuelle = fields::makeCombo(fraAllgemein, QStringLiteral("cmbQuelle"), data::lists::quelle(), 4);
     chkRechnung = new QCheckBox(QStringLiteral("Rechnung vorhanden"), fraAllgemein);
     chkRechnung->setObjectName(QStringLiteral("chkRechnung"));
-    txtFields[8] = fields::makeField(fraAllgemein, 8, 20, 10);
+    txtFields[Datum_von] = fields::makeField(fraAllgemein, Datum_von, 20, 10);
     cmdMonthViewVon = fields::makePictureButton(fraAllgemein, QStringLiteral("cmdMonthViewVon"),
                                                 QStringLiteral("Calendar"), QStringLiteral("Startdatum wählen"));
-    txtFields[9] = fields::makeField(fraAllgemein, 9, 20, 10);
+    txtFields[Datum_bis] = fields::makeField(fraAllgemein, Datum_bis, 20, 10);
     cmdMonthViewBis = fields::makePictureButton(fraAllgemein, QStringLiteral("cmdMonthViewBis"),
                                                 QStringLiteral("Calendar"), QStringLiteral("Endedatum wählen"));
     chkBeurteilung = new QCheckBox(QStringLiteral("Seminarbeurteilung vorhanden"), fraAllgemein);
     chkBeurteilung->setObjectName(QStringLiteral("chkBeurteilung"));
-    txtFields[10] = fields::makeField(fraAllgemein, 10, 80);
+    txtFields[Bemerkung] = fields::makeField(fraAllgemein, Bemerkung, 80);
 
     g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Priorität:"), cmbPrioritaet), 0, 0);
     g->addWidget(cmbPrioritaet, 0, 1, Qt::AlignLeft);
     g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Quelle:"), cmbQuelle), 1, 0);
     g->addWidget(cmbQuelle, 1, 1, Qt::AlignLeft);
     g->addWidget(chkRechnung, 1, 2, 1, 2);
-    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Datum:"), txtFields[8]), 2, 0);
+    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Datum:"), txtFields[Datum_von]), 2, 0);
     // One label for the period: each date field says which end it is.
-    ui::nameField(txtFields[8], QStringLiteral("Startdatum"));
-    ui::nameField(txtFields[9], QStringLiteral("Endedatum"));
+    ui::nameField(txtFields[Datum_von], QStringLiteral("Startdatum"));
+    ui::nameField(txtFields[Datum_bis], QStringLiteral("Endedatum"));
     auto *dash = new QLabel(QStringLiteral("-"), fraAllgemein);
-    g->addWidget(row(fraAllgemein, {txtFields[8], cmdMonthViewVon, dash, txtFields[9], cmdMonthViewBis}), 2, 1);
+    g->addWidget(
+        row(fraAllgemein, {txtFields[Datum_von], cmdMonthViewVon, dash, txtFields[Datum_bis], cmdMonthViewBis}), 2, 1);
     g->addWidget(chkBeurteilung, 2, 2, 1, 2);
-    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Bemerkung:"), txtFields[10]), 3, 0);
-    g->addWidget(txtFields[10], 3, 1, 1, 3);
+    g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Bemerkung:"), txtFields[Bemerkung]), 3, 0);
+    g->addWidget(txtFields[Bemerkung], 3, 1, 1, 3);
 
     g->addWidget(fields::makeLabel(fraAllgemein, QStringLiteral("Status:")), 4, 0);
     m_status = new QButtonGroup(this);
@@ -209,25 +209,25 @@ void FrmTrainingsplan::buildFields()
     contentLayout()->addWidget(buildEntryFrame());
 
     // The master data of course and employee are shown, never typed.
-    for (QWidget *w :
-         {static_cast<QWidget *>(txtFields[1]), static_cast<QWidget *>(txtFields[2]),
-          static_cast<QWidget *>(txtFields[3]), static_cast<QWidget *>(txtFields[4]),
-          static_cast<QWidget *>(txtFields[6]), static_cast<QWidget *>(txtFields[7]), static_cast<QWidget *>(cmbRubrik),
-          static_cast<QWidget *>(cmbArt), static_cast<QWidget *>(cmbKategorie), static_cast<QWidget *>(cmbBereich)})
+    for (QWidget *w : {static_cast<QWidget *>(txtFields[Beschreibung]), static_cast<QWidget *>(txtFields[Referent]),
+                       static_cast<QWidget *>(txtFields[Kosten]), static_cast<QWidget *>(txtFields[Dauer]),
+                       static_cast<QWidget *>(txtFields[Kostenstelle]), static_cast<QWidget *>(txtFields[Abteilung]),
+                       static_cast<QWidget *>(cmbRubrik), static_cast<QWidget *>(cmbArt),
+                       static_cast<QWidget *>(cmbKategorie), static_cast<QWidget *>(cmbBereich)})
         w->setEnabled(false);
 
-    connect(txtFields[0], &QLineEdit::textChanged, this, [this] {
+    connect(txtFields[KursNr], &QLineEdit::textChanged, this, [this] {
         beginEdit();
         if (!m_filling)
             lookUp(&FrmTrainingsplan::showCourseDetails);
     });
-    connect(txtFields[5], &QLineEdit::textChanged, this, [this] {
+    connect(txtFields[Name], &QLineEdit::textChanged, this, [this] {
         beginEdit();
         if (!m_filling)
             lookUp(&FrmTrainingsplan::showEmployeeDetails);
     });
-    for (int i : {8, 9, 10})
-        watchChanges(txtFields[i]);
+    for (Field f : {Datum_von, Datum_bis, Bemerkung})
+        watchChanges(txtFields[f]);
     for (QWidget *w : {static_cast<QWidget *>(cmbPrioritaet), static_cast<QWidget *>(cmbQuelle),
                        static_cast<QWidget *>(chkRechnung), static_cast<QWidget *>(chkBeurteilung)})
         watchChanges(w);
@@ -236,9 +236,9 @@ void FrmTrainingsplan::buildFields()
 
     connect(cmdKursNrSuchen, &QToolButton::clicked, this, &FrmTrainingsplan::pickCourseRequested);
     connect(cmdNameSuchen, &QToolButton::clicked, this, &FrmTrainingsplan::pickEmployeeRequested);
-    connect(cmdMonthViewVon, &QToolButton::clicked, this, [this] { emit pickDateRequested(8); });
-    connect(cmdMonthViewBis, &QToolButton::clicked, this, [this] { emit pickDateRequested(9); });
-    setKeyFields({txtFields[0], txtFields[5]}, {cmdKursNrSuchen, cmdNameSuchen});
+    connect(cmdMonthViewVon, &QToolButton::clicked, this, [this] { emit pickDateRequested(Datum_von); });
+    connect(cmdMonthViewBis, &QToolButton::clicked, this, [this] { emit pickDateRequested(Datum_bis); });
+    setKeyFields({txtFields[KursNr], txtFields[Name]}, {cmdKursNrSuchen, cmdNameSuchen});
     finishFields();
 }
 
@@ -247,16 +247,16 @@ void FrmTrainingsplan::buildFields()
 void FrmTrainingsplan::fillFields(const data::RecordSet &rows)
 {
     m_filling = true;
-    txtFields[0]->setText(rows.text(QStringLiteral("KursNr")));
-    txtFields[5]->setText(rows.text(QStringLiteral("Name")));
+    txtFields[KursNr]->setText(rows.text(QStringLiteral("KursNr")));
+    txtFields[Name]->setText(rows.text(QStringLiteral("Name")));
     m_filling = false;
     cmbPrioritaet->setEditText(rows.text(QStringLiteral("Prioritaet")));
     cmbQuelle->setEditText(rows.text(QStringLiteral("Quelle")));
-    txtFields[8]->setText(dateText(rows, "Datum_von"));
-    txtFields[9]->setText(dateText(rows, "Datum_bis"));
+    txtFields[Datum_von]->setText(dateText(rows, "Datum_von"));
+    txtFields[Datum_bis]->setText(dateText(rows, "Datum_bis"));
     chkRechnung->setChecked(rows.boolean(QStringLiteral("Rechnung")));
     chkBeurteilung->setChecked(rows.boolean(QStringLiteral("Beurteilung")));
-    txtFields[10]->setText(rows.text(QStringLiteral("Bemerkung")));
+    txtFields[Bemerkung]->setText(rows.text(QStringLiteral("Bemerkung")));
     bool ok = false;
     const int status = rows.text(QStringLiteral("Status")).trimmed().toInt(&ok);
     selectStatus(ok ? status : -1);
@@ -284,21 +284,22 @@ void FrmTrainingsplan::lookUp(void (FrmTrainingsplan::*lookup)())
 void FrmTrainingsplan::showCourseDetails()
 {
     data::RecordSet kurs;
-    data::tables::openRows(kurs, connection(), QStringLiteral("Kurs"), QStringLiteral("KursNr"), txtFields[0]->text());
+    data::tables::openRows(kurs, connection(), QStringLiteral("Kurs"), QStringLiteral("KursNr"),
+                           txtFields[KursNr]->text());
     if (!kurs.hasCurrent()) {
-        for (int i : {1, 2, 3, 4})
-            txtFields[i]->clear();
+        for (Field f : {Beschreibung, Referent, Kosten, Dauer})
+            txtFields[f]->clear();
         cmbRubrik->setEditText(QString());
         cmbArt->setEditText(QString());
         return;
     }
-    txtFields[1]->setText(kurs.text(QStringLiteral("Beschreibung")));
-    txtFields[2]->setText(kurs.text(QStringLiteral("Referent")));
-    txtFields[3]->setText(fields::numberText(kurs, "Kosten", 2));
-    txtFields[4]->setText(fields::numberText(kurs, "Dauer", 1));
+    txtFields[Beschreibung]->setText(kurs.text(QStringLiteral("Beschreibung")));
+    txtFields[Referent]->setText(kurs.text(QStringLiteral("Referent")));
+    txtFields[Kosten]->setText(fields::numberText(kurs, "Kosten", 2));
+    txtFields[Dauer]->setText(fields::numberText(kurs, "Dauer", 1));
     cmbRubrik->setEditText(kurs.text(QStringLiteral("Rubrik")));
     cmbArt->setEditText(kurs.text(QStringLiteral("Art")));
-    for (QWidget *w : {static_cast<QWidget *>(txtFields[1]), static_cast<QWidget *>(txtFields[2]),
+    for (QWidget *w : {static_cast<QWidget *>(txtFields[Beschreibung]), static_cast<QWidget *>(txtFields[Referent]),
                        static_cast<QWidget *>(cmbRubrik), static_cast<QWidget *>(cmbArt)})
         fields::showFromStart(w);
 }
@@ -307,19 +308,19 @@ void FrmTrainingsplan::showEmployeeDetails()
 {
     data::RecordSet ma;
     data::tables::openRows(ma, connection(), QStringLiteral("Mitarbeiter"), QStringLiteral("Name"),
-                           txtFields[5]->text());
+                           txtFields[Name]->text());
     if (!ma.hasCurrent()) {
-        txtFields[6]->clear();
-        txtFields[7]->clear();
+        txtFields[Kostenstelle]->clear();
+        txtFields[Abteilung]->clear();
         cmbKategorie->setEditText(QString());
         cmbBereich->setEditText(QString());
         return;
     }
-    txtFields[6]->setText(ma.text(QStringLiteral("Kostenstelle")));
-    txtFields[7]->setText(ma.text(QStringLiteral("Abteilung")));
+    txtFields[Kostenstelle]->setText(ma.text(QStringLiteral("Kostenstelle")));
+    txtFields[Abteilung]->setText(ma.text(QStringLiteral("Abteilung")));
     cmbKategorie->setEditText(ma.text(QStringLiteral("Kategorie")));
     cmbBereich->setEditText(ma.text(QStringLiteral("Bereich")));
-    for (QWidget *w : {static_cast<QWidget *>(txtFields[6]), static_cast<QWidget *>(txtFields[7]),
+    for (QWidget *w : {static_cast<QWidget *>(txtFields[Kostenstelle]), static_cast<QWidget *>(txtFields[Abteilung]),
                        static_cast<QWidget *>(cmbKategorie), static_cast<QWidget *>(cmbBereich)})
         fields::showFromStart(w);
 }
@@ -341,14 +342,14 @@ void FrmTrainingsplan::selectStatus(int status)
 
 // ---------------------------------------------------------------- pickers
 
-void FrmTrainingsplan::takeCourse(const QString &kursNr) { txtFields[0]->setText(kursNr); }
+void FrmTrainingsplan::takeCourse(const QString &kursNr) { txtFields[KursNr]->setText(kursNr); }
 
-void FrmTrainingsplan::takeEmployee(const QString &name) { txtFields[5]->setText(name); }
+void FrmTrainingsplan::takeEmployee(const QString &name) { txtFields[Name]->setText(name); }
 
-void FrmTrainingsplan::takeDate(int fieldIndex, const QDate &date)
+void FrmTrainingsplan::takeDate(Field field, const QDate &date)
 {
-    if (fieldIndex == 8 || fieldIndex == 9)
-        txtFields[fieldIndex]->setText(ui::formatDate(date));
+    if (field == Datum_von || field == Datum_bis)
+        txtFields[field]->setText(ui::formatDate(date));
 }
 
 // ---------------------------------------------------------------- new entry
@@ -364,8 +365,10 @@ void FrmTrainingsplan::clearFields()
     selectStatus(0);
     // The whole next calendar year is proposed.
     const int next = QDate::currentDate().year() + 1;
-    txtFields[8]->setText(ui::formatDate(ui::parseDate(QStringLiteral("01.01.%1").arg(next)).value_or(QDate())));
-    txtFields[9]->setText(ui::formatDate(ui::parseDate(QStringLiteral("31.12.%1").arg(next)).value_or(QDate())));
+    txtFields[Datum_von]->setText(
+        ui::formatDate(ui::parseDate(QStringLiteral("01.01.%1").arg(next)).value_or(QDate())));
+    txtFields[Datum_bis]->setText(
+        ui::formatDate(ui::parseDate(QStringLiteral("31.12.%1").arg(next)).value_or(QDate())));
 }
 
 // ---------------------------------------------------------------- saving
@@ -375,22 +378,24 @@ void FrmTrainingsplan::clearFields()
 bool FrmTrainingsplan::courseExists()
 {
     return data::tables::rowExists(connection(), QStringLiteral("Kurs"), {QStringLiteral("KursNr")},
-                                   {txtFields[0]->text()}, data::tables::Hold::ForWrite);
+                                   {txtFields[KursNr]->text()}, data::tables::Hold::ForWrite);
 }
 
 bool FrmTrainingsplan::employeeExists()
 {
     return data::tables::rowExists(connection(), QStringLiteral("Mitarbeiter"), {QStringLiteral("Name")},
-                                   {txtFields[5]->text()}, data::tables::Hold::ForWrite);
+                                   {txtFields[Name]->text()}, data::tables::Hold::ForWrite);
 }
 
 QString FrmTrainingsplan::runChecks(QWidget *&focus)
 {
-    const std::map<QString, QWidget *> fieldOf = {
-        {QStringLiteral("KursNr"), txtFields[0]},      {QStringLiteral("Name"), txtFields[5]},
-        {QStringLiteral("Prioritaet"), cmbPrioritaet}, {QStringLiteral("Quelle"), cmbQuelle},
-        {QStringLiteral("Datum_von"), txtFields[8]},   {QStringLiteral("Datum_bis"), txtFields[9]},
-        {QStringLiteral("Status"), optStatus[0]}};
+    const std::map<QString, QWidget *> fieldOf = {{QStringLiteral("KursNr"), txtFields[KursNr]},
+                                                  {QStringLiteral("Name"), txtFields[Name]},
+                                                  {QStringLiteral("Prioritaet"), cmbPrioritaet},
+                                                  {QStringLiteral("Quelle"), cmbQuelle},
+                                                  {QStringLiteral("Datum_von"), txtFields[Datum_von]},
+                                                  {QStringLiteral("Datum_bis"), txtFields[Datum_bis]},
+                                                  {QStringLiteral("Status"), optStatus[0]}};
     const auto value = [this](const char *column) {
         const std::string_view c = column;
         if (c == "Prioritaet")
@@ -399,7 +404,11 @@ QString FrmTrainingsplan::runChecks(QWidget *&focus)
             return cmbQuelle->currentText();
         if (c == "Status")
             return QString::number(selectedStatus());
-        return txtFields[c == "KursNr" ? 0 : c == "Name" ? 5 : c == "Datum_von" ? 8 : 9]->text();
+        return txtFields[c == "KursNr"      ? KursNr
+                         : c == "Name"      ? Name
+                         : c == "Datum_von" ? Datum_von
+                                            : Datum_bis]
+            ->text();
     };
     data::checks::Lookups lookups;
     lookups.keyExists = [this](const QStringList &key) {
@@ -418,23 +427,23 @@ void FrmTrainingsplan::warnBeforeWrite()
     if (cmbQuelle->currentText() == QLatin1String("AAI") && cmbPrioritaet->currentText() != QLatin1String("1"))
         ui::Prompter::instance().message(this, QStringLiteral("Bei Quelle AAI sollte Priorität 1 gewählt werden!"),
                                          QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
-    if (txtFields[8]->text().left(5) == QLatin1String("01.01") && txtFields[9]->text().left(5) == QLatin1String("31.12")
-        && !optStatus[0]->isChecked())
+    if (txtFields[Datum_von]->text().left(5) == QLatin1String("01.01")
+        && txtFields[Datum_bis]->text().left(5) == QLatin1String("31.12") && !optStatus[0]->isChecked())
         ui::Prompter::instance().message(this, QStringLiteral("Bitte ggf. Datum anpassen!"),
                                          QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
 }
 
 void FrmTrainingsplan::writeFields(data::RecordSet &rows)
 {
-    rows.setField(QStringLiteral("KursNr"), txtFields[0]->text());
-    rows.setField(QStringLiteral("Name"), txtFields[5]->text());
+    rows.setField(QStringLiteral("KursNr"), txtFields[KursNr]->text());
+    rows.setField(QStringLiteral("Name"), txtFields[Name]->text());
     rows.setField(QStringLiteral("Prioritaet"), cmbPrioritaet->currentText());
     rows.setField(QStringLiteral("Quelle"), cmbQuelle->currentText());
-    rows.setField(QStringLiteral("Datum_von"), ui::parseDate(txtFields[8]->text()).value_or(QDate()));
-    rows.setField(QStringLiteral("Datum_bis"), ui::parseDate(txtFields[9]->text()).value_or(QDate()));
+    rows.setField(QStringLiteral("Datum_von"), ui::parseDate(txtFields[Datum_von]->text()).value_or(QDate()));
+    rows.setField(QStringLiteral("Datum_bis"), ui::parseDate(txtFields[Datum_bis]->text()).value_or(QDate()));
     rows.setField(QStringLiteral("Rechnung"), chkRechnung->isChecked());
     rows.setField(QStringLiteral("Beurteilung"), chkBeurteilung->isChecked());
-    rows.setField(QStringLiteral("Bemerkung"), txtFields[10]->text());
+    rows.setField(QStringLiteral("Bemerkung"), txtFields[Bemerkung]->text());
     rows.setField(QStringLiteral("Status"), QString::number(selectedStatus()));
 }
 

@@ -25,10 +25,26 @@ public:
     // Puts a picked course number or name into its field; the master data follow.
     void takeCourse(const QString &kursNr);
     void takeEmployee(const QString &name);
-    // Puts a picked date into the start (8) or end (9) date field.
-    void takeDate(int fieldIndex, const QDate &date);
+    // The text boxes by the column they show: the entry's key, the master
+    // data of its course and its employee, the period and the remark.
+    enum Field {
+        KursNr,
+        Beschreibung,
+        Referent,
+        Kosten,
+        Dauer,
+        Name,
+        Kostenstelle,
+        Abteilung,
+        Datum_von,
+        Datum_bis,
+        Bemerkung,
+        FieldCount
+    };
+    // Puts a picked date into the start or end date field.
+    void takeDate(Field field, const QDate &date);
 
-    QLineEdit *txtFields[11] = {};
+    QLineEdit *txtFields[FieldCount] = {};
     QComboBox *cmbRubrik = nullptr;
     QComboBox *cmbArt = nullptr;
     QComboBox *cmbKategorie = nullptr;
@@ -50,7 +66,7 @@ signals:
     // The picture buttons were clicked; the pickers answer with take...().
     void pickCourseRequested();
     void pickEmployeeRequested();
-    void pickDateRequested(int fieldIndex);
+    void pickDateRequested(Field field);
 
 protected:
     void fillFields(const data::RecordSet &rows) override;

@@ -102,22 +102,21 @@ QAction *RecordCommands::addItem(QMenu *menu, const char *name, const QString &c
     return a;
 }
 
-void RecordCommands::openWindow(const QString &name)
+QAction *RecordCommands::addWindowItem(QMenu *menu, ui::WindowId window)
 {
-    if (ui::WindowHost *host = ui::WindowHost::instance())
-        host->openWindow(name);
+    // The record windows' items carry no trailing blank ("Inf&o").
+    return addItem(menu, ui::windowName(window).menuItem, ui::windowCaption(window).trimmed(), Always, [window] {
+        if (ui::WindowHost *host = ui::WindowHost::instance())
+            host->openWindow(window);
+    });
 }
 
 void RecordCommands::buildMenus()
 {
     RecordForm *f = m_form;
     QMenu *datei = addMenu(QStringLiteral("mnuDatei"), QStringLiteral("&Datei"));
-    for (const auto &[name, caption, window] :
-         {std::tuple{"mnuMitarbeiter", "&Mitarbeiter", "frmMitarbeiter"}, std::tuple{"mnuKurs", "&Kurs", "frmKurs"},
-          std::tuple{"mnuTrainingsplan", "&Trainingsplan", "frmTrainingsplan"}}) {
-        const QString target = QLatin1String(window);
-        addItem(datei, name, QString::fromUtf8(caption), Always, [this, target] { openWindow(target); });
-    }
+    for (ui::WindowId window : {ui::WindowId::Mitarbeiter, ui::WindowId::Kurs, ui::WindowId::Trainingsplan})
+        addWindowItem(datei, window);
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT7"));
     // The main window's own "&Datei" menu is out of reach while this one shows.
     QAction *backup = datei->addAction(QStringLiteral("&Datensicherung…"));
@@ -130,8 +129,7 @@ void RecordCommands::buildMenus()
         ui::WindowHost *host = ui::WindowHost::instance();
         backup->setEnabled(host && host->canBackUp());
     });
-    addItem(datei, "mnuImportieren", QStringLiteral("&Importieren…"), Always,
-            [this] { openWindow(QStringLiteral("frmImport")); });
+    addWindowItem(datei, ui::WindowId::Import);
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT8"));
     addItem(datei, "mnuClose", QStringLiteral("&Schließen"), Browsing, [f] { f->closeWindow(); });
     datei->addSeparator()->setObjectName(QStringLiteral("mnuT2"));
@@ -146,8 +144,7 @@ void RecordCommands::buildMenus()
     addItem(ausgabe, "mnuBericht", QStringLiteral("Bericht"), Browsing | Rows | Report, [f] { f->openReport(); });
 
     QMenu *extras = addMenu(QStringLiteral("mnuExtras"), QStringLiteral("E&xtras"));
-    addItem(extras, "mnuOptionen", QStringLiteral("&Optionen"), Always,
-            [this] { openWindow(QStringLiteral("frmOptions")); });
+    addWindowItem(extras, ui::WindowId::Options);
     extras->addSeparator()->setObjectName(QStringLiteral("mnuT9"));
     // Not by mode: a database on a server has no folder on this workstation.
     QAction *folder = extras->addAction(QStringLiteral("&Datenordner öffnen"));
@@ -168,10 +165,9 @@ void RecordCommands::buildMenus()
     handbook->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     m_form->addAction(handbook);
     help->addSeparator()->setObjectName(QStringLiteral("mnuT10"));
-    addItem(help, "mnuProdInfo", QStringLiteral("&Produktinformation"), Always,
-            [this] { openWindow(QStringLiteral("frmProdinfo")); });
+    addWindowItem(help, ui::WindowId::Prodinfo);
     help->addSeparator()->setObjectName(QStringLiteral("mnuT6"));
-    addItem(help, "mnuInfo", QStringLiteral("Inf&o"), Always, [this] { openWindow(QStringLiteral("frmAbout")); });
+    addWindowItem(help, ui::WindowId::About);
 }
 
 void RecordCommands::buildEditMenu()

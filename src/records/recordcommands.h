@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/windownames.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -59,7 +61,8 @@ private:
     QAction *addItem(QMenu *menu, const char *name, const QString &caption, unsigned need, const char *shortcutKey,
                      Run run);
     QMenu *addMenu(const QString &name, const QString &caption);
-    void openWindow(const QString &name);
+    // The item that opens one of the program's windows through the main window.
+    QAction *addWindowItem(QMenu *menu, ui::WindowId window);
     void fillWindowMenu();
     void applyState();
     void set(bool &state, bool value)

@@ -55,7 +55,7 @@ RecordForm::RecordForm(RecordFormConfig config, QWidget *parent)
     : QWidget(parent), m_config(std::move(config)), m_conn(std::make_unique<data::Connection>()),
       m_rows(std::make_unique<data::RecordSet>())
 {
-    setObjectName(m_config.objectName);
+    setObjectName(ui::windowObjectName(m_config.window));
     setWindowTitle(m_config.caption);
     setAttribute(Qt::WA_DeleteOnClose);
     buildFrame();
@@ -144,7 +144,7 @@ void RecordForm::load()
     m_trackChanges = true;
     m_copyMode = false;
     setBrowseMode(true);
-    m_commands->disableOwnItem(m_config.ownFileItem);
+    m_commands->disableOwnItem(ui::windowMenuItem(m_config.window));
     setKeyFieldsEnabled(false);
 
     // In the main window the host places the window in its frame (see event());

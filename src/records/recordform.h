@@ -29,13 +29,12 @@ class RecordCommands;
 // cycle, its own "&Datei" item, its opening size, its delete rule and the
 // dialogs it opens.
 struct RecordFormConfig {
-    QString objectName;     // "frmKurs"
-    QString caption;        // "Kurs"
-    QString table;          // "Kurs"
-    QStringList keyColumns; // "KursNr"; the pair "KursNr", "Name"
-    QStringList sortCycle;  // each entry a comma-separated column list
-    QString ownFileItem;    // "mnuKurs": disabled for as long as the window is open
-    int widthTwips = 0;     // opening size (and the cascade size of "Ü&berlappend")
+    ui::WindowId window = {}; // its object name and its own "&Datei" item (disabled while it is open)
+    QString caption;          // "Kurs"
+    QString table;            // "Kurs"
+    QStringList keyColumns;   // "KursNr"; the pair "KursNr", "Name"
+    QStringList sortCycle;    // each entry a comma-separated column list
+    int widthTwips = 0;       // opening size (and the cascade size of "Ü&berlappend")
     int heightTwips = 0;
     QString deleteQuestion;                         // the Yes/No question of DeleteRecord
     QString dependentKeyColumn;                     // Trainingsplan column removed with the row ("KursNr"); empty: none

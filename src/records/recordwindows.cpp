@@ -10,23 +10,28 @@
 
 namespace orv::records {
 
-RecordForm *openRecordWindow(const QString &name)
+RecordForm *openRecordWindow(ui::WindowId window)
 {
     RecordForm *form = nullptr;
-    if (name == QLatin1String("frmKurs")) {
+    switch (window) {
+    case ui::WindowId::Kurs:
         form = new FrmKurs;
         form->setReportOpener(reports::openKursBericht);
-    } else if (name == QLatin1String("frmMitarbeiter")) {
+        break;
+    case ui::WindowId::Mitarbeiter:
         form = new FrmMitarbeiter;
         form->setReportOpener(reports::openMitarbeiterBericht);
-    } else if (name == QLatin1String("frmTrainingsplan")) {
+        break;
+    case ui::WindowId::Trainingsplan: {
         auto *plan = new FrmTrainingsplan;
         attachPickers(*plan);
         plan->setReportOpener(reports::openTrainingsplanBericht);
         form = plan;
+        break;
     }
-    if (form)
-        form->load();
+    default: return nullptr;
+    }
+    form->load();
     return form;
 }
 

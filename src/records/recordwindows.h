@@ -1,14 +1,14 @@
 #pragma once
-#include <QString>
+#include "ui/windownames.h"
 
 namespace orv::records {
 
 class RecordForm;
 
-// Creates and opens a record window by its name ("frmKurs", "frmMitarbeiter",
-// "frmTrainingsplan"): connection, rows, first row. With a window host the
-// caller adds it as a child window (the window then takes its opening size);
-// without one it shows itself. nullptr for any other name.
-RecordForm *openRecordWindow(const QString &name);
+// Creates and opens a record window (Kurs, Mitarbeiter, Trainingsplan):
+// connection, rows, first row. With a window host the caller adds it as a
+// child window (the window then takes its opening size); without one it shows
+// itself. nullptr for any other window.
+RecordForm *openRecordWindow(ui::WindowId window);
 
 } // namespace orv::records

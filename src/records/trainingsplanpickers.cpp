@@ -59,13 +59,15 @@ void attachPickers(FrmTrainingsplan &window)
     });
     auto *von = new ui::MonthView(QStringLiteral("MonthViewVon"), w);
     auto *bis = new ui::MonthView(QStringLiteral("MonthViewBis"), w);
-    QObject::connect(von, &ui::MonthView::dateTaken, w, [w](const QDate &day) { w->takeDate(8, day); });
-    QObject::connect(bis, &ui::MonthView::dateTaken, w, [w](const QDate &day) { w->takeDate(9, day); });
-    QObject::connect(w, &FrmTrainingsplan::pickDateRequested, w, [w, von, bis](int field) {
-        if (field == 8)
-            von->popUpAbove(w->txtFields[8]->text(), w->cmdMonthViewVon, w->txtFields[8]);
-        else if (field == 9)
-            bis->popUpAbove(w->txtFields[9]->text(), w->cmdMonthViewBis, w->txtFields[9]);
+    using Field = FrmTrainingsplan::Field;
+    QObject::connect(von, &ui::MonthView::dateTaken, w, [w](const QDate &day) { w->takeDate(Field::Datum_von, day); });
+    QObject::connect(bis, &ui::MonthView::dateTaken, w, [w](const QDate &day) { w->takeDate(Field::Datum_bis, day); });
+    QObject::connect(w, &FrmTrainingsplan::pickDateRequested, w, [w, von, bis](Field field) {
+        QLineEdit *date = w->txtFields[field];
+        if (field == Field::Datum_von)
+            von->popUpAbove(date->text(), w->cmdMonthViewVon, date);
+        else if (field == Field::Datum_bis)
+            bis->popUpAbove(date->text(), w->cmdMonthViewBis, date);
     });
 }
 

@@ -9,6 +9,7 @@
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
+#include "ui/windownames.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -49,7 +50,7 @@ void databaseFailed(QWidget *parent, const data::DbError &e, const QString &pref
 
 FrmNameEdit::FrmNameEdit(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmNameEdit"));
+    setObjectName(ui::windowObjectName(ui::WindowId::NameEdit));
     setWindowTitle(renameTitle);
     buildControls();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &FrmNameEdit::noteFocusWindow);

@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/windownames.h"
+
 #include <QList>
 #include <QString>
 
@@ -25,10 +27,8 @@ public:
 class WindowHost {
 public:
     virtual ~WindowHost() = default;
-    // Opens a window by its name, or activates it when it is already open:
-    // "frmMitarbeiter", "frmKurs", "frmTrainingsplan", "frmNameEdit", "frmAbout";
-    // modal: "frmOptions", "frmProdinfo", "frmImport".
-    virtual void openWindow(const QString &name) = 0;
+    // Opens one of the program's windows, or activates it when it is already open.
+    virtual void openWindow(WindowId window) = 0;
     // Shows w as a child window and activates it (w is usually a ChildWindow).
     virtual void addChild(QWidget *w) = 0;
     // The open child windows, first loaded first.

@@ -66,28 +66,29 @@ protected:
     {
         main.reset();
         // The program's own windows come back for the tests that follow in this run.
-        for (const QString &name : added)
-            replaced.contains(name) ? app::windowfactory::add(name, replaced.value(name))
-                                    : app::windowfactory::remove(name);
+        for (ui::WindowId window : added)
+            replaced.contains(window) ? app::windowfactory::add(window, replaced.value(window))
+                                      : app::windowfactory::remove(window);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         OrvTest::TearDown();
     }
 
     // Registers a window kind for this test; the main window made afterwards offers it.
-    void offer(const QString &name, app::WindowKind kind)
+    void offer(ui::WindowId window, ui::WindowKind kind)
     {
-        const app::WindowEntry *own = added.contains(name) ? nullptr : app::windowfactory::find(name);
+        const app::WindowEntry *own = added.contains(window) ? nullptr : app::windowfactory::find(window);
         if (own)
-            replaced.insert(name, *own);
-        added.append(name);
-        app::windowfactory::add(name, {kind, [this, name, kind]() -> QWidget * {
-                                           ++created[name];
-                                           if (kind != app::WindowKind::Modal)
-                                               return new TestChildWindow(name, &closed);
-                                           auto *d = new QDialog;
-                                           d->setObjectName(name);
-                                           return d;
-                                       }});
+            replaced.insert(window, *own);
+        added.append(window);
+        const QString name = ui::windowObjectName(window);
+        app::windowfactory::add(window, {kind, [this, name, kind]() -> QWidget * {
+                                             ++created[name];
+                                             if (kind != ui::WindowKind::Modal)
+                                                 return new TestChildWindow(name, &closed);
+                                             auto *d = new QDialog;
+                                             d->setObjectName(name);
+                                             return d;
+                                         }});
     }
 
     void makeMain(bool show = false)
@@ -150,8 +151,8 @@ protected:
 
     static constexpr const char *kPosition[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
     std::unique_ptr<app::FrmMain> main;
-    QStringList added;
-    QHash<QString, app::WindowEntry> replaced;
+    QList<ui::WindowId> added;
+    QMap<ui::WindowId, app::WindowEntry> replaced;
     QStringList closed; // windows in the order they accepted their close
     QHash<QString, int> created;
 };
@@ -180,10 +181,10 @@ TEST_F(FrmMainTest, WindowItemsAreEnabledExactlyForWindowsTheProgramCanMake)
         EXPECT_TRUE(action(name)->isEnabled()) << name;
 
     // A window the program cannot make leaves its item present but disabled.
-    const app::WindowEntry saved = *app::windowfactory::find(u"frmMitarbeiter"_s);
-    app::windowfactory::remove(u"frmMitarbeiter"_s);
+    const app::WindowEntry saved = *app::windowfactory::find(ui::WindowId::Mitarbeiter);
+    app::windowfactory::remove(ui::WindowId::Mitarbeiter);
     makeMain();
-    app::windowfactory::add(u"frmMitarbeiter"_s, saved);
+    app::windowfactory::add(ui::WindowId::Mitarbeiter, saved);
     EXPECT_FALSE(action("mnuMitarbeiter")->isEnabled());
     EXPECT_FALSE(action("Mitarbeiter")->isEnabled());
     EXPECT_TRUE(action("mnuKurs")->isEnabled());
@@ -276,9 +277,9 @@ TEST_F(FrmMainTest, AnsweringNoKeepsTheProgramOpenWhicheverWayItCloses)
 // middle of an edit keeps the whole program open.
 TEST_F(FrmMainTest, ClosingUnloadsOtherWindowsMostRecentFirst)
 {
-    offer("frmKurs", app::WindowKind::Child);
-    offer("frmMitarbeiter", app::WindowKind::Child);
-    offer("frmAbout", app::WindowKind::Modeless);
+    offer(ui::WindowId::Kurs, ui::WindowKind::Child);
+    offer(ui::WindowId::Mitarbeiter, ui::WindowKind::Child);
+    offer(ui::WindowId::About, ui::WindowKind::Modeless);
     showMain();
     trigger("Mitarbeiter");
     trigger("mnuInfo");
@@ -305,9 +306,9 @@ TEST_F(FrmMainTest, ClosingUnloadsOtherWindowsMostRecentFirst)
 
 TEST_F(FrmMainTest, OpeningAnOpenWindowOnlyActivatesIt)
 {
-    offer("frmKurs", app::WindowKind::Child);
-    offer("frmMitarbeiter", app::WindowKind::Child);
-    offer("frmAbout", app::WindowKind::Modeless);
+    offer(ui::WindowId::Kurs, ui::WindowKind::Child);
+    offer(ui::WindowId::Mitarbeiter, ui::WindowKind::Child);
+    offer(ui::WindowId::About, ui::WindowKind::Modeless);
     showMain();
     trigger("Kurs");
     QWidget *kurs = activeChild();
@@ -330,7 +331,7 @@ TEST_F(FrmMainTest, OpeningAnOpenWindowOnlyActivatesIt)
 
 TEST_F(FrmMainTest, ActiveRecordWindowBringsItsOwnMenus)
 {
-    offer("frmKurs", app::WindowKind::Child);
+    offer(ui::WindowId::Kurs, ui::WindowKind::Child);
     showMain();
     trigger("mnuKurs");
     auto *kurs = dynamic_cast<TestChildWindow *>(activeChild());
@@ -353,7 +354,7 @@ TEST_F(FrmMainTest, ActiveRecordWindowBringsItsOwnMenus)
 
 TEST_F(FrmMainTest, TrainingsplanOpensWithTheMainWindowWhenSwitchedOn)
 {
-    offer("frmTrainingsplan", app::WindowKind::Child);
+    offer(ui::WindowId::Trainingsplan, ui::WindowKind::Child);
     for (const QString &value : {u"ON"_s, u"on"_s, u"OFF"_s}) {
         SCOPED_TRACE(value.toStdString());
         setSetting("TrainingsplanAutoOpen", value);
@@ -367,8 +368,8 @@ TEST_F(FrmMainTest, TrainingsplanOpensWithTheMainWindowWhenSwitchedOn)
 
 TEST_F(FrmMainTest, ModalWindowsRunThroughThePrompter)
 {
-    offer("frmOptions", app::WindowKind::Modal);
-    offer("frmProdinfo", app::WindowKind::Modal);
+    offer(ui::WindowId::Options, ui::WindowKind::Modal);
+    offer(ui::WindowId::Prodinfo, ui::WindowKind::Modal);
     showMain();
     QStringList seen;
     for (const char *item : {"mnuOptionen", "mnuProdInfo"}) {
@@ -480,7 +481,7 @@ TEST_F(FrmMainTest, FailedCheckIsReadableInTheStatusPanelAtTheDefaultSize)
 
 TEST_F(FrmMainTest, ArrangesChildWindows)
 {
-    offer(u"frmAbout"_s, app::WindowKind::Modeless);
+    offer(ui::WindowId::About, ui::WindowKind::Modeless);
     showMain();
     main->resize(900, 700);
     QList<QMdiSubWindow *> subs;
@@ -508,7 +509,7 @@ TEST_F(FrmMainTest, ArrangesChildWindows)
     QCoreApplication::processEvents();
 
     // Tiling starts by putting every window in normal state, the About window beside the main window too.
-    main->openWindow(u"frmAbout"_s);
+    main->openWindow(ui::WindowId::About);
     QWidget *about = main->findChild<QWidget *>(u"frmAbout"_s);
     ASSERT_NE(about, nullptr);
     for (int index : {1, 2}) {

@@ -96,7 +96,7 @@ std::vector<data::BackendKind> postgresOnly()
 
 TEST_P(ServerOutageTest, TheSameWindowWorksAgainAfterItsSessionEndedOrTheServerRestarted)
 {
-    open(u"frmKurs"_s);
+    open(ui::WindowId::Kurs);
     const struct {
         const char *what;
         std::function<void()> loseConnection;

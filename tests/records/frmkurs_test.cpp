@@ -24,7 +24,7 @@ const QString kLastGone = u"Der letzte Datensatz wurde gelöscht!"_s;
 
 class KursWindowTest : public test::RecordWindowTest {
 protected:
-    void open() { RecordWindowTest::open(u"frmKurs"_s); }
+    void open() { RecordWindowTest::open(ui::WindowId::Kurs); }
     // A new course through the window, every field typed.
     void typeNewCourse(const QString &nr, const QString &rubrik, const QString &text, const QString &art,
                        const QString &kosten = u"0"_s, const QString &dauer = u"0"_s)

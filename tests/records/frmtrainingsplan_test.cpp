@@ -19,7 +19,7 @@ const QString kPeriod = u"Bitte ggf. Datum anpassen!"_s;
 
 class TrainingsplanWindowTest : public test::RecordWindowTest {
 protected:
-    void open() { RecordWindowTest::open(u"frmTrainingsplan"_s); }
+    void open() { RecordWindowTest::open(ui::WindowId::Trainingsplan); }
     // The courses and employees of the standard rows, no entries.
     void masterDataOnly()
     {

@@ -165,9 +165,9 @@ protected:
         drv.dispose();
         DbTest::TearDown();
     }
-    void open(const QString &name)
+    void open(ui::WindowId window)
     {
-        auto *form = records::openRecordWindow(name);
+        auto *form = records::openRecordWindow(window);
         ASSERT_NE(form, nullptr);
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form));

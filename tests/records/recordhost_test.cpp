@@ -38,11 +38,9 @@ protected:
         test::DbTest::SetUp();
         if (IsSkipped())
             return;
-        for (const char *name : {"frmKurs", "frmMitarbeiter", "frmTrainingsplan"}) {
-            const QString n = QLatin1String(name);
+        for (ui::WindowId w : recordWindows)
             app::windowfactory::add(
-                n, {app::WindowKind::Child, [n]() -> QWidget * { return records::openRecordWindow(n); }});
-        }
+                w, {ui::WindowKind::Child, [w]() -> QWidget * { return records::openRecordWindow(w); }});
         seed();
         main = std::make_unique<app::FrmMain>();
         main->show();
@@ -52,11 +50,13 @@ protected:
     void TearDown() override
     {
         main.reset();
-        for (const char *name : {"frmKurs", "frmMitarbeiter", "frmTrainingsplan"})
-            app::windowfactory::remove(QLatin1String(name));
+        for (ui::WindowId w : recordWindows)
+            app::windowfactory::remove(w);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         test::DbTest::TearDown();
     }
+    static constexpr ui::WindowId recordWindows[] = {ui::WindowId::Kurs, ui::WindowId::Mitarbeiter,
+                                                     ui::WindowId::Trainingsplan};
     records::RecordForm *child(const QString &name) const
     {
         for (QWidget *w : main->childWindows())
@@ -73,7 +73,7 @@ protected:
 
 TEST_P(RecordHostTest, RecordWindowsOpenAsChildrenWithTheirSizeMenusAndSortPanel)
 {
-    main->openWindow(u"frmKurs"_s);
+    main->openWindow(ui::WindowId::Kurs);
     records::RecordForm *kurs = child(u"frmKurs"_s);
     ASSERT_NE(kurs, nullptr);
     auto *frame = qobject_cast<QMdiSubWindow *>(kurs->parentWidget());
@@ -119,9 +119,11 @@ TEST_P(RecordHostTest, RecordWindowsOpenAsChildrenWithTheirSizeMenusAndSortPanel
 TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
 {
     const struct {
-        const char *name;
+        ui::WindowId window;
         const char *focus; // object name of the control, or of the combo box holding it
-    } windows[] = {{"frmKurs", "cmbRubrik"}, {"frmMitarbeiter", "txtFields(1)"}, {"frmTrainingsplan", "cmbPrioritaet"}};
+    } windows[] = {{ui::WindowId::Kurs, "cmbRubrik"},
+                   {ui::WindowId::Mitarbeiter, "txtFields(1)"},
+                   {ui::WindowId::Trainingsplan, "cmbPrioritaet"}};
     const auto focusOwner = [] {
         QWidget *f = QApplication::focusWidget();
         if (f && qobject_cast<QComboBox *>(f->parentWidget()))
@@ -129,8 +131,8 @@ TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
         return f ? f->objectName() : u"<nothing>"_s;
     };
     for (const auto &w : windows) {
-        SCOPED_TRACE(w.name);
-        main->openWindow(QLatin1String(w.name));
+        SCOPED_TRACE(ui::windowName(w.window).objectName);
+        main->openWindow(w.window);
         QCoreApplication::processEvents();
         EXPECT_EQ(focusOwner(), QLatin1String(w.focus));
     }
@@ -141,7 +143,7 @@ TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
     // No course: the window starts a new one, and what is typed is its number.
     db().exec(u"DELETE FROM Trainingsplan"_s);
     db().exec(u"DELETE FROM Kurs"_s);
-    main->openWindow(u"frmKurs"_s);
+    main->openWindow(ui::WindowId::Kurs);
     QCoreApplication::processEvents();
     test::RecordDriver k(child(u"frmKurs"_s));
     ASSERT_EQ(QApplication::focusWidget(), k.field(0));
@@ -155,8 +157,8 @@ TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
 TEST_P(RecordHostTest, TilingNeverCrushesAWindow)
 {
     main->resize(900, 600);
-    for (const char *name : {"frmKurs", "frmMitarbeiter", "frmTrainingsplan"})
-        main->openWindow(QLatin1String(name));
+    for (ui::WindowId w : recordWindows)
+        main->openWindow(w);
     const QList<QMdiSubWindow *> subs = main->mdiArea()->subWindowList(QMdiArea::CreationOrder);
     ASSERT_EQ(subs.size(), 3);
     for (const bool sideBySide : {false, true}) {
@@ -183,12 +185,12 @@ TEST_P(RecordHostTest, TilingNeverCrushesAWindow)
 TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOpenedMaximized)
 {
     struct Window {
-        const char *name;
+        ui::WindowId window;
         int field;           // a text field that is enabled in browse mode
         const char *rows[3]; // the key field's text of the rows in sort order
-    } windows[] = {{"frmKurs", 1, {"K1", "K2", "K3"}},
-                   {"frmMitarbeiter", 1, {"Abel, Anna", "Ärger, Udo", "Zorn, Zeno"}},
-                   {"frmTrainingsplan", 10, {"K1/Abel, Anna", "K2/Ärger, Udo", "K2/Zorn, Zeno"}}};
+    } windows[] = {{ui::WindowId::Kurs, 1, {"K1", "K2", "K3"}},
+                   {ui::WindowId::Mitarbeiter, 1, {"Abel, Anna", "Ärger, Udo", "Zorn, Zeno"}},
+                   {ui::WindowId::Trainingsplan, 10, {"K1/Abel, Anna", "K2/Ärger, Udo", "K2/Zorn, Zeno"}}};
     struct Step {
         Qt::Key key;
         Qt::KeyboardModifiers mods;
@@ -200,9 +202,9 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOp
                  {Qt::Key_Home, Qt::NoModifier, 0},        {Qt::Key_End, Qt::NoModifier, 2}};
     test::setSetting(u"WinMaxOpen"_s, u"ON"_s);
     for (const Window &w : windows) {
-        SCOPED_TRACE(w.name);
-        main->openWindow(QLatin1String(w.name));
-        test::RecordDriver d(child(QLatin1String(w.name)));
+        SCOPED_TRACE(ui::windowName(w.window).objectName);
+        main->openWindow(w.window);
+        test::RecordDriver d(child(ui::windowObjectName(w.window)));
         EXPECT_TRUE(d.form()->parentWidget()->isMaximized()); // as switched on
         main->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
@@ -231,7 +233,7 @@ TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
     ASSERT_FALSE(morning.isEmpty());
     db().exec(u"UPDATE Kurs SET Beschreibung = 'nach der Sicherung' WHERE KursNr = 'K1'"_s);
 
-    main->openWindow(u"frmKurs"_s);
+    main->openWindow(ui::WindowId::Kurs);
     records::RecordForm *kurs = child(u"frmKurs"_s);
     ASSERT_NE(kurs, nullptr);
     auto *datei = kurs->findChild<QMenu *>(u"mnuDatei"_s);
@@ -288,10 +290,11 @@ TEST_P(RecordHostTest, HandbuchWithF1AndDatenordnerFromEveryMenuBar)
     for (const char *window : {"frmMain", "frmTrainingsplan"}) {
         SCOPED_TRACE(window);
         if (QLatin1String(window) != QLatin1String("frmMain"))
-            main->openWindow(QLatin1String(window));
+            main->openWindow(ui::WindowId::Trainingsplan);
         ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
-        QAction *open = shownItem("mnuExtras", "mnuDatenordner");
-        ASSERT_TRUE(shownItem("mnuHelp", "mnuHandbuch") && open);
+        QAction *open = shownItem("mnuExtras", "mnuDatenordner"), *info = shownItem("mnuHelp", "mnuInfo");
+        ASSERT_TRUE(shownItem("mnuHelp", "mnuHandbuch") && open && info);
+        EXPECT_EQ(info->text(), QLatin1String(window) == QLatin1String("frmMain") ? u"Inf&o "_s : u"Inf&o"_s);
         EXPECT_EQ(open->text(), u"&Datenordner öffnen"_s);
         {
             test::UrlRecorder desktop;
@@ -359,7 +362,7 @@ TEST_P(RecordHostTest, GermanFormatsOnASystemWithAnotherLanguage)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
     EXPECT_EQ(main->findChild<QLabel *>(u"Date"_s)->text(), ui::formatDate(QDate::currentDate()));
     db().exec(u"UPDATE Kurs SET Kosten = 320, Dauer = 8 WHERE KursNr = 'K1'"_s);
-    main->openWindow(u"frmKurs"_s);
+    main->openWindow(ui::WindowId::Kurs);
     test::RecordDriver k(child(u"frmKurs"_s));
     EXPECT_EQ(k.text(3).trimmed(), "320,00");
     k.type(4, u"12,5"_s);

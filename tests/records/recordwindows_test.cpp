@@ -9,7 +9,7 @@ namespace {
 
 class RecordWindowsTest : public test::RecordWindowTest {};
 
-const QString kWindows[] = {u"frmKurs"_s, u"frmMitarbeiter"_s, u"frmTrainingsplan"_s};
+const ui::WindowId kWindows[] = {ui::WindowId::Kurs, ui::WindowId::Mitarbeiter, ui::WindowId::Trainingsplan};
 // The key of the second row in the first sort order.
 const QString kSecond[] = {u"K2"_s, u"Ärger, Udo"_s, u"K2/Ärger, Udo"_s};
 
@@ -32,7 +32,7 @@ TEST_P(RecordWindowsTest, SortCycleKeepsTheShownRowAndReordersTheRest)
          "K2/Ärger, Udo"},
     };
     for (int w = 0; w < 3; ++w) {
-        SCOPED_TRACE(kWindows[w].toStdString());
+        SCOPED_TRACE(ui::windowName(kWindows[w]).objectName);
         open(kWindows[w]);
         drv.trigger("Gonext");
         for (const QString &col : cases[w].cycle) {
@@ -63,7 +63,7 @@ TEST_P(RecordWindowsTest, NewWithCopyIsRefusedAsDuplicateUntilTheKeyChanges)
          "SELECT Bemerkung FROM Trainingsplan WHERE KursNr = 'K1' AND Name = 'Zorn, Zeno'", "erst"},
     };
     for (int w = 0; w < 3; ++w) {
-        SCOPED_TRACE(kWindows[w].toStdString());
+        SCOPED_TRACE(ui::windowName(kWindows[w]).objectName);
         const auto &c = cases[w];
         open(kWindows[w]);
         const QString first = shown();
@@ -94,7 +94,7 @@ TEST_P(RecordWindowsTest, DeleteTakesTheEntriesOfTheRowAndNothingElse)
         {"Datensatz wirklich löschen?", "Trainingsplan", "K2/Zorn, Zeno", {"K1/Abel, Anna", "K2/Zorn, Zeno"}},
     };
     for (int w = 0; w < 3; ++w) {
-        SCOPED_TRACE(kWindows[w].toStdString());
+        SCOPED_TRACE(ui::windowName(kWindows[w]).objectName);
         const auto &c = cases[w];
         for (const char *table : {"Trainingsplan", "Mitarbeiter", "Kurs"})
             db().exec(u"DELETE FROM "_s + QLatin1String(table));
@@ -118,8 +118,8 @@ TEST_P(RecordWindowsTest, DeleteTakesTheEntriesOfTheRowAndNothingElse)
 
 TEST_P(RecordWindowsTest, EmptyTableOpensInAddModeAndUndoClosesTheWindow)
 {
-    for (const QString &w : kWindows) {
-        SCOPED_TRACE(w.toStdString());
+    for (ui::WindowId w : kWindows) {
+        SCOPED_TRACE(ui::windowName(w).objectName);
         open(w);
         EXPECT_EQ(drv.status(), "Datensatz hinzufügen");
         EXPECT_TRUE(drv.field(0)->isEnabled());
@@ -132,7 +132,7 @@ TEST_P(RecordWindowsTest, EmptyTableOpensInAddModeAndUndoClosesTheWindow)
 TEST_P(RecordWindowsTest, EmployeeChecksInTheirOrder)
 {
     seed();
-    open(u"frmMitarbeiter"_s);
+    open(ui::WindowId::Mitarbeiter);
     const auto typeNew = [this](const QString &name, const QString &kategorie, const QString &bereich) {
         drv.trigger(u"New"_s);
         drv.type(0, name);
@@ -188,7 +188,7 @@ TEST_P(RecordWindowsTest, ScreenReadersNameEveryFieldByItsLabel)
         return iface ? iface->text(QAccessible::Name) : QString();
     };
     for (int w = 0; w < 3; ++w) {
-        SCOPED_TRACE(kWindows[w].toStdString());
+        SCOPED_TRACE(ui::windowName(kWindows[w]).objectName);
         open(kWindows[w]);
         for (QWidget *field : drv.form()->findChildren<QWidget *>()) {
             if (qobject_cast<QLineEdit *>(field) && field->isVisibleTo(drv.form())) {
