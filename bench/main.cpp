@@ -115,7 +115,12 @@ int main(int argc, char **argv)
     std::printf("\n");
     if (!large.empty() && part("report"))
         runReportBench(folder, large, only.isEmpty());
-    if (only == QLatin1String("user")) {
+    if (only == QLatin1String("user") && qEnvironmentVariableIsSet("ORV_BENCH_DATABASE")) {
+        // A database of the user's own making (orvdb init --rows N, N given
+        // by --sizes), used as it is and kept.
+        for (int rows : large)
+            runUserBench(qEnvironmentVariable("ORV_BENCH_DATABASE"), rows);
+    } else if (only == QLatin1String("user")) {
         for (int rows : large) {
             const QString file = folder + QStringLiteral("/user_bench_%1.mdb").arg(rows);
             fillReportDatabase(file, rows);
