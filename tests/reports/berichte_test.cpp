@@ -111,11 +111,8 @@ const QString longText = u"Englisch für Fortgeschrittene im Beruf, Teil zwei: V
 
 class TrainingsplanBerichtTest : public DbTest {
 protected:
-    void SetUp() override
+    void setUpOnDatabase() override
     {
-        DbTest::SetUp();
-        if (IsSkipped())
-            return;
         addKurs(u"K1"_s, u"IT"_s, u"Excel Grundlagen"_s, u"I"_s, u"Huber, Anna"_s, 100, 8);
         addKurs(u"K20"_s, u"Sprachen"_s, longText, u"E"_s, QString(), 250.5, 24.5);
         // The same whole amount as K20's: a line must not take another's amount.
@@ -244,20 +241,6 @@ TEST_P(TrainingsplanBerichtTest, TotalsAreExactAtAHundredThousandLines)
     const Columns totals{118, {0, -95, -103, 105}};
     EXPECT_EQ(body[body.size() - 7],
               totals(u"Summe:|%1|%2|Anzahl: 100000"_s.arg(exact(cents, 100), exact(tenths, 10))));
-}
-
-// A total wider than its place never joins its neighbour: with a Dauer total
-// of eight characters the Kosten total moves left by what it needs.
-TEST_P(TrainingsplanBerichtTest, WideTotalsKeepABlankBetweenThem)
-{
-    addKurs(u"W1"_s, u"IT"_s, u"Großprojekt"_s, u"E"_s, QString(), 4999999.5, 99999.5);
-    addKurs(u"W2"_s, u"IT"_s, u"Großprojekt"_s, u"E"_s, QString(), 5000000, 0.5);
-    addPlan(u"W1"_s, u"Meier, Hans"_s);
-    addPlan(u"W2"_s, u"Meier, Hans"_s);
-    const QStringList body = build().body.split(crlf);
-    ASSERT_GT(body.size(), 7);
-    const Columns totals{118, {0, -94, -103, 105}};
-    EXPECT_EQ(body[body.size() - 7], totals(u"Summe:|9999999,50|100000,0|Anzahl:     2"_s));
 }
 
 TEST_P(TrainingsplanBerichtTest, PeriodSelectsOnTheStartDate)
@@ -568,16 +551,6 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
                     "Ets;01.06.2027;;;;S;B;;\r\n");
     // Nothing but the two files is left in the folder.
     EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files), (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
-
-    // The progress dialog learns the number of rows from the rows read, not from a count of its own.
-    reportdata::TrainingsplanSelection sel;
-    sel.von = QDate(2027, 1, 1);
-    sel.bis = QDate(2027, 12, 31);
-    qint64 total = -1;
-    EXPECT_EQ(reportdata::runExport(db(), reportdata::trainingsplanExport(db(), sel), reportdata::ExportFormat::Csv,
-                                    tempPath() + u"/gezaehlt.csv"_s, {}, [&](qint64 rows) { total = rows; }),
-              3);
-    EXPECT_EQ(total, 3);
 }
 
 // A text that starts like a formula stays text in a spreadsheet: an apostrophe
@@ -609,9 +582,12 @@ TEST_P(TrainingsplanBerichtTest, CsvWritesTextsThatStartLikeFormulasAsText)
     sel.von = QDate(2027, 1, 1);
     sel.bis = QDate(2027, 12, 31);
     const QString file = tempPath() + u"/formeln.csv"_s;
-    ASSERT_EQ(
-        reportdata::runExport(db(), reportdata::trainingsplanExport(db(), sel), reportdata::ExportFormat::Csv, file),
-        qint64(std::size(cells)));
+    // The progress dialog learns the number of rows from the rows read, not from a count of its own.
+    qint64 total = -1;
+    ASSERT_EQ(reportdata::runExport(db(), reportdata::trainingsplanExport(db(), sel), reportdata::ExportFormat::Csv,
+                                    file, {}, [&](qint64 rows) { total = rows; }),
+              qint64(std::size(cells)));
+    EXPECT_EQ(total, qint64(std::size(cells)));
     const QByteArray all = readFile(file);
     EXPECT_TRUE(all.startsWith("\xEF\xBB\xBFKurs-Nr.;Beschreibung;"));
     QList<QByteArray> lines;
@@ -656,7 +632,7 @@ TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile
 }
 
 // A real print through QPrinter into a PDF file: a list long enough for
-// several pages. Set ORV_REPORT_PDF to keep the file for a look at it.
+// several pages.
 TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
 {
     const QStringList bereiche = {u"Controlling"_s, u"Einkauf"_s, u"Logistik"_s, u"Qualitätssicherung"_s};
@@ -672,8 +648,7 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
             addPlan(kurs(k), name(m), QString::number((k + m) % 4), QDate(2027, 1 + (k + m) % 12, 1 + m),
                     QDate(2027, 1 + (k + m) % 12, 2 + m), QString::number(1 + m % 3), u" "_s, m % 2, m % 5 == 0);
 
-    const QString keep = qEnvironmentVariable("ORV_REPORT_PDF");
-    const QString path = keep.isEmpty() ? tempPath() + u"/liste.pdf"_s : keep;
+    const QString path = tempPath() + u"/liste.pdf"_s;
     reports::ReportPrinter::setFactory([path] { return std::make_unique<reports::QtReportPrinter>(path); });
     type("cmbSortierung", u"Bereich"_s);
     auto pages = [&] {
@@ -804,11 +779,8 @@ TEST_F(ExportWriterTest, CancelledExportKeepsTheOldFile)
 // The master-data reports: courses and employees.
 class StammdatenBerichtTest : public DbTest {
 protected:
-    void SetUp() override
+    void setUpOnDatabase() override
     {
-        DbTest::SetUp();
-        if (IsSkipped())
-            return;
         addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s, u"O'Brien, Mary"_s, 1250.5, 16);
         addKurs(u"K1"_s, u"IT"_s, u"Excel"_s, u"I"_s, QString(), 0, 4.5);
         addKurs(u"K3"_s, u"IT"_s, QString(80, u'x'), u"A"_s, u"Müller-Lüdenscheidt, Bärbel"_s, 9999.99, 999.9);
