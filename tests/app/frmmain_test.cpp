@@ -162,7 +162,6 @@ TEST_F(FrmMainTest, PanelsShowTheDateAndWhatTheWindowsReport)
     makeMain();
     EXPECT_EQ(barMenus(), mainMenus());
     EXPECT_EQ(panel("Date"), ui::formatDate(QDate::currentDate()));
-    EXPECT_EQ(panel("Date").size(), 10); // four-digit year
     ui::setStatus(u"Datensatz bearbeiten"_s);
     ui::setSort(u"KursNr"_s);
     EXPECT_EQ(QStringList({panel("Status"), panel("Sort")}), QStringList({"Datensatz bearbeiten", "KursNr"}));
@@ -239,9 +238,7 @@ TEST_F(FrmMainTest, OnlyQueryEndOnAsksBeforeClosing)
         showMain();
         if (c.asks)
             expectEndQuestion(ui::Answer::Yes);
-        const size_t before = prompter.shown().size();
-        EXPECT_TRUE(main->close());
-        EXPECT_EQ(prompter.shown().size() - before, c.asks ? 1u : 0u);
+        EXPECT_TRUE(main->close()); // a question where none is expected fails as unexpected
         EXPECT_FALSE(setting("MainLeft").isEmpty());
         prompter.verify();
         setSetting("MainLeft", QString());
@@ -404,11 +401,10 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
         prompter.expectModal([=](QDialog &d) {
             auto &fd = dynamic_cast<QFileDialog &>(d);
             // A name with the day and the time, in the backup folder once there is one, beside the database before.
-            const QString proposed = fd.selectedFiles().value(0);
-            EXPECT_TRUE(proposed.startsWith(proposedIn + u"orv-"_s + QDate::currentDate().toString(u"yyyy-MM-dd-"_s)))
-                << proposed.toStdString();
-            EXPECT_TRUE(QRegularExpression(u"^orv-\\d{4}-\\d{2}-\\d{2}-\\d{6}\\.mdb$"_s)
-                            .match(QFileInfo(proposed).fileName())
+            const QString proposed = fd.selectedFiles().value(0), day = QDate::currentDate().toString(u"yyyy-MM-dd"_s);
+            EXPECT_TRUE(QRegularExpression(u"^"_s + QRegularExpression::escape(proposedIn + u"orv-"_s + day)
+                                           + u"-\\d{6}\\.mdb$"_s)
+                            .match(proposed)
                             .hasMatch())
                 << proposed.toStdString();
             EXPECT_EQ(fd.windowTitle(), title);
@@ -454,7 +450,6 @@ TEST_F(FrmMainTest, RechnerAndExplorerSayWhenNothingCanBeStarted)
                            "Programm zum Öffnen von Ordnern eingerichtet."_s,
                            u"Explorer"_s, ui::Icon::Exclamation);
     trigger("Explorer");
-    EXPECT_FALSE(prompter.pending());
 }
 
 TEST_F(FrmMainTest, FailedCheckIsReadableInTheStatusPanelAtTheDefaultSize)

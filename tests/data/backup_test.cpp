@@ -128,12 +128,8 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            c.act();
-            ADD_FAILURE() << "no error";
-        } catch (const data::DbError &e) {
-            EXPECT_TRUE(e.description().startsWith(QString::fromUtf8(c.reason))) << e.description().toStdString();
-        }
+        const QString said = dbErrorText(c.act);
+        EXPECT_TRUE(said.section(u' ', 1).startsWith(QString::fromUtf8(c.reason))) << said.toStdString();
         QFile::remove(folder());
         EXPECT_EQ(QDir(tempPath()).entryList({u"*.tmp*"_s}, QDir::Files), QStringList());
         EXPECT_EQ(QDir(QFileInfo(db).absolutePath()).entryList(QDir::Files), QStringList{u"orv.mdb"_s});

@@ -20,6 +20,11 @@ const QString kPeriod = u"Bitte ggf. Datum anpassen!"_s;
 class TrainingsplanWindowTest : public test::RecordWindowTest {
 protected:
     void open() { RecordWindowTest::open(ui::WindowId::Trainingsplan); }
+    void openOnStandardRows()
+    {
+        seed();
+        open();
+    }
     // The courses and employees of the standard rows, no entries.
     void masterDataOnly()
     {
@@ -105,8 +110,7 @@ class TrainingsplanFormTest : public TrainingsplanWindowTest {};
 
 TEST_P(TrainingsplanWindowTest, ShowsTheEntryWithTheMasterDataOfCourseAndEmployee)
 {
-    seed();
-    open();
+    openOnStandardRows();
     EXPECT_EQ(course(), (QStringList{"K1", "Excel", "Meier", "100,00", "8,0", "IT", "I"}));
     EXPECT_EQ(employee(), (QStringList{"Abel, Anna", "100", "EK", "Ets", "Einkauf"}));
     EXPECT_EQ(entry(), (QStringList{"2", "ORV", "01.02.2027", "28.02.2027", "erst", "R", "", "0"}));
@@ -126,8 +130,7 @@ TEST_P(TrainingsplanWindowTest, ShowsTheEntryWithTheMasterDataOfCourseAndEmploye
 
 TEST_P(TrainingsplanWindowTest, NewEntryStartsWithNextYearAndLooksUpAsTheKeysAreTyped)
 {
-    seed();
-    open();
+    openOnStandardRows();
     drv.trigger("New");
     EXPECT_EQ(drv.status(), "Datensatz hinzufügen");
     EXPECT_EQ(shown(), "/");
@@ -150,8 +153,7 @@ TEST_P(TrainingsplanWindowTest, NewEntryStartsWithNextYearAndLooksUpAsTheKeysAre
 
 TEST_P(TrainingsplanWindowTest, ChecksInTheirOrderWithFocus)
 {
-    seed();
-    open();
+    openOnStandardRows();
     const struct {
         QString kurs, name, prio, quelle, von, bis, message, focus;
     } cases[] = {
@@ -237,8 +239,7 @@ TEST_P(TrainingsplanWindowTest, WarningsAfterTheChecksDoNotStopTheSave)
 // The key is the pair: a save changes the shown entry, not the other entry of its course.
 TEST_P(TrainingsplanWindowTest, EditingAStoredEntryChangesThatEntryOnly)
 {
-    seed();
-    open();
+    openOnStandardRows();
     drv.trigger("Gonext");
     ASSERT_EQ(shown(), "K2/Ärger, Udo");
     drv.click("chkBeurteilung");
@@ -257,8 +258,7 @@ TEST_P(TrainingsplanWindowTest, EditingAStoredEntryChangesThatEntryOnly)
 
 TEST_P(TrainingsplanWindowTest, EntryDeletedElsewhereOnSaveJumpsToTheFirst)
 {
-    seed();
-    open();
+    openOnStandardRows();
     drv.trigger("Gobot");
     drv.type(10, u"anders"_s);
     connect().exec(u"DELETE FROM Trainingsplan WHERE KursNr = ? AND Name = ?"_s, {u"K2"_s, u"Zorn, Zeno"_s});
@@ -338,8 +338,7 @@ TEST_P(TrainingsplanWindowTest, EntriesWrittenElsewhereWithoutValuesOrStatusShow
 
 TEST_P(TrainingsplanWindowTest, LookupThatFailsOnTheDatabaseShowsAnErrorAndTheWindowStaysUsable)
 {
-    seed();
-    open();
+    openOnStandardRows();
     drv.trigger("New");
     connect().exec(u"DROP TABLE Kurs"_s);
     expectError(u"DatenLesenError"_s);
@@ -354,8 +353,7 @@ TEST_P(TrainingsplanWindowTest, LookupThatFailsOnTheDatabaseShowsAnErrorAndTheWi
 // The search buttons fill their own side only; cancelling keeps what was typed.
 TEST_P(TrainingsplanWindowTest, PickersFillTheirSideOnlyAndCancellingKeepsWhatWasTyped)
 {
-    seed();
-    open();
+    openOnStandardRows();
     drv.trigger("New");
     drv.type(5, u"Zorn, Zeno"_s);
     const QStringList typedCourse = course(), typedEmployee = employee();
@@ -384,8 +382,7 @@ TEST_P(TrainingsplanWindowTest, PickersFillTheirSideOnlyAndCancellingKeepsWhatWa
 // keep the text, and undo restores the stored date.
 TEST_P(TrainingsplanFormTest, CalendarOpensOnTheFieldsDateOrTodayAndTakesADay)
 {
-    seed();
-    open();
+    openOnStandardRows();
     auto *von = drv.widget<QCalendarWidget>("MonthViewVon");
     drv.click("cmdMonthViewVon"); // usable in browse mode
     ASSERT_TRUE(von->isVisible());

@@ -33,11 +33,8 @@ namespace {
 // The record windows inside the real main window, wired as the program wires them.
 class RecordHostTest : public test::DbTest {
 protected:
-    void SetUp() override
+    void setUpOnDatabase() override
     {
-        test::DbTest::SetUp();
-        if (IsSkipped())
-            return;
         for (ui::WindowId w : recordWindows)
             app::windowfactory::add(
                 w, {ui::WindowKind::Child, [w]() -> QWidget * { return records::openRecordWindow(w); }});

@@ -111,11 +111,8 @@ const QString longText = u"Englisch für Fortgeschrittene im Beruf, Teil zwei: V
 
 class TrainingsplanBerichtTest : public DbTest {
 protected:
-    void SetUp() override
+    void setUpOnDatabase() override
     {
-        DbTest::SetUp();
-        if (IsSkipped())
-            return;
         addKurs(u"K1"_s, u"IT"_s, u"Excel Grundlagen"_s, u"I"_s, u"Huber, Anna"_s, 100, 8);
         addKurs(u"K20"_s, u"Sprachen"_s, longText, u"E"_s, QString(), 250.5, 24.5);
         // The same whole amount as K20's: a line must not take another's amount.
@@ -244,20 +241,6 @@ TEST_P(TrainingsplanBerichtTest, TotalsAreExactAtAHundredThousandLines)
     const Columns totals{118, {0, -95, -103, 105}};
     EXPECT_EQ(body[body.size() - 7],
               totals(u"Summe:|%1|%2|Anzahl: 100000"_s.arg(exact(cents, 100), exact(tenths, 10))));
-}
-
-// A total wider than its place never joins its neighbour: with a Dauer total
-// of eight characters the Kosten total moves left by what it needs.
-TEST_P(TrainingsplanBerichtTest, WideTotalsKeepABlankBetweenThem)
-{
-    addKurs(u"W1"_s, u"IT"_s, u"Großprojekt"_s, u"E"_s, QString(), 4999999.5, 99999.5);
-    addKurs(u"W2"_s, u"IT"_s, u"Großprojekt"_s, u"E"_s, QString(), 5000000, 0.5);
-    addPlan(u"W1"_s, u"Meier, Hans"_s);
-    addPlan(u"W2"_s, u"Meier, Hans"_s);
-    const QStringList body = build().body.split(crlf);
-    ASSERT_GT(body.size(), 7);
-    const Columns totals{118, {0, -94, -103, 105}};
-    EXPECT_EQ(body[body.size() - 7], totals(u"Summe:|9999999,50|100000,0|Anzahl:     2"_s));
 }
 
 TEST_P(TrainingsplanBerichtTest, PeriodSelectsOnTheStartDate)
@@ -568,16 +551,6 @@ TEST_P(TrainingsplanBerichtTest, ExportWritesThePrintedRowsAsWorkbookAndCsv)
                     "Ets;01.06.2027;;;;S;B;;\r\n");
     // Nothing but the two files is left in the folder.
     EXPECT_EQ(QDir(tempPath()).entryList({u"liste*"_s}, QDir::Files), (QStringList{u"liste.csv"_s, u"liste.xlsx"_s}));
-
-    // The progress dialog learns the number of rows from the rows read, not from a count of its own.
-    reportdata::TrainingsplanSelection sel;
-    sel.von = QDate(2027, 1, 1);
-    sel.bis = QDate(2027, 12, 31);
-    qint64 total = -1;
-    EXPECT_EQ(reportdata::runExport(db(), reportdata::trainingsplanExport(db(), sel), reportdata::ExportFormat::Csv,
-                                    tempPath() + u"/gezaehlt.csv"_s, {}, [&](qint64 rows) { total = rows; }),
-              3);
-    EXPECT_EQ(total, 3);
 }
 
 // A text that starts like a formula stays text in a spreadsheet: an apostrophe
@@ -609,9 +582,12 @@ TEST_P(TrainingsplanBerichtTest, CsvWritesTextsThatStartLikeFormulasAsText)
     sel.von = QDate(2027, 1, 1);
     sel.bis = QDate(2027, 12, 31);
     const QString file = tempPath() + u"/formeln.csv"_s;
-    ASSERT_EQ(
-        reportdata::runExport(db(), reportdata::trainingsplanExport(db(), sel), reportdata::ExportFormat::Csv, file),
-        qint64(std::size(cells)));
+    // The progress dialog learns the number of rows from the rows read, not from a count of its own.
+    qint64 total = -1;
+    ASSERT_EQ(reportdata::runExport(db(), reportdata::trainingsplanExport(db(), sel), reportdata::ExportFormat::Csv,
+                                    file, {}, [&](qint64 rows) { total = rows; }),
+              qint64(std::size(cells)));
+    EXPECT_EQ(total, qint64(std::size(cells)));
     const QByteArray all = readFile(file);
     EXPECT_TRUE(all.startsWith("\xEF\xBB\xBFKurs-Nr.;Beschreibung;"));
     QList<QByteArray> lines;
@@ -656,7 +632,7 @@ TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile
 }
 
 // A real print through QPrinter into a PDF file: a list long enough for
-// several pages. Set ORV_REPORT_PDF to keep the file for a look at it.
+// several pages.
 TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
 {
     const QStringList bereiche = {u"Controlling"_s, u"Einkauf"_s, u"Logistik"_s, u"Qualitätssicherung"_s};
@@ -672,8 +648,7 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
             addPlan(kurs(k), name(m), QString::number((k + m) % 4), QDate(2027, 1 + (k + m) % 12, 1 + m),
                     QDate(2027, 1 + (k + m) % 12, 2 + m), QString::number(1 + m % 3), u" "_s, m % 2, m % 5 == 0);
 
-    const QString keep = qEnvironmentVariable("ORV_REPORT_PDF");
-    const QString path = keep.isEmpty() ? tempPath() + u"/liste.pdf"_s : keep;
+    const QString path = tempPath() + u"/liste.pdf"_s;
     reports::ReportPrinter::setFactory([path] { return std::make_unique<reports::QtReportPrinter>(path); });
     type("cmbSortierung", u"Bereich"_s);
     auto pages = [&] {
@@ -736,8 +711,7 @@ ORV_DB_TEST_SUITE(TrainingsplanBerichtTest);
 class TrainingsplanBerichtStartTest : public OrvTest {};
 
 // The dialog opens on the current year with every status; each date has its
-// own calendar, which opens on the typed date (on today for a text that is no
-// date) and writes the chosen day.
+// own calendar, which opens on the typed date and writes the chosen day.
 TEST_F(TrainingsplanBerichtStartTest, CurrentYearEveryStatusAndACalendarPerDate)
 {
     reports::FrmTrainingsplanBericht dlg;
@@ -750,22 +724,21 @@ TEST_F(TrainingsplanBerichtStartTest, CurrentYearEveryStatusAndACalendarPerDate)
         EXPECT_TRUE(dlg.findChild<QCheckBox *>(u"chkStatus(%1)"_s.arg(i))->isChecked());
     EXPECT_EQ(dlg.findChild<QComboBox *>("cmbSortierung")->currentText(), u"Kurs-Nr."_s);
 
-    auto *calVon = dlg.findChild<QCalendarWidget *>("MonthViewVon");
-    auto *calBis = dlg.findChild<QCalendarWidget *>("MonthViewBis");
+    // Each date its own calendar, opened on its field's date; the day chosen goes to that field
+    // alone. (The calendar's ways with other texts and keys: TrainingsplanFormTest's calendar test.)
     von->setText(u"15.06.2027"_s);
-    clickButton(dlg, u"cmdMonthViewVon"_s);
-    ASSERT_TRUE(calVon->isVisible());
-    EXPECT_EQ(calVon->selectedDate(), QDate(2027, 6, 15));
-    emit calVon->clicked(QDate(2027, 6, 3));
-    EXPECT_EQ(von->text(), u"03.06.2027"_s);
-    EXPECT_FALSE(calVon->isVisible());
-    bis->setText(u"irgendwann"_s);
-    clickButton(dlg, u"cmdMonthViewBis"_s);
-    ASSERT_TRUE(calBis->isVisible());
-    EXPECT_EQ(calBis->selectedDate(), QDate::currentDate());
-    calBis->hide();
-    EXPECT_EQ(bis->text(), u"irgendwann"_s);
-    EXPECT_EQ(von->text(), u"03.06.2027"_s);
+    bis->setText(u"20.07.2027"_s);
+    for (const auto &[name, opens, day] : {std::tuple{"Von", QDate(2027, 6, 15), QDate(2027, 6, 3)},
+                                           std::tuple{"Bis", QDate(2027, 7, 20), QDate(2027, 7, 21)}}) {
+        SCOPED_TRACE(name);
+        auto *cal = dlg.findChild<QCalendarWidget *>(u"MonthView"_s + QLatin1String(name));
+        clickButton(dlg, u"cmdMonthView"_s + QLatin1String(name));
+        ASSERT_TRUE(cal->isVisible());
+        EXPECT_EQ(cal->selectedDate(), opens);
+        emit cal->clicked(day);
+        EXPECT_FALSE(cal->isVisible());
+    }
+    EXPECT_EQ(von->text() + u" bis "_s + bis->text(), u"03.06.2027 bis 21.07.2027"_s);
 }
 
 class ExportWriterTest : public OrvTest {};
@@ -804,11 +777,8 @@ TEST_F(ExportWriterTest, CancelledExportKeepsTheOldFile)
 // The master-data reports: courses and employees.
 class StammdatenBerichtTest : public DbTest {
 protected:
-    void SetUp() override
+    void setUpOnDatabase() override
     {
-        DbTest::SetUp();
-        if (IsSkipped())
-            return;
         addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s, u"O'Brien, Mary"_s, 1250.5, 16);
         addKurs(u"K1"_s, u"IT"_s, u"Excel"_s, u"I"_s, QString(), 0, 4.5);
         addKurs(u"K3"_s, u"IT"_s, QString(80, u'x'), u"A"_s, u"Müller-Lüdenscheidt, Bärbel"_s, 9999.99, 999.9);

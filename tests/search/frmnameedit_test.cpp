@@ -27,11 +27,8 @@ QString status() { return ui::StatusPanels::instance().panelText(u"Status"_s); }
 
 class FrmNameEditTest : public DbTest {
 protected:
-    void SetUp() override
+    void setUpOnDatabase() override
     {
-        DbTest::SetUp();
-        if (IsSkipped())
-            return;
         addKurs("K1", "Technik", "Schweißen", "A");
         addKurs("K2", "Technik", "Löten", "I");
         addMitarbeiter("Meier, Hans", "4711", "EK", "Ets", "Einkauf");
@@ -110,7 +107,6 @@ TEST_P(FrmNameEditFormTest, InputChecksStopBeforeTheDatabaseWithStatusAndFocus)
         EXPECT_EQ(field("txtNameAlt")->text(), QString::fromUtf8(c.present));
         EXPECT_EQ(field("txtNameNeu")->text(), QString::fromUtf8(c.wanted));
     }
-    EXPECT_EQ(prompter.shown().size(), std::size(cases)) << "one box per click, nothing else";
     EXPECT_EQ(names(), before);
 }
 

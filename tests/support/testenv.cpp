@@ -123,6 +123,7 @@ void DbTest::SetUp()
     }
     m_conn.open(m_target);
     data::schema::create(m_conn);
+    setUpOnDatabase();
 }
 
 void DbTest::TearDown()

@@ -40,12 +40,13 @@ private:
 
 // A fresh database with the three tables, on SQLite and on PostgreSQL (its
 // own schema per test in the database of ORV_TEST_PG_URI; skipped without).
-// The settings point the connection recipe at it. A fixture's own SetUp
-// returns when this one skipped.
+// The settings point the connection recipe at it. A fixture prepares its
+// rows and windows in setUpOnDatabase, which a skipped test never reaches.
 class DbTest : public OrvTest, public ::testing::WithParamInterface<data::BackendKind> {
 protected:
     void SetUp() override;
     void TearDown() override;
+    virtual void setUpOnDatabase() {}
     data::BackendKind kind() const { return GetParam(); }
     bool isPostgres() const { return kind() == data::BackendKind::Postgres; }
     const data::ConnectionTarget &target() const { return m_target; }
@@ -87,16 +88,18 @@ inline QString firstText(data::Connection &c, const QString &sql, const QVariant
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
-// The number of the database error `f` raises; 0 when it raises none.
-inline long dbErrorOf(const std::function<void()> &f)
+// The number and description of the database error `f` raises; empty when it raises none.
+inline QString dbErrorText(const std::function<void()> &f)
 {
     try {
         f();
     } catch (const data::DbError &e) {
-        return e.number();
+        return QString::number(e.number()) + u' ' + e.description();
     }
-    return 0;
+    return QString();
 }
+// The number alone; 0 when it raises none.
+inline long dbErrorOf(const std::function<void()> &f) { return dbErrorText(f).section(u' ', 0, 0).toLong(); }
 
 // Types as a user does, key by key: ASCII through its key, any other character
 // (a surrogate pair as one) as the keyboard sends it, with its text.
