@@ -360,6 +360,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
     ImportResult result;
     result.rows.reserve(size_t(rowCount()));
     QHash<QString, int> seen; // key -> line of its first row in the file
+    seen.reserve(rowCount());
     struct Pending {
         qint64 row;
         bool update;
