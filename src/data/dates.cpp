@@ -71,6 +71,36 @@ QString shortDateFormat()
     return f;
 }
 
+QString shortDateText(const QDate &date)
+{
+    const QString fmt = shortDateFormat();
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return date.toString(fmt);
+    QString out(fmt.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < fmt.size();) {
+        const QChar f = fmt[i];
+        const int value = f == QLatin1Char('d')   ? date.day()
+                          : f == QLatin1Char('M') ? date.month()
+                          : f == QLatin1Char('y') ? date.year()
+                                                  : -1;
+        if (value < 0) {
+            if (f.isLetter() || f == QLatin1Char('\''))
+                return date.toString(fmt);
+            out[i++] = f;
+            continue;
+        }
+        qsizetype n = 0;
+        while (i + n < fmt.size() && fmt[i + n] == f)
+            ++n;
+        if (n != (f == QLatin1Char('y') ? 4 : 2))
+            return date.toString(fmt);
+        for (qsizetype k = i + n - 1, v = value; k >= i; --k, v /= 10)
+            out[k] = QChar(char16_t(u'0' + v % 10));
+        i += n;
+    }
+    return out;
+}
+
 std::optional<QDate> parseDate(const QString &input)
 {
     const QString text = input.trimmed();

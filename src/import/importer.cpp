@@ -392,6 +392,8 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
         // The file's cells as typed values and as stored values.
         QStringList typed;
         QVariantList stored;
+        typed.reserve(qsizetype(fields));
+        stored.reserve(qsizetype(fields));
         std::vector<bool> given(fields, false);
         int faultField = -1;
         QString fault;
@@ -419,7 +421,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
             }
             case ColType::Date: {
                 const auto d = fileDate(raw);
-                typed << (d ? d->toString(dateFormat) : raw);
+                typed << (d ? data::shortDateText(*d) : raw);
                 stored << (d ? *d : QDate());
                 break;
             }
