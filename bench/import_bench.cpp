@@ -89,6 +89,7 @@ data::ConnectionTarget freshDatabase(const Engine &engine, const char *name, int
         const QString schema = QStringLiteral("orv_bench_import_") + QLatin1String(name);
         data::Connection admin;
         admin.open(data::ConnectionTarget::postgres(engine.pgBase));
+        admin.exec(QStringLiteral("SET client_min_messages TO warning"));
         admin.exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + schema + QStringLiteral(" CASCADE"));
         admin.exec(QStringLiteral("CREATE SCHEMA ") + schema);
         const QChar sep = engine.pgBase.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?');
