@@ -1,6 +1,6 @@
 // The import of a CSV file against the raw write of the same rows: 10,000
 // employees and 100,000 training-plan entries, read, mapped, checked and
-// written in one transaction, on SQLite.
+// written in one transaction, on SQLite and (ORV_TEST_PG_URI) PostgreSQL.
 #include "data/batchinsert.h"
 #include "data/connection.h"
 #include "data/demodata.h"
@@ -13,6 +13,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <cstdio>
+#include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -65,15 +68,37 @@ Table plan(int courses, int people)
     return t;
 }
 
+// Where the databases of one engine are made: files in a folder, or schemas
+// of their own in the database of a PostgreSQL address.
+struct Engine {
+    const char *name;
+    QString folder; // SQLite
+    QString pgBase; // PostgreSQL
+};
+
 // A new database with the courses and employees the plan needs.
-QString freshDatabase(const QString &folder, const char *name, int courses, int people)
+data::ConnectionTarget freshDatabase(const Engine &engine, const char *name, int courses, int people)
 {
-    const QString file = folder + QLatin1Char('/') + QLatin1String(name);
-    QFile::remove(file);
-    QDir(folder + QStringLiteral("/Sicherung")).removeRecursively();
-    data::demo::initDatabase(data::ConnectionTarget::sqliteFile(file), data::demo::Content::Empty, 0);
+    data::ConnectionTarget target;
+    if (engine.pgBase.isEmpty()) {
+        const QString file = engine.folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".sqlite");
+        QFile::remove(file);
+        QDir(engine.folder + QStringLiteral("/Sicherung")).removeRecursively();
+        target = data::ConnectionTarget::sqliteFile(file);
+    } else {
+        const QString schema = QStringLiteral("orv_bench_import_") + QLatin1String(name);
+        data::Connection admin;
+        admin.open(data::ConnectionTarget::postgres(engine.pgBase));
+        admin.exec(QStringLiteral("SET client_min_messages TO warning"));
+        admin.exec(QStringLiteral("DROP SCHEMA IF EXISTS ") + schema + QStringLiteral(" CASCADE"));
+        admin.exec(QStringLiteral("CREATE SCHEMA ") + schema);
+        const QChar sep = engine.pgBase.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?');
+        target =
+            data::ConnectionTarget::postgres(engine.pgBase + sep + QStringLiteral("options=-csearch_path%3D") + schema);
+    }
+    data::demo::initDatabase(target, data::demo::Content::Empty, 0);
     data::Connection conn;
-    conn.open(data::ConnectionTarget::sqliteFile(file));
+    conn.open(target);
     data::Transaction tx(conn);
     data::BatchInsert kurs(conn, QStringLiteral("Kurs"),
                            {QStringLiteral("KursNr"), QStringLiteral("Rubrik"), QStringLiteral("Beschreibung"),
@@ -90,13 +115,13 @@ QString freshDatabase(const QString &folder, const char *name, int courses, int 
                 QStringLiteral("Ets"), data::schema::padded(QStringLiteral("Einkauf"), 30)});
     ma.flush();
     tx.commit();
-    return file;
+    return target;
 }
 
-double rawWrite(const QString &file, const data::schema::TableDef &table, const Table &t)
+double rawWrite(const data::ConnectionTarget &target, const data::schema::TableDef &table, const Table &t)
 {
     data::Connection conn;
-    conn.open(data::ConnectionTarget::sqliteFile(file));
+    conn.open(target);
     QStringList names;
     for (const auto &c : table.columns)
         names << QLatin1String(c.name);
@@ -111,7 +136,9 @@ double rawWrite(const QString &file, const data::schema::TableDef &table, const 
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-double importWrite(const QString &folder, const QString &file, const data::schema::TableDef &table, const Table &t)
+// Seconds of the check alone (a dry run) and of the whole import.
+std::pair<double, double> importWrite(const QString &folder, const data::ConnectionTarget &target,
+                                      const data::schema::TableDef &table, const Table &t)
 {
     const QString csv = folder + QStringLiteral("/import.csv");
     QFile f(csv);
@@ -119,14 +146,17 @@ double importWrite(const QString &folder, const QString &file, const data::schem
         throw std::runtime_error("cannot write the CSV file");
     f.close();
     data::Connection conn;
-    conn.open(data::ConnectionTarget::sqliteFile(file));
-    QElapsedTimer timer;
-    timer.start();
-    const import::Import imp(table, import::readFile(csv));
-    const import::ImportResult r = imp.run(conn, import::Mode::AddOnly, true);
-    const double s = double(timer.nsecsElapsed()) / 1e9;
-    if (r.added != qint64(t.rows.size()))
-        throw std::runtime_error("the import refused rows");
+    conn.open(target);
+    std::pair<double, double> s;
+    for (const bool write : {false, true}) {
+        QElapsedTimer timer;
+        timer.start();
+        const import::Import imp(table, import::readFile(csv));
+        const import::ImportResult r = imp.run(conn, import::Mode::AddOnly, write);
+        (write ? s.second : s.first) = double(timer.nsecsElapsed()) / 1e9;
+        if (r.added != qint64(t.rows.size()))
+            throw std::runtime_error("the import refused rows");
+    }
     return s;
 }
 
@@ -136,22 +166,38 @@ void runImportBench(const QString &folder)
 {
     QDir().mkpath(folder);
     std::printf("Import of a CSV file (read, map, check, back up, write in one transaction) against the raw write of "
-                "the same rows in one transaction (SQLite, best of 3):\n");
-    std::printf("%-14s %9s  %9s  %9s  %7s\n", "table", "rows", "raw s", "import s", "ratio");
+                "the same rows in one transaction (best of 3; check: the same import as a dry run):\n");
+    std::printf("%-10s %-14s %9s  %9s  %9s  %9s  %7s\n", "engine", "table", "rows", "raw s", "check s", "import s",
+                "ratio");
     const struct {
         const data::schema::TableDef *table;
         Table rows;
     } runs[] = {{&data::schema::mitarbeiter(), employees(10000)}, {&data::schema::trainingsplan(), plan(100, 1000)}};
-    for (const auto &run : runs) {
-        const bool isPlan = run.table == &data::schema::trainingsplan();
-        double raw = 1e9, imp = 1e9;
-        for (int rep = 0; rep < 3; ++rep) {
-            raw = std::min(raw, rawWrite(freshDatabase(folder, "raw.sqlite", isPlan ? 100 : 0, isPlan ? 1000 : 0),
-                                         *run.table, run.rows));
-            imp = std::min(imp, importWrite(folder,
-                                            freshDatabase(folder, "import.sqlite", isPlan ? 100 : 0, isPlan ? 1000 : 0),
-                                            *run.table, run.rows));
+    std::vector<Engine> engines = {{"SQLite", folder, QString()}};
+    if (const QString pg = qEnvironmentVariable("ORV_TEST_PG_URI"); !pg.isEmpty())
+        engines.push_back({"PostgreSQL", folder, pg});
+    else
+        std::printf("  ORV_TEST_PG_URI is not set: no PostgreSQL figures\n");
+    for (const Engine &engine : engines) {
+        for (const auto &run : runs) {
+            const bool isPlan = run.table == &data::schema::trainingsplan();
+            const int courses = isPlan ? 100 : 0, people = isPlan ? 1000 : 0;
+            double raw = 1e9, check = 1e9, imp = 1e9;
+            try {
+                for (int rep = 0; rep < 3; ++rep) {
+                    raw = std::min(raw, rawWrite(freshDatabase(engine, "raw", courses, people), *run.table, run.rows));
+                    const auto [c, i] =
+                        importWrite(folder, freshDatabase(engine, "import", courses, people), *run.table, run.rows);
+                    check = std::min(check, c);
+                    imp = std::min(imp, i);
+                }
+            } catch (const std::exception &e) {
+                std::printf("%-10s %-14s not measured: %s\n", engine.name, run.table->name, e.what());
+                continue;
+            }
+            std::printf("%-10s %-14s %9zu  %9.3f  %9.3f  %9.3f  %7.1f\n", engine.name, run.table->name,
+                        run.rows.rows.size(), raw, check, imp, imp / raw);
+            std::fflush(stdout);
         }
-        std::printf("%-14s %9zu  %9.3f  %9.3f  %7.1f\n", run.table->name, run.rows.rows.size(), raw, imp, imp / raw);
     }
 }

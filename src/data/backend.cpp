@@ -1,5 +1,6 @@
 #include "data/backend.h"
 
+#include "data/dberror.h"
 #include "data/pgbackend.h"
 #include "data/sqlitebackend.h"
 
@@ -102,6 +103,11 @@ QString ConnectionTarget::displayName() const
     if (!location.contains(QLatin1Char('=')))
         return location;
     return keywordsWithoutPassword(location);
+}
+
+void Backend::copyRows(const QString &, const QStringList &, const QVariantList &)
+{
+    throw DbError(ErrGeneric, QStringLiteral("Diese Datenbank schreibt keine Zeilen als Datenstrom."));
 }
 
 std::unique_ptr<Backend> openBackend(const ConnectionTarget &target)

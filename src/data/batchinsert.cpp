@@ -1,11 +1,22 @@
 #include "data/batchinsert.h"
 
+#include <algorithm>
+
 namespace orv::data {
+namespace {
+
+// Rows per stream: enough that the round trips do not count, few enough that
+// a batch's text stays a few megabytes.
+constexpr int kRowsPerCopy = 10000;
+
+} // namespace
 
 BatchInsert::BatchInsert(Connection &conn, const QString &table, const QStringList &columns, int rowsPerBatch)
-    : m_conn(conn), m_table(table), m_columns(columns), m_batch(rowsPerBatch), m_fullSql(sql(rowsPerBatch))
+    : m_conn(conn), m_table(table), m_columns(columns), m_copy(conn.backend().canCopyRows()),
+      m_batch(m_copy ? std::max(rowsPerBatch, kRowsPerCopy) : rowsPerBatch),
+      m_fullSql(m_copy ? QString() : sql(m_batch))
 {
-    m_params.reserve(columns.size() * rowsPerBatch);
+    m_params.reserve(columns.size() * m_batch);
 }
 
 void BatchInsert::add(std::initializer_list<QVariant> values)
@@ -33,7 +44,10 @@ void BatchInsert::flush()
 {
     if (m_rows == 0)
         return;
-    m_conn.exec(m_rows == m_batch ? m_fullSql : sql(m_rows), m_params);
+    if (m_copy)
+        m_conn.copyRows(m_table, m_columns, m_params);
+    else
+        m_conn.exec(m_rows == m_batch ? m_fullSql : sql(m_rows), m_params);
     m_params.clear(); // keeps the capacity
     m_written += m_rows;
     m_rows = 0;

@@ -7,8 +7,11 @@
 namespace orv::data {
 
 // Writes rows in multi-row INSERT statements: one statement text for the
-// full batches (the backend can keep it prepared), one for the rest.
-// Values are bound parameters, as the columns take them (text padded).
+// full batches (the backend can keep it prepared), one for the rest. Where
+// the engine takes rows as a stream (PostgreSQL's COPY), in larger batches
+// as such a stream instead. Values are as the columns take them (text
+// padded). Each batch is complete when add() or flush() returns: the
+// connection is free for other statements between them.
 class BatchInsert {
 public:
     BatchInsert(Connection &conn, const QString &table, const QStringList &columns, int rowsPerBatch);
@@ -24,6 +27,7 @@ private:
     Connection &m_conn;
     QString m_table;
     QStringList m_columns;
+    bool m_copy;
     int m_batch;
     QString m_fullSql;
     QVariantList m_params;

@@ -33,6 +33,12 @@ public:
         ++m_execs;
         return backend().exec(sql, params);
     }
+    // Backend::copyRows, counted like a statement of exec().
+    void copyRows(const QString &table, const QStringList &columns, const QVariantList &values)
+    {
+        ++m_execs;
+        backend().copyRows(table, columns, values);
+    }
     bool inTransaction() const { return m_backend && m_backend->inTransaction(); }
     // False while the database cannot take changes. A connection made while
     // the file was write-protected is made anew, so that it can write as

@@ -13,6 +13,10 @@ namespace orv::data {
 // day and month ("dd.MM.yyyy" in Germany).
 QString shortDateFormat();
 
+// `date` in that format: the text QDate::toString gives with it, made
+// without the locale's formatter where the format allows.
+QString shortDateText(const QDate &date);
+
 // A date in that format, or with a one-digit day or month, or with a two-digit
 // year (00-29 in this century, 30-99 in the last); nullopt when the text is no
 // valid date.

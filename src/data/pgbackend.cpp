@@ -246,6 +246,39 @@ QByteArray translatePlaceholders(const QByteArray &sql, int &count)
     return out;
 }
 
+// A null QString is still text (empty); a null date or an empty QVariant is NULL.
+bool isSqlNull(const QVariant &v) { return v.isNull() && v.typeId() != QMetaType::QString; }
+
+// A value as the server reads it from text.
+QByteArray valueText(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Bool: return v.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
+    case QMetaType::QDate: return v.toDate().toString(Qt::ISODate).toLatin1();
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::LongLong: return QByteArray::number(v.toLongLong());
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: return QByteArray::number(v.toULongLong());
+    case QMetaType::Float: return QByteArray::number(double(v.toFloat()), 'g', 9);
+    case QMetaType::Double: return QByteArray::number(v.toDouble(), 'g', 17);
+    case QMetaType::QByteArray: return v.toByteArray();
+    case QMetaType::QString: {
+        // Values travel as C strings or lines of text: the server would end the
+        // text at U+0000 without a word, or refuse the whole stream.
+        const QString s = v.toString();
+        if (s.contains(QChar(0)))
+            throw DbError(ErrBadValue, QStringLiteral("Der Text enthält ein Nullzeichen (U+0000), das die "
+                                                      "Datenbank nicht speichern kann."));
+        return s.toUtf8();
+    }
+    default: return v.toString().toUtf8();
+    }
+}
+
 // Parameters travel as text and untyped, so the server reads each one as
 // the type its place in the statement calls for (char(n), date, boolean).
 class Parameters {
@@ -254,13 +287,8 @@ public:
     {
         // The text is kept first and pointed to afterwards: the vector may move it while growing.
         m_text.reserve(std::size_t(params.size()));
-        for (const QVariant &v : params) {
-            // Parameters travel as C strings: the server would end the text at U+0000 without a word.
-            if (v.typeId() == QMetaType::QString && v.toString().contains(QChar(0)))
-                throw DbError(ErrBadValue, QStringLiteral("Der Text enthält ein Nullzeichen (U+0000), das die "
-                                                          "Datenbank nicht speichern kann."));
-            m_text.push_back(isSqlNull(v) ? QByteArray() : toText(v));
-        }
+        for (const QVariant &v : params)
+            m_text.push_back(isSqlNull(v) ? QByteArray() : valueText(v));
         for (qsizetype i = 0; i < params.size(); ++i)
             m_values.push_back(isSqlNull(params.at(i)) ? nullptr : m_text[std::size_t(i)].constData());
     }
@@ -268,32 +296,40 @@ public:
     const char *const *values() const { return m_values.empty() ? nullptr : m_values.data(); }
 
 private:
-    // A null QString is still text (empty); a null date or an empty QVariant is NULL.
-    static bool isSqlNull(const QVariant &v) { return v.isNull() && v.typeId() != QMetaType::QString; }
-
-    static QByteArray toText(const QVariant &v)
-    {
-        switch (v.typeId()) {
-        case QMetaType::Bool: return v.toBool() ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
-        case QMetaType::QDate: return v.toDate().toString(Qt::ISODate).toLatin1();
-        case QMetaType::Int:
-        case QMetaType::Short:
-        case QMetaType::Long:
-        case QMetaType::LongLong: return QByteArray::number(v.toLongLong());
-        case QMetaType::UInt:
-        case QMetaType::UShort:
-        case QMetaType::ULong:
-        case QMetaType::ULongLong: return QByteArray::number(v.toULongLong());
-        case QMetaType::Float: return QByteArray::number(double(v.toFloat()), 'g', 9);
-        case QMetaType::Double: return QByteArray::number(v.toDouble(), 'g', 17);
-        case QMetaType::QByteArray: return v.toByteArray();
-        default: return v.toString().toUtf8();
-        }
-    }
-
     std::vector<QByteArray> m_text;
     std::vector<const char *> m_values;
 };
+
+// Rows in COPY's text format: values separated by tabs, one row a line, NULL
+// as \N; a backslash, tab, line feed or carriage return inside a value is
+// escaped with a backslash, so that no text can end a value or a row.
+QByteArray copyText(const QVariantList &values, qsizetype width)
+{
+    const auto plain = [](char c) { return c != '\\' && c != '\t' && c != '\n' && c != '\r'; };
+    QByteArray out;
+    out.reserve(values.size() * 16);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QVariant &v = values.at(i);
+        const QByteArray text = isSqlNull(v) ? QByteArray() : valueText(v);
+        if (isSqlNull(v)) {
+            out += "\\N";
+        } else if (std::all_of(text.begin(), text.end(), plain)) {
+            out += text;
+        } else {
+            for (const char c : text) {
+                switch (c) {
+                case '\\': out += "\\\\"; break;
+                case '\t': out += "\\t"; break;
+                case '\n': out += "\\n"; break;
+                case '\r': out += "\\r"; break;
+                default: out += c;
+                }
+            }
+        }
+        out += (i + 1) % width == 0 ? '\n' : '\t';
+    }
+    return out;
+}
 
 ColumnInfo columnOf(const PGresult *res, int c)
 {
@@ -437,6 +473,37 @@ public:
             throwResultError(m_conn, res.get());
         const char *rows = PQcmdTuples(res.get());
         return rows && *rows ? QByteArray(rows).toLongLong() : 0;
+    }
+
+    bool canCopyRows() const override { return true; }
+
+    void copyRows(const QString &table, const QStringList &columns, const QVariantList &values) override
+    {
+        if (columns.isEmpty() || values.size() % columns.size() != 0)
+            throw DbError(ErrGeneric, QStringLiteral("Falsche Anzahl von Werten für die Spalten."));
+        if (values.isEmpty())
+            return;
+        // Every value is made text before the stream opens: a value the
+        // server cannot take leaves the connection as it was.
+        const QByteArray data = copyText(values, columns.size());
+        freeConnection();
+        const QByteArray sql = QStringLiteral("COPY %1 (%2) FROM STDIN").arg(table, columns.join(u", ")).toUtf8();
+        Result res(PQexec(m_conn, sql.constData()));
+        if (!res || PQresultStatus(res.get()) != PGRES_COPY_IN)
+            throwResultError(m_conn, res.get());
+        res.reset();
+        // libpq takes the data in pieces of at most 2 GB; smaller ones keep its buffer small.
+        constexpr qsizetype kPiece = 1 << 20;
+        bool sent = true;
+        for (qsizetype at = 0; sent && at < data.size(); at += kPiece)
+            sent = PQputCopyData(m_conn, data.constData() + at, int(std::min(kPiece, data.size() - at))) == 1;
+        // A stream that could not be sent whole is ended with an error, so that nothing of it is stored.
+        sent = PQputCopyEnd(m_conn, sent ? nullptr : "abgebrochen") == 1 && sent;
+        Result end(PQgetResult(m_conn));
+        while (Result more = Result(PQgetResult(m_conn))) {
+        }
+        if (!sent || !end || PQresultStatus(end.get()) != PGRES_COMMAND_OK)
+            throwResultError(m_conn, end.get());
     }
 
     void begin() override

@@ -28,10 +28,25 @@ QStringList rubrikNames(const QString &sixth)
 
 } // namespace
 
-QStringList rubrik() { return padAll(rubrikNames(QStringLiteral("Spezielles Fachtraining")), 40); }
-QStringList rubrikTrainingsplan() { return padAll(rubrikNames(QStringLiteral("Spezielles Training")), 40); }
+// Each list is made once and handed out shared: the checks of an import ask
+// for them in every row.
 
-QStringList art() { return {QStringLiteral("A"), QStringLiteral("I"), QStringLiteral("E")}; }
+QStringList rubrik()
+{
+    static const QStringList l = padAll(rubrikNames(QStringLiteral("Spezielles Fachtraining")), 40);
+    return l;
+}
+QStringList rubrikTrainingsplan()
+{
+    static const QStringList l = padAll(rubrikNames(QStringLiteral("Spezielles Training")), 40);
+    return l;
+}
+
+QStringList art()
+{
+    static const QStringList l = {QStringLiteral("A"), QStringLiteral("I"), QStringLiteral("E")};
+    return l;
+}
 
 QString artLegend(const QString &a)
 {
@@ -45,7 +60,11 @@ QString artLegend(const QString &a)
     return QString();
 }
 
-QStringList kategorie() { return {QStringLiteral("Ets"), QStringLiteral("I/C"), QStringLiteral("O  ")}; }
+QStringList kategorie()
+{
+    static const QStringList l = {QStringLiteral("Ets"), QStringLiteral("I/C"), QStringLiteral("O  ")};
+    return l;
+}
 
 QString kategorieLegend(const QString &k)
 {
@@ -61,23 +80,24 @@ QString kategorieLegend(const QString &k)
 
 QStringList bereichMitarbeiter()
 {
-    return {QStringLiteral("DUV Einparkhilfe"),
-            QStringLiteral("DUV Einzelschalter"),
-            QStringLiteral("DUV Elektronik"),
-            QStringLiteral("DUV Lenkstockschalter"),
-            QStringLiteral("DUV LWS/Regensensoren"),
-            QStringLiteral("DUV Motoren"),
-            QStringLiteral("DUV Motormanagement Sensoren"),
-            QStringLiteral("Controlling"),
-            QStringLiteral("Einkauf"),
-            QStringLiteral("Franz. Projekte"),
-            QStringLiteral("Industrial Engineering"),
-            QStringLiteral("Logistik"),
-            QStringLiteral("P0 Management"),
-            QStringLiteral("Personalwesen"),
-            QStringLiteral("Qualitätssicherung"),
-            QStringLiteral("Werkleitung"),
-            QStringLiteral("Werksinstandhaltung")};
+    static const QStringList l = {QStringLiteral("DUV Einparkhilfe"),
+                                  QStringLiteral("DUV Einzelschalter"),
+                                  QStringLiteral("DUV Elektronik"),
+                                  QStringLiteral("DUV Lenkstockschalter"),
+                                  QStringLiteral("DUV LWS/Regensensoren"),
+                                  QStringLiteral("DUV Motoren"),
+                                  QStringLiteral("DUV Motormanagement Sensoren"),
+                                  QStringLiteral("Controlling"),
+                                  QStringLiteral("Einkauf"),
+                                  QStringLiteral("Franz. Projekte"),
+                                  QStringLiteral("Industrial Engineering"),
+                                  QStringLiteral("Logistik"),
+                                  QStringLiteral("P0 Management"),
+                                  QStringLiteral("Personalwesen"),
+                                  QStringLiteral("Qualitätssicherung"),
+                                  QStringLiteral("Werkleitung"),
+                                  QStringLiteral("Werksinstandhaltung")};
+    return l;
 }
 
 QStringList bereichTrainingsplan()
@@ -112,17 +132,21 @@ QStringList bereichAlphabetisch()
 
 QStringList prioritaet()
 {
-    return {QStringLiteral(" "), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+    static const QStringList l = {QStringLiteral(" "), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+    return l;
 }
 QStringList quelle()
 {
-    return {QStringLiteral(" "), QStringLiteral("AAI"), QStringLiteral("ORV"), QStringLiteral("ZM ")};
+    static const QStringList l = {QStringLiteral(" "), QStringLiteral("AAI"), QStringLiteral("ORV"),
+                                  QStringLiteral("ZM ")};
+    return l;
 }
 
 QStringList statusCaptions()
 {
-    return {QStringLiteral("Bedarf"), QStringLiteral("geplant"), QStringLiteral("erledigt"),
-            QStringLiteral("keine Teilnahme")};
+    static const QStringList l = {QStringLiteral("Bedarf"), QStringLiteral("geplant"), QStringLiteral("erledigt"),
+                                  QStringLiteral("keine Teilnahme")};
+    return l;
 }
 
 QString statusCode(int status)

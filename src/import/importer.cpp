@@ -360,6 +360,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
     ImportResult result;
     result.rows.reserve(size_t(rowCount()));
     QHash<QString, int> seen; // key -> line of its first row in the file
+    seen.reserve(rowCount());
     struct Pending {
         qint64 row;
         bool update;
@@ -391,6 +392,8 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
         // The file's cells as typed values and as stored values.
         QStringList typed;
         QVariantList stored;
+        typed.reserve(qsizetype(fields));
+        stored.reserve(qsizetype(fields));
         std::vector<bool> given(fields, false);
         int faultField = -1;
         QString fault;
@@ -418,7 +421,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
             }
             case ColType::Date: {
                 const auto d = fileDate(raw);
-                typed << (d ? d->toString(dateFormat) : raw);
+                typed << (d ? data::shortDateText(*d) : raw);
                 stored << (d ? *d : QDate());
                 break;
             }

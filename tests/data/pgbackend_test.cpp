@@ -117,6 +117,49 @@ TEST_F(PgBackendTest, CommitAfterAFailedStatementIsAnErrorAndStoresNothing)
     EXPECT_EQ(rows(u"SELECT KursNr FROM k"_s), QStringList{u"K3    "_s});
 }
 
+// Rows written as one stream come back as they were sent, whatever their
+// texts hold; a refused stream stores none of its rows and the connection goes on.
+TEST_F(PgBackendTest, CopiedRowsKeepEveryCharacter)
+{
+    db->exec(u"CREATE TEMP TABLE c (n int PRIMARY KEY, t varchar(40), k char(6), d date, b boolean, r real)"_s);
+    const QVariant none;
+    const QStringList columns = {u"n"_s, u"t"_s, u"k"_s, u"d"_s, u"b"_s, u"r"_s};
+    const QList<QVariantList> sent = {
+        {1, u"a\tb"_s, u"K\\1"_s, QDate(2027, 2, 28), true, 1.5},
+        {2, u"zwei\nZeilen\r\n"_s, u"\\N"_s, none, false, none},
+        {3, u"\\N"_s, u"\\\\N\\t"_s, none, none, 0.25},
+        {4, none, QString(), none, true, -2},
+        {5, u"Ärger, Üdo ß € 😀"_s, u"Ü\t\\"_s, QDate(1999, 12, 31), false, 1e-3},
+    };
+    QVariantList values;
+    for (const QVariantList &row : sent)
+        values += row;
+    db->copyRows(u"c"_s, columns, values);
+    EXPECT_EQ(rows(u"SELECT n, t IS NULL, t, k IS NULL, k, d, b, r FROM c ORDER BY n"_s),
+              (QStringList{u"1|f|a\tb|f|K\\1   |2027-02-28|t|1.5"_s, u"2|f|zwei\nZeilen\r\n|f|\\N    ||f|"_s,
+                           u"3|f|\\N|f|\\\\N\\t |||0.25"_s, u"4|t||f|      ||t|-2"_s,
+                           u"5|f|Ärger, Üdo ß € 😀|f|Ü\t\\   |1999-12-31|f|0.001"_s}));
+    const struct {
+        QVariantList row;
+        long number;
+    } refused[] = {{{6, u"neu"_s, none, none, none, none}, 0},
+                   {{1, u"doppelt"_s, none, none, none, none}, ErrDuplicateKey},
+                   {{7, u"Null"_s + QChar(0) + u"zeichen"_s, none, none, none, none}, ErrBadValue},
+                   {{8, none, u"zu lang"_s, none, none, none}, ErrBadValue}};
+    for (const auto &[row, number] : refused) {
+        long got = 0;
+        try {
+            db->copyRows(u"c"_s, columns, QVariantList{9, u"davor"_s, none, none, none, none} + row);
+        } catch (const DbError &e) {
+            got = e.number();
+        }
+        EXPECT_EQ(got, number) << row.value(1).toString().toStdString();
+        EXPECT_EQ(rows(u"SELECT count(*) FROM c WHERE n = 9"_s), QStringList{number ? u"0"_s : u"1"_s});
+        db->exec(u"DELETE FROM c WHERE n IN (6, 9)"_s);
+    }
+    EXPECT_EQ(rows(u"SELECT count(*) FROM c"_s), QStringList{u"5"_s});
+}
+
 TEST_F(PgBackendTest, CursorsLeftHalfReadKeepTheConnectionUsable)
 {
     const QString many = u"SELECT g, 'Zeile ' || g FROM generate_series(1, 200000) AS g"_s;

@@ -17,8 +17,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <minizip/zip.h>
 #include <xlsxwriter.h>
 
@@ -27,6 +29,8 @@ using namespace orv;
 namespace imp = orv::import;
 using imp::Mode;
 using imp::Outcome;
+using orv::test::child;
+using orv::test::clickButton;
 using orv::test::DbTest;
 
 namespace {
@@ -487,6 +491,52 @@ TEST_P(ImportTest, CommandLineAndDialog)
     EXPECT_EQ(mend.readAll(),
               QByteArray("\xEF\xBB\xBFName;Gruppe;Bereich;Zeile;Spalte;Grund\r\n"
                          "Alt, Otto;Ets;Mond;3;Bereich;Der eingegebene Bereich ist nicht vorhanden!\r\n"));
+}
+
+// "Abbrechen" in the progress window while the rows are being written: the
+// database as it was, the user told so, nothing left half done beside the file.
+TEST_P(ImportTest, CancelInTheProgressWindowLeavesTheDatabase)
+{
+    seed();
+    const QString all = u"SELECT * FROM Mitarbeiter ORDER BY Name"_s;
+    const QStringList before = rows(all);
+    // Enough rows that the window shows and more than one batch is written before the click.
+    QByteArray csv = "Name;Kategorie;Bereich\n";
+    for (int i = 0; i < 100000; ++i)
+        csv += "\"Name" + QByteArray::number(i) + ", Vorname\";Ets;Einkauf\n";
+    dialogs::FrmImport dlg;
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    dlg.loadFile(writeFile(tempPath() + u"/viele.csv"_s, csv));
+    // The user watches the bar and clicks "Abbrechen" once most rows are written.
+    int clickedAt = -1, maximum = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &dlg, [&] {
+        auto *progress = dlg.findChild<QProgressDialog *>(u"frmImportFortschritt"_s);
+        if (clickedAt >= 0 || !progress || !progress->isVisible() || progress->value() * 5 < progress->maximum() * 4)
+            return;
+        clickedAt = progress->value();
+        maximum = progress->maximum();
+        for (QPushButton *b : progress->findChildren<QPushButton *>())
+            if (b->text() == u"Abbrechen"_s)
+                QTest::mouseClick(b, Qt::LeftButton);
+    });
+    watch.start(0);
+    prompter.expectMessage(u"Der Import wurde abgebrochen. Die Datenbank ist unverändert."_s, u"Importieren"_s,
+                           ui::Icon::Information);
+    clickButton(dlg, u"cmdImportieren"_s);
+    EXPECT_EQ(maximum, 200000);
+    EXPECT_GE(clickedAt, 160000);
+    EXPECT_EQ(rows(all), before);
+    EXPECT_EQ(child<QLabel>(dlg, u"lblErgebnis"_s)->text(), QString());
+    if (!isPostgres()) {
+        // No journal to roll back at the next start; the copy taken before writing is whole.
+        const QFileInfo file(target().location);
+        EXPECT_FALSE(QFileInfo::exists(file.filePath() + u"-journal"_s));
+        const QStringList copies = QDir(file.absolutePath() + u"/Sicherung"_s).entryList(QDir::Files);
+        ASSERT_EQ(copies.size(), 1) << copies.join(u' ').toStdString();
+        EXPECT_TRUE(copies[0].endsWith(u"-vor-Import.mdb"_s)) << copies[0].toStdString();
+    }
 }
 
 ORV_DB_TEST_SUITE(ImportTest);
