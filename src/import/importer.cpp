@@ -20,6 +20,7 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace orv::import {
 
@@ -545,19 +546,25 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
 
     total = n + qint64(pending.size());
     data::BatchInsert insert(conn, table, names, kRowsPerInsert);
-    QStringList where;
-    for (int f : keyFields)
-        where << names[f] + QStringLiteral(" = ?");
+    // Changed rows go to a table of their own first and then into the table
+    // in one statement: a statement per row takes minutes on a server.
+    const QString changesTable = QStringLiteral("orv_import_changes");
+    std::optional<data::BatchInsert> changes;
+    if (std::any_of(pending.begin(), pending.end(), [](const Pending &p) { return p.update; })) {
+        conn.exec(QStringLiteral("CREATE TEMP TABLE %1 AS SELECT *, '' AS orv_changed FROM %2 WHERE 1 = 0")
+                      .arg(changesTable, table),
+                  {});
+        changes.emplace(conn, changesTable, names + QStringList{QStringLiteral("orv_changed")}, kRowsPerInsert);
+    }
+    std::vector<bool> anyChanged(fields, false);
     qint64 done = 0;
     for (const Pending &p : pending) {
         if (progress && (done & 0x3ff) == 0)
             progress(n + done, total);
         ++done;
         QVariantList values;
-        QStringList sets;
+        QString changed; // '1' for each column this row changes
         for (size_t f = 0; f < fields; ++f) {
-            if (p.update && !p.changed[f])
-                continue;
             const ColumnDef &c = t.columns[f];
             QVariant v = p.stored[f];
             if (c.type == ColType::Text)
@@ -565,17 +572,35 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
             else if (c.type == ColType::Date && !v.toDate().isValid())
                 v = QVariant();
             values << v;
-            sets << names[f] + QStringLiteral(" = ?");
+            changed += QLatin1Char(p.update && p.changed[f] ? '1' : '0');
+            anyChanged[f] = anyChanged[f] || (p.update && p.changed[f]);
         }
         if (!p.update) {
             insert.add(values);
             continue;
         }
-        for (qsizetype k = 0; k < p.key.size(); ++k)
-            values << data::schema::padded(p.key[k], t.columns[size_t(keyFields[k])].width);
-        conn.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                      .arg(table, sets.join(QStringLiteral(", ")), where.join(QStringLiteral(" AND "))),
-                  values);
+        values << changed;
+        changes->add(values);
+    }
+    if (changes) {
+        changes->flush();
+        // Only the columns a row changes are written, as a save does; the
+        // others keep what is stored.
+        QStringList sets, where;
+        for (size_t f = 0; f < fields; ++f)
+            if (anyChanged[f])
+                sets << QStringLiteral("%1 = CASE WHEN substr(u.orv_changed, %2, 1) = '1' THEN u.%1 ELSE %3.%1 END")
+                            .arg(names[int(f)])
+                            .arg(f + 1)
+                            .arg(table);
+        for (int f : keyFields)
+            where << QStringLiteral("%1.%2 = u.%2").arg(table, names[f]);
+        if (!sets.isEmpty())
+            conn.exec(
+                QStringLiteral("UPDATE %1 SET %2 FROM %3 AS u WHERE %4")
+                    .arg(table, sets.join(QStringLiteral(", ")), changesTable, where.join(QStringLiteral(" AND "))),
+                {});
+        conn.exec(QStringLiteral("DROP TABLE ") + changesTable, {});
     }
     insert.flush();
     if (progress)
