@@ -247,6 +247,10 @@ public:
             // The rollback journal, not WAL: the file may sit on a network share.
             exec(QStringLiteral("PRAGMA journal_mode=DELETE"), {});
             exec(QStringLiteral("PRAGMA synchronous=FULL"), {});
+            // Room for the employees' and courses' pages while a report runs
+            // through the plan entries and looks each one up: with SQLite's
+            // 2 MB they are read from the file again and again.
+            exec(QStringLiteral("PRAGMA cache_size=-16384"), {});
             // Reading the schema makes a file that is not a database fail here, not later.
             query(QStringLiteral("SELECT count(*) FROM sqlite_master"), {})->next();
         } catch (...) {
