@@ -2,7 +2,6 @@
 // library allows: open with the first sort, requery, and one sort step.
 #include "bench.h"
 
-#include "data/bulkmemory.h"
 #include "data/connection.h"
 #include "data/dberror.h"
 #include "data/demodata.h"
@@ -144,10 +143,8 @@ const char *const kGeneration = "v1";
 // Bytes the allocator hands out right now (heap and separately mapped blocks).
 long long heapInUse()
 {
-    // The heap, and the big blocks the record set maps past it.
     const struct mallinfo2 mi = mallinfo2();
-    return static_cast<long long>(mi.uordblks) + static_cast<long long>(mi.hblkhd)
-           + static_cast<long long>(data::bulkBytesInUse());
+    return static_cast<long long>(mi.uordblks) + static_cast<long long>(mi.hblkhd);
 }
 
 long long residentBytes()

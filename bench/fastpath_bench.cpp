@@ -67,14 +67,17 @@ void runFastPathBench(const QString &workDir, const std::vector<int> &entryCount
 {
     QDir().mkpath(workDir);
     for (const int entries : entryCounts) {
-        const QString file = workDir + QStringLiteral("/fastpaths_%1.mdb").arg(entries);
-        fillReportDatabase(file, entries);
+        // A database made beforehand (orvdb init --rows N) is used as it is and kept.
+        const bool own = qEnvironmentVariableIsSet("ORV_BENCH_DATABASE");
+        const QString file = own ? qEnvironmentVariable("ORV_BENCH_DATABASE")
+                                 : workDir + QStringLiteral("/fastpaths_%1.mdb").arg(entries);
+        if (!own)
+            fillReportDatabase(file, entries);
         Way ways[] = {{"all fast", 0},
-                      {"pages", unsigned(data::FastPath::LargePages)},
                       {"prefault", unsigned(data::FastPath::Prefault)},
                       {"reader", unsigned(data::FastPath::ReadingThread)},
                       {"order", unsigned(data::FastPath::KeyOrder)},
-                      {"all plain", 15}};
+                      {"all plain", data::kEveryFastPath}};
         double floor = 1e300;
         // Interleaved, the best of each: a shared machine's speed drifts.
         for (int r = 0; r < repetitions; ++r) {
@@ -101,7 +104,7 @@ void runFastPathBench(const QString &workDir, const std::vector<int> &entryCount
             std::printf("\n");
         }
         std::fflush(stdout);
-        if (!qEnvironmentVariableIsSet("ORV_BENCH_KEEP"))
+        if (!own && !qEnvironmentVariableIsSet("ORV_BENCH_KEEP"))
             QFile::remove(file);
     }
 }

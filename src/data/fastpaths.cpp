@@ -25,9 +25,7 @@ unsigned plainPathsFromText(const char *text)
         const size_t comma = rest.find(',');
         const std::string_view name = rest.substr(0, comma);
         if (name == "all")
-            m |= 15;
-        else if (name == "pages")
-            m |= unsigned(FastPath::LargePages);
+            m |= kEveryFastPath;
         else if (name == "prefault")
             m |= unsigned(FastPath::Prefault);
         else if (name == "reader")

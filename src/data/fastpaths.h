@@ -2,17 +2,17 @@
 
 namespace orv::data {
 
-// The four ways a million training-plan rows are read, sorted and printed
+// The three ways a million training-plan rows are read, sorted and printed
 // quickly. Each has a plain way beside it that gives the same rows and text,
 // so that its gain can be measured and a workstation where one misbehaves can
 // do without it: ORV_PLAIN names those to leave out, separated by commas
-// ("pages,prefault,reader,order" or "all"), read once at start.
+// ("prefault,reader,order" or "all"), read once at start.
 enum class FastPath : unsigned {
-    LargePages = 1,    // big blocks in 2 MB pages
-    Prefault = 2,      // a report's fresh text paged in on a second thread
-    ReadingThread = 4, // one thread steps through the rows, another files them
-    KeyOrder = 8,      // German order by byte keys, the collator only for ties
+    Prefault = 1,      // a report's fresh text paged in on a second thread
+    ReadingThread = 2, // one thread steps through the rows, another files them
+    KeyOrder = 4,      // German order by byte keys, the collator only for ties
 };
+inline constexpr unsigned kEveryFastPath = 7;
 
 bool fastPath(FastPath path);
 

@@ -218,9 +218,9 @@ void ensureDictRank(ColumnStore &col)
 }
 
 // Dense ranks of one column for the given rows (0 = null, first).
-BulkVector<uint32_t> ranksFor(ColumnStore &col, const BulkVector<uint32_t> &rows, uint32_t &maxRank)
+std::vector<uint32_t> ranksFor(ColumnStore &col, const std::vector<uint32_t> &rows, uint32_t &maxRank)
 {
-    BulkVector<uint32_t> rank(rows.size());
+    std::vector<uint32_t> rank(rows.size());
     if (col.info.type == ColType::Text) {
         ensureDictRank(col);
         for (size_t i = 0; i < rows.size(); ++i)
@@ -229,7 +229,7 @@ BulkVector<uint32_t> ranksFor(ColumnStore &col, const BulkVector<uint32_t> &rows
         return rank;
     }
     const bool real = col.info.type == ColType::Single || col.info.type == ColType::Double;
-    BulkVector<double> values;
+    std::vector<double> values;
     values.reserve(rows.size());
     for (uint32_t r : rows)
         if (!col.isNull(r))
@@ -248,11 +248,11 @@ BulkVector<uint32_t> ranksFor(ColumnStore &col, const BulkVector<uint32_t> &rows
 }
 
 // Stable sort of the keys by their bits [from, to), eleven bits a pass.
-void radixSort(BulkVector<uint64_t> &keys, int from, int to)
+void radixSort(std::vector<uint64_t> &keys, int from, int to)
 {
     constexpr int kDigit = 11;
     constexpr uint64_t kMask = (uint64_t(1) << kDigit) - 1;
-    BulkVector<uint64_t> moved(keys.size());
+    std::vector<uint64_t> moved(keys.size());
     std::vector<size_t> start(size_t(1) << kDigit);
     for (int shift = from; shift < to; shift += kDigit) {
         std::fill(start.begin(), start.end(), 0);
@@ -278,9 +278,9 @@ struct RecordSet::Impl {
     QVariantList params;
     qint64 expectedRows = 0; // the caller's estimate for the first read
     std::shared_ptr<Snapshot> snap;
-    BulkVector<uint32_t> order; // row numbers in the current order
-    qint64 pos = 0;             // index into order; -1 before the first, size() after the last
-    bool onGap = false;         // the current row was just deleted
+    std::vector<uint32_t> order; // row numbers in the current order
+    qint64 pos = 0;              // index into order; -1 before the first, size() after the last
+    bool onGap = false;          // the current row was just deleted
     QStringList sortCols;
     // Pending edit
     bool adding = false;
@@ -402,7 +402,7 @@ struct RecordSet::Impl {
 
     void applySort()
     {
-        std::vector<BulkVector<uint32_t>> ranks;
+        std::vector<std::vector<uint32_t>> ranks;
         std::vector<int> widths;
         int bits = 0;
         for (const QString &name : sortCols) {
@@ -417,7 +417,7 @@ struct RecordSet::Impl {
             // All ranks and the row number packed into one key per row: the
             // row number breaks ties, so equal ranks keep the order of the
             // query result.
-            BulkVector<uint64_t> keys(n);
+            std::vector<uint64_t> keys(n);
             for (size_t i = 0; i < n; ++i) {
                 uint64_t k = 0;
                 for (size_t j = 0; j < ranks.size(); ++j)
@@ -445,7 +445,7 @@ struct RecordSet::Impl {
             for (size_t i = 0; i < n; ++i)
                 order[i] = keys[i].second;
         } else {
-            BulkVector<uint32_t> idx(n);
+            std::vector<uint32_t> idx(n);
             for (size_t i = 0; i < n; ++i)
                 idx[i] = uint32_t(i);
             std::sort(idx.begin(), idx.end(), [&](uint32_t a, uint32_t b) {
@@ -454,7 +454,7 @@ struct RecordSet::Impl {
                         return r[a] < r[b];
                 return order[a] < order[b];
             });
-            BulkVector<uint32_t> sorted(n);
+            std::vector<uint32_t> sorted(n);
             for (size_t i = 0; i < n; ++i)
                 sorted[i] = order[idx[i]];
             order.swap(sorted);
@@ -964,9 +964,9 @@ void RecordSet::filter(const std::vector<Criterion> &criteria)
     for (size_t j = 0; j < criteria.size(); ++j) {
         cols.push_back(need(criteria[j].column));
     }
-    BulkVector<uint32_t> kept;
+    std::vector<uint32_t> kept;
     // Containment caches one criterion at a time: evaluate criteria one after another.
-    BulkVector<uint32_t> current = d->order;
+    std::vector<uint32_t> current = d->order;
     for (size_t j = 0; j < criteria.size(); ++j) {
         d->prepare(cols[j], criteria[j], ids[j], needles[j]);
         kept.clear();

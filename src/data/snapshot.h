@@ -1,6 +1,5 @@
 #pragma once
 #include "data/backend.h"
-#include "data/bulkmemory.h"
 
 #include <QString>
 #include <cstdint>
@@ -60,9 +59,9 @@ public:
 
 private:
     void grow();
-    BulkVector<char> m_bytes;
-    BulkVector<uint32_t> m_offsets; // id → start; one past the last
-    std::vector<uint32_t> m_slots;  // open addressing: id or 0
+    std::vector<char> m_bytes;
+    std::vector<uint32_t> m_offsets; // id → start; one past the last
+    std::vector<uint32_t> m_slots;   // open addressing: id or 0
     bool m_hashed = true;
     uint32_t m_interned = 0;
 };
@@ -70,11 +69,11 @@ private:
 // The rows of one query, column by column.
 struct ColumnStore {
     ColumnInfo info;
-    TextDictionary dict;       // Text
-    BulkVector<uint32_t> ids;  // Text: dictionary id per row
-    BulkVector<double> reals;  // Single, Double
-    BulkVector<int64_t> ints;  // Integer, Date (Julian day), Bool
-    BulkVector<uint8_t> nulls; // non-text columns: 1 = null (empty when no nulls)
+    TextDictionary dict;        // Text
+    std::vector<uint32_t> ids;  // Text: dictionary id per row
+    std::vector<double> reals;  // Single, Double
+    std::vector<int64_t> ints;  // Integer, Date (Julian day), Bool
+    std::vector<uint8_t> nulls; // non-text columns: 1 = null (empty when no nulls)
     // Dense German-order ranks of the dictionary, built on demand for sorting.
     std::vector<uint32_t> dictRank;
     uint32_t rankedSize = 0;

@@ -36,11 +36,10 @@ void LineWriter::reserve(qsizetype n)
 {
     if (n <= m_out.capacity())
         return;
-    // A fresh text, moved into: the old block may not be grown in place once
-    // it is partly in big pages.
+    // A fresh text, moved into: its untouched pages are fetched ahead of the
+    // writer.
     QString fresh;
     fresh.reserve(n);
-    data::preferLargePages(fresh.constData(), size_t(fresh.capacity()) * sizeof(QChar));
     m_prefault.reset();
     m_prefault = std::make_unique<data::Prefault>(fresh.data(), size_t(fresh.capacity()) * sizeof(QChar));
     fresh.resize(m_length);

@@ -1,6 +1,6 @@
 #pragma once
 #include "data/backend.h"
-#include "data/bulkmemory.h"
+#include "data/prefault.h"
 #include "data/recordset.h"
 #include "reportdata/reportmodel.h"
 
