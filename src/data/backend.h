@@ -53,6 +53,12 @@ public:
     virtual ~Backend() = default;
     virtual BackendKind kind() const = 0;
     virtual std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params = {}) = 0;
+    // The same for a read of many rows (thousands and more): a server sends
+    // them in batches, which costs a few round trips more before the first.
+    virtual std::unique_ptr<Cursor> queryMany(const QString &sql, const QVariantList &params = {})
+    {
+        return query(sql, params);
+    }
     virtual qint64 exec(const QString &sql, const QVariantList &params = {}) = 0; // rows affected
     // Rows written as one stream (PostgreSQL's COPY), far faster than INSERT
     // statements: `values` holds the rows one after the other, each with a

@@ -28,6 +28,10 @@ public:
     {
         return backend().query(sql, params);
     }
+    std::unique_ptr<Cursor> queryMany(const QString &sql, const QVariantList &params = {})
+    {
+        return backend().queryMany(sql, params);
+    }
     qint64 exec(const QString &sql, const QVariantList &params = {})
     {
         ++m_execs;

@@ -365,33 +365,47 @@ ColumnInfo columnOf(const PGresult *res, int c)
 
 class PgBackend;
 
-// Rows arrive one at a time in single-row mode, so a large table is never
-// held twice (once by libpq, once by the record set).
+// A large read goes through a server-side cursor in batches of this many
+// rows: libpq then makes one result per batch instead of one per row, which
+// takes a third off the client's work for a table read, and the next batch
+// is on its way while one is being read.
+constexpr int kBatchRows = 20000;
+constexpr const char *kFetchBatch = "FETCH FORWARD 20000 FROM orv_rows";
+
+// Rows arrive one at a time in single-row mode, or a batch at a time from a
+// server-side cursor, so a large table is never held twice (once by libpq,
+// once by the record set).
 class PgCursor final : public Cursor {
 public:
-    PgCursor(PgBackend &owner, PGconn *conn, bool cancelable);
+    enum class Reading { SingleRows, Batches };
+    PgCursor(PgBackend &owner, PGconn *conn, bool cancelable, Reading reading);
     ~PgCursor() override;
     PgCursor(const PgCursor &) = delete;
     PgCursor &operator=(const PgCursor &) = delete;
 
-    void start(); // reads the first result: column layout or the statement's error
+    void start();     // reads the first result: column layout or the statement's error
+    void sendFetch(); // asks for the next batch
 
     bool next() override;
     int columnCount() const override { return int(m_columns.size()); }
     const ColumnInfo &column(int c) const override { return m_columns.at(std::size_t(c)); }
-    bool isNull(int c) const override { return !m_row || PQgetisnull(m_row.get(), 0, c); }
+    bool isNull(int c) const override { return !m_row || PQgetisnull(m_row.get(), m_at, c); }
     std::string_view textBytes(int c) const override
     {
         if (isNull(c))
             return {};
-        return {PQgetvalue(m_row.get(), 0, c), std::size_t(PQgetlength(m_row.get(), 0, c))};
+        return {value(c), std::size_t(PQgetlength(m_row.get(), m_at, c))};
     }
     bool text(int c, std::string_view &out) const override
     {
         const PGresult *r = m_row.get();
-        if (!r || PQgetisnull(r, 0, c))
+        if (!r)
             return false;
-        out = {PQgetvalue(r, 0, c), std::size_t(PQgetlength(r, 0, c))};
+        // A null reads as empty text: only an empty value needs asking which it is.
+        const int length = PQgetlength(r, m_at, c);
+        if (length == 0 && PQgetisnull(r, m_at, c))
+            return false;
+        out = {PQgetvalue(r, m_at, c), std::size_t(length)};
         return true;
     }
     qint64 integer(int c) const override;
@@ -405,19 +419,26 @@ public:
     void abandon();
 
 private:
+    const char *value(int c) const { return PQgetvalue(m_row.get(), m_at, c); }
     std::optional<bool> boolValue(int c) const;
     QByteArray trimmedValue(int c) const;
-    Result fetch();   // next result from the connection or the buffer
-    void finish();    // the result is complete; the connection is free again
-    void stopEarly(); // cancel (when harmless) and read what is left
+    Result fetch();        // next result from the connection or the buffer
+    Result takeBatch();    // the answer to the FETCH sent last
+    void finish();         // the result is complete; the connection is free again
+    void stopEarly();      // cancel (when harmless) and read what is left
+    void endTransaction(); // batches: the cursor's transaction is over
 
     PgBackend *m_owner;
     PGconn *m_conn;
     bool m_cancelable;
+    Reading m_reading;
     bool m_attached = true; // still reading from the connection
     bool m_done = false;
-    Result m_first; // the first row, read by start()
-    Result m_row;   // the current row
+    bool m_fetchSent = false; // batches: a FETCH whose answer is still to be read
+    bool m_sendFailed = false;
+    Result m_first; // the first row or batch, read by start()
+    Result m_row;   // the current row, or the batch that holds it
+    int m_at = 0;   // the current row's place in m_row
     std::deque<Result> m_buffer;
     std::vector<ColumnInfo> m_columns;
 };
@@ -448,8 +469,37 @@ public:
         // read outside a transaction: a cancel would abort the transaction.
         const bool cancelable =
             !m_inTransaction && sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
-        auto cursor = std::make_unique<PgCursor>(*this, m_conn, cancelable);
+        auto cursor = std::make_unique<PgCursor>(*this, m_conn, cancelable, PgCursor::Reading::SingleRows);
         m_active = cursor.get();
+        cursor->start();
+        return cursor;
+    }
+
+    std::unique_ptr<Cursor> queryMany(const QString &sql, const QVariantList &params) override
+    {
+        if (!sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive))
+            return query(sql, params);
+        freeConnection();
+        // A server-side cursor lives in a transaction: a read of its own gets
+        // one of its own, which nobody else's statements share. Inside the
+        // caller's transaction the rows come one at a time as before.
+        if (m_inTransaction || PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+            return query(sql, params);
+        int count = 0;
+        const QByteArray text = "DECLARE orv_rows NO SCROLL CURSOR FOR " + translatePlaceholders(sql.toUtf8(), count);
+        checkCount(count, params);
+        const Parameters p(params);
+        Result res(PQexec(m_conn, "BEGIN"));
+        if (!res || PQresultStatus(res.get()) != PGRES_COMMAND_OK)
+            throwResultError(m_conn, res.get());
+        res.reset(PQexecParams(m_conn, text.constData(), p.count(), nullptr, p.values(), nullptr, nullptr, 0));
+        if (!res || PQresultStatus(res.get()) != PGRES_COMMAND_OK) {
+            Result(PQexec(m_conn, "ROLLBACK"));
+            throwResultError(m_conn, res.get());
+        }
+        auto cursor = std::make_unique<PgCursor>(*this, m_conn, false, PgCursor::Reading::Batches);
+        m_active = cursor.get();
+        cursor->sendFetch();
         cursor->start();
         return cursor;
     }
@@ -603,8 +653,8 @@ private:
     bool m_inTransaction = false;
 };
 
-PgCursor::PgCursor(PgBackend &owner, PGconn *conn, bool cancelable)
-    : m_owner(&owner), m_conn(conn), m_cancelable(cancelable)
+PgCursor::PgCursor(PgBackend &owner, PGconn *conn, bool cancelable, Reading reading)
+    : m_owner(&owner), m_conn(conn), m_cancelable(cancelable), m_reading(reading)
 {
 }
 
@@ -622,14 +672,13 @@ void PgCursor::start()
     const ExecStatusType st = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
     switch (st) {
     case PGRES_SINGLE_TUPLE:
-        for (int c = 0; c < PQnfields(res.get()); ++c)
-            m_columns.push_back(columnOf(res.get(), c));
-        m_first = std::move(res);
-        return;
     case PGRES_TUPLES_OK:
         for (int c = 0; c < PQnfields(res.get()); ++c)
             m_columns.push_back(columnOf(res.get(), c));
-        finish();
+        if (PQntuples(res.get()) > 0)
+            m_first = std::move(res);
+        else
+            finish();
         return;
     case PGRES_COMMAND_OK:
     case PGRES_EMPTY_QUERY: finish(); return;
@@ -646,7 +695,40 @@ Result PgCursor::fetch()
         m_buffer.pop_front();
         return r;
     }
-    return Result(PQgetResult(m_conn));
+    if (m_reading == Reading::SingleRows)
+        return Result(PQgetResult(m_conn));
+    Result batch = takeBatch();
+    // A full batch may have more behind it: the next one is asked for now,
+    // so that the server sends it while this one is read.
+    if (batch && PQresultStatus(batch.get()) == PGRES_TUPLES_OK && PQntuples(batch.get()) == kBatchRows)
+        sendFetch();
+    return batch;
+}
+
+void PgCursor::sendFetch()
+{
+    m_fetchSent = PQsendQuery(m_conn, kFetchBatch) == 1;
+    m_sendFailed = !m_fetchSent;
+}
+
+Result PgCursor::takeBatch()
+{
+    if (!m_fetchSent) {
+        // A FETCH that could not be sent (the connection broke) is an
+        // error, not the end of the rows.
+        return m_sendFailed ? Result(PQmakeEmptyPGresult(m_conn, PGRES_FATAL_ERROR)) : nullptr;
+    }
+    m_fetchSent = false;
+    Result batch(PQgetResult(m_conn));
+    while (Result more = Result(PQgetResult(m_conn))) {
+    }
+    return batch;
+}
+
+void PgCursor::endTransaction()
+{
+    // After an error the transaction ends in a rollback: nothing was written in it.
+    Result(PQexec(m_conn, "COMMIT"));
 }
 
 void PgCursor::finish()
@@ -654,7 +736,13 @@ void PgCursor::finish()
     m_done = true;
     if (m_attached) {
         // Read to the end (null result) so that the next statement may start.
-        while (Result r = fetch()) {
+        if (m_reading == Reading::Batches) {
+            if (m_fetchSent)
+                takeBatch();
+            endTransaction();
+        } else {
+            while (Result r = fetch()) {
+            }
         }
         m_attached = false;
         if (m_owner)
@@ -668,14 +756,18 @@ bool PgCursor::next()
 {
     if (m_first) {
         m_row = std::move(m_first);
+        m_at = 0;
         return true;
     }
+    if (m_row && ++m_at < PQntuples(m_row.get()))
+        return true;
     m_row.reset();
+    m_at = 0;
     if (m_done)
         return false;
     Result res = fetch();
     const ExecStatusType st = res ? PQresultStatus(res.get()) : PGRES_TUPLES_OK;
-    if (st == PGRES_SINGLE_TUPLE) {
+    if ((st == PGRES_SINGLE_TUPLE || st == PGRES_TUPLES_OK) && PQntuples(res.get()) > 0) {
         m_row = std::move(res);
         return true;
     }
@@ -689,8 +781,20 @@ void PgCursor::bufferRest()
 {
     if (!m_attached)
         return;
-    while (Result r = Result(PQgetResult(m_conn)))
-        m_buffer.push_back(std::move(r));
+    if (m_reading == Reading::Batches) {
+        const bool more = m_fetchSent;
+        Result batch = takeBatch();
+        const bool full =
+            batch && PQresultStatus(batch.get()) == PGRES_TUPLES_OK && PQntuples(batch.get()) == kBatchRows;
+        if (batch)
+            m_buffer.push_back(std::move(batch));
+        if (more && full)
+            m_buffer.emplace_back(PQexec(m_conn, "FETCH ALL FROM orv_rows"));
+        endTransaction();
+    } else {
+        while (Result r = Result(PQgetResult(m_conn)))
+            m_buffer.push_back(std::move(r));
+    }
     // From now on the cursor lives on its own and may outlast the connection.
     m_attached = false;
     m_owner = nullptr;
@@ -710,7 +814,12 @@ void PgCursor::abandon()
 
 void PgCursor::stopEarly()
 {
-    if (m_cancelable) {
+    if (m_reading == Reading::Batches) {
+        // Nothing to cancel: the batch on its way is small.
+        if (m_fetchSent)
+            takeBatch();
+        endTransaction();
+    } else if (m_cancelable) {
         if (PGcancel *cancel = PQgetCancel(m_conn)) {
             char err[256];
             PQcancel(cancel, err, sizeof err);
@@ -752,13 +861,13 @@ std::optional<bool> PgCursor::boolValue(int c) const
 {
     if (column(c).type != ColType::Bool)
         return std::nullopt;
-    return PQgetvalue(m_row.get(), 0, c)[0] == 't';
+    return value(c)[0] == 't';
 }
 
 // The value's text without blanks around it, not copied.
 QByteArray PgCursor::trimmedValue(int c) const
 {
-    return QByteArray::fromRawData(PQgetvalue(m_row.get(), 0, c), PQgetlength(m_row.get(), 0, c)).trimmed();
+    return QByteArray::fromRawData(value(c), PQgetlength(m_row.get(), m_at, c)).trimmed();
 }
 
 qint64 PgCursor::julianDay(int c) const
@@ -772,9 +881,8 @@ bool PgCursor::boolean(int c) const
 {
     if (isNull(c))
         return false;
-    const char *v = PQgetvalue(m_row.get(), 0, c);
     if (column(c).type == ColType::Bool)
-        return v[0] == 't';
+        return value(c)[0] == 't';
     return integer(c) != 0;
 }
 
@@ -801,7 +909,9 @@ std::unique_ptr<Backend> openPostgresBackend(const QString &uri)
     // From here the backend owns the connection and closes it if the
     // session settings fail.
     auto backend = std::make_unique<PgBackend>(conn);
-    backend->exec(QStringLiteral("SET DateStyle = ISO"), {});
+    // A cursor is planned for its whole result, as the same SELECT would be:
+    // every large read takes all of its rows.
+    backend->exec(QStringLiteral("SET DateStyle = ISO; SET cursor_tuple_fraction = 1"), {});
     return backend;
 }
 

@@ -329,7 +329,8 @@ struct RecordSet::Impl {
         readVersion = conn->backend().dataVersion();
         execsSeen = conn->execCount();
         stale = false;
-        auto cur = conn->query(sql, params);
+        // Below a few thousand rows the extra round trips of a batched read cost more than they save.
+        auto cur = expected >= 5000 ? conn->queryMany(sql, params) : conn->query(sql, params);
         auto s = std::make_shared<Snapshot>();
         s->read(*cur, uint32_t(std::clamp<qint64>(expected, 0, 1 << 26)));
         for (ColumnStore &c : s->cols) {

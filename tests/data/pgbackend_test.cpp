@@ -196,6 +196,50 @@ TEST_F(PgBackendTest, CursorsLeftHalfReadKeepTheConnectionUsable)
     EXPECT_FALSE(orphan->next());
 }
 
+// Large reads come through a server-side cursor in its own transaction,
+// batch after batch; nothing of it may outlast the read or touch the caller's.
+TEST_F(PgBackendTest, BatchedReadsGiveEveryRowAndLeaveNoTransactionBehind)
+{
+    const QString series = u"SELECT g, 1 / (g - ?) FROM generate_series(1, ?) AS g"_s;
+    auto sumOf = [](Cursor &cur, qint64 &count) {
+        qint64 sum = 0;
+        for (count = 0; cur.next(); ++count)
+            sum += cur.integer(0);
+        return sum;
+    };
+    qint64 count = 0;
+    auto all = db->queryMany(series, {-1, 45000}); // three batches, the last one short
+    EXPECT_EQ(sumOf(*all, count), 45000LL * 45001 / 2);
+    EXPECT_EQ(count, 45000);
+
+    // Stopped in the second batch, or interrupted by another statement there:
+    // the next read declares its cursor anew, and the interrupted one goes on.
+    auto half = db->queryMany(series, {-1, 70000});
+    for (int i = 0; i < 25000; ++i)
+        ASSERT_TRUE(half->next());
+    auto other = db->queryMany(series, {-1, 50000});
+    EXPECT_EQ(sumOf(*half, count), 70000LL * 70001 / 2 - 25000LL * 25001 / 2);
+    EXPECT_EQ(count, 45000);
+    ASSERT_TRUE(other->next());
+    other.reset();
+    const QString cursors = u"SELECT count(*) FROM pg_cursors WHERE name = 'orv_rows'"_s;
+    EXPECT_EQ(rows(cursors), QStringList{u"0"_s});
+
+    // A division by zero in the second batch is an error, not a short result.
+    auto failing = db->queryMany(series, {30000, 40000});
+    EXPECT_TRUE(orv::test::dbErrorText([&] { sumOf(*failing, count); }).contains(u"[22012]"_s));
+    EXPECT_GE(count, 20000);
+    EXPECT_EQ(rows(cursors), QStringList{u"0"_s});
+
+    // Inside the caller's transaction the read neither commits nor ends it.
+    db->exec(u"CREATE TEMP TABLE k (n int)"_s);
+    db->begin();
+    db->exec(u"INSERT INTO k VALUES (1)"_s);
+    EXPECT_EQ(sumOf(*db->queryMany(u"SELECT n FROM k"_s), count), 1);
+    db->rollback();
+    EXPECT_EQ(rows(u"SELECT count(*) FROM k"_s), QStringList{u"0"_s});
+}
+
 // Why a connection failed, in German, with libpq's own words after it for
 // support, and never with the password of the address.
 TEST_F(PgBackendTest, ConnectionFailuresSayWhyInGermanWithoutThePassword)

@@ -5,6 +5,7 @@
 #include "data/sqlitebackend.h"
 #include "support/testenv.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <functional>
 #include <sqlite3.h>
@@ -303,6 +304,31 @@ TEST_P(RecordSetTest, RequeryWithoutOtherWritersEqualsAFullRead)
         rs.deleteCurrent();
     } // rolled back: the table keeps both as they were
     sameAsFullRead("the save's transaction was rolled back");
+}
+
+// A read of many rows comes from a server in batches: the same rows and
+// values, nulls, dates and yes/no values included, as one row at a time.
+TEST_P(RecordSetTest, AReadOfManyRowsGivesTheSameValuesAsOneOfFew)
+{
+    const QString date =
+        isPostgres() ? u"DATE '2020-01-01' + i % 2000"_s : u"date('2020-01-01', '+' || (i % 2000) || ' days')"_s;
+    conn.exec(
+        u"INSERT INTO Trainingsplan (KursNr, Name, Datum_von, Rechnung, Bemerkung, Status) "
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 45000) "
+        "SELECT 'K' || (i % 997), 'Name ' || i, CASE WHEN i % 11 = 0 THEN NULL ELSE %1 END, CASE WHEN i % 7 > 0 THEN i % 3 = 0 END, "
+        "CASE WHEN i % 13 = 0 THEN NULL ELSE 'Bemerkung ' || (i % 4001) END, '0' FROM n"_s.arg(date));
+    QByteArray seen[2];
+    for (const qint64 expected : {0, 45000}) {
+        RecordSet rs;
+        rs.openQuery(conn, u"SELECT * FROM Trainingsplan ORDER BY Name"_s, {}, expected);
+        ASSERT_EQ(rs.recordCount(), 45000);
+        QCryptographicHash h(QCryptographicHash::Sha256);
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            for (int c = 0; c < rs.columnCount(); ++c)
+                h.addData((rs.value(c).toString() + u'|').toUtf8());
+        seen[expected ? 1 : 0] = h.result();
+    }
+    EXPECT_EQ(seen[0], seen[1]);
 }
 
 TEST_P(RecordSetTest, ConflictAndValueErrorsCarryTheirNumbers)
