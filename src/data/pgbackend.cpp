@@ -806,6 +806,7 @@ void PgCursor::abandon()
     if (m_attached && !m_done)
         stopEarly();
     m_first.reset();
+    m_row.reset(); // the rest of a batch goes with the connection
     m_done = true;
     m_attached = false;
     m_owner = nullptr;

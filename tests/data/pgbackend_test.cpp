@@ -160,84 +160,66 @@ TEST_F(PgBackendTest, CopiedRowsKeepEveryCharacter)
     EXPECT_EQ(rows(u"SELECT count(*) FROM c"_s), QStringList{u"5"_s});
 }
 
+// Cursors left half read, interrupted by another statement or outliving their
+// connection keep it usable, whether the rows come one at a time or, for a
+// large read, in batches from a server-side cursor in a transaction of its own.
 TEST_F(PgBackendTest, CursorsLeftHalfReadKeepTheConnectionUsable)
 {
-    const QString many = u"SELECT g, 'Zeile ' || g FROM generate_series(1, 200000) AS g"_s;
-    {
-        auto cur = db->query(many);
-        ASSERT_TRUE(cur->next() && cur->next());
-        EXPECT_EQ(cur->integer(0), 2);
-    }
-    EXPECT_EQ(rows(u"SELECT ?::text"_s, {u"danach"_s}), QStringList{u"danach"_s});
-
-    // Inside a transaction stopping early must not undo what was written.
-    db->exec(u"CREATE TEMP TABLE k (n int)"_s);
-    db->begin();
-    db->exec(u"INSERT INTO k VALUES (?)"_s, {1});
-    ASSERT_TRUE(db->query(u"SELECT g FROM generate_series(1, 50000) AS g"_s)->next());
-    db->exec(u"INSERT INTO k VALUES (?)"_s, {2});
-    db->commit();
-    EXPECT_EQ(rows(u"SELECT n FROM k ORDER BY n"_s), (QStringList{u"1"_s, u"2"_s}));
-
-    // A statement run while a cursor is open does not cut the cursor short.
-    auto outer = db->query(u"SELECT g FROM generate_series(1, 1000) AS g"_s);
-    ASSERT_TRUE(outer->next());
-    EXPECT_EQ(db->exec(u"UPDATE k SET n = n + ?"_s, {10}), 2);
-    qint64 sum = outer->integer(0), count = 1;
-    for (; outer->next(); ++count)
-        sum += outer->integer(0);
-    EXPECT_EQ(count, 1000);
-    EXPECT_EQ(sum, 500500);
-
-    // A cursor may outlive its connection; it simply has no more rows.
-    auto orphan = db->query(many);
-    ASSERT_TRUE(orphan->next());
-    db.reset();
-    EXPECT_FALSE(orphan->next());
-}
-
-// Large reads come through a server-side cursor in its own transaction,
-// batch after batch; nothing of it may outlast the read or touch the caller's.
-TEST_F(PgBackendTest, BatchedReadsGiveEveryRowAndLeaveNoTransactionBehind)
-{
     const QString series = u"SELECT g, 1 / (g - ?) FROM generate_series(1, ?) AS g"_s;
-    auto sumOf = [](Cursor &cur, qint64 &count) {
+    const QString cursors = u"SELECT count(*) FROM pg_cursors WHERE name = 'orv_rows'"_s;
+    qint64 count = 0;
+    auto sumOf = [&count](Cursor &cur) {
         qint64 sum = 0;
         for (count = 0; cur.next(); ++count)
             sum += cur.integer(0);
         return sum;
     };
-    qint64 count = 0;
-    auto all = db->queryMany(series, {-1, 45000}); // three batches, the last one short
-    EXPECT_EQ(sumOf(*all, count), 45000LL * 45001 / 2);
-    EXPECT_EQ(count, 45000);
+    for (const auto read : {&Backend::query, &Backend::queryMany}) {
+        auto run = [&](int zeroAt, int rows) { return (*db.*read)(series, {zeroAt, rows}); };
+        {
+            auto cur = run(-1, 200000);
+            ASSERT_TRUE(cur->next() && cur->next());
+            EXPECT_EQ(cur->integer(0), 2);
+        }
+        EXPECT_EQ(rows(cursors), QStringList{u"0"_s});
+        EXPECT_EQ(sumOf(*run(-1, 45000)), 45000LL * 45001 / 2); // the last batch short
+        EXPECT_EQ(count, 45000);
 
-    // Stopped in the second batch, or interrupted by another statement there:
-    // the next read declares its cursor anew, and the interrupted one goes on.
-    auto half = db->queryMany(series, {-1, 70000});
-    for (int i = 0; i < 25000; ++i)
-        ASSERT_TRUE(half->next());
-    auto other = db->queryMany(series, {-1, 50000});
-    EXPECT_EQ(sumOf(*half, count), 70000LL * 70001 / 2 - 25000LL * 25001 / 2);
-    EXPECT_EQ(count, 45000);
-    ASSERT_TRUE(other->next());
-    other.reset();
-    const QString cursors = u"SELECT count(*) FROM pg_cursors WHERE name = 'orv_rows'"_s;
-    EXPECT_EQ(rows(cursors), QStringList{u"0"_s});
+        // Inside a transaction stopping early must not undo what was written,
+        // and a read neither commits nor ends it.
+        db->exec(u"CREATE TEMP TABLE k (n int)"_s);
+        db->begin();
+        db->exec(u"INSERT INTO k VALUES (?)"_s, {1});
+        ASSERT_TRUE(run(-1, 50000)->next());
+        db->exec(u"INSERT INTO k VALUES (?)"_s, {2});
+        db->commit();
+        db->begin();
+        db->exec(u"INSERT INTO k VALUES (?)"_s, {3});
+        EXPECT_EQ(sumOf(*run(-1, 30000)), 30000LL * 30001 / 2);
+        db->rollback();
+        EXPECT_EQ(rows(u"SELECT n FROM k ORDER BY n"_s), (QStringList{u"1"_s, u"2"_s}));
 
-    // A division by zero in the second batch is an error, not a short result.
-    auto failing = db->queryMany(series, {30000, 40000});
-    EXPECT_TRUE(orv::test::dbErrorText([&] { sumOf(*failing, count); }).contains(u"[22012]"_s));
-    EXPECT_GE(count, 20000);
-    EXPECT_EQ(rows(cursors), QStringList{u"0"_s});
+        // A statement run while a cursor is open (here in its second batch)
+        // does not cut the cursor short.
+        auto outer = run(-1, 70000);
+        for (int i = 0; i < 25000; ++i)
+            ASSERT_TRUE(outer->next());
+        EXPECT_EQ(db->exec(u"UPDATE k SET n = n + ?"_s, {10}), 2);
+        EXPECT_EQ(sumOf(*outer), 70000LL * 70001 / 2 - 25000LL * 25001 / 2);
+        EXPECT_EQ(count, 45000);
 
-    // Inside the caller's transaction the read neither commits nor ends it.
-    db->exec(u"CREATE TEMP TABLE k (n int)"_s);
-    db->begin();
-    db->exec(u"INSERT INTO k VALUES (1)"_s);
-    EXPECT_EQ(sumOf(*db->queryMany(u"SELECT n FROM k"_s), count), 1);
-    db->rollback();
-    EXPECT_EQ(rows(u"SELECT count(*) FROM k"_s), QStringList{u"0"_s});
+        // A division by zero in the second batch is an error, not a short result.
+        auto failing = run(30000, 40000);
+        EXPECT_TRUE(orv::test::dbErrorText([&] { sumOf(*failing); }).contains(u"[22012]"_s));
+        EXPECT_GE(count, 20000);
+        EXPECT_EQ(rows(cursors), QStringList{u"0"_s});
+
+        // A cursor may outlive its connection; it simply has no more rows.
+        auto orphan = run(-1, 200000);
+        ASSERT_TRUE(orphan->next());
+        db = openPostgresBackend(qEnvironmentVariable("ORV_TEST_PG_URI"));
+        EXPECT_FALSE(orphan->next());
+    }
 }
 
 // Why a connection failed, in German, with libpq's own words after it for
