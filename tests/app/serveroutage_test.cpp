@@ -3,7 +3,6 @@
 #include "search/frmseek.h"
 #include "services/settings.h"
 
-#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QProcess>
@@ -87,13 +86,6 @@ private:
     QString m_name = u"orv_"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
 };
 
-std::vector<data::BackendKind> postgresOnly()
-{
-    std::vector<data::BackendKind> kinds = testBackends();
-    std::erase(kinds, data::BackendKind::Sqlite);
-    return kinds;
-}
-
 TEST_P(ServerOutageTest, TheSameWindowWorksAgainAfterItsSessionEndedOrTheServerRestarted)
 {
     open(ui::WindowId::Kurs);
@@ -164,8 +156,7 @@ TEST_P(ServerOutageTest, AWindowOpenedWhileTheServerWasDownWorksWhenAskedForAgai
     EXPECT_EQ(value(u"SELECT Kostenstelle FROM Mitarbeiter WHERE Name = ?"_s, {u"Abel, Anna"_s}), "999");
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ServerOutageTest, ::testing::ValuesIn(postgresOnly()), backendName);
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ServerOutageTest);
+ORV_POSTGRES_TEST_SUITE(ServerOutageTest);
 
 } // namespace
 } // namespace orv::test

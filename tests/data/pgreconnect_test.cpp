@@ -27,13 +27,6 @@ protected:
     }
 };
 
-std::vector<BackendKind> postgresOnly()
-{
-    std::vector<BackendKind> kinds = orv::test::testBackends();
-    std::erase(kinds, BackendKind::Sqlite);
-    return kinds;
-}
-
 TEST_P(PgReconnectTest, TheNextActionAfterTheSessionEndedRunsOnANewOneWithTheSameSettings)
 {
     seed();
@@ -75,7 +68,6 @@ TEST_P(PgReconnectTest, AWriteCutOffInItsTransactionIsToldAndNeverSentAgain)
     EXPECT_EQ(count(u"Kurs"_s, u"KursNr IN ('K8', 'K9')"_s), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, PgReconnectTest, ::testing::ValuesIn(postgresOnly()), orv::test::backendName);
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(PgReconnectTest);
+ORV_POSTGRES_TEST_SUITE(PgReconnectTest);
 
 } // namespace

@@ -35,11 +35,10 @@ using orv::test::DbTest;
 
 namespace {
 
+// The file's path, for the readers.
 QString writeFile(const QString &path, const QByteArray &bytes)
 {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    EXPECT_TRUE(orv::test::writeFile(path, bytes)) << path.toStdString();
     return path;
 }
 

@@ -10,7 +10,6 @@
 #include <QClipboard>
 #include <QFile>
 #include <QListWidget>
-#include <cstdio>
 #include <functional>
 #include <sqlite3.h>
 
@@ -22,14 +21,8 @@ namespace {
 
 const QString kLastGone = u"Der letzte Datensatz wurde gelöscht!"_s;
 
-class KursWindowTest : public test::RecordWindowTest {
+class KursWindowTest : public test::WindowTestOf<ui::WindowId::Kurs> {
 protected:
-    void open() { RecordWindowTest::open(ui::WindowId::Kurs); }
-    void openOnStandardRows()
-    {
-        seed();
-        open();
-    }
     // A new course through the window; costs and duration keep what a new course starts with unless given.
     void typeNewCourse(const QString &nr, const QString &rubrik, const QString &text, const QString &art,
                        const QString &kosten = {}, const QString &dauer = {})

@@ -17,14 +17,8 @@ namespace {
 const QString kAai = u"Bei Quelle AAI sollte Priorität 1 gewählt werden!"_s;
 const QString kPeriod = u"Bitte ggf. Datum anpassen!"_s;
 
-class TrainingsplanWindowTest : public test::RecordWindowTest {
+class TrainingsplanWindowTest : public test::WindowTestOf<ui::WindowId::Trainingsplan> {
 protected:
-    void open() { RecordWindowTest::open(ui::WindowId::Trainingsplan); }
-    void openOnStandardRows()
-    {
-        seed();
-        open();
-    }
     // The courses and employees of the standard rows, no entries.
     void masterDataOnly()
     {

@@ -212,4 +212,15 @@ protected:
     RecordDriver drv{nullptr};
 };
 
+// The tests of one window, which most of them open on the standard rows.
+template <ui::WindowId Window> class WindowTestOf : public RecordWindowTest {
+protected:
+    void open() { RecordWindowTest::open(Window); }
+    void openOnStandardRows()
+    {
+        seed();
+        open();
+    }
+};
+
 } // namespace orv::test

@@ -15,7 +15,6 @@ struct Layer {
     sqlite3_vfs vfs{};
     int failCount = 0;
     int failCode = SQLITE_OK;
-    int failed = 0;
     bool writeProtected = false;
     // The system's file methods, each with our write in place of its own.
     std::map<const sqlite3_io_methods *, std::unique_ptr<sqlite3_io_methods>> methods;
@@ -40,7 +39,6 @@ int layerWrite(sqlite3_file *file, const void *data, int amount, sqlite3_int64 o
     const Tail t = tailOf(file);
     if (t.database && g_layer.failCount > 0) {
         --g_layer.failCount;
-        ++g_layer.failed;
         return g_layer.failCode;
     }
     return t.system->xWrite(file, data, amount, offset);
@@ -80,7 +78,6 @@ DiskFaults::DiskFaults()
     }
     failWrites(0, SQLITE_OK);
     g_layer.writeProtected = false;
-    g_layer.failed = 0;
     EXPECT_EQ(sqlite3_vfs_register(&g_layer.vfs, 1), SQLITE_OK);
 }
 
@@ -99,6 +96,5 @@ void DiskFaults::failWrites(int count, int code)
 }
 
 void DiskFaults::setWriteProtected(bool on) { g_layer.writeProtected = on; }
-int DiskFaults::failedWrites() const { return g_layer.failed; }
 
 } // namespace orv::test

@@ -20,8 +20,6 @@ public:
     // Database files opened from now on can only be read, as when the user
     // may not write the file; false lets the next ones write again.
     void setWriteProtected(bool on);
-    // Writes failed so far.
-    int failedWrites() const;
 };
 
 } // namespace orv::test

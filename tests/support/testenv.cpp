@@ -9,7 +9,6 @@
 #include "services/settings.h"
 #include "ui/statuspanels.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -87,13 +86,6 @@ ScopedEnv::~ScopedEnv()
         qputenv(m_name, m_old);
     else
         qunsetenv(m_name);
-}
-
-std::vector<data::BackendKind> testBackends()
-{
-    // Both always, whatever the environment when the tests are listed: a
-    // PostgreSQL case without a server is reported as skipped, never left out.
-    return {data::BackendKind::Sqlite, data::BackendKind::Postgres};
 }
 
 std::string backendName(const ::testing::TestParamInfo<data::BackendKind> &info)
