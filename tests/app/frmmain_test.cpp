@@ -2,7 +2,6 @@
 #include "app/windowfactory.h"
 #include "data/backup.h"
 #include "data/schema.h"
-#include "data/sqlitebackend.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
 #include "support/testenv.h"
@@ -387,11 +386,7 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     const QString folder = tempPath() + u"/daten/"_s;
     QDir().mkpath(folder);
     services::setDataPath(folder);
-    data::createSqliteBackend(folder + u"orv.mdb"_s);
-    data::Connection conn;
-    conn.open(data::ConnectionTarget::sqliteFile(folder + u"orv.mdb"_s));
-    data::schema::create(conn);
-    conn.close();
+    newDatabase(folder + u"orv.mdb"_s).close();
     // (The copy's mode is the database's: BackupTest.CopiesKeepTheModeOfTheDatabase.)
     makeMain();
     const QString title = u"Datensicherung"_s;
@@ -417,6 +412,7 @@ TEST_F(FrmMainTest, DatensicherungCopiesTheDatabaseWhereTheUserSays)
     const QString copy = tempPath() + u"/stick/vor-dem-umbau"_s;
     QDir().mkpath(tempPath() + u"/stick"_s);
     backUp(copy, u"Die Datenbank wurde gesichert in\r\n"_s + copy + u".mdb"_s, ui::Icon::Information);
+    data::Connection conn;
     conn.open(data::ConnectionTarget::sqliteFile(copy + u".mdb"_s));
     EXPECT_TRUE(data::schema::exists(conn));
 

@@ -351,12 +351,6 @@ TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
     EXPECT_FALSE(QFileInfo::exists(data + u"/Sicherung"_s));
 }
 
-} // namespace
-} // namespace orv::test
-
-namespace orv::test {
-namespace {
-
 // The database tool as an administrator runs it, next to the test program.
 class OrvdbTest : public OrvTest {
 protected:

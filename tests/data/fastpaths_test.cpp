@@ -3,8 +3,7 @@
 #include "data/fastpaths.h"
 #include "data/prefault.h"
 #include "data/recordset.h"
-#include "data/schema.h"
-#include "data/sqlitebackend.h"
+#include "support/testenv.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -68,10 +67,7 @@ TEST(FastPaths, PlainAndFastReadAndSortTheSameRows)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(u"orv.mdb"_s);
-    createSqliteBackend(file);
-    Connection c;
-    c.open(ConnectionTarget::sqliteFile(file));
-    schema::create(c);
+    Connection c = orv::test::newDatabase(file);
     c.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Datum_von, Rechnung, Bemerkung, Status) "
            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
            "SELECT 'K' || (i * 7919 % 997), "

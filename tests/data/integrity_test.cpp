@@ -6,7 +6,6 @@
 #include "data/dbtext.h"
 #include "data/recordset.h"
 #include "data/schema.h"
-#include "data/sqlitebackend.h"
 #include "data/tables.h"
 #include "reportdata/trainingsplanlist.h"
 #include "support/testenv.h"
@@ -124,10 +123,7 @@ void step(Connection &conn, std::mt19937 &rng, int seed, int n)
 // Six courses and employees, every employee booked on every course.
 Connection createStart(const QString &file)
 {
-    createSqliteBackend(file);
-    Connection conn;
-    conn.open(ConnectionTarget::sqliteFile(file));
-    schema::create(conn);
+    Connection conn = newDatabase(file);
     for (int k = 0; k < 6; ++k) {
         conn.exec(u"INSERT INTO Kurs (KursNr, Rubrik, Beschreibung, Art) VALUES (?, 'IT', 'neu', 'I')"_s,
                   {u"K%1"_s.arg(k)});

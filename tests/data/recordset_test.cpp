@@ -1,8 +1,6 @@
 #include "data/dberror.h"
 #include "data/dbtext.h"
 #include "data/recordset.h"
-#include "data/schema.h"
-#include "data/sqlitebackend.h"
 #include "support/testenv.h"
 
 #include <QCryptographicHash>
@@ -496,14 +494,7 @@ ORV_DB_TEST_SUITE(RecordSetTest);
 class ConnectionTest : public orv::test::OrvTest {
 protected:
     QString file() const { return tempPath() + u"/orv.mdb"_s; }
-    Connection create()
-    {
-        createSqliteBackend(file());
-        Connection c;
-        c.open(ConnectionTarget::sqliteFile(file()));
-        orv::data::schema::create(c);
-        return c;
-    }
+    Connection create() { return orv::test::newDatabase(file()); }
 };
 
 // Opening failures never leave a half-open connection.

@@ -364,10 +364,6 @@ TEST_F(ReportPrintTest, DatabaseFailureDuringTheBuildIsReportedByEveryOutput)
     EXPECT_TRUE(log->items.empty());
 }
 
-} // namespace
-
-namespace {
-
 // Reports printed on the system's own printer, as the program prints them.
 class SystemPrinterTest : public OrvTest {
 protected:

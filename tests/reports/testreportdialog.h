@@ -1,7 +1,7 @@
 #pragma once
+#include "reports/reportbuttons.h"
 #include "reports/reportdialog.h"
 
-#include <QPushButton>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -15,15 +15,8 @@ public:
     explicit TestReportDialog(Builder build) : m_build(std::move(build))
     {
         setObjectName(u"frmTestBericht"_s);
-        auto *drucken = new QPushButton(u"&Drucken"_s, this);
-        drucken->setObjectName(u"cmdDrucken"_s);
-        auto *ablage = new QPushButton(u"&Ablage"_s, this);
-        ablage->setObjectName(u"cmdAblage"_s);
-        auto *anzeige = new QPushButton(u"An&zeige"_s, this);
-        anzeige->setObjectName(u"cmdAnzeige"_s);
-        auto *cancel = new QPushButton(u"A&bbrechen"_s, this);
-        cancel->setObjectName(u"cmdCancel"_s);
-        connectButtons(drucken, ablage, anzeige, cancel);
+        const reports::ReportButtons b = reports::ReportButtons::create(this);
+        connectButtons(b.cmdDrucken, b.cmdAblage, b.cmdAnzeige, b.cmdCancel); // no export
     }
     int builds = 0;
 

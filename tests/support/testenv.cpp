@@ -19,6 +19,8 @@
 
 namespace orv::test {
 
+using data::schema::padded;
+
 void OrvTest::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
@@ -132,6 +134,15 @@ void DbTest::TearDown()
     OrvTest::TearDown();
 }
 
+data::Connection newDatabase(const QString &file)
+{
+    data::createSqliteBackend(file);
+    data::Connection c;
+    c.open(data::ConnectionTarget::sqliteFile(file));
+    data::schema::create(c);
+    return c;
+}
+
 data::Connection DbTest::connect() const
 {
     data::Connection c;
@@ -142,7 +153,6 @@ data::Connection DbTest::connect() const
 void DbTest::addKurs(const QString &nr, const QString &rubrik, const QString &beschreibung, const QString &art,
                      const QString &referent, double kosten, double dauer)
 {
-    using data::schema::padded;
     m_conn.exec(u"INSERT INTO Kurs (KursNr, Rubrik, Beschreibung, Art, Referent, Kosten, Dauer) "
                 "VALUES (?, ?, ?, ?, ?, ?, ?)"_s,
                 {padded(nr, 6), padded(rubrik, 40), padded(beschreibung, 80), padded(art, 1),
@@ -152,7 +162,6 @@ void DbTest::addKurs(const QString &nr, const QString &rubrik, const QString &be
 void DbTest::addMitarbeiter(const QString &name, const QString &kst, const QString &abt, const QString &kat,
                             const QString &bereich)
 {
-    using data::schema::padded;
     m_conn.exec(u"INSERT INTO Mitarbeiter (Name, Kostenstelle, Abteilung, Kategorie, Bereich) "
                 "VALUES (?, ?, ?, ?, ?)"_s,
                 {padded(name, 30), kst.isNull() ? QVariant() : QVariant(padded(kst, 6)),
@@ -163,7 +172,6 @@ void DbTest::addPlan(const QString &kursNr, const QString &name, const QString &
                      const QDate &bis, const QString &prio, const QString &quelle, bool rechnung, bool beurteilung,
                      const QString &bemerkung)
 {
-    using data::schema::padded;
     m_conn.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Prioritaet, Quelle, Datum_von, Datum_bis, "
                 "Rechnung, Beurteilung, Bemerkung, Status) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s,
                 {padded(kursNr, 6), padded(name, 30), padded(prio, 1), padded(quelle, 3), von, bis, rechnung,

@@ -78,6 +78,9 @@ private:
     QString m_pgSchema;
 };
 
+// A new database file with the program's tables, open.
+data::Connection newDatabase(const QString &file);
+
 // The first text column of the first row of a query, as the database holds it.
 inline QString firstText(data::Connection &c, const QString &sql, const QVariantList &params = {})
 {
@@ -138,8 +141,7 @@ class ScopedUmask {
 public:
     explicit ScopedUmask(unsigned mask);
     ~ScopedUmask();
-    ScopedUmask(const ScopedUmask &) = delete;
-    ScopedUmask &operator=(const ScopedUmask &) = delete;
+    Q_DISABLE_COPY(ScopedUmask)
 
 private:
     unsigned m_old;
@@ -148,8 +150,7 @@ class ScopedEnv {
 public:
     ScopedEnv(const char *name, const QByteArray &value);
     ~ScopedEnv();
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
+    Q_DISABLE_COPY(ScopedEnv)
 
 private:
     const char *m_name;
