@@ -3,7 +3,8 @@
 #include "data/fastpaths.h"
 #include "data/prefault.h"
 #include "data/recordset.h"
-#include "support/testenv.h"
+#include "data/schema.h"
+#include "data/sqlitebackend.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -67,7 +68,10 @@ TEST(FastPaths, PlainAndFastReadAndSortTheSameRows)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(u"orv.mdb"_s);
-    Connection c = orv::test::newDatabase(file);
+    createSqliteBackend(file);
+    Connection c;
+    c.open(ConnectionTarget::sqliteFile(file));
+    schema::create(c);
     c.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Datum_von, Rechnung, Bemerkung, Status) "
            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
            "SELECT 'K' || (i * 7919 % 997), "
