@@ -100,10 +100,8 @@ public:
     {
         // A click into the control activates its window, as a box that was
         // just closed leaves none active.
-        if (QWidget *top = w->window(); !top->isActiveWindow()) {
-            top->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(top));
-        }
+        QWidget *top = w->window();
+        EXPECT_TRUE(top->isActiveWindow() || activate(top));
         w->setFocus(Qt::OtherFocusReason);
         QCoreApplication::processEvents(); // what the control does on getting the focus
         QWidget *has = QApplication::focusWidget();
@@ -169,8 +167,7 @@ protected:
     {
         auto *form = records::openRecordWindow(window);
         ASSERT_NE(form, nullptr);
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+        ASSERT_TRUE(activate(form));
         drv = RecordDriver(form);
     }
     // The key of the shown row: the course number or name, "KursNr/Name" for an entry.

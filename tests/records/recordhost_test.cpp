@@ -203,8 +203,7 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOp
         main->openWindow(w.window);
         test::RecordDriver d(child(ui::windowObjectName(w.window)));
         EXPECT_TRUE(d.form()->parentWidget()->isMaximized()); // as switched on
-        main->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        ASSERT_TRUE(test::activate(main.get()));
         QLineEdit *field = d.field(w.field);
         field->setFocus();
         ASSERT_EQ(QApplication::focusWidget(), field);

@@ -210,18 +210,14 @@ TEST_P(FrmNameEditFormTest, AnUnreachableDatabaseIsReportedBeforeAnyCheck)
 TEST_P(FrmNameEditFormTest, ActivationPutsTheFocusInTheOldNameExceptOnReturnFromItsOwnBox)
 {
     search::FrmNameEdit *shown = &dlg;
-    shown->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+    ASSERT_TRUE(activate(shown));
     QLineEdit *alt = field("txtNameAlt"), *neu = field("txtNameNeu");
     EXPECT_EQ(shown->focusWidget(), alt);
 
     QWidget other;
     auto comeBackFromOtherWindow = [&] {
-        other.show();
-        other.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-        shown->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+        ASSERT_TRUE(activate(&other));
+        ASSERT_TRUE(activate(shown));
     };
     neu->setFocus();
     comeBackFromOtherWindow();

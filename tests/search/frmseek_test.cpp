@@ -151,9 +151,7 @@ protected:
         m_dlg = std::make_unique<FrmSeek>();
         m_dlg->SeekRecordset = &m_rows;
         m_dlg->setSearchFields(layout);
-        m_dlg->show();
-        m_dlg->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m_dlg.get()));
+        EXPECT_TRUE(test::activate(m_dlg.get()));
         return *m_dlg;
     }
 

@@ -26,9 +26,7 @@ protected:
         auto *layout = new QVBoxLayout(&form);
         for (QWidget *w : form.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             layout->addWidget(w);
-        form.show();
-        form.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        ASSERT_TRUE(activate(&form));
     }
     static const char *textProperty(QWidget *box) { return qobject_cast<QLineEdit *>(box) ? "text" : "plainText"; }
     static QString text(QWidget *box) { return box->property(textProperty(box)).toString(); }

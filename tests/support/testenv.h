@@ -125,6 +125,13 @@ inline void clickButton(const QObject &parent, const QString &name)
 }
 // Clicks a check box on its box, where a user clicks it.
 inline void clickBox(QAbstractButton *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
+// Shows the window and makes it the active one, as a click on it does; false when it does not become active.
+inline bool activate(QWidget *window)
+{
+    window->show();
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
 
 // An option of the program's "Settings" section.
 QString setting(const QString &key);
