@@ -175,6 +175,7 @@ void RecordCommands::buildEditMenu()
     RecordForm *f = m_form;
     const unsigned rows = Browsing | Rows;
     QMenu *edit = addMenu(QStringLiteral("mnuEdit"), QStringLiteral("&Bearbeiten"));
+    m_editMenu = edit;
     addItem(edit, "mnuCut", QStringLiteral("A&usschneiden"), Always, "X", [] { services::editCut(); });
     addItem(edit, "mnuCopy", QStringLiteral("&Kopieren"), Always, "C", [] { services::editCopy(); });
     addItem(edit, "mnuPaste", QStringLiteral("E&infügen"), Always, "V", [] { services::editPaste(); });
@@ -235,6 +236,25 @@ void RecordCommands::fillWindowMenu()
         });
         m_windowList.append(a);
     }
+}
+
+QAction *RecordCommands::addWindowCommand(const char *itemName, const QString &caption, const char *shortcutKey,
+                                          const char *toolKey, const char *icon, std::function<void()> run)
+{
+    const unsigned rows = Browsing | Rows;
+    if (!m_editMenuExtended) {
+        m_editMenu->addSeparator()->setObjectName(QStringLiteral("mnuT11"));
+        m_editMenuExtended = true;
+    }
+    QAction *item = addItem(m_editMenu, itemName, caption, rows, shortcutKey, run);
+    if (icon) {
+        // Beside the buttons that add entries.
+        QAction *tool = addTool(toolKey, QString(caption).remove(QLatin1Char('&')), icon, rows, std::move(run));
+        m_toolBar->removeAction(tool);
+        m_toolBar->insertAction(action(QStringLiteral("New")), tool);
+    }
+    applyState();
+    return item;
 }
 
 void RecordCommands::disableOwnItem(const QString &itemName)

@@ -45,6 +45,11 @@ public:
     void setReportAvailable(bool available) { set(m_reportAvailable, available); }
     // Disables the window's own "&Datei" item for good.
     void disableOwnItem(const QString &itemName);
+    // A command of one window beyond the shared ones, offered while browsing
+    // the rows: an item at the end of "&Bearbeiten" with Ctrl+`shortcutKey`,
+    // and a toolbar button `toolKey` before "Neu" when `icon` is given.
+    QAction *addWindowCommand(const char *itemName, const QString &caption, const char *shortcutKey,
+                              const char *toolKey, const char *icon, std::function<void()> run);
 
 private:
     using Run = std::function<void()>;
@@ -75,6 +80,8 @@ private:
     QToolBar *m_toolBar = nullptr;
     QList<QMenu *> m_menus;
     QMenu *m_windowMenu = nullptr;
+    QMenu *m_editMenu = nullptr;
+    bool m_editMenuExtended = false;
     QHash<QString, QAction *> m_actions;
     QHash<QAction *, unsigned> m_needs;
     QList<QAction *> m_windowList;

@@ -439,6 +439,21 @@ void RecordForm::saveRecord()
     setBrowseMode(true);
 }
 
+void RecordForm::addCommand(const char *itemName, const QString &caption, const char *shortcutKey,
+                            const char *toolKey, const char *icon, std::function<void()> run)
+{
+    m_commands->addWindowCommand(itemName, caption, shortcutKey, toolKey, icon, std::move(run));
+}
+
+void RecordForm::refreshAndShow(const QStringList &key)
+{
+    if (m_editMode || m_addMode)
+        return;
+    m_savedBookmark = 0;
+    refreshRecords();
+    findKeyAndShow(key);
+}
+
 // After a re-read: the row with this key, or the first row when it is gone.
 void RecordForm::findKeyAndShow(const QStringList &key)
 {

@@ -72,6 +72,14 @@ public:
     void setReportOpener(std::function<void(QWidget *)> opener);
     // The window became the active child: its sort order goes to the status bar.
     void windowActivated();
+    // A command of this window's own, offered while browsing the rows (see
+    // RecordCommands::addWindowCommand).
+    void addCommand(const char *itemName, const QString &caption, const char *shortcutKey, const char *toolKey,
+                    const char *icon, std::function<void()> run);
+    // The key of the row shown; empty when none is.
+    QStringList shownKey() const { return keyOfRow(); }
+    // Reads the rows again and shows the one with this key (the first when it is gone).
+    void refreshAndShow(const QStringList &key);
 
     enum class Move { First, Last, Next, Previous };
 
