@@ -363,11 +363,11 @@ ChangeResult change(Connection &conn, const std::vector<Entry> &read, const Chan
         if (n > 0)
             r.changed << e.name;
         else
-            r.left.push_back({e.name, tables::rowExists(conn, QStringLiteral("Trainingsplan"),
-                                                        {QStringLiteral("KursNr"), QStringLiteral("Name")},
-                                                        {before[0], before[1]})
-                                          ? kChangedMeanwhile
-                                          : kDeletedMeanwhile});
+            r.left.push_back(
+                {e.name, tables::rowExists(conn, QStringLiteral("Trainingsplan"),
+                                           {QStringLiteral("KursNr"), QStringLiteral("Name")}, {before[0], before[1]})
+                             ? kChangedMeanwhile
+                             : kDeletedMeanwhile});
     }
     report(progress, total - 1, total);
     tx.commit();

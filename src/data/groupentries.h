@@ -55,8 +55,8 @@ struct Cancelled {};
 using Progress = std::function<void(qint64 done, qint64 total)>;
 
 struct PlanResult {
-    QStringList planned;     // German order
-    std::vector<Left> left;  // skipped, in the order of the names given
+    QStringList planned;    // German order
+    std::vector<Left> left; // skipped, in the order of the names given
 };
 
 // Who of `names` would get an entry of the course, and who is skipped: the

@@ -439,8 +439,8 @@ void RecordForm::saveRecord()
     setBrowseMode(true);
 }
 
-void RecordForm::addCommand(const char *itemName, const QString &caption, const char *shortcutKey,
-                            const char *toolKey, const char *icon, std::function<void()> run)
+void RecordForm::addCommand(const char *itemName, const QString &caption, const char *shortcutKey, const char *toolKey,
+                            const char *icon, std::function<void()> run)
 {
     m_commands->addWindowCommand(itemName, caption, shortcutKey, toolKey, icon, std::move(run));
 }

@@ -1,5 +1,6 @@
 #include "records/recordwindows.h"
 
+#include "groups/groupcommands.h"
 #include "records/frmkurs.h"
 #include "records/frmmitarbeiter.h"
 #include "records/frmtrainingsplan.h"
@@ -17,6 +18,7 @@ RecordForm *openRecordWindow(ui::WindowId window)
     case ui::WindowId::Kurs:
         form = new FrmKurs;
         form->setReportOpener(reports::openKursBericht);
+        groups::attachToKurs(*form);
         break;
     case ui::WindowId::Mitarbeiter:
         form = new FrmMitarbeiter;
@@ -26,6 +28,7 @@ RecordForm *openRecordWindow(ui::WindowId window)
         auto *plan = new FrmTrainingsplan;
         attachPickers(*plan);
         plan->setReportOpener(reports::openTrainingsplanBericht);
+        groups::attachToTrainingsplan(*plan);
         form = plan;
         break;
     }

@@ -7,7 +7,6 @@
 #include "support/testenv.h"
 
 #include <atomic>
-#include <sqlite3.h>
 #include <thread>
 
 using namespace orv::data;
@@ -91,8 +90,7 @@ TEST_P(GroupEntriesTest, PlansTheGroupAndSkipsWhoHasAnEntryWithoutTouchingIt)
     EXPECT_EQ(after[0], withName(values(u"K2"_s), kAbel));
     EXPECT_EQ(std::vector<Entry>(after.begin() + 1, after.end()), before);
     // Stored as a window stores it: filled to the column width.
-    EXPECT_EQ(firstText(db(), u"SELECT Bemerkung FROM Trainingsplan WHERE KursNr = ? AND Name = ?"_s,
-                        {u"K2"_s, kAbel}),
+    EXPECT_EQ(firstText(db(), u"SELECT Bemerkung FROM Trainingsplan WHERE KursNr = ? AND Name = ?"_s, {u"K2"_s, kAbel}),
               u"Gruppe"_s.leftJustified(80));
     EXPECT_EQ(count(u"Trainingsplan"_s), 4);
 }
@@ -104,19 +102,24 @@ TEST_P(GroupEntriesTest, WritesOfAnotherWorkstationMeanwhileAreSkippedAndNamed)
     group::PlanResult r;
     whileAnotherWrites({u"INSERT INTO Trainingsplan (KursNr, Name, Status, Bemerkung) VALUES ('K3', 'Zorn, Zeno', "
                         "'2', 'dort')"_s},
-                       [&] { r = group::plan(db(), values(u"K3"_s), {kAbel, kZorn}); });
+                       [&] {
+                           r = group::plan(db(), values(u"K3"_s), {kAbel, kZorn});
+                       });
     EXPECT_EQ(r.planned, QStringList{kAbel});
     // On SQLite the other workstation's lock makes this one wait, so its
     // entry is stored when this one looks; a server lets both go on and this
     // one skips the pair once the other has committed it.
-    EXPECT_EQ(names(r.left), QStringList{isPostgres() ? u"Zorn, Zeno: inzwischen an einem anderen Arbeitsplatz eingeplant"_s
-                                                      : u"Zorn, Zeno: bereits eingeplant (? bis ?, erledigt)"_s});
+    EXPECT_EQ(names(r.left),
+              QStringList{isPostgres() ? u"Zorn, Zeno: inzwischen an einem anderen Arbeitsplatz eingeplant"_s
+                                       : u"Zorn, Zeno: bereits eingeplant (? bis ?, erledigt)"_s});
     EXPECT_EQ(rows(u"SELECT Name, Status, Bemerkung FROM Trainingsplan WHERE KursNr = 'K3' ORDER BY Status"_s),
               (QStringList{"Abel, Anna/1/Gruppe", "Zorn, Zeno/2/dort"}));
 
     whileAnotherWrites({u"DELETE FROM Trainingsplan WHERE Name = 'Ärger, Udo'"_s,
                         u"DELETE FROM Mitarbeiter WHERE Name = 'Ärger, Udo'"_s},
-                       [&] { r = group::plan(db(), values(u"K1"_s), {kAerger, kZorn}); });
+                       [&] {
+                           r = group::plan(db(), values(u"K1"_s), {kAerger, kZorn});
+                       });
     EXPECT_EQ(r.planned, QStringList{kZorn});
     EXPECT_EQ(names(r.left), QStringList{u"Ärger, Udo: Der eingegebene Name ist nicht vorhanden!"_s});
     EXPECT_EQ(count(u"Trainingsplan"_s, u"Name = ?"_s, {kAerger}), 0);
@@ -134,23 +137,10 @@ TEST_P(GroupEntriesTest, WritesOfAnotherWorkstationMeanwhileAreSkippedAndNamed)
 // then writes.
 TEST_P(GroupEntriesTest, AFailedCommitOrACancelWritesNothingAndTheSameCallWritesLater)
 {
-    DiskFaults disk;
-    std::function<void()> failNextCommit, removeCause;
-    if (isPostgres()) {
-        // The server refuses the commit of any write into the table.
-        db().exec(u"CREATE FUNCTION abgelehnt() RETURNS trigger LANGUAGE plpgsql AS "
-                  "'BEGIN RAISE EXCEPTION ''abgelehnt''; END'"_s);
-        db().exec(u"CREATE CONSTRAINT TRIGGER beim_commit AFTER INSERT ON Trainingsplan DEFERRABLE INITIALLY "
-                  "DEFERRED FOR EACH ROW EXECUTE FUNCTION abgelehnt()"_s);
-        failNextCommit = [] {};
-        removeCause = [this] { db().exec(u"DROP TRIGGER beim_commit ON Trainingsplan"_s); };
-    } else {
-        failNextCommit = [&disk] { disk.failWrites(1, SQLITE_FULL); };
-        removeCause = [] {};
-    }
+    FailingCommit failing(db(), isPostgres());
     Connection mine = connect();
     const QStringList group{kAbel, kZorn};
-    failNextCommit();
+    failing.arm();
     EXPECT_NE(dbErrorText([&] { group::plan(mine, values(u"K3"_s), group); }), QString());
     EXPECT_EQ(count(u"Trainingsplan"_s), 3);
 
@@ -165,7 +155,7 @@ TEST_P(GroupEntriesTest, AFailedCommitOrACancelWritesNothingAndTheSameCallWrites
     EXPECT_EQ(rows(u"SELECT KursNr, Name, Status FROM Trainingsplan ORDER BY KursNr, Status"_s),
               (QStringList{"K1/Abel, Anna/0", "K2/Zorn, Zeno/1", "K2/Ärger, Udo/3"}));
 
-    removeCause();
+    failing.lift();
     EXPECT_EQ(group::plan(mine, values(u"K3"_s), group).planned, group);
     EXPECT_EQ(count(u"Trainingsplan"_s, u"KursNr = 'K3'"_s), 2);
 }
@@ -212,8 +202,9 @@ TEST_P(GroupEntriesTest, ChangeWritesOnlyChangedColumnsAndLeavesEntriesChangedEl
     EXPECT_EQ(names(bad.left), QStringList{u"Zorn, Zeno: Das Endedatum ist vor dem Startdatum!"_s});
     const group::ChangeResult cleared = group::change(db(), now, {.prioritaet = u""_s, .bemerkung = u""_s});
     EXPECT_EQ(cleared.changed, (QStringList{kAbel, kZorn}));
-    EXPECT_EQ(rows(u"SELECT Name, Prioritaet, Quelle, Bemerkung FROM Trainingsplan WHERE KursNr = 'K2' ORDER BY Name"_s),
-              (QStringList{"Abel, Anna///", "Bo, Ben///", "Zorn, Zeno//AAI/"}));
+    EXPECT_EQ(
+        rows(u"SELECT Name, Prioritaet, Quelle, Bemerkung FROM Trainingsplan WHERE KursNr = 'K2' ORDER BY Name"_s),
+        (QStringList{"Abel, Anna///", "Bo, Ben///", "Zorn, Zeno//AAI/"}));
 }
 
 TEST_P(GroupEntriesTest, EntriesAreNarrowedByPeriodAndStatusAndDeletedTogether)

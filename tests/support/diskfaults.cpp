@@ -1,5 +1,7 @@
 #include "support/diskfaults.h"
 
+#include "data/connection.h"
+
 #include <cstring>
 #include <gtest/gtest.h>
 #include <map>
@@ -96,5 +98,26 @@ void DiskFaults::failWrites(int count, int code)
 }
 
 void DiskFaults::setWriteProtected(bool on) { g_layer.writeProtected = on; }
+
+FailingCommit::FailingCommit(data::Connection &conn, bool server) : m_conn(conn), m_server(server) {}
+
+void FailingCommit::arm()
+{
+    if (!m_server) {
+        m_disk.failWrites(1, SQLITE_FULL);
+        return;
+    }
+    m_conn.exec(QStringLiteral("CREATE FUNCTION abgelehnt() RETURNS trigger LANGUAGE plpgsql AS "
+                               "'BEGIN RAISE EXCEPTION ''abgelehnt''; END'"));
+    m_conn.exec(QStringLiteral("CREATE CONSTRAINT TRIGGER beim_commit AFTER INSERT ON Trainingsplan DEFERRABLE "
+                               "INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION abgelehnt()"));
+}
+
+// On SQLite the one failed write was the fault: the space is there again.
+void FailingCommit::lift()
+{
+    if (m_server)
+        m_conn.exec(QStringLiteral("DROP TRIGGER beim_commit ON Trainingsplan"));
+}
 
 } // namespace orv::test

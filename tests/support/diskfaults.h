@@ -5,6 +5,10 @@
 // can make the database files (not their journals) fail their next writes,
 // as a full disk or a failing drive does, or open them as a write-protected
 // file opens. SQLite itself, its locking and its recovery stay the real ones.
+namespace orv::data {
+class Connection;
+}
+
 namespace orv::test {
 
 class DiskFaults {
@@ -20,6 +24,22 @@ public:
     // Database files opened from now on can only be read, as when the user
     // may not write the file; false lets the next ones write again.
     void setWriteProtected(bool on);
+};
+
+// Commits that fail after their writes went into the transaction: on
+// SQLite the disk is full for the next write into a file opened since this
+// object was made; a server refuses every commit with a new training-plan
+// entry until lift().
+class FailingCommit {
+public:
+    FailingCommit(data::Connection &conn, bool server);
+    void arm();
+    void lift();
+
+private:
+    DiskFaults m_disk;
+    data::Connection &m_conn;
+    bool m_server;
 };
 
 } // namespace orv::test
