@@ -16,6 +16,8 @@
 void runSearchBench(int rows);
 // The import of 10,000 employees and 100,000 plan entries against the raw write.
 void runImportBench(const QString &folder);
+// Group planning over all employees of a database of `rows` entries.
+void runGroupBench(const QString &folder, long long rows, int repetitions);
 // Each fast path left out in turn, where users wait.
 void runFastPathBench(const QString &workDir, const std::vector<int> &entryCounts, int repetitions);
 
@@ -23,14 +25,15 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: orv_bench [--max N] [--sizes N,N,...] [--pg-rows N] [--reps K] [--dir FOLDER] [--only PART]\n"
-                 "  --max N       only sizes up to N training-plan rows (default sizes 10000,100000,1000000)\n"
-                 "  --sizes ...   the SQLite sizes to measure\n"
-                 "  --pg-rows N   rows for the PostgreSQL run (default 100000, 0: none; needs ORV_TEST_PG_URI)\n"
-                 "  --reps K      repetitions, the best counts (default 3)\n"
-                 "  --dir FOLDER  where the generated databases stay between runs (default: temp/orv-bench)\n"
-                 "  --only PART   only one part: data, search, report, user, import or fastpath (default: all)\n");
+    std::fprintf(
+        stderr,
+        "usage: orv_bench [--max N] [--sizes N,N,...] [--pg-rows N] [--reps K] [--dir FOLDER] [--only PART]\n"
+        "  --max N       only sizes up to N training-plan rows (default sizes 10000,100000,1000000)\n"
+        "  --sizes ...   the SQLite sizes to measure\n"
+        "  --pg-rows N   rows for the PostgreSQL run (default 100000, 0: none; needs ORV_TEST_PG_URI)\n"
+        "  --reps K      repetitions, the best counts (default 3)\n"
+        "  --dir FOLDER  where the generated databases stay between runs (default: temp/orv-bench)\n"
+        "  --only PART   only one part: data, search, report, user, import, fastpath or group (default: all)\n");
     return 2;
 }
 
@@ -77,7 +80,8 @@ int main(int argc, char **argv)
             options.folder = args.at(i + 1);
         } else if (a == QStringLiteral("--only") && hasValue
                    && QStringList{QStringLiteral("data"), QStringLiteral("search"), QStringLiteral("report"),
-                                  QStringLiteral("import"), QStringLiteral("fastpath"), QStringLiteral("user")}
+                                  QStringLiteral("import"), QStringLiteral("fastpath"), QStringLiteral("user"),
+                                  QStringLiteral("group")}
                           .contains(args.at(i + 1))) {
             only = args.at(i + 1);
         } else {
@@ -132,6 +136,8 @@ int main(int argc, char **argv)
         runFastPathBench(folder, large, options.repetitions);
     if (part("import"))
         runImportBench(folder + QStringLiteral("/import"));
+    if (!large.empty() && part("group"))
+        runGroupBench(folder, large.back(), options.repetitions);
     (void)good; // misses are printed above; the run itself succeeded
     return 0;
 }

@@ -27,6 +27,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <limits>
+#include <optional>
 
 namespace orv::groups {
 
@@ -188,41 +189,48 @@ bool confirmPreview(QWidget *parent, const QString &title, const QString &summar
 bool runWrite(QWidget *parent, const QString &title, const QString &errorPrefix,
               const std::function<void(const data::group::Progress &)> &write)
 {
-    QProgressDialog progress(QStringLiteral("Die Einträge werden geschrieben …"), QStringLiteral("Abbrechen"), 0, 0,
-                             parent);
-    progress.setObjectName(QStringLiteral("frmGruppeFortschritt"));
-    progress.setWindowTitle(title);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-    ui::BusyPointer wait;
-    try {
-        write([&progress](qint64 done, qint64 total) {
-            progress.setMaximum(int(qMin<qint64>(total, std::numeric_limits<int>::max())));
-            progress.setValue(int(qMin<qint64>(done, total)));
-            // "Abbrechen" is seen before the window shows, too.
-            QCoreApplication::processEvents();
-            if (progress.wasCanceled())
-                throw data::group::Cancelled();
-        });
+    bool cancelled = false;
+    std::optional<data::DbError> failure;
+    {
+        // The dialog takes no input while it writes (a second click would
+        // start a second write); the progress window is a window of its own,
+        // so that its "Abbrechen" stays usable.
+        parent->setEnabled(false);
+        QProgressDialog progress(QStringLiteral("Die Einträge werden geschrieben …"), QStringLiteral("Abbrechen"), 0,
+                                 0);
+        progress.setObjectName(QStringLiteral("frmGruppeFortschritt"));
+        progress.setWindowTitle(title);
+        progress.setWindowModality(Qt::ApplicationModal);
+        progress.setMinimumDuration(500);
+        progress.setAutoReset(false);
+        progress.setAutoClose(false);
+        ui::BusyPointer wait;
+        try {
+            write([&progress](qint64 done, qint64 total) {
+                progress.setMaximum(int(qMin<qint64>(total, std::numeric_limits<int>::max())));
+                progress.setValue(int(qMin<qint64>(done, total)));
+                // "Abbrechen" is seen before the window shows, too.
+                QCoreApplication::processEvents();
+                if (progress.wasCanceled())
+                    throw data::group::Cancelled();
+            });
+        } catch (const data::group::Cancelled &) {
+            cancelled = true;
+        } catch (const data::DbError &e) {
+            failure = e;
+        }
         progress.close();
-        return true;
-    } catch (const data::group::Cancelled &) {
-        progress.close();
-        wait.restore();
-        ui::inform(parent, QStringLiteral("Abgebrochen: die Datenbank ist unverändert."), title, ui::Icon::Information);
-    } catch (const data::DbError &e) {
-        progress.close();
-        wait.restore();
-        if (e.number() == data::ErrRowGone)
-            ui::inform(parent, e.description() + QStringLiteral(" Es wurde nichts geschrieben."),
-                       QStringLiteral("Warnung"), ui::Icon::Exclamation);
-        else
-            ui::inform(parent, e.message(errorPrefix) + QStringLiteral("\r\n\r\nEs wurde nichts geschrieben."),
-                       QStringLiteral("ORV"), ui::Icon::None);
+        parent->setEnabled(true);
     }
-    return false;
+    if (cancelled)
+        ui::inform(parent, QStringLiteral("Abgebrochen: die Datenbank ist unverändert."), title, ui::Icon::Information);
+    else if (failure && failure->number() == data::ErrRowGone)
+        ui::inform(parent, failure->description() + QStringLiteral(" Es wurde nichts geschrieben."),
+                   QStringLiteral("Warnung"), ui::Icon::Exclamation);
+    else if (failure)
+        ui::inform(parent, failure->message(errorPrefix) + QStringLiteral("\r\n\r\nEs wurde nichts geschrieben."),
+                   QStringLiteral("ORV"), ui::Icon::None);
+    return !cancelled && !failure;
 }
 
 QString entriesText(qint64 n) { return n == 1 ? QStringLiteral("1 Eintrag") : QStringLiteral("%1 Einträge").arg(n); }
