@@ -6,6 +6,7 @@
 #include "data/dberror.h"
 #include "data/demodata.h"
 #include "data/schema.h"
+#include "data/schemaversion.h"
 #include "import/importer.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,7 @@ QTextStream &err()
 const char *const kUsage =
     "Aufruf: orvdb init [--demo | --rows N] ZIEL\n"
     "        orvdb import [--update] [--dry-run] [--blatt NAME] TABELLE DATEI DATENBANK\n"
+    "        orvdb upgrade DATENBANK\n"
     "\n"
     "Legt eine neue ORV-Datenbank mit den Tabellen Kurs, Mitarbeiter und Trainingsplan an.\n"
     "  ZIEL       Pfad einer neuen SQLite-Datei (z. B. orv.mdb) oder eine\n"
@@ -51,7 +53,11 @@ const char *const kUsage =
     "  --dry-run  nur prüfen, nichts schreiben\n"
     "  --blatt    das Tabellenblatt einer Arbeitsmappe (sonst das erste)\n"
     "Alle angenommenen Zeilen werden gemeinsam geschrieben oder keine. Abgewiesene\n"
-    "Zeilen werden mit Zeile, Spalte und Grund gemeldet; dann ist der Rückgabewert 1.\n";
+    "Zeilen werden mit Zeile, Spalte und Grund gemeldet; dann ist der Rückgabewert 1.\n"
+    "\n"
+    "upgrade bringt eine Datenbank einer älteren ORV-Version auf den Stand dieser\n"
+    "Version (bei SQLite nach einer Sicherung im Ordner Sicherung); import tut das\n"
+    "vor dem Lesen von selbst. Eine Datenbank einer neueren Version bleibt unverändert.\n";
 
 int usage(const QString &problem)
 {
@@ -60,6 +66,43 @@ int usage(const QString &problem)
     err() << kUsage;
     err().flush();
     return 2;
+}
+
+// Brings an older database up to date and says so; throws DbError for a newer one.
+void upgradeAndSay(Connection &conn)
+{
+    if (const versions::Outcome o = versions::bringUpToDate(conn); o.changed())
+        out() << versions::outcomeText(o) << '\n';
+    out().flush();
+}
+
+int upgradeCommand(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usage(QStringLiteral("upgrade braucht die DATENBANK."));
+    const ConnectionTarget where = ConnectionTarget::fromString(args.first());
+    if (where.kind == BackendKind::Sqlite && !QFileInfo::exists(where.location)) {
+        err() << "orvdb: Die Datenbank ist nicht vorhanden: " << QDir::toNativeSeparators(where.location) << '\n';
+        return 1;
+    }
+    try {
+        Connection conn;
+        conn.open(where);
+        if (!schema::exists(conn)) {
+            err() << "orvdb: " << where.displayName() << " enthält die Tabellen von ORV nicht.\n";
+            return 1;
+        }
+        const int before = versions::recorded(conn);
+        upgradeAndSay(conn);
+        if (before == versions::current())
+            out() << QStringLiteral("Die Datenbank hat bereits die Schemaversion %1.\n").arg(before);
+        out().flush();
+        return 0;
+    } catch (const DbError &e) {
+        err() << "orvdb: " << e.message(QStringLiteral("Fehler bei der Umstellung: ")) << '\n';
+    }
+    err().flush();
+    return 1;
 }
 
 int importCommand(const QStringList &args)
@@ -100,6 +143,7 @@ int importCommand(const QStringList &args)
             err() << "orvdb: Hinweis: " << notice << '\n';
         Connection conn;
         conn.open(where);
+        upgradeAndSay(conn);
         const orv::import::ImportResult r =
             imp.run(conn, update ? orv::import::Mode::AddOrUpdate : orv::import::Mode::AddOnly, !dryRun);
         for (const orv::import::RowResult &row : r.rows)
@@ -146,6 +190,8 @@ int main(int argc, char **argv)
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     if (args.first() == QStringLiteral("import"))
         return importCommand(args.mid(1));
+    if (args.first() == QStringLiteral("upgrade"))
+        return upgradeCommand(args.mid(1));
     if (args.first() != QStringLiteral("init"))
         return usage(QStringLiteral("Unbekannter Befehl „%1“.").arg(args.first()));
 

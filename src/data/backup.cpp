@@ -137,19 +137,39 @@ QString importBackupName(const QDateTime &at)
            + QStringLiteral("-vor-Import.mdb");
 }
 
-QString makeImportBackup(const QString &databaseFile, const QDateTime &at)
+namespace {
+
+// A copy under `name` in the backup folder; two within one second each keep
+// the state before them.
+QString makeNamedBackup(const QString &databaseFile, const QString &name)
 {
     const QString folder = backupFolder(databaseFile);
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         throw DbError(ErrGeneric, QStringLiteral("Der Ordner kann nicht angelegt werden. (")
                                       + QDir::toNativeSeparators(folder) + QLatin1Char(')'));
-    // Two imports within one second each keep the state before them.
-    const QString name = importBackupName(at);
     QString target = QDir(folder).filePath(name);
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = QDir(folder).filePath(name.chopped(4) + QStringLiteral("-%1.mdb").arg(n));
     backupDatabase(databaseFile, target);
     return target;
+}
+
+} // namespace
+
+QString makeImportBackup(const QString &databaseFile, const QDateTime &at)
+{
+    return makeNamedBackup(databaseFile, importBackupName(at));
+}
+
+QString upgradeBackupName(const QDateTime &at)
+{
+    return QStringLiteral("orv-") + at.toString(QStringLiteral("yyyy-MM-dd-hhmmss"))
+           + QStringLiteral("-vor-Umstellung.mdb");
+}
+
+QString makeUpgradeBackup(const QString &databaseFile, const QDateTime &at)
+{
+    return makeNamedBackup(databaseFile, upgradeBackupName(at));
 }
 
 bool makeDailyBackup(const QString &databaseFile, const QDate &today)

@@ -28,6 +28,11 @@ QString importBackupName(const QDateTime &at);
 // Copies the database into the backup folder under importBackupName() and
 // returns the copy's path. Throws DbError as backupDatabase.
 QString makeImportBackup(const QString &databaseFile, const QDateTime &at);
+// "orv-YYYY-MM-DD-hhmmss-vor-Umstellung.mdb": the state before the database
+// was brought up to the schema of a newer ORV.
+QString upgradeBackupName(const QDateTime &at);
+// The same copy under upgradeBackupName().
+QString makeUpgradeBackup(const QString &databaseFile, const QDateTime &at);
 
 // The copy of the day: made when that day's file is not in the backup folder
 // yet; the oldest daily copies beyond the last `dailyBackupsKept` are removed.

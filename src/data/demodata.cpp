@@ -3,6 +3,7 @@
 #include "data/batchinsert.h"
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "data/schemaversion.h"
 #include "data/sqlitebackend.h"
 #include "data/valuelists.h"
 
@@ -434,15 +435,23 @@ Summary fillRowsInTransaction(Connection &conn, qint64 entries)
 }
 
 // Tables of ours that are already there (PostgreSQL keeps them per schema).
+// Every table of the program, those that refer to others first.
+QStringList allTables()
+{
+    QStringList names = versions::laterTables();
+    for (auto it = schema::tables().rbegin(); it != schema::tables().rend(); ++it)
+        names << QString::fromLatin1((*it)->name);
+    return names;
+}
+
 QStringList existingTables(Connection &conn)
 {
     QStringList found;
-    for (const schema::TableDef *t : schema::tables()) {
+    for (const QString &name : allTables())
         if (conn.exists(QStringLiteral("SELECT 1 FROM information_schema.tables "
                                        "WHERE table_schema = current_schema() AND lower(table_name) = lower(?)"),
-                        {QString::fromLatin1(t->name)}))
-            found.append(QString::fromLatin1(t->name));
-    }
+                        {name}))
+            found.append(name);
     return found;
 }
 
@@ -512,8 +521,8 @@ Summary initDatabase(const ConnectionTarget &target, Content content, qint64 row
             try {
                 if (conn.backend().inTransaction())
                     conn.backend().rollback();
-                for (auto it = schema::tables().rbegin(); it != schema::tables().rend(); ++it)
-                    conn.exec(QStringLiteral("DROP TABLE IF EXISTS ") + QString::fromLatin1((*it)->name));
+                for (const QString &name : allTables())
+                    conn.exec(QStringLiteral("DROP TABLE IF EXISTS ") + name);
             } catch (...) {
             }
         }

@@ -14,6 +14,7 @@ inline constexpr long ErrGeneric = -2147467259;      // 80004005: any other data
 inline constexpr long ErrNoCurrentRow = 3021;        // no current row (before first / after last)
 inline constexpr long ErrUnknownColumn = 3265;       // a column the query does not have
 inline constexpr long ErrRefreshNotAllowed = 3219;   // a re-read refused in this state; ignored
+inline constexpr long ErrNewerDatabase = 3343;       // the database comes from a newer version of the program
 
 // Printing.
 inline constexpr long ErrPrinter = 482;       // the printer failed

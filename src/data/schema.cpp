@@ -2,6 +2,7 @@
 
 #include "data/dberror.h"
 #include "data/dbtext.h"
+#include "data/schemaversion.h"
 
 namespace orv::data::schema {
 
@@ -144,6 +145,7 @@ void create(Connection &conn)
     }
     // The cascade delete and the rename look entries up by employee.
     conn.exec(QStringLiteral("CREATE INDEX Trainingsplan_Name ON Trainingsplan (Name)"));
+    versions::createLaterTables(conn);
     tx.commit();
 }
 

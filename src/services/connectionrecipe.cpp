@@ -2,6 +2,7 @@
 
 #include "data/dberror.h"
 #include "data/schema.h"
+#include "data/schemaversion.h"
 #include "services/settings.h"
 #include "ui/prompter.h"
 
@@ -33,6 +34,9 @@ bool openConnection(data::Connection &conn, QWidget *parent)
                                 QStringLiteral("Die Datenbank %1 enthält die Tabellen von ORV (Kurs, Mitarbeiter, "
                                                "Trainingsplan) nicht.")
                                     .arg(target.displayName()));
+        // The first program of a newer version to open an older database brings it up to date.
+        if (const data::versions::Outcome o = data::versions::bringUpToDate(conn); o.changed())
+            ui::inform(parent, data::versions::outcomeText(o), QStringLiteral("ORV"), ui::Icon::Information);
         return true;
     } catch (const data::DbError &e) {
         conn.close();

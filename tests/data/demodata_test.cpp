@@ -67,13 +67,14 @@ TEST_P(DemoDataTest, InitNeverOverwritesAndLeavesNothingAfterAFailure)
 {
     data::ConnectionTarget fresh = data::ConnectionTarget::sqliteFile(tempPath() + u"/neu.sqlite"_s);
     if (isPostgres()) {
-        for (const char *t : {"Trainingsplan", "Mitarbeiter", "Kurs"})
+        for (const char *t : {"Schemaversion", "Kursreihe", "Trainingsplan", "Mitarbeiter", "Kurs"})
             db().exec(u"DROP TABLE "_s + QString::fromLatin1(t));
         fresh = target();
     }
     auto databaseLeft = [&] {
-        return isPostgres() ? db().exists(u"SELECT 1 FROM information_schema.tables WHERE table_schema = "
-                                          "current_schema() AND lower(table_name) IN ('kurs', 'mitarbeiter')"_s)
+        return isPostgres() ? db().exists(
+                   u"SELECT 1 FROM information_schema.tables WHERE table_schema = "
+                   "current_schema() AND lower(table_name) IN ('kurs', 'mitarbeiter', 'kursreihe', 'schemaversion')"_s)
                             : QFileInfo::exists(fresh.location);
     };
     EXPECT_THROW(demo::initDatabase(fresh, demo::Content::Rows, -1), data::DbError);
