@@ -12,6 +12,7 @@ namespace orv::data {
 enum class Shown : unsigned char {
     Text,     // padded with blanks to the width; with `cut`, a longer text is cut to it
     Number,   // right-aligned in the width, with `decimals` decimals
+    Whole,    // a whole number right-aligned in the width; blanks when there is none
     Date,     // "dd.mm.yy"; blanks when there is none
     Mark,     // yes shows the heading (one letter), no leaves blanks
     Status,   // the status code ("B", "G", "E", "K") in a place of its own among the four
@@ -72,17 +73,21 @@ struct ListTable {
 // clang-format off
 
 // "Komplettliste Kurse" and the lists of one Rubrik or trainer.
+// The series and the months a course's training stays valid stand last.
 inline constexpr ListColumn courseListColumns[] = {
     // source                heading      width cut    shown         gap cell              decimals, summed, spreadsheet heading, gap made of
-    {"KursNr",               "Kurs-Nr.",      6, false, Shown::Text,    3, CellType::Text},
+    {"Kurs.KursNr",          "Kurs-Nr.",      6, false, Shown::Text,    3, CellType::Text},
     {"Rubrik",               "Rubrik",       40, false, Shown::Text,    2, CellType::Text},
     {"Beschreibung",         "Beschreibung", 80, false, Shown::Text,    2, CellType::Text},
     {"Art",                  "Art",           1, false, Shown::Text,    4, CellType::Text},
     {"Referent",             "Referent",     30, false, Shown::Text,    2, CellType::Text},
     {"Kosten",               "Kosten",        7, false, Shown::Number,  0, CellType::Number, 2},
-    {"Dauer",                "Dauer",         7, false, Shown::Number,  0, CellType::Number, 1},
+    {"Dauer",                "Dauer",         7, false, Shown::Number,  2, CellType::Number, 1},
+    {"Kursreihe.Reihe",      "Reihe",        10, false, Shown::Text,    1, CellType::Text},
+    {"Kursreihe.Gueltigkeit", "Monate",       6, false, Shown::Whole,   0, CellType::Number, 0, false, "Gültigkeit (Monate)"},
 };
-inline constexpr ListTable courseList = {"Kurs", courseListColumns};
+inline constexpr ListTable courseList = {
+    "Kurs LEFT JOIN Kursreihe ON Kursreihe.KursNr = Kurs.KursNr", courseListColumns};
 
 // "Komplettliste Mitarbeiter".
 inline constexpr ListColumn employeeListColumns[] = {

@@ -53,10 +53,10 @@ ListLayout::ListLayout(const data::ListTable &table, std::initializer_list<int> 
             break;
         }
         default:
-            p.cell = c.cell == CellType::Date   ? Cell::Date
-                     : c.cell == CellType::Text ? Cell::Text
-                     : c.shown == Shown::Number ? Cell::Number
-                                                : Cell::NumberInText;
+            p.cell = c.cell == CellType::Date                              ? Cell::Date
+                     : c.cell == CellType::Text                            ? Cell::Text
+                     : c.shown == Shown::Number || c.shown == Shown::Whole ? Cell::Number
+                                                                           : Cell::NumberInText;
             break;
         }
         if (c.summed)
@@ -73,7 +73,7 @@ QString ListLayout::heading() const
         if (c.shown == data::Shown::Exported)
             continue;
         QString h = QString::fromUtf8(c.heading);
-        if (c.shown == data::Shown::Number)
+        if (c.shown == data::Shown::Number || c.shown == data::Shown::Whole)
             h = h.rightJustified(c.width);
         line += h.leftJustified(c.width + c.gap);
     }
@@ -90,6 +90,12 @@ void ListLayout::writeLine(LineWriter &w, const SortedRows &rows) const
         switch (p.shown) {
         case data::Shown::Text: w.text(p.index, p.width, p.cutAt); break;
         case data::Shown::Number: w.number(p.index, p.decimals, p.width); break;
+        case data::Shown::Whole:
+            if (rows.isNull(p.index))
+                w.blanks(p.width);
+            else
+                w.number(p.index, 0, p.width);
+            break;
         case data::Shown::Date: w.date(p.index); break;
         case data::Shown::Mark: w.literal(p.texts[rows.boolean(p.index) ? 1 : 0]); continue;
         case data::Shown::Status: {

@@ -782,6 +782,9 @@ protected:
         addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s, u"O'Brien, Mary"_s, 1250.5, 16);
         addKurs(u"K1"_s, u"IT"_s, u"Excel"_s, u"I"_s, QString(), 0, 4.5);
         addKurs(u"K3"_s, u"IT"_s, QString(80, u'x'), u"A"_s, u"Müller-Lüdenscheidt, Bärbel"_s, 9999.99, 999.9);
+        // A series with a validity, and one without.
+        db().exec(
+            u"INSERT INTO Kursreihe (KursNr, Reihe, Gueltigkeit) VALUES ('K2', 'EN', 24), ('K3', 'AUDIT-2027', NULL)"_s);
         dlg = std::make_unique<reports::FrmKursBericht>();
         dlg->show();
     }
@@ -808,13 +811,13 @@ TEST_P(StammdatenBerichtTest, CompleteListsWithColumnsUnderTheHeading)
     const reportdata::ReportModel &m = build(*dlg);
     EXPECT_EQ(m.title, u"Komplettliste Kurse"_s);
     EXPECT_EQ(m.orientation, reportdata::Orientation::Landscape);
-    const Columns kurs{184, {0, 9, 51, 133, 138, -177, -184}};
-    EXPECT_EQ(m.header, kurs(u"Kurs-Nr.|Rubrik|Beschreibung|Art|Referent|Kosten|Dauer"_s));
-    EXPECT_EQ(
-        m.body.split(crlf),
-        QStringList({kurs(u"K1|IT|Excel|I||0,00|4,5"_s), kurs(u"K2|Sprachen|Englisch|E|O'Brien, Mary|1250,50|16,0"_s),
-                     kurs(u"K3|IT|"_s + QString(80, u'x') + u"|A|Müller-Lüdenscheidt, Bärbel|9999,99|999,9"_s),
-                     QString()}));
+    const Columns kurs{203, {0, 9, 51, 133, 138, -177, -184, 186, -203}};
+    EXPECT_EQ(m.header, kurs(u"Kurs-Nr.|Rubrik|Beschreibung|Art|Referent|Kosten|Dauer|Reihe|Monate"_s));
+    EXPECT_EQ(m.body.split(crlf), QStringList({kurs(u"K1|IT|Excel|I||0,00|4,5"_s),
+                                               kurs(u"K2|Sprachen|Englisch|E|O'Brien, Mary|1250,50|16,0|EN|24"_s),
+                                               kurs(u"K3|IT|"_s + QString(80, u'x')
+                                                    + u"|A|Müller-Lüdenscheidt, Bärbel|9999,99|999,9|AUDIT-2027"_s),
+                                               QString()}));
 
     // Employees in German name order; an empty table has nothing to report.
     reports::FrmMitarbeiterBericht ma;
@@ -891,12 +894,13 @@ TEST_P(StammdatenBerichtTest, ExportOfTheChosenListsAndTheButtonInEveryDialog)
     EXPECT_EQ(offered.value(1),
               u"Liste Kurse mit Rubrik = IT %1.xlsx"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s)));
     EXPECT_EQ(readFile(tempPath() + u"/kurse.csv"_s),
-              QByteArray("\xEF\xBB\xBFKurs-Nr.;Rubrik;Beschreibung;Art;Referent;Kosten;Dauer\r\n"
-                         "K1;IT;Excel;I;;0,00;4,5\r\n"
+              QByteArray("\xEF\xBB\xBFKurs-Nr.;Rubrik;Beschreibung;Art;Referent;Kosten;Dauer;Reihe;G\xC3\xBCltigkeit "
+                         "(Monate)\r\n"
+                         "K1;IT;Excel;I;;0,00;4,5;;\r\n"
                          "K3;IT;")
                   + QByteArray(80, 'x')
                   + ";A;M\xC3\xBCller-L\xC3\xBC"
-                    "denscheidt, B\xC3\xA4rbel;9999,99;999,9\r\n");
+                    "denscheidt, B\xC3\xA4rbel;9999,99;999,9;AUDIT-2027;\r\n");
 
     addMitarbeiter(u"O'Hara, Ümit"_s, QString(), u"Lager; Hof"_s, u"O"_s, u"Logistik"_s);
     reports::FrmMitarbeiterBericht ma;
