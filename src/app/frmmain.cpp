@@ -131,6 +131,7 @@ void FrmMain::buildMenus()
     QMenu *extras = addMenu("mnuExtras", QStringLiteral("E&xtras"));
     windowAction(extras, ui::WindowId::NameEdit);
     windowAction(extras, ui::WindowId::Options);
+    windowAction(extras, ui::WindowId::Faellig);
     separator(extras, "mnuT9");
     QAction *folder = extras->addAction(QStringLiteral("&Datenordner öffnen"));
     folder->setObjectName(QStringLiteral("mnuDatenordner"));

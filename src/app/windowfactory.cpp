@@ -6,6 +6,7 @@
 #include "dialogs/frmprodinfo.h"
 #include "records/recordform.h"
 #include "records/recordwindows.h"
+#include "reports/frmfaelligbericht.h"
 #include "search/frmnameedit.h"
 
 #include <map>
@@ -27,6 +28,7 @@ std::function<QWidget *()> maker(WindowId window)
     case WindowId::Options: return []() -> QWidget * { return new dialogs::FrmOptions; };
     case WindowId::Prodinfo: return []() -> QWidget * { return new dialogs::FrmProdinfo; };
     case WindowId::Import: return []() -> QWidget * { return new dialogs::FrmImport; };
+    case WindowId::Faellig: return []() -> QWidget * { return new reports::FrmFaelligBericht; };
     }
     return {};
 }

@@ -353,12 +353,38 @@ QString generatedName(qint64 k)
     return surname + QStringLiteral(", ") + QString::fromUtf8(kFirstNames[f]);
 }
 
+// The trainings that must be repeated: the sample's first aid, forklift and
+// hazardous goods courses in series of their own; generated courses in 100
+// series of 12, 24 or 36 months.
+void writeSeries(Connection &conn, const std::vector<Course> &courses, bool demo)
+{
+    BatchInsert out(conn, QStringLiteral("Kursreihe"),
+                    {QStringLiteral("KursNr"), QStringLiteral("Reihe"), QStringLiteral("Gueltigkeit")}, kRowsPerBatch);
+    for (std::size_t i = 0; i < courses.size(); ++i) {
+        const QString nr = courses[i].nr.trimmed();
+        if (demo) {
+            const struct {
+                const char *nr, *reihe;
+                int months;
+            } demoSeries[] = {{"UA01", "EH", 24}, {"UA02", "STAPLER", 12}, {"UA03", "GEFAHR", 12}};
+            for (const auto &d : demoSeries)
+                if (nr == QLatin1String(d.nr))
+                    out.add({courses[i].nr, padded(QString::fromLatin1(d.reihe), 10), d.months});
+        } else {
+            out.add({courses[i].nr, padded(QStringLiteral("R%1").arg(i % 100, 3, 10, QLatin1Char('0')), 10),
+                     int(12 * (1 + i % 3))});
+        }
+    }
+    out.flush();
+}
+
 Summary fillDemoInTransaction(Connection &conn)
 {
     Rng rng(20250101u);
     Summary sum;
     const std::vector<Course> courses = writeCourses(conn, rng, qint64(kCourses.size()), true);
     sum.courses = qint64(courses.size());
+    writeSeries(conn, courses, true);
 
     std::vector<Employee> staff;
     EmployeeWriter emp(conn);
@@ -396,6 +422,7 @@ Summary fillRowsInTransaction(Connection &conn, qint64 entries)
     Summary sum;
     const std::vector<Course> courses = writeCourses(conn, rng, coursesForRows(entries), false);
     sum.courses = qint64(courses.size());
+    writeSeries(conn, courses, false);
 
     const qint64 nStaff = employeesForRows(entries);
     std::vector<Employee> staff;

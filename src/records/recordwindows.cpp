@@ -8,6 +8,7 @@
 #include "reports/frmkursbericht.h"
 #include "reports/frmmitarbeiterbericht.h"
 #include "reports/frmtrainingsplanbericht.h"
+#include "series/seriescommands.h"
 
 namespace orv::records {
 
@@ -19,6 +20,7 @@ RecordForm *openRecordWindow(ui::WindowId window)
         form = new FrmKurs;
         form->setReportOpener(reports::openKursBericht);
         groups::attachToKurs(*form);
+        series::attachToKurs(*form);
         break;
     case ui::WindowId::Mitarbeiter:
         form = new FrmMitarbeiter;

@@ -1,5 +1,7 @@
 #include "data/schema.h"
+#include "data/series.h"
 #include "reportdata/reportexport.h"
+#include "reports/frmfaelligbericht.h"
 #include "reports/frmkursbericht.h"
 #include "reports/frmmitarbeiterbericht.h"
 #include "reports/frmtrainingsplanbericht.h"
@@ -911,5 +913,92 @@ TEST_P(StammdatenBerichtTest, ExportOfTheChosenListsAndTheButtonInEveryDialog)
 }
 
 ORV_DB_TEST_SUITE(StammdatenBerichtTest);
+
+// "Fällige Schulungen" through its dialog: the series chosen, the day, a
+// filter; the lines, the legend and the export of the same rows.
+class FaelligBerichtTest : public DbTest {
+protected:
+    void setUpOnDatabase() override
+    {
+        seed();
+        db().exec(u"DELETE FROM Trainingsplan"_s);
+        data::series::setForCourse(db(), u"K1"_s, {u"UW"_s, 12});
+        data::series::setForCourse(db(), u"K2"_s, {u"EN"_s, 24});
+        const QDate today = QDate::currentDate();
+        addPlan(u"K1"_s, u"Abel, Anna"_s, u"2"_s, today.addMonths(-13), today.addMonths(-13));
+        addPlan(u"K1"_s, u"Zorn, Zeno"_s, u"2"_s, today.addDays(-360), today.addDays(-360));
+        addPlan(u"K2"_s, u"Zorn, Zeno"_s, u"2"_s, today.addMonths(-25), today.addMonths(-25));
+        addPlan(u"K1"_s, u"Ärger, Udo"_s, u"1"_s, today.addDays(20), today.addDays(21));
+        dlg = std::make_unique<reports::FrmFaelligBericht>();
+        dlg->show();
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        DbTest::TearDown();
+    }
+    std::unique_ptr<reports::FrmFaelligBericht> dlg;
+};
+
+TEST_P(FaelligBerichtTest, ListsWhoIsDueByTheChosenDayWithTheDaysLeftAndExportsTheSameRows)
+{
+    const QDate today = QDate::currentDate();
+    const auto day = [](const QDate &d) { return d.toString(u"dd.MM.yyyy"_s); };
+    dlg->findChild<QLineEdit *>(u"txtStichtag"_s)->setText(day(today.addDays(30)));
+    const reportdata::ReportModel &m = build(*dlg);
+    EXPECT_EQ(m.title, u"Fällige Schulungen bis "_s + day(today.addDays(30)));
+    EXPECT_EQ(m.orientation, reportdata::Orientation::Landscape);
+    const Columns due{127, {0, 12, 44, 66, 76, 88, -106, 109}};
+    EXPECT_EQ(m.header, u"Reihe:       alle\r\n\r\n"_s
+                            + due(u"Reihe|Name|Bereich|Kurs-Nr.|erledigt|gültig bis|Tage|geplant"_s).trimmed());
+    QStringList lines = m.body.split(crlf);
+    ASSERT_GE(lines.size(), 5);
+    const QDate zornDone = today.addMonths(-25), abelDone = today.addMonths(-13), zornUw = today.addDays(-360);
+    EXPECT_EQ(lines.mid(0, 4),
+              (QStringList{due(u"EN|Zorn, Zeno|Logistik|K2|%1|%2|%3|"_s.arg(day(zornDone), day(zornDone.addMonths(24)))
+                                   .arg(today.daysTo(zornDone.addMonths(24))))
+                               .trimmed(),
+                           due(u"UW|Abel, Anna|Einkauf|K1|%1|%2|%3|"_s.arg(day(abelDone), day(abelDone.addMonths(12)))
+                                   .arg(today.daysTo(abelDone.addMonths(12))))
+                               .trimmed(),
+                           due(u"UW|Zorn, Zeno|Logistik|K1|%1|%2|%3|"_s.arg(day(zornUw), day(zornUw.addMonths(12)))
+                                   .arg(today.daysTo(zornUw.addMonths(12))))
+                               .trimmed(),
+                           QString()}));
+    EXPECT_EQ(lines.value(4), u"Anzahl:      3"_s);
+
+    // One series, and who never completed it, planned already or not.
+    auto *reihe = dlg->findChild<QComboBox *>(u"cmbReihe"_s);
+    reihe->setCurrentIndex(reihe->findText(u"UW"_s));
+    clickBox(dlg->findChild<QCheckBox *>(u"chkNie"_s));
+    lines = build(*dlg).body.split(crlf);
+    EXPECT_EQ(lines.value(0), due(u"UW|Ärger, Udo|Werkleitung||nie|||K1 "_s + day(today.addDays(20))).trimmed());
+    EXPECT_EQ(lines.value(2).left(24), u"UW          Zorn, Zeno  "_s);
+    EXPECT_EQ(lines.value(4), u"Anzahl:      3"_s);
+    EXPECT_TRUE(build(*dlg).header.startsWith(
+        u"Reihe:       UW\r\nMit den Mitarbeitern, die die Schulung nie erledigt haben\r\n"_s));
+
+    exportVia(prompter, *dlg, tempPath() + u"/faellig.csv"_s, csvType);
+    const QStringList csv = QString::fromUtf8(readFile(tempPath() + u"/faellig.csv"_s)).split(u"\r\n"_s);
+    // (The byte-order mark is read as none.)
+    EXPECT_EQ(csv.value(0), u"Reihe;Name;Bereich;Abteilung;Kategorie;Kurs-Nr.;erledigt;gültig bis;Tage;geplant "
+                            "(Kurs-Nr.);geplant ab"_s);
+    EXPECT_EQ(csv.value(1), u"UW;Ärger, Udo;Werkleitung;VK;O;;;;;K1;"_s + day(today.addDays(20)));
+    EXPECT_EQ(csv.value(2),
+              u"UW;Abel, Anna;Einkauf;EK;Ets;K1;%1;%2;%3;;"_s.arg(day(abelDone), day(abelDone.addMonths(12)))
+                  .arg(today.daysTo(abelDone.addMonths(12))));
+    EXPECT_EQ(csv.size(), 5); // three rows and the end of the last
+}
+
+// A day that is no date is refused before anything is read.
+TEST_P(FaelligBerichtTest, ADayThatIsNoDateIsRefused)
+{
+    dlg->findChild<QLineEdit *>(u"txtStichtag"_s)->setText(u"31.02.2027"_s);
+    prompter.expectMessage(u"Das Datum ist ungültig!"_s, u"Datenprüfung"_s, ui::Icon::Exclamation);
+    clickButton(*dlg, u"cmdAblage"_s);
+    EXPECT_EQ(dlg->model().body, QString());
+}
+
+ORV_DB_TEST_SUITE(FaelligBerichtTest);
 
 } // namespace
