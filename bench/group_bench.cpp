@@ -1,13 +1,15 @@
 // Group work at a plant's size: the dialog "Für mehrere einplanen" over all
-// employees (opening, filtering as a name is typed), and 5,000 entries
-// planned in one go against the raw insert of the same rows in one
-// transaction, on SQLite and (ORV_TEST_PG_URI) PostgreSQL.
+// employees (opening, filtering as a name is typed), 5,000 entries planned in
+// one go against the raw insert of the same rows in one transaction, and the
+// due list of all series, on SQLite and (ORV_TEST_PG_URI) PostgreSQL.
 #include "data/batchinsert.h"
 #include "data/connection.h"
 #include "data/demodata.h"
 #include "data/groupentries.h"
 #include "data/schema.h"
+#include "data/series.h"
 #include "groups/frmeinplanen.h"
+#include "reportdata/faelliglist.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,11 +34,11 @@ data::ConnectionTarget database(const QString &folder, const QString &pgBase, lo
 {
     data::ConnectionTarget target;
     if (pgBase.isEmpty()) {
-        target = data::ConnectionTarget::sqliteFile(folder + QStringLiteral("/group_bench_%1.mdb").arg(rows));
+        target = data::ConnectionTarget::sqliteFile(folder + QStringLiteral("/group_bench2_%1.mdb").arg(rows));
         if (QFile::exists(target.location))
             return target;
     } else {
-        const QString schema = QStringLiteral("orv_bench_group_%1").arg(rows);
+        const QString schema = QStringLiteral("orv_bench_group2_%1").arg(rows);
         data::Connection admin;
         admin.open(data::ConnectionTarget::postgres(pgBase));
         admin.exec(QStringLiteral("SET client_min_messages TO warning"));
@@ -167,8 +169,26 @@ void measure(const char *engine, const data::ConnectionTarget &target, int repet
     newCourse(conn, QStringLiteral("GRPLAN"));
     conn.exec(QStringLiteral("DELETE FROM Kurs WHERE KursNr IN ('GRRAW', 'GRPLAN')"));
 
+    // Who is due in any of the series within three months, and the report of it.
+    double due = 1e9, report = 1e9;
+    size_t dueRows = 0;
+    for (int rep = 0; rep < repetitions; ++rep) {
+        data::series::DueSelection sel;
+        sel.today = QDate::currentDate();
+        sel.until = sel.today.addMonths(3);
+        QElapsedTimer t;
+        t.start();
+        dueRows = data::series::due(conn, sel).size();
+        due = std::min(due, seconds(t));
+        t.restart();
+        reportdata::buildFaelligList(conn, sel);
+        report = std::min(report, seconds(t));
+    }
+
     std::printf("%-10s %9d  %7.3f  %9.3f  %8.3f  %7.3f  %9.3f  %7.3f  %5.1f\n", engine, employees, open, slowestKey,
                 bereich, raw, preview, plan, plan / raw);
+    std::printf("           due list of all %d series: %zu rows in %.3f s, the report %.3f s (target 1 s: %s)\n",
+                int(data::series::codes(conn).size()), dueRows, due, report, report <= 1.0 ? "met" : "missed");
     std::printf("           targets: filter within 0.1 s per typed character (%s), %d entries within 2 s (%s)\n",
                 slowestKey <= 0.1 ? "met" : "missed", kGroup, preview + plan <= 2.0 ? "met" : "missed");
     std::fflush(stdout);

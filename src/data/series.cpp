@@ -3,12 +3,13 @@
 #include "data/collation.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
-#include "data/groupentries.h"
 #include "data/schema.h"
 #include "data/tables.h"
 
-#include <QHash>
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace orv::data::series {
 namespace {
@@ -21,47 +22,65 @@ QString textOf(const Cursor &cur, int c)
     return fromDbText(bytes);
 }
 
-QDate dateOf(const Cursor &cur, int c)
-{
-    const qint64 day = cur.julianDay(c);
-    return day == 0 ? QDate() : QDate::fromJulianDay(day);
-}
-
 QString courseKey(const QString &kursNr) { return schema::padded(kursNr.trimmed(), 6); }
 
-bool isServer(Connection &conn) { return conn.backend().kind() == BackendKind::Postgres; }
-
-// Per employee and series the entry with the latest `day` (a date column).
-// On SQLite the other columns of an aggregate's row come from the row that
-// has the maximum; a server takes the first row of each pair instead.
-QString lastPerPair(Connection &conn, const QString &day, const QString &where)
+std::string_view trimmedBytes(std::string_view bytes)
 {
-    const QString from = QStringLiteral(" FROM Trainingsplan t JOIN Kursreihe r ON r.KursNr = t.KursNr JOIN Kurs k ON "
-                                        "k.KursNr = t.KursNr");
-    if (isServer(conn))
-        return QStringLiteral("SELECT DISTINCT ON (t.Name, r.Reihe) t.Name, r.Reihe, t.KursNr, %1, r.Gueltigkeit")
-                   .arg(day)
-               + from + where + QStringLiteral(" ORDER BY t.Name, r.Reihe, %1 DESC").arg(day);
-    return QStringLiteral("SELECT t.Name, r.Reihe, t.KursNr, MAX(%1), r.Gueltigkeit").arg(day) + from + where
-           + QStringLiteral(" GROUP BY t.Name, r.Reihe");
+    while (!bytes.empty() && bytes.back() == ' ')
+        bytes.remove_suffix(1);
+    return bytes;
 }
 
-struct Last {
-    QString kursNr;
-    QDate day;
+// A course of a chosen series, as the due list needs it.
+struct SeriesCourse {
+    int series; // position of its series among the chosen, in German order of the codes
     std::optional<int> months;
+    QString kursNr;
 };
-using PairMap = QHash<QString, QHash<QString, Last>>; // employee -> series -> entry
 
-PairMap readLast(Connection &conn, const QString &day, const QString &where, const QVariantList &params)
+// An employee the filters leave, as the due list needs it.
+struct Person {
+    QString name, bereich, abteilung, kategorie;
+};
+
+// One entry of a series course: completed (its Datum bis) or still to come (its Datum von).
+struct Mark {
+    quint64 pair; // employee * series count + series
+    qint32 day;   // Julian day
+    qint32 course;
+    bool done;
+};
+
+// The chosen series' courses by number, and the series codes in German order.
+std::unordered_map<std::string, SeriesCourse> seriesCourses(Connection &conn, const DueSelection &sel,
+                                                            QStringList &codesOut)
 {
-    PairMap map;
-    auto cur = conn.queryMany(lastPerPair(conn, day, where), params);
+    struct Row {
+        std::string nr;
+        QString kursNr, reihe;
+        std::optional<int> months;
+    };
+    std::vector<Row> rows;
+    auto cur = conn.query(QStringLiteral("SELECT k.KursNr, k.Rubrik, r.Reihe, r.Gueltigkeit FROM Kurs k JOIN "
+                                         "Kursreihe r ON r.KursNr = k.KursNr WHERE r.Reihe <> ''"));
     while (cur->next()) {
-        Last l{textOf(*cur, 2), dateOf(*cur, 3),
-               cur->isNull(4) ? std::nullopt : std::optional<int>(int(cur->integer(4)))};
-        map[textOf(*cur, 0)].insert(textOf(*cur, 1), l);
+        const QString reihe = textOf(*cur, 2);
+        if (!sel.reihe.trimmed().isEmpty() && reihe != sel.reihe.trimmed())
+            continue;
+        if (!sel.rubrik.trimmed().isEmpty() && textOf(*cur, 1) != sel.rubrik.trimmed())
+            continue;
+        rows.push_back({std::string(trimmedBytes(cur->textBytes(0))), textOf(*cur, 0), reihe,
+                        cur->isNull(3) ? std::nullopt : std::optional<int>(int(cur->integer(3)))});
     }
+    QStringList codes;
+    for (const Row &r : rows)
+        codes << r.reihe;
+    codes.removeDuplicates();
+    std::sort(codes.begin(), codes.end(), [](const QString &a, const QString &b) { return germanCompare(a, b) < 0; });
+    std::unordered_map<std::string, SeriesCourse> map;
+    for (Row &r : rows)
+        map.emplace(std::move(r.nr), SeriesCourse{int(codes.indexOf(r.reihe)), r.months, r.kursNr});
+    codesOut = codes;
     return map;
 }
 
@@ -126,90 +145,140 @@ void copyCourse(Connection &conn, const QString &from, const QString &to)
 
 std::vector<DueRow> due(Connection &conn, const DueSelection &sel)
 {
-    QString where = QStringLiteral(" WHERE r.Reihe <> ''");
-    QVariantList params;
-    if (!sel.reihe.trimmed().isEmpty()) {
-        where += QStringLiteral(" AND r.Reihe = ?");
-        params << schema::padded(sel.reihe.trimmed(), kCodeWidth);
-    }
-    if (!sel.rubrik.trimmed().isEmpty()) {
-        where += QStringLiteral(" AND k.Rubrik = ?");
-        params << schema::padded(sel.rubrik.trimmed(), 40);
-    }
-    const PairMap done = readLast(conn, QStringLiteral("t.Datum_bis"),
-                                  where + QStringLiteral(" AND t.Status = '2' AND t.Datum_bis IS NOT NULL"), params);
-    const PairMap coming =
-        readLast(conn, QStringLiteral("t.Datum_von"),
-                 where + QStringLiteral(" AND t.Status IN ('0', '1') AND t.Datum_von IS NOT NULL"), params);
-
-    // The series a "never" row can be of: those the filters leave.
-    QStringList seriesCodes;
-    if (sel.withNever) {
-        QString sql =
-            QStringLiteral("SELECT DISTINCT r.Reihe FROM Kursreihe r JOIN Kurs k ON k.KursNr = r.KursNr") + where;
-        for (auto cur = conn.query(sql, params); cur->next();)
-            seriesCodes << textOf(*cur, 0);
+    QStringList codes;
+    const std::unordered_map<std::string, SeriesCourse> courses = seriesCourses(conn, sel, codes);
+    std::vector<const SeriesCourse *> courseAt;
+    std::unordered_map<std::string_view, int> courseIndex;
+    for (const auto &c : courses) {
+        courseIndex.emplace(c.first, int(courseAt.size()));
+        courseAt.push_back(&c.second);
     }
 
-    const std::vector<group::Person> people = group::employees(conn); // German order
-    const auto keep = [&](const QString &want, const QString &have) {
-        return want.trimmed().isEmpty() || want.trimmed() == have;
-    };
-    struct Sorted {
-        DueRow row;
-        int person;
-    };
-    std::vector<Sorted> rows;
-    for (int p = 0; p < int(people.size()); ++p) {
-        const group::Person &who = people[size_t(p)];
-        if (!keep(sel.bereich, who.bereich) || !keep(sel.abteilung, who.abteilung)
-            || !keep(sel.kategorie, who.kategorie))
-            continue;
-        const QHash<QString, Last> mine = done.value(who.name);
-        const QHash<QString, Last> next = coming.value(who.name);
-        const auto add = [&](const QString &reihe, const Last *last) {
-            DueRow r{reihe, who.name, who.bereich, who.abteilung, who.kategorie, {}, {}, {}, 0, {}, {}};
-            if (last) {
-                r.kursNr = last->kursNr;
-                r.done = last->day;
-                r.validUntil = last->day.addMonths(*last->months);
-                r.days = sel.today.daysTo(r.validUntil);
-            }
-            if (auto n = next.constFind(reihe); n != next.cend() && (!last || n->day > last->day)) {
-                r.nextKursNr = n->kursNr;
-                r.nextFrom = n->day;
-            }
-            rows.push_back({r, p});
+    // The employees of the filters, in German order of their names.
+    std::vector<Person> people;
+    std::vector<std::string> keys;
+    {
+        auto cur =
+            conn.queryMany(QStringLiteral("SELECT Name, Bereich, Abteilung, Kategorie FROM Mitarbeiter ORDER BY ")
+                           + conn.backend().germanOrder(QStringLiteral("Name")));
+        const auto keep = [](const QString &want, const QString &have) {
+            return want.trimmed().isEmpty() || want.trimmed() == have;
         };
-        for (auto it = mine.cbegin(); it != mine.cend(); ++it)
-            if (it->months && it->day.addMonths(*it->months) < sel.until)
-                add(it.key(), &it.value());
-        for (const QString &reihe : std::as_const(seriesCodes))
-            if (!mine.contains(reihe))
-                add(reihe, nullptr);
+        while (cur->next()) {
+            Person p{textOf(*cur, 0), textOf(*cur, 1), textOf(*cur, 2), textOf(*cur, 3)};
+            if (keep(sel.bereich, p.bereich) && keep(sel.abteilung, p.abteilung) && keep(sel.kategorie, p.kategorie)) {
+                keys.emplace_back(trimmedBytes(cur->textBytes(0)));
+                people.push_back(std::move(p));
+            }
+        }
     }
-    QStringList allCodes;
-    for (const Sorted &s : rows)
-        allCodes << s.row.reihe;
-    allCodes.removeDuplicates();
-    std::sort(allCodes.begin(), allCodes.end(),
-              [](const QString &a, const QString &b) { return germanCompare(a, b) < 0; });
-    QHash<QString, int> codeRank;
-    for (int i = 0; i < allCodes.size(); ++i)
-        codeRank.insert(allCodes[i], i);
-    std::sort(rows.begin(), rows.end(), [&](const Sorted &a, const Sorted &b) {
-        const int ca = codeRank.value(a.row.reihe), cb = codeRank.value(b.row.reihe);
-        if (ca != cb)
-            return ca < cb;
-        // Who never took part stands first: an invalid date is the earliest.
-        if (a.row.validUntil != b.row.validUntil)
-            return !a.row.validUntil.isValid() || (b.row.validUntil.isValid() && a.row.validUntil < b.row.validUntil);
-        return a.person < b.person;
+    std::unordered_map<std::string_view, int> personIndex;
+    personIndex.reserve(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        personIndex.emplace(keys[i], int(i));
+
+    // One pass over the entries that can count: completed, or still to come.
+    const quint64 seriesCount = quint64(std::max<qsizetype>(codes.size(), 1));
+    std::vector<Mark> marks;
+    if (!courses.empty() && !people.empty()) {
+        auto cur = conn.queryMany(QStringLiteral("SELECT KursNr, Name, Status, Datum_von, Datum_bis FROM Trainingsplan "
+                                                 "WHERE Status IN ('0', '1', '2')"));
+        while (cur->next()) {
+            const auto c = courseIndex.find(trimmedBytes(cur->textBytes(0)));
+            if (c == courseIndex.end())
+                continue;
+            const auto p = personIndex.find(trimmedBytes(cur->textBytes(1)));
+            if (p == personIndex.end())
+                continue;
+            const bool done = trimmedBytes(cur->textBytes(2)) == "2";
+            const qint64 day = cur->julianDay(done ? 4 : 3);
+            if (day == 0)
+                continue;
+            marks.push_back({quint64(p->second) * seriesCount + quint64(courseAt[size_t(c->second)]->series),
+                             qint32(day), qint32(c->second), done});
+        }
+    }
+    std::sort(marks.begin(), marks.end(), [](const Mark &a, const Mark &b) { return a.pair < b.pair; });
+
+    std::vector<DueRow> rows;
+    std::vector<int> seriesOfRow;
+    const auto dateOfDay = [](qint32 d) { return QDate::fromJulianDay(d); };
+    const auto addRow = [&](quint64 pair, const Mark *last, const Mark *next) {
+        const Person &who = people[size_t(pair / seriesCount)];
+        DueRow r{codes.value(int(pair % seriesCount)),
+                 who.name,
+                 who.bereich,
+                 who.abteilung,
+                 who.kategorie,
+                 {},
+                 {},
+                 {},
+                 0,
+                 {},
+                 {}};
+        if (last) {
+            const SeriesCourse &c = *courseAt[size_t(last->course)];
+            r.kursNr = c.kursNr;
+            r.done = dateOfDay(last->day);
+            r.validUntil = r.done.addMonths(*c.months);
+            r.days = sel.today.daysTo(r.validUntil);
+        }
+        if (next && (!last || next->day > last->day)) {
+            r.nextKursNr = courseAt[size_t(next->course)]->kursNr;
+            r.nextFrom = dateOfDay(next->day);
+        }
+        rows.push_back(std::move(r));
+        seriesOfRow.push_back(int(pair % seriesCount));
+    };
+    // The series a "never" row can be of: those the filters leave some course of.
+    std::vector<bool> offered(seriesCount, false);
+    for (const SeriesCourse *c : courseAt)
+        offered[size_t(c->series)] = true;
+    size_t at = 0;
+    const quint64 pairs = quint64(people.size()) * seriesCount;
+    for (quint64 pair = 0; pair < pairs;) {
+        // The next pair with entries, and the pairs before it without any.
+        const quint64 nextWithMarks = at < marks.size() ? marks[at].pair : pairs;
+        if (sel.withNever)
+            for (; pair < nextWithMarks; ++pair)
+                if (offered[size_t(pair % seriesCount)])
+                    addRow(pair, nullptr, nullptr);
+        if (nextWithMarks >= pairs)
+            break;
+        pair = nextWithMarks;
+        const Mark *last = nullptr, *next = nullptr;
+        for (; at < marks.size() && marks[at].pair == pair; ++at) {
+            const Mark &m = marks[at];
+            const Mark *&best = m.done ? last : next;
+            if (!best || m.day > best->day)
+                best = &m;
+        }
+        if (last) {
+            const std::optional<int> months = courseAt[size_t(last->course)]->months;
+            if (months && dateOfDay(last->day).addMonths(*months) < sel.until)
+                addRow(pair, last, next);
+        } else if (sel.withNever) {
+            addRow(pair, nullptr, next);
+        }
+        ++pair;
+    }
+
+    // By series, who never took part first, then the earliest end, then the name.
+    std::vector<size_t> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const DueRow &x = rows[a], &y = rows[b];
+        if (seriesOfRow[a] != seriesOfRow[b])
+            return seriesOfRow[a] < seriesOfRow[b];
+        const qint64 ex = x.validUntil.isValid() ? x.validUntil.toJulianDay() : 0;
+        const qint64 ey = y.validUntil.isValid() ? y.validUntil.toJulianDay() : 0;
+        return ex < ey;
     });
     std::vector<DueRow> out;
     out.reserve(rows.size());
-    for (Sorted &s : rows)
-        out.push_back(std::move(s.row));
+    for (size_t i : order)
+        out.push_back(std::move(rows[i]));
     return out;
 }
 
