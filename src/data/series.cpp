@@ -204,6 +204,11 @@ std::vector<DueRow> due(Connection &conn, const DueSelection &sel)
     std::vector<int> seriesOfRow;
     const auto dateOfDay = [](qint32 d) { return QDate::fromJulianDay(d); };
     const auto addRow = [&](quint64 pair, const Mark *last, const Mark *next) {
+        // Every series times every employee who never took part can outgrow any use (and the memory).
+        if (rows.size() >= kMaxDueRows)
+            throw DbError(ErrGeneric, QStringLiteral("Die Liste hätte mehr als %L1 Zeilen. Bitte wählen Sie eine Reihe "
+                                                     "oder grenzen Sie Bereich, Abteilung oder Kategorie ein.")
+                                          .arg(kMaxDueRows));
         const Person &who = people[size_t(pair / seriesCount)];
         DueRow r{codes.value(int(pair % seriesCount)),
                  who.name,

@@ -13,6 +13,8 @@ namespace orv::data::series {
 
 inline constexpr int kCodeWidth = 10;
 inline constexpr int kMaxMonths = 999;
+// The longest due list made (a larger one is refused with a German message).
+inline constexpr size_t kMaxDueRows = 1000000;
 
 struct CourseSeries {
     QString reihe;             // trimmed; empty: the course is in no series

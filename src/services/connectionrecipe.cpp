@@ -6,6 +6,8 @@
 #include "services/settings.h"
 #include "ui/prompter.h"
 
+#include <QSet>
+
 namespace orv::services {
 namespace {
 QString g_dataPath;
@@ -34,9 +36,15 @@ bool openConnection(data::Connection &conn, QWidget *parent)
                                 QStringLiteral("Die Datenbank %1 enthält die Tabellen von ORV (Kurs, Mitarbeiter, "
                                                "Trainingsplan) nicht.")
                                     .arg(target.displayName()));
-        // The first program of a newer version to open an older database brings it up to date.
-        if (const data::versions::Outcome o = data::versions::bringUpToDate(conn); o.changed())
-            ui::inform(parent, data::versions::outcomeText(o), QStringLiteral("ORV"), ui::Icon::Information);
+        // The first program of a newer version to open an older database
+        // brings it up to date. Once a database has this version it keeps
+        // it (a newer program only adds tables), so it is asked once a run.
+        static QSet<QString> current;
+        if (!current.contains(target.location)) {
+            if (const data::versions::Outcome o = data::versions::bringUpToDate(conn); o.changed())
+                ui::inform(parent, data::versions::outcomeText(o), QStringLiteral("ORV"), ui::Icon::Information);
+            current.insert(target.location);
+        }
         return true;
     } catch (const data::DbError &e) {
         conn.close();
