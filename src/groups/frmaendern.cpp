@@ -30,31 +30,6 @@ const QString kTitle = QStringLiteral("Mehrere ändern");
 const QString kKeep = QStringLiteral("(unverändert)");
 const QString kEmpty = QStringLiteral("(leer)");
 
-QLabel *labelFor(QWidget *parent, const QString &text, QWidget *field)
-{
-    auto *l = new QLabel(text, parent);
-    ui::labelField(l, field);
-    return l;
-}
-
-QComboBox *listBox(QWidget *parent, const QString &name, const QStringList &items)
-{
-    auto *c = new QComboBox(parent);
-    c->setObjectName(name);
-    c->addItems(items);
-    return c;
-}
-
-QWidget *dateRow(QWidget *parent, reports::DateField *f)
-{
-    auto *box = new QWidget(parent);
-    auto *h = new QHBoxLayout(box);
-    h->setContentsMargins(0, 0, 0, 0);
-    h->addWidget(f->text());
-    h->addWidget(f->button());
-    return box;
-}
-
 // A yes/no field with a third, grayed state for "keeps its value".
 QCheckBox *keepOrSet(QWidget *parent, const QString &name, const QString &text)
 {

@@ -33,21 +33,6 @@ namespace {
 const QString kTitle = QStringLiteral("Für mehrere einplanen");
 const QString kAll = QStringLiteral("(alle)");
 
-QLabel *labelFor(QWidget *parent, const QString &text, QWidget *field)
-{
-    auto *l = new QLabel(text, parent);
-    ui::labelField(l, field);
-    return l;
-}
-
-QComboBox *listBox(QWidget *parent, const QString &name, const QStringList &items)
-{
-    auto *c = new QComboBox(parent);
-    c->setObjectName(name);
-    c->addItems(items);
-    return c;
-}
-
 // "(alle)" and the values the employees have, in German order.
 QStringList filterItems(const std::vector<data::group::Person> &people, QString data::group::Person::*field)
 {
@@ -150,22 +135,14 @@ void FrmEinplanen::buildValues(QGridLayout *grid, int row)
     txtBemerkung->setObjectName(QStringLiteral("txtBemerkung"));
     ui::limitLength(txtBemerkung, 80);
 
-    const auto dateRow = [frame](reports::DateField *f) {
-        auto *box = new QWidget(frame);
-        auto *h = new QHBoxLayout(box);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->addWidget(f->text());
-        h->addWidget(f->button());
-        return box;
-    };
     g->addWidget(labelFor(frame, QStringLiteral("&Priorität:"), cmbPrioritaet), 0, 0);
     g->addWidget(cmbPrioritaet, 0, 1, Qt::AlignLeft);
     g->addWidget(labelFor(frame, QStringLiteral("&Quelle:"), cmbQuelle), 0, 2);
     g->addWidget(cmbQuelle, 0, 3, Qt::AlignLeft);
     g->addWidget(labelFor(frame, QStringLiteral("Datum &von:"), m_von->text()), 1, 0);
-    g->addWidget(dateRow(m_von), 1, 1);
+    g->addWidget(dateRow(frame, m_von), 1, 1);
     g->addWidget(labelFor(frame, QStringLiteral("&Datum bis:"), m_bis->text()), 1, 2);
-    g->addWidget(dateRow(m_bis), 1, 3);
+    g->addWidget(dateRow(frame, m_bis), 1, 3);
     g->addWidget(labelFor(frame, QStringLiteral("Stat&us:"), cmbStatus), 2, 0);
     g->addWidget(cmbStatus, 2, 1, Qt::AlignLeft);
     g->addWidget(chkRechnung, 2, 2);

@@ -6,11 +6,13 @@
 #include "groups/tickmodel.h"
 #include "records/fieldfactory.h"
 #include "records/trainingsplanpickers.h"
+#include "reports/datefield.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -251,6 +253,31 @@ QString leftText(const QString &heading, const std::vector<data::group::Left> &l
     if (left.size() > kNamed)
         text += QStringLiteral("\n… und %1 weitere").arg(left.size() - kNamed);
     return text;
+}
+
+QLabel *labelFor(QWidget *parent, const QString &text, QWidget *field)
+{
+    auto *l = new QLabel(text, parent);
+    ui::labelField(l, field);
+    return l;
+}
+
+QComboBox *listBox(QWidget *parent, const QString &name, const QStringList &items)
+{
+    auto *c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->addItems(items);
+    return c;
+}
+
+QWidget *dateRow(QWidget *parent, reports::DateField *field)
+{
+    auto *box = new QWidget(parent);
+    auto *h = new QHBoxLayout(box);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->addWidget(field->text());
+    h->addWidget(field->button());
+    return box;
 }
 
 void showFault(QWidget *parent, const QString &message, QWidget *field)

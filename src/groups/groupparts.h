@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -17,6 +18,9 @@ class QWidget;
 
 namespace orv::data {
 class Connection;
+}
+namespace orv::reports {
+class DateField;
 }
 
 // The pieces the two group dialogs share.
@@ -93,6 +97,13 @@ QString entriesText(qint64 n, const char *one, const char *more);
 // The people left out with their reasons under a heading, at most 15 of
 // them named; empty when nobody was left out.
 QString leftText(const QString &heading, const std::vector<data::group::Left> &left);
+
+// A label that names `field` and reaches it by its access key.
+QLabel *labelFor(QWidget *parent, const QString &text, QWidget *field);
+// A list box of fixed items (no typing).
+QComboBox *listBox(QWidget *parent, const QString &name, const QStringList &items);
+// A date field with its calendar button, in one cell.
+QWidget *dateRow(QWidget *parent, reports::DateField *field);
 
 // Shows a fault of the checks: its message in the status panel and in the
 // box, the focus on its field.

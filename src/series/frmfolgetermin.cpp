@@ -13,11 +13,9 @@
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QToolButton>
 
 namespace orv::series {
 
@@ -38,21 +36,12 @@ FrmFolgetermin::FrmFolgetermin(data::Connection &conn, const QString &kursNr, co
     txtKursNr->setObjectName(QStringLiteral("txtKursNr"));
     txtKursNr->setFont(records::fields::fieldFont());
     ui::limitLength(txtKursNr, 6);
-    auto *nr = new QLabel(QStringLiteral("Neue &Kurs-Nr.:"), this);
-    ui::labelField(nr, txtKursNr);
-    g->addWidget(nr, 1, 0);
+    g->addWidget(groups::labelFor(this, QStringLiteral("Neue &Kurs-Nr.:"), txtKursNr), 1, 0);
     g->addWidget(txtKursNr, 1, 1);
     m_until = new reports::DateField(QStringLiteral("FaelligBis"), this);
     m_until->text()->setText(ui::formatDate(QDate::currentDate().addMonths(3)));
-    auto *until = new QLabel(QStringLiteral("Fällig &bis:"), this);
-    ui::labelField(until, m_until->text());
-    auto *box = new QWidget(this);
-    auto *h = new QHBoxLayout(box);
-    h->setContentsMargins(0, 0, 0, 0);
-    h->addWidget(m_until->text());
-    h->addWidget(m_until->button());
-    g->addWidget(until, 2, 0);
-    g->addWidget(box, 2, 1);
+    g->addWidget(groups::labelFor(this, QStringLiteral("Fällig &bis:"), m_until->text()), 2, 0);
+    g->addWidget(groups::dateRow(this, m_until), 2, 1);
     lblFaellig = new QLabel(this);
     lblFaellig->setObjectName(QStringLiteral("lblFaellig"));
     g->addWidget(lblFaellig, 3, 0, 1, 2);

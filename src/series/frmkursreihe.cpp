@@ -44,12 +44,8 @@ FrmKursreihe::FrmKursreihe(data::Connection &conn, const QString &kursNr, QWidge
     txtGueltigkeit->setObjectName(QStringLiteral("txtGueltigkeit"));
     ui::limitLength(txtGueltigkeit, 3);
     txtGueltigkeit->setMaximumWidth(txtGueltigkeit->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
-    auto *reihe = new QLabel(QStringLiteral("&Reihe:"), this);
-    ui::labelField(reihe, cmbReihe);
-    auto *months = new QLabel(QStringLiteral("&Gültigkeit in Monaten:"), this);
-    ui::labelField(months, txtGueltigkeit);
-    form->addRow(reihe, cmbReihe);
-    form->addRow(months, txtGueltigkeit);
+    form->addRow(groups::labelFor(this, QStringLiteral("&Reihe:"), cmbReihe), cmbReihe);
+    form->addRow(groups::labelFor(this, QStringLiteral("&Gültigkeit in Monaten:"), txtGueltigkeit), txtGueltigkeit);
     v->addLayout(form);
     auto *hint = new QLabel(QStringLiteral("Ohne Gültigkeit bleibt eine erledigte Schulung unbegrenzt gültig."), this);
     hint->setWordWrap(true);

@@ -6,9 +6,6 @@
 #include "support/diskfaults.h"
 #include "support/testenv.h"
 
-#include <atomic>
-#include <thread>
-
 using namespace orv::data;
 using orv::data::group::Entry;
 
@@ -44,24 +41,6 @@ protected:
     {
         e.name = name;
         return e;
-    }
-    // Another workstation holds a write in an open transaction while `work` runs here, and commits after 300 ms.
-    void whileAnotherWrites(const QStringList &statements, const std::function<void()> &work)
-    {
-        std::atomic<bool> holding{false};
-        std::thread other([&] {
-            Connection conn = connect();
-            Transaction tx(conn);
-            for (const QString &sql : statements)
-                conn.exec(sql);
-            holding = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            tx.commit();
-        });
-        while (!holding)
-            std::this_thread::yield();
-        work();
-        other.join();
     }
     const QString kAbel = u"Abel, Anna"_s, kAerger = u"Ärger, Udo"_s, kZorn = u"Zorn, Zeno"_s;
 };
@@ -100,11 +79,12 @@ TEST_P(GroupEntriesTest, PlansTheGroupAndSkipsWhoHasAnEntryWithoutTouchingIt)
 TEST_P(GroupEntriesTest, WritesOfAnotherWorkstationMeanwhileAreSkippedAndNamed)
 {
     group::PlanResult r;
-    whileAnotherWrites({u"INSERT INTO Trainingsplan (KursNr, Name, Status, Bemerkung) VALUES ('K3', 'Zorn, Zeno', "
-                        "'2', 'dort')"_s},
-                       [&] {
-                           r = group::plan(db(), values(u"K3"_s), {kAbel, kZorn});
-                       });
+    whileAnotherWorkstationWrites(
+        {u"INSERT INTO Trainingsplan (KursNr, Name, Status, Bemerkung) VALUES ('K3', 'Zorn, Zeno', "
+         "'2', 'dort')"_s},
+        [&] {
+            r = group::plan(db(), values(u"K3"_s), {kAbel, kZorn});
+        });
     EXPECT_EQ(r.planned, QStringList{kAbel});
     // On SQLite the other workstation's lock makes this one wait, so its
     // entry is stored when this one looks; a server lets both go on and this
@@ -115,11 +95,11 @@ TEST_P(GroupEntriesTest, WritesOfAnotherWorkstationMeanwhileAreSkippedAndNamed)
     EXPECT_EQ(rows(u"SELECT Name, Status, Bemerkung FROM Trainingsplan WHERE KursNr = 'K3' ORDER BY Status"_s),
               (QStringList{"Abel, Anna/1/Gruppe", "Zorn, Zeno/2/dort"}));
 
-    whileAnotherWrites({u"DELETE FROM Trainingsplan WHERE Name = 'Ärger, Udo'"_s,
-                        u"DELETE FROM Mitarbeiter WHERE Name = 'Ärger, Udo'"_s},
-                       [&] {
-                           r = group::plan(db(), values(u"K1"_s), {kAerger, kZorn});
-                       });
+    whileAnotherWorkstationWrites({u"DELETE FROM Trainingsplan WHERE Name = 'Ärger, Udo'"_s,
+                                   u"DELETE FROM Mitarbeiter WHERE Name = 'Ärger, Udo'"_s},
+                                  [&] {
+                                      r = group::plan(db(), values(u"K1"_s), {kAerger, kZorn});
+                                  });
     EXPECT_EQ(r.planned, QStringList{kZorn});
     EXPECT_EQ(names(r.left), QStringList{u"Ärger, Udo: Der eingegebene Name ist nicht vorhanden!"_s});
     EXPECT_EQ(count(u"Trainingsplan"_s, u"Name = ?"_s, {kAerger}), 0);

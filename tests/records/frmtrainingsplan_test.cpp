@@ -5,8 +5,6 @@
 #include <QCalendarWidget>
 #include <QListView>
 #include <QTableView>
-#include <atomic>
-#include <thread>
 
 using namespace orv;
 using orv::ui::Answer;
@@ -285,21 +283,8 @@ TEST_P(TrainingsplanWindowTest, ParentGoneWhileSavingIsRefusedAndLeavesNoOrphan)
         open(); // no entries: the window starts in add mode
         drv.type(0, u"K2"_s);
         drv.type(5, u"Zorn, Zeno"_s);
-        std::atomic<bool> holding{false};
-        std::thread other([&] {
-            data::Connection conn = connect();
-            data::Transaction tx(conn);
-            for (const QString &sql : c.statements)
-                conn.exec(sql);
-            holding = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            tx.commit();
-        });
-        while (!holding)
-            std::this_thread::yield();
         expectInvalid();
-        drv.click("cmdSave");
-        other.join();
+        whileAnotherWorkstationWrites(c.statements, [&] { drv.click("cmdSave"); });
         EXPECT_EQ(drv.status(), c.message);
         EXPECT_EQ(count("Trainingsplan"), 0);
         drv.dispose();

@@ -15,7 +15,9 @@
 #include <QSettings>
 #include <QTest>
 #include <QUuid>
+#include <atomic>
 #include <sys/stat.h>
+#include <thread>
 
 namespace orv::test {
 
@@ -190,6 +192,24 @@ void DbTest::seed()
             u"erst"_s);
     addPlan(u"K2"_s, u"Ärger, Udo"_s, u"3"_s, QDate(2027, 4, 1), QDate(2027, 4, 2), u"3"_s, u"ZM"_s);
     addPlan(u"K2"_s, u"Zorn, Zeno"_s, u"1"_s, QDate(2027, 5, 1), QDate(2027, 5, 3), u"1"_s, u"AAI"_s, false, true);
+}
+
+void DbTest::whileAnotherWorkstationWrites(const QStringList &statements, const std::function<void()> &work)
+{
+    std::atomic<bool> holding{false};
+    std::thread other([&] {
+        data::Connection conn = connect();
+        data::Transaction tx(conn);
+        for (const QString &sql : statements)
+            conn.exec(sql);
+        holding = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        tx.commit();
+    });
+    while (!holding)
+        std::this_thread::yield();
+    work();
+    other.join();
 }
 
 QStringList DbTest::rows(const QString &sql)

@@ -71,6 +71,9 @@ protected:
     void seed();
     // Each row of a query as its trimmed texts joined by "/".
     QStringList rows(const QString &sql);
+    // Another workstation runs `statements` in a transaction it holds open
+    // while `work` runs here, and commits after 300 ms.
+    void whileAnotherWorkstationWrites(const QStringList &statements, const std::function<void()> &work);
 
 private:
     data::ConnectionTarget m_target;
