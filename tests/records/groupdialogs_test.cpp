@@ -209,8 +209,10 @@ TEST_P(GroupDialogTest, AFailedOrCancelledWriteKeepsTheChoicesAndTheSameButtonWr
         test::clickButton(d, u"cmdAlle"_s);
         const QStringList preview{"Abel, Anna: übersprungen: bereits eingeplant (01.02.2027 bis 28.02.2027, Bedarf)",
                                   "Bo, Ben: wird eingeplant", "Öz, Ömer: wird eingeplant"};
-        expectPreview(preview, u"cmdOK"_s, [] {
-            QTimer::singleShot(0, [] {
+        expectPreview(preview, u"cmdOK"_s, [&d] {
+            QTimer::singleShot(0, [&d] {
+                // While it writes, the dialog takes no second click.
+                EXPECT_FALSE(d.isEnabled());
                 for (QWidget *w : QApplication::topLevelWidgets())
                     if (auto *p = qobject_cast<QProgressDialog *>(w); p && p->objectName() == u"frmGruppeFortschritt")
                         p->cancel();

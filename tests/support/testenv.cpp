@@ -208,7 +208,12 @@ void DbTest::whileAnotherWorkstationWrites(const QStringList &statements, const 
     });
     while (!holding)
         std::this_thread::yield();
-    work();
+    try {
+        work();
+    } catch (...) {
+        other.join(); // a failing test ends with the other workstation done, not the program
+        throw;
+    }
     other.join();
 }
 
