@@ -88,7 +88,13 @@ QString keywordsWithoutPassword(const QString &location)
 ConnectionTarget ConnectionTarget::fromString(const QString &s)
 {
     const QString t = s.trimmed();
-    if (isUri(t))
+    // libpq's "host=… dbname=…" form too: taken for a file name, it would be
+    // said back with its password in the "not there" message.
+    static const QRegularExpression keywords(
+        QStringLiteral("^(host|hostaddr|port|dbname|user|password|passfile|service|sslmode|options|"
+                       "application_name|connect_timeout)\\s*="),
+        QRegularExpression::CaseInsensitiveOption);
+    if (isUri(t) || keywords.match(t).hasMatch())
         return postgres(t);
     return sqliteFile(t);
 }

@@ -270,7 +270,9 @@ void RecordCommands::applyState()
         const unsigned need = it.value();
         const bool on = (!(need & Browsing) || m_browsing) && (!(need & Changing) || !m_browsing)
                         && (!(need & Rows) || m_rowsOpen) && (!(need & SeekLayout) || m_seekAvailable)
-                        && (!(need & Report) || m_reportAvailable) && it.key()->objectName() != m_ownItem;
+                        && (!(need & Report) || m_reportAvailable)
+                        // The window's own item asks for it again while it could not read its rows.
+                        && (it.key()->objectName() != m_ownItem || !m_rowsOpen);
         it.key()->setEnabled(on);
     }
 }

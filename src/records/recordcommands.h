@@ -43,7 +43,8 @@ public:
     void setRowsOpen(bool open) { set(m_rowsOpen, open); }
     void setSeekAvailable(bool available) { set(m_seekAvailable, available); }
     void setReportAvailable(bool available) { set(m_reportAvailable, available); }
-    // Disables the window's own "&Datei" item for good.
+    // Disables the window's own "&Datei" item, except while the rows could
+    // not be read: then it asks for the window again.
     void disableOwnItem(const QString &itemName);
     // A command of one window beyond the shared ones, offered while browsing
     // the rows: an item at the end of "&Bearbeiten" with Ctrl+`shortcutKey`,

@@ -619,6 +619,10 @@ TEST(ConnectionTarget, DisplayNameHidesPasswords)
     }
     EXPECT_EQ(ConnectionTarget::fromString("postgresql://db/orv").kind, BackendKind::Postgres);
     EXPECT_EQ(ConnectionTarget::fromString("/daten/orv.mdb").kind, BackendKind::Sqlite);
+    // The key=value form names a server too (orvdb takes it on its command line).
+    EXPECT_EQ(ConnectionTarget::fromString(" host=db dbname=orv password=geheim").kind, BackendKind::Postgres);
+    EXPECT_EQ(ConnectionTarget::fromString("DBNAME = orv").kind, BackendKind::Postgres);
+    EXPECT_EQ(ConnectionTarget::fromString("/daten/a=b/orv.mdb").kind, BackendKind::Sqlite);
 }
 
 } // namespace
