@@ -71,12 +71,9 @@ TEST_P(DemoDataTest, InitNeverOverwritesAndLeavesNothingAfterAFailure)
             db().exec(u"DROP TABLE "_s + QString::fromLatin1(t));
         fresh = target();
     }
-    auto databaseLeft = [&] {
-        return isPostgres() ? db().exists(
-                   u"SELECT 1 FROM information_schema.tables WHERE table_schema = "
-                   "current_schema() AND lower(table_name) IN ('kurs', 'mitarbeiter', 'kursreihe', 'schemaversion')"_s)
-                            : QFileInfo::exists(fresh.location);
-    };
+    const QString anyTable = u"SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND "
+                             "lower(table_name) IN ('kurs', 'mitarbeiter', 'kursreihe', 'schemaversion')"_s;
+    auto databaseLeft = [&] { return isPostgres() ? db().exists(anyTable) : QFileInfo::exists(fresh.location); };
     EXPECT_THROW(demo::initDatabase(fresh, demo::Content::Rows, -1), data::DbError);
     EXPECT_FALSE(databaseLeft());
 

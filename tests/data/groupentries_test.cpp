@@ -79,12 +79,10 @@ TEST_P(GroupEntriesTest, PlansTheGroupAndSkipsWhoHasAnEntryWithoutTouchingIt)
 TEST_P(GroupEntriesTest, WritesOfAnotherWorkstationMeanwhileAreSkippedAndNamed)
 {
     group::PlanResult r;
-    whileAnotherWorkstationWrites(
-        {u"INSERT INTO Trainingsplan (KursNr, Name, Status, Bemerkung) VALUES ('K3', 'Zorn, Zeno', "
-         "'2', 'dort')"_s},
-        [&] {
-            r = group::plan(db(), values(u"K3"_s), {kAbel, kZorn});
-        });
+    const auto planK3 = [&] { r = group::plan(db(), values(u"K3"_s), {kAbel, kZorn}); };
+    whileAnotherWorkstationWrites({u"INSERT INTO Trainingsplan (KursNr, Name, Status, Bemerkung) VALUES ('K3', "
+                                   "'Zorn, Zeno', '2', 'dort')"_s},
+                                  planK3);
     EXPECT_EQ(r.planned, QStringList{kAbel});
     // On SQLite the other workstation's lock makes this one wait, so its
     // entry is stored when this one looks; a server lets both go on and this
@@ -95,11 +93,10 @@ TEST_P(GroupEntriesTest, WritesOfAnotherWorkstationMeanwhileAreSkippedAndNamed)
     EXPECT_EQ(rows(u"SELECT Name, Status, Bemerkung FROM Trainingsplan WHERE KursNr = 'K3' ORDER BY Status"_s),
               (QStringList{"Abel, Anna/1/Gruppe", "Zorn, Zeno/2/dort"}));
 
+    const auto planK1 = [&] { r = group::plan(db(), values(u"K1"_s), {kAerger, kZorn}); };
     whileAnotherWorkstationWrites({u"DELETE FROM Trainingsplan WHERE Name = 'Ärger, Udo'"_s,
                                    u"DELETE FROM Mitarbeiter WHERE Name = 'Ärger, Udo'"_s},
-                                  [&] {
-                                      r = group::plan(db(), values(u"K1"_s), {kAerger, kZorn});
-                                  });
+                                  planK1);
     EXPECT_EQ(r.planned, QStringList{kZorn});
     EXPECT_EQ(names(r.left), QStringList{u"Ärger, Udo: Der eingegebene Name ist nicht vorhanden!"_s});
     EXPECT_EQ(count(u"Trainingsplan"_s, u"Name = ?"_s, {kAerger}), 0);
