@@ -52,6 +52,14 @@ void openRows(RecordSet &rows, Connection &conn, const QString &table, const QSt
     rows.openQuery(conn, sql, {value});
 }
 
+qint64 countEntries(Connection &conn, const QString &column, const QVariant &value)
+{
+    const QString c = knownColumn(schema::trainingsplan(), column);
+    auto cur =
+        conn.query(QStringLiteral("SELECT COUNT(*) FROM Trainingsplan WHERE ") + c + QStringLiteral(" = ?"), {value});
+    return cur->next() ? cur->integer(0) : 0;
+}
+
 qint64 deleteEntries(Connection &conn, const QString &column, const QVariant &value)
 {
     const QString c = knownColumn(schema::trainingsplan(), column);

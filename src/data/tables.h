@@ -24,6 +24,8 @@ bool rowExists(Connection &conn, const QString &table, const QStringList &column
 void openRows(RecordSet &rows, Connection &conn, const QString &table, const QString &column = QString(),
               const QVariant &value = QVariant());
 
+// The number of training-plan entries whose column (KursNr or Name) has the value.
+qint64 countEntries(Connection &conn, const QString &column, const QVariant &value);
 // Deletes the training-plan entries whose column (KursNr or Name) has the value.
 qint64 deleteEntries(Connection &conn, const QString &column, const QVariant &value);
 

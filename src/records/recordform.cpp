@@ -544,11 +544,34 @@ bool RecordForm::recordExists(const QStringList &columns, const QStringList &val
 
 // ---------------------------------------------------------------- deleting
 
+// The question names how many training-plan entries go with the row: one
+// "Ja" must not take hundreds of them unannounced.
+QString RecordForm::deleteQuestion()
+{
+    if (m_config.dependentKeyColumn.isEmpty())
+        return m_config.deleteQuestion;
+    qint64 entries = 0;
+    try {
+        entries = data::tables::countEntries(*m_conn, m_config.dependentKeyColumn,
+                                             trimmedRight(m_rows->text(m_config.dependentKeyColumn)));
+    } catch (const data::DbError &) {
+        return m_config.deleteQuestion; // the delete itself then says what fails
+    }
+    if (entries == 0)
+        return m_config.deleteQuestion;
+    return m_config.deleteQuestion + QStringLiteral("\n\n")
+           + (entries == 1
+                  ? QStringLiteral("Mit dem %1 wird 1 Eintrag im Trainingsplan gelöscht.").arg(m_config.caption)
+                  : QStringLiteral("Mit dem %1 werden %2 Einträge im Trainingsplan gelöscht.")
+                        .arg(m_config.caption)
+                        .arg(entries));
+}
+
 void RecordForm::deleteRecord()
 {
     if (m_editMode || m_addMode || !m_rows->hasCurrent() || !databaseWritable())
         return;
-    if (ui::ask(this, m_config.deleteQuestion, QStringLiteral("Löschen")) != ui::Answer::Yes)
+    if (ui::ask(this, deleteQuestion(), QStringLiteral("Löschen")) != ui::Answer::Yes)
         return;
     const int bookmark = m_rows->bookmark();
     bool removedFromSet = false;

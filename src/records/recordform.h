@@ -153,6 +153,7 @@ private:
     void showRecord();
     void setBrowseMode(bool browse);
     void refreshRecords();
+    QString deleteQuestion();
     void findKeyAndShow(const QStringList &key);
     void handleSaveError(const data::DbError &e);
     QStringList keyOfRow() const;

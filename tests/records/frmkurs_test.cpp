@@ -319,7 +319,7 @@ TEST_P(KursWindowTest, CourseDeletedElsewhereSendsDeleteAndSaveToTheFirst)
     openOnStandardRows();
     drv.trigger("Gonext");
     otherDeletes(u"K2"_s);
-    expectDelete();
+    expectDelete(Answer::Yes, test::deleteWithEntries(u"Kurs"_s, 2));
     expectWarning(test::kGone);
     drv.trigger("Delete");
     EXPECT_EQ(count("Trainingsplan", "KursNr = ?", {"K2"}), 2);
@@ -452,7 +452,7 @@ TEST_P(KursWindowTest, CourseNumbersWithApostrophesWorkAndEmptyColumnsShowEmpty)
     drv.click("cmdSave");
     EXPECT_EQ(shown(), "A'2");
     drv.trigger("Gobot");
-    expectDelete();
+    expectDelete(Answer::Yes, test::deleteWithEntries(u"Kurs"_s, 1));
     drv.trigger("Delete");
     EXPECT_EQ(count("Trainingsplan"), 0);
     EXPECT_EQ(rows("SELECT KursNr FROM Kurs ORDER BY KursNr"), (QStringList{"A'2", "N1"}));

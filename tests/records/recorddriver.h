@@ -154,6 +154,13 @@ inline const QString kGone =
     u"Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"_s;
 inline const QString kChanged = u"Der Datensatz wurde von einem anderem User geändert, er wird neu eingelesen!"_s;
 inline const QString kDeleteWithEntries = u"Datensatz mit zugeordneten Kursen wirklich löschen?"_s;
+// The same question for a course or employee that has training-plan entries: it says how many go with it.
+inline QString deleteWithEntries(const QString &what, int entries)
+{
+    return kDeleteWithEntries + u"\n\nMit dem "_s + what
+           + (entries == 1 ? u" wird 1 Eintrag"_s : u" werden %1 Einträge"_s.arg(entries))
+           + u" im Trainingsplan gelöscht."_s;
+}
 
 // One record window of the program, opened by its name, on the test database.
 class RecordWindowTest : public DbTest {

@@ -89,8 +89,8 @@ TEST_P(RecordWindowsTest, DeleteTakesTheEntriesOfTheRowAndNothingElse)
         QString question, table, next;
         QStringList left; // the entries that stay, KursNr/Name
     } cases[] = {
-        {test::kDeleteWithEntries, "Kurs", "K3", {"K1/Abel, Anna"}},
-        {test::kDeleteWithEntries, "Mitarbeiter", "Zorn, Zeno", {"K1/Abel, Anna", "K2/Zorn, Zeno"}},
+        {test::deleteWithEntries(u"Kurs"_s, 2), "Kurs", "K3", {"K1/Abel, Anna"}},
+        {test::deleteWithEntries(u"Mitarbeiter"_s, 1), "Mitarbeiter", "Zorn, Zeno", {"K1/Abel, Anna", "K2/Zorn, Zeno"}},
         {"Datensatz wirklich löschen?", "Trainingsplan", "K2/Zorn, Zeno", {"K1/Abel, Anna", "K2/Zorn, Zeno"}},
     };
     for (int w = 0; w < 3; ++w) {

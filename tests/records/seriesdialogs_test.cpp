@@ -60,8 +60,8 @@ TEST_P(SeriesDialogTest, TheSeriesOfACourseIsSetCheckedAndGoesWithTheCourse)
     drv.trigger(u"mnuKursreihe"_s);
     EXPECT_EQ(value(u"SELECT Gueltigkeit FROM Kursreihe WHERE KursNr = 'K1'"_s), "12");
 
-    // Deleting the course takes its entries and its series entry along.
-    expectDelete();
+    // Deleting the course takes its entries and its series entry along; the question says how many.
+    expectDelete(Answer::Yes, test::deleteWithEntries(u"Kurs"_s, 1));
     drv.trigger(u"Delete"_s);
     EXPECT_EQ(count(u"Kursreihe"_s), 0);
     EXPECT_EQ(count(u"Trainingsplan"_s, u"KursNr = 'K1'"_s), 0);
