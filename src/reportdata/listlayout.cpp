@@ -1,5 +1,7 @@
 #include "reportdata/listlayout.h"
 
+#include "data/storedvalue.h"
+
 #include "data/valuelists.h"
 #include "reportdata/linewriter.h"
 #include "ui/format.h"
@@ -110,7 +112,7 @@ void ListLayout::addToTotals(const SortedRows &rows, Totals &totals) const
 {
     for (size_t i = 0; i < m_summed.size(); ++i) {
         const Place &p = m_places[m_summed[i]];
-        totals.units[i] += std::llround(rows.real(p.index) * p.unitsPerValue);
+        totals.units[i] += data::amountUnits(rows.real(p.index), p.decimals);
     }
     ++totals.count;
 }
