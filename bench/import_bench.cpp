@@ -16,6 +16,8 @@
 #include <cstring>
 #include <minizip/zip.h>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -248,21 +250,39 @@ void runImportMemory(const QString &folder)
     const Engine sqlite = {"SQLite", folder, QString()};
     const data::ConnectionTarget target = freshDatabase(sqlite, "memory", 0, 0);
     for (const bool write : {false, true}) {
-        const long before = resetPeak();
-        QElapsedTimer timer;
-        timer.start();
-        qint64 added = 0;
-        {
-            data::Connection conn;
-            conn.open(target);
-            const import::Import imp(data::schema::mitarbeiter(), import::readFile(csv));
-            added = imp.run(conn, import::Mode::AddOnly, write).added;
+        // Each step in a process of its own, so that no step finds the heap another one left.
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            throw std::runtime_error("no pipe");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(pipe[0]);
+            const long before = resetPeak();
+            QElapsedTimer timer;
+            timer.start();
+            qint64 added = 0;
+            try {
+                data::Connection conn;
+                conn.open(target);
+                const import::Import imp(data::schema::mitarbeiter(), import::readFile(csv));
+                added = imp.run(conn, import::Mode::AddOnly, write).added;
+            } catch (...) {
+                added = -1;
+            }
+            const double figures[3] = {double(timer.nsecsElapsed()) / 1e9, double(statusMb("VmHWM:") - before),
+                                       double(added)};
+            [[maybe_unused]] const ssize_t n = ::write(pipe[1], figures, sizeof figures);
+            ::_exit(0);
         }
-        const long peak = statusMb("VmHWM:") - before;
-        std::printf("  CSV of 1,000,000 employees (%.0f MB), %-22s %6.2f s  peak +%5ld MB  %4.1f times the file  "
-                    "(%lld rows)\n",
-                    fileMb, write ? "read, check, write:" : "read and check:", double(timer.nsecsElapsed()) / 1e9, peak,
-                    double(peak) / fileMb, static_cast<long long>(added));
+        ::close(pipe[1]);
+        double figures[3] = {0, 0, -1};
+        [[maybe_unused]] const ssize_t n = ::read(pipe[0], figures, sizeof figures);
+        ::close(pipe[0]);
+        ::waitpid(child, nullptr, 0);
+        std::printf("  CSV of 1,000,000 employees (%.0f MB), %-22s %6.2f s  peak +%5.0f MB  %4.1f times the file  "
+                    "(%.0f rows)\n",
+                    fileMb, write ? "read, check, write:" : "read and check:", figures[0], figures[1],
+                    figures[1] / fileMb, figures[2]);
         std::fflush(stdout);
     }
     QFile::remove(csv);
@@ -280,7 +300,7 @@ void runImportMemory(const QString &folder)
     }
     std::printf("  workbook of %.1f MB with a cell of 1 GiB:  %6.2f s  peak +%5ld MB  (%s)\n",
                 double(bookBytes) / double(1 << 20), double(timer.nsecsElapsed()) / 1e9, statusMb("VmHWM:") - before,
-                reason.isEmpty() ? "read!" : "refused");
+                reason.isEmpty() ? "read whole" : qPrintable(reason));
     std::fflush(stdout);
     QFile::remove(book);
 }

@@ -354,7 +354,8 @@ struct Import::Row {
 
 // What the database holds of the file's keys before the import.
 struct Import::Stored {
-    KeySet keys;                    // -> index into rows (when whole rows were read)
+    KeySet fileKeys;                // every key of the file -> line of its first accepted row (0: none yet)
+    KeySet keys;                    // stored -> index into rows (when whole rows were read)
     std::vector<QVariantList> rows; // AddOrUpdate: the stored rows the file names
     KeySet courses, employees;      // plan entries: those the file names that exist
 };
@@ -623,7 +624,9 @@ Import::Stored Import::readStored(data::Connection &conn, Mode mode) const
     const std::vector<int> keys = keyFields(t);
     const bool plan = qstrcmp(t.name, "Trainingsplan") == 0;
     // The file's keys first: only what it names is kept of the database.
-    KeySet fileKeys, fileCourses, fileNames;
+    Stored stored;
+    KeySet &fileKeys = stored.fileKeys;
+    KeySet fileCourses, fileNames;
     for (qint64 i = 0; i < rowCount(); ++i) {
         const QStringList cells = this->cells(i);
         QStringList key;
@@ -636,7 +639,6 @@ Import::Stored Import::readStored(data::Connection &conn, Mode mode) const
         }
     }
 
-    Stored stored;
     const bool whole = mode == Mode::AddOrUpdate;
     data::importstore::readRows(conn, t, whole, [&](const QVariantList &values) {
         QStringList key;
@@ -734,13 +736,12 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
             tx.emplace(conn);
             data::importstore::holdTables(conn, t);
         }
-        const Stored stored = readStored(conn, mode);
+        Stored stored = readStored(conn, mode);
 
         ImportResult result;
         const qint64 n = rowCount();
         const qint64 dataRows = n - trailingNoKey();
         result.rows.reserve(size_t(n));
-        KeySet seen; // key -> line of its first row in the file
         std::vector<Accepted> accepted;
         const QString dateFormat = data::shortDateFormat();
         const auto keep = [&](RowResult res, std::vector<RowFault> faults) {
@@ -772,7 +773,8 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
                 keep(res, {});
                 continue;
             }
-            const std::optional<int> firstLine = row.keyGiven ? seen.find(row.key) : std::nullopt;
+            int *seen = row.keyGiven ? stored.fileKeys.value(row.key) : nullptr;
+            const std::optional<int> firstLine = seen && *seen > 0 ? std::optional<int>(*seen) : std::nullopt;
             const std::optional<int> storedRow = row.keyGiven ? stored.keys.find(row.key) : std::nullopt;
             std::vector<QString> taken;
             if (firstLine)
@@ -818,8 +820,8 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
                 }
             }
             // A refused row leaves its key to a later row of the file.
-            if (row.keyGiven && !firstLine && res.outcome != Outcome::Refused)
-                seen.insert(row.key, row.line);
+            if (seen && !firstLine && res.outcome != Outcome::Refused)
+                *seen = row.line;
             addPreview(result, row, res.outcome, i);
             keep(res, std::move(faults));
         }

@@ -48,6 +48,14 @@ std::optional<int> KeySet::find(std::string_view key) const
     return s.place ? std::optional<int>(s.value) : std::nullopt;
 }
 
+int *KeySet::value(std::string_view key)
+{
+    if (m_slots.empty())
+        return nullptr;
+    Slot &s = m_slots[slotOf(key, hashOf(key))];
+    return s.place ? &s.value : nullptr;
+}
+
 int KeySet::insert(std::string_view key, int value)
 {
     if (size_t(m_count + 1) * 2 > m_slots.size())

@@ -15,6 +15,9 @@ public:
     // Inserts `key` with `value` unless it is there; returns the value it has.
     int insert(std::string_view key, int value);
     std::optional<int> find(std::string_view key) const;
+    // The number kept with `key`, to change; nullptr when the key is not there.
+    int *value(std::string_view key);
+    int *value(const QString &key) { return value(toUtf8(key)); }
     bool contains(std::string_view key) const { return find(key).has_value(); }
     qsizetype size() const { return m_count; }
 
