@@ -87,16 +87,23 @@ struct RowWriter::Impl {
     Connection &conn;
     const schema::TableDef &table;
     QStringList names;
+    std::vector<ColumnInfo> columns;
     BatchInsert insert;
     std::optional<BatchInsert> changes;
     std::vector<bool> anyChanged;
 };
 
 RowWriter::RowWriter(Connection &conn, const schema::TableDef &table)
-    : d(new Impl{conn, table, columnNames(table),
-                 BatchInsert(conn, QLatin1String(table.name), columnNames(table), kRowsPerInsert), std::nullopt,
+    : d(new Impl{conn,
+                 table,
+                 columnNames(table),
+                 {},
+                 BatchInsert(conn, QLatin1String(table.name), columnNames(table), kRowsPerInsert),
+                 std::nullopt,
                  std::vector<bool>(table.columns.size(), false)})
 {
+    for (const schema::ColumnDef &c : table.columns)
+        d->columns.push_back({QLatin1String(c.name), c.type, c.width});
 }
 
 RowWriter::~RowWriter() = default;
@@ -104,8 +111,8 @@ RowWriter::~RowWriter() = default;
 QVariantList RowWriter::stored(const QVariantList &values) const
 {
     QVariantList out;
-    for (size_t f = 0; f < d->table.columns.size(); ++f)
-        out << storedParam(d->table.columns[f], values.value(qsizetype(f)));
+    for (size_t f = 0; f < d->columns.size(); ++f)
+        out << storedValue(d->columns[f], values.value(qsizetype(f))).param;
     return out;
 }
 

@@ -307,7 +307,9 @@ void FrmImport::fillMapping()
             connect(sep, &QLineEdit::textEdited, this, [this, c] { separatorChanged(c); });
             tblSpalten->setCellWidget(c, 2, sep);
         }
+        // The field lists as wide as their longest caption.
         tblSpalten->resizeColumnToContents(0);
+        tblSpalten->resizeColumnToContents(1);
     }
     m_filling = false;
     mappingChanged();

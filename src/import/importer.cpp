@@ -698,6 +698,35 @@ std::vector<RowFault> Import::check(const Row &row, bool adding, const Stored &s
     return faults;
 }
 
+quint32 Import::mergeStored(Row &row, const QVariantList &old) const
+{
+    const TableDef &t = *m_table;
+    const QString dateFormat = data::shortDateFormat();
+    quint32 changed = 0;
+    for (size_t f = 0; f < t.columns.size(); ++f) {
+        const ColType type = t.columns[f].type;
+        // A field the file does not have keeps its stored value.
+        if (!row.given[f]) {
+            row.values[qsizetype(f)] = old[qsizetype(f)];
+            row.typed[qsizetype(f)] = type == ColType::Date     ? old[f].toDate().toString(dateFormat)
+                                      : type == ColType::Single ? numberText(old[f].toDouble())
+                                      : type == ColType::Text   ? old[f].toString()
+                                                                : QString();
+            continue;
+        }
+        bool same = false;
+        switch (type) {
+        case ColType::Text: same = row.values[f].toString() == old[f].toString(); break;
+        case ColType::Date: same = row.values[f].toDate() == old[f].toDate(); break;
+        case ColType::Bool: same = row.values[f].toBool() == old[f].toBool(); break;
+        default: same = float(row.values[f].toDouble()) == float(old[f].toDouble()); break;
+        }
+        if (!same)
+            changed |= 1u << f;
+    }
+    return changed;
+}
+
 void Import::addPreview(ImportResult &result, const Row &row, Outcome outcome, qint64 i) const
 {
     if (result.preview.size() >= size_t(kPreviewRows))
@@ -730,7 +759,6 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
     try {
         prepare();
         const TableDef &t = *m_table;
-        const size_t fields = t.columns.size();
         std::optional<data::Transaction> tx;
         if (write) {
             tx.emplace(conn);
@@ -743,7 +771,6 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
         const qint64 dataRows = n - trailingNoKey();
         result.rows.reserve(size_t(n));
         std::vector<Accepted> accepted;
-        const QString dateFormat = data::shortDateFormat();
         const auto keep = [&](RowResult res, std::vector<RowFault> faults) {
             res.firstFault = quint32(result.faults.size());
             res.faultCount = quint32(faults.size());
@@ -785,30 +812,8 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
             if (storedRow && !firstLine && mode == Mode::AddOnly) {
                 res.outcome = Outcome::Skipped;
             } else {
-                if (storedRow && mode == Mode::AddOrUpdate) {
-                    // A stored row: the fields the file does not have keep their values.
-                    const QVariantList &old = stored.rows[size_t(*storedRow)];
-                    for (size_t f = 0; f < fields; ++f) {
-                        const ColType type = t.columns[f].type;
-                        if (!row.given[f]) {
-                            row.values[qsizetype(f)] = old[qsizetype(f)];
-                            row.typed[qsizetype(f)] = type == ColType::Date     ? old[f].toDate().toString(dateFormat)
-                                                      : type == ColType::Single ? numberText(old[f].toDouble())
-                                                      : type == ColType::Text   ? old[f].toString()
-                                                                                : QString();
-                            continue;
-                        }
-                        bool same = false;
-                        switch (type) {
-                        case ColType::Text: same = row.values[f].toString() == old[f].toString(); break;
-                        case ColType::Date: same = row.values[f].toDate() == old[f].toDate(); break;
-                        case ColType::Bool: same = row.values[f].toBool() == old[f].toBool(); break;
-                        default: same = float(row.values[f].toDouble()) == float(old[f].toDouble()); break;
-                        }
-                        if (!same)
-                            changed |= 1u << f;
-                    }
-                }
+                if (storedRow && mode == Mode::AddOrUpdate)
+                    changed = mergeStored(row, stored.rows[size_t(*storedRow)]);
                 faults = check(row, !storedRow, stored, taken);
                 if (!faults.empty())
                     res.outcome = Outcome::Refused;

@@ -143,6 +143,8 @@ private:
     void prepare() const;
     Stored readStored(data::Connection &conn, Mode mode) const;
     Row convert(qint64 i) const;
+    // A stored row's values for the fields the file does not have; the fields the row changes, a bit each.
+    quint32 mergeStored(Row &row, const QVariantList &old) const;
     std::vector<RowFault> check(const Row &row, bool adding, const Stored &stored,
                                 const std::vector<QString> &unreadable) const;
     void addPreview(ImportResult &result, const Row &row, Outcome outcome, qint64 i) const;
