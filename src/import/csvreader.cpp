@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace orv::import {

@@ -1,3 +1,4 @@
+#include "app/frmmain.h"
 #include "data/backup.h"
 #include "data/recordset.h"
 #include "data/schema.h"
@@ -21,6 +22,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -171,8 +173,9 @@ std::tuple<int, QString, QString> orvdb(const QStringList &args, rlim_t memoryLi
     });
     p.start(QCoreApplication::applicationDirPath() + u"/orvdb"_s, args);
     EXPECT_TRUE(p.waitForFinished(120000));
-    return std::tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                      QString::fromUtf8(p.readAllStandardError()));
+    // A crash is no exit code of the program's.
+    return std::tuple(p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                      QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()));
 }
 
 } // namespace
@@ -749,20 +752,20 @@ TEST_P(ImportTest, AmountsKeepTheWindowsPlaces)
     // Stored elsewhere with more places: every output shows 11,3 and totals alike.
     seed();
     db().exec(u"UPDATE Kurs SET Kosten = 0.125, Dauer = 11.25 WHERE KursNr = 'K1'"_s);
-    db().exec(u"UPDATE Kurs SET Kosten = 10.005, Dauer = 1.875 WHERE KursNr = 'K2'"_s);
+    db().exec(u"UPDATE Kurs SET Kosten = ?, Dauer = 1.875 WHERE KursNr = 'K2'"_s, {double(1.005f)});
     reportdata::TrainingsplanSelection sel;
     sel.von = QDate(2000, 1, 1);
     sel.bis = QDate(2099, 12, 31);
     const QStringList printed = reportdata::splitLines(reportdata::buildTrainingsplanList(db(), sel).body);
     EXPECT_EQ(printed.filter(u"   0,13    11,3  "_s).size(), 1) << printed.join(u'\n').toStdString();
-    EXPECT_EQ(printed.filter(u"  10,01     1,9  "_s).size(), 2) << printed.join(u'\n').toStdString();
-    EXPECT_EQ(printed.filter(u"  20,15    15,1  "_s).size(), 1) << printed.join(u'\n').toStdString();
+    EXPECT_EQ(printed.filter(u"   1,01     1,9  "_s).size(), 2) << printed.join(u'\n').toStdString();
+    EXPECT_EQ(printed.filter(u"   2,15    15,1  "_s).size(), 1) << printed.join(u'\n').toStdString();
     const QString csv = tempPath() + u"/plan.csv"_s, xlsx = tempPath() + u"/plan.xlsx"_s;
     const reportdata::ExportJob job = reportdata::trainingsplanExport(db(), sel);
     reportdata::runExport(db(), job, reportdata::ExportFormat::Csv, csv);
     reportdata::runExport(db(), job, reportdata::ExportFormat::Xlsx, xlsx);
     const QString text = QString::fromUtf8(orv::test::readFile(csv));
-    EXPECT_EQ(std::pair(text.count(u";0,13;11,3;"_s), text.count(u";10,01;1,9;"_s)),
+    EXPECT_EQ(std::pair(text.count(u";0,13;11,3;"_s), text.count(u";1,01;1,9;"_s)),
               std::pair(qsizetype(1), qsizetype(2)));
     // The workbook's rows and the sums it stores for its formulas.
     const imp::Sheet book = imp::readXlsxFile(xlsx);
@@ -781,9 +784,9 @@ TEST_P(ImportTest, AmountsKeepTheWindowsPlaces)
             dauer += cells.value(h).toDouble();
         }
     }
-    EXPECT_EQ(sums, (QStringList{u"20.15"_s, u"15.1"_s}));
+    EXPECT_EQ(sums, (QStringList{u"2.15"_s, u"15.1"_s}));
     EXPECT_EQ(std::pair(data::amountUnits(kosten, 2), data::amountUnits(dauer, 1)),
-              std::pair(qint64(2015), qint64(151)));
+              std::pair(qint64(215), qint64(151)));
 }
 
 // Both ways in: the command line and the dialog, on the same file.
@@ -1080,6 +1083,36 @@ TEST_P(ImportTest, TheNewUsersFilesGoInThroughTheDialog)
     }
 }
 
+// Opened from a record window the dialog proposes that window's table, and
+// the file chooser starts in the folder of the last file.
+TEST_P(ImportTest, ProposesTheOpenersTableAndTheLastFolder)
+{
+    seed();
+    app::FrmMain main;
+    ASSERT_TRUE(orv::test::activate(&main));
+    QStringList proposed;
+    for (const ui::WindowId window : {ui::WindowId::Trainingsplan, ui::WindowId::Kurs}) {
+        main.openWindow(window);
+        prompter.expectModal([&proposed](QDialog &d) {
+            proposed << child<QComboBox>(d, u"cmbTabelle"_s)->currentText();
+            d.reject();
+        });
+        main.openWindow(ui::WindowId::Import);
+    }
+    EXPECT_EQ(proposed, (QStringList{u"Trainingsplan"_s, u"Kurs"_s}));
+
+    dialogs::FrmImport first;
+    first.loadFile(writeFile(tempPath() + u"/Personal/liste.csv"_s, "Name;Kategorie;Bereich\n"));
+    dialogs::FrmImport next;
+    QString folder;
+    prompter.expectModal([&folder](QDialog &d) {
+        folder = static_cast<QFileDialog &>(d).directory().absolutePath();
+        d.reject();
+    });
+    clickButton(next, u"cmdDurchsuchen"_s);
+    EXPECT_EQ(folder, QDir(tempPath() + u"/Personal"_s).absolutePath());
+}
+
 ORV_DB_TEST_SUITE(ImportTest);
 
 // ---- hostile files ---------------------------------------------------------------
@@ -1182,6 +1215,44 @@ TEST(ImportHostile, GigabyteCellStaysSmall)
                                         : u"Zeile 2, Spalte A: Die Zelle ist länger als 32767 Zeichen."_s))
             << err.toStdString();
         ++n;
+    }
+}
+
+// An allocation that fails ends the import with a German message, never the program.
+TEST(ImportHostile, TooLittleMemoryEndsTheImportWithAMessage)
+{
+    QTemporaryDir dir;
+    orv::test::newDatabase(dir.path() + u"/orv.mdb"_s).close();
+    QByteArray rows = "Name;Kategorie;Bereich;Bemerkung\n";
+    const QByteArray row = "\"Name, Vorname\";Ets;Einkauf;" + QByteArray(170, 'x') + "\n";
+    rows.reserve(qsizetype(row.size()) * 1000000 + rows.size());
+    for (int i = 0; i < 1000000; ++i)
+        rows += row;
+    const QString file = writeFile(dir.path() + u"/gross.csv"_s, rows);
+    rows = QByteArray();
+    const auto [code, out, err] =
+        orvdb({u"import"_s, u"--dry-run"_s, u"Mitarbeiter"_s, file, dir.path() + u"/orv.mdb"_s}, rlim_t(250) << 20);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(err.contains(u"reicht der Arbeitsspeicher nicht"_s)) << err.toStdString();
+}
+
+// The list: the rows below the headings up to the first empty row after them;
+// a line break in a quoted cell is no empty row, nor is an empty row right under the headings.
+TEST(ImportList, EndsAtTheFirstEmptyRowBelowIt)
+{
+    const struct {
+        QByteArray csv;
+        qint64 rows;
+        QString notice;
+    } cases[] = {
+        {"Name;Kategorie;Bereich\n\"A, B\";Ets;\"Ein\n\nkauf\"\n\"C, D\";Ets;Einkauf\n", 2, QString()},
+        {"Titel\nName;Kategorie;Bereich\n\n\n\"A, B\";Ets;Einkauf\n\"C, D\";Ets;Einkauf\n", 2, QString()},
+        {"Name;Kategorie;Bereich\n\"A, B\";Ets;Einkauf\n;\n\"C, D\";Ets;Einkauf\nSumme\n", 1,
+         u"Die Liste endet mit einer leeren Zeile; die 2 Zeile(n) darunter, ab Zeile 4, werden nicht eingelesen."_s},
+    };
+    for (const auto &c : cases) {
+        const imp::Import imp(data::schema::mitarbeiter(), imp::readCsv(c.csv));
+        EXPECT_EQ(std::pair(imp.rowCount(), imp.notice()), std::pair(c.rows, c.notice)) << c.csv.toStdString();
     }
 }
 
