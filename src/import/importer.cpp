@@ -18,6 +18,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <optional>
 
@@ -352,12 +353,64 @@ struct Import::Row {
     bool keyGiven = false;
 };
 
+namespace {
+
+// Stored rows kept small, for a million of them: each field's value as text
+// after its length, one row after another in one buffer.
+class StoredRows {
+public:
+    explicit StoredRows(const TableDef &t) : m_table(t) {}
+    size_t size() const { return m_starts.size(); }
+    void add(const QVariantList &values)
+    {
+        m_starts.push_back(m_bytes.size());
+        for (size_t f = 0; f < m_table.columns.size(); ++f) {
+            const QVariant &v = values[qsizetype(f)];
+            QByteArray text;
+            switch (m_table.columns[f].type) {
+            case ColType::Text: text = v.toString().toUtf8(); break;
+            case ColType::Date: text = v.toDate().isValid() ? QByteArray::number(v.toDate().toJulianDay()) : ""; break;
+            case ColType::Bool: text = v.toBool() ? "1" : "0"; break;
+            default: text = QByteArray::number(v.toDouble(), 'g', 17); break;
+            }
+            const quint32 n = quint32(text.size());
+            m_bytes.append(reinterpret_cast<const char *>(&n), sizeof n);
+            m_bytes.append(text);
+        }
+    }
+    QVariantList at(size_t row) const
+    {
+        QVariantList values;
+        const char *p = m_bytes.constData() + m_starts[row];
+        for (size_t f = 0; f < m_table.columns.size(); ++f) {
+            quint32 n = 0;
+            std::memcpy(&n, p, sizeof n);
+            const QByteArray text = QByteArray::fromRawData(p + sizeof n, qsizetype(n));
+            p += sizeof n + n;
+            switch (m_table.columns[f].type) {
+            case ColType::Text: values << QString::fromUtf8(text); break;
+            case ColType::Date: values << (text.isEmpty() ? QDate() : QDate::fromJulianDay(text.toLongLong())); break;
+            case ColType::Bool: values << (text == "1"); break;
+            default: values << text.toDouble(); break;
+            }
+        }
+        return values;
+    }
+
+private:
+    const TableDef &m_table;
+    QByteArray m_bytes;
+    std::vector<qsizetype> m_starts;
+};
+
+} // namespace
+
 // What the database holds of the file's keys before the import.
 struct Import::Stored {
-    KeySet fileKeys;                // every key of the file -> line of its first accepted row (0: none yet)
-    KeySet keys;                    // stored -> index into rows (when whole rows were read)
-    std::vector<QVariantList> rows; // AddOrUpdate: the stored rows the file names
-    KeySet courses, employees;      // plan entries: those the file names that exist
+    KeySet fileKeys;           // every key of the file -> line of its first accepted row (0: none yet)
+    KeySet keys;               // stored -> index into rows (when whole rows were read)
+    StoredRows rows;           // AddOrUpdate: the stored rows the file names
+    KeySet courses, employees; // plan entries: those the file names that exist
 };
 
 struct Import::Accepted {
@@ -624,7 +677,7 @@ Import::Stored Import::readStored(data::Connection &conn, Mode mode) const
     const std::vector<int> keys = keyFields(t);
     const bool plan = qstrcmp(t.name, "Trainingsplan") == 0;
     // The file's keys first: only what it names is kept of the database.
-    Stored stored;
+    Stored stored{{}, {}, StoredRows(t), {}, {}};
     KeySet &fileKeys = stored.fileKeys;
     KeySet fileCourses, fileNames;
     for (qint64 i = 0; i < rowCount(); ++i) {
@@ -649,7 +702,7 @@ Import::Stored Import::readStored(data::Connection &conn, Mode mode) const
             return;
         stored.keys.insert(joined, int(stored.rows.size()));
         if (whole)
-            stored.rows.push_back(values);
+            stored.rows.add(values);
     });
     if (plan) {
         data::importstore::readColumn(conn, QStringLiteral("Kurs"), QStringLiteral("KursNr"), [&](const QString &k) {
@@ -813,7 +866,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
                 res.outcome = Outcome::Skipped;
             } else {
                 if (storedRow && mode == Mode::AddOrUpdate)
-                    changed = mergeStored(row, stored.rows[size_t(*storedRow)]);
+                    changed = mergeStored(row, stored.rows.at(size_t(*storedRow)));
                 faults = check(row, !storedRow, stored, taken);
                 if (!faults.empty())
                     res.outcome = Outcome::Refused;
