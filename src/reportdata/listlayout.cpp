@@ -29,12 +29,11 @@ ListLayout::ListLayout(const data::ListTable &table, std::initializer_list<int> 
         const data::ListColumn &c = table.columns[i];
         if (c.shown == Shown::Never || std::find(leftOut.begin(), leftOut.end(), int(i)) != leftOut.end())
             continue;
-        Place p{&c,         int(i),  c.shown,
-                Cell::Text, c.width, c.cut ? c.width : -1,
-                c.decimals, 1.0,     QString(c.gap, QChar(c.gapChar)),
+        Place p{&c,         int(i),
+                c.shown,    Cell::Text,
+                c.width,    c.cut ? c.width : -1,
+                c.decimals, QString(c.gap, QChar(c.gapChar)),
                 {},         {}};
-        for (int d = 0; d < c.decimals; ++d)
-            p.unitsPerValue *= 10;
         switch (c.shown) {
         case Shown::Mark:
             p.cell = Cell::Mark;
