@@ -13,7 +13,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <cstdio>
+#include <cstring>
+#include <minizip/zip.h>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -160,6 +164,147 @@ std::pair<double, double> importWrite(const QString &folder, const data::Connect
     return s;
 }
 
+// The kernel's figures for this process in MB: the high-water mark (reset
+// by resetPeak) and what is resident now.
+long statusMb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').value(0).toLong() / 1024;
+    return -1;
+}
+
+// Resets the high-water mark and returns what is resident at that moment.
+long resetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+    return statusMb("VmRSS:");
+}
+
+// A CSV of `n` employees, written piece by piece: about 46 bytes a row.
+qint64 writeEmployees(const QString &path, int n)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write the CSV file");
+    f.write("Nachname, Vorname;Kostenstelle;Abteilung;Kategorie;Bereich\r\n");
+    const QStringList kat = data::lists::kategorie(), bereich = data::lists::bereichMitarbeiter();
+    QByteArray chunk;
+    for (int i = 0; i < n; ++i) {
+        chunk += QStringLiteral("\"Name%1, Vorname\";%2;Abt%3;%4;%5\r\n")
+                     .arg(i, 7, 10, QLatin1Char('0'))
+                     .arg(100 + i % 50)
+                     .arg(i % 7)
+                     .arg(kat[i % kat.size()].trimmed(), bereich[i % bereich.size()])
+                     .toUtf8();
+        if (chunk.size() > (1 << 20) || i + 1 == n) {
+            f.write(chunk);
+            chunk.clear();
+        }
+    }
+    return f.size();
+}
+
+// A small workbook whose one cell holds a gigabyte of text.
+qint64 writeGigabyteCell(const QString &path)
+{
+    zipFile zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    if (!zip)
+        throw std::runtime_error("cannot write the workbook");
+    const std::pair<const char *, QByteArray> parts[] = {
+        {"xl/workbook.xml",
+         R"(<workbook xmlns:r="r"><sheets><sheet name="L" sheetId="1" r:id="rId1"/></sheets></workbook>)"},
+        {"xl/_rels/workbook.xml.rels",
+         R"(<Relationships><Relationship Id="rId1" Target="worksheets/sheet1.xml"/></Relationships>)"}};
+    for (const auto &[name, text] : parts) {
+        zipOpenNewFileInZip64(zip, name, nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 1, 1);
+        zipWriteInFileInZip(zip, text.constData(), unsigned(text.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipOpenNewFileInZip64(zip, "xl/worksheets/sheet1.xml", nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 1, 1);
+    const QByteArray start = "<worksheet><sheetData><row r=\"1\"><c t=\"inlineStr\"><is><t>Name</t></is></c></row>"
+                             "<row r=\"2\"><c t=\"inlineStr\"><is><t>";
+    const QByteArray mb(1 << 20, 'x'), end = "</t></is></c></row></sheetData></worksheet>";
+    zipWriteInFileInZip(zip, start.constData(), unsigned(start.size()));
+    for (int i = 0; i < 1024; ++i)
+        zipWriteInFileInZip(zip, mb.constData(), unsigned(mb.size()));
+    zipWriteInFileInZip(zip, end.constData(), unsigned(end.size()));
+    zipCloseFileInZip(zip);
+    zipClose(zip, nullptr);
+    return QFile(path).size();
+}
+
+// What the import holds while it reads, checks and writes a large file, as
+// the kernel counts the resident memory (target: about 3 times the file).
+void runImportMemory(const QString &folder)
+{
+    std::printf("Import memory (peak resident memory of each step above what the program held before it):\n");
+    const QString csv = folder + QStringLiteral("/million.csv");
+    const qint64 bytes = writeEmployees(csv, 1000000);
+    const double fileMb = double(bytes) / double(1 << 20);
+    const Engine sqlite = {"SQLite", folder, QString()};
+    const data::ConnectionTarget target = freshDatabase(sqlite, "memory", 0, 0);
+    for (const bool write : {false, true}) {
+        // Each step in a process of its own, so that no step finds the heap another one left.
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            throw std::runtime_error("no pipe");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(pipe[0]);
+            const long before = resetPeak();
+            QElapsedTimer timer;
+            timer.start();
+            qint64 added = 0;
+            try {
+                data::Connection conn;
+                conn.open(target);
+                const import::Import imp(data::schema::mitarbeiter(), import::readFile(csv));
+                added = imp.run(conn, import::Mode::AddOnly, write).added;
+            } catch (...) {
+                added = -1;
+            }
+            const double figures[3] = {double(timer.nsecsElapsed()) / 1e9, double(statusMb("VmHWM:") - before),
+                                       double(added)};
+            [[maybe_unused]] const ssize_t n = ::write(pipe[1], figures, sizeof figures);
+            ::_exit(0);
+        }
+        ::close(pipe[1]);
+        double figures[3] = {0, 0, -1};
+        [[maybe_unused]] const ssize_t n = ::read(pipe[0], figures, sizeof figures);
+        ::close(pipe[0]);
+        ::waitpid(child, nullptr, 0);
+        std::printf("  CSV of 1,000,000 employees (%.0f MB), %-22s %6.2f s  peak +%5.0f MB  %4.1f times the file  "
+                    "(%.0f rows)\n",
+                    fileMb, write ? "read, check, write:" : "read and check:", figures[0], figures[1],
+                    figures[1] / fileMb, figures[2]);
+        std::fflush(stdout);
+    }
+    QFile::remove(csv);
+
+    const QString book = folder + QStringLiteral("/gigabyte.xlsx");
+    const qint64 bookBytes = writeGigabyteCell(book);
+    const long before = resetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    QString reason;
+    try {
+        import::readFile(book);
+    } catch (const import::ImportError &e) {
+        reason = e.reason();
+    }
+    std::printf("  workbook of %.1f MB with a cell of 1 GiB:  %6.2f s  peak +%5ld MB  (%s)\n",
+                double(bookBytes) / double(1 << 20), double(timer.nsecsElapsed()) / 1e9, statusMb("VmHWM:") - before,
+                reason.isEmpty() ? "read whole" : qPrintable(reason));
+    std::fflush(stdout);
+    QFile::remove(book);
+}
+
 } // namespace
 
 void runImportBench(const QString &folder)
@@ -199,5 +344,10 @@ void runImportBench(const QString &folder)
                         run.rows.rows.size(), raw, check, imp, imp / raw);
             std::fflush(stdout);
         }
+    }
+    try {
+        runImportMemory(folder);
+    } catch (const std::exception &e) {
+        std::printf("Import memory not measured: %s\n", e.what());
     }
 }

@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -36,7 +37,7 @@ QTextStream &err()
 
 const char *const kUsage =
     "Aufruf: orvdb init [--demo | --rows N] ZIEL\n"
-    "        orvdb import [--update] [--dry-run] [--blatt NAME] TABELLE DATEI DATENBANK\n"
+    "        orvdb import [--update] [--dry-run] [--blatt NAME] [--werte DATEI] TABELLE DATEI DATENBANK\n"
     "        orvdb upgrade DATENBANK\n"
     "\n"
     "Legt eine neue ORV-Datenbank mit den Tabellen Kurs, Mitarbeiter und Trainingsplan an.\n"
@@ -47,11 +48,13 @@ const char *const kUsage =
     "\n"
     "Eine vorhandene Datenbank wird nie überschrieben.\n"
     "\n"
-    "import liest eine CSV-Datei oder Excel-Arbeitsmappe (.xlsx) in die TABELLE\n"
+    "import liest eine CSV-Datei oder Arbeitsmappe (.xlsx, .ods) in die TABELLE\n"
     "(Mitarbeiter, Kurs oder Trainingsplan), mit denselben Prüfungen wie die Fenster.\n"
     "  --update   vorhandene Zeilen (gleicher Schlüssel) ändern; sonst werden sie übersprungen\n"
     "  --dry-run  nur prüfen, nichts schreiben\n"
     "  --blatt    das Tabellenblatt einer Arbeitsmappe (sonst das erste)\n"
+    "  --werte    eine CSV-Datei mit den Spalten Feld;Wert;wird zu, die Werte der Datei\n"
+    "             einem Eintrag einer Liste zuordnet (z. B. Kategorie;Angestellte;Ets)\n"
     "Alle angenommenen Zeilen werden gemeinsam geschrieben oder keine. Abgewiesene\n"
     "Zeilen werden mit Zeile, Spalte und Grund gemeldet; dann ist der Rückgabewert 1.\n"
     "\n"
@@ -108,7 +111,7 @@ int upgradeCommand(const QStringList &args)
 int importCommand(const QStringList &args)
 {
     bool update = false, dryRun = false;
-    QString sheet;
+    QString sheet, valueFile;
     QStringList positional;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
@@ -118,6 +121,8 @@ int importCommand(const QStringList &args)
             dryRun = true;
         else if (a == QStringLiteral("--blatt") && i + 1 < args.size())
             sheet = args.at(++i);
+        else if (a == QStringLiteral("--werte") && i + 1 < args.size())
+            valueFile = args.at(++i);
         else if (a.startsWith(QLatin1Char('-')) && a.size() > 1)
             return usage(QStringLiteral("Unbekannte Angabe „%1“.").arg(a));
         else
@@ -135,10 +140,19 @@ int importCommand(const QStringList &args)
         err() << "orvdb: Die Datenbank ist nicht vorhanden: " << QDir::toNativeSeparators(where.location) << '\n';
         return 1;
     }
+    orv::import::ValueTable values;
+    if (!valueFile.isEmpty()) {
+        try {
+            values = orv::import::readValueTable(*table, valueFile);
+        } catch (const orv::import::ImportError &e) {
+            return usage(e.reason());
+        }
+    }
     QElapsedTimer clock;
     clock.start();
     try {
         orv::import::Import imp(*table, orv::import::readFile(file, sheet));
+        imp.setValueTable(values);
         if (const QString notice = imp.notice(); !notice.isEmpty())
             err() << "orvdb: Hinweis: " << notice << '\n';
         Connection conn;
@@ -147,15 +161,13 @@ int importCommand(const QStringList &args)
         const orv::import::ImportResult r =
             imp.run(conn, update ? orv::import::Mode::AddOrUpdate : orv::import::Mode::AddOnly, !dryRun);
         for (const orv::import::RowResult &row : r.rows)
-            if (row.outcome == orv::import::Outcome::Refused)
-                err() << QStringLiteral("Zeile %1, Spalte „%2“: %3\n")
-                             .arg(QString::number(row.line), row.column, row.reason);
-        out() << QStringLiteral("%1: %2 neu, %3 geändert, %4 unverändert, %5 übersprungen, %6 abgewiesen (%7 s)\n")
+            for (const orv::import::RowFault &f : r.faultsOf(row))
+                err()
+                    << QStringLiteral("Zeile %1, Spalte „%2“: %3\n").arg(QString::number(row.line), f.column, f.reason);
+        out() << QStringLiteral("%1: %2 (%3 s)\n")
                      .arg(dryRun ? QStringLiteral("Prüfung ohne Schreiben")
                                  : QStringLiteral("Import in ") + where.displayName(),
-                          QString::number(r.added), QString::number(r.updated), QString::number(r.unchanged),
-                          QString::number(r.skipped), QString::number(r.refused),
-                          QString::number(double(clock.elapsed()) / 1000.0, 'f', 2));
+                          r.summary(), QString::number(double(clock.elapsed()) / 1000.0, 'f', 2));
         if (!r.backupFile.isEmpty())
             out() << "Sicherung vor dem Import: " << QDir::toNativeSeparators(r.backupFile) << '\n';
         out().flush();
@@ -165,6 +177,9 @@ int importCommand(const QStringList &args)
         err() << "orvdb: " << QDir::toNativeSeparators(file) << ": " << e.reason() << '\n';
     } catch (const DbError &e) {
         err() << "orvdb: " << e.message(QStringLiteral("Fehler beim Import, nichts wurde geschrieben: ")) << '\n';
+    } catch (const std::bad_alloc &) {
+        err() << "orvdb: " << QDir::toNativeSeparators(file)
+              << ": Für diese Datei reicht der Arbeitsspeicher nicht. Es wurde nichts importiert.\n";
     } catch (const std::exception &e) {
         err() << "orvdb: Fehler beim Import, nichts wurde geschrieben: " << QString::fromLocal8Bit(e.what()) << '\n';
     }

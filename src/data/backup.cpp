@@ -190,9 +190,11 @@ bool makeDailyBackup(const QString &databaseFile, const QDate &today)
     copies.removeIf([](const QString &n) { return !daily.match(n).hasMatch(); });
     for (qsizetype i = 0; i + dailyBackupsKept < copies.size(); ++i)
         dir.remove(copies[i]);
-    // Left-overs of a workstation that stopped in the middle of a copy.
+    // Left-overs of a workstation that stopped in the middle of a copy: the
+    // copy and the journal SQLite keeps beside it while it writes.
     const QDateTime stale = QDateTime::currentDateTime().addDays(-1);
-    for (const QFileInfo &t : dir.entryInfoList({QStringLiteral("orv-*.mdb.*.tmp")}, QDir::Files))
+    for (const QFileInfo &t :
+         dir.entryInfoList({QStringLiteral("orv-*.mdb.*.tmp"), QStringLiteral("orv-*.mdb.*.tmp-journal")}, QDir::Files))
         if (t.lastModified() < stale)
             dir.remove(t.fileName());
     return true;

@@ -5,6 +5,7 @@
 #include "data/dberror.h"
 #include "data/dbtext.h"
 #include "data/schema.h"
+#include "data/storedvalue.h"
 #include "data/tables.h"
 #include "data/valuelists.h"
 
@@ -65,22 +66,16 @@ Entry readEntry(const Cursor &cur)
 
 int width(int column) { return schema::trainingsplan().columns[size_t(column)].width; }
 
-QVariant dateValue(const QDate &d) { return d.isValid() ? QVariant(d) : QVariant(); }
-
-// Each column's value as the table stores it: texts filled to their width,
-// an empty date as null.
+// Each column's value as the table stores it.
 QVariantList storedValues(const Entry &e)
 {
-    return {schema::padded(e.kursNr, width(0)),
-            schema::padded(e.name, width(1)),
-            schema::padded(e.prioritaet, width(2)),
-            schema::padded(e.quelle, width(3)),
-            dateValue(e.von),
-            dateValue(e.bis),
-            e.rechnung,
-            e.beurteilung,
-            schema::padded(e.bemerkung, width(8)),
-            schema::padded(e.status, width(9))};
+    const QVariantList typed = {e.kursNr, e.name,     e.prioritaet,  e.quelle,    e.von,
+                                e.bis,    e.rechnung, e.beurteilung, e.bemerkung, e.status};
+    const auto &columns = schema::trainingsplan().columns;
+    QVariantList stored;
+    for (size_t c = 0; c < columns.size(); ++c)
+        stored << storedParam(columns[c], typed[qsizetype(c)]);
+    return stored;
 }
 
 QSet<QString> employeeNames(Connection &conn)

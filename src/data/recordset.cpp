@@ -6,6 +6,7 @@
 #include "data/dbtext.h"
 #include "data/schema.h"
 #include "data/snapshot.h"
+#include "data/storedvalue.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -22,142 +23,6 @@ namespace {
 DbError noCurrentRow()
 {
     return DbError(ErrNoCurrentRow, QStringLiteral("Es ist kein aktueller Datensatz vorhanden."));
-}
-
-// A pending value turned into what the database and the snapshot take.
-struct Converted {
-    QVariant param; // bound to the statement
-    bool null = true;
-    QByteArray text; // Text: without trailing blanks
-    double real = 0;
-    int64_t integer = 0;
-};
-
-// Stored text holds ISO dates; typed text the user's forms.
-std::optional<QDate> dateFromText(const QString &input)
-{
-    const QDate iso = QDate::fromString(input.trimmed(), Qt::ISODate);
-    if (iso.isValid())
-        return iso;
-    return parseDate(input);
-}
-
-std::optional<double> numberFromText(const QString &input)
-{
-    const QString t = input.trimmed();
-    bool ok = false;
-    double v = QLocale().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
-    // "nan" and "inf" are words to the number parser, not amounts.
-    if (ok && std::isfinite(v))
-        return v;
-    return std::nullopt;
-}
-
-DbError badValue(const ColumnInfo &ci, const QVariant &v)
-{
-    return DbError(ErrBadValue,
-                   QStringLiteral("Der Wert \"%1\" passt nicht in das Feld %2.").arg(v.toString(), ci.name));
-}
-
-Converted textValue(const ColumnInfo &ci, const QVariant &v)
-{
-    // PostgreSQL cannot store U+0000 and would cut the text there; refused on both engines alike.
-    if (v.toString().contains(QChar(0)))
-        throw DbError(ErrBadValue,
-                      QStringLiteral("Das Feld %1 darf kein Nullzeichen (U+0000) enthalten.").arg(ci.name));
-    Converted out;
-    const QString s = ci.definedSize > 0 ? schema::padded(v.toString(), ci.definedSize) : v.toString();
-    out.param = s;
-    out.null = false;
-    out.text = s.toUtf8();
-    while (out.text.endsWith(' '))
-        out.text.chop(1);
-    return out;
-}
-
-Converted realValue(const ColumnInfo &ci, const QVariant &v)
-{
-    std::optional<double> d;
-    if (v.typeId() == QMetaType::QString)
-        d = numberFromText(v.toString());
-    else {
-        bool ok = false;
-        d = v.toDouble(&ok);
-        if (!ok || !std::isfinite(*d))
-            d.reset();
-    }
-    // A number beyond single precision would be stored as infinity.
-    if (!d || (ci.type == ColType::Single && !std::isfinite(float(*d))))
-        throw badValue(ci, v);
-    Converted out;
-    out.real = ci.type == ColType::Single ? double(float(*d)) : *d;
-    out.param = out.real;
-    out.null = false;
-    return out;
-}
-
-Converted integerValue(const ColumnInfo &ci, const QVariant &v)
-{
-    bool ok = false;
-    const qlonglong i = v.toLongLong(&ok);
-    if (!ok)
-        throw badValue(ci, v);
-    Converted out;
-    out.integer = i;
-    out.param = qint64(i);
-    out.null = false;
-    return out;
-}
-
-Converted dateValue(const ColumnInfo &ci, const QVariant &v)
-{
-    std::optional<QDate> d;
-    if (v.typeId() == QMetaType::QDate)
-        d = v.toDate().isValid() ? std::optional<QDate>(v.toDate()) : std::nullopt;
-    else
-        d = dateFromText(v.toString());
-    if (!d)
-        throw badValue(ci, v);
-    Converted out;
-    out.integer = d->toJulianDay();
-    out.param = *d;
-    out.null = false;
-    return out;
-}
-
-Converted boolValue(const QVariant &v)
-{
-    bool b = false;
-    if (v.typeId() == QMetaType::QString) {
-        const QString s = v.toString().trimmed().toLower();
-        b = s == QLatin1String("1") || s == QLatin1String("-1") || s == QLatin1String("true");
-    } else {
-        b = v.toBool();
-    }
-    Converted out;
-    out.integer = b ? 1 : 0;
-    out.param = b;
-    out.null = false;
-    return out;
-}
-
-// A value as the column stores it; an empty text is null except in text columns.
-Converted convert(const ColumnInfo &ci, const QVariant &v)
-{
-    if (v.isNull() && v.typeId() != QMetaType::QString)
-        return Converted{}; // null
-    const bool emptyText = v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
-    switch (ci.type) {
-    case ColType::Text: return textValue(ci, v);
-    case ColType::Single:
-    case ColType::Double: return emptyText ? Converted{} : realValue(ci, v);
-    case ColType::Integer: return emptyText ? Converted{} : integerValue(ci, v);
-    case ColType::Date: return emptyText ? Converted{} : dateValue(ci, v);
-    case ColType::Bool: return boolValue(v);
-    }
-    return Converted{};
 }
 
 QString canonicalName(const QString &name, const schema::TableDef *preferred)
@@ -561,7 +426,7 @@ struct RecordSet::Impl {
         return QString();
     }
 
-    void store(uint32_t r, int c, const Converted &v)
+    void store(uint32_t r, int c, const StoredValue &v)
     {
         ColumnStore &cs = col(c);
         if (cs.info.type == ColType::Text) {
@@ -651,7 +516,7 @@ struct RecordSet::Impl {
     }
 
     // True when the converted value is what the current row held when it was read.
-    bool sameAsRead(int c, const Converted &v) const
+    bool sameAsRead(int c, const StoredValue &v) const
     {
         const ColumnStore &cs = col(c);
         const uint32_t r = row();
@@ -1015,10 +880,10 @@ void RecordSet::update()
     if (!d->table)
         throw DbError(ErrGeneric, QStringLiteral("Diese Datensatzgruppe kann nicht geändert werden."));
     // Check every value before anything is written.
-    std::vector<std::pair<int, Converted>> values;
+    std::vector<std::pair<int, StoredValue>> values;
     for (size_t c = 0; c < d->pending.size(); ++c)
         if (d->pending[c])
-            values.emplace_back(int(c), convert(d->col(int(c)).info, *d->pending[c]));
+            values.emplace_back(int(c), storedValue(d->col(int(c)).info, *d->pending[c]));
 
     const Impl::EditState before = d->editState();
     d->beforeOwnWrite();

@@ -1,25 +1,25 @@
 #include "import/importer.h"
 
 #include "data/backup.h"
-#include "data/batchinsert.h"
 #include "data/connection.h"
+#include "data/csvfield.h"
 #include "data/dates.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
+#include "data/importstore.h"
 #include "data/recordchecks.h"
+#include "data/storedvalue.h"
 #include "data/valuelists.h"
-#include "import/columnmap.h"
 #include "import/csvreader.h"
-#include "import/xlsxreader.h"
+#include "import/keyset.h"
 
 #include <QDateTime>
-#include <QFileInfo>
-#include <QHash>
 #include <QLocale>
 #include <QSaveFile>
-#include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <new>
 #include <optional>
 
 namespace orv::import {
@@ -31,7 +31,10 @@ using data::schema::TableDef;
 namespace {
 
 constexpr int kHeadingSearchRows = 30;
-constexpr int kRowsPerInsert = 50; // 500 parameters at most: within every SQLite's limit
+const QChar kKeySeparator(0x1f);
+
+const QString kNoMemory = QStringLiteral("Für diese Datei reicht der Arbeitsspeicher nicht. Es wurde nichts "
+                                         "importiert. Bitte die Datei in kleinere Teile aufteilen.");
 
 QString rtrimmed(QString s)
 {
@@ -52,7 +55,7 @@ QString statusValue(const QString &raw)
         return QStringLiteral("0");
     if (t.size() == 1 && t[0] >= QLatin1Char('0') && t[0] <= QLatin1Char('3'))
         return t;
-    static const QStringList captions = data::lists::statusCaptions();
+    const QStringList captions = data::lists::statusCaptions();
     for (int s = 0; s < 4; ++s)
         if (t.compare(data::lists::statusCode(s), Qt::CaseInsensitive) == 0
             || t.compare(captions.value(s), Qt::CaseInsensitive) == 0)
@@ -85,46 +88,58 @@ QString numberText(double v)
     return loc.toString(v, 'f', QLocale::FloatingPointShortest);
 }
 
-// What the database holds before the import.
-struct Existing {
-    QSet<QString> keys;
-    QHash<QString, QVariantList> rows; // by key; only when rows are updated
-    QSet<QString> courses, employees;  // for plan entries
-};
-
-QString joinKey(const QStringList &parts) { return parts.join(QChar(0x1f)); }
-
-QVariant storedOf(const data::Cursor &cur, int c, ColType type)
+// A row below the list that sums it up: ORV's own lists write "Summe:".
+bool isSumLabel(const QString &text)
 {
-    switch (type) {
-    case ColType::Text: return rtrimmed(cur.isNull(c) ? QString() : data::fromDbText(cur.textBytes(c)));
-    case ColType::Date: {
-        const qint64 jd = cur.julianDay(c);
-        return jd ? QDate::fromJulianDay(jd) : QDate();
-    }
-    case ColType::Bool: return cur.boolean(c);
-    default: return cur.isNull(c) ? 0.0 : cur.real(c);
-    }
+    static const QStringList words = {QStringLiteral("summe"),  QStringLiteral("summen"),
+                                      QStringLiteral("gesamt"), QStringLiteral("gesamtsumme"),
+                                      QStringLiteral("total"),  QStringLiteral("insgesamt")};
+    return words.contains(headingKey(text));
 }
 
-QSet<QString> keysOf(data::Connection &conn, const QString &sql)
+int fieldIndex(const TableDef &t, const char *column)
 {
-    QSet<QString> keys;
-    auto cur = conn.query(sql);
-    while (cur->next())
-        keys.insert(rtrimmed(data::fromDbText(cur->textBytes(0))));
+    return int(data::schema::findColumn(t, QLatin1String(column)) - t.columns.data());
+}
+
+std::vector<int> keyFields(const TableDef &t)
+{
+    std::vector<int> keys;
+    for (const QString &k : t.keyColumns)
+        keys.push_back(int(data::schema::findColumn(t, k) - t.columns.data()));
     return keys;
 }
 
-QString csvCell(const QString &v)
+// A field's value: one cell, or the filled cells of its columns joined.
+QString joinedValue(const QStringList &cells, const FieldColumns &fc)
 {
-    if (!v.contains(QLatin1Char(';')) && !v.contains(QLatin1Char('"')) && !v.contains(QLatin1Char('\n'))
-        && !v.contains(QLatin1Char('\r')))
-        return v;
-    return QLatin1Char('"') + QString(v).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    if (fc.columns.size() == 1)
+        return cells.value(fc.columns[0]);
+    QString text;
+    bool first = true;
+    for (size_t p = 0; p < fc.columns.size(); ++p) {
+        const QString part = cells.value(fc.columns[p]);
+        if (part.trimmed().isEmpty())
+            continue;
+        if (!first)
+            text += fc.separator(p);
+        text += part;
+        first = false;
+    }
+    return text;
+}
+
+QString quotedList(const QStringList &items)
+{
+    QStringList q;
+    for (const QString &i : items)
+        q << QStringLiteral("„%1“").arg(i);
+    return q.join(QStringLiteral(", "));
 }
 
 } // namespace
+
+// ---- results -------------------------------------------------------------------
 
 QString outcomeText(Outcome o)
 {
@@ -133,6 +148,7 @@ QString outcomeText(Outcome o)
     case Outcome::Updated: return QStringLiteral("geändert");
     case Outcome::Unchanged: return QStringLiteral("unverändert");
     case Outcome::Skipped: return QStringLiteral("übersprungen");
+    case Outcome::NoKey: return QStringLiteral("ohne Schlüssel");
     case Outcome::Refused: break;
     }
     return QStringLiteral("abgewiesen");
@@ -145,10 +161,137 @@ qint64 ImportResult::count(Outcome o) const
     case Outcome::Updated: return updated;
     case Outcome::Unchanged: return unchanged;
     case Outcome::Skipped: return skipped;
+    case Outcome::NoKey: return noKey;
     case Outcome::Refused: break;
     }
     return refused;
 }
+
+std::span<const RowFault> ImportResult::faultsOf(const RowResult &row) const
+{
+    return std::span<const RowFault>(faults).subspan(row.firstFault, row.faultCount);
+}
+
+QString ImportResult::summary() const
+{
+    QString text = QStringLiteral("%1 neu, %2 geändert, %3 unverändert, %4 übersprungen, %5 abgewiesen")
+                       .arg(added)
+                       .arg(updated)
+                       .arg(unchanged)
+                       .arg(skipped)
+                       .arg(refused);
+    if (noKey > 0)
+        text +=
+            QStringLiteral("; %1 Zeile(n) ohne Schlüssel unter der Liste (Summen, Legende) übersprungen").arg(noKey);
+    return text;
+}
+
+// ---- lists and value tables -----------------------------------------------------
+
+std::vector<int> listFields(const TableDef &table)
+{
+    static const char *lists[] = {"Rubrik", "Art", "Kategorie", "Bereich", "Prioritaet", "Quelle", "Status"};
+    std::vector<int> fields;
+    for (size_t f = 0; f < table.columns.size(); ++f)
+        for (const char *l : lists)
+            if (qstrcmp(table.columns[f].name, l) == 0)
+                fields.push_back(int(f));
+    return fields;
+}
+
+QStringList listItems(const TableDef &table, int field)
+{
+    const QString name = QLatin1String(table.columns[size_t(field)].name);
+    QStringList items;
+    if (name == u"Rubrik")
+        items = data::lists::rubrik();
+    else if (name == u"Art")
+        items = data::lists::art();
+    else if (name == u"Kategorie")
+        items = data::lists::kategorie();
+    else if (name == u"Bereich")
+        items = data::lists::bereichMitarbeiter();
+    else if (name == u"Prioritaet")
+        items = data::lists::prioritaet();
+    else if (name == u"Quelle")
+        items = data::lists::quelle();
+    else if (name == u"Status")
+        items = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+    for (QString &i : items)
+        i = i.trimmed();
+    return items;
+}
+
+QString itemCaption(const TableDef &table, int field, const QString &item)
+{
+    if (isStatus(table.columns[size_t(field)]))
+        return data::lists::statusCaptions().value(item.toInt(), item);
+    return item.isEmpty() ? QStringLiteral("(leer)") : item;
+}
+
+ValueTable valueTableFromText(const QString &text)
+{
+    ValueTable table;
+    for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList parts = line.split(QLatin1Char('\t'));
+        if (parts.size() == 3)
+            table[parts[0]].insert(parts[1], parts[2]);
+    }
+    return table;
+}
+
+QString valueTableText(const ValueTable &table)
+{
+    QStringList lines;
+    for (auto c = table.cbegin(); c != table.cend(); ++c)
+        for (auto v = c.value().cbegin(); v != c.value().cend(); ++v)
+            lines << c.key() + QLatin1Char('\t') + v.key() + QLatin1Char('\t') + v.value();
+    lines.sort();
+    return lines.join(QLatin1Char('\n'));
+}
+
+ValueTable readValueTable(const TableDef &table, const QString &path)
+{
+    const Sheet sheet = readCsvFile(path);
+    ValueTable values;
+    const std::vector<int> fields = listFields(table);
+    for (qsizetype r = 1; r < sheet.size(); ++r) {
+        const QStringList cells = sheet.cells(r);
+        const QString where = QStringLiteral("%1, Zeile %2: ").arg(path).arg(sheet.line(r));
+        const QString fieldName = cells.value(0).trimmed(), value = cells.value(1).trimmed(),
+                      item = cells.value(2).trimmed();
+        int field = -1;
+        for (const int f : fields)
+            if (headingKey(fieldName) == headingKey(QLatin1String(table.columns[size_t(f)].name))
+                || headingKey(fieldName) == headingKey(fieldCaption(table.columns[size_t(f)].name)))
+                field = f;
+        const QStringList names = [&] {
+            QStringList n;
+            for (const int f : fields)
+                n << fieldCaption(table.columns[size_t(f)].name);
+            return n;
+        }();
+        if (field < 0)
+            throw ImportError(where
+                              + QStringLiteral("Das Feld „%1“ hat in der Tabelle %2 keine Werteliste (%3).")
+                                    .arg(fieldName, QLatin1String(table.name), quotedList(names)));
+        if (value.isEmpty())
+            throw ImportError(where + QStringLiteral("Der Wert in der Datei fehlt."));
+        const QStringList items = listItems(table, field);
+        QString target;
+        for (const QString &i : items)
+            if (i == item || (isStatus(table.columns[size_t(field)]) && statusValue(item) == i))
+                target = i;
+        if (target.isNull() && !(item.isEmpty() && items.contains(QString())))
+            throw ImportError(where
+                              + QStringLiteral("„%1“ ist kein Wert der Liste %2 (%3).")
+                                    .arg(item, fieldCaption(table.columns[size_t(field)].name), quotedList(items)));
+        values[QLatin1String(table.columns[size_t(field)].name)].insert(value, target.isNull() ? QString() : target);
+    }
+    return values;
+}
+
+// ---- the file's values -----------------------------------------------------------
 
 std::optional<double> fileNumber(const QString &text)
 {
@@ -196,83 +339,188 @@ std::optional<QDate> fileDate(const QString &text)
     return data::parseDate(t);
 }
 
-Sheet readFile(const QString &path, const QString &sheet)
-{
-    if (QFileInfo(path).suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
-        return readXlsxFile(path, sheet);
-    return readCsvFile(path);
-}
+// ---- the import ------------------------------------------------------------------
+
+// One row of the file as the checks and the table take it.
+struct Import::Row {
+    int line = 0;
+    QStringList raw;     // per field: the file's value (joined columns)
+    QStringList typed;   // per field: as a window would hold it
+    QVariantList values; // per field: as read (text without filling blanks, QDate, bool, rounded number)
+    std::vector<bool> given;
+    std::vector<QString> unreadable; // per field: why the value could not be read
+    QString key;                     // the key fields' texts
+    bool keyGiven = false;
+};
+
+namespace {
+
+// Stored rows kept small, for a million of them: each field's value as text
+// after its length, one row after another in one buffer.
+class StoredRows {
+public:
+    explicit StoredRows(const TableDef &t) : m_table(t) {}
+    size_t size() const { return m_starts.size(); }
+    void add(const QVariantList &values)
+    {
+        m_starts.push_back(m_bytes.size());
+        for (size_t f = 0; f < m_table.columns.size(); ++f) {
+            const QVariant &v = values[qsizetype(f)];
+            QByteArray text;
+            switch (m_table.columns[f].type) {
+            case ColType::Text: text = v.toString().toUtf8(); break;
+            case ColType::Date: text = v.toDate().isValid() ? QByteArray::number(v.toDate().toJulianDay()) : ""; break;
+            case ColType::Bool: text = v.toBool() ? "1" : "0"; break;
+            default: text = QByteArray::number(v.toDouble(), 'g', 17); break;
+            }
+            const quint32 n = quint32(text.size());
+            m_bytes.append(reinterpret_cast<const char *>(&n), sizeof n);
+            m_bytes.append(text);
+        }
+    }
+    QVariantList at(size_t row) const
+    {
+        QVariantList values;
+        const char *p = m_bytes.constData() + m_starts[row];
+        for (size_t f = 0; f < m_table.columns.size(); ++f) {
+            quint32 n = 0;
+            std::memcpy(&n, p, sizeof n);
+            const QByteArray text = QByteArray::fromRawData(p + sizeof n, qsizetype(n));
+            p += sizeof n + n;
+            switch (m_table.columns[f].type) {
+            case ColType::Text: values << QString::fromUtf8(text); break;
+            case ColType::Date: values << (text.isEmpty() ? QDate() : QDate::fromJulianDay(text.toLongLong())); break;
+            case ColType::Bool: values << (text == "1"); break;
+            default: values << text.toDouble(); break;
+            }
+        }
+        return values;
+    }
+
+private:
+    const TableDef &m_table;
+    QByteArray m_bytes;
+    std::vector<qsizetype> m_starts;
+};
+
+} // namespace
+
+// What the database holds of the file's keys before the import.
+struct Import::Stored {
+    KeySet fileKeys;           // every key of the file -> line of its first accepted row (0: none yet)
+    KeySet keys;               // stored -> index into rows (when whole rows were read)
+    StoredRows rows;           // AddOrUpdate: the stored rows the file names
+    KeySet courses, employees; // plan entries: those the file names that exist
+};
+
+struct Import::Accepted {
+    qint64 row = 0;
+    bool update = false;
+    quint32 changed = 0; // a bit per field the row changes
+};
 
 Import::Import(const TableDef &table, Sheet sheet) : m_table(&table), m_sheet(std::move(sheet))
 {
-    const auto &rows = m_sheet.rows;
-    m_head = rows.empty() ? 0 : rows.size();
-    for (size_t i = 0; i < rows.size() && i < size_t(kHeadingSearchRows) && m_head == rows.size(); ++i) {
-        const std::vector<int> map = mapHeadings(table, rows[i].cells);
+    const size_t rows = size_t(m_sheet.size());
+    m_head = rows;
+    for (size_t i = 0; i < rows && i < size_t(kHeadingSearchRows) && m_head == rows; ++i) {
+        const Mapping map = mapHeadings(table, m_sheet.cells(qsizetype(i)));
         bool allKeys = true;
-        for (const QString &k : table.keyColumns) {
-            const ColumnDef *c = data::schema::findColumn(table, k);
-            const int f = int(c - table.columns.data());
-            allKeys = allKeys && std::find(map.begin(), map.end(), f) != map.end();
-        }
+        for (const int f : keyFields(table))
+            allKeys = allKeys && !map[size_t(f)].columns.empty();
         if (allKeys)
             m_head = i;
     }
-    if (m_head == rows.size() && !rows.empty())
-        m_head = 0;
-    if (rows.empty()) {
-        m_first = m_last = 0;
+    if (rows == 0) {
+        m_head = m_first = m_last = 0;
+        m_mapping.assign(table.columns.size(), {});
         return;
     }
-    m_mapping = mapHeadings(table, rows[m_head].cells);
-    // The list ends at its first empty row: below it ORV's lists have their totals and legend.
+    if (m_head == rows)
+        m_head = 0;
+    m_mapping = mapHeadings(table, m_sheet.cells(qsizetype(m_head)));
+    // The list ends at its first empty row: below it ORV's lists have their
+    // totals and legend. Empty rows right under the headings do not end it.
     m_first = m_last = m_head + 1;
-    int expected = rows[m_head].line + 1;
-    while (m_last < rows.size() && rows[m_last].line == expected) {
+    if (m_last < rows)
         ++m_last;
-        ++expected;
-    }
+    while (m_last < rows && !m_sheet.blankBefore(qsizetype(m_last)))
+        ++m_last;
 }
 
 QStringList Import::headings() const
 {
-    return m_head < m_sheet.rows.size() ? m_sheet.rows[m_head].cells : QStringList();
+    return m_head < size_t(m_sheet.size()) ? m_sheet.cells(qsizetype(m_head)) : QStringList();
 }
 
-int Import::headingLine() const { return m_head < m_sheet.rows.size() ? m_sheet.rows[m_head].line : 0; }
+int Import::headingLine() const { return m_head < size_t(m_sheet.size()) ? m_sheet.line(qsizetype(m_head)) : 0; }
 
-void Import::setMapping(std::vector<int> mapping)
+void Import::setMapping(Mapping mapping)
 {
-    mapping.resize(size_t(headings().size()), -1);
+    mapping.resize(m_table->columns.size());
+    const qsizetype columns = headings().size();
+    for (FieldColumns &f : mapping) {
+        for (size_t p = 0; p < f.columns.size();) {
+            if (f.columns[p] < 0 || f.columns[p] >= columns) {
+                f.columns.erase(f.columns.begin() + qsizetype(p));
+                if (p < f.separators.size())
+                    f.separators.erase(f.separators.begin() + qsizetype(p));
+            } else {
+                ++p;
+            }
+        }
+        f.separators.resize(f.columns.size());
+    }
     m_mapping = std::move(mapping);
+}
+
+QString Import::headingOf(int field) const
+{
+    const FieldColumns &fc = m_mapping[size_t(field)];
+    if (fc.columns.empty())
+        return fieldCaption(m_table->columns[size_t(field)].name);
+    const QStringList heads = headings();
+    QStringList names;
+    for (const int c : fc.columns)
+        names << heads.value(c).simplified();
+    return names.join(QStringLiteral(" + "));
 }
 
 QString Import::missingFields() const
 {
+    if (m_sheet.empty())
+        return QStringLiteral("Die Datei enthält keine Zeilen.");
     QStringList missing;
     for (int f : requiredFields(*m_table))
-        if (std::find(m_mapping.begin(), m_mapping.end(), f) == m_mapping.end())
+        if (m_mapping[size_t(f)].columns.empty())
             missing << QStringLiteral("„%1“").arg(fieldCaption(m_table->columns[size_t(f)].name));
-    if (missing.isEmpty())
-        return {};
-    if (m_sheet.rows.empty())
-        return QStringLiteral("Die Datei enthält keine Zeilen.");
-    return (missing.size() == 1 ? QStringLiteral("Für das Pflichtfeld %1 gibt es keine Spalte in der Datei.")
-                                : QStringLiteral("Für die Pflichtfelder %1 gibt es keine Spalten in der Datei."))
-               .arg(missing.join(QStringLiteral(", ")))
-           + QStringLiteral(" Die Überschriften stehen in Zeile %1.").arg(headingLine());
+    QStringList text;
+    if (!missing.isEmpty())
+        text << (missing.size() == 1 ? QStringLiteral("Für das Pflichtfeld %1 gibt es keine Spalte in der Datei.")
+                                     : QStringLiteral("Für die Pflichtfelder %1 gibt es keine Spalten in der Datei."))
+                        .arg(missing.join(QStringLiteral(", ")))
+                    + QStringLiteral(" Die Überschriften stehen in Zeile %1.").arg(headingLine());
+    const QStringList heads = headings();
+    for (size_t f = 0; f < m_mapping.size(); ++f) {
+        const FieldColumns &fc = m_mapping[f];
+        for (size_t p = 1; p < fc.columns.size(); ++p)
+            if (fc.separator(p).isEmpty()) {
+                text << QStringLiteral("Die Spalten „%1“ und „%2“ gehen beide in das Feld „%3“. Zum Verbinden bitte "
+                                       "bei „%2“ ein Trennzeichen angeben (zum Beispiel „, “), sonst eine der "
+                                       "Spalten nicht übernehmen.")
+                            .arg(heads.value(fc.columns[p - 1]).simplified(), heads.value(fc.columns[p]).simplified(),
+                                 fieldCaption(m_table->columns[f].name));
+                break;
+            }
+    }
+    return text.join(QLatin1Char(' '));
 }
 
 void Import::checkCells() const
 {
     if (rowCount() == 0)
         return;
-    const int from = row(0).line, to = row(rowCount() - 1).line;
-    for (const int line : m_sheet.formulaLines)
-        if (line >= from && line <= to)
-            throw ImportError(QStringLiteral("Das Tabellenblatt enthält in Zeile %1 eine Formel. Bitte die Werte "
-                                             "ohne Formeln speichern (Kopieren, Inhalte einfügen: Werte).")
-                                  .arg(line));
+    const int to = line(rowCount() - 1);
     for (const auto &[a, b] : m_sheet.mergedLines)
         if (b >= headingLine() && a <= to)
             throw ImportError(QStringLiteral("Das Tabellenblatt enthält in Zeile %1 verbundene Zellen. Bitte die "
@@ -282,332 +530,402 @@ void Import::checkCells() const
 
 QString Import::notice() const
 {
-    const qint64 below = qint64(m_sheet.rows.size()) - qint64(m_last);
+    const qint64 below = qint64(m_sheet.size()) - qint64(m_last);
     if (below <= 0 || m_last == 0)
         return {};
-    return QStringLiteral("Die Liste endet mit der leeren Zeile %1; die %2 Zeile(n) darunter werden nicht eingelesen.")
-        .arg(m_last > m_first ? m_sheet.rows[m_last - 1].line + 1 : headingLine() + 1)
-        .arg(below);
+    return QStringLiteral("Die Liste endet mit einer leeren Zeile; die %1 Zeile(n) darunter, ab Zeile %2, werden "
+                          "nicht eingelesen.")
+        .arg(below)
+        .arg(m_sheet.line(qsizetype(m_last)));
 }
 
-ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Progress &progress) const
+Import::Row Import::convert(qint64 i) const
+{
+    const TableDef &t = *m_table;
+    const size_t fields = t.columns.size();
+    const qsizetype sheetRow = qsizetype(m_first + size_t(i));
+    const QStringList cells = m_sheet.cells(sheetRow);
+    const bool formulas = m_sheet.hasFormulaWithoutValue(sheetRow);
+    Row row;
+    row.line = m_sheet.line(sheetRow);
+    row.given.assign(fields, false);
+    row.unreadable.assign(fields, QString());
+    for (size_t f = 0; f < fields; ++f) {
+        const ColumnDef &c = t.columns[f];
+        const FieldColumns &fc = m_mapping[f];
+        row.given[f] = !fc.columns.empty();
+        for (const int col : fc.columns)
+            if (formulas && m_sheet.formulaWithoutValue(sheetRow, col) && row.unreadable[f].isEmpty())
+                row.unreadable[f] = QStringLiteral("Die Zelle %1%2 enthält eine Formel ohne gespeicherten Wert. "
+                                                   "Bitte die Arbeitsmappe im Tabellenprogramm neu berechnen "
+                                                   "lassen und speichern.")
+                                        .arg(columnLetters(col))
+                                        .arg(row.line);
+        const QString raw = joinedValue(cells, fc);
+        if (raw.contains(QChar(0)) && row.unreadable[f].isEmpty())
+            row.unreadable[f] = QStringLiteral("Das Feld darf kein Nullzeichen (U+0000) enthalten.");
+        row.raw << raw;
+        QString v = raw;
+        if (const auto table = m_values.constFind(QLatin1String(c.name)); table != m_values.cend())
+            if (const auto item = table->constFind(raw.trimmed()); item != table->cend())
+                v = item->isEmpty() ? QString() : *item;
+        switch (c.type) {
+        case ColType::Text: {
+            if (isStatus(c))
+                v = statusValue(v);
+            row.typed << v;
+            row.values << rtrimmed(v);
+            break;
+        }
+        case ColType::Date: {
+            const auto d = fileDate(v);
+            row.typed << (d ? data::shortDateText(*d) : v);
+            row.values << (d ? *d : QDate());
+            break;
+        }
+        case ColType::Bool: {
+            const auto b = fileBool(v, c.name);
+            if (!b && row.unreadable[f].isEmpty())
+                row.unreadable[f] =
+                    QStringLiteral("Der Wert „%1“ ist kein Ja/Nein-Wert (ja, nein, x oder leer).").arg(v);
+            row.typed << QString();
+            row.values << b.value_or(false);
+            break;
+        }
+        default: {
+            std::optional<double> n = v.trimmed().isEmpty() ? std::optional<double>(0.0) : fileNumber(v);
+            // Stored, checked and shown with the places the window takes.
+            if (const int places = data::placesOf(QLatin1String(c.name)); n && places >= 0)
+                n = data::roundedAmount(*n, places);
+            row.typed << (n ? numberText(*n) : v);
+            row.values << double(float(n.value_or(0.0)));
+            break;
+        }
+        }
+    }
+    QStringList key;
+    row.keyGiven = true;
+    for (const int f : keyFields(t)) {
+        key << rtrimmed(row.typed[f]);
+        row.keyGiven = row.keyGiven && !row.typed[f].trimmed().isEmpty();
+    }
+    row.key = key.join(kKeySeparator);
+    return row;
+}
+
+qint64 Import::trailingNoKey() const
+{
+    const std::vector<int> keys = keyFields(*m_table);
+    qint64 n = 0;
+    for (qint64 i = rowCount() - 1; i >= 0; --i) {
+        const QStringList cells = this->cells(i);
+        bool keyed = true, sum = false;
+        for (const int f : keys) {
+            QString text;
+            for (const int c : m_mapping[size_t(f)].columns)
+                text += cells.value(c).trimmed();
+            keyed = keyed && !text.isEmpty();
+            sum = sum || isSumLabel(text);
+        }
+        if (keyed && !sum)
+            break;
+        ++n;
+    }
+    return n;
+}
+
+std::vector<UnknownValue> Import::unknownValues() const
+{
+    std::vector<UnknownValue> out;
+    QHash<QString, size_t> seen;
+    std::vector<std::pair<int, QStringList>> fields;
+    for (const int f : listFields(*m_table))
+        if (!m_mapping[size_t(f)].columns.empty())
+            fields.emplace_back(f, listItems(*m_table, f));
+    const qint64 n = rowCount() - trailingNoKey();
+    for (qint64 i = 0; i < n; ++i) {
+        const QStringList cells = this->cells(i);
+        for (const auto &[f, items] : fields) {
+            const QString value = joinedValue(cells, m_mapping[size_t(f)]).trimmed();
+            const bool status = isStatus(m_table->columns[size_t(f)]);
+            // Empty: a required value is missing, which no item mends.
+            if (value.isEmpty() || items.contains(status ? statusValue(value) : value))
+                continue;
+            const QString id = QString::number(f) + kKeySeparator + value;
+            const auto it = seen.constFind(id);
+            if (it != seen.cend()) {
+                ++out[*it].rows;
+                continue;
+            }
+            seen.insert(id, out.size());
+            out.push_back({f, value, 1, line(i)});
+        }
+    }
+    return out;
+}
+
+void Import::prepare() const
 {
     if (const QString missing = missingFields(); !missing.isEmpty())
         throw ImportError(missing);
     checkCells();
+}
+
+Import::Stored Import::readStored(data::Connection &conn, Mode mode) const
+{
     const TableDef &t = *m_table;
-    const QString table = QLatin1String(t.name);
-    const size_t fields = t.columns.size();
-    std::vector<int> columnOf(fields, -1); // file column per field
-    for (size_t c = 0; c < m_mapping.size(); ++c)
-        if (m_mapping[c] >= 0)
-            columnOf[size_t(m_mapping[c])] = int(c);
-    std::vector<int> keyFields;
-    for (const QString &k : t.keyColumns)
-        keyFields.push_back(int(data::schema::findColumn(t, k) - t.columns.data()));
-    QStringList names;
-    for (const ColumnDef &c : t.columns)
-        names << QLatin1String(c.name);
-    const QString dateFormat = data::shortDateFormat(); // once: the locale's format is built each time
-
-    std::optional<data::Transaction> tx;
-    if (write) {
-        tx.emplace(conn);
-        // Nobody deletes a course or an employee, nor writes this table, while the rows are checked and written.
-        if (conn.backend().kind() == data::BackendKind::Postgres) {
-            conn.exec(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table));
-            if (table == QLatin1String("Trainingsplan"))
-                conn.exec(QStringLiteral("LOCK TABLE Kurs, Mitarbeiter IN SHARE MODE"));
+    const std::vector<int> keys = keyFields(t);
+    const bool plan = qstrcmp(t.name, "Trainingsplan") == 0;
+    // The file's keys first: only what it names is kept of the database.
+    Stored stored{{}, {}, StoredRows(t), {}, {}};
+    KeySet &fileKeys = stored.fileKeys;
+    KeySet fileCourses, fileNames;
+    for (qint64 i = 0; i < rowCount(); ++i) {
+        const QStringList cells = this->cells(i);
+        QStringList key;
+        for (const int f : keys)
+            key << rtrimmed(joinedValue(cells, m_mapping[size_t(f)]));
+        fileKeys.insert(key.join(kKeySeparator), 0);
+        if (plan) {
+            fileCourses.insert(key.value(0), 0);
+            fileNames.insert(key.value(1), 0);
         }
     }
 
-    // What the database holds.
-    Existing ex;
-    {
-        QStringList keyNames;
-        for (int f : keyFields)
-            keyNames << names[f];
-        const QString cols =
-            mode == Mode::AddOrUpdate ? names.join(QStringLiteral(", ")) : keyNames.join(QStringLiteral(", "));
-        auto cur = conn.query(QStringLiteral("SELECT %1 FROM %2").arg(cols, table));
-        while (cur->next()) {
-            QStringList key;
-            QVariantList values;
-            if (mode == Mode::AddOrUpdate) {
-                for (size_t f = 0; f < fields; ++f)
-                    values.append(storedOf(*cur, int(f), t.columns[f].type));
-                for (int f : keyFields)
-                    key << values[f].toString();
-            } else {
-                for (qsizetype k = 0; k < keyNames.size(); ++k)
-                    key << storedOf(*cur, int(k), ColType::Text).toString();
-            }
-            const QString joined = joinKey(key);
-            ex.keys.insert(joined);
-            if (mode == Mode::AddOrUpdate)
-                ex.rows.insert(joined, values);
-        }
-        if (table == QLatin1String("Trainingsplan")) {
-            ex.courses = keysOf(conn, QStringLiteral("SELECT KursNr FROM Kurs"));
-            ex.employees = keysOf(conn, QStringLiteral("SELECT Name FROM Mitarbeiter"));
-        }
+    const bool whole = mode == Mode::AddOrUpdate;
+    data::importstore::readRows(conn, t, whole, [&](const QVariantList &values) {
+        QStringList key;
+        for (qsizetype k = 0; k < qsizetype(keys.size()); ++k)
+            key << values.value(whole ? keys[size_t(k)] : k).toString();
+        const QString joined = key.join(kKeySeparator);
+        if (!fileKeys.contains(joined))
+            return;
+        stored.keys.insert(joined, int(stored.rows.size()));
+        if (whole)
+            stored.rows.add(values);
+    });
+    if (plan) {
+        data::importstore::readColumn(conn, QStringLiteral("Kurs"), QStringLiteral("KursNr"), [&](const QString &k) {
+            if (fileCourses.contains(k))
+                stored.courses.insert(k, 0);
+        });
+        data::importstore::readColumn(conn, QStringLiteral("Mitarbeiter"), QStringLiteral("Name"),
+                                      [&](const QString &n) {
+                                          if (fileNames.contains(n))
+                                              stored.employees.insert(n, 0);
+                                      });
     }
+    return stored;
+}
 
+std::vector<RowFault> Import::check(const Row &row, bool adding, const Stored &stored,
+                                    const std::vector<QString> &keyTaken) const
+{
+    const TableDef &t = *m_table;
     data::checks::Lookups lookups;
-    lookups.keyExists = [](const QStringList &) { return false; }; // decided before the checks
-    lookups.courseExists = [&ex](const QString &k) { return ex.courses.contains(rtrimmed(k)); };
-    lookups.employeeExists = [&ex](const QString &n) { return ex.employees.contains(rtrimmed(n)); };
-
-    ImportResult result;
-    result.rows.reserve(size_t(rowCount()));
-    QHash<QString, int> seen; // key -> line of its first row in the file
-    seen.reserve(rowCount());
-    struct Pending {
-        qint64 row;
-        bool update;
-        QVariantList stored;
-        std::vector<bool> changed;
-        QStringList key;
-    };
-    std::vector<Pending> pending;
-    const qint64 n = rowCount();
-    qint64 total = 2 * n;
-
-    const auto headingOf = [&](int field) {
-        const int c = columnOf[size_t(field)];
-        return c >= 0 ? headings().value(c) : fieldCaption(t.columns[size_t(field)].name);
-    };
-
-    for (qint64 i = 0; i < n; ++i) {
-        if (progress && (i & 0x3ff) == 0)
-            progress(i, total);
-        const SheetRow &r = row(i);
-        RowResult res;
-        res.line = r.line;
-        const auto refuse = [&](int field, const QString &reason) {
-            res.outcome = Outcome::Refused;
-            res.column = headingOf(field);
-            res.reason = reason;
-        };
-
-        // The file's cells as typed values and as stored values.
-        QStringList typed;
-        QVariantList stored;
-        typed.reserve(qsizetype(fields));
-        stored.reserve(qsizetype(fields));
-        std::vector<bool> given(fields, false);
-        int faultField = -1;
-        QString fault;
-        for (size_t f = 0; f < fields; ++f) {
-            const ColumnDef &c = t.columns[f];
-            const int col = columnOf[f];
-            given[f] = col >= 0;
-            const QString raw = col >= 0 ? r.cells.value(col) : QString();
-            const auto setFault = [&](const QString &m) {
-                if (faultField < 0) {
-                    faultField = int(f);
-                    fault = m;
-                }
-            };
-            if (raw.contains(QChar(0)))
-                setFault(QStringLiteral("Das Feld darf kein Nullzeichen (U+0000) enthalten."));
-            switch (c.type) {
-            case ColType::Text: {
-                const QString v = isStatus(c) ? statusValue(raw) : raw;
-                if (data::characterCount(rtrimmed(v)) > c.width)
-                    setFault(QStringLiteral("Der Text ist länger als %1 Zeichen.").arg(c.width));
-                typed << v;
-                stored << rtrimmed(v);
-                break;
-            }
-            case ColType::Date: {
-                const auto d = fileDate(raw);
-                typed << (d ? data::shortDateText(*d) : raw);
-                stored << (d ? *d : QDate());
-                break;
-            }
-            case ColType::Bool: {
-                const auto b = fileBool(raw, c.name);
-                if (!b)
-                    setFault(QStringLiteral("Der Wert „%1“ ist kein Ja/Nein-Wert (ja, nein, x oder leer).").arg(raw));
-                typed << QString();
-                stored << b.value_or(false);
-                break;
-            }
-            default: {
-                const auto v = raw.trimmed().isEmpty() ? std::optional<double>(0.0) : fileNumber(raw);
-                typed << (v ? numberText(*v) : raw);
-                stored << double(float(v.value_or(0.0)));
-                break;
-            }
-            }
-        }
-
-        QStringList key;
-        for (int f : keyFields)
-            key << rtrimmed(typed[f]);
-        const QString joined = joinKey(key);
-        const bool keyGiven =
-            std::all_of(key.cbegin(), key.cend(), [](const QString &k) { return !k.trimmed().isEmpty(); });
-        const auto firstLine = keyGiven ? seen.constFind(joined) : seen.constEnd();
-        const bool stored_ = keyGiven && ex.keys.contains(joined);
-
-        if (faultField >= 0) {
-            refuse(faultField, fault);
-        } else if (firstLine != seen.constEnd()) {
-            refuse(keyFields[0],
-                   QStringLiteral("Der Schlüssel steht in dieser Datei schon in Zeile %1.").arg(*firstLine));
-        } else if (stored_ && mode == Mode::AddOnly) {
-            res.outcome = Outcome::Skipped;
-        } else {
-            std::vector<bool> changed(fields, false);
-            if (stored_) {
-                // A stored row: the fields the file does not have keep their values.
-                const QVariantList &old = ex.rows[joined];
-                for (size_t f = 0; f < fields; ++f) {
-                    const ColType type = t.columns[f].type;
-                    if (!given[f]) {
-                        stored[f] = old[f];
-                        typed[f] = type == ColType::Date     ? old[f].toDate().toString(dateFormat)
-                                   : type == ColType::Single ? numberText(old[f].toDouble())
-                                   : type == ColType::Text   ? old[f].toString()
-                                                             : QString();
-                        continue;
-                    }
-                    bool same = false;
-                    switch (type) {
-                    case ColType::Text: same = stored[f].toString() == old[f].toString(); break;
-                    case ColType::Date: same = stored[f].toDate() == old[f].toDate(); break;
-                    case ColType::Bool: same = stored[f].toBool() == old[f].toBool(); break;
-                    default: same = float(stored[f].toDouble()) == float(old[f].toDouble()); break;
-                    }
-                    changed[f] = !same;
-                }
-            }
-            const auto value = [&](const char *column) {
-                for (size_t f = 0; f < fields; ++f)
-                    if (qstrcmp(t.columns[f].name, column) == 0)
-                        return typed[qsizetype(f)];
-                return QString();
-            };
-            const data::checks::Fault f = data::checks::forTable(table, value, !stored_, lookups);
-            if (f) {
-                refuse(int(data::schema::findColumn(t, f.column) - t.columns.data()), f.message);
-            } else if (stored_ && std::none_of(changed.begin(), changed.end(), [](bool b) { return b; })) {
-                res.outcome = Outcome::Unchanged;
-            } else {
-                res.outcome = stored_ ? Outcome::Updated : Outcome::Added;
-                pending.push_back({i, stored_, stored, changed, key});
-            }
-        }
-        // A refused row leaves its key to a later row of the file.
-        if (keyGiven && firstLine == seen.constEnd() && res.outcome != Outcome::Refused)
-            seen.insert(joined, r.line);
-
-        switch (res.outcome) {
-        case Outcome::Added: ++result.added; break;
-        case Outcome::Updated: ++result.updated; break;
-        case Outcome::Unchanged: ++result.unchanged; break;
-        case Outcome::Skipped: ++result.skipped; break;
-        case Outcome::Refused: ++result.refused; break;
-        }
-        if (result.preview.size() < size_t(kPreviewRows)) {
+    lookups.keyTaken = [&keyTaken](const QStringList &) { return keyTaken.empty() ? QString() : keyTaken.front(); };
+    lookups.courseExists = [&stored](const QString &k) { return stored.courses.contains(rtrimmed(k)); };
+    lookups.employeeExists = [&stored](const QString &n) { return stored.employees.contains(rtrimmed(n)); };
+    const auto value = [&](const char *column) { return row.typed.value(fieldIndex(t, column)); };
+    const auto unreadable = [&](const char *column) { return row.unreadable[size_t(fieldIndex(t, column))]; };
+    std::vector<RowFault> faults;
+    // A stored row keeps its key: no key check of the windows asks about a second row of the file.
+    if (!adding && !keyTaken.empty())
+        faults.push_back({headingOf(keyFields(t).front()), keyTaken.front()});
+    for (const data::checks::Fault &f :
+         data::checks::allFaults(QLatin1String(t.name), value, adding, lookups, unreadable)) {
+        const int field = fieldIndex(t, f.column.toLatin1().constData());
+        QString reason = f.message;
+        if (!f.allowed.isEmpty()) {
             QStringList shown;
-            for (size_t f = 0; f < fields; ++f) {
-                const ColType type = t.columns[f].type;
-                if (res.outcome == Outcome::Refused)
-                    shown << (columnOf[f] >= 0 ? r.cells.value(columnOf[f]) : QString());
-                else if (type == ColType::Bool)
-                    shown << (stored[f].toBool() ? QStringLiteral("ja") : QStringLiteral("nein"));
-                else if (type == ColType::Single)
-                    shown << QLocale().toString(stored[f].toDouble(), 'f',
-                                                qstrcmp(t.columns[f].name, "Kosten") == 0 ? 2 : 1);
-                else if (type == ColType::Date)
-                    shown << stored[f].toDate().toString(dateFormat);
-                else if (isStatus(t.columns[f]))
-                    shown << data::lists::statusCaptions().value(stored[f].toString().toInt(), stored[f].toString());
-                else
-                    shown << stored[f].toString();
-            }
-            result.preview.push_back(shown);
+            for (const QString &item : f.allowed)
+                shown << (isStatus(t.columns[size_t(field)])
+                              ? QStringLiteral("„%1“ (%2, %3)")
+                                    .arg(itemCaption(t, field, item), data::lists::statusCode(item.toInt()), item)
+                          : item.isEmpty() ? QStringLiteral("leer")
+                                           : QStringLiteral("„%1“").arg(item));
+            reason += QStringLiteral(" Erlaubt: ") + shown.join(QStringLiteral(", ")) + QLatin1Char('.');
         }
-        result.rows.push_back(res);
+        faults.push_back({headingOf(field), reason});
     }
+    return faults;
+}
 
-    if (!write || pending.empty()) {
-        if (progress)
-            progress(n, n);
-        return result;
-    }
-
-    // The state right before the import can be restored from its own copy.
-    if (conn.backend().kind() == data::BackendKind::Sqlite)
-        result.backupFile = data::makeImportBackup(conn.target().location, QDateTime::currentDateTime());
-
-    total = n + qint64(pending.size());
-    data::BatchInsert insert(conn, table, names, kRowsPerInsert);
-    // Changed rows go to a table of their own first and then into the table
-    // in one statement: a statement per row takes minutes on a server.
-    const QString changesTable = QStringLiteral("orv_import_changes");
-    std::optional<data::BatchInsert> changes;
-    if (std::any_of(pending.begin(), pending.end(), [](const Pending &p) { return p.update; })) {
-        conn.exec(QStringLiteral("CREATE TEMP TABLE %1 AS SELECT *, '' AS orv_changed FROM %2 WHERE 1 = 0")
-                      .arg(changesTable, table),
-                  {});
-        changes.emplace(conn, changesTable, names + QStringList{QStringLiteral("orv_changed")}, kRowsPerInsert);
-    }
-    std::vector<bool> anyChanged(fields, false);
-    qint64 done = 0;
-    for (const Pending &p : pending) {
-        if (progress && (done & 0x3ff) == 0)
-            progress(n + done, total);
-        ++done;
-        QVariantList values;
-        QString changed; // '1' for each column this row changes
-        for (size_t f = 0; f < fields; ++f) {
-            const ColumnDef &c = t.columns[f];
-            QVariant v = p.stored[f];
-            if (c.type == ColType::Text)
-                v = data::schema::padded(v.toString(), c.width);
-            else if (c.type == ColType::Date && !v.toDate().isValid())
-                v = QVariant();
-            values << v;
-            changed += QLatin1Char(p.update && p.changed[f] ? '1' : '0');
-            anyChanged[f] = anyChanged[f] || (p.update && p.changed[f]);
-        }
-        if (!p.update) {
-            insert.add(values);
+quint32 Import::mergeStored(Row &row, const QVariantList &old) const
+{
+    const TableDef &t = *m_table;
+    const QString dateFormat = data::shortDateFormat();
+    quint32 changed = 0;
+    for (size_t f = 0; f < t.columns.size(); ++f) {
+        const ColType type = t.columns[f].type;
+        // A field the file does not have keeps its stored value.
+        if (!row.given[f]) {
+            row.values[qsizetype(f)] = old[qsizetype(f)];
+            row.typed[qsizetype(f)] = type == ColType::Date     ? old[f].toDate().toString(dateFormat)
+                                      : type == ColType::Single ? numberText(old[f].toDouble())
+                                      : type == ColType::Text   ? old[f].toString()
+                                                                : QString();
             continue;
         }
-        values << changed;
-        changes->add(values);
+        bool same = false;
+        switch (type) {
+        case ColType::Text: same = row.values[f].toString() == old[f].toString(); break;
+        case ColType::Date: same = row.values[f].toDate() == old[f].toDate(); break;
+        case ColType::Bool: same = row.values[f].toBool() == old[f].toBool(); break;
+        default: same = float(row.values[f].toDouble()) == float(old[f].toDouble()); break;
+        }
+        if (!same)
+            changed |= 1u << f;
     }
-    if (changes) {
-        changes->flush();
-        // Only the columns a row changes are written, as a save does; the
-        // others keep what is stored.
-        QStringList sets, where;
-        for (size_t f = 0; f < fields; ++f)
-            if (anyChanged[f])
-                sets << QStringLiteral("%1 = CASE WHEN substr(u.orv_changed, %2, 1) = '1' THEN u.%1 ELSE %3.%1 END")
-                            .arg(names[int(f)])
-                            .arg(f + 1)
-                            .arg(table);
-        for (int f : keyFields)
-            where << QStringLiteral("%1.%2 = u.%2").arg(table, names[f]);
-        if (!sets.isEmpty())
-            conn.exec(
-                QStringLiteral("UPDATE %1 SET %2 FROM %3 AS u WHERE %4")
-                    .arg(table, sets.join(QStringLiteral(", ")), changesTable, where.join(QStringLiteral(" AND "))),
-                {});
-        conn.exec(QStringLiteral("DROP TABLE ") + changesTable, {});
+    return changed;
+}
+
+void Import::addPreview(ImportResult &result, const Row &row, Outcome outcome, qint64 i) const
+{
+    if (result.preview.size() >= size_t(kPreviewRows))
+        return;
+    const TableDef &t = *m_table;
+    const QString dateFormat = data::shortDateFormat();
+    QStringList shown;
+    for (size_t f = 0; f < t.columns.size(); ++f) {
+        const ColType type = t.columns[f].type;
+        if (outcome == Outcome::Refused || outcome == Outcome::NoKey) {
+            shown << (i >= 0 ? row.raw.value(qsizetype(f)) : QString());
+        } else if (type == ColType::Bool) {
+            shown << (row.values[f].toBool() ? QStringLiteral("ja") : QStringLiteral("nein"));
+        } else if (type == ColType::Single) {
+            const int places = qMax(0, data::placesOf(QLatin1String(t.columns[f].name)));
+            shown << QLocale().toString(data::roundedAmount(row.values[f].toDouble(), places), 'f', places);
+        } else if (type == ColType::Date) {
+            shown << row.values[f].toDate().toString(dateFormat);
+        } else if (isStatus(t.columns[f])) {
+            shown << data::lists::statusCaptions().value(row.values[f].toString().toInt(), row.values[f].toString());
+        } else {
+            shown << row.values[f].toString();
+        }
     }
-    insert.flush();
+    result.preview.push_back(shown);
+}
+
+ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Progress &progress) const
+{
+    try {
+        prepare();
+        const TableDef &t = *m_table;
+        std::optional<data::Transaction> tx;
+        if (write) {
+            tx.emplace(conn);
+            data::importstore::holdTables(conn, t);
+        }
+        Stored stored = readStored(conn, mode);
+
+        ImportResult result;
+        const qint64 n = rowCount();
+        const qint64 dataRows = n - trailingNoKey();
+        result.rows.reserve(size_t(n));
+        std::vector<Accepted> accepted;
+        const auto keep = [&](RowResult res, std::vector<RowFault> faults) {
+            res.firstFault = quint32(result.faults.size());
+            res.faultCount = quint32(faults.size());
+            for (RowFault &f : faults)
+                result.faults.push_back(std::move(f));
+            switch (res.outcome) {
+            case Outcome::Added: ++result.added; break;
+            case Outcome::Updated: ++result.updated; break;
+            case Outcome::Unchanged: ++result.unchanged; break;
+            case Outcome::Skipped: ++result.skipped; break;
+            case Outcome::NoKey: ++result.noKey; break;
+            case Outcome::Refused: ++result.refused; break;
+            }
+            result.rows.push_back(res);
+        };
+
+        for (qint64 i = 0; i < n; ++i) {
+            if (progress && (i & 0x3ff) == 0)
+                progress(i, 2 * n);
+            Row row = convert(i);
+            RowResult res;
+            res.line = row.line;
+            // Below the list: its sums and legend, no data.
+            if (i >= dataRows) {
+                res.outcome = Outcome::NoKey;
+                addPreview(result, row, res.outcome, i);
+                keep(res, {});
+                continue;
+            }
+            int *seen = row.keyGiven ? stored.fileKeys.value(row.key) : nullptr;
+            const std::optional<int> firstLine = seen && *seen > 0 ? std::optional<int>(*seen) : std::nullopt;
+            const std::optional<int> storedRow = row.keyGiven ? stored.keys.find(row.key) : std::nullopt;
+            std::vector<QString> taken;
+            if (firstLine)
+                taken.push_back(
+                    QStringLiteral("Der Schlüssel steht in dieser Datei schon in Zeile %1.").arg(*firstLine));
+            std::vector<RowFault> faults;
+            quint32 changed = 0;
+            if (storedRow && !firstLine && mode == Mode::AddOnly) {
+                res.outcome = Outcome::Skipped;
+            } else {
+                if (storedRow && mode == Mode::AddOrUpdate)
+                    changed = mergeStored(row, stored.rows.at(size_t(*storedRow)));
+                faults = check(row, !storedRow, stored, taken);
+                if (!faults.empty())
+                    res.outcome = Outcome::Refused;
+                else if (storedRow && changed == 0)
+                    res.outcome = Outcome::Unchanged;
+                else {
+                    res.outcome = storedRow ? Outcome::Updated : Outcome::Added;
+                    accepted.push_back({i, storedRow.has_value(), changed});
+                }
+            }
+            // A refused row leaves its key to a later row of the file.
+            if (seen && !firstLine && res.outcome != Outcome::Refused)
+                *seen = row.line;
+            addPreview(result, row, res.outcome, i);
+            keep(res, std::move(faults));
+        }
+
+        if (!write || accepted.empty()) {
+            if (progress)
+                progress(n, n);
+            return result;
+        }
+        // The state right before the import can be restored from its own copy.
+        if (conn.backend().kind() == data::BackendKind::Sqlite)
+            result.backupFile = data::makeImportBackup(conn.target().location, QDateTime::currentDateTime());
+        this->write(conn, accepted, result, n, progress);
+        tx->commit();
+        result.written = true;
+        return result;
+    } catch (const std::bad_alloc &) {
+        // Whatever was begun is rolled back by now; the program goes on.
+        throw ImportError(kNoMemory);
+    }
+}
+
+void Import::write(data::Connection &conn, const std::vector<Accepted> &accepted, ImportResult &, qint64 done,
+                   const Progress &progress) const
+{
+    const qint64 total = done + qint64(accepted.size());
+    data::importstore::RowWriter writer(conn, *m_table);
+    std::vector<bool> changed(m_table->columns.size());
+    qint64 written = 0;
+    for (const Accepted &a : accepted) {
+        if (progress && (written & 0x3ff) == 0)
+            progress(done + written, total);
+        ++written;
+        // Read once more: keeping every converted row would take many times the file.
+        const Row row = convert(a.row);
+        if (!a.update) {
+            writer.add(row.values);
+            continue;
+        }
+        for (size_t f = 0; f < changed.size(); ++f)
+            changed[f] = (a.changed >> f) & 1u;
+        writer.change(row.values, changed);
+    }
+    writer.finish();
     if (progress)
         progress(total, total);
-    tx->commit();
-    result.written = true;
-    return result;
 }
 
 void Import::saveRefusals(const ImportResult &result, const QString &path) const
@@ -617,25 +935,31 @@ void Import::saveRefusals(const ImportResult &result, const QString &path) const
         throw ImportError(QStringLiteral("Die Datei kann nicht angelegt werden: ") + file.errorString());
     QStringList heads = headings();
     const qsizetype width = heads.size();
-    QString out = QStringLiteral("\uFEFF");
+    std::string out = "\xEF\xBB\xBF";
     const auto line = [&out](const QStringList &cells) {
-        QStringList quoted;
-        for (const QString &c : cells)
-            quoted << csvCell(c);
-        out += quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            if (i > 0)
+                out += ';';
+            data::appendCsvField(out, cells[i].toStdString());
+        }
+        out += "\r\n";
     };
     line(heads << QStringLiteral("Zeile") << QStringLiteral("Spalte") << QStringLiteral("Grund"));
     for (qint64 i = 0; i < qint64(result.rows.size()) && i < rowCount(); ++i) {
         const RowResult &r = result.rows[size_t(i)];
         if (r.outcome != Outcome::Refused)
             continue;
-        QStringList cells = row(i).cells.mid(0, width);
+        QStringList cells = this->cells(i).mid(0, width);
         while (cells.size() < width)
             cells << QString();
-        line(cells << QString::number(r.line) << r.column << r.reason);
+        QStringList columns, reasons;
+        for (const RowFault &f : result.faultsOf(r)) {
+            columns << f.column;
+            reasons << f.reason;
+        }
+        line(cells << QString::number(r.line) << columns.join(QLatin1Char('\n')) << reasons.join(QLatin1Char('\n')));
     }
-    const QByteArray bytes = out.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(out.data(), qint64(out.size())) != qint64(out.size()) || !file.commit())
         throw ImportError(QStringLiteral("Die Datei kann nicht geschrieben werden: ") + file.errorString());
 }
 

@@ -1,5 +1,7 @@
 #include "reportdata/listlayout.h"
 
+#include "data/storedvalue.h"
+
 #include "data/valuelists.h"
 #include "reportdata/linewriter.h"
 #include "ui/format.h"
@@ -27,12 +29,11 @@ ListLayout::ListLayout(const data::ListTable &table, std::initializer_list<int> 
         const data::ListColumn &c = table.columns[i];
         if (c.shown == Shown::Never || std::find(leftOut.begin(), leftOut.end(), int(i)) != leftOut.end())
             continue;
-        Place p{&c,         int(i),  c.shown,
-                Cell::Text, c.width, c.cut ? c.width : -1,
-                c.decimals, 1.0,     QString(c.gap, QChar(c.gapChar)),
+        Place p{&c,         int(i),
+                c.shown,    Cell::Text,
+                c.width,    c.cut ? c.width : -1,
+                c.decimals, QString(c.gap, QChar(c.gapChar)),
                 {},         {}};
-        for (int d = 0; d < c.decimals; ++d)
-            p.unitsPerValue *= 10;
         switch (c.shown) {
         case Shown::Mark:
             p.cell = Cell::Mark;
@@ -116,7 +117,7 @@ void ListLayout::addToTotals(const SortedRows &rows, Totals &totals) const
 {
     for (size_t i = 0; i < m_summed.size(); ++i) {
         const Place &p = m_places[m_summed[i]];
-        totals.units[i] += std::llround(rows.real(p.index) * p.unitsPerValue);
+        totals.units[i] += data::amountUnits(rows.real(p.index), p.decimals);
     }
     ++totals.count;
 }

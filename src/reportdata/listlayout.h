@@ -52,9 +52,8 @@ private:
         data::Shown shown;
         Cell cell;
         int width;
-        int cutAt; // characters of a text at most; -1: the whole text
-        int decimals;
-        double unitsPerValue; // summed: 100 for cents
+        int cutAt;    // characters of a text at most; -1: the whole text
+        int decimals; // a total counts units of the last place (data::amountUnits)
         QString gap;
         // Mark: the line's text for no and yes; Status: for none and the four
         // codes. The gap included.

@@ -1,5 +1,8 @@
 #include "reportdata/reportexport.h"
 
+#include "data/csvfield.h"
+#include "data/storedvalue.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -70,33 +73,7 @@ QString errnoReason(int err)
 
 // ---- CSV ---------------------------------------------------------------------
 
-// A text a spreadsheet would take for a formula: its import computes
-// "=1+2", and "=HYPERLINK(…)" or "@SUM(…)" from a course description alike.
-bool startsLikeFormula(std::string_view value)
-{
-    return !value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
-}
-
-// RFC 4180: a field holding the separator, a quote or a line break is quoted,
-// its quotes doubled. A text that starts like a formula gets a leading
-// apostrophe inside the quotes, so that spreadsheets show it as text.
-void appendCsvField(std::string &out, std::string_view value)
-{
-    const bool guarded = startsLikeFormula(value);
-    if (!guarded && value.find_first_of(";\"\r\n") == std::string_view::npos) {
-        out += value;
-        return;
-    }
-    out += '"';
-    if (guarded)
-        out += '\'';
-    for (const char c : value) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-}
+using data::appendCsvField;
 
 // UTF-8 with a byte-order mark, ";" between fields, CR LF after each row:
 // what German spreadsheet programs open directly.
@@ -297,6 +274,8 @@ public:
     }
     void number(double value) override
     {
+        // The value the printed list shows, so that the workbook's sums agree with it.
+        value = data::roundedAmount(value, m_layout.columns[m_col].decimals);
         worksheet_write_number(m_sheet, m_row, m_col, value, m_numFormats[m_col]);
         m_sums[m_col] += value;
         // "-1234.50": digits before the point, the point and the decimals.
@@ -439,13 +418,15 @@ QString reportFileName(const QString &title, const QDate &day, const QString &su
 
 std::string csvNumber(double value, int decimals)
 {
-    char buf[64];
-    const int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-    std::string s(buf, size_t(std::max(0, n)));
-    std::replace(s.begin(), s.end(), '.', ',');
-    if (s.size() > 1 && s[0] == '-' && s.find_first_not_of("-0,") == std::string::npos)
-        s.erase(0, 1); // no "-0,00"
-    return s;
+    // Rounded as the printed list rounds it, so that both show and total alike.
+    const qint64 units = data::amountUnits(value, decimals);
+    std::string s = std::to_string(units < 0 ? -units : units);
+    if (decimals > 0) {
+        if (s.size() <= size_t(decimals))
+            s.insert(0, size_t(decimals) + 1 - s.size(), '0');
+        s.insert(s.size() - size_t(decimals), 1, ',');
+    }
+    return units < 0 ? "-" + s : s; // no "-0,00": zero units have no sign
 }
 
 std::string csvDate(qint64 julianDay)
@@ -459,11 +440,6 @@ std::string csvDate(qint64 julianDay)
     return buf;
 }
 
-std::string csvField(std::string_view value)
-{
-    std::string out;
-    appendCsvField(out, value);
-    return out;
-}
+std::string csvField(std::string_view value) { return data::csvField(value); }
 
 } // namespace orv::reportdata

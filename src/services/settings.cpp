@@ -48,6 +48,23 @@ const PlaceInfo &info(MainPlace p) { return places[int(p)]; }
 
 } // namespace
 
+namespace {
+const QString kImport = QStringLiteral("Import");
+}
+
+QString importFolder() { return read(kImport, QStringLiteral("Ordner")); }
+void setImportFolder(const QString &folder) { write(kImport, QStringLiteral("Ordner"), folder); }
+QString importColumns(const QString &table) { return read(kImport, QStringLiteral("Spalten_") + table); }
+void setImportColumns(const QString &table, const QString &text)
+{
+    write(kImport, QStringLiteral("Spalten_") + table, text);
+}
+QString importValues(const QString &table) { return read(kImport, QStringLiteral("Werte_") + table); }
+void setImportValues(const QString &table, const QString &text)
+{
+    write(kImport, QStringLiteral("Werte_") + table, text);
+}
+
 QString read(const QString &section, const QString &key, const QString &defaultValue)
 {
     const QVariant v = store().value(path(section, key));

@@ -49,6 +49,16 @@ enum class MainPlace { Left, Top, Width, Height }; // the order of the table in 
 double mainWindowTwips(MainPlace place);
 void setMainWindowTwips(MainPlace place, double twips);
 
+// What the import dialog keeps from one import to the next, in section
+// "Import": the folder of the last file, and per table ("Kurs", …) the
+// columns and values the user assigned ("" when none).
+QString importFolder();
+void setImportFolder(const QString &folder);
+QString importColumns(const QString &table);
+void setImportColumns(const QString &table, const QString &text);
+QString importValues(const QString &table);
+void setImportValues(const QString &table, const QString &text);
+
 // The store itself, by section and key.
 QString read(const QString &section, const QString &key, const QString &defaultValue = QString());
 void write(const QString &section, const QString &key, const QString &value);

@@ -1,6 +1,7 @@
 #include "ui/format.h"
 
 #include "data/dates.h"
+#include "data/storedvalue.h"
 
 #include <QLocale>
 
@@ -24,10 +25,9 @@ QString formatDate(const QDate &date)
 
 QString formatNumber(double value, int decimals)
 {
+    // Rounded as every output and total rounds it: a stored 11.25 is 11,3 everywhere.
     // "0.00" has no thousands separator: 9999,99 must fit the seven places of its field.
-    QLocale loc;
-    loc.setNumberOptions(loc.numberOptions() | QLocale::OmitGroupSeparator);
-    return loc.toString(value, 'f', decimals);
+    return formatUnits(data::amountUnits(value, decimals), decimals);
 }
 
 QString formatUnits(qint64 units, int decimals)

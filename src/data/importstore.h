@@ -1,0 +1,47 @@
+#pragma once
+#include "data/connection.h"
+#include "data/schema.h"
+
+#include <QVariantList>
+#include <functional>
+#include <memory>
+
+// The statements of an import: what it reads of a table before the rows are
+// checked, and how the accepted rows go in, all in the caller's transaction.
+namespace orv::data::importstore {
+
+// On PostgreSQL nobody writes the table, nor deletes a course or an employee
+// a plan entry needs, until the transaction ends. SQLite's write transaction
+// holds the whole file already.
+void holdTables(Connection &conn, const schema::TableDef &table);
+
+// Every stored row: its key columns only, or all columns in the table's order.
+// Texts come without their filling blanks, dates as QDate (invalid for none),
+// yes/no as bool, numbers as double.
+void readRows(Connection &conn, const schema::TableDef &table, bool wholeRows,
+              const std::function<void(const QVariantList &)> &each);
+// One text column of a table (the courses' numbers, the employees' names), without filling blanks.
+void readColumn(Connection &conn, const QString &table, const QString &column,
+                const std::function<void(const QString &)> &each);
+
+// Writes the accepted rows: new rows in batches; changed rows into a table of
+// their own first and from there into the table in one statement, which writes
+// only the columns each row changes (a statement per row takes minutes on a
+// server). Values as the import read them; the columns store them by the
+// one rule for all ways in (padding, places, empty date).
+class RowWriter {
+public:
+    RowWriter(Connection &conn, const schema::TableDef &table);
+    ~RowWriter();
+    void add(const QVariantList &values);
+    void change(const QVariantList &values, const std::vector<bool> &changed);
+    void finish();
+
+private:
+    QVariantList stored(const QVariantList &values) const;
+
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace orv::data::importstore
