@@ -2,9 +2,11 @@
 
 #include "data/batchinsert.h"
 #include "data/dbtext.h"
+#include "data/series.h"
 #include "data/storedvalue.h"
 
 #include <QDate>
+#include <algorithm>
 #include <optional>
 
 namespace orv::data::importstore {
@@ -13,6 +15,24 @@ namespace {
 
 constexpr int kRowsPerInsert = 50; // 500 parameters at most: within every SQLite's limit
 const QString kChanges = QStringLiteral("orv_import_changes");
+const QString kSeries = QStringLiteral("orv_import_series");
+
+const schema::TableDef &courseFields()
+{
+    static const schema::TableDef fields = [] {
+        schema::TableDef f = schema::kurs();
+        f.columns.push_back({"Reihe", ColType::Text, series::kCodeWidth});
+        f.columns.push_back({"Gueltigkeit", ColType::Integer, 0});
+        return f;
+    }();
+    return fields;
+}
+
+// How many of the fields are the table's own columns; the rest are the series entry's.
+size_t ownColumns(const schema::TableDef &fields)
+{
+    return schema::findTable(QLatin1String(fields.name))->columns.size();
+}
 
 QString rtrimmed(std::string_view bytes)
 {
@@ -30,6 +50,7 @@ QVariant valueOf(const Cursor &cur, int c, ColType type)
         return jd ? QDate::fromJulianDay(jd) : QDate();
     }
     case ColType::Bool: return cur.boolean(c);
+    case ColType::Integer: return cur.isNull(c) ? QVariant() : QVariant(int(cur.integer(c)));
     default: return cur.isNull(c) ? 0.0 : cur.real(c);
     }
 }
@@ -37,12 +58,17 @@ QVariant valueOf(const Cursor &cur, int c, ColType type)
 QStringList columnNames(const schema::TableDef &t)
 {
     QStringList names;
-    for (const schema::ColumnDef &c : t.columns)
-        names << QLatin1String(c.name);
+    for (size_t c = 0; c < ownColumns(t); ++c)
+        names << QLatin1String(t.columns[c].name);
     return names;
 }
 
 } // namespace
+
+const schema::TableDef &importFields(const schema::TableDef &table)
+{
+    return qstrcmp(table.name, schema::kurs().name) == 0 ? courseFields() : table;
+}
 
 void holdTables(Connection &conn, const schema::TableDef &table)
 {
@@ -59,13 +85,19 @@ void readRows(Connection &conn, const schema::TableDef &table, bool wholeRows,
 {
     std::vector<const schema::ColumnDef *> columns;
     QStringList names;
-    for (const schema::ColumnDef &c : table.columns)
+    const QString name = QLatin1String(table.name);
+    const size_t own = ownColumns(table);
+    for (size_t f = 0; f < table.columns.size(); ++f) {
+        const schema::ColumnDef &c = table.columns[f];
         if (wholeRows || table.keyColumns.contains(QLatin1String(c.name))) {
             columns.push_back(&c);
-            names << QLatin1String(c.name);
+            names << (f < own ? name : QStringLiteral("Kursreihe")) + QLatin1Char('.') + QLatin1String(c.name);
         }
-    auto cur = conn.queryMany(
-        QStringLiteral("SELECT %1 FROM %2").arg(names.join(QStringLiteral(", ")), QLatin1String(table.name)));
+    }
+    const QString from = wholeRows && own < table.columns.size()
+                             ? QStringLiteral("Kurs LEFT JOIN Kursreihe ON Kursreihe.KursNr = Kurs.KursNr")
+                             : name;
+    auto cur = conn.queryMany(QStringLiteral("SELECT %1 FROM %2").arg(names.join(QStringLiteral(", ")), from));
     QVariantList values;
     while (cur->next()) {
         values.clear();
@@ -91,7 +123,46 @@ struct RowWriter::Impl {
     BatchInsert insert;
     std::optional<BatchInsert> changes;
     std::vector<bool> anyChanged;
+    size_t own; // the table's own columns; a course's series entry after them
+    std::optional<BatchInsert> series;
+
+    void addSeries(const QVariantList &values);
+    void writeSeries();
 };
+
+// The series entries to write go into a table of their own first: a course
+// the import adds is not in the table before its batch is written.
+void RowWriter::Impl::addSeries(const QVariantList &values)
+{
+    if (!series) {
+        conn.exec(QStringLiteral("CREATE TEMP TABLE %1 (KursNr char(6), Reihe char(%2), Gueltigkeit integer, "
+                                 "orv_keep integer)")
+                      .arg(kSeries)
+                      .arg(series::kCodeWidth));
+        series.emplace(conn, kSeries,
+                       QStringList{QStringLiteral("KursNr"), QStringLiteral("Reihe"), QStringLiteral("Gueltigkeit"),
+                                   QStringLiteral("orv_keep")},
+                       kRowsPerInsert);
+    }
+    const QString reihe = values.value(qsizetype(own)).toString().trimmed();
+    const QVariant months = values.value(qsizetype(own) + 1);
+    const bool keep = !reihe.isEmpty() || !months.isNull();
+    series->add({storedValue(columns[0], values.value(0)).param, schema::padded(reihe, series::kCodeWidth),
+                 months.isNull() ? QVariant() : QVariant(months.toInt()), keep ? 1 : 0});
+}
+
+void RowWriter::Impl::writeSeries()
+{
+    if (!series)
+        return;
+    series->flush();
+    conn.exec(QStringLiteral("DELETE FROM Kursreihe WHERE KursNr IN (SELECT KursNr FROM %1)").arg(kSeries));
+    conn.exec(QStringLiteral("INSERT INTO Kursreihe (KursNr, Reihe, Gueltigkeit) SELECT KursNr, Reihe, Gueltigkeit "
+                             "FROM %1 WHERE orv_keep = 1")
+                  .arg(kSeries));
+    conn.exec(QStringLiteral("DROP TABLE ") + kSeries);
+    series.reset();
+}
 
 RowWriter::RowWriter(Connection &conn, const schema::TableDef &table)
     : d(new Impl{conn,
@@ -100,10 +171,12 @@ RowWriter::RowWriter(Connection &conn, const schema::TableDef &table)
                  {},
                  BatchInsert(conn, QLatin1String(table.name), columnNames(table), kRowsPerInsert),
                  std::nullopt,
-                 std::vector<bool>(table.columns.size(), false)})
+                 std::vector<bool>(ownColumns(table), false),
+                 ownColumns(table),
+                 std::nullopt})
 {
-    for (const schema::ColumnDef &c : table.columns)
-        d->columns.push_back({QLatin1String(c.name), c.type, c.width});
+    for (size_t c = 0; c < d->own; ++c)
+        d->columns.push_back({QLatin1String(table.columns[c].name), table.columns[c].type, table.columns[c].width});
 }
 
 RowWriter::~RowWriter() = default;
@@ -116,10 +189,25 @@ QVariantList RowWriter::stored(const QVariantList &values) const
     return out;
 }
 
-void RowWriter::add(const QVariantList &values) { d->insert.add(stored(values)); }
+void RowWriter::add(const QVariantList &values)
+{
+    d->insert.add(stored(values));
+    if (d->own < d->table.columns.size()
+        && (!values.value(qsizetype(d->own)).toString().trimmed().isEmpty()
+            || !values.value(qsizetype(d->own) + 1).isNull()))
+        d->addSeries(values);
+}
 
 void RowWriter::change(const QVariantList &values, const std::vector<bool> &changed)
 {
+    bool seriesChanged = false;
+    for (size_t f = d->own; f < changed.size(); ++f)
+        seriesChanged = seriesChanged || changed[f];
+    if (seriesChanged)
+        d->addSeries(values);
+    const auto ownEnd = changed.begin() + qsizetype(qMin(d->own, changed.size()));
+    if (std::none_of(changed.begin(), ownEnd, [](bool c) { return c; }))
+        return;
     if (!d->changes) {
         d->conn.exec(QStringLiteral("CREATE TEMP TABLE %1 AS SELECT *, '' AS orv_changed FROM %2 WHERE 1 = 0")
                          .arg(kChanges, QLatin1String(d->table.name)));
@@ -139,8 +227,10 @@ void RowWriter::change(const QVariantList &values, const std::vector<bool> &chan
 void RowWriter::finish()
 {
     d->insert.flush();
-    if (!d->changes)
+    if (!d->changes) {
+        d->writeSeries();
         return;
+    }
     d->changes->flush();
     const QString table = QLatin1String(d->table.name);
     // Only the columns a row changes are written, as a save does; the others keep what is stored.
@@ -158,6 +248,7 @@ void RowWriter::finish()
                          .arg(table, sets.join(QStringLiteral(", ")), kChanges, where.join(QStringLiteral(" AND "))));
     d->conn.exec(QStringLiteral("DROP TABLE ") + kChanges);
     d->changes.reset();
+    d->writeSeries();
 }
 
 } // namespace orv::data::importstore

@@ -86,6 +86,11 @@ std::unordered_map<std::string, SeriesCourse> seriesCourses(Connection &conn, co
 
 } // namespace
 
+QString monthsMessage()
+{
+    return QStringLiteral("Die Gültigkeit muß zwischen 1 und %1 Monaten liegen.").arg(kMaxMonths);
+}
+
 CourseSeries ofCourse(Connection &conn, const QString &kursNr)
 {
     auto cur =
@@ -102,8 +107,7 @@ CourseSeries ofCourse(Connection &conn, const QString &kursNr)
 void setForCourse(Connection &conn, const QString &kursNr, const CourseSeries &s)
 {
     if (s.months && (*s.months < 1 || *s.months > kMaxMonths))
-        throw DbError(ErrBadValue,
-                      QStringLiteral("Die Gültigkeit muß zwischen 1 und %1 Monaten liegen.").arg(kMaxMonths));
+        throw DbError(ErrBadValue, monthsMessage());
     const QString code = schema::padded(s.reihe.trimmed(), kCodeWidth);
     Transaction tx(conn);
     if (!tables::rowExists(conn, QStringLiteral("Kurs"), {QStringLiteral("KursNr")}, {courseKey(kursNr)},

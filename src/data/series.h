@@ -23,6 +23,8 @@ struct CourseSeries {
     bool operator==(const CourseSeries &) const = default;
 };
 
+// "Die Gültigkeit muß zwischen 1 und 999 Monaten liegen."
+QString monthsMessage();
 // The series entry of a course; empty when it has none.
 CourseSeries ofCourse(Connection &conn, const QString &kursNr);
 // Stores the series entry of a course, or removes it when empty. Throws

@@ -2,6 +2,7 @@
 
 #include "data/connection.h"
 #include "data/dberror.h"
+#include "data/importstore.h"
 #include "import/columnmap.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
@@ -210,7 +211,10 @@ FrmImport::FrmImport(QWidget *parent) : QDialog(parent)
 
 FrmImport::~FrmImport() = default;
 
-const data::schema::TableDef &FrmImport::table() const { return *data::schema::findTable(cmbTabelle->currentText()); }
+const data::schema::TableDef &FrmImport::table() const
+{
+    return data::importstore::importFields(*data::schema::findTable(cmbTabelle->currentText()));
+}
 
 imp::Mode FrmImport::mode() const { return optModus[1]->isChecked() ? imp::Mode::AddOrUpdate : imp::Mode::AddOnly; }
 

@@ -46,6 +46,11 @@ const QHash<QString, QStringList> &variants()
         {QStringLiteral("Rechnung"), {QStringLiteral("r"), QStringLiteral("rechnungvorhanden")}},
         {QStringLiteral("Beurteilung"),
          {QStringLiteral("s"), QStringLiteral("seminarbeurteilung"), QStringLiteral("seminarbeurteilungvorhanden")}},
+        {QStringLiteral("Reihe"),
+         {QStringLiteral("kursreihe"), QStringLiteral("serie"), QStringLiteral("reihenkuerzel")}},
+        {QStringLiteral("Gueltigkeit"),
+         {QStringLiteral("gueltigkeitmonate"), QStringLiteral("gueltigkeitinmonaten"), QStringLiteral("monate"),
+          QStringLiteral("gueltigmonate")}},
         {QStringLiteral("Bemerkung"),
          {QStringLiteral("bemerkungen"), QStringLiteral("kommentar"), QStringLiteral("anmerkung"),
           QStringLiteral("notiz")}},
@@ -227,6 +232,7 @@ QString fieldCaption(const char *column)
         {QStringLiteral("Datum_bis"), QStringLiteral("Datum bis")},
         {QStringLiteral("Rechnung"), QStringLiteral("Rechnung vorhanden")},
         {QStringLiteral("Beurteilung"), QStringLiteral("Seminarbeurteilung vorhanden")},
+        {QStringLiteral("Gueltigkeit"), QStringLiteral("Gültigkeit (Monate)")},
     };
     const QString name = QLatin1String(column);
     return captions.value(name, name);

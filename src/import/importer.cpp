@@ -8,6 +8,7 @@
 #include "data/dbtext.h"
 #include "data/importstore.h"
 #include "data/recordchecks.h"
+#include "data/series.h"
 #include "data/storedvalue.h"
 #include "data/valuelists.h"
 #include "import/csvreader.h"
@@ -371,6 +372,7 @@ public:
             case ColType::Text: text = v.toString().toUtf8(); break;
             case ColType::Date: text = v.toDate().isValid() ? QByteArray::number(v.toDate().toJulianDay()) : ""; break;
             case ColType::Bool: text = v.toBool() ? "1" : "0"; break;
+            case ColType::Integer: text = v.isNull() ? "" : QByteArray::number(v.toInt()); break;
             default: text = QByteArray::number(v.toDouble(), 'g', 17); break;
             }
             const quint32 n = quint32(text.size());
@@ -391,6 +393,7 @@ public:
             case ColType::Text: values << QString::fromUtf8(text); break;
             case ColType::Date: values << (text.isEmpty() ? QDate() : QDate::fromJulianDay(text.toLongLong())); break;
             case ColType::Bool: values << (text == "1"); break;
+            case ColType::Integer: values << (text.isEmpty() ? QVariant() : QVariant(text.toInt())); break;
             default: values << text.toDouble(); break;
             }
         }
@@ -419,26 +422,27 @@ struct Import::Accepted {
     quint32 changed = 0; // a bit per field the row changes
 };
 
-Import::Import(const TableDef &table, Sheet sheet) : m_table(&table), m_sheet(std::move(sheet))
+Import::Import(const TableDef &table, Sheet sheet)
+    : m_table(&data::importstore::importFields(table)), m_sheet(std::move(sheet))
 {
     const size_t rows = size_t(m_sheet.size());
     m_head = rows;
     for (size_t i = 0; i < rows && i < size_t(kHeadingSearchRows) && m_head == rows; ++i) {
-        const Mapping map = mapHeadings(table, m_sheet.cells(qsizetype(i)));
+        const Mapping map = mapHeadings(*m_table, m_sheet.cells(qsizetype(i)));
         bool allKeys = true;
-        for (const int f : keyFields(table))
+        for (const int f : keyFields(*m_table))
             allKeys = allKeys && !map[size_t(f)].columns.empty();
         if (allKeys)
             m_head = i;
     }
     if (rows == 0) {
         m_head = m_first = m_last = 0;
-        m_mapping.assign(table.columns.size(), {});
+        m_mapping.assign(m_table->columns.size(), {});
         return;
     }
     if (m_head == rows)
         m_head = 0;
-    m_mapping = mapHeadings(table, m_sheet.cells(qsizetype(m_head)));
+    m_mapping = mapHeadings(*m_table, m_sheet.cells(qsizetype(m_head)));
     // The list ends at its first empty row: below it ORV's lists have their
     // totals and legend. Empty rows right under the headings do not end it.
     m_first = m_last = m_head + 1;
@@ -590,6 +594,16 @@ Import::Row Import::convert(qint64 i) const
                     QStringLiteral("Der Wert „%1“ ist kein Ja/Nein-Wert (ja, nein, x oder leer).").arg(v);
             row.typed << QString();
             row.values << b.value_or(false);
+            break;
+        }
+        case ColType::Integer: {
+            // The months a course stays valid: a whole number, or none.
+            const std::optional<double> n = fileNumber(v);
+            const bool whole = n && *n == std::floor(*n) && *n >= 1 && *n <= data::series::kMaxMonths;
+            if (!v.trimmed().isEmpty() && !whole && row.unreadable[f].isEmpty())
+                row.unreadable[f] = data::series::monthsMessage();
+            row.typed << (whole ? QString::number(int(*n)) : v.trimmed());
+            row.values << (whole ? QVariant(int(*n)) : QVariant());
             break;
         }
         default: {
@@ -748,6 +762,14 @@ std::vector<RowFault> Import::check(const Row &row, bool adding, const Stored &s
         }
         faults.push_back({headingOf(field), reason});
     }
+    // A course's series entry, which the window's checks do not know.
+    for (size_t f = data::schema::findTable(QLatin1String(t.name))->columns.size(); f < t.columns.size(); ++f) {
+        const ColumnDef &c = t.columns[f];
+        if (!row.unreadable[f].isEmpty())
+            faults.push_back({headingOf(int(f)), row.unreadable[f]});
+        else if (c.type == ColType::Text && row.values[qsizetype(f)].toString().trimmed().size() > c.width)
+            faults.push_back({headingOf(int(f)), QStringLiteral("Der Text ist länger als %1 Zeichen.").arg(c.width)});
+    }
     return faults;
 }
 
@@ -761,10 +783,11 @@ quint32 Import::mergeStored(Row &row, const QVariantList &old) const
         // A field the file does not have keeps its stored value.
         if (!row.given[f]) {
             row.values[qsizetype(f)] = old[qsizetype(f)];
-            row.typed[qsizetype(f)] = type == ColType::Date     ? old[f].toDate().toString(dateFormat)
-                                      : type == ColType::Single ? numberText(old[f].toDouble())
-                                      : type == ColType::Text   ? old[f].toString()
-                                                                : QString();
+            row.typed[qsizetype(f)] = type == ColType::Date      ? old[f].toDate().toString(dateFormat)
+                                      : type == ColType::Single  ? numberText(old[f].toDouble())
+                                      : type == ColType::Text    ? old[f].toString()
+                                      : type == ColType::Integer ? (old[f].isNull() ? QString() : old[f].toString())
+                                                                 : QString();
             continue;
         }
         bool same = false;
@@ -772,6 +795,9 @@ quint32 Import::mergeStored(Row &row, const QVariantList &old) const
         case ColType::Text: same = row.values[f].toString() == old[f].toString(); break;
         case ColType::Date: same = row.values[f].toDate() == old[f].toDate(); break;
         case ColType::Bool: same = row.values[f].toBool() == old[f].toBool(); break;
+        case ColType::Integer:
+            same = row.values[f].isNull() == old[f].isNull() && row.values[f].toInt() == old[f].toInt();
+            break;
         default: same = float(row.values[f].toDouble()) == float(old[f].toDouble()); break;
         }
         if (!same)
@@ -798,6 +824,8 @@ void Import::addPreview(ImportResult &result, const Row &row, Outcome outcome, q
             shown << QLocale().toString(data::roundedAmount(row.values[f].toDouble(), places), 'f', places);
         } else if (type == ColType::Date) {
             shown << row.values[f].toDate().toString(dateFormat);
+        } else if (type == ColType::Integer) {
+            shown << (row.values[f].isNull() ? QString() : row.values[f].toString());
         } else if (isStatus(t.columns[f])) {
             shown << data::lists::statusCaptions().value(row.values[f].toString().toInt(), row.values[f].toString());
         } else {
@@ -892,7 +920,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
         // The state right before the import can be restored from its own copy.
         if (conn.backend().kind() == data::BackendKind::Sqlite)
             result.backupFile = data::makeImportBackup(conn.target().location, QDateTime::currentDateTime());
-        this->write(conn, accepted, result, n, progress);
+        this->write(conn, accepted, stored, n, progress);
         tx->commit();
         result.written = true;
         return result;
@@ -902,7 +930,7 @@ ImportResult Import::run(data::Connection &conn, Mode mode, bool write, const Pr
     }
 }
 
-void Import::write(data::Connection &conn, const std::vector<Accepted> &accepted, ImportResult &, qint64 done,
+void Import::write(data::Connection &conn, const std::vector<Accepted> &accepted, const Stored &stored, qint64 done,
                    const Progress &progress) const
 {
     const qint64 total = done + qint64(accepted.size());
@@ -914,11 +942,13 @@ void Import::write(data::Connection &conn, const std::vector<Accepted> &accepted
             progress(done + written, total);
         ++written;
         // Read once more: keeping every converted row would take many times the file.
-        const Row row = convert(a.row);
+        Row row = convert(a.row);
         if (!a.update) {
             writer.add(row.values);
             continue;
         }
+        // A series entry is written whole: with the stored value of a field the file lacks.
+        mergeStored(row, stored.rows.at(size_t(*stored.keys.find(row.key))));
         for (size_t f = 0; f < changed.size(); ++f)
             changed[f] = (a.changed >> f) & 1u;
         writer.change(row.values, changed);

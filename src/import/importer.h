@@ -148,7 +148,7 @@ private:
     std::vector<RowFault> check(const Row &row, bool adding, const Stored &stored,
                                 const std::vector<QString> &unreadable) const;
     void addPreview(ImportResult &result, const Row &row, Outcome outcome, qint64 i) const;
-    void write(data::Connection &conn, const std::vector<Accepted> &accepted, ImportResult &result, qint64 done,
+    void write(data::Connection &conn, const std::vector<Accepted> &accepted, const Stored &stored, qint64 done,
                const Progress &progress) const;
     qint64 trailingNoKey() const;
     QString headingOf(int field) const;

@@ -2,6 +2,7 @@
 #include "data/backup.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/series.h"
 #include "data/storedvalue.h"
 #include "dialogs/frmimport.h"
 #include "import/columnmap.h"
@@ -537,6 +538,44 @@ TEST_P(ImportTest, ModesSkipOrUpdateStoredRows)
               (QStringList{u"K1/Excel neu/Meier"_s, u"K2/Englisch/Smith"_s, u"K3/Audit/O'Brien"_s, u"K4/Neu/"_s}));
 }
 
+// A course's series and validity come with the course: stored in the import's
+// transaction, an empty validity as none, a column the file lacks kept.
+TEST_P(ImportTest, CoursesBringTheirSeries)
+{
+    seed();
+    data::series::setForCourse(db(), u"K2"_s, {u"SPR"_s, 24});
+    const QString series = u"SELECT KursNr, Reihe, Gueltigkeit FROM Kursreihe ORDER BY KursNr"_s;
+    const QByteArray csv = "Kurs-Nr.;Rubrik;Beschreibung;Art;Reihe;Gültigkeit (Monate)\n"
+                           "K1;IT;Excel;I;UW;12\n"      // only the series is new
+                           "K2;Sprachen;Englisch;E;;\n" // the entry goes
+                           "K4;IT;Neu;I;UW;\n"          // valid for good
+                           "K5;IT;Neu;I;UW;0\n"
+                           "K6;IT;Neu;I;UNTERWEISUNG;12,5\n";
+    imp::ImportResult r = run("Kurs", csv, Mode::AddOrUpdate, false);
+    EXPECT_EQ(std::tuple(r.added, r.updated, r.unchanged, r.refused), std::tuple(1, 2, 0, 2));
+    EXPECT_EQ(refusals(r),
+              (QStringList{u"5|Gültigkeit (Monate)|Die Gültigkeit muß zwischen 1 und 999 Monaten liegen."_s,
+                           u"6|Reihe|Der Text ist länger als 10 Zeichen."_s,
+                           u"6|Gültigkeit (Monate)|Die Gültigkeit muß zwischen 1 und 999 Monaten liegen."_s}));
+    EXPECT_EQ(r.preview.at(0).mid(7), (QStringList{u"UW"_s, u"12"_s}));
+    EXPECT_EQ(r.preview.at(2).mid(7), (QStringList{u"UW"_s, QString()}));
+    EXPECT_EQ(rows(series), QStringList{u"K2/SPR/24"_s}); // a dry run writes nothing
+
+    r = run("Kurs", csv.left(csv.indexOf("K5;")), Mode::AddOrUpdate);
+    EXPECT_EQ(std::tuple(r.added, r.updated, r.refused), std::tuple(1, 2, 0));
+    EXPECT_EQ(rows(series), (QStringList{u"K1/UW/12"_s, u"K4/UW/"_s}));
+    EXPECT_EQ(rows(u"SELECT Beschreibung FROM Kurs WHERE KursNr = 'K4'"_s), QStringList{u"Neu"_s});
+
+    // A file with the validity alone keeps each course's series code.
+    r = run("Kurs", "Kurs-Nr.;Rubrik;Beschreibung;Art;Monate\nK1;IT;Excel;I;12\nK4;IT;Neu;I;36\n", Mode::AddOrUpdate);
+    EXPECT_EQ(std::tuple(r.updated, r.unchanged), std::tuple(1, 1));
+    EXPECT_EQ(rows(series), (QStringList{u"K1/UW/12"_s, u"K4/UW/36"_s}));
+    // Adding only never touches a stored course's series.
+    r = run("Kurs", "Kurs-Nr.;Rubrik;Beschreibung;Art;Reihe\nK1;IT;Excel;I;XY\n", Mode::AddOnly);
+    EXPECT_EQ(r.skipped, 1);
+    EXPECT_EQ(rows(series), (QStringList{u"K1/UW/12"_s, u"K4/UW/36"_s}));
+}
+
 // Two columns into one field: joined by the separator given, refused without one.
 TEST_P(ImportTest, ColumnsJoinIntoOneField)
 {
@@ -684,6 +723,10 @@ TEST_P(ImportTest, RoundTripOfTheExports)
     addKurs(u"K4"_s, u"Sonstiges"_s, u"\"Zahlen\"; =1+2"_s, u"E"_s, u"Ü"_s, 19.99f, 0.5f);
     addPlan(u"K4"_s, u"Ärger, Udo"_s, u"2"_s, QDate(2027, 12, 31), QDate(2028, 1, 2), u" "_s, u"ZM "_s, true, true,
             u"Mit; Semikolon \"und\" Zeilen\numbruch"_s);
+    data::series::setForCourse(db(), u"K1"_s, {u"UW"_s, 12});
+    data::series::setForCourse(db(), u"K4"_s, {u"UW"_s, std::nullopt});
+    const QString series = u"SELECT KursNr, Reihe, Gueltigkeit FROM Kursreihe ORDER BY KursNr"_s;
+    const QStringList seriesBefore = rows(series);
     struct KursExport : reports::FrmKursBericht {
         using FrmKursBericht::exportJob;
     };
@@ -718,6 +761,7 @@ TEST_P(ImportTest, RoundTripOfTheExports)
                 << table << file.toStdString();
             EXPECT_EQ(refusals(r), QStringList()) << table << file.toStdString();
             EXPECT_EQ(rows(all), before) << table << file.toStdString();
+            EXPECT_EQ(rows(series), seriesBefore) << table << file.toStdString();
         }
     }
 }
