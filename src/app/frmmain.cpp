@@ -1,4 +1,5 @@
 #include "app/frmmain.h"
+#include "ui/widgets.h"
 
 #include <QScrollBar>
 #include <QTimer>
@@ -6,6 +7,7 @@
 #include "app/windowfactory.h"
 #include "data/backup.h"
 #include "data/dberror.h"
+#include "dialogs/frmhandbuch.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
 #include "ui/format.h"
@@ -54,6 +56,7 @@ struct ToolButton {
 FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
+    ui::setHelpChapter(this, "hauptfenster");
     setWindowTitle(QStringLiteral("ORV"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/orv.svg")));
 
@@ -70,6 +73,7 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
 
     ui::WindowHost::setInstance(this);
     ui::StatusPanels::setInstance(this);
+    dialogs::installHelpKey();
 
     readPosition();
     if (settings::isOn(settings::Switch::TrainingsplanAutoOpen))
@@ -145,7 +149,10 @@ void FrmMain::buildMenus()
     QAction *handbook = help->addAction(QStringLiteral("&Handbuch"));
     handbook->setObjectName(QStringLiteral("mnuHandbuch"));
     handbook->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(handbook, &QAction::triggered, this, [this] { services::showHandbook(this); });
+    connect(handbook, &QAction::triggered, this, [this] {
+        QWidget *focus = QApplication::focusWidget();
+        dialogs::showHelp(focus && focus->window() == this ? focus : this);
+    });
     separator(help, "mnuT10");
     windowAction(help, ui::WindowId::Prodinfo);
     separator(help, "mnuT3");
@@ -212,24 +219,17 @@ void FrmMain::onToolButton(const QString &key)
 
 void FrmMain::bringUpCalculator()
 {
-    if (m_calculator.bringUp())
+    const auto cannot = [this](const QString &why) {
+        ui::inform(this, QStringLiteral("Der Rechner kann nicht gestartet werden.\r\n\r\n") + why,
+                   QStringLiteral("Rechner"), ui::Icon::Exclamation);
+    };
+    if (m_calculator.bringUp(this, cannot))
         return;
-    ui::inform(this,
-               QStringLiteral("Der Rechner kann nicht gestartet werden.\r\n\r\nKeines dieser Rechnerprogramme ist "
-                              "installiert: ")
-                   + services::CalculatorLauncher::candidates().join(QStringLiteral(", ")) + QLatin1Char('.'),
-               QStringLiteral("Rechner"), ui::Icon::Exclamation);
+    cannot(QStringLiteral("Keines dieser Rechnerprogramme ist installiert: ")
+           + services::CalculatorLauncher::candidates().join(QStringLiteral(", ")) + QLatin1Char('.'));
 }
 
-void FrmMain::bringUpFileManager()
-{
-    if (services::openFileManager())
-        return;
-    ui::inform(this,
-               QStringLiteral("Der Dateimanager kann nicht gestartet werden.\r\n\r\nAuf diesem Arbeitsplatz ist "
-                              "kein Programm zum Öffnen von Ordnern eingerichtet."),
-               QStringLiteral("Explorer"), ui::Icon::Exclamation);
-}
+void FrmMain::bringUpFileManager() { services::showFileManager(this); }
 
 void FrmMain::buildStatusBar()
 {

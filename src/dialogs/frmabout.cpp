@@ -2,6 +2,7 @@
 
 #include "dialogs/programinfo.h"
 #include "dialogs/startsound.h"
+#include "services/launchers.h"
 #include "ui/prompter.h"
 #include "ui/windownames.h"
 
@@ -174,13 +175,17 @@ bool FrmAbout::eventFilter(QObject *watched, QEvent *event)
 
 void FrmAbout::startSysInfo()
 {
-    for (const char *name : sysInfoPrograms) {
-        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(name));
-        if (!program.isEmpty() && QProcess::startDetached(program, {}))
-            return;
-    }
-    ui::inform(this, QStringLiteral("Systeminformationen sind momentan nicht verfügbar!"), QStringLiteral("Warnung"),
-               ui::Icon::Exclamation);
+    const auto unavailable = [this](const QString &why) {
+        ui::inform(this,
+                   QStringLiteral("Systeminformationen sind momentan nicht verfügbar!")
+                       + (why.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + why),
+                   QStringLiteral("Warnung"), ui::Icon::Exclamation);
+    };
+    QStringList programs;
+    for (const char *name : sysInfoPrograms)
+        programs << QString::fromLatin1(name);
+    if (!services::launchFirst(programs, this, unavailable))
+        unavailable({});
 }
 
 void showSplashScreen()

@@ -84,6 +84,7 @@ int openerTable()
 FrmImport::FrmImport(QWidget *parent) : QDialog(parent)
 {
     setObjectName(ui::windowObjectName(ui::WindowId::Import));
+    ui::setHelpChapter(this, "import");
     setWindowTitle(kTitle);
     auto *top = new QVBoxLayout(this);
 

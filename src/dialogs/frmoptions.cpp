@@ -1,6 +1,7 @@
 #include "dialogs/frmoptions.h"
 
 #include "services/settings.h"
+#include "ui/widgets.h"
 #include "ui/windownames.h"
 
 #include <QCheckBox>
@@ -20,6 +21,7 @@ namespace orv::dialogs {
 FrmOptions::FrmOptions(QWidget *parent) : QDialog(parent)
 {
     setObjectName(ui::windowObjectName(ui::WindowId::Options));
+    ui::setHelpChapter(this, "optionen");
     setWindowTitle(QStringLiteral("Optionen"));
     buildControls();
     loadSettings();

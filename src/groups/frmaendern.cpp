@@ -68,6 +68,7 @@ QString statusText(const QString &status) { return data::lists::statusCaptions()
 FrmAendern::FrmAendern(data::Connection &conn, const QString &kursNr, QWidget *parent) : QDialog(parent), m_conn(conn)
 {
     setObjectName(QStringLiteral("frmAendern"));
+    ui::setHelpChapter(this, "mehrere-aendern");
     setWindowTitle(kTitle);
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QWidget(this), 0, 3); // four columns from the start

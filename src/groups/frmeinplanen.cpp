@@ -53,6 +53,7 @@ FrmEinplanen::FrmEinplanen(data::Connection &conn, const QString &kursNr, QWidge
     : QDialog(parent), m_conn(conn)
 {
     setObjectName(QStringLiteral("frmEinplanen"));
+    ui::setHelpChapter(this, "mehrere-einplanen");
     setWindowTitle(kTitle);
     m_people = data::group::employees(m_conn);
 

@@ -4,6 +4,7 @@
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
 #include "ui/format.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -36,7 +37,11 @@ RecordFormConfig kursConfig()
 
 } // namespace
 
-FrmKurs::FrmKurs(QWidget *parent) : RecordForm(kursConfig(), parent) { buildFields(); }
+FrmKurs::FrmKurs(QWidget *parent) : RecordForm(kursConfig(), parent)
+{
+    buildFields();
+    ui::setHelpChapter(this, "kurse");
+}
 
 void FrmKurs::buildFields()
 {

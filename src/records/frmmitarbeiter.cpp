@@ -3,6 +3,7 @@
 #include "data/recordchecks.h"
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -33,7 +34,11 @@ RecordFormConfig mitarbeiterConfig()
 
 } // namespace
 
-FrmMitarbeiter::FrmMitarbeiter(QWidget *parent) : RecordForm(mitarbeiterConfig(), parent) { buildFields(); }
+FrmMitarbeiter::FrmMitarbeiter(QWidget *parent) : RecordForm(mitarbeiterConfig(), parent)
+{
+    buildFields();
+    ui::setHelpChapter(this, "mitarbeiter");
+}
 
 void FrmMitarbeiter::buildFields()
 {

@@ -88,7 +88,11 @@ QString dateText(const data::RecordSet &rows, const char *column)
 
 } // namespace
 
-FrmTrainingsplan::FrmTrainingsplan(QWidget *parent) : RecordForm(trainingsplanConfig(), parent) { buildFields(); }
+FrmTrainingsplan::FrmTrainingsplan(QWidget *parent) : RecordForm(trainingsplanConfig(), parent)
+{
+    buildFields();
+    ui::setHelpChapter(this, "trainingsplan");
+}
 
 QGroupBox *FrmTrainingsplan::buildCourseFrame()
 {

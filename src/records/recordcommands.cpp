@@ -1,5 +1,6 @@
 #include "records/recordcommands.h"
 
+#include "dialogs/frmhandbuch.h"
 #include "records/recordform.h"
 #include "services/clipboard.h"
 #include "services/launchers.h"
@@ -160,7 +161,7 @@ void RecordCommands::buildMenus()
 
     QMenu *help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("&?"));
     QAction *handbook =
-        addItem(help, "mnuHandbuch", QStringLiteral("&Handbuch"), Always, [f] { services::showHandbook(f); });
+        addItem(help, "mnuHandbuch", QStringLiteral("&Handbuch"), Always, [f] { dialogs::showHelp(f); });
     handbook->setShortcut(QKeySequence(Qt::Key_F1));
     // As the Ctrl shortcuts: the window carries it, wherever its menus are shown.
     handbook->setShortcutContext(Qt::WidgetWithChildrenShortcut);

@@ -560,11 +560,10 @@ QString RecordForm::deleteQuestion()
     if (entries == 0)
         return m_config.deleteQuestion;
     return m_config.deleteQuestion + QStringLiteral("\n\n")
-           + (entries == 1
-                  ? QStringLiteral("Mit dem %1 wird 1 Eintrag im Trainingsplan gelöscht.").arg(m_config.caption)
-                  : QStringLiteral("Mit dem %1 werden %2 Einträge im Trainingsplan gelöscht.")
-                        .arg(m_config.caption)
-                        .arg(entries));
+           + (entries == 1 ? QStringLiteral("Mit dem %1 wird 1 Trainingsplaneintrag gelöscht.").arg(m_config.caption)
+                           : QStringLiteral("Mit dem %1 werden %2 Trainingsplaneinträge gelöscht.")
+                                 .arg(m_config.caption)
+                                 .arg(entries));
 }
 
 void RecordForm::deleteRecord()

@@ -28,6 +28,7 @@ constexpr int minimumTwips = 5000;
 FrmAnzeige::FrmAnzeige(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAnzeige"));
+    ui::setHelpChapter(this, "anzeige");
     setWindowTitle(QStringLiteral("Anzeige"));
     setSizeGripEnabled(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);

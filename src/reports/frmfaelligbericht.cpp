@@ -40,6 +40,7 @@ FrmFaelligBericht::FrmFaelligBericht(QWidget *parent) : ReportDialog(parent)
 {
     QGroupBox *sel = startSelection(QStringLiteral("frmFaelligBericht"));
     setWindowTitle(QStringLiteral("Fällige Schulungen"));
+    ui::setHelpChapter(this, "faellig");
     QStringList codes;
     {
         // The series to choose from; without a database the dialog still opens, with all of them.

@@ -61,6 +61,7 @@ QStringList withEmpty(QStringList items)
 FrmTrainingsplanBericht::FrmTrainingsplanBericht(QWidget *parent) : ReportDialog(parent)
 {
     setObjectName(QStringLiteral("frmTrainingsplanBericht"));
+    ui::setHelpChapter(this, "bericht-trainingsplan");
     setWindowTitle(QStringLiteral("Bericht"));
     buildForm();
 

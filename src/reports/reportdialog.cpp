@@ -27,7 +27,7 @@
 
 namespace orv::reports {
 
-ReportDialog::ReportDialog(QWidget *parent) : QDialog(parent) {}
+ReportDialog::ReportDialog(QWidget *parent) : QDialog(parent) { ui::setHelpChapter(this, "berichte"); }
 
 void ReportDialog::connectButtons(QPushButton *drucken, QPushButton *ablage, QPushButton *anzeige, QPushButton *cancel,
                                   QPushButton *exportButton)

@@ -51,6 +51,7 @@ void databaseFailed(QWidget *parent, const data::DbError &e, const QString &pref
 FrmNameEdit::FrmNameEdit(QWidget *parent) : QDialog(parent)
 {
     setObjectName(ui::windowObjectName(ui::WindowId::NameEdit));
+    ui::setHelpChapter(this, "name-aendern");
     setWindowTitle(renameTitle);
     buildControls();
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &FrmNameEdit::noteFocusWindow);

@@ -62,6 +62,7 @@ LineLayout lineLayout(const data::RecordSet &rows, const SeekField &field)
 FrmSeek::FrmSeek(QWidget *parent) : QDialog(parent), m_model(new SeekResultModel(this))
 {
     setObjectName(QStringLiteral("frmSeek"));
+    ui::setHelpChapter(this, "suchen");
     setWindowTitle(QStringLiteral("Suchen"));
     buildControls();
 

@@ -23,6 +23,7 @@ FrmFolgetermin::FrmFolgetermin(data::Connection &conn, const QString &kursNr, co
     : QDialog(parent), m_conn(conn), m_kursNr(kursNr.trimmed()), m_reihe(reihe)
 {
     setObjectName(QStringLiteral("frmFolgetermin"));
+    ui::setHelpChapter(this, "folgetermin");
     setWindowTitle(QStringLiteral("Folgetermin anlegen"));
     auto *g = new QGridLayout(this);
     lblKurs = new QLabel(QStringLiteral("Der nächste Kurs der Reihe %1 nach %2: eine Kopie des Kurses unter neuer "

@@ -24,6 +24,7 @@ FrmKursreihe::FrmKursreihe(data::Connection &conn, const QString &kursNr, QWidge
     : QDialog(parent), m_conn(conn), m_kursNr(kursNr.trimmed())
 {
     setObjectName(QStringLiteral("frmKursreihe"));
+    ui::setHelpChapter(this, "reihen");
     setWindowTitle(QStringLiteral("Reihe und Gültigkeit"));
     data::RecordSet kurs;
     data::tables::openRows(kurs, m_conn, QStringLiteral("Kurs"), QStringLiteral("KursNr"), m_kursNr);

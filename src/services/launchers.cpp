@@ -4,15 +4,86 @@
 #include "ui/prompter.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
+#include <memory>
 
 namespace orv::services {
+
+namespace {
+constexpr qint64 kStartingMs = 15000;
+} // namespace
+
+qint64 launch(const QString &program, const QStringList &arguments, QObject *context, const LaunchFailed &failed)
+{
+    const QString name = QFileInfo(program).fileName();
+    const QString path = QStandardPaths::findExecutable(program);
+    const QPointer<QObject> alive(context);
+    const auto tell = [alive, hasContext = context != nullptr, failed](const QString &reason) {
+        if (failed && (!hasContext || alive))
+            failed(reason);
+    };
+    if (path.isEmpty()) {
+        tell(QStringLiteral("Das Programm „%1“ ist auf diesem Arbeitsplatz nicht installiert.").arg(name));
+        return 0;
+    }
+    // Without a parent: the process object lives as long as the program, and
+    // is not there to end it when ORV ends.
+    auto *process = new QProcess;
+    process->setProgram(path);
+    process->setArguments(arguments);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        tell(QStringLiteral("Das Programm „%1“ kann nicht gestartet werden.").arg(path));
+        return 0;
+    }
+    // xdg-open may wait for the program it started; an error at its end,
+    // long after the start, is that program's and not a failed start.
+    QElapsedTimer running;
+    running.start();
+    QObject::connect(
+        process, &QProcess::finished, process, [process, path, tell, running](int code, QProcess::ExitStatus status) {
+            process->deleteLater();
+            if (running.elapsed() > kStartingMs)
+                return;
+            if (status == QProcess::CrashExit)
+                tell(QStringLiteral("Das Programm „%1“ ist abgestürzt.").arg(path));
+            else if (code != 0)
+                tell(QStringLiteral("Das Programm „%1“ endete mit dem Fehlercode %2.").arg(path).arg(code));
+        });
+    return process->processId();
+}
+
+qint64 launchFirst(const QStringList &programs, QObject *context, const LaunchFailed &failed)
+{
+    const auto started = std::make_shared<bool>(false);
+    for (const QString &program : programs) {
+        const qint64 pid = launch(program, {}, context, [started, failed](const QString &reason) {
+            if (*started && failed)
+                failed(reason);
+        });
+        if (pid) {
+            *started = true;
+            return pid;
+        }
+    }
+    return 0;
+}
+
+void openOnDesktop(const QUrl &url, QObject *context, const LaunchFailed &failed)
+{
+    launch(QStringLiteral("xdg-open"), {url.isLocalFile() && !url.hasFragment() ? url.toLocalFile() : url.toString()},
+           context, failed);
+}
 
 QStringList CalculatorLauncher::candidates()
 {
@@ -45,29 +116,30 @@ bool CalculatorLauncher::isRunning() const
     return m_pid > 0 && !m_started.isEmpty() && processStamp(m_pid) == m_started;
 }
 
-bool CalculatorLauncher::bringUp()
+bool CalculatorLauncher::bringUp(QObject *context, const LaunchFailed &failed)
 {
     if (isRunning())
         return true;
     m_pid = 0;
     m_started.clear();
-    for (const QString &name : candidates()) {
-        const QString path = QStandardPaths::findExecutable(name);
-        if (path.isEmpty())
-            continue;
-        // Detached, so that the calculator outlives the program as it would
-        // when started from the desktop.
-        qint64 pid = 0;
-        if (QProcess::startDetached(path, {}, QString(), &pid)) {
-            m_pid = pid;
-            m_started = processStamp(pid);
-            return true;
-        }
-    }
-    return false;
+    m_pid = launchFirst(candidates(), context, failed);
+    if (m_pid)
+        m_started = processStamp(m_pid);
+    return m_pid != 0;
 }
 
-bool openFileManager() { return QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::currentPath())); }
+void showFileManager(QWidget *parent)
+{
+    const QString folder = QDir::currentPath();
+    openOnDesktop(QUrl::fromLocalFile(folder), parent, [parent, folder](const QString &reason) {
+        ui::inform(parent,
+                   QStringLiteral("Der Dateimanager kann nicht gestartet werden: Auf diesem Arbeitsplatz ist kein "
+                                  "Programm zum Öffnen von Ordnern eingerichtet.\r\n\r\n")
+                       + reason + QStringLiteral("\r\n\r\nGeöffnet werden sollte der Ordner\r\n")
+                       + QDir::toNativeSeparators(folder),
+                   QStringLiteral("Explorer"), ui::Icon::Exclamation);
+    });
+}
 
 namespace {
 
@@ -91,27 +163,35 @@ QString handbookFile()
     return {};
 }
 
-void showHandbook(QWidget *parent)
+void tellHandbookMissing(QWidget *parent)
 {
-    const QString title = QStringLiteral("Handbuch");
+    ui::inform(parent,
+               QStringLiteral("Das Handbuch ist auf diesem Arbeitsplatz nicht vorhanden.\r\n\r\nDas Paket „orv“ "
+                              "legt es in den Ordner\r\n")
+                   + QDir::toNativeSeparators(installedHandbookFolder())
+                   + QStringLiteral("\r\n\r\nBitte wenden Sie sich an Ihren Administrator."),
+               QStringLiteral("Handbuch"), ui::Icon::Exclamation);
+}
+
+void showHandbookInBrowser(QWidget *parent, const QString &anchor)
+{
     const QString page = handbookFile();
     if (page.isEmpty()) {
-        ui::inform(parent,
-                   QStringLiteral("Das Handbuch ist auf diesem Arbeitsplatz nicht vorhanden.\r\n\r\nDas Paket „orv“ "
-                                  "legt es in den Ordner\r\n")
-                       + QDir::toNativeSeparators(installedHandbookFolder())
-                       + QStringLiteral("\r\n\r\nBitte wenden Sie sich an Ihren Administrator."),
-                   title, ui::Icon::Exclamation);
+        tellHandbookMissing(parent);
         return;
     }
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
-        return;
-    ui::inform(parent,
-               QStringLiteral("Das Handbuch kann nicht angezeigt werden: Auf diesem Arbeitsplatz ist kein Browser "
-                              "eingerichtet.\r\n\r\nSie finden das Handbuch in der Datei\r\n")
-                   + QDir::toNativeSeparators(page)
-                   + QStringLiteral("\r\n\r\nÖffnen Sie diese Datei mit einem Browser."),
-               title, ui::Icon::Exclamation);
+    QUrl url = QUrl::fromLocalFile(page);
+    if (!anchor.isEmpty())
+        url.setFragment(anchor);
+    openOnDesktop(url, parent, [parent, page](const QString &reason) {
+        ui::inform(parent,
+                   QStringLiteral("Das Handbuch kann nicht im Browser angezeigt werden: Auf diesem Arbeitsplatz ist "
+                                  "kein Browser eingerichtet.\r\n\r\n")
+                       + reason + QStringLiteral("\r\n\r\nSie finden das Handbuch in der Datei\r\n")
+                       + QDir::toNativeSeparators(page)
+                       + QStringLiteral("\r\n\r\nÖffnen Sie diese Datei mit einem Browser."),
+                   QStringLiteral("Handbuch"), ui::Icon::Exclamation);
+    });
 }
 
 QString databaseFolder()
@@ -136,14 +216,15 @@ void showDatabaseFolder(QWidget *parent)
                    ui::Icon::Exclamation);
         return;
     }
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        return;
-    ui::inform(parent,
-               QStringLiteral("Der Datenordner kann nicht geöffnet werden: Auf diesem Arbeitsplatz ist kein "
-                              "Programm zum Öffnen von Ordnern eingerichtet.\r\n\r\nDie Datenbank ")
-                   + databaseFileName() + QStringLiteral(" und ihre Sicherungen (Ordner „Sicherung“) liegen in\r\n")
-                   + QDir::toNativeSeparators(folder),
-               title, ui::Icon::Exclamation);
+    openOnDesktop(QUrl::fromLocalFile(folder), parent, [parent, folder, title](const QString &reason) {
+        ui::inform(parent,
+                   QStringLiteral("Der Datenordner kann nicht geöffnet werden: Auf diesem Arbeitsplatz ist kein "
+                                  "Programm zum Öffnen von Ordnern eingerichtet.\r\n\r\n")
+                       + reason + QStringLiteral("\r\n\r\nDie Datenbank ") + databaseFileName()
+                       + QStringLiteral(" und ihre Sicherungen (Ordner „Sicherung“) liegen in\r\n")
+                       + QDir::toNativeSeparators(folder),
+                   title, ui::Icon::Exclamation);
+    });
 }
 
 } // namespace orv::services

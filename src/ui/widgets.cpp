@@ -130,6 +130,23 @@ NormalPointer::~NormalPointer()
         QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
+namespace {
+constexpr char kHelpChapter[] = "orvHilfe";
+} // namespace
+
+void setHelpChapter(QWidget *window, const char *anchor)
+{
+    window->setProperty(kHelpChapter, QString::fromLatin1(anchor));
+}
+
+QString helpChapterOf(const QWidget *widget)
+{
+    for (; widget; widget = widget->parentWidget())
+        if (const QVariant v = widget->property(kHelpChapter); v.isValid())
+            return v.toString();
+    return {};
+}
+
 void sizeForReading(QWidget *dialog, const QSize &wanted)
 {
     const QWidget *over = dialog->parentWidget() ? dialog->parentWidget() : dialog;

@@ -45,6 +45,11 @@ QPixmap logoPixmap(int size);
 // of the screen the dialog's parent is on.
 void sizeForReading(QWidget *dialog, const QSize &wanted);
 
+// The handbook's chapter a window or dialog belongs to, as the anchor of its
+// section ("kurse"); F1 opens it there. A widget without one takes its parent's.
+void setHelpChapter(QWidget *window, const char *anchor);
+QString helpChapterOf(const QWidget *widget);
+
 // The hourglass while the program works; restored when the object goes.
 class BusyPointer {
 public:

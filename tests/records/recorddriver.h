@@ -158,8 +158,8 @@ inline const QString kDeleteWithEntries = u"Datensatz mit zugeordneten Kursen wi
 inline QString deleteWithEntries(const QString &what, int entries)
 {
     return kDeleteWithEntries + u"\n\nMit dem "_s + what
-           + (entries == 1 ? u" wird 1 Eintrag"_s : u" werden %1 Einträge"_s.arg(entries))
-           + u" im Trainingsplan gelöscht."_s;
+           + (entries == 1 ? u" wird 1 Trainingsplaneintrag"_s : u" werden %1 Trainingsplaneinträge"_s.arg(entries))
+           + u" gelöscht."_s;
 }
 
 // One record window of the program, opened by its name, on the test database.

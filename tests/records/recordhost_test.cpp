@@ -1,21 +1,22 @@
 #include "app/frmmain.h"
 #include "app/windowfactory.h"
 #include "data/backup.h"
+#include "dialogs/frmhandbuch.h"
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
 #include "reports/frmkursbericht.h"
 #include "services/launchers.h"
 #include "services/settings.h"
-#include "support/urlrecorder.h"
 #include "ui/format.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 
@@ -24,6 +25,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <limits>
 
 using namespace orv;
@@ -265,9 +270,33 @@ TEST_P(RecordHostTest, DatensicherungFromARecordWindowKeepsTheDaysCopy)
     EXPECT_FALSE(backup->isEnabled());
 }
 
+// The desktop's opener (xdg-open) as the tests put it on PATH: it notes what it
+// was to open and ends with the exit code given; none at all for -1.
+QString desktopOpener(const QString &folder, int exitCode)
+{
+    const QString bin = folder + u"/opener%1"_s.arg(exitCode);
+    QDir().mkpath(bin);
+    if (exitCode >= 0) {
+        const QString file = bin + u"/xdg-open"_s;
+        test::writeFile(
+            file, u"#!/bin/sh\necho \"$1\" >> '%1/geoeffnet'\nexit %2\n"_s.arg(folder).arg(exitCode).toLocal8Bit());
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return bin;
+}
+
+dialogs::FrmHandbuch *shownHelp()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *help = qobject_cast<dialogs::FrmHandbuch *>(w); help && help->isVisible())
+            return help;
+    return nullptr;
+}
+
 // "&Handbuch" (F1) and "&Datenordner öffnen" sit in the menus the menu bar shows, the main
-// window's and a record window's alike; where no program can be started the user reads
-// where the files lie.
+// window's and a record window's alike. F1 opens ORV's own help window at the chapter of
+// the window, with no browser; where the desktop cannot open the folder the user reads
+// why and where the files lie.
 TEST_P(RecordHostTest, HandbuchWithF1AndDatenordnerFromEveryMenuBar)
 {
     // A build run from its tree shows the handbook of its sources.
@@ -281,39 +310,60 @@ TEST_P(RecordHostTest, HandbuchWithF1AndDatenordnerFromEveryMenuBar)
     };
     const QByteArray oldPath = qgetenv("PATH");
     const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
-    QDir().mkpath(tempPath() + u"/leer"_s);
+    const QString opened = tempPath() + u"/geoeffnet"_s;
+    const auto openedNow = [&] {
+        QFile f(opened);
+        const QStringList lines = f.open(QIODevice::ReadOnly)
+                                      ? QString::fromLocal8Bit(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                      : QStringList();
+        f.remove();
+        return lines;
+    };
+    const QString folderFails = u"Der Datenordner kann nicht geöffnet werden: Auf diesem Arbeitsplatz ist kein "
+                                "Programm zum Öffnen von Ordnern eingerichtet.\r\n\r\n%1\r\n\r\nDie Datenbank orv.mdb "
+                                "und ihre Sicherungen (Ordner „Sicherung“) liegen in\r\n"_s;
 
     for (const char *window : {"frmMain", "frmTrainingsplan"}) {
         SCOPED_TRACE(window);
-        if (QLatin1String(window) != QLatin1String("frmMain"))
+        const bool record = QLatin1String(window) != QLatin1String("frmMain");
+        if (record)
             main->openWindow(ui::WindowId::Trainingsplan);
+        main->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
         QAction *open = shownItem("mnuExtras", "mnuDatenordner"), *info = shownItem("mnuHelp", "mnuInfo");
         ASSERT_TRUE(shownItem("mnuHelp", "mnuHandbuch") && open && info);
-        EXPECT_EQ(info->text(), QLatin1String(window) == QLatin1String("frmMain") ? u"Inf&o "_s : u"Inf&o"_s);
+        EXPECT_EQ(info->text(), record ? u"Inf&o"_s : u"Inf&o "_s);
         EXPECT_EQ(open->text(), u"&Datenordner öffnen"_s);
-        {
-            test::UrlRecorder desktop;
-            QDesktopServices::setUrlHandler(u"file"_s, &desktop, "open");
-            QTest::keyClick(test::RecordDriver::keyboardWindow(), Qt::Key_F1);
-            open->trigger();
-            QDesktopServices::unsetUrlHandler(u"file"_s);
-            EXPECT_EQ(desktop.urls, QList<QUrl>({QUrl::fromLocalFile(handbook), QUrl::fromLocalFile(tempPath())}));
-        }
-        // Nothing to start the browser or the file manager with.
-        qputenv("PATH", QFile::encodeName(tempPath() + u"/leer"_s));
-        prompter.expectMessage(u"Das Handbuch kann nicht angezeigt werden: Auf diesem Arbeitsplatz ist kein Browser "
-                               "eingerichtet.\r\n\r\nSie finden das Handbuch in der Datei\r\n"_s
-                                   + handbook + u"\r\n\r\nÖffnen Sie diese Datei mit einem Browser."_s,
-                               u"Handbuch"_s, ui::Icon::Exclamation);
+
+        // No browser and no opener: the help window needs neither.
+        qputenv("PATH", QFile::encodeName(desktopOpener(tempPath(), -1)));
         QTest::keyClick(test::RecordDriver::keyboardWindow(), Qt::Key_F1);
-        prompter.expectMessage(u"Der Datenordner kann nicht geöffnet werden: Auf diesem Arbeitsplatz ist kein "
-                               "Programm zum Öffnen von Ordnern eingerichtet.\r\n\r\nDie Datenbank orv.mdb und ihre "
-                               "Sicherungen (Ordner „Sicherung“) liegen in\r\n"_s
-                                   + tempPath(),
-                               u"Datenordner"_s, ui::Icon::Exclamation);
+        dialogs::FrmHandbuch *help = shownHelp();
+        ASSERT_TRUE(help);
+        EXPECT_EQ(help->shownChapter(), record ? u"trainingsplan"_s : u"hauptfenster"_s);
+        help->close();
+        EXPECT_FALSE(prompter.pending());
+
+        prompter.expectMessage(
+            folderFails.arg(u"Das Programm „xdg-open“ ist auf diesem Arbeitsplatz nicht installiert."_s) + tempPath(),
+            u"Datenordner"_s, ui::Icon::Exclamation);
         open->trigger();
         EXPECT_FALSE(prompter.pending());
+        // An opener that finds no program for folders ends with an error ("no method available").
+        const QString failing = desktopOpener(tempPath(), 3);
+        qputenv("PATH", QFile::encodeName(failing));
+        prompter.expectMessage(
+            folderFails.arg(u"Das Programm „%1/xdg-open“ endete mit dem Fehlercode 3."_s.arg(failing)) + tempPath(),
+            u"Datenordner"_s, ui::Icon::Exclamation);
+        open->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !prompter.pending(); }, 5000));
+        EXPECT_EQ(openedNow(), QStringList{tempPath()});
+        // One that opens it says nothing.
+        qputenv("PATH", QFile::encodeName(desktopOpener(tempPath(), 0)));
+        open->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(opened); }, 5000));
+        QTest::qWait(200);
+        EXPECT_EQ(openedNow(), QStringList{tempPath()});
         qputenv("PATH", oldPath);
 
         // A server database has no folder on this workstation.
@@ -322,6 +372,81 @@ TEST_P(RecordHostTest, HandbuchWithF1AndDatenordnerFromEveryMenuBar)
         EXPECT_FALSE(open->isEnabled());
         services::settings::write(u"Service"_s, u"Datenbank"_s, QString());
     }
+}
+
+// The help window: its chapters, search, back and forward, the chapter of a
+// dialog, and the browser for those who want it.
+TEST_P(RecordHostTest, HelpWindowFindsChaptersAndText)
+{
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    main->openWindow(ui::WindowId::Kurs);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    QTest::keyClick(test::RecordDriver::keyboardWindow(), Qt::Key_F1);
+    dialogs::FrmHandbuch *help = shownHelp();
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->shownChapter(), u"kurse"_s);
+    auto *text = help->findChild<QTextBrowser *>(u"txtHandbuch"_s);
+    auto *chapters = help->findChild<QTreeWidget *>(u"lstKapitel"_s);
+    ASSERT_TRUE(text && chapters);
+    // Scrolled to the chapter's heading, which the list marks.
+    EXPECT_EQ(text->cursorForPosition(QPoint(4, 4)).block().text(), u"5. Kurse"_s);
+    ASSERT_TRUE(chapters->currentItem());
+    EXPECT_EQ(chapters->currentItem()->text(0), u"5. Kurse"_s);
+    EXPECT_EQ(chapters->topLevelItemCount(), 17);
+    EXPECT_EQ(chapters->topLevelItem(4)->child(0)->text(0),
+              u"Schulungen, die wiederholt werden: Reihe und Gültigkeit"_s);
+
+    // A chapter from the list, then back and forward.
+    chapters->itemClicked(chapters->topLevelItem(8), 0);
+    EXPECT_EQ(help->shownChapter(), u"suchen"_s);
+    EXPECT_EQ(text->cursorForPosition(QPoint(4, 4)).block().text(), u"9. Suchen"_s);
+    help->findChild<QToolButton *>(u"cmdZurueck"_s)->click();
+    EXPECT_EQ(help->shownChapter(), u"kurse"_s);
+    help->findChild<QToolButton *>(u"cmdVor"_s)->click();
+    EXPECT_EQ(help->shownChapter(), u"suchen"_s);
+
+    // Search: each hit after the last, from the top again at the end; a word that is nowhere is said so.
+    auto *find = help->findChild<QLineEdit *>(u"txtSuchen"_s);
+    find->setText(u"Fällig bis"_s);
+    ASSERT_TRUE(help->findNext());
+    const int first = text->textCursor().position();
+    EXPECT_EQ(text->textCursor().selectedText(), u"Fällig bis"_s);
+    while (help->findNext() && text->textCursor().position() > first)
+        ;
+    EXPECT_EQ(text->textCursor().position(), first);
+    find->setText(u"Quarkstrudel"_s);
+    EXPECT_FALSE(help->findNext());
+    EXPECT_EQ(help->findChild<QLabel *>(u"lblSuche"_s)->text(), u"„Quarkstrudel“ steht nicht im Handbuch."_s);
+
+    // "Im Browser öffnen" at the chapter shown; without a browser, where the file lies.
+    qputenv("PATH", QFile::encodeName(desktopOpener(tempPath(), 0)));
+    help->findChild<QPushButton *>(u"cmdBrowser"_s)->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(tempPath() + u"/geoeffnet"_s); }, 5000));
+    QFile::remove(tempPath() + u"/geoeffnet"_s);
+    const QString failing = desktopOpener(tempPath(), 3);
+    qputenv("PATH", QFile::encodeName(failing));
+    prompter.expectMessage(
+        u"Das Handbuch kann nicht im Browser angezeigt werden: Auf diesem Arbeitsplatz ist kein "
+        "Browser eingerichtet.\r\n\r\nDas Programm „%1/xdg-open“ endete mit dem Fehlercode 3.\r\n\r\n"
+        "Sie finden das Handbuch in der Datei\r\n%2\r\n\r\nÖffnen Sie diese Datei mit einem Browser."_s.arg(
+            failing, services::handbookFile()),
+        u"Handbuch"_s, ui::Icon::Exclamation);
+    help->findChild<QPushButton *>(u"cmdBrowser"_s)->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !prompter.pending(); }, 5000));
+    help->close();
+
+    // F1 in a modal dialog: its chapter, in a window that belongs to the dialog and can be used beside it.
+    reports::FrmKursBericht dialog(main.get());
+    dialog.open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    help = shownHelp();
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->shownChapter(), u"berichte"_s);
+    EXPECT_EQ(help->parentWidget(), &dialog);
+    help->close();
+    dialog.reject();
 }
 
 // A system that runs in English still gets German dates and numbers.
