@@ -55,8 +55,9 @@ QVariant HandbookBrowser::loadResource(int type, const QUrl &name)
     static const QRegularExpression ids(QStringLiteral(R"re(<(section|h[1-6])\b([^>]*?)\s+id="([^"]+)")re"));
     QString text = pageText(name.toLocalFile());
     text.replace(ids, QStringLiteral(R"re(<a name="\3"></a><\1\2)re"));
-    // Nor does it know figures: as blocks, a picture stands below its heading.
-    text.replace(QLatin1String("<figure>"), QLatin1String("<div>"));
+    // Nor does it know figures: as blocks, a picture stands below its heading,
+    // with its own height as the line's (the page's line height would add half of it).
+    text.replace(QLatin1String("<figure>"), QLatin1String("<div style=\"line-height: 100%\">"));
     text.replace(QLatin1String("</figure>"), QLatin1String("</div>"));
     text.replace(QLatin1String("<figcaption>"), QLatin1String("<p><small>"));
     text.replace(QLatin1String("</figcaption>"), QLatin1String("</small></p>"));
