@@ -406,7 +406,8 @@ void FrmImport::mappingChanged()
                           .arg(map[f].separators[p], headings.value(map[f].columns[p]).simplified());
         text += QStringLiteral(" %1 = %2.").arg(imp::fieldCaption(table().columns[f].name), joined);
     }
-    if (const QString missing = m_import->missingFields(); !missing.isEmpty())
+    // The line of the headings stands at the start already.
+    if (const QString missing = m_import->missingFields(false); !missing.isEmpty())
         text += QLatin1Char(' ') + missing;
     if (const QString notice = m_import->notice(); !notice.isEmpty())
         text += QLatin1Char(' ') + notice;
@@ -581,6 +582,8 @@ void FrmImport::importRows()
     QString text = r->written
                        ? QStringLiteral("Import abgeschlossen: %1 neu, %2 geändert.").arg(r->added).arg(r->updated)
                        : QStringLiteral("Es gab nichts zu importieren.");
+    if (r->skipped > 0)
+        text += QStringLiteral("\r\n%1 vorhandene Zeile(n) wurden übersprungen.").arg(r->skipped);
     if (r->refused > 0)
         text += QStringLiteral("\r\n%1 Zeile(n) wurden abgewiesen (siehe Liste).").arg(r->refused);
     if (!r->backupFile.isEmpty())
@@ -636,6 +639,11 @@ void FrmImport::saveRefusals()
         return;
     try {
         m_import->saveRefusals(*m_result, *file);
+        ui::inform(
+            this,
+            QStringLiteral("Die Fehlerliste (%1 abgewiesene Zeilen) ist gespeichert in\r\n").arg(m_result->refused)
+                + QDir::toNativeSeparators(*file),
+            kTitle, ui::Icon::Information);
     } catch (const imp::ImportError &e) {
         ui::inform(this, e.reason(), kTitle, ui::Icon::Exclamation);
     } catch (const std::bad_alloc &) {

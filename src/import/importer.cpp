@@ -490,7 +490,7 @@ QString Import::headingOf(int field) const
     return names.join(QStringLiteral(" + "));
 }
 
-QString Import::missingFields() const
+QString Import::missingFields(bool withHeadingLine) const
 {
     if (m_sheet.empty())
         return QStringLiteral("Die Datei enthält keine Zeilen.");
@@ -503,7 +503,8 @@ QString Import::missingFields() const
         text << (missing.size() == 1 ? QStringLiteral("Für das Pflichtfeld %1 gibt es keine Spalte in der Datei.")
                                      : QStringLiteral("Für die Pflichtfelder %1 gibt es keine Spalten in der Datei."))
                         .arg(missing.join(QStringLiteral(", ")))
-                    + QStringLiteral(" Die Überschriften stehen in Zeile %1.").arg(headingLine());
+                    + (withHeadingLine ? QStringLiteral(" Die Überschriften stehen in Zeile %1.").arg(headingLine())
+                                       : QString());
     const QStringList heads = headings();
     for (size_t f = 0; f < m_mapping.size(); ++f) {
         const FieldColumns &fc = m_mapping[f];
@@ -816,7 +817,9 @@ void Import::addPreview(ImportResult &result, const Row &row, Outcome outcome, q
     for (size_t f = 0; f < t.columns.size(); ++f) {
         const ColType type = t.columns[f].type;
         if (outcome == Outcome::Refused || outcome == Outcome::NoKey) {
-            shown << (i >= 0 ? row.raw.value(qsizetype(f)) : QString());
+            // As the file has it; a date that could be read as the accepted rows show theirs.
+            const QDate d = type == ColType::Date ? row.values[f].toDate() : QDate();
+            shown << (d.isValid() ? d.toString(dateFormat) : i >= 0 ? row.raw.value(qsizetype(f)) : QString());
         } else if (type == ColType::Bool) {
             shown << (row.values[f].toBool() ? QStringLiteral("ja") : QStringLiteral("nein"));
         } else if (type == ColType::Single) {

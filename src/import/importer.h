@@ -108,7 +108,8 @@ public:
     void setMapping(Mapping mapping);
     // The German message when a required field has no column, or two columns
     // go into one field without a separator to join them; empty when all is well.
-    QString missingFields() const;
+    // `withHeadingLine` adds where the headings were found.
+    QString missingFields(bool withHeadingLine = true) const;
     // Refuses merged cells among the imported rows (throws ImportError).
     void checkCells() const;
     // The rows below the heading up to the first empty row.

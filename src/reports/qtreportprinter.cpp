@@ -173,6 +173,7 @@ QtReportPrinter::QtReportPrinter(const QString &pdfFile) : m_printer(QPrinter::H
         m_printer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
     }
     m_printer.setDocName(QStringLiteral("ORV"));
+    m_printer.setCreator(QStringLiteral("ORV"));
 }
 
 QtReportPrinter::~QtReportPrinter()
@@ -203,6 +204,13 @@ bool QtReportPrinter::hasPrinter() const
     if (m_printer.outputFormat() == QPrinter::PdfFormat)
         return !m_printer.outputFileName().isEmpty();
     return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+ReportPrinter::Destination QtReportPrinter::destination() const
+{
+    if (m_printer.outputFormat() == QPrinter::PdfFormat)
+        return {m_printer.outputFileName(), {}};
+    return {{}, m_printer.printerName()};
 }
 
 bool QtReportPrinter::wanted(int page) const { return m_ranges.isEmpty() || m_ranges.contains(page); }

@@ -40,6 +40,8 @@ public:
                                                            const QString &title) override;
     bool hasPrinter() const override;
     void setOrientation(reportdata::Orientation o) override;
+    void setTitle(const QString &title) override { m_printer.setDocName(title); }
+    Destination destination() const override;
     double pageWidth() const override;
     double pageHeight() const override;
     void scalePage(double width, double height) override;

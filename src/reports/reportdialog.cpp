@@ -110,8 +110,10 @@ void ReportDialog::cmdDrucken_Click()
     const auto printer = ReportPrinter::create();
     const PrintOutcome outcome = printReport(m_model, *printer, this);
     busy.restore();
-    if (outcome == PrintOutcome::Printed)
-        autoEnd();
+    if (outcome != PrintOutcome::Printed)
+        return;
+    tellWherePrinted(m_model.title, printer->destination(), this);
+    autoEnd();
 }
 
 void ReportDialog::cmdAblage_Click()

@@ -3,8 +3,10 @@
 #include "reports/reportprinter.h"
 #include "services/settings.h"
 #include "ui/prompter.h"
+#include "ui/statuspanels.h"
 #include "ui/widgets.h"
 
+#include <QDir>
 #include <algorithm>
 
 namespace orv::reports {
@@ -170,6 +172,19 @@ bool abandonAfter(const PrintError &e, QWidget *parent)
 
 } // namespace
 
+void tellWherePrinted(const QString &title, const ReportPrinter::Destination &to, QWidget *parent)
+{
+    if (!to.pdfFile.isEmpty()) {
+        ui::Prompter::instance().message(parent,
+                                         QStringLiteral("„%1“ wurde als PDF-Datei gespeichert:\r\n").arg(title)
+                                             + QDir::toNativeSeparators(to.pdfFile),
+                                         QStringLiteral("Drucken"), ui::Icon::Information);
+        ui::setStatus(QStringLiteral("Gedruckt in %1").arg(QDir::toNativeSeparators(to.pdfFile)));
+    } else if (!to.printer.isEmpty()) {
+        ui::setStatus(QStringLiteral("„%1“ wurde auf dem Drucker „%2“ gedruckt.").arg(title, to.printer));
+    }
+}
+
 PrintOutcome printReport(const reportdata::ReportModel &model, ReportPrinter &printer, QWidget *parent,
                          PrintSetup setup)
 {
@@ -216,6 +231,7 @@ PrintOutcome printReport(const reportdata::ReportModel &model, ReportPrinter &pr
     if (cancelled)
         return PrintOutcome::Cancelled;
 
+    printer.setTitle(model.title);
     double w = 0, h = 0;
     if (!step([&] {
             w = printer.pageWidth();

@@ -1,11 +1,10 @@
 #pragma once
 #include "reportdata/reportmodel.h"
+#include "reports/reportprinter.h"
 
 class QWidget;
 
 namespace orv::reports {
-
-class ReportPrinter;
 
 enum class PrintOutcome {
     Printed,   // the document was ended (also after errors the user chose to go past)
@@ -20,6 +19,10 @@ enum class PrintOutcome {
 // With `setup` AsSet the printer's own orientation stands (the page preview
 // has set it) and neither the print dialog nor the report's orientation is used.
 enum class PrintSetup { FromSettings, AsSet };
+// Says where a printed report went: a PDF file in a message naming it (the
+// user has to find it again), a printer in the status bar.
+void tellWherePrinted(const QString &title, const ReportPrinter::Destination &to, QWidget *parent);
+
 PrintOutcome printReport(const reportdata::ReportModel &model, ReportPrinter &printer, QWidget *parent,
                          PrintSetup setup = PrintSetup::FromSettings);
 

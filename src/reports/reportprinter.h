@@ -39,6 +39,13 @@ public:
     // False when there is neither a printer nor a file to print into.
     virtual bool hasPrinter() const = 0;
     virtual void setOrientation(reportdata::Orientation o) = 0;
+    // The document's title (a PDF's title, the print job's name); set before the first page.
+    virtual void setTitle(const QString &title) = 0;
+    // Where the document goes: the PDF file's path, or the printer's name when it is paper.
+    struct Destination {
+        QString pdfFile, printer;
+    };
+    virtual Destination destination() const = 0;
     virtual double pageWidth() const = 0;  // twips, after the orientation is set
     virtual double pageHeight() const = 0; // twips
     // Starts the document with the page scaled to (0, 0)-(width, height).

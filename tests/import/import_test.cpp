@@ -511,6 +511,12 @@ TEST_P(ImportTest, RefusesEachRowWithEveryReason)
                                        : u"1/AAI/2027-03-01/2027-03-01/1/0/1/gut"_s});
     // The skipped existing course K1 kept its values.
     EXPECT_EQ(rows(u"SELECT Beschreibung FROM Kurs WHERE KursNr = 'K1'"_s), QStringList{u"Excel"_s});
+    // A refused row shows its file's values, a date that could be read as the accepted rows show theirs.
+    const imp::ImportResult refused =
+        run("Trainingsplan", "KursNr;Name;Datum von;Datum bis\nK9;Abel, Anna;2025-01-26;kein Datum\n", Mode::AddOnly,
+            false);
+    ASSERT_EQ(refused.refused, 1);
+    EXPECT_EQ(refused.preview.at(0).mid(4, 2), (QStringList{u"26.01.2025"_s, u"kein Datum"_s}));
 }
 
 // Add-only skips stored keys; add-and-update writes only the columns the file has and that differ.
@@ -879,8 +885,9 @@ TEST_P(ImportTest, CommandLineAndDialog)
     dialogs::FrmImport dlg;
     dlg.loadFile(file);
     auto *hint = dlg.findChild<QLabel *>(u"lblHinweis"_s);
-    EXPECT_TRUE(hint->text().contains(u"Für das Pflichtfeld „Kategorie“ gibt es keine Spalte"_s))
-        << hint->text().toStdString();
+    // Where the headings are, said once.
+    EXPECT_EQ(hint->text(), u"Überschriften in Zeile 1, 2 Zeile(n) darunter. Für das Pflichtfeld „Kategorie“ gibt es "
+                            "keine Spalte in der Datei."_s);
     auto *gruppe = dlg.findChild<QComboBox *>(u"cmbFeld(1)"_s);
     gruppe->setCurrentIndex(gruppe->findText(u"Kategorie"_s));
     EXPECT_EQ(hint->text(), u"Überschriften in Zeile 1, 2 Zeile(n) darunter."_s);
@@ -905,7 +912,11 @@ TEST_P(ImportTest, CommandLineAndDialog)
     EXPECT_EQ(count(u"Mitarbeiter"_s), 6);
     // The refused row to mend: the file's columns, then line, column and reason.
     prompter.expectModal([](QDialog &d) { d.done(QDialog::Accepted); });
+    prompter.expectMessage(u"Die Fehlerliste (1 abgewiesene Zeilen) ist gespeichert in\r\n"_s + tempPath()
+                               + u"/neu abgewiesen.csv"_s,
+                           u"Importieren"_s, ui::Icon::Information);
     dlg.findChild<QPushButton *>(u"cmdFehlerliste"_s)->click();
+    EXPECT_FALSE(prompter.pending());
     EXPECT_TRUE(orv::test::readFile(tempPath() + u"/neu abgewiesen.csv"_s)
                     .startsWith("\xEF\xBB\xBFName;Gruppe;Bereich;Zeile;Spalte;Grund\r\n"
                                 "Alt, Otto;Ets;Mond;3;Bereich;Der eingegebene Bereich ist nicht vorhanden! Erlaubt: "));

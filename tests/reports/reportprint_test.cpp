@@ -4,6 +4,7 @@
 #include "support/recordingprinter.h"
 #include "support/testenv.h"
 #include "ui/format.h"
+#include "ui/statuspanels.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -176,6 +177,14 @@ TEST_F(ReportPrintTest, OrientationFollowsTheReportUnlessThePrintDialogIsOn)
         EXPECT_EQ(log->orientation, report);
         EXPECT_DOUBLE_EQ(log->scaledWidth, report == Orientation::Landscape ? L : S);
     }
+    // The document carries the report's title; the status bar names the printer it went to.
+    *log = RecordingPrinter::Log();
+    log->destination.printer = u"Buero-2"_s;
+    TestReportDialog dlg(fixedReport(u"Liste Kurse"_s, QString(), u"x"_s));
+    print(dlg);
+    EXPECT_EQ(log->title, u"Liste Kurse"_s);
+    EXPECT_EQ(ui::StatusPanels::instance().panelText(u"Status"_s),
+              u"„Liste Kurse“ wurde auf dem Drucker „Buero-2“ gedruckt."_s);
 }
 
 TEST_F(ReportPrintTest, PrintDialogOpensInTheReportsOrientationAndKeepsTheUsersChoices)
@@ -369,7 +378,7 @@ class SystemPrinterTest : public OrvTest {
 protected:
     // "OK" of the print dialog pressed with `file` typed for "Print to File (PDF)", after
     // `proposed` got what the dialog offered there.
-    void printToFile(const QString &file, QString *proposed)
+    void printToFile(const QString &file, QString *proposed, const QString &title)
     {
         prompter.expectModal([=](QDialog &d) {
             auto *name = d.findChild<QLineEdit *>(u"filename"_s);
@@ -383,6 +392,26 @@ protected:
             d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
             ASSERT_EQ(d.result(), QDialog::Accepted);
         });
+        // The user learns where the file went, and finds the report's title in it.
+        prompter.expectMessage(u"„%1“ wurde als PDF-Datei gespeichert:\r\n%2"_s.arg(title, file), u"Drucken"_s,
+                               ui::Icon::Information);
+    }
+    // The title in the PDF's document information, as a viewer shows it: a
+    // string of UTF-16 after its byte order mark, with ( ) and \\ escaped.
+    static QString pdfTitle(const QString &file)
+    {
+        const QByteArray pdf = readFile(file);
+        const QByteArray start("/Title (\xfe\xff");
+        qsizetype at = pdf.indexOf(start);
+        if (at < 0)
+            return {};
+        QByteArray utf16;
+        for (at += start.size(); at < pdf.size() && pdf[at] != ')'; ++at)
+            utf16 += pdf[pdf[at] == '\\' ? ++at : at];
+        QString out;
+        for (qsizetype i = 0; i + 1 < utf16.size(); i += 2)
+            out += QChar(char16_t((uchar(utf16[i]) << 8) | uchar(utf16[i + 1])));
+        return out;
     }
     static QString documents()
     {
@@ -407,9 +436,11 @@ TEST_F(SystemPrinterTest, WithoutAnyPrinterTheUserIsToldAndChoosesAFileInThePrin
     const QString pdf = tempPath() + u"/liste.pdf"_s;
     QString proposed;
     prompter.expectMessage(question, u"Druckerfehler"_s, ui::Icon::Question, ui::Answer::No);
-    printToFile(pdf, &proposed);
+    printToFile(pdf, &proposed, u"Liste Test"_s);
     clickButton(dlg, u"cmdDrucken"_s);
     EXPECT_TRUE(isPdf(pdf));
+    EXPECT_EQ(pdfTitle(pdf), u"Liste Test"_s);
+    EXPECT_FALSE(prompter.pending());
     EXPECT_EQ(QDir(tempPath()).entryList({u"*.pdf"_s}, QDir::Files), QStringList{u"liste.pdf"_s});
 }
 
@@ -423,15 +454,15 @@ TEST_F(SystemPrinterTest, PrintToFileOffersTheReportsNameInTheLastFolder)
     QDir().mkpath(tempPath() + u"/ablage"_s);
     const QString first = tempPath() + u"/ablage/kurse.pdf"_s;
     QString proposed;
-    printToFile(first, &proposed);
+    printToFile(first, &proposed, u"Liste Kurse"_s);
     print(kurse);
     EXPECT_EQ(proposed, documents() + u"/Liste Kurse "_s + today() + u".pdf"_s);
     EXPECT_TRUE(isPdf(first));
 
-    printToFile(tempPath() + u"/ablage/plan.pdf"_s, &proposed);
+    printToFile(tempPath() + u"/ablage/plan.pdf"_s, &proposed, u"Liste Trainingsplan"_s);
     print(plan);
     EXPECT_EQ(proposed, tempPath() + u"/ablage/Liste Trainingsplan "_s + today() + u".pdf"_s);
-    printToFile(tempPath() + u"/ablage/kurse2.pdf"_s, &proposed);
+    printToFile(tempPath() + u"/ablage/kurse2.pdf"_s, &proposed, u"Liste Kurse"_s);
     print(kurse);
     EXPECT_EQ(proposed, tempPath() + u"/ablage/Liste Kurse "_s + today() + u".pdf"_s);
     EXPECT_TRUE(isPdf(tempPath() + u"/ablage/kurse2.pdf"_s));

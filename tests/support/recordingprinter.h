@@ -32,6 +32,8 @@ public:
         int failNewPage = 0;           // when set, the n-th start of a new page (1-based) fails
         bool noPrinter = false;        // neither printer nor file until a print dialog chose one
         bool busyWhilePrinting = true; // the hourglass stood at the start and at the end of the document
+        QString title;                 // the document's title
+        Destination destination;       // where it goes (nowhere the user is told of by default)
         // Texts printed on one page, in order, empty lines included.
         std::vector<const Item *> texts(int page) const;
         const Item *findText(const QString &text) const; // first text item with exactly this text
@@ -48,6 +50,8 @@ public:
                                                            const QString &title) override;
     bool hasPrinter() const override { return !m_log->noPrinter; }
     void setOrientation(reportdata::Orientation o) override;
+    void setTitle(const QString &title) override { m_log->title = title; }
+    Destination destination() const override { return m_log->destination; }
     double pageWidth() const override;
     double pageHeight() const override;
     void scalePage(double width, double height) override;
