@@ -254,6 +254,9 @@ void FrmMain::buildStatusBar()
     m_time = panel(QStringLiteral("Time"), 0);
     // The panels' widths are shared out by fitPanels(); the status panel takes what is left.
     m_panels.value(QStringLiteral("Status"))->setMinimumWidth(0);
+    // Its text's own width would otherwise count as its least: the sort
+    // panel and the clock beside it would be pushed over each other.
+    m_panels.value(QStringLiteral("Status"))->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     // A sort panel that gives way keeps the beginning of its text in sight.
     m_panels.value(QStringLiteral("Sort"))->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (QLabel *l : {m_panels.value(QStringLiteral("Sort")), m_date, m_time})

@@ -442,10 +442,22 @@ TEST_F(FrmMainTest, RechnerAndExplorerSayWhenNothingCanBeStarted)
                            "installiert: gnome-calculator, kcalc, galculator, mate-calc, xcalc, qalculate-gtk."_s,
                            u"Rechner"_s, ui::Icon::Exclamation);
     trigger("Rechner");
-    prompter.expectMessage(u"Der Dateimanager kann nicht gestartet werden.\r\n\r\nAuf diesem Arbeitsplatz ist kein "
-                           "Programm zum Öffnen von Ordnern eingerichtet."_s,
+    prompter.expectMessage(u"Der Dateimanager kann nicht gestartet werden: Auf diesem Arbeitsplatz ist kein Programm "
+                           "zum Öffnen von Ordnern eingerichtet.\r\n\r\nDas Programm „xdg-open“ ist auf diesem "
+                           "Arbeitsplatz nicht installiert.\r\n\r\nGeöffnet werden sollte der Ordner\r\n"_s
+                               + QDir::currentPath(),
                            u"Explorer"_s, ui::Icon::Exclamation);
     trigger("Explorer");
+    EXPECT_FALSE(prompter.pending());
+    // A calculator that is there but ends at once with an error ("cannot open display").
+    const QString xcalc = tempPath() + u"/leer/xcalc"_s;
+    writeFile(xcalc, "#!/bin/sh\nexit 1\n");
+    QFile::setPermissions(xcalc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    prompter.expectMessage(u"Der Rechner kann nicht gestartet werden.\r\n\r\nDas Programm „%1“ endete mit dem "
+                           "Fehlercode 1."_s.arg(xcalc),
+                           u"Rechner"_s, ui::Icon::Exclamation);
+    trigger("Rechner");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !prompter.pending(); }, 5000));
 }
 
 TEST_F(FrmMainTest, FailedCheckIsReadableInTheStatusPanelAtTheDefaultSize)
@@ -456,12 +468,32 @@ TEST_F(FrmMainTest, FailedCheckIsReadableInTheStatusPanelAtTheDefaultSize)
         QTest::qWait(50); // the status bar lays its panels out again
         return l->contentsRect().width() >= l->fontMetrics().horizontalAdvance(l->text());
     };
-    ui::setSort(u"Sortierung: KursNr,Name"_s);
+    // Each panel within the bar, none over the next, whatever the sort order says.
+    const auto apart = [this] {
+        QTest::qWait(50);
+        QRect before;
+        for (const char *name : {"Status", "Sort", "Date", "Time"}) {
+            const QRect r = main->findChild<QLabel *>(QString::fromLatin1(name))->geometry();
+            if (r.width() == 0)
+                continue;
+            if (!before.isNull() && r.left() <= before.right())
+                return false;
+            before = r;
+        }
+        return before.right() < main->statusBar()->width();
+    };
+    for (const QString &sort :
+         {u"Sortierung: Beschreibung"_s, u"Sortierung: Referent"_s, u"Sortierung: KursNr,Name"_s}) {
+        ui::setSort(sort);
+        EXPECT_TRUE(apart()) << sort.toStdString();
+        EXPECT_TRUE(shows("Sort")) << sort.toStdString();
+    }
     for (const QString &check :
          {u"Das Datum ist ungültig!"_s, u"Die Eingabe einer Beschreibung ist zwingend erforderlich!"_s, QString()}) {
         SCOPED_TRACE(check.toStdString());
         ui::setStatus(check);
         EXPECT_TRUE(shows("Status"));
+        EXPECT_TRUE(apart());
         // Cleared, the sort order and the clock have their room again.
         if (check.isEmpty()) {
             EXPECT_TRUE(shows("Sort"));
