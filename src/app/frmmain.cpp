@@ -74,6 +74,16 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
     ui::WindowHost::setInstance(this);
     ui::StatusPanels::setInstance(this);
     dialogs::installHelpKey();
+    ui::setFileDialogSizeStore(
+        {[] {
+             const QStringList wh =
+                 settings::read(QStringLiteral("Dialoge"), QStringLiteral("Dateidialog")).split(QLatin1Char('x'));
+             return wh.size() == 2 ? QSize(wh[0].toInt(), wh[1].toInt()) : QSize();
+         },
+         [](const QSize &s) {
+             settings::write(QStringLiteral("Dialoge"), QStringLiteral("Dateidialog"),
+                             QStringLiteral("%1x%2").arg(s.width()).arg(s.height()));
+         }});
 
     readPosition();
     if (settings::isOn(settings::Switch::TrainingsplanAutoOpen))

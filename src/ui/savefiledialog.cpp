@@ -4,7 +4,9 @@
 #include "ui/widgets.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QRegularExpression>
+#include <QTreeView>
 
 namespace orv::ui {
 
@@ -15,7 +17,48 @@ QString suffixOf(const QString &filter)
     static const QRegularExpression ext(QStringLiteral("\\(\\*\\.([^)\\s]+)\\)\\s*$"));
     return ext.match(filter).captured(1);
 }
+FileDialogSizeStore &sizeStore()
+{
+    static FileDialogSizeStore store;
+    return store;
+}
+
+QSize &sizeThisRun()
+{
+    static QSize size;
+    return size;
+}
+
+// The detail view, its name column taking the room the others leave, and the size last given.
+void prepare(QFileDialog &dialog)
+{
+    dialog.setViewMode(QFileDialog::Detail);
+    if (auto *list = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        QHeaderView *head = list->header();
+        head->setStretchLastSection(false);
+        head->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < head->count(); ++c)
+            head->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
+    QSize size = sizeThisRun();
+    if (!size.isValid() && sizeStore().read)
+        size = sizeStore().read();
+    // Wide enough for long file names in the list and the details beside them.
+    sizeForReading(&dialog, size.isValid() ? size.expandedTo(QSize(640, 400)) : QSize(960, 640));
+}
+
+int run(QFileDialog &dialog)
+{
+    const int result = Prompter::instance().runModal(dialog);
+    sizeThisRun() = dialog.size();
+    if (sizeStore().write)
+        sizeStore().write(dialog.size());
+    return result;
+}
+
 } // namespace
+
+void setFileDialogSizeStore(FileDialogSizeStore store) { sizeStore() = std::move(store); }
 
 std::optional<QString> askSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
                                        const QStringList &filters, QString *chosenFilter)
@@ -41,9 +84,8 @@ std::optional<QString> askSaveFileName(QWidget *parent, const QString &caption, 
     const QFileInfo p(proposed);
     dialog.setDirectory(p.absolutePath());
     dialog.selectFile(p.fileName());
-    // Wide enough for long file names in the list and the details beside them.
-    sizeForReading(&dialog, QSize(960, 640));
-    if (Prompter::instance().runModal(dialog) != QDialog::Accepted)
+    prepare(dialog);
+    if (run(dialog) != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty())
@@ -77,8 +119,8 @@ std::optional<QString> askOpenFileName(QWidget *parent, const QString &caption, 
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
     dialog.setDirectory(folder);
-    sizeForReading(&dialog, QSize(960, 640));
-    if (Prompter::instance().runModal(dialog) != QDialog::Accepted)
+    prepare(dialog);
+    if (run(dialog) != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty())

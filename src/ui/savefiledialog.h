@@ -1,6 +1,8 @@
 #pragma once
+#include <QSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -20,5 +22,14 @@ std::optional<QString> askSaveFileName(QWidget *parent, const QString &caption, 
 // same way (object name "dlgOeffnen"). nullopt: cancelled.
 std::optional<QString> askOpenFileName(QWidget *parent, const QString &caption, const QString &folder,
                                        const QStringList &filters);
+
+// Both open in the detail view with names, sizes, types and dates uncut, at
+// the size the user last gave one of them. Where that size is kept between
+// runs (the settings store); unset, it is kept for this run only.
+struct FileDialogSizeStore {
+    std::function<QSize()> read;
+    std::function<void(const QSize &)> write;
+};
+void setFileDialogSizeStore(FileDialogSizeStore store);
 
 } // namespace orv::ui
