@@ -9,6 +9,7 @@
 #include "data/dberror.h"
 #include "dialogs/frmhandbuch.h"
 #include "services/connectionrecipe.h"
+#include "services/lockwaitnotice.h"
 #include "services/settings.h"
 #include "ui/format.h"
 #include "ui/prompter.h"
@@ -74,6 +75,7 @@ FrmMain::FrmMain(QWidget *parent) : QMainWindow(parent)
     ui::WindowHost::setInstance(this);
     ui::StatusPanels::setInstance(this);
     dialogs::installHelpKey();
+    services::showLockWaits();
     ui::setFileDialogSizeStore(
         {[] {
              const QStringList wh =

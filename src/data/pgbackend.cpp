@@ -2,10 +2,12 @@
 
 #include "data/dates.h"
 #include "data/dberror.h"
+#include "data/lockwait.h"
 
 #include <QDate>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 #include <libpq-fe.h>
 #include <poll.h>
@@ -129,6 +131,26 @@ bool readable(int socket)
         return false;
     pollfd p{socket, POLLIN, 0};
     return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR));
+}
+
+// Waits for the server's answer to what was sent. An answer that is long in
+// coming waits for another workstation's lock: the window is told meanwhile.
+void awaitAnswer(PGconn *conn)
+{
+    const int socket = PQsocket(conn);
+    while (socket >= 0 && PQisBusy(conn)) {
+        pollfd p{socket, POLLIN, 0};
+        const int ready = ::poll(&p, 1, 100);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0) {
+            lockwait::waiting();
+            continue;
+        }
+        if (!PQconsumeInput(conn))
+            break; // the connection is gone: the result says so
+    }
+    lockwait::over();
 }
 
 bool isIdentChar(char c)
@@ -510,13 +532,26 @@ public:
         int count = 0;
         const QByteArray text = translatePlaceholders(sql.toUtf8(), count);
         checkCount(count, params);
-        Result res;
+        // Sent, then waited for, so that a wait for a lock can be shown.
+        int sent = 0;
         if (params.isEmpty()) {
             // The simple protocol also takes a script of several statements.
-            res.reset(PQexec(m_conn, text.constData()));
+            sent = PQsendQuery(m_conn, text.constData());
         } else {
             const Parameters p(params);
-            res.reset(PQexecParams(m_conn, text.constData(), p.count(), nullptr, p.values(), nullptr, nullptr, 0));
+            sent = PQsendQueryParams(m_conn, text.constData(), p.count(), nullptr, p.values(), nullptr, nullptr, 0);
+        }
+        if (!sent)
+            throwResultError(m_conn, nullptr);
+        // As PQexec: the last statement's result, or the first failure.
+        Result res;
+        for (;;) {
+            awaitAnswer(m_conn);
+            Result next(PQgetResult(m_conn));
+            if (!next)
+                break;
+            if (!res || PQresultStatus(res.get()) != PGRES_FATAL_ERROR)
+                res = std::move(next);
         }
         const ExecStatusType st = res ? PQresultStatus(res.get()) : PGRES_FATAL_ERROR;
         if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK && st != PGRES_EMPTY_QUERY)
@@ -695,8 +730,10 @@ Result PgCursor::fetch()
         m_buffer.pop_front();
         return r;
     }
-    if (m_reading == Reading::SingleRows)
+    if (m_reading == Reading::SingleRows) {
+        awaitAnswer(m_conn);
         return Result(PQgetResult(m_conn));
+    }
     Result batch = takeBatch();
     // A full batch may have more behind it: the next one is asked for now,
     // so that the server sends it while this one is read.

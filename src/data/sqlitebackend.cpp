@@ -4,10 +4,12 @@
 #include "data/dates.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
+#include "data/lockwait.h"
 #include "data/sqlitemessage.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -20,6 +22,19 @@ namespace {
 // workstation that writes step after step holds the file most of the time, so
 // the other one may need many tries: 8 s were seen to run out under load.
 constexpr int kBusyTimeoutMs = 20000;
+
+// SQLite's busy handler: tries again after a short sleep, at most for the
+// time above, and lets the window say meanwhile what it waits for.
+int waitForLock(void *, int tries)
+{
+    if (tries == 0)
+        lockwait::over(); // a wait of an earlier statement that ended without a step
+    if (lockwait::waitedMs() >= kBusyTimeoutMs)
+        return 0;
+    QThread::msleep(tries < 5 ? 2 : 20);
+    lockwait::waiting();
+    return 1;
+}
 
 [[noreturn]] void fail(sqlite3 *db, int code)
 {
@@ -98,6 +113,7 @@ public:
     bool step()
     {
         const int rc = sqlite3_step(m_stmt);
+        lockwait::over();
         if (rc == SQLITE_ROW)
             return true;
         if (rc == SQLITE_DONE)
@@ -240,7 +256,7 @@ public:
             if (rc != SQLITE_OK)
                 fail(m_db, rc);
             sqlite3_extended_result_codes(m_db, 1);
-            sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+            sqlite3_busy_handler(m_db, waitForLock, nullptr);
             sqlite3_create_collation(m_db, "orv_de", SQLITE_UTF8, nullptr, collateGerman);
             sqlite3_create_function(m_db, "orv_lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, lowerFunction,
                                     nullptr, nullptr);

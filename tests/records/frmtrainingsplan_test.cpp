@@ -1,10 +1,13 @@
 #include "records/frmtrainingsplan.h"
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
+#include "services/lockwaitnotice.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QListView>
 #include <QTableView>
+#include <QTimer>
 
 using namespace orv;
 using orv::ui::Answer;
@@ -293,6 +296,28 @@ TEST_P(TrainingsplanWindowTest, ParentGoneWhileSavingIsRefusedAndLeavesNoOrphan)
         if (count("Kurs", "KursNr = 'K2'") == 0)
             addKurs(u"K2"_s, u"Sprachen"_s, u"Englisch"_s, u"E"_s);
     }
+}
+
+// A save that waits for another workstation says so, with the wait cursor, and
+// the window is painted meanwhile; afterwards the status and pointer are back.
+TEST_P(TrainingsplanWindowTest, ASaveThatWaitsForAnotherWorkstationSaysSo)
+{
+    services::showLockWaits();
+    seed();
+    open();
+    drv.type(10, u"Wartet mit"_s);
+    QStringList seen;
+    QTimer::singleShot(900,
+                       [&] { seen << drv.status() << (QApplication::overrideCursor() ? u"Sanduhr"_s : u"Zeiger"_s); });
+    // Holds the write lock of the file, or of the entry on the server, for a while.
+    const QString lock = isPostgres() ? u"SELECT 1 FROM Trainingsplan FOR UPDATE"_s
+                                      : u"UPDATE Mitarbeiter SET Name = Name WHERE 1 = 0"_s;
+    whileAnotherWorkstationWrites(
+        {lock}, [&] { drv.click("cmdSave"); }, 1500);
+    EXPECT_EQ(seen, (QStringList{u"Wartet auf einen anderen Arbeitsplatz …"_s, u"Sanduhr"_s}));
+    EXPECT_EQ(drv.status(), QString());
+    EXPECT_FALSE(QApplication::overrideCursor());
+    EXPECT_EQ(count("Trainingsplan", "Bemerkung = 'Wartet mit'"), 1);
 }
 
 TEST_P(TrainingsplanWindowTest, EntriesWrittenElsewhereWithoutValuesOrStatusShowEmpty)

@@ -194,7 +194,7 @@ void DbTest::seed()
     addPlan(u"K2"_s, u"Zorn, Zeno"_s, u"1"_s, QDate(2027, 5, 1), QDate(2027, 5, 3), u"1"_s, u"AAI"_s, false, true);
 }
 
-void DbTest::whileAnotherWorkstationWrites(const QStringList &statements, const std::function<void()> &work)
+void DbTest::whileAnotherWorkstationWrites(const QStringList &statements, const std::function<void()> &work, int holdMs)
 {
     std::atomic<bool> holding{false};
     std::thread other([&] {
@@ -203,7 +203,7 @@ void DbTest::whileAnotherWorkstationWrites(const QStringList &statements, const 
         for (const QString &sql : statements)
             conn.exec(sql);
         holding = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
         tx.commit();
     });
     while (!holding)

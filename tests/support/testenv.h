@@ -73,7 +73,8 @@ protected:
     QStringList rows(const QString &sql);
     // Another workstation runs `statements` in a transaction it holds open
     // while `work` runs here, and commits after 300 ms.
-    void whileAnotherWorkstationWrites(const QStringList &statements, const std::function<void()> &work);
+    void whileAnotherWorkstationWrites(const QStringList &statements, const std::function<void()> &work,
+                                       int holdMs = 300);
 
 private:
     data::ConnectionTarget m_target;
