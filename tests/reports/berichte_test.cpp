@@ -655,6 +655,8 @@ TEST_P(TrainingsplanBerichtTest, ListPrintsFramedPagesToPdfAndPreview)
     type("cmbSortierung", u"Bereich"_s);
     auto pages = [&] {
         QFile::remove(path);
+        prompter.expectMessage(u"„Liste Trainingsplan“ wurde als PDF-Datei gespeichert:\r\n"_s + path, u"Drucken"_s,
+                               ui::Icon::Information);
         clickButton(*dlg, u"cmdDrucken"_s);
         const QString pdf = QString::fromLatin1(readFile(path));
         EXPECT_TRUE(pdf.startsWith(u"%PDF"_s));
