@@ -21,7 +21,7 @@ bool fastPath(FastPath path);
 unsigned plainPaths();
 void setPlainPaths(unsigned mask);
 
-// "pages,order" → the mask; unknown names are ignored.
+// "prefault,order" → the mask; unknown names are ignored.
 unsigned plainPathsFromText(const char *text);
 
 } // namespace orv::data

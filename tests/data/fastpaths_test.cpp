@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 // The fast ways of reading, sorting and keeping many rows against their plain
@@ -60,6 +61,10 @@ TEST(FastPaths, TextNamesThePlainWays)
     EXPECT_EQ(plainPathsFromText("reader,unbekannt,prefault"),
               unsigned(FastPath::ReadingThread) | unsigned(FastPath::Prefault));
     EXPECT_EQ(plainPathsFromText("all"), kAll);
+    // Without ORV_PLAIN every fast way is taken; with it, the ways it names are left out.
+    EXPECT_EQ(plainPaths(), plainPathsFromText(std::getenv("ORV_PLAIN")));
+    for (const FastPath p : {FastPath::Prefault, FastPath::ReadingThread, FastPath::KeyOrder})
+        EXPECT_EQ(fastPath(p), (plainPaths() & unsigned(p)) == 0);
 }
 
 // 40,000 entries: the names mostly distinct, with umlauts, case ties, nulls and
