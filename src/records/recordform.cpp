@@ -844,13 +844,13 @@ static bool isClipboardKey(QEvent *event)
 }
 
 // From the caret to the end: the whole text after a row was shown. Reached by
-// Tab, Shift+Tab or its access key a field is selected whole, as every text box
-// is, so that typing replaces it (the 0 a new course starts its Kosten with).
-// The caret stays at the start, so the field still shows its beginning.
+// Tab or Shift+Tab a field is selected whole, as every text box is, so that
+// typing replaces it (the 0 a new course starts its Kosten with). The caret
+// stays at the start, so the field still shows its beginning. (The fields'
+// captions have no access keys: "Kurs-Nr.:", not "&Kurs-Nr.:".)
 static void selectOnFocus(QLineEdit *le, Qt::FocusReason reason)
 {
-    const bool whole =
-        reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    const bool whole = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
     // The text box's own handling (select all, caret at the end) runs after
     // this filter: read the caret once it is done.
     const auto select = [le, whole] {
