@@ -36,6 +36,8 @@ TEST(ListLayoutTest, EachTotalEndsUnderItsColumnUntilAWideOnePushesTheOthersLeft
         QString line;
     } cases[] = {
         {{12345, 15, 7}, u"Summe: 123,45   1,5    7  Anzahl:     3"_s},
+        // A total that fills its column keeps it; the one just left of it gives way.
+        {{5, 12345, 7}, u"Summe:  0,05 1234,5    7  Anzahl:     3"_s},
         {{12345, 15, 1234567}, u"Summe: 123,45 1,5 1234567  Anzahl:     3"_s},
         {{-5, 12345678, 7}, u"Summe: -0,05 1234567,8 7  Anzahl:     3"_s},
     };
