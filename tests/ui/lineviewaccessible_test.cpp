@@ -3,6 +3,7 @@
 
 #include <QAccessible>
 #include <QFile>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace orv;
@@ -88,6 +89,18 @@ TEST(LineViewAccessible, ReadsTextLinesWordsCaretAndSelectionAcrossParts)
     ASSERT_FALSE(box.isEmpty());
     EXPECT_EQ(text->offsetAtPoint(box.topLeft() + QPoint(1, box.height() / 2)), abel);
     EXPECT_LT(text->characterRect(hans).top(), box.top());
+    // Scrolled to the right, the characters move left by as much, and are found there.
+    QScrollBar *across = view.horizontalScrollBar();
+    view.resize(120, 200);
+    QCoreApplication::processEvents();
+    ASSERT_GT(across->maximum(), 40) << "the lines must be wider than the window";
+    across->setValue(40);
+    const QRect moved = text->characterRect(abel);
+    EXPECT_EQ(moved.topLeft(), box.topLeft() - QPoint(40, 0));
+    EXPECT_EQ(text->offsetAtPoint(moved.topLeft() + QPoint(1, moved.height() / 2)), abel);
+    across->setValue(0);
+    view.resize(400, 200);
+    QCoreApplication::processEvents();
 
     // Where the window is held for a screen reader over the accessibility bus
     // (the ctest case "LineViewAccessibleOverTheBus"), it waits until the
