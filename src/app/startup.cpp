@@ -175,8 +175,6 @@ void makeDailyBackupAtStart(const QDate &today)
 void warnIfDatabaseReadOnly()
 {
     const data::ConnectionTarget target = services::connectionTarget();
-    if (target.kind != data::BackendKind::Sqlite)
-        return;
     try {
         data::Connection conn;
         conn.open(target);
@@ -184,6 +182,14 @@ void warnIfDatabaseReadOnly()
             return;
     } catch (const data::DbError &) {
         return; // a database that cannot be opened is reported by the window that opens it
+    }
+    if (target.kind == data::BackendKind::Postgres) {
+        ui::inform(nullptr,
+                   QStringLiteral("Ihr Datenbankbenutzer darf die Datenbank nur lesen:\r\n\r\n") + target.displayName()
+                       + QStringLiteral("\r\n\r\nSie können die Daten ansehen, aber nicht ändern. Änderungen sind "
+                                        "möglich, sobald der Administrator Ihnen Schreibrechte gibt."),
+                   QStringLiteral("Warnung"), ui::Icon::Exclamation);
+        return;
     }
     ui::inform(nullptr,
                QStringLiteral("Die Datenbank ist schreibgeschützt:\r\n\r\n") + QDir::toNativeSeparators(target.location)

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <deque>
 #include <libpq-fe.h>
+#include <optional>
 #include <poll.h>
 #include <vector>
 
@@ -621,6 +622,27 @@ public:
 
     bool inTransaction() const override { return m_inTransaction; }
 
+    // A role that may only read the tables works as on a write-protected
+    // file: the windows browse and say why they do not change anything,
+    // instead of each change failing at the server. Asked once per session;
+    // Connection::writable() opens a new one to ask again.
+    bool readOnly() override
+    {
+        if (!m_readOnly) {
+            try {
+                auto cur =
+                    query(QStringLiteral(
+                              "SELECT bool_and(has_table_privilege(t, p)) FROM unnest(ARRAY['kurs', 'mitarbeiter', "
+                              "'trainingsplan']) AS t, unnest(ARRAY['INSERT', 'UPDATE', 'DELETE']) AS p"),
+                          {});
+                m_readOnly = cur->next() && !cur->isNull(0) && !cur->boolean(0);
+            } catch (const DbError &) {
+                m_readOnly = false; // the tables are not there yet: the statements say so themselves
+            }
+        }
+        return *m_readOnly;
+    }
+
     bool lost() override
     {
         // A cursor still reading meets a broken connection itself and says so.
@@ -683,6 +705,7 @@ private:
             throw DbError(ErrGeneric, QStringLiteral("Falsche Anzahl von Parametern in der Anweisung."));
     }
 
+    std::optional<bool> m_readOnly;
     PGconn *m_conn;
     PgCursor *m_active = nullptr;
     bool m_inTransaction = false;

@@ -1,3 +1,4 @@
+#include "app/startup.h"
 #include "data/valuelists.h"
 #include "records/frmkurs.h"
 #include "records/recorddriver.h"
@@ -10,6 +11,8 @@
 #include <QClipboard>
 #include <QFile>
 #include <QListWidget>
+#include <QScopeGuard>
+#include <QUrl>
 #include <functional>
 #include <sqlite3.h>
 
@@ -66,6 +69,7 @@ protected:
 };
 // The window's own mechanics, which never reach what differs between the engines.
 class KursFormTest : public KursWindowTest {};
+class KursServerTest : public KursWindowTest {};
 
 } // namespace
 
@@ -658,5 +662,55 @@ TEST_P(KursFormTest, WriteProtectedDatabaseIsBrowsedUntilItCanBeWrittenAgain)
     EXPECT_EQ(beschreibung("K1"), "Neu");
 }
 
+// A server role that may only read: ORV browses as on a write-protected
+// file, each change says why, and once the administrator grants the rights
+// the same window saves.
+TEST_P(KursServerTest, ARoleThatMayOnlyReadBrowsesUntilItMayWrite)
+{
+    seed();
+    const QString role = u"orv_leser_%1"_s.arg(QCoreApplication::applicationPid());
+    const QString schema = test::firstText(db(), u"SELECT current_schema()"_s);
+    db().exec(u"CREATE ROLE %1 LOGIN"_s.arg(role));
+    const auto drop = qScopeGuard([&] {
+        drv.dispose();
+        db().exec(u"DROP OWNED BY %1"_s.arg(role));
+        db().exec(u"DROP ROLE %1"_s.arg(role));
+    });
+    db().exec(u"GRANT USAGE ON SCHEMA %1 TO %2"_s.arg(schema, role));
+    db().exec(u"GRANT SELECT ON ALL TABLES IN SCHEMA %1 TO %2"_s.arg(schema, role));
+    QUrl reader(services::settings::read(u"Service"_s, u"Datenbank"_s));
+    reader.setUserName(role);
+    services::settings::write(u"Service"_s, u"Datenbank"_s, reader.toString());
+    // Said once at the start, as for a file that may not be written.
+    prompter.expectMessage(u"Ihr Datenbankbenutzer darf die Datenbank nur lesen:\r\n\r\n"_s
+                               + services::connectionTarget().displayName()
+                               + u"\r\n\r\nSie können die Daten ansehen, aber nicht ändern. Änderungen sind möglich, "
+                                 "sobald der Administrator Ihnen Schreibrechte gibt."_s,
+                           u"Warnung"_s, Icon::Exclamation);
+    app::warnIfDatabaseReadOnly();
+    EXPECT_FALSE(prompter.pending());
+    open();
+    EXPECT_EQ(shown(), "K1");
+    for (const char *attempt : {"type", "New", "Delete"}) {
+        SCOPED_TRACE(attempt);
+        prompter.expectMessage(u"Die Datenbank ist schreibgeschützt. Sie können die Daten ansehen, aber erst "
+                               "ändern, wenn die Datei wieder beschreibbar ist."_s,
+                               u"Schreibgeschützt"_s, Icon::Exclamation);
+        if (attempt == std::string_view("type"))
+            drv.type(1, u"N"_s);
+        else
+            drv.trigger(QLatin1String(attempt));
+        EXPECT_TRUE(drv.looksLikeBrowseMode());
+        EXPECT_EQ(drv.status(), "");
+    }
+    EXPECT_FALSE(prompter.pending());
+    db().exec(u"GRANT INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA %1 TO %2"_s.arg(schema, role));
+    drv.type(1, u"Neu"_s);
+    drv.click("cmdSave");
+    EXPECT_TRUE(drv.looksLikeBrowseMode());
+    EXPECT_EQ(beschreibung("K1"), "Neu");
+}
+
 ORV_DB_TEST_SUITE(KursWindowTest);
 ORV_SQLITE_TEST_SUITE(KursFormTest);
+ORV_POSTGRES_TEST_SUITE(KursServerTest);

@@ -72,7 +72,7 @@ protected:
     // Each row of a query as its trimmed texts joined by "/".
     QStringList rows(const QString &sql);
     // Another workstation runs `statements` in a transaction it holds open
-    // while `work` runs here, and commits after 300 ms.
+    // while `work` runs here, and commits after `holdMs`.
     void whileAnotherWorkstationWrites(const QStringList &statements, const std::function<void()> &work,
                                        int holdMs = 300);
 
