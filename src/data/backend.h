@@ -21,6 +21,9 @@ struct ColumnInfo {
 // A forward-only, read-only result of one statement.
 // Text is handed out as UTF-8 bytes as the database holds them; dates as
 // Julian day numbers. The cursor is valid until the next call of next().
+// One thread at a time steps it, and no other statement runs on its
+// connection until it is done: the row reader's thread may step it while the
+// thread that opened it files the rows already read.
 class Cursor {
 public:
     virtual ~Cursor() = default;
