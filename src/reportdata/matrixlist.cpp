@@ -120,15 +120,12 @@ struct Layout {
     int width = 0;
 };
 
-Layout layoutOf(const Matrix &m, bool grouped)
+Layout layoutOf(const Matrix &m)
 {
     Layout l;
     l.rowNames = int(std::max({QStringLiteral("Name").size(), kQualified.size(), kShown.size()}));
     for (const data::matrix::Row &r : m.rows)
         l.rowNames = std::max(l.rowNames, int(r.name.size()));
-    if (grouped)
-        for (const data::matrix::Row &r : m.rows)
-            l.rowNames = std::max(l.rowNames, int(groupOf(r).size()));
     const int shownDigits = int(QString::number(m.rows.size()).size());
     int at = l.rowNames + 2;
     for (size_t c = 0; c < m.columns.size(); ++c) {
@@ -248,7 +245,7 @@ ReportModel matrixReport(const Matrix &m, const Selection &sel)
         model.header = selection.join(crlf);
         return model;
     }
-    const Layout l = layoutOf(m, sel.grouped);
+    const Layout l = layoutOf(m);
     const size_t columns = m.columns.size();
     TableLine line(l);
 
@@ -269,6 +266,7 @@ ReportModel matrixReport(const Matrix &m, const Selection &sel)
     QString body;
     body.reserve(qsizetype(m.rows.size() + 8) * (l.width + 2));
     int tableLines = 0;
+    std::vector<int> headings;
     QString group;
     for (size_t r = 0; r < m.rows.size(); ++r) {
         if (sel.grouped && groupOf(m.rows[r]) != group) {
@@ -278,7 +276,7 @@ ReportModel matrixReport(const Matrix &m, const Selection &sel)
             }
             group = groupOf(m.rows[r]);
             body += group + crlf;
-            ++tableLines;
+            headings.push_back(tableLines++);
         }
         line.start(m.rows[r].name);
         for (size_t c = 0; c < columns; ++c)
@@ -314,6 +312,7 @@ ReportModel matrixReport(const Matrix &m, const Selection &sel)
     slices.columnStarts = l.starts;
     slices.headerFrom = int(selection.size()) + 1;
     slices.rows = tableLines;
+    slices.wholeRows = std::move(headings);
     slices.keyFrom = tableLines + 2;
     model.slices = slices;
     return model;

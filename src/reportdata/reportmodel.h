@@ -20,6 +20,7 @@ struct TableSlices {
     std::vector<int> columnStarts; // where each column starts, ascending, none before rowNames
     int headerFrom = 0;            // header lines from this one on are the table's headings
     int rows = 0;                  // the first body lines are the table's rows
+    std::vector<int> wholeRows;    // of them the lines printed whole on every slice (group headings), ascending
     // Body lines from `rows` up to here are printed whole below every slice
     // (a heading of the key); then come the key lines, one per column, and
     // after them what is printed whole once, after the last slice (the legend).

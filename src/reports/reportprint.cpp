@@ -185,13 +185,17 @@ std::vector<Section> slicedSections(const reportdata::TableSlices &t, const QStr
     const int rows = std::clamp(t.rows, 0, int(body.size()));
     const int keyFrom = std::clamp(t.keyFrom, rows, int(body.size()));
     const int keyEnd = std::min(keyFrom + columns, int(body.size()));
+    std::vector<bool> isWhole(size_t(rows), false);
+    for (int i : t.wholeRows)
+        if (i >= 0 && i < rows)
+            isWhole[size_t(i)] = true;
     qsizetype tableEnd = 0, whole = 0;
     for (int i = 0; i < header.size(); ++i) {
         qsizetype &longest = i < headerFrom ? whole : tableEnd;
         longest = std::max(longest, header[i].size());
     }
     for (int i = 0; i < body.size(); ++i) {
-        qsizetype &longest = i < rows ? tableEnd : whole;
+        qsizetype &longest = i < rows && !isWhole[size_t(i)] ? tableEnd : whole;
         longest = std::max(longest, body[i].size());
     }
     std::vector<int> ends(size_t(columns), 0);
@@ -232,7 +236,7 @@ std::vector<Section> slicedSections(const reportdata::TableSlices &t, const QStr
         for (int i = 0; i < header.size(); ++i)
             slice.header << (i < headerFrom ? header[i] : cut(header[i]));
         for (int i = 0; i < rows; ++i)
-            slice.body << cut(body[i]);
+            slice.body << (isWhole[size_t(i)] ? body[i] : cut(body[i]));
         slice.body << body.mid(rows, keyFrom - rows);
         const int keyA = std::min(keyFrom + a, keyEnd), keyB = std::min(keyFrom + b, keyEnd);
         slice.body << body.mid(keyA, keyB - keyA);

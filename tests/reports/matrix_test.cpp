@@ -272,9 +272,10 @@ TEST_P(MatrixMenuTest, OpensFromExtrasAndFromEveryAusgabeMenu)
 
 ORV_SQLITE_TEST_SUITE(MatrixMenuTest);
 
-// 300 employees by 40 courses on landscape A4: cut into page-wide slices of
-// whole columns, at the readable body size, every column in exactly one
-// slice, every name on every slice, each slice's key below it.
+// 300 employees in three groups by 40 courses on landscape A4: cut into
+// page-wide slices of whole columns, at the readable body size, every column
+// in exactly one slice, every name and group heading (whole) on every slice,
+// each slice's key below it.
 TEST_F(OrvTest, MatrixPrintIsCutIntoPageWideSlicesOfWholeColumns)
 {
     data::matrix::Matrix m;
@@ -282,13 +283,18 @@ TEST_F(OrvTest, MatrixPrintIsCutIntoPageWideSlicesOfWholeColumns)
         m.columns.push_back(
             {u"KS%1"_s.arg(c, 4, 10, QLatin1Char('0')), {}, u"Schulung Nummer %1"_s.arg(c), std::nullopt});
     for (int r = 0; r < 300; ++r)
-        m.rows.push_back({u"Musterfrau-Lüdenscheid %1, Jo"_s.arg(r, 3, 10, QLatin1Char('0')), {}, {}, {}, {}});
+        m.rows.push_back({u"Musterfrau-Lüdenscheid %1, Jo"_s.arg(r, 3, 10, QLatin1Char('0')),
+                          u"Qualitätssicherung Werk %1"_s.arg(r / 100),
+                          {},
+                          {},
+                          {}});
     m.cells.resize(m.rows.size() * m.columns.size());
     for (size_t i = 0; i < m.cells.size(); ++i)
         m.cells[i] = std::uint8_t(i % 5); // each status in turn
     m.qualified.assign(m.columns.size(), 60);
     data::matrix::Selection sel;
     sel.today = QDate(2027, 6, 15);
+    sel.grouped = true;
     const reportdata::ReportModel model = reportdata::matrixReport(m, sel);
 
     auto log = std::make_shared<RecordingPrinter::Log>();
@@ -320,6 +326,8 @@ TEST_F(OrvTest, MatrixPrintIsCutIntoPageWideSlicesOfWholeColumns)
             lastPage = i.page;
         } else if (i.text.startsWith(u"Musterfrau"_s)) {
             ++timesPrinted[i.text.left(30)];
+        } else if (i.text.startsWith(u"Qualität"_s)) {
+            ++timesPrinted[i.text];
         } else if (i.text.startsWith(u"KS"_s)) {
             ++timesPrinted[u"key "_s + i.text.left(6)];
             // Below the slice of its column.
@@ -335,6 +343,10 @@ TEST_F(OrvTest, MatrixPrintIsCutIntoPageWideSlicesOfWholeColumns)
     }
     for (int r = 0; r < 300; ++r)
         EXPECT_EQ(timesPrinted[u"Musterfrau-Lüdenscheid %1, Jo"_s.arg(r, 3, 10, QLatin1Char('0'))], 3) << r;
+    for (int g = 0; g < 3; ++g) {
+        const QString heading = u"Qualitätssicherung Werk %1 / (ohne Abteilung):"_s.arg(g);
+        EXPECT_EQ(timesPrinted[heading], 3) << g;
+    }
     // The legend once, after the last slice.
     int legends = 0;
     for (const RecordingPrinter::Item &i : log->items)
