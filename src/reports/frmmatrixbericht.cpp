@@ -60,6 +60,7 @@ FrmMatrixBericht::FrmMatrixBericht(QWidget *parent) : ReportDialog(parent)
 {
     QGroupBox *sel = startSelection(QStringLiteral("frmMatrixBericht"));
     setWindowTitle(kTitle);
+    ui::setHelpChapter(this, "matrix");
     // The courses to tick; without a database the dialog still opens, with none.
     data::Connection conn;
     data::Connection *opened = nullptr;

@@ -2,6 +2,8 @@
 // shown and copied text, the workbook and the CSV file, the print cut into
 // page-wide slices of columns, and the menus that open it.
 #include "app/frmmain.h"
+#include "app/windowfactory.h"
+#include "records/recordform.h"
 #include "records/recordwindows.h"
 #include "reportdata/matrixlist.h"
 #include "reports/frmmatrixbericht.h"
@@ -238,7 +240,25 @@ ORV_DB_TEST_SUITE(MatrixBerichtTest);
 
 // "Qualifikationsmatrix…" in the main window's Extras menu and in a record
 // window's Ausgabe menu opens the dialog.
-class MatrixMenuTest : public MatrixRowsTest {};
+class MatrixMenuTest : public MatrixRowsTest {
+protected:
+    static constexpr ui::WindowId recordWindows[] = {ui::WindowId::Kurs, ui::WindowId::Mitarbeiter,
+                                                     ui::WindowId::Trainingsplan};
+    void setUpOnDatabase() override
+    {
+        MatrixRowsTest::setUpOnDatabase();
+        for (ui::WindowId w : recordWindows)
+            app::windowfactory::add(
+                w, {ui::WindowKind::Child, [w]() -> QWidget * { return records::openRecordWindow(w); }});
+    }
+    void TearDown() override
+    {
+        for (ui::WindowId w : recordWindows)
+            app::windowfactory::remove(w);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        MatrixRowsTest::TearDown();
+    }
+};
 
 TEST_P(MatrixMenuTest, OpensFromExtrasAndFromEveryAusgabeMenu)
 {
@@ -263,7 +283,7 @@ TEST_P(MatrixMenuTest, OpensFromExtrasAndFromEveryAusgabeMenu)
         EXPECT_FALSE(prompter.pending());
     };
     opens(item("mnuExtras"));
-    for (ui::WindowId w : {ui::WindowId::Kurs, ui::WindowId::Mitarbeiter, ui::WindowId::Trainingsplan}) {
+    for (ui::WindowId w : recordWindows) {
         main.openWindow(w);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
         opens(item("mnuAusgabe"));
