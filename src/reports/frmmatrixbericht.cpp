@@ -129,7 +129,7 @@ QWidget *FrmMatrixBericht::buildColumns(QWidget *parent, data::Connection *conn)
         rows.push_back({c.kursNr, c.rubrik, c.art, c.beschreibung});
     m_courses->model()->setRows(std::move(rows), false);
     const int em = m_courses->view->fontMetrics().horizontalAdvance(QLatin1Char('M'));
-    m_courses->view->setColumnWidth(0, em * 9);
+    m_courses->view->setColumnWidth(0, em * 11); // the check box and six characters
     m_courses->view->setColumnWidth(1, em * 17);
     m_courses->view->setColumnWidth(2, em * 4);
 
