@@ -1,4 +1,6 @@
 #pragma once
+#include "data/connection.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -17,6 +19,12 @@ struct Options {
     QString folder;                                       // where the generated databases stay
     int repetitions = 3;                                  // the best of these counts
 };
+
+// The generated database of `rows` entries (demo::fillRows: rows/20
+// employees, rows/400 courses in 100 series), on SQLite in `folder`, or in a
+// schema of its own on the server `pgBase` when it is not empty; made once
+// and kept for later runs.
+data::ConnectionTarget generatedDatabase(const QString &folder, const QString &pgBase, long long rows);
 
 // Record set against the raw read, on SQLite and (ORV_TEST_PG_URI) PostgreSQL.
 // Returns false when a figure misses its target.

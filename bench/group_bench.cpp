@@ -11,6 +11,8 @@
 #include "groups/frmeinplanen.h"
 #include "reportdata/faelliglist.h"
 
+#include "bench.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -21,16 +23,15 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace {
-
 using namespace orv;
 
-constexpr int kGroup = 5000;
+namespace {
 
 double seconds(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e9; }
 
-// The database of `rows` entries, made once and kept for later runs.
-data::ConnectionTarget database(const QString &folder, const QString &pgBase, long long rows)
+} // namespace
+
+data::ConnectionTarget orv::bench::generatedDatabase(const QString &folder, const QString &pgBase, long long rows)
 {
     data::ConnectionTarget target;
     if (pgBase.isEmpty()) {
@@ -70,6 +71,10 @@ data::ConnectionTarget database(const QString &folder, const QString &pgBase, lo
     std::printf("  %lld entries made in %.1f s\n", rows, seconds(t));
     return target;
 }
+
+namespace {
+
+constexpr int kGroup = 5000;
 
 data::group::Entry values(const QString &kursNr)
 {
@@ -212,7 +217,7 @@ void runGroupBench(const QString &folder, long long rows, int repetitions)
         std::printf("  ORV_TEST_PG_URI is not set: no PostgreSQL figures\n");
     for (const auto &[engine, pgBase] : engines) {
         try {
-            measure(engine, database(folder, pgBase, rows), repetitions);
+            measure(engine, bench::generatedDatabase(folder, pgBase, rows), repetitions);
         } catch (const std::exception &e) {
             std::printf("%-10s not measured: %s\n", engine, e.what());
         }

@@ -18,6 +18,8 @@ void runSearchBench(int rows);
 void runImportBench(const QString &folder);
 // Group planning over all employees of a database of `rows` entries.
 void runGroupBench(const QString &folder, long long rows, int repetitions);
+// The qualification matrix of every employee of a database of `rows` entries.
+void runMatrixBench(const QString &folder, long long rows, int repetitions);
 // Each fast path left out in turn, where users wait.
 void runFastPathBench(const QString &workDir, const std::vector<int> &entryCounts, int repetitions);
 
@@ -33,7 +35,8 @@ int usage()
         "  --pg-rows N   rows for the PostgreSQL run (default 100000, 0: none; needs ORV_TEST_PG_URI)\n"
         "  --reps K      repetitions, the best counts (default 3)\n"
         "  --dir FOLDER  where the generated databases stay between runs (default: temp/orv-bench)\n"
-        "  --only PART   only one part: data, search, report, user, import, fastpath or group (default: all)\n");
+        "  --only PART   only one part: data, search, report, user, import, fastpath, group or matrix (default: "
+        "all)\n");
     return 2;
 }
 
@@ -81,7 +84,7 @@ int main(int argc, char **argv)
         } else if (a == QStringLiteral("--only") && hasValue
                    && QStringList{QStringLiteral("data"), QStringLiteral("search"), QStringLiteral("report"),
                                   QStringLiteral("import"), QStringLiteral("fastpath"), QStringLiteral("user"),
-                                  QStringLiteral("group")}
+                                  QStringLiteral("group"), QStringLiteral("matrix")}
                           .contains(args.at(i + 1))) {
             only = args.at(i + 1);
         } else {
@@ -138,6 +141,8 @@ int main(int argc, char **argv)
         runImportBench(folder + QStringLiteral("/import"));
     if (!large.empty() && part("group"))
         runGroupBench(folder, large.back(), options.repetitions);
+    if (!large.empty() && part("matrix"))
+        runMatrixBench(folder, large.back(), options.repetitions);
     (void)good; // misses are printed above; the run itself succeeded
     return 0;
 }

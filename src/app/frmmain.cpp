@@ -148,6 +148,7 @@ void FrmMain::buildMenus()
     windowAction(extras, ui::WindowId::NameEdit);
     windowAction(extras, ui::WindowId::Options);
     windowAction(extras, ui::WindowId::Faellig);
+    windowAction(extras, ui::WindowId::Matrix);
     separator(extras, "mnuT9");
     QAction *folder = extras->addAction(QStringLiteral("&Datenordner öffnen"));
     folder->setObjectName(QStringLiteral("mnuDatenordner"));

@@ -7,6 +7,7 @@
 #include "records/recordform.h"
 #include "records/recordwindows.h"
 #include "reports/frmfaelligbericht.h"
+#include "reports/frmmatrixbericht.h"
 #include "search/frmnameedit.h"
 
 #include <map>
@@ -29,6 +30,7 @@ std::function<QWidget *()> maker(WindowId window)
     case WindowId::Prodinfo: return []() -> QWidget * { return new dialogs::FrmProdinfo; };
     case WindowId::Import: return []() -> QWidget * { return new dialogs::FrmImport; };
     case WindowId::Faellig: return []() -> QWidget * { return new reports::FrmFaelligBericht; };
+    case WindowId::Matrix: return []() -> QWidget * { return new reports::FrmMatrixBericht; };
     }
     return {};
 }

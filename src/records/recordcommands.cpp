@@ -144,6 +144,7 @@ void RecordCommands::buildMenus()
     QMenu *ausgabe = addMenu(QStringLiteral("mnuAusgabe"), QStringLiteral("&Ausgabe"));
     addItem(ausgabe, "mnuBericht", QStringLiteral("Bericht"), Browsing | Rows | Report, [f] { f->openReport(); });
     addWindowItem(ausgabe, ui::WindowId::Faellig);
+    addWindowItem(ausgabe, ui::WindowId::Matrix);
 
     QMenu *extras = addMenu(QStringLiteral("mnuExtras"), QStringLiteral("E&xtras"));
     addWindowItem(extras, ui::WindowId::Options);

@@ -88,6 +88,8 @@ public:
         for (const ExportColumn &c : layout.columns)
             text(c.heading.toStdString());
         finishLine();
+        for (const ExportMark &m : layout.marks)
+            m_marks.push_back(m.text.toStdString());
     }
 
     void text(std::string_view utf8) override
@@ -102,6 +104,7 @@ public:
     }
     void date(qint64 julianDay) override { field(csvDate(julianDay)); }
     void empty() override { field({}); }
+    void mark(int index) override { text(m_marks[size_t(index)]); }
 
     void commit() override
     {
@@ -112,6 +115,7 @@ public:
 
 protected:
     void finishRow() override { finishLine(); }
+    void startFoot() override { finishLine(); }
 
 private:
     static constexpr size_t kFlushAt = 1 << 20;
@@ -144,6 +148,7 @@ private:
 
     const ExportLayout &m_layout;
     QSaveFile m_file;
+    std::vector<std::string> m_marks;
     std::string m_buf;
     size_t m_col = 0;
 };
@@ -151,6 +156,9 @@ private:
 // ---- XLSX --------------------------------------------------------------------
 
 constexpr lxw_row_t kMaxRows = 1048576;
+constexpr size_t kMaxColumns = 16384;
+// An upright heading longer than this is cut (the legend sheet has it whole).
+constexpr int kUprightChars = 60;
 const qint64 kExcelEpoch = QDate(1899, 12, 30).toJulianDay(); // day 0 of the workbook's dates
 
 QString sheetName(const QString &title)
@@ -195,6 +203,9 @@ public:
                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         if (const QString reason = folderReason(target); !reason.isEmpty())
             throw ExportError(reason);
+        if (layout.columns.size() > kMaxColumns)
+            throw ExportError(QStringLiteral("Die Liste hat mehr Spalten, als ein Tabellenblatt fassen kann. "
+                                             "Bitte als CSV exportieren."));
         {
             // The workbook is written only at the end; find out now whether the folder takes it.
             QFile probe(m_temp);
@@ -236,6 +247,16 @@ public:
             m_boldNumFormats.push_back(bold);
         }
 
+        for (const ExportMark &m : layout.marks) {
+            lxw_format *f = workbook_add_format(m_book);
+            format_set_bg_color(f, lxw_color_t(m.colour));
+            format_set_align(f, LXW_ALIGN_CENTER);
+            m_markFormats.push_back(f);
+            m_markTexts.push_back(m.text.toStdString());
+        }
+        if (!layout.legendSheet.isEmpty())
+            writeLegendSheet();
+
         string(0, 0, layout.title.toUtf8(), m_titleFormat);
         string(1, 0, layout.dateLine.toUtf8(), nullptr);
         m_row = 2;
@@ -243,12 +264,8 @@ public:
             string(m_row++, 0, line.toUtf8(), nullptr);
         ++m_row; // an empty row before the headings
         m_headRow = m_row;
-        for (size_t c = 0; c < layout.columns.size(); ++c) {
-            const QByteArray h = layout.columns[c].heading.toUtf8();
-            string(m_row, lxw_col_t(c), h, m_headFormat);
-            m_widths[c] = charCount(h.toStdString());
-        }
-        worksheet_freeze_panes(m_sheet, m_headRow + 1, 0);
+        writeHeadings();
+        worksheet_freeze_panes(m_sheet, m_headRow + 1, lxw_col_t(layout.frozenColumns));
         m_row = m_headRow + 1;
         m_firstDataRow = m_row;
     }
@@ -292,12 +309,18 @@ public:
         ++m_col;
     }
     void empty() override { ++m_col; }
+    void mark(int index) override
+    {
+        worksheet_write_string(m_sheet, m_row, m_col, m_markTexts[size_t(index)].c_str(), m_markFormats[size_t(index)]);
+        m_widths[m_col] = std::max(m_widths[m_col], charCount(m_markTexts[size_t(index)]));
+        ++m_col;
+    }
 
     void commit() override
     {
-        const lxw_row_t lastData = m_row > m_firstDataRow ? m_row - 1 : m_firstDataRow;
-        // Row by row the library takes the filter's range only while its last row is still open.
-        worksheet_autofilter(m_sheet, m_headRow, 0, lastData, lxw_col_t(m_layout.columns.size() - 1));
+        if (!m_footRow)
+            filterTo(m_row);
+        const lxw_row_t lastData = *m_footRow > m_firstDataRow ? *m_footRow - 1 : m_firstDataRow;
         if (m_layout.totals && rows() > 0) {
             ++m_row;
             string(m_row, 0, QByteArrayLiteral("Summe:"), m_bold);
@@ -353,11 +376,100 @@ protected:
         m_col = 0;
         checkRoom();
     }
+    void startFoot() override
+    {
+        filterTo(m_row);
+        ++m_row;
+    }
 
 private:
     void string(lxw_row_t row, lxw_col_t col, const QByteArray &utf8, lxw_format *format)
     {
         worksheet_write_string(m_sheet, row, col, utf8.constData(), format);
+    }
+
+    // The autofilter over the headings and the rows before `end`. Row by row
+    // the library takes the filter's range only while its last row is still open.
+    void filterTo(lxw_row_t end)
+    {
+        m_footRow = end;
+        const lxw_row_t lastData = end > m_firstDataRow ? end - 1 : m_firstDataRow;
+        worksheet_autofilter(m_sheet, m_headRow, 0, lastData, lxw_col_t(m_layout.columns.size() - 1));
+    }
+
+    // Bold headings over a thin line; upright ones in a row as high as the longest needs.
+    void writeHeadings()
+    {
+        lxw_format *upright = nullptr;
+        int tallest = 0;
+        for (size_t c = 0; c < m_layout.columns.size(); ++c) {
+            const ExportColumn &col = m_layout.columns[c];
+            if (!col.upright)
+                continue;
+            if (!upright) {
+                upright = workbook_add_format(m_book);
+                format_set_bold(upright);
+                format_set_bottom(upright, LXW_BORDER_THIN);
+                format_set_rotation(upright, 90);
+                format_set_align(upright, LXW_ALIGN_CENTER);
+            }
+            tallest = std::max(tallest, int(std::min<qsizetype>(col.heading.size(), kUprightChars)));
+        }
+        if (upright) // about 6 points a character of the 11-point font, and a margin
+            worksheet_set_row(m_sheet, m_headRow, 6.0 * tallest + 12, nullptr);
+        for (size_t c = 0; c < m_layout.columns.size(); ++c) {
+            const ExportColumn &col = m_layout.columns[c];
+            QString h = col.heading;
+            if (col.upright && h.size() > kUprightChars)
+                h = h.left(kUprightChars - 1) + QChar(0x2026);
+            const QByteArray utf8 = h.toUtf8();
+            string(m_headRow, lxw_col_t(c), utf8, col.upright ? upright : m_headFormat);
+            // An upright heading takes no width: the column is as wide as its cells.
+            m_widths[c] = col.upright ? 2 : charCount(utf8.toStdString());
+        }
+    }
+
+    // The second sheet, whole before the first one's rows: its first
+    // cells coloured as the marks they explain.
+    void writeLegendSheet()
+    {
+        lxw_worksheet *sheet = workbook_add_worksheet(m_book, sheetName(m_layout.legendSheet).toUtf8().constData());
+        std::vector<int> widths;
+        std::vector<std::pair<std::pair<quint32, bool>, lxw_format *>> formats;
+        const auto formatOf = [&](const LegendRow &r) -> lxw_format * {
+            if (!r.colour && !r.bold)
+                return nullptr;
+            const std::pair<quint32, bool> key{r.colour ? *r.colour + 1 : 0, r.bold};
+            for (const auto &f : formats)
+                if (f.first == key)
+                    return f.second;
+            lxw_format *f = workbook_add_format(m_book);
+            if (r.colour) {
+                format_set_bg_color(f, lxw_color_t(*r.colour));
+                format_set_align(f, LXW_ALIGN_CENTER);
+            }
+            if (r.bold)
+                format_set_bold(f);
+            formats.emplace_back(key, f);
+            return f;
+        };
+        const auto boldOnly = [&](bool bold) { return bold ? m_bold : nullptr; };
+        for (size_t row = 0; row < m_layout.legendRows.size(); ++row) {
+            const LegendRow &r = m_layout.legendRows[row];
+            for (qsizetype c = 0; c < r.cells.size(); ++c) {
+                const QByteArray utf8 = r.cells[c].toUtf8();
+                lxw_format *f = c == 0 ? formatOf(r) : boldOnly(r.bold);
+                if (!utf8.isEmpty())
+                    worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(c), utf8.constData(), f);
+                else if (f) // a colour alone
+                    worksheet_write_blank(sheet, lxw_row_t(row), lxw_col_t(c), f);
+                if (size_t(c) >= widths.size())
+                    widths.resize(size_t(c) + 1, 0);
+                widths[size_t(c)] = std::max(widths[size_t(c)], charCount(utf8.toStdString()));
+            }
+        }
+        for (size_t c = 0; c < widths.size(); ++c)
+            worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), std::min(widths[c], 80) + 2, nullptr);
     }
     // Room for the next row and the totals and legend below the last one.
     void checkRoom()
@@ -372,7 +484,9 @@ private:
     lxw_workbook *m_book = nullptr;
     lxw_worksheet *m_sheet = nullptr;
     lxw_format *m_bold = nullptr, *m_titleFormat = nullptr, *m_headFormat = nullptr, *m_dateFormat = nullptr;
-    std::vector<lxw_format *> m_numFormats, m_boldNumFormats;
+    std::vector<lxw_format *> m_numFormats, m_boldNumFormats, m_markFormats;
+    std::vector<std::string> m_markTexts;
+    std::optional<lxw_row_t> m_footRow; // the empty row before the foot
     std::vector<int> m_widths;
     std::vector<double> m_sums;
     lxw_row_t m_row = 0, m_headRow = 0, m_firstDataRow = 0;

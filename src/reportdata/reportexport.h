@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,8 +28,22 @@ using data::CellType;
 struct ExportColumn {
     QString heading;
     CellType type = CellType::Text;
-    int decimals = 0;    // numbers: shown with this many decimals
-    bool summed = false; // numbers: totalled below the rows (when the layout has totals)
+    int decimals = 0;     // numbers: shown with this many decimals
+    bool summed = false;  // numbers: totalled below the rows (when the layout has totals)
+    bool upright = false; // a workbook turns the heading upright, so that many narrow columns fit
+};
+
+// A text shown in a coloured cell (a state of the qualification matrix).
+struct ExportMark {
+    QString text;
+    quint32 colour; // 0xRRGGBB
+};
+
+// A row of the legend sheet; `colour` (0xRRGGBB) fills its first cell.
+struct LegendRow {
+    QStringList cells;
+    std::optional<quint32> colour = {};
+    bool bold = false;
 };
 
 struct ExportLayout {
@@ -42,6 +57,10 @@ struct ExportLayout {
     // character legendStops[i] goes into column legendColumns[i].
     std::vector<int> legendStops;
     std::vector<int> legendColumns;
+    int frozenColumns = 0;             // columns a workbook keeps in view beside the frozen headings
+    std::vector<ExportMark> marks;     // what ExportWriter::mark() writes
+    QString legendSheet;               // a workbook's second sheet of this name explains the marks
+    std::vector<LegendRow> legendRows; // its rows
 };
 
 enum class ExportFormat { Xlsx, Csv };
@@ -71,12 +90,25 @@ public:
     virtual void number(double value) = 0;
     virtual void date(qint64 julianDay) = 0; // 0: no date
     virtual void empty() = 0;
+    // The text of the layout's mark `index`, in its colour where the format has colours.
+    virtual void mark(int index) = 0;
     void endRow()
     {
         finishRow();
+        if (m_inFoot)
+            return;
         ++m_rows;
         if ((m_rows & 0x3ff) == 0 && m_progress)
             m_progress(m_rows);
+    }
+    // The rows after this one are the foot (counts below the table): after
+    // an empty row, outside the autofilter, and not counted in rows().
+    void beginFoot()
+    {
+        if (m_inFoot)
+            return;
+        startFoot();
+        m_inFoot = true;
     }
     // Totals, legend, then the file under its own name. Throws ExportError.
     virtual void commit() = 0;
@@ -98,8 +130,10 @@ public:
 
 protected:
     virtual void finishRow() = 0;
+    virtual void startFoot() = 0;
 
 private:
+    bool m_inFoot = false;
     qint64 m_rows = 0;
     std::function<void(qint64)> m_progress;
     std::function<void(qint64)> m_total;

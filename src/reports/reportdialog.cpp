@@ -122,7 +122,7 @@ void ReportDialog::cmdAblage_Click()
         return;
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(reportdata::composeText(m_model));
+    clipboard->setText(clipboardText());
     autoEnd();
 }
 

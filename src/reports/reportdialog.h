@@ -36,6 +36,9 @@ protected:
     // throw data::DbError. A rejected selection leaves the body empty.
     virtual bool buildReport() = 0;
 
+    // What "&Ablage" puts on the clipboard after a build: the report as text.
+    virtual QString clipboardText() const { return reportdata::composeText(m_model); }
+
     // The list for the export, after the same entry checks as buildReport
     // (nullopt once the user has been told why not). May throw data::DbError.
     virtual std::optional<reportdata::ExportJob> exportJob(data::Connection &conn) = 0;

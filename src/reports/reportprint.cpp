@@ -20,13 +20,15 @@ const QString headFont = QStringLiteral("Arial");
 class PageLayout {
 public:
     PageLayout(const reportdata::ReportModel &model, ReportPrinter &printer, double w, double h)
-        : m_model(model), m_printer(printer), m_w(w), m_h(h),
-          m_header(model.header.isEmpty() ? QStringList() : reportdata::splitLines(model.header))
+        : m_model(model), m_printer(printer), m_w(w), m_h(h)
     {
     }
 
-    void firstPageHeading(const QStringList &body)
+    // The first page with `header` as its header lines; the body size fits
+    // every line of `lines` (all the document's).
+    void firstPageHeading(const QStringList &header, const std::vector<const QStringList *> &lines)
     {
+        m_header = header;
         frame();
         m_printer.setX(m_w - 3500);
         m_printer.setY(300);
@@ -43,12 +45,19 @@ public:
         m_printer.setX(2000);
         printFitted(reportdata::dateLine(), headFont, 12, 8, m_w - 200 - gap);
         m_printer.drawLine(500, 1300, m_w - 200, 1300);
-        m_bodySize = fittedSize(body);
+        m_bodySize = fittedSize(lines);
         m_printer.setFont(bodyFont, m_bodySize);
         m_printer.printLine(QString());
         m_printer.setX(m_w - 2000);
         m_printer.printLine(pageText());
         headerLines();
+    }
+
+    // A slice of a wide table: a page of its own under its own header lines.
+    void nextSection(const QStringList &header)
+    {
+        m_header = header;
+        followingPage();
     }
 
     void line(const QString &text)
@@ -122,10 +131,10 @@ private:
     // between the margins. In a fixed-pitch font the longest line is the
     // widest; the first line may be the empty line or the short heading of a
     // group. The column heading lines are measured too: they stay inside the frame.
-    double fittedSize(const QStringList &body)
+    double fittedSize(const std::vector<const QStringList *> &all)
     {
         const QString *probe = nullptr;
-        for (const QStringList *lines : {&body, static_cast<const QStringList *>(&m_header)})
+        for (const QStringList *lines : all)
             for (const QString &l : *lines)
                 if (!probe || l.size() > probe->size())
                     probe = &l;
@@ -158,6 +167,86 @@ private:
     QStringList m_header;
     double m_bodySize = 10;
 };
+
+// What is printed under one set of header lines: the whole report, or one
+// slice of a wide table.
+struct Section {
+    QStringList header, body;
+};
+
+// The slices of a wide table, each as wide as the page takes at the body
+// size: the largest from 10 down at which the row names with the widest
+// column, and every line printed whole, fit between the margins.
+std::vector<Section> slicedSections(const reportdata::TableSlices &t, const QStringList &header,
+                                    const QStringList &body, ReportPrinter &printer, double w)
+{
+    const int columns = int(t.columnStarts.size());
+    const int headerFrom = std::clamp(t.headerFrom, 0, int(header.size()));
+    const int rows = std::clamp(t.rows, 0, int(body.size()));
+    const int keyFrom = std::clamp(t.keyFrom, rows, int(body.size()));
+    const int keyEnd = std::min(keyFrom + columns, int(body.size()));
+    std::vector<bool> isWhole(size_t(rows), false);
+    for (int i : t.wholeRows)
+        if (i >= 0 && i < rows)
+            isWhole[size_t(i)] = true;
+    qsizetype tableEnd = 0, whole = 0;
+    for (int i = 0; i < header.size(); ++i) {
+        qsizetype &longest = i < headerFrom ? whole : tableEnd;
+        longest = std::max(longest, header[i].size());
+    }
+    for (int i = 0; i < body.size(); ++i) {
+        qsizetype &longest = i < rows && !isWhole[size_t(i)] ? tableEnd : whole;
+        longest = std::max(longest, body[i].size());
+    }
+    std::vector<int> ends(size_t(columns), 0);
+    int widest = 0;
+    for (int c = 0; c < columns; ++c) {
+        const int start = t.columnStarts[size_t(c)];
+        ends[size_t(c)] = std::max(start, c + 1 < columns ? t.columnStarts[size_t(c) + 1] : int(tableEnd));
+        widest = std::max(widest, ends[size_t(c)] - start);
+    }
+    const double room = w - 700;
+    const auto fits = [&](qsizetype chars) { return printer.textWidth(QString(chars, QLatin1Char('M'))) < room; };
+    double size = 10;
+    printer.setFont(QStringLiteral("Courier New"), size);
+    while (size > 1 && !fits(std::max<qsizetype>(t.rowNames + widest, whole))) {
+        size -= 1;
+        printer.setFont(QStringLiteral("Courier New"), size);
+    }
+    int capacity = int(room / std::max(1.0, printer.textWidth(QStringLiteral("M"))));
+    while (capacity > 0 && !fits(capacity))
+        --capacity;
+    while (fits(capacity + 1))
+        ++capacity;
+
+    std::vector<Section> sections;
+    for (int a = 0; a < columns;) {
+        const int from = t.columnStarts[size_t(a)];
+        int b = a + 1; // a column wider than the page stands alone
+        while (b < columns && t.rowNames + ends[size_t(b)] - from <= capacity)
+            ++b;
+        const int length = ends[size_t(b) - 1] - from;
+        const auto cut = [&](const QString &line) {
+            QString s = line.left(t.rowNames).leftJustified(t.rowNames) + line.mid(from, length);
+            while (s.endsWith(QLatin1Char(' ')))
+                s.chop(1);
+            return s;
+        };
+        Section slice;
+        for (int i = 0; i < header.size(); ++i)
+            slice.header << (i < headerFrom ? header[i] : cut(header[i]));
+        for (int i = 0; i < rows; ++i)
+            slice.body << (isWhole[size_t(i)] ? body[i] : cut(body[i]));
+        slice.body << body.mid(rows, keyFrom - rows);
+        const int keyA = std::min(keyFrom + a, keyEnd), keyB = std::min(keyFrom + b, keyEnd);
+        slice.body << body.mid(keyA, keyB - keyA);
+        if (b == columns)
+            slice.body << body.mid(keyEnd);
+        sections.push_back(std::move(slice));
+        a = b;
+    }
+    return sections;
+}
 
 // True when the user wants to give up after a printer failure.
 bool abandonAfter(const PrintError &e, QWidget *parent)
@@ -240,12 +329,28 @@ PrintOutcome printReport(const reportdata::ReportModel &model, ReportPrinter &pr
         }))
         return PrintOutcome::Abandoned;
 
-    PageLayout layout(model, printer, w, h);
-    if (!step([&] { layout.firstPageHeading(body); }))
-        return PrintOutcome::Abandoned;
-    for (const QString &l : body) {
-        if (!step([&] { layout.line(l); }))
+    const QStringList header = model.header.isEmpty() ? QStringList() : reportdata::splitLines(model.header);
+    std::vector<Section> sections;
+    if (model.slices && !model.slices->columnStarts.empty()) {
+        if (!step([&] { sections = slicedSections(*model.slices, header, body, printer, w); }))
             return PrintOutcome::Abandoned;
+    }
+    if (sections.empty())
+        sections.push_back({header, body});
+    std::vector<const QStringList *> all;
+    for (const Section &s : sections)
+        all.insert(all.end(), {&s.header, &s.body});
+
+    PageLayout layout(model, printer, w, h);
+    if (!step([&] { layout.firstPageHeading(sections.front().header, all); }))
+        return PrintOutcome::Abandoned;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        if (i > 0 && !step([&] { layout.nextSection(sections[i].header); }))
+            return PrintOutcome::Abandoned;
+        for (const QString &l : sections[i].body) {
+            if (!step([&] { layout.line(l); }))
+                return PrintOutcome::Abandoned;
+        }
     }
     if (!step([&] { printer.endDoc(); }))
         return PrintOutcome::Abandoned;

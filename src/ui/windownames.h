@@ -7,7 +7,7 @@ namespace orv::ui {
 // The windows the program opens by name: from the menus, the toolbar and at
 // start-up; the main window's factory makes them. A window's object name is
 // the one the tests and the stored settings know it by.
-enum class WindowId { Mitarbeiter, Kurs, Trainingsplan, NameEdit, About, Options, Prodinfo, Import, Faellig };
+enum class WindowId { Mitarbeiter, Kurs, Trainingsplan, NameEdit, About, Options, Prodinfo, Import, Faellig, Matrix };
 
 // How the main window shows a window it opens.
 enum class WindowKind {
@@ -36,13 +36,14 @@ inline constexpr WindowName windowNames[] = {
     {WindowId::Prodinfo, "frmProdinfo", "mnuProdInfo", "&Produktinformation", WindowKind::Modal},
     {WindowId::Import, "frmImport", "mnuImportieren", "&Importieren…", WindowKind::Modal},
     {WindowId::Faellig, "frmFaelligBericht", "mnuFaellig", "&Fällige Schulungen…", WindowKind::Modal},
+    {WindowId::Matrix, "frmMatrixBericht", "mnuMatrix", "&Qualifikationsmatrix…", WindowKind::Modal},
 };
 
 constexpr const WindowName &windowName(WindowId id) { return windowNames[static_cast<int>(id)]; }
 
 constexpr bool inIdOrder()
 {
-    if (std::size(windowNames) != std::size_t(WindowId::Faellig) + 1)
+    if (std::size(windowNames) != std::size_t(WindowId::Matrix) + 1)
         return false;
     for (std::size_t i = 0; i < std::size(windowNames); ++i)
         if (std::size_t(windowNames[i].id) != i)

@@ -19,12 +19,14 @@ struct XlsxCell {
     QString formula; // without "="
     QString format;  // the number format code, "" for General
     bool bold = false;
+    QString fill;     // the fill colour "RRGGBB", "" for none
+    int rotation = 0; // the text's turn in degrees
 };
 
 class XlsxReader {
 public:
-    explicit XlsxReader(const QString &file)
-        : sheetXml(part(file, "xl/worksheets/sheet1.xml")), workbookXml(part(file, "xl/workbook.xml"))
+    explicit XlsxReader(const QString &file, const char *sheet = "xl/worksheets/sheet1.xml")
+        : sheetXml(part(file, sheet)), workbookXml(part(file, "xl/workbook.xml"))
     {
         readStyles(part(file, "xl/styles.xml"));
         XlsxCell *cell = nullptr;
@@ -38,7 +40,11 @@ public:
             } else if (n == u"c") {
                 cell = &cells[r.attributes().value("r").toString()];
                 cell->type = r.attributes().value("t").toString();
-                std::tie(cell->format, cell->bold) = xfs.value(r.attributes().value("s").toInt());
+                const Xf xf = xfs.value(r.attributes().value("s").toInt());
+                cell->format = xf.format;
+                cell->bold = xf.bold;
+                cell->fill = xf.fill;
+                cell->rotation = xf.rotation;
             } else if (cell && (n == u"v" || n == u"t")) {
                 cell->value = r.readElementText();
             } else if (cell && n == u"f") {
@@ -67,12 +73,19 @@ public:
     int lastRow = 0;
 
 private:
-    // The cell formats by index: number format and boldness. The lists of
-    // styles.xml have plural names: fonts, cellStyleXfs, cellXfs, ...
+    struct Xf {
+        QString format;
+        bool bold = false;
+        QString fill;
+        int rotation = 0;
+    };
+    // The cell formats by index: number format, boldness, fill and turn. The
+    // lists of styles.xml have plural names: fonts, fills, cellStyleXfs, cellXfs, ...
     void readStyles(const QByteArray &xml)
     {
         QHash<int, QString> numFmts{{14, u"m/d/yyyy"_s}};
         QList<bool> fontBold;
+        QStringList fills;
         QString list;
         QXmlStreamReader r(xml);
         while (r.readNext() != QXmlStreamReader::EndDocument && !r.hasError()) {
@@ -88,11 +101,18 @@ private:
                 fontBold.append(false);
             else if (n == u"b" && list == u"fonts")
                 fontBold.last() = true;
+            else if (n == u"fill" && list == u"fills")
+                fills.append(QString());
+            else if (n == u"fgColor" && list == u"fills" && !fills.isEmpty())
+                fills.last() = a.value("rgb").toString().right(6);
             else if (n == u"xf" && list == u"cellXfs")
-                xfs.append({numFmts.value(a.value("numFmtId").toInt()), fontBold.value(a.value("fontId").toInt())});
+                xfs.append({numFmts.value(a.value("numFmtId").toInt()), fontBold.value(a.value("fontId").toInt()),
+                            fills.value(a.value("fillId").toInt())});
+            else if (n == u"alignment" && list == u"cellXfs" && !xfs.isEmpty())
+                xfs.last().rotation = a.value("textRotation").toInt();
         }
     }
-    QList<std::pair<QString, bool>> xfs;
+    QList<Xf> xfs;
 };
 
 } // namespace orv::test
