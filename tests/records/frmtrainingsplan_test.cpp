@@ -307,13 +307,13 @@ TEST_P(TrainingsplanWindowTest, ASaveThatWaitsForAnotherWorkstationSaysSo)
     open();
     drv.type(10, u"Wartet mit"_s);
     QStringList seen;
-    QTimer::singleShot(900,
-                       [&] { seen << drv.status() << (QApplication::overrideCursor() ? u"Sanduhr"_s : u"Zeiger"_s); });
+    const auto look = [&] { seen << drv.status() << (QApplication::overrideCursor() ? u"Sanduhr"_s : u"Zeiger"_s); };
+    QTimer::singleShot(900, look);
     // Holds the write lock of the file, or of the entry on the server, for a while.
     const QString lock = isPostgres() ? u"SELECT 1 FROM Trainingsplan FOR UPDATE"_s
                                       : u"UPDATE Mitarbeiter SET Name = Name WHERE 1 = 0"_s;
-    whileAnotherWorkstationWrites(
-        {lock}, [&] { drv.click("cmdSave"); }, 1500);
+    const auto save = [&] { drv.click("cmdSave"); };
+    whileAnotherWorkstationWrites({lock}, save, 1500);
     EXPECT_EQ(seen, (QStringList{u"Wartet auf einen anderen Arbeitsplatz …"_s, u"Sanduhr"_s}));
     EXPECT_EQ(drv.status(), QString());
     EXPECT_FALSE(QApplication::overrideCursor());
