@@ -1,7 +1,8 @@
 # Included by CTest after the discovered tests of orv_tests are added: labels
 # each test with the folder of tests/ that holds its source (data, records,
 # reports, ...), "windows" for the tests that drive windows, "pg" for those
-# that run on PostgreSQL, so that `ctest -L data` runs one part of the suite.
+# that run on PostgreSQL, "rights" for those that run as an ordinary user, so
+# that `ctest -L data` runs one part of the suite.
 # The suites' source files come from the test program's own JSON listing.
 # Every test outside data/ shows windows: it asks CTest for an X display of
 # its own ("displays", from the resource file scripts/test writes), so that
@@ -49,6 +50,10 @@ foreach(test IN LISTS orv_tests_TESTS)
   # A parameterised case is named "Db/Suite.Case/Postgres  # GetParam() = Postgres".
   if(test MATCHES "/Postgres( |$)")
     list(APPEND labels pg)
+  endif()
+  # Checks of rights, run as an ordinary user (`ctest -L rights`).
+  if(test MATCHES "AsOrdinaryUser")
+    list(APPEND labels rights)
   endif()
   if(labels)
     set_tests_properties("${test}" PROPERTIES LABELS "${labels}")

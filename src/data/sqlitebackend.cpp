@@ -363,7 +363,21 @@ std::unique_ptr<Backend> createSqliteBackend(const QString &path)
 {
     if (QFileInfo::exists(path))
         throw DbError(SQLITE_CANTOPEN, QStringLiteral("Die Datei %1 ist bereits vorhanden.").arg(path));
-    return std::make_unique<SqliteBackend>(path, true);
+    // SQLite makes a new file 0644 whatever the umask allows. Made here first,
+    // a database shared through the umask (002: the department's group) can be
+    // written by the group, and one made under 077 stays the user's alone.
+    QFile file(path);
+    const bool made = file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                    | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther);
+    file.close();
+    try {
+        return std::make_unique<SqliteBackend>(path, true);
+    } catch (const DbError &) {
+        if (made)
+            QFile::remove(path);
+        throw;
+    }
 }
 
 } // namespace orv::data

@@ -506,12 +506,27 @@ std::unique_ptr<ExportWriter> makeExportWriter(ExportFormat format, const Export
 qint64 runExport(data::Connection &conn, const ExportJob &job, ExportFormat format, const QString &target,
                  std::function<void(qint64)> progress, std::function<void(qint64)> total)
 {
+    // The file goes in under a new name; a file there that the user
+    // write-protected is not replaced behind that protection.
+    if (const QString reason = unwritableReason(target); !reason.isEmpty())
+        throw ExportError(reason);
     const std::unique_ptr<ExportWriter> writer = makeExportWriter(format, job.layout, target);
     writer->setProgress(std::move(progress), std::move(total));
     job.rows(conn, *writer);
     if (writer->rows() > 0)
         writer->commit();
     return writer->rows();
+}
+
+QString unwritableReason(const QString &target)
+{
+    const QString folder = folderReason(target);
+    if (!folder.isEmpty())
+        return folder;
+    const QFileInfo file(target);
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("Keine Berechtigung zum Schreiben.");
+    return {};
 }
 
 QString exportFileName(const QString &title, const QDate &day, ExportFormat format)

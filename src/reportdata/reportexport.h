@@ -162,6 +162,11 @@ struct ExportJob {
 qint64 runExport(data::Connection &conn, const ExportJob &job, ExportFormat format, const QString &target,
                  std::function<void(qint64)> progress = {}, std::function<void(qint64)> total = {});
 
+// Why a file cannot be written at `target` as far as its folder and an
+// existing file show it ("Keine Berechtigung zum Schreiben in diesem
+// Ordner."); empty when nothing there stands in the way.
+QString unwritableReason(const QString &target);
+
 // "Liste Trainingsplan 2026-12-06.xlsx": a file name from the title and the day.
 QString exportFileName(const QString &title, const QDate &day, ExportFormat format);
 // The same with any extension ("pdf").

@@ -222,8 +222,17 @@ void QtReportPrinter::startPaperPage()
     if (!m_onPaper)
         return;
     if (!m_painter.isActive()) {
-        if (!m_painter.begin(&m_printer))
-            throw PrintError(ErrPrinter, QStringLiteral("Der Drucker kann nicht geöffnet werden"));
+        if (!m_painter.begin(&m_printer)) {
+            if (m_printer.outputFormat() != QPrinter::PdfFormat)
+                throw PrintError(ErrPrinter, QStringLiteral("Der Drucker kann nicht geöffnet werden"));
+            // A file that cannot be made: the user learns why, as for an export.
+            const QString reason = reportdata::unwritableReason(m_printer.outputFileName());
+            throw PrintError(ErrPrinter, QStringLiteral("Die PDF-Datei %1 kann nicht angelegt werden. %2")
+                                             .arg(QDir::toNativeSeparators(m_printer.outputFileName()),
+                                                  reason.isEmpty() ? QStringLiteral("Die Datei kann nicht angelegt "
+                                                                                    "werden.")
+                                                                   : reason));
+        }
     } else if (!m_printer.newPage()) {
         throw PrintError(ErrPrinter, QStringLiteral("Die neue Seite kann nicht begonnen werden"));
     }
@@ -307,10 +316,13 @@ void QtReportPrinter::newPage()
     startPaperPage();
 }
 
-void QtReportPrinter::endDoc()
+bool QtReportPrinter::endDoc()
 {
-    if (m_painter.isActive() && !m_painter.end())
+    if (!m_painter.isActive())
+        return false;
+    if (!m_painter.end())
         throw PrintError(ErrPrinter, QStringLiteral("Der Druck kann nicht abgeschlossen werden"));
+    return true;
 }
 
 void QtReportPrinter::abort()

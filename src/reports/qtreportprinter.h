@@ -57,7 +57,7 @@ public:
     void drawLogo(double pointSize) override;
     void newPage() override;
     int page() const override { return m_page; }
-    void endDoc() override;
+    bool endDoc() override;
     void abort() override;
 
     QPrinter &printer() { return m_printer; }

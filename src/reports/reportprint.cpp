@@ -352,9 +352,12 @@ PrintOutcome printReport(const reportdata::ReportModel &model, ReportPrinter &pr
                 return PrintOutcome::Abandoned;
         }
     }
-    if (!step([&] { printer.endDoc(); }))
+    bool produced = false;
+    if (!step([&] { produced = printer.endDoc(); }))
         return PrintOutcome::Abandoned;
-    return PrintOutcome::Printed;
+    // Past a failure that kept every page from paper or file, nothing was
+    // printed: no success is claimed.
+    return produced ? PrintOutcome::Printed : PrintOutcome::Abandoned;
 }
 
 } // namespace orv::reports

@@ -63,7 +63,9 @@ public:
     virtual void drawLogo(double pointSize) = 0;
     virtual void newPage() = 0;
     virtual int page() const = 0; // 1 on the first page
-    virtual void endDoc() = 0;
+    // False when no page reached the paper or the file: the print went past
+    // a failure that kept the document from being opened.
+    virtual bool endDoc() = 0;
     // Throws away a document the user gave up on.
     virtual void abort() = 0;
 

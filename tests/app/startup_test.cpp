@@ -3,6 +3,7 @@
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
 #include "support/diskfaults.h"
+#include "support/ordinaryuser.h"
 #include "support/testenv.h"
 #include "ui/prompter.h"
 
@@ -14,10 +15,12 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
+#include <sys/stat.h>
 
 namespace orv::test {
 namespace {
@@ -157,6 +160,7 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNoSetting)
 // An installed program: <prefix>/bin/orv beside <prefix>/share/orv/orv.mdb.
 TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
 {
+    ORV_AS_ORDINARY_USER();
     const QString prefix = tempPath() + u"/usr"_s;
     const QString userData = tempPath() + u"/home/.local/share/ORV/"_s;
     const ScopedEnv xdg("XDG_DATA_HOME", (tempPath() + u"/home/.local/share"_s).toUtf8());
@@ -187,7 +191,9 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, tempPath() + u"/settings%1"_s.arg(++run));
         // As root every existing folder is writable; a program folder that is
         // not there stands for one the user may not write.
-        ASSERT_TRUE(!c.binWritable || QDir().mkpath(prefix + "/bin"));
+        // A program folder of root's, which this user may not write.
+        ASSERT_TRUE(QDir().mkpath(prefix + "/bin"));
+        ASSERT_EQ(chmod(QFile::encodeName(prefix + "/bin").constData(), c.binWritable ? 0700 : 0500), 0);
         ASSERT_TRUE(!c.templateThere || writeFile(prefix + "/share/orv/orv.mdb", empty));
         ASSERT_TRUE(c.ownFile.isEmpty() || writeFile(userData + "orv.mdb", c.ownFile));
         if (!c.storedPath.isEmpty())
@@ -225,6 +231,7 @@ TEST_F(StartupTest, InstalledProgramTakesTheUsersDataFolderAndTheTemplate)
 // lock must not lie where another user could put a file of its name first.
 TEST_F(StartupTest, SettingsAreTheOwnersAloneAndTheLockStaysOutOfTheSharedTemporaryFolder)
 {
+    ORV_AS_ORDINARY_USER();
     const QString ini = QSettings(QSettings::IniFormat, QSettings::UserScope, u"ORV"_s, u"ORV"_s).fileName();
     const auto others =
         QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
@@ -304,6 +311,29 @@ TEST_F(StartupTest, WriteProtectedDatabaseIsSaidAtTheStart)
     EXPECT_TRUE(start());
 }
 
+// As an ordinary user, whom the system refuses: a database file or a folder
+// that cannot take the journal is said at the start, and only while so.
+TEST_F(StartupTest, WriteProtectedFileOrFolderIsSaidAtTheStartAsOrdinaryUser)
+{
+    ORV_AS_ORDINARY_USER();
+    write(u"Service"_s, u"Datenpfad"_s, data + "/");
+    touchDatabase(data);
+    const QByteArray folder = QFile::encodeName(data), file = folder + "/orv.mdb";
+    const auto restore = qScopeGuard([&] { chmod(folder.constData(), 0700); });
+    for (const QByteArray &path : {file, folder}) {
+        SCOPED_TRACE(path.constData());
+        ASSERT_EQ(chmod(path.constData(), path == file ? 0400 : 0500), 0);
+        prompter.expectMessage(u"Die Datenbank ist schreibgeschützt:\r\n\r\n"_s + data
+                                   + u"/orv.mdb\r\n\r\nSie können die Daten ansehen, aber nicht ändern. Änderungen "
+                                     "sind möglich, sobald die Datei und ihr Ordner wieder beschreibbar sind."_s,
+                               u"Warnung"_s, ui::Icon::Exclamation);
+        EXPECT_TRUE(start());
+        EXPECT_FALSE(prompter.pending());
+        ASSERT_EQ(chmod(path.constData(), path == file ? 0600 : 0700), 0);
+        EXPECT_TRUE(start());
+    }
+}
+
 // Qt's standard buttons speak German once the start has loaded its texts.
 TEST_F(StartupTest, QuestionBoxesSayJaAndNein)
 {
@@ -328,6 +358,7 @@ TEST_F(StartupTest, QuestionBoxesSayJaAndNein)
 
 TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
 {
+    ORV_AS_ORDINARY_USER();
     write(u"Service"_s, u"Datenpfad"_s, data + "/");
     touchDatabase(data);
     const QString copy = data + u"/Sicherung/"_s + data::dailyBackupName(QDate::currentDate());
@@ -343,9 +374,17 @@ TEST_F(StartupTest, FirstStartOfTheDayBacksUpAndAFailureOnlyWarns)
                                + data + u"/Sicherung)"_s,
                            u"Warnung"_s, ui::Icon::Exclamation);
     app::makeDailyBackupAtStart(QDate::currentDate());
+    // A folder this user may not write: the same.
+    ASSERT_TRUE(QFile::remove(data + u"/Sicherung"_s)
+                && QDir().mkdir(data + u"/Sicherung"_s, QFile::ReadOwner | QFile::ExeOwner));
+    prompter.expectMessage(QStringLiteral("Die tägliche Datensicherung konnte nicht angelegt werden.\r\n\r\n"
+                                          "Die Datei kann nicht geöffnet oder angelegt werden. (")
+                               + copy + u")"_s,
+                           u"Warnung"_s, ui::Icon::Exclamation);
+    app::makeDailyBackupAtStart(QDate::currentDate());
+    EXPECT_TRUE(QDir().rmdir(data + u"/Sicherung"_s));
 
     // A server database is left to the server's tools.
-    QFile::remove(data + u"/Sicherung"_s);
     write(u"Service"_s, u"Datenbank"_s, u"postgresql://db.example/orv"_s);
     app::makeDailyBackupAtStart(QDate::currentDate());
     EXPECT_FALSE(QFileInfo::exists(data + u"/Sicherung"_s));
@@ -375,8 +414,12 @@ protected:
     }
 };
 
-TEST_F(OrvdbTest, CreatesEmptyDemoOrGeneratedDatabasesAndNeverOverwrites)
+// Run as an ordinary user: an administrator's umask 002 shares each new file
+// with the department's group.
+TEST_F(OrvdbTest, CreatesEmptyDemoOrGeneratedDatabasesAndNeverOverwritesAsOrdinaryUser)
 {
+    ORV_AS_ORDINARY_USER();
+    const ScopedUmask shared(002);
     const QString demo = tempPath() + u"/demo.mdb"_s, gen = tempPath() + u"/rows.mdb"_s,
                   empty = tempPath() + u"/leer.mdb"_s;
     const struct {
@@ -408,6 +451,17 @@ TEST_F(OrvdbTest, CreatesEmptyDemoOrGeneratedDatabasesAndNeverOverwrites)
         (std::vector<qint64>{42, 25, 300}));
     EXPECT_EQ(rows(gen, u"Trainingsplan"_s), 50);
     EXPECT_EQ(rows(empty, u"Kurs"_s) + rows(empty, u"Mitarbeiter"_s) + rows(empty, u"Trainingsplan"_s), 0);
+    for (const QString &file : {demo, gen, empty})
+        EXPECT_EQ(fileMode(file), 0664) << file.toStdString();
+    // A folder this user may not write.
+    const QString closed = tempPath() + u"/geschuetzt"_s;
+    ASSERT_TRUE(QDir().mkdir(closed, QFile::ReadOwner | QFile::ExeOwner));
+    const Run r = orvdb({u"init"_s, closed + u"/orv.mdb"_s});
+    chmod(QFile::encodeName(closed).constData(), 0700);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, u"orvdb: Fehler beim Anlegen der Datenbank: 14 Die Datei kann nicht geöffnet oder angelegt "
+                     "werden.\n"_s);
+    EXPECT_EQ(QDir(closed).entryList(QDir::Files), QStringList());
 }
 
 } // namespace

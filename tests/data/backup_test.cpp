@@ -1,5 +1,6 @@
 #include "data/backup.h"
 #include "data/dberror.h"
+#include "support/ordinaryuser.h"
 #include "support/testenv.h"
 
 #include <QDir>
@@ -142,6 +143,7 @@ TEST_F(BackupTest, FailuresTellWhyAndLeaveNothingHalfWritten)
 // the database, or as shared, whatever the umask, from its creation on.
 TEST_F(BackupTest, CopiesKeepTheModeOfTheDatabase)
 {
+    ORV_AS_ORDINARY_USER();
     const ScopedUmask restore(022);
     const struct {
         int database; // the database file's mode

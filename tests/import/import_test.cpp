@@ -17,6 +17,7 @@
 #include "reports/frmmitarbeiterbericht.h"
 #include "reports/xlsxreader.h"
 #include "services/settings.h"
+#include "support/ordinaryuser.h"
 #include "support/testenv.h"
 
 #include <QComboBox>
@@ -29,10 +30,13 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTimer>
 #include <minizip/zip.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 using namespace orv;
@@ -720,6 +724,34 @@ TEST_P(ImportTest, AllOrNothing)
                 QRegularExpression(u"^orv-\\d{4}-\\d\\d-\\d\\d-\\d{6}-vor-Import(-\\d+)?\\.mdb$"_s).match(c).hasMatch())
                 << c.toStdString();
     }
+}
+
+// As an ordinary user: the copy before an import is as private as the
+// database, whatever the umask; a backup folder the user may not write
+// stops the import before a row is written.
+TEST_P(ImportTest, CopyBeforeTheImportKeepsTheDatabasesModeOrStopsItAsOrdinaryUser)
+{
+    ORV_AS_ORDINARY_USER();
+    if (isPostgres())
+        return; // a server's database is backed up by the server's tools
+    const QByteArray csv = "Name;Kategorie;Bereich\n\"Neu, Nina\";Ets;Einkauf\n";
+    const QString folder = QFileInfo(target().location).absolutePath() + u"/Sicherung"_s;
+    ASSERT_EQ(chmod(QFile::encodeName(target().location).constData(), 0640), 0);
+    const orv::test::ScopedUmask mask(077);
+    const imp::ImportResult r = run("Mitarbeiter", csv);
+    EXPECT_EQ(orv::test::fileMode(r.backupFile), 0640);
+    EXPECT_EQ(QFileInfo(r.backupFile).ownerId(), ::getuid());
+    ASSERT_TRUE(QDir(folder).removeRecursively() && QDir().mkdir(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] { chmod(QFile::encodeName(folder).constData(), 0700); });
+    db().exec(u"DELETE FROM Mitarbeiter"_s);
+    try {
+        run("Mitarbeiter", csv);
+        ADD_FAILURE() << "imported without a copy";
+    } catch (const data::DbError &e) {
+        EXPECT_TRUE(e.description().startsWith(u"Die Datei kann nicht geöffnet oder angelegt werden."_s))
+            << e.description().toStdString();
+    }
+    EXPECT_EQ(count(u"Mitarbeiter"_s), 0);
 }
 
 // What ORV's lists export, as CSV and as workbook, comes back as the same rows.

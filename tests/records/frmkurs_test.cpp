@@ -7,6 +7,7 @@
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
 #include "support/diskfaults.h"
+#include "support/ordinaryuser.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QUrl>
 #include <functional>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace orv;
 using orv::ui::Answer;
@@ -657,6 +659,43 @@ TEST_P(KursFormTest, WriteProtectedDatabaseIsBrowsedUntilItCanBeWrittenAgain)
     }
     disk.setWriteProtected(false);
     drv.type(1, u"Neu"_s);
+    drv.click("cmdSave");
+    EXPECT_TRUE(drv.looksLikeBrowseMode());
+    EXPECT_EQ(beschreibung("K1"), "Neu");
+}
+
+// As an ordinary user, whom the system itself refuses: a database file, or
+// a folder that cannot take the journal, opens for browsing and each change
+// says why. A folder protected while a course is being changed refuses the
+// save with the reason and keeps the typing; writable again, it saves.
+TEST_P(KursFormTest, ProtectedFileOrFolderIsBrowsedAndSavedOnceWritableAsOrdinaryUser)
+{
+    ORV_AS_ORDINARY_USER();
+    seed();
+    const QByteArray folder = QFile::encodeName(tempPath()), file = folder + "/orv.mdb";
+    const auto restore = qScopeGuard([&] {
+        chmod(folder.constData(), 0700);
+        chmod(file.constData(), 0600);
+    });
+    open();
+    for (const QByteArray &path : {file, folder}) {
+        SCOPED_TRACE(path.constData());
+        ASSERT_EQ(chmod(path.constData(), path == file ? 0400 : 0500), 0);
+        prompter.expectMessage(u"Die Datenbank ist schreibgeschützt. Sie können die Daten ansehen, aber erst "
+                               "ändern, wenn die Datei wieder beschreibbar ist."_s,
+                               u"Schreibgeschützt"_s, Icon::Exclamation);
+        drv.type(1, u"N"_s);
+        EXPECT_TRUE(drv.looksLikeBrowseMode());
+        EXPECT_FALSE(prompter.pending());
+        ASSERT_EQ(chmod(path.constData(), path == file ? 0600 : 0700), 0);
+    }
+    drv.type(1, u"Neu"_s);
+    ASSERT_EQ(chmod(folder.constData(), 0500), 0);
+    prompter.expectMessage(u"UpdateError: 1544 Die Datenbank ist schreibgeschützt."_s, u"ORV"_s, Icon::None);
+    drv.click("cmdSave");
+    EXPECT_EQ(drv.text(1).trimmed(), "Neu");
+    EXPECT_EQ(beschreibung("K1"), "Excel");
+    ASSERT_EQ(chmod(folder.constData(), 0700), 0);
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(beschreibung("K1"), "Neu");

@@ -6,6 +6,7 @@
 #include "reports/frmmitarbeiterbericht.h"
 #include "reports/frmtrainingsplanbericht.h"
 #include "reports/qtreportprinter.h"
+#include "support/ordinaryuser.h"
 #include "support/testenv.h"
 #include "ui/statuspanels.h"
 #include "xlsxreader.h"
@@ -24,9 +25,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 #include <algorithm>
+#include <sys/stat.h>
 #include <tuple>
 
 using namespace orv;
@@ -631,6 +634,67 @@ TEST_P(TrainingsplanBerichtTest, ExportThatCannotWriteOrFindsNothingLeavesNoFile
     clickButton(*dlg, u"cmdExport"_s);
     EXPECT_EQ(QDir(tempPath()).entryList({u"*.xlsx*"_s, u"*.csv*"_s, u"leer*"_s}, QDir::Files), QStringList());
     EXPECT_FALSE(QFileInfo::exists(tempPath() + u"/fehlt"_s));
+}
+
+// As an ordinary user: the list's files are made with the modes the user's
+// umask gives (the user chose where they go). A folder the user may not
+// write, or a file the user write-protected, is said in German and left as
+// it was; a PDF that cannot be made is not reported as saved.
+TEST_P(TrainingsplanBerichtTest, ExportAndPdfTakeTheUmaskAndAProtectedPlaceIsSaidAsOrdinaryUser)
+{
+    ORV_AS_ORDINARY_USER();
+    addPlan(u"K1"_s, u"Meier, Hans"_s, u"1"_s, QDate(2027, 3, 1));
+    const ScopedUmask mask(027);
+    QString pdf;
+    reports::ReportPrinter::setFactory([&pdf] { return std::make_unique<reports::QtReportPrinter>(pdf); });
+    const QString open = tempPath() + u"/offen"_s, closed = tempPath() + u"/geschuetzt"_s;
+    ASSERT_TRUE(QDir().mkpath(open) && QDir().mkpath(closed) && writeFile(open + u"/alt.csv"_s, "alt"));
+    ASSERT_TRUE(writeFile(open + u"/alt.pdf"_s, "alt"));
+    for (const QString &f : {closed, open + u"/alt.csv"_s, open + u"/alt.pdf"_s})
+        ASSERT_EQ(chmod(QFile::encodeName(f).constData(), f == closed ? 0500 : 0400), 0);
+    const auto restore = qScopeGuard([&] { chmod(QFile::encodeName(closed).constData(), 0700); });
+    const QString folderText = u"Keine Berechtigung zum Schreiben in diesem Ordner."_s,
+                  fileText = u"Keine Berechtigung zum Schreiben."_s;
+    const std::tuple<QString, QString, QString> exports[] = {
+        {open + u"/liste.xlsx"_s, xlsxType, QString()},    {open + u"/liste.csv"_s, csvType, QString()},
+        {closed + u"/liste.xlsx"_s, xlsxType, folderText}, {closed + u"/liste.csv"_s, csvType, folderText},
+        {open + u"/alt.csv"_s, csvType, fileText},
+    };
+    for (const auto &[file, type, reason] : exports) {
+        SCOPED_TRACE(file.toStdString());
+        if (reason.isEmpty()) {
+            exportVia(prompter, *dlg, file, type);
+            EXPECT_EQ(fileMode(file), 0640);
+            continue;
+        }
+        exportVia(prompter, *dlg, file, type, nullptr, [&] {
+            prompter.expectMessage(u"Die Datei kann nicht geschrieben werden:\r\n%1\r\n\r\n%2"_s.arg(file, reason),
+                                   u"Error"_s, ui::Icon::Exclamation);
+        });
+    }
+    EXPECT_EQ(QDir(closed).entryList(QDir::Files), QStringList());
+    EXPECT_EQ(readFile(open + u"/alt.csv"_s), "alt");
+
+    pdf = open + u"/liste.pdf"_s;
+    prompter.expectMessage(u"„Liste Trainingsplan“ wurde als PDF-Datei gespeichert:\r\n"_s + pdf, u"Drucken"_s,
+                           ui::Icon::Information);
+    clickButton(*dlg, u"cmdDrucken"_s);
+    EXPECT_EQ(fileMode(pdf), 0640);
+    for (const auto &[file, reason] :
+         {std::pair{closed + u"/liste.pdf"_s, folderText}, {open + u"/alt.pdf"_s, fileText}}) {
+        SCOPED_TRACE(file.toStdString());
+        pdf = file;
+        // "Nein" goes on past the failure, as for a printer; still nothing was saved.
+        for (const ui::Answer answer : {ui::Answer::Yes, ui::Answer::No})
+            prompter.expectMessage(u"Druckerfehler: 482 Die PDF-Datei %1 kann nicht angelegt werden. %2\r\nMöchten "
+                                   "Sie den Druck abbrechen?"_s.arg(file, reason),
+                                   u"Druckerfehler"_s, ui::Icon::Question, answer);
+        clickButton(*dlg, u"cmdDrucken"_s);
+        clickButton(*dlg, u"cmdDrucken"_s);
+        EXPECT_FALSE(prompter.pending());
+        EXPECT_EQ(QDir(closed).entryList(QDir::Files), QStringList());
+        EXPECT_EQ(readFile(open + u"/alt.pdf"_s), "alt");
+    }
 }
 
 // A real print through QPrinter into a PDF file: a list long enough for

@@ -107,10 +107,11 @@ void RecordingPrinter::newPage()
     m_log->items.push_back({Op::NewPage, m_page, 0, 0, 0, 0, QString(), 0, QString()});
 }
 
-void RecordingPrinter::endDoc()
+bool RecordingPrinter::endDoc()
 {
     m_log->busyWhilePrinting = m_log->busyWhilePrinting && busy();
     m_log->items.push_back({Op::End, m_page, 0, 0, 0, 0, QString(), 0, QString()});
+    return true;
 }
 
 void RecordingPrinter::abort() { m_log->items.push_back({Op::Abort, m_page, 0, 0, 0, 0, QString(), 0, QString()}); }

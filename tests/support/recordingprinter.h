@@ -67,7 +67,7 @@ public:
     void drawLogo(double pointSize) override;
     void newPage() override;
     int page() const override { return m_page; }
-    void endDoc() override;
+    bool endDoc() override;
     void abort() override;
 
     static double lineHeight(double size) { return size * 20 * 1.2; }
