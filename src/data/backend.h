@@ -81,6 +81,9 @@ public:
     // A number that changes whenever another connection has committed a
     // change to the database; -1 when the engine cannot tell cheaply.
     virtual qint64 dataVersion() { return -1; }
+    // True when the server keeps a log of the keys each transaction changed
+    // (see changelog.h) and this user may read it.
+    virtual bool keepsChangeLog() { return false; }
     // About how many rows `table` holds, cheaply, to size a copy of it
     // beforehand; 0 when the engine cannot tell. Never exact, never a limit.
     virtual qint64 rowEstimate(const QString &table)

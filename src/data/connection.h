@@ -26,21 +26,25 @@ public:
     Backend &backend();
     std::unique_ptr<Cursor> query(const QString &sql, const QVariantList &params = {})
     {
+        ++m_statements;
         return backend().query(sql, params);
     }
     std::unique_ptr<Cursor> queryMany(const QString &sql, const QVariantList &params = {})
     {
+        ++m_statements;
         return backend().queryMany(sql, params);
     }
     qint64 exec(const QString &sql, const QVariantList &params = {})
     {
         ++m_execs;
+        ++m_statements;
         return backend().exec(sql, params);
     }
     // Backend::copyRows, counted like a statement of exec().
     void copyRows(const QString &table, const QStringList &columns, const QVariantList &values)
     {
         ++m_execs;
+        ++m_statements;
         backend().copyRows(table, columns, values);
     }
     bool inTransaction() const { return m_backend && m_backend->inTransaction(); }
@@ -51,6 +55,11 @@ public:
     // Statements run through exec() so far, failed ones included: a record set
     // that knows every write of its connection can tell its rows are current.
     quint64 execCount() const { return m_execs; }
+    // What went over this connection so far: statements of every kind, and
+    // the rows record sets read of their tables (what a re-read costs).
+    quint64 statementCount() const { return m_statements; }
+    quint64 tableRowsRead() const { return m_tableRows; }
+    void countTableRows(quint64 rows) { m_tableRows += rows; }
     // A rolled-back transaction took back writes that record sets already
     // hold in memory: counted like a write, so that they read the table again.
     void noteRollback() { ++m_execs; }
@@ -68,6 +77,8 @@ private:
     std::unique_ptr<Backend> m_backend;
     ConnectionTarget m_target;
     quint64 m_execs = 0;
+    quint64 m_statements = 0;
+    quint64 m_tableRows = 0;
     std::vector<std::function<void()>> m_undo;
 };
 

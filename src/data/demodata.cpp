@@ -540,6 +540,10 @@ Summary initDatabase(const ConnectionTarget &target, Content content, qint64 row
             sum = fillDemo(conn);
         else if (content == Content::Rows)
             sum = fillRows(conn, rows);
+        // Nobody read the new tables before: the server's log of their rows
+        // would only take room.
+        if (target.kind == BackendKind::Postgres)
+            conn.exec(QStringLiteral("TRUNCATE Aenderung"));
         conn.close();
         return sum;
     } catch (...) {
@@ -550,6 +554,8 @@ Summary initDatabase(const ConnectionTarget &target, Content content, qint64 row
                     conn.backend().rollback();
                 for (const QString &name : allTables())
                     conn.exec(QStringLiteral("DROP TABLE IF EXISTS ") + name);
+                if (target.kind == BackendKind::Postgres)
+                    conn.exec(QStringLiteral("DROP FUNCTION IF EXISTS orv_aenderung()"));
             } catch (...) {
             }
         }

@@ -643,6 +643,25 @@ public:
         return *m_readOnly;
     }
 
+    // Asked once per session, like readOnly(): the log comes with the
+    // database's schema version, which the first connection of a run sets.
+    bool keepsChangeLog() override
+    {
+        if (!m_changeLog) {
+            try {
+                auto cur = query(
+                    QStringLiteral("SELECT bool_and(has_table_privilege(c.oid, 'SELECT')) AND count(*) = 2 FROM "
+                                   "pg_catalog.pg_class c WHERE c.relname IN ('aenderung', 'aenderungsstand') AND "
+                                   "c.relkind = 'r' AND pg_catalog.pg_table_is_visible(c.oid)"),
+                    {});
+                m_changeLog = cur->next() && !cur->isNull(0) && cur->boolean(0);
+            } catch (const DbError &) {
+                m_changeLog = false;
+            }
+        }
+        return *m_changeLog;
+    }
+
     bool lost() override
     {
         // A cursor still reading meets a broken connection itself and says so.
@@ -706,6 +725,7 @@ private:
     }
 
     std::optional<bool> m_readOnly;
+    std::optional<bool> m_changeLog;
     PGconn *m_conn;
     PgCursor *m_active = nullptr;
     bool m_inTransaction = false;

@@ -1,5 +1,6 @@
 #include "data/recordset.h"
 
+#include "data/changelog.h"
 #include "data/collation.h"
 #include "data/dates.h"
 #include "data/dberror.h"
@@ -11,9 +12,12 @@
 #include <QLocale>
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace orv::data {
@@ -112,6 +116,17 @@ std::vector<uint32_t> ranksFor(ColumnStore &col, const std::vector<uint32_t> &ro
     return rank;
 }
 
+// A single as PostgreSQL sends it (its shortest decimal text) read as a
+// double: what a fresh read of the stored value holds.
+double asServerSends(float f)
+{
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, f).ptr;
+    double d = f;
+    std::from_chars(buf, end, d);
+    return d;
+}
+
 // Stable sort of the keys by their bits [from, to), eleven bits a pass.
 void radixSort(std::vector<uint64_t> &keys, int from, int to)
 {
@@ -160,6 +175,9 @@ struct RecordSet::Impl {
     qint64 readVersion = -1;
     quint64 execsSeen = 0;
     bool stale = false;
+    // On a server: the mark of the change log the rows were read against
+    // (changelog.h); empty when there is none to ask.
+    QString logMark;
     // Containment matches per dictionary entry of the last find, kept for the next one.
     QString matchKey;
     std::vector<uint8_t> matchByDict;
@@ -194,10 +212,13 @@ struct RecordSet::Impl {
         readVersion = conn->backend().dataVersion();
         execsSeen = conn->execCount();
         stale = false;
+        logMark = table && !conn->inTransaction() ? changelog::mark(*conn) : QString();
         // Below a few thousand rows the extra round trips of a batched read cost more than they save.
         auto cur = expected >= 5000 ? conn->queryMany(sql, params) : conn->query(sql, params);
         auto s = std::make_shared<Snapshot>();
         s->read(*cur, uint32_t(std::clamp<qint64>(expected, 0, 1 << 26)));
+        if (table)
+            conn->countTableRows(s->rows);
         for (ColumnStore &c : s->cols) {
             c.info.name = canonicalName(c.info.name, table);
             if (table && c.info.definedSize == 0 && c.info.type == ColType::Text)
@@ -208,12 +229,166 @@ struct RecordSet::Impl {
         startOver(true);
     }
 
-    // True when nobody (another connection, or this one outside this set)
-    // has written since the rows were read.
+    // True when the rows are what a fresh read would bring: nobody (another
+    // connection, or this one outside this set) has written since they were
+    // read, or, on a server, the rows others changed were read again.
     bool current()
     {
-        return !stale && readVersion >= 0 && conn->execCount() == execsSeen
-               && conn->backend().dataVersion() == readVersion;
+        if (stale || conn->execCount() != execsSeen)
+            return false;
+        if (readVersion >= 0)
+            return conn->backend().dataVersion() == readVersion;
+        return catchUp();
+    }
+
+    // Beyond this many changed rows a whole read costs less than reading each.
+    static constexpr int kMaxChangedRows = 5000;
+
+    bool catchUp()
+    {
+        if (logMark.isEmpty() || conn->inTransaction())
+            return false;
+        const changelog::Since since =
+            changelog::since(*conn, QString::fromLatin1(table->name), logMark, kMaxChangedRows);
+        // A new session (the old one was lost on the way) may have the number
+        // of one that wrote meanwhile, whose entries would pass for its own.
+        if (conn->execCount() != execsSeen)
+            return false;
+        if (since.lost || (!since.keys.empty() && !readAgain(since.keys)))
+            return false;
+        logMark = since.mark;
+        execsSeen = conn->execCount();
+        return true;
+    }
+
+    // The key of row `r` of `s` in the key columns `keyCols`, as the log writes it.
+    static std::string keyOf(const Snapshot &s, const std::vector<int> &keyCols, uint32_t r)
+    {
+        std::string key;
+        for (const int c : keyCols) {
+            const ColumnStore &cs = s.cols[size_t(c)];
+            key += cs.dict.at(cs.ids[r]);
+            key += '\x1f';
+        }
+        return key;
+    }
+
+    // Reads the rows of `keys` and puts them in place of the ones held: a
+    // changed row keeps its place, a new one comes last, a row gone is
+    // dropped at the re-read. False when the rows cannot be matched (then
+    // the table is read whole).
+    bool readAgain(const std::vector<changelog::Key> &keys)
+    {
+        std::vector<int> keyCols;
+        for (const QString &k : table->keyColumns) {
+            keyCols.push_back(indexOf(k));
+            if (keyCols.back() < 0 || col(keyCols.back()).info.type != ColType::Text)
+                return false;
+        }
+        std::unordered_map<std::string, size_t> wanted;
+        std::vector<std::unordered_set<std::string>> texts(keyCols.size());
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const QByteArray parts[2] = {keys[i].first.toUtf8(), keys[i].second.toUtf8()};
+            std::string key;
+            for (size_t j = 0; j < keyCols.size() && j < 2; ++j) {
+                texts[j].insert(parts[j].toStdString());
+                key += parts[j].toStdString();
+                key += '\x1f';
+            }
+            wanted.emplace(std::move(key), i);
+        }
+
+        // The rows as they are now, a few hundred keys a statement.
+        constexpr size_t kBatch = 500;
+        Snapshot fresh;
+        std::vector<uint32_t> freshOf(keys.size(), UINT32_MAX);
+        for (size_t from = 0; from < keys.size(); from += kBatch) {
+            QStringList marks;
+            QVariantList params;
+            const QString one = keyCols.size() == 1 ? QStringLiteral("?") : QStringLiteral("(?, ?)");
+            for (size_t i = from; i < std::min(keys.size(), from + kBatch); ++i) {
+                marks << one;
+                params << keys[i].first;
+                if (keyCols.size() > 1)
+                    params << keys[i].second;
+            }
+            const QString cols = table->keyColumns.join(QStringLiteral(", "));
+            auto cur = conn->query(
+                QStringLiteral("%1 WHERE (%2) IN (%3)").arg(sql, cols, marks.join(QStringLiteral(", "))), params);
+            Snapshot part;
+            part.read(*cur, uint32_t(marks.size()));
+            conn->countTableRows(part.rows);
+            if (part.cols.size() != snap->cols.size())
+                return false;
+            if (fresh.cols.empty())
+                fresh = std::move(part);
+            else
+                for (uint32_t r = 0; r < part.rows; ++r)
+                    copyRow(part, r, fresh, appendTo(fresh));
+        }
+        for (uint32_t r = 0; r < fresh.rows; ++r)
+            if (const auto it = wanted.find(keyOf(fresh, keyCols, r)); it != wanted.end())
+                freshOf[it->second] = r;
+
+        // Other views of these rows keep theirs.
+        if (snap.use_count() > 1)
+            snap = std::make_shared<Snapshot>(*snap);
+        // The rows held under those keys: only rows whose every key text is
+        // among the changed ones are looked at closer.
+        std::vector<std::vector<uint8_t>> idWanted(keyCols.size());
+        for (size_t j = 0; j < keyCols.size(); ++j) {
+            const TextDictionary &dict = col(keyCols[j]).dict;
+            idWanted[j].assign(dict.size(), 0);
+            for (uint32_t id = 1; id < dict.size(); ++id)
+                idWanted[j][id] = texts[j].count(std::string(dict.at(id))) ? 1 : 0;
+        }
+        std::vector<uint32_t> heldOf(keys.size(), UINT32_MAX);
+        for (uint32_t r = 0; r < snap->rows; ++r) {
+            if (snap->deleted[r])
+                continue;
+            bool candidate = true;
+            for (size_t j = 0; j < keyCols.size() && candidate; ++j)
+                candidate = idWanted[j][col(keyCols[j]).ids[r]] != 0;
+            if (candidate)
+                if (const auto it = wanted.find(keyOf(*snap, keyCols, r)); it != wanted.end())
+                    heldOf[it->second] = r;
+        }
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (freshOf[i] != UINT32_MAX)
+                copyRow(fresh, freshOf[i], *snap, heldOf[i] != UINT32_MAX ? heldOf[i] : appendTo(*snap));
+            else if (heldOf[i] != UINT32_MAX)
+                snap->deleted[heldOf[i]] = 1;
+        }
+        return true;
+    }
+
+    static uint32_t appendTo(Snapshot &s)
+    {
+        s.appendEmptyRow();
+        return s.rows - 1;
+    }
+
+    // Row `from` of `src` into row `to` of `dst`, which has the same columns.
+    static void copyRow(const Snapshot &src, uint32_t from, Snapshot &dst, uint32_t to)
+    {
+        for (size_t c = 0; c < dst.cols.size(); ++c) {
+            const ColumnStore &in = src.cols[c];
+            ColumnStore &out = dst.cols[c];
+            if (out.info.type == ColType::Text) {
+                const uint32_t id = in.ids[from];
+                out.ids[to] = id == TextDictionary::Null ? TextDictionary::Null : out.dict.intern(in.dict.at(id));
+                continue;
+            }
+            if (out.info.type == ColType::Single || out.info.type == ColType::Double)
+                out.reals[to] = in.reals[from];
+            else
+                out.ints[to] = in.ints[from];
+            const bool null = in.isNull(from);
+            if (null && out.nulls.empty())
+                out.nulls.resize(dst.rows, 0);
+            if (!out.nulls.empty())
+                out.nulls[to] = null ? 1 : 0;
+        }
     }
     void beforeOwnWrite()
     {
@@ -434,7 +609,9 @@ struct RecordSet::Impl {
                                : cs.dict.intern(std::string_view(v.text.constData(), size_t(v.text.size())));
             return;
         }
-        if (cs.info.type == ColType::Single || cs.info.type == ColType::Double)
+        if (cs.info.type == ColType::Single && conn->backend().kind() == BackendKind::Postgres)
+            cs.reals[r] = asServerSends(float(v.real));
+        else if (cs.info.type == ColType::Single || cs.info.type == ColType::Double)
             cs.reals[r] = v.real;
         else
             cs.ints[r] = v.integer;
@@ -1017,6 +1194,7 @@ RecordSet RecordSet::reread() const
     fresh.d->shareRowsOf(*d);
     fresh.d->readVersion = d->readVersion;
     fresh.d->execsSeen = d->execsSeen;
+    fresh.d->logMark = d->logMark;
     fresh.d->reload();
     return fresh;
 }

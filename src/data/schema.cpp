@@ -151,14 +151,17 @@ void create(Connection &conn)
 
 bool exists(Connection &conn)
 {
-    for (const TableDef *t : tables()) {
-        try {
-            conn.query(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(QLatin1String(t->name)))->next();
-        } catch (const DbError &) {
-            if (conn.backend().inTransaction())
-                conn.backend().rollback();
-            return false;
-        }
+    // One statement for the three tables, asked at every window's opening:
+    // it fails at once when one is missing and reads no row.
+    QStringList names;
+    for (const TableDef *t : tables())
+        names << QLatin1String(t->name);
+    try {
+        conn.query(QStringLiteral("SELECT 1 FROM %1 LIMIT 0").arg(names.join(QStringLiteral(", "))))->next();
+    } catch (const DbError &) {
+        if (conn.backend().inTransaction())
+            conn.backend().rollback();
+        return false;
     }
     return true;
 }

@@ -3,7 +3,9 @@
 #include "data/backup.h"
 #include "data/dberror.h"
 
+#include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace orv::data::versions {
@@ -35,11 +37,73 @@ void addCourseSeries(Connection &conn, bool server)
     conn.exec(QStringLiteral("CREATE INDEX Kursreihe_Reihe ON Kursreihe (Reihe)"));
 }
 
+// Version 2: the server keeps a log of the keys each transaction changed in
+// the three tables, so that a window can tell whether anybody else wrote,
+// and read just those rows. Triggers keep it, whoever writes: an older ORV,
+// psql, a script. They run with the rights of the log's owner, so a user who
+// may change the tables needs no rights on the log. A file needs no log:
+// SQLite's data_version tells each connection the same.
+void addChangeLog(Connection &conn, bool server)
+{
+    if (!server)
+        return;
+    conn.exec(QStringLiteral(
+        "CREATE TABLE Aenderung (Nr bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, Tabelle text NOT NULL, "
+        "Schluessel1 text NOT NULL, Schluessel2 text, Xact xid8 NOT NULL DEFAULT pg_current_xact_id(), Pid integer "
+        "NOT NULL DEFAULT pg_backend_pid(), Zeit timestamptz NOT NULL DEFAULT now())"));
+    conn.exec(QStringLiteral("CREATE INDEX Aenderung_Xact ON Aenderung (Xact)"));
+    // Up to which transaction entries were cleared away (or a table emptied
+    // at once): a window that read before it reads its table anew.
+    conn.exec(QStringLiteral("CREATE TABLE Aenderungsstand (Geloescht_bis xid8)"));
+    conn.exec(QStringLiteral("INSERT INTO Aenderungsstand VALUES (NULL)"));
+    // The trigger's arguments: the table's name in the log and its key columns.
+    conn.exec(QStringLiteral(
+        "CREATE OR REPLACE FUNCTION orv_aenderung() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER SET "
+        "search_path FROM CURRENT AS $$\n"
+        "BEGIN\n"
+        "  IF TG_OP = 'TRUNCATE' THEN\n"
+        "    UPDATE Aenderungsstand SET Geloescht_bis = pg_current_xact_id();\n"
+        "  ELSE\n"
+        "    EXECUTE format('INSERT INTO Aenderung (Tabelle, Schluessel1, Schluessel2) SELECT DISTINCT %L, %s FROM %s',\n"
+        "      TG_ARGV[0], TG_ARGV[1], CASE TG_OP WHEN 'INSERT' THEN 'neu' WHEN 'DELETE' THEN 'alt'\n"
+        "      ELSE '(SELECT * FROM neu UNION ALL SELECT * FROM alt) AS beide' END);\n"
+        "  END IF;\n"
+        "  RETURN NULL;\n"
+        "END $$"));
+    // One entry a changed row and statement, written with the statement's
+    // rows at once: an import of many rows costs one more insert, not one a row.
+    const std::pair<const char *, const char *> keys[] = {{"Kurs", "rtrim(KursNr), NULL"},
+                                                          {"Mitarbeiter", "rtrim(Name), NULL"},
+                                                          {"Trainingsplan", "rtrim(KursNr), rtrim(Name)"}};
+    for (const auto &[table, key] : keys) {
+        const QString t = QLatin1String(table),
+                      args = QStringLiteral("orv_aenderung('%1', '%2')").arg(t, QLatin1String(key));
+        conn.exec(QStringLiteral("CREATE TRIGGER %1_neu AFTER INSERT ON %1 REFERENCING NEW TABLE AS neu FOR EACH "
+                                 "STATEMENT EXECUTE FUNCTION %2")
+                      .arg(t, args));
+        conn.exec(QStringLiteral("CREATE TRIGGER %1_geaendert AFTER UPDATE ON %1 REFERENCING OLD TABLE AS alt NEW "
+                                 "TABLE AS neu FOR EACH STATEMENT EXECUTE FUNCTION %2")
+                      .arg(t, args));
+        conn.exec(QStringLiteral("CREATE TRIGGER %1_geloescht AFTER DELETE ON %1 REFERENCING OLD TABLE AS alt FOR "
+                                 "EACH STATEMENT EXECUTE FUNCTION %2")
+                      .arg(t, args));
+        conn.exec(QStringLiteral("CREATE TRIGGER %1_geleert AFTER TRUNCATE ON %1 FOR EACH STATEMENT EXECUTE "
+                                 "FUNCTION %2")
+                      .arg(t, args));
+    }
+}
+
 const std::vector<Change> &changes()
 {
-    static const std::vector<Change> list{{1, addCourseSeries}};
+    static const std::vector<Change> list{{1, addCourseSeries}, {2, addChangeLog}};
     return list;
 }
+
+// The version a program must know at least to work with the database. Every
+// change since version 1 only adds what older programs can ignore, so it
+// stays 1: an ORV of version 1 refuses only a higher one. How far the
+// database really is goes into the column Stand, which that ORV does not read.
+constexpr int kOldestReader = 1;
 
 bool isServer(Connection &conn) { return conn.backend().kind() == BackendKind::Postgres; }
 
@@ -64,6 +128,36 @@ DbError newer(int found)
                        .arg(current()));
 }
 
+bool hasStandColumn(Connection &conn)
+{
+    if (isServer(conn))
+        return conn.exists(QStringLiteral(
+            "SELECT 1 FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON c.oid = a.attrelid WHERE "
+            "c.relname = 'schemaversion' AND pg_catalog.pg_table_is_visible(c.oid) AND a.attname = 'stand' AND "
+            "NOT a.attisdropped"));
+    return conn.exists(QStringLiteral("SELECT 1 FROM pragma_table_info('Schemaversion') WHERE name = 'Stand' "
+                                      "COLLATE NOCASE"));
+}
+
+// The highest version an older program checks (Version) and how far the
+// database is (Stand, where recorded).
+struct Recorded {
+    int oldestReader = 0;
+    int stand = 0;
+};
+
+Recorded read(Connection &conn)
+{
+    if (!hasVersionTable(conn))
+        return {};
+    auto cur = conn.query(hasStandColumn(conn)
+                              ? QStringLiteral("SELECT MAX(Version), MAX(COALESCE(Stand, Version)) FROM Schemaversion")
+                              : QStringLiteral("SELECT MAX(Version), MAX(Version) FROM Schemaversion"));
+    if (!cur->next() || cur->isNull(0))
+        return {};
+    return {int(cur->integer(0)), int(cur->integer(1))};
+}
+
 // Every change after `found`, and the version recorded.
 void applyAfter(Connection &conn, int found)
 {
@@ -72,32 +166,34 @@ void applyAfter(Connection &conn, int found)
         if (c.version > found)
             c.apply(conn, server);
     if (found == 0) {
-        conn.exec(QStringLiteral("CREATE TABLE Schemaversion (Version INTEGER NOT NULL)"));
-        conn.exec(QStringLiteral("INSERT INTO Schemaversion (Version) VALUES (?)"), {current()});
-    } else {
-        conn.exec(QStringLiteral("UPDATE Schemaversion SET Version = ?"), {current()});
+        conn.exec(QStringLiteral("CREATE TABLE Schemaversion (Version INTEGER NOT NULL, Stand INTEGER)"));
+        conn.exec(QStringLiteral("INSERT INTO Schemaversion (Version, Stand) VALUES (?, ?)"),
+                  {kOldestReader, current()});
+        return;
     }
+    if (!hasStandColumn(conn))
+        conn.exec(QStringLiteral("ALTER TABLE Schemaversion ADD COLUMN Stand INTEGER"));
+    conn.exec(QStringLiteral("UPDATE Schemaversion SET Version = ?, Stand = ?"), {kOldestReader, current()});
 }
+
+// A database only a newer program can work with.
+bool tooNew(const Recorded &r) { return r.oldestReader > current(); }
 
 } // namespace
 
 int current() { return changes().back().version; }
 
-int recorded(Connection &conn)
-{
-    if (!hasVersionTable(conn))
-        return 0;
-    auto cur = conn.query(QStringLiteral("SELECT MAX(Version) FROM Schemaversion"));
-    return cur->next() && !cur->isNull(0) ? int(cur->integer(0)) : 0;
-}
+int recorded(Connection &conn) { return read(conn).stand; }
 
 Outcome bringUpToDate(Connection &conn, const QDateTime &now)
 {
     Outcome o;
-    o.from = o.to = recorded(conn);
-    if (o.from > current())
-        throw newer(o.from);
-    if (o.from == current())
+    const Recorded first = read(conn);
+    o.from = o.to = first.stand;
+    if (tooNew(first))
+        throw newer(first.oldestReader);
+    // A newer program's additions are left to it; this one works without them.
+    if (o.from >= current())
         return o;
     if (!isServer(conn)) {
         try {
@@ -115,20 +211,25 @@ Outcome bringUpToDate(Connection &conn, const QDateTime &now)
     // for the write lock the transaction takes) and then finds it done.
     if (isServer(conn))
         conn.query(QStringLiteral("SELECT pg_advisory_xact_lock(4711001)"))->next();
-    const int found = recorded(conn);
-    if (found > current())
-        throw newer(found);
+    const Recorded again = read(conn);
+    if (tooNew(again))
+        throw newer(again.oldestReader);
+    const int found = again.stand;
     if (found < current())
         applyAfter(conn, found);
     tx.commit();
-    o.to = current();
+    o.to = std::max(found, current());
     o.byUs = found < current();
     return o;
 }
 
 void createLaterTables(Connection &conn) { applyAfter(conn, 0); }
 
-QStringList laterTables() { return {QStringLiteral("Schemaversion"), QStringLiteral("Kursreihe")}; }
+QStringList laterTables()
+{
+    return {QStringLiteral("Schemaversion"), QStringLiteral("Kursreihe"), QStringLiteral("Aenderung"),
+            QStringLiteral("Aenderungsstand")};
+}
 
 QString outcomeText(const Outcome &o)
 {

@@ -67,12 +67,15 @@ TEST_P(DemoDataTest, InitNeverOverwritesAndLeavesNothingAfterAFailure)
 {
     data::ConnectionTarget fresh = data::ConnectionTarget::sqliteFile(tempPath() + u"/neu.sqlite"_s);
     if (isPostgres()) {
-        for (const char *t : {"Schemaversion", "Kursreihe", "Trainingsplan", "Mitarbeiter", "Kurs"})
+        for (const char *t :
+             {"Schemaversion", "Kursreihe", "Aenderung", "Aenderungsstand", "Trainingsplan", "Mitarbeiter", "Kurs"})
             db().exec(u"DROP TABLE "_s + QString::fromLatin1(t));
+        db().exec(u"DROP FUNCTION orv_aenderung()"_s);
         fresh = target();
     }
-    const QString anyTable = u"SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND "
-                             "lower(table_name) IN ('kurs', 'mitarbeiter', 'kursreihe', 'schemaversion')"_s;
+    const QString anyTable =
+        u"SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND "
+        "lower(table_name) IN ('kurs', 'mitarbeiter', 'kursreihe', 'schemaversion', 'aenderung')"_s;
     auto databaseLeft = [&] { return isPostgres() ? db().exists(anyTable) : QFileInfo::exists(fresh.location); };
     EXPECT_THROW(demo::initDatabase(fresh, demo::Content::Rows, -1), data::DbError);
     EXPECT_FALSE(databaseLeft());

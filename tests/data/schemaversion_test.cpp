@@ -26,6 +26,14 @@ protected:
             db().exec(u"DROP TRIGGER Kursreihe_mit_Kurs"_s);
         db().exec(u"DROP TABLE Kursreihe"_s);
         db().exec(u"DROP TABLE Schemaversion"_s);
+        dropChangeLog();
+    }
+    void dropChangeLog()
+    {
+        if (isPostgres()) {
+            db().exec(u"DROP TABLE Aenderung, Aenderungsstand"_s);
+            db().exec(u"DROP FUNCTION orv_aenderung() CASCADE"_s); // with its triggers
+        }
     }
     bool hasTable(const QString &name)
     {
@@ -59,7 +67,9 @@ TEST_P(SchemaVersionTest, AnOlderDatabaseIsBroughtUpToDateOnceAfterABackupAndSti
         EXPECT_EQ(firstText(before, u"SELECT COUNT(*) FROM Trainingsplan"_s), u"3"_s);
     }
     EXPECT_EQ(versions::outcomeText(o).left(86),
-              u"Die Datenbank wurde von der Schemaversion 0 auf die Schemaversion 1 dieser ORV-Version"_s);
+              u"Die Datenbank wurde von der Schemaversion 0 auf die Schemaversion 2 dieser ORV-Version"_s);
+    // An ORV of version 1 reads the highest Version and works on.
+    EXPECT_EQ(firstText(db(), u"SELECT MAX(Version) FROM Schemaversion"_s), u"1"_s);
     EXPECT_FALSE(versions::bringUpToDate(db()).changed());
     EXPECT_EQ(backups().size(), isPostgres() ? 0 : 1);
 
@@ -72,6 +82,27 @@ TEST_P(SchemaVersionTest, AnOlderDatabaseIsBroughtUpToDateOnceAfterABackupAndSti
     db().exec(u"DELETE FROM Trainingsplan WHERE KursNr = 'K1'"_s);
     db().exec(u"DELETE FROM Kurs WHERE KursNr = 'K1'"_s);
     EXPECT_EQ(rows(u"SELECT KursNr, Reihe FROM Kursreihe"_s), QStringList{u"K3/UW"_s});
+}
+
+// A database as an ORV of version 1 left it gets the server's change log;
+// the version such an ORV checks stays 1, so it works on with the database.
+TEST_P(SchemaVersionTest, AVersionOneDatabaseGetsTheChangeLogAndStaysOpenToVersionOne)
+{
+    versions::bringUpToDate(db());
+    dropChangeLog();
+    db().exec(u"DROP TABLE Schemaversion"_s);
+    db().exec(u"CREATE TABLE Schemaversion (Version INTEGER NOT NULL)"_s);
+    db().exec(u"INSERT INTO Schemaversion (Version) VALUES (1)"_s);
+    ASSERT_EQ(versions::recorded(db()), 1);
+    const versions::Outcome o = versions::bringUpToDate(db());
+    EXPECT_EQ(std::pair(o.from, o.to), std::pair(1, 2));
+    EXPECT_EQ(rows(u"SELECT Version, Stand FROM Schemaversion"_s), QStringList{u"1/2"_s});
+    EXPECT_EQ(hasTable(u"Aenderung"_s), isPostgres());
+    if (isPostgres()) {
+        // Kept by the server for any program's write.
+        db().exec(u"UPDATE Kurs SET Referent = 'X' WHERE KursNr = 'K2'"_s);
+        EXPECT_EQ(rows(u"SELECT Tabelle, Schluessel1 FROM Aenderung"_s), QStringList{u"Kurs/K2"_s});
+    }
 }
 
 // A change that fails half-way (here: a name the new index needs is taken)
@@ -125,7 +156,7 @@ TEST_P(SchemaVersionTest, ANewerDatabaseIsRefusedAndLeftAsItIs)
     const QStringList before = backups();
     db().exec(u"UPDATE Schemaversion SET Version = 99"_s);
     const QString refusal = u"3343 Die Datenbank hat die Schemaversion 99 und stammt von einer neueren ORV-Version; "
-                            "diese ORV-Version kennt nur die Schemaversion 1. Bitte installieren Sie die neuere "
+                            "diese ORV-Version kennt nur die Schemaversion 2. Bitte installieren Sie die neuere "
                             "ORV-Version. Die Datenbank wurde nicht verändert."_s;
     EXPECT_EQ(dbErrorText([&] { versions::bringUpToDate(db()); }), refusal);
     prompter.expectMessage(u"OpenConnectionError: "_s + refusal, u"ORV"_s, ui::Icon::None);
@@ -134,12 +165,16 @@ TEST_P(SchemaVersionTest, ANewerDatabaseIsRefusedAndLeftAsItIs)
     EXPECT_FALSE(conn.isOpen());
     EXPECT_EQ(firstText(db(), u"SELECT Version FROM Schemaversion"_s), u"99"_s);
     EXPECT_EQ(backups(), before);
+    // Only additions of a newer ORV, which this one can do without: it works on.
+    db().exec(u"UPDATE Schemaversion SET Version = 1, Stand = 99"_s);
+    EXPECT_FALSE(versions::bringUpToDate(db()).changed());
+    EXPECT_EQ(versions::recorded(db()), 99);
 }
 
 // The program's own connections bring the database up to date and say so once.
 TEST_P(SchemaVersionTest, TheFirstConnectionOfTheProgramTellsTheUser)
 {
-    prompter.expectMessageMatching(u"^Die Datenbank wurde von der Schemaversion 0 auf die Schemaversion 1 "_s, u"ORV"_s,
+    prompter.expectMessageMatching(u"^Die Datenbank wurde von der Schemaversion 0 auf die Schemaversion 2 "_s, u"ORV"_s,
                                    ui::Icon::Information);
     Connection first, second;
     EXPECT_TRUE(services::openConnection(first));

@@ -98,6 +98,10 @@ protected:
         ADD_FAILURE() << "day not shown";
     }
 };
+// The connection a record window reads through.
+struct WindowConnection : records::RecordForm {
+    static data::Connection &of(records::RecordForm &form) { return (form.*(&WindowConnection::connection))(); }
+};
 // The window's own mechanics, which never reach what differs between the engines.
 class TrainingsplanFormTest : public TrainingsplanWindowTest {};
 
@@ -262,6 +266,35 @@ TEST_P(TrainingsplanWindowTest, EntryDeletedElsewhereOnSaveJumpsToTheFirst)
     EXPECT_EQ(shown(), "K1/Abel, Anna");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(count("Trainingsplan"), 2);
+}
+
+// After a save the window shows what other workstations inserted, changed
+// and deleted meanwhile, and its own change. On a server it reads again only
+// the entries others changed, whichever program wrote them.
+TEST_P(TrainingsplanWindowTest, AfterASaveTheWindowShowsEveryonesChangesReadingOnlyThose)
+{
+    seed();
+    for (int i = 0; i < 40; ++i)
+        addPlan(u"K3"_s, u"Kandidat %1"_s.arg(i, 2, 10, QLatin1Char('0')));
+    open();
+    drv.type(10, u"eigene"_s);
+    data::Connection other = connect();
+    other.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Status) VALUES ('K1', 'Zorn, Zeno', '0')"_s);
+    other.exec(u"UPDATE Trainingsplan SET Bemerkung = 'anderswo' WHERE KursNr = 'K2' AND Name = 'Ärger, Udo'"_s);
+    other.exec(u"DELETE FROM Trainingsplan WHERE KursNr = 'K2' AND Name = 'Zorn, Zeno'"_s);
+    data::Connection &window = WindowConnection::of(*drv.form());
+    const quint64 before = window.tableRowsRead();
+    drv.click("cmdSave");
+    if (isPostgres()) {
+        EXPECT_EQ(window.tableRowsRead() - before, 2u);
+    }
+    EXPECT_EQ(shown(), "K1/Abel, Anna");
+    EXPECT_EQ(drv.text(10).trimmed(), "eigene");
+    QStringList seen;
+    for (drv.trigger("Gotop"); seen.size() < 5; drv.trigger("Gonext"))
+        seen << shown() + u' ' + drv.text(10).trimmed();
+    EXPECT_EQ(seen, (QStringList{u"K1/Abel, Anna eigene"_s, u"K1/Zorn, Zeno "_s, u"K2/Ärger, Udo anderswo"_s,
+                                 u"K3/Kandidat 00 "_s, u"K3/Kandidat 01 "_s}));
 }
 
 // Another workstation deletes the course or renames the employee, in a
