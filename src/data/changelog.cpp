@@ -10,6 +10,12 @@ QString mark(Connection &conn)
     return cur->next() ? QString::fromUtf8(cur->textBytes(0)) : QString();
 }
 
+void tidy(Connection &conn)
+{
+    if (conn.backend().kind() == BackendKind::Postgres && conn.backend().keepsChangeLog())
+        conn.query(QStringLiteral("SELECT orv_aenderung_aufraeumen()"))->next();
+}
+
 Since since(Connection &conn, const QString &table, const QString &mark, int limit)
 {
     // One round trip: the new mark, whether entries the old one needs were

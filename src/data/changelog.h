@@ -22,6 +22,10 @@ struct Key {
 // this user may read (then every re-read reads the whole table).
 QString mark(Connection &conn);
 
+// Clears away entries older than a day (once a run is enough); a database
+// without a log is left alone. Throws DbError.
+void tidy(Connection &conn);
+
 struct Since {
     // The log cannot tell (entries cleared away, the table emptied at once or
     // dropped, more keys than `limit`): the table is to be read anew.

@@ -555,7 +555,7 @@ Summary initDatabase(const ConnectionTarget &target, Content content, qint64 row
                 for (const QString &name : allTables())
                     conn.exec(QStringLiteral("DROP TABLE IF EXISTS ") + name);
                 if (target.kind == BackendKind::Postgres)
-                    conn.exec(QStringLiteral("DROP FUNCTION IF EXISTS orv_aenderung()"));
+                    conn.exec(QStringLiteral("DROP FUNCTION IF EXISTS orv_aenderung(), orv_aenderung_aufraeumen()"));
             } catch (...) {
             }
         }

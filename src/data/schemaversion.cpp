@@ -70,6 +70,16 @@ void addChangeLog(Connection &conn, bool server)
         "  END IF;\n"
         "  RETURN NULL;\n"
         "END $$"));
+    // Entries older than a day are cleared away by the first program of a
+    // run, with the owner's rights: a window that read before them reads its
+    // table anew at its next save.
+    conn.exec(QStringLiteral(
+        "CREATE OR REPLACE FUNCTION orv_aenderung_aufraeumen() RETURNS void LANGUAGE sql SECURITY DEFINER SET "
+        "search_path FROM CURRENT AS $$\n"
+        "WITH weg AS (DELETE FROM Aenderung WHERE Zeit < now() - interval '1 day' RETURNING Xact)\n"
+        "UPDATE Aenderungsstand SET Geloescht_bis = (SELECT max(x) FROM (SELECT Geloescht_bis AS x UNION ALL "
+        "SELECT max(Xact) FROM weg) AS beide) WHERE EXISTS (SELECT 1 FROM weg)\n"
+        "$$"));
     // One entry a changed row and statement, written with the statement's
     // rows at once: an import of many rows costs one more insert, not one a row.
     const std::pair<const char *, const char *> keys[] = {{"Kurs", "rtrim(KursNr), NULL"},

@@ -1,5 +1,6 @@
 #include "services/connectionrecipe.h"
 
+#include "data/changelog.h"
 #include "data/dberror.h"
 #include "data/schema.h"
 #include "data/schemaversion.h"
@@ -43,6 +44,7 @@ bool openConnection(data::Connection &conn, QWidget *parent)
         if (!current.contains(target.location)) {
             if (const data::versions::Outcome o = data::versions::bringUpToDate(conn); o.changed())
                 ui::inform(parent, data::versions::outcomeText(o), QStringLiteral("ORV"), ui::Icon::Information);
+            data::changelog::tidy(conn);
             current.insert(target.location);
         }
         return true;

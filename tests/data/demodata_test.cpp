@@ -70,7 +70,7 @@ TEST_P(DemoDataTest, InitNeverOverwritesAndLeavesNothingAfterAFailure)
         for (const char *t :
              {"Schemaversion", "Kursreihe", "Aenderung", "Aenderungsstand", "Trainingsplan", "Mitarbeiter", "Kurs"})
             db().exec(u"DROP TABLE "_s + QString::fromLatin1(t));
-        db().exec(u"DROP FUNCTION orv_aenderung()"_s);
+        db().exec(u"DROP FUNCTION orv_aenderung(), orv_aenderung_aufraeumen()"_s);
         fresh = target();
     }
     const QString anyTable =

@@ -32,7 +32,7 @@ protected:
     {
         if (isPostgres()) {
             db().exec(u"DROP TABLE Aenderung, Aenderungsstand"_s);
-            db().exec(u"DROP FUNCTION orv_aenderung() CASCADE"_s); // with its triggers
+            db().exec(u"DROP FUNCTION orv_aenderung(), orv_aenderung_aufraeumen() CASCADE"_s); // with the triggers
         }
     }
     bool hasTable(const QString &name)
