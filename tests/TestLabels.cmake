@@ -63,9 +63,11 @@ foreach(test IN LISTS orv_tests_TESTS)
   endif()
 endforeach()
 
-# Tests that stop or restart the PostgreSQL server every test shares run alone.
+# Tests that stop or restart the PostgreSQL server every test shares run alone,
+# and so do those that print on the test print server or take its printers
+# away (a test beside them would find no printer, or their job in its queue).
 foreach(test IN LISTS orv_tests_TESTS)
-  if(test MATCHES "ServerOutageTest")
+  if(test MATCHES "ServerOutageTest|SystemPrinterQueueTest")
     set_tests_properties("${test}" PROPERTIES RUN_SERIAL TRUE)
   endif()
 endforeach()

@@ -114,6 +114,13 @@ std::optional<reportdata::Orientation> runPrintSetup(QPrinter &printer, reportda
     printer.setPrintRange(QPrinter::AllPages);
     printer.setPageRanges(QPageRanges());
     QPrintDialog dialog(&printer, parent);
+    // Qt's dialog, as it is made, turns the printer to the system's default
+    // printer when there is one; a file chosen before is put back, so that the
+    // dialog opens on "Print to File (PDF)" again.
+    if (!toPrinter) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfFile);
+    }
     dialog.setObjectName(QStringLiteral("cbdPrint"));
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);

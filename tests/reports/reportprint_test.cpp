@@ -11,12 +11,15 @@
 #include <QDate>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 
@@ -422,27 +425,98 @@ protected:
     static bool isPdf(const QString &file) { return readFile(file).startsWith("%PDF-"); }
 };
 
-} // namespace
+// Reports printed on the test command's own print server (scripts/cups-test-server): its default
+// queue writes the PDF of each job it prints to out/<queue>.pdf in the server's folder. CTest
+// runs these tests alone, since some of them take printers away.
+class SystemPrinterQueueTest : public SystemPrinterTest {
+protected:
+    void SetUp() override
+    {
+        SystemPrinterTest::SetUp();
+        if (server().isEmpty())
+            GTEST_SKIP() << "ORV_TEST_CUPS_DIR is not set; scripts/test starts a print server of its own and sets "
+                            "it (by hand: eval \"$(scripts/cups-test-server start)\")";
+        ASSERT_EQ(qEnvironmentVariable("CUPS_SERVER"), server() + u"/cups.sock"_s)
+            << "CUPS_SERVER must name the socket of scripts/cups-test-server";
+        ASSERT_EQ(QPrinterInfo::defaultPrinterName(), queue())
+            << "the print server's queue is not the default printer (is the server running? a Default line "
+               "in ~/.cups/lpoptions or PRINTER/LPDEST choose another)";
+        QFile::remove(output(queue()));
+    }
+    // The queues as the server started: its own alone, as the default printer.
+    void TearDown() override
+    {
+        if (!server().isEmpty()) {
+            for (const QString &q : queues())
+                if (q != queue())
+                    removeQueue(q);
+            if (!queues().contains(queue()))
+                addQueue(queue());
+            cups(u"lpadmin"_s, {u"-d"_s, queue()});
+        }
+        SystemPrinterTest::TearDown();
+    }
 
-// With no printer installed, QPrinter would write a PDF file it has no name for.
-TEST_F(SystemPrinterTest, WithoutAnyPrinterTheUserIsToldAndChoosesAFileInThePrintDialog)
-{
-    if (!QPrinterInfo::availablePrinterNames().isEmpty())
-        GTEST_SKIP() << "a printer is installed on this system";
-    setSetting("PrinterWindow", u"OFF"_s);
-    const QString question = u"Druckerfehler: 482 Kein Drucker vorhanden\r\nMöchten Sie den Druck abbrechen?"_s;
-    TestReportDialog dlg(fixedReport(u"Liste Test"_s, QString(), u"Zeile 1\r\nZeile 2"_s));
-    // "Nein": the print dialog, where the file is chosen. ("Ja" gives up: ReportPrintTest with no printer.)
-    const QString pdf = tempPath() + u"/liste.pdf"_s;
-    QString proposed;
-    prompter.expectMessage(question, u"Druckerfehler"_s, ui::Icon::Question, ui::Answer::No);
-    printToFile(pdf, &proposed, u"Liste Test"_s);
-    clickButton(dlg, u"cmdDrucken"_s);
-    EXPECT_TRUE(isPdf(pdf));
-    EXPECT_EQ(pdfTitle(pdf), u"Liste Test"_s);
-    EXPECT_FALSE(prompter.pending());
-    EXPECT_EQ(QDir(tempPath()).entryList({u"*.pdf"_s}, QDir::Files), QStringList{u"liste.pdf"_s});
-}
+    static QString server() { return qEnvironmentVariable("ORV_TEST_CUPS_DIR"); }
+    static QString queue() { return qEnvironmentVariable("ORV_TEST_PRINTER"); }
+    static QString output(const QString &queue) { return server() + u"/out/"_s + queue + u".pdf"_s; }
+
+    // A CUPS client tool run against the test server; what it wrote.
+    static QString cups(const QString &tool, const QStringList &args)
+    {
+        QProcess p;
+        p.start(tool, args);
+        const bool done = p.waitForFinished(30000);
+        EXPECT_TRUE(done && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+            << tool.toStdString() << ' ' << args.join(u' ').toStdString() << ": "
+            << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    // Another queue of the server's kind, as an administrator sets one up.
+    static void addQueue(const QString &name)
+    {
+        cups(u"lpadmin"_s,
+             {u"-p"_s, name, u"-E"_s, u"-v"_s, u"file://"_s + output(name), u"-P"_s, server() + u"/queue.ppd"_s});
+    }
+    static void removeQueue(const QString &name) { cups(u"lpadmin"_s, {u"-x"_s, name}); }
+    static QStringList queues() { return cups(u"lpstat"_s, {u"-e"_s}).split(u'\n', Qt::SkipEmptyParts); }
+    // The lines of the next PDF the queue prints, as pdftotext reads them (runs of blanks as one),
+    // once the queue has no job left; none when nothing comes within a minute. The file is taken
+    // away, for the next print.
+    static QStringList printedLines(const QString &queue)
+    {
+        const QString file = output(queue);
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFileInfo::exists(file) || !cups(u"lpstat"_s, {u"-o"_s, queue}).isEmpty()) {
+            if (waited.elapsed() > 60000) {
+                ADD_FAILURE() << queue.toStdString() << " printed nothing within a minute:\n"
+                              << cups(u"lpstat"_s, {u"-t"_s}).toStdString();
+                return {};
+            }
+            QTest::qWait(50);
+        }
+        QProcess p;
+        p.start(u"pdftotext"_s, {u"-layout"_s, file, u"-"_s});
+        EXPECT_TRUE(p.waitForFinished(30000) && p.exitCode() == 0) << p.readAllStandardError().toStdString();
+        QFile::remove(file);
+        QStringList lines;
+        for (const QString &l : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n'))
+            if (!l.simplified().isEmpty())
+                lines << l.simplified();
+        return lines;
+    }
+    // The print dialog's printer list.
+    static QComboBox *printers(QDialog &d) { return child<QComboBox>(d, u"printers"_s); }
+    static void pressOk(QDialog &d) { d.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click(); }
+    static QString printedOn(const QString &title, const QString &printer)
+    {
+        return u"„%1“ wurde auf dem Drucker „%2“ gedruckt."_s.arg(title, printer);
+    }
+    static QString status() { return ui::StatusPanels::instance().panelText(u"Status"_s); }
+};
+
+} // namespace
 
 // The file offered carries the report's name and the day, in the folder the last one went to.
 TEST_F(SystemPrinterTest, PrintToFileOffersTheReportsNameInTheLastFolder)
@@ -466,4 +540,116 @@ TEST_F(SystemPrinterTest, PrintToFileOffersTheReportsNameInTheLastFolder)
     print(kurse);
     EXPECT_EQ(proposed, tempPath() + u"/ablage/Liste Kurse "_s + today() + u".pdf"_s);
     EXPECT_TRUE(isPdf(tempPath() + u"/ablage/kurse2.pdf"_s));
+}
+
+// With no printer installed, QPrinter would write a PDF file it has no name for.
+TEST_F(SystemPrinterQueueTest, WithoutAnyPrinterTheUserIsToldAndChoosesAFileInThePrintDialog)
+{
+    for (const QString &q : queues())
+        removeQueue(q);
+    ASSERT_TRUE(QPrinterInfo::availablePrinterNames().isEmpty());
+    setSetting("PrinterWindow", u"OFF"_s);
+    const QString question = u"Druckerfehler: 482 Kein Drucker vorhanden\r\nMöchten Sie den Druck abbrechen?"_s;
+    TestReportDialog dlg(fixedReport(u"Liste Test"_s, QString(), u"Zeile 1\r\nZeile 2"_s));
+    // "Nein": the print dialog, where the file is chosen. ("Ja" gives up: ReportPrintTest with no printer.)
+    const QString pdf = tempPath() + u"/liste.pdf"_s;
+    QString proposed;
+    prompter.expectMessage(question, u"Druckerfehler"_s, ui::Icon::Question, ui::Answer::No);
+    printToFile(pdf, &proposed, u"Liste Test"_s);
+    clickButton(dlg, u"cmdDrucken"_s);
+    EXPECT_TRUE(isPdf(pdf));
+    EXPECT_EQ(pdfTitle(pdf), u"Liste Test"_s);
+    EXPECT_FALSE(prompter.pending());
+    EXPECT_EQ(QDir(tempPath()).entryList({u"*.pdf"_s}, QDir::Files), QStringList{u"liste.pdf"_s});
+}
+
+// With a printer in the print system the dialog opens on it, not on a file, and prints there.
+TEST_F(SystemPrinterQueueTest, ThePrintDialogOpensOnTheDefaultPrinterAndPrintsThere)
+{
+    setSetting("PrinterWindow", u"ON"_s);
+    TestReportDialog dlg(fixedReport(u"Liste Kurse"_s, QString(), u"Zeile 1"_s));
+    prompter.expectModal([](QDialog &d) {
+        EXPECT_EQ(printers(d)->currentText(), queue());
+        QPrinter *p = static_cast<QPrintDialog &>(d).printer();
+        EXPECT_EQ(p->outputFormat(), QPrinter::NativeFormat);
+        EXPECT_EQ(p->printerName(), queue());
+        pressOk(d);
+    });
+    clickButton(dlg, u"cmdDrucken"_s);
+    EXPECT_TRUE(printedLines(queue()).contains(u"Liste Kurse"_s));
+    EXPECT_EQ(status(), printedOn(u"Liste Kurse"_s, queue()));
+}
+
+// "Drucken" without the dialog: the job reaches the default queue and its PDF holds the report.
+TEST_F(SystemPrinterQueueTest, DruckenPrintsTheReportOnTheDefaultPrinter)
+{
+    setSetting("PrinterWindow", u"OFF"_s);
+    const QString title = u"Liste Trainingsplan Qualitätssicherung"_s;
+    TestReportDialog dlg(fixedReport(title, u"KursNr  Name"_s, u"K1      Abel, Anna\r\nK2      Ärger, Udo"_s));
+    clickButton(dlg, u"cmdDrucken"_s);
+    const QStringList lines = printedLines(queue());
+    EXPECT_TRUE(lines.contains(title)) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines.mid(lines.indexOf(u"Seite: 1"_s)),
+              (QStringList{u"Seite: 1"_s, u"KursNr Name"_s, u"K1 Abel, Anna"_s, u"K2 Ärger, Udo"_s}));
+    EXPECT_EQ(status(), printedOn(title, queue()));
+    EXPECT_FALSE(prompter.pending());
+}
+
+// What the user chose in the dialog, a second printer or a file, is where the next print goes.
+TEST_F(SystemPrinterQueueTest, TheDestinationChosenInTheDialogIsKeptForTheNextPrint)
+{
+    const QString second = queue() + u"-2"_s;
+    addQueue(second);
+    setSetting("PrinterWindow", u"ON"_s);
+    TestReportDialog dlg(fixedReport(u"Liste Mitarbeiter"_s, QString(), u"Zeile 1"_s));
+    auto print = [&](const QString &opensOn, const QString &choose) {
+        prompter.expectModal([=](QDialog &d) {
+            EXPECT_EQ(printers(d)->currentText(), opensOn);
+            if (!choose.isEmpty())
+                printers(d)->setCurrentIndex(printers(d)->findText(choose));
+            pressOk(d);
+        });
+        clickButton(dlg, u"cmdDrucken"_s);
+    };
+    print(queue(), second);
+    EXPECT_TRUE(printedLines(second).contains(u"Liste Mitarbeiter"_s));
+    EXPECT_EQ(status(), printedOn(u"Liste Mitarbeiter"_s, second));
+    print(second, QString());
+    EXPECT_TRUE(printedLines(second).contains(u"Liste Mitarbeiter"_s));
+    // Printed without the dialog, the report goes there too.
+    setSetting("PrinterWindow", u"OFF"_s);
+    clickButton(dlg, u"cmdDrucken"_s);
+    EXPECT_TRUE(printedLines(second).contains(u"Liste Mitarbeiter"_s));
+    EXPECT_FALSE(QFileInfo::exists(output(queue())));
+
+    // A file chosen instead is offered again, though there are printers.
+    setSetting("PrinterWindow", u"ON"_s);
+    QString proposed;
+    printToFile(tempPath() + u"/mitarbeiter.pdf"_s, &proposed, u"Liste Mitarbeiter"_s);
+    clickButton(dlg, u"cmdDrucken"_s);
+    EXPECT_TRUE(isPdf(tempPath() + u"/mitarbeiter.pdf"_s));
+    prompter.expectModal([](QDialog &d) {
+        EXPECT_EQ(printers(d)->currentIndex(), printers(d)->count() - 1);
+        EXPECT_EQ(static_cast<QPrintDialog &>(d).printer()->outputFormat(), QPrinter::PdfFormat);
+        d.reject();
+    });
+    clickButton(dlg, u"cmdDrucken"_s);
+    EXPECT_FALSE(QFileInfo::exists(output(second)));
+}
+
+// The printer taken away while the program runs: nothing left to print on.
+TEST_F(SystemPrinterQueueTest, APrinterRemovedWhileTheProgramRunsLeavesNoneToPrintOn)
+{
+    setSetting("PrinterWindow", u"OFF"_s);
+    TestReportDialog dlg(fixedReport(u"Liste Kurse"_s, QString(), u"Zeile 1"_s));
+    clickButton(dlg, u"cmdDrucken"_s);
+    EXPECT_TRUE(printedLines(queue()).contains(u"Liste Kurse"_s));
+
+    removeQueue(queue());
+    ui::setStatus(QString());
+    prompter.expectMessage(u"Druckerfehler: 482 Kein Drucker vorhanden\r\nMöchten Sie den Druck abbrechen?"_s,
+                           u"Druckerfehler"_s, ui::Icon::Question, ui::Answer::Yes);
+    clickButton(dlg, u"cmdDrucken"_s);
+    EXPECT_EQ(status(), QString());
+    EXPECT_EQ(QDir(tempPath()).entryList({u"*.pdf"_s}, QDir::Files), QStringList());
 }
