@@ -388,12 +388,14 @@ ColumnInfo columnOf(const PGresult *res, int c)
 
 class PgBackend;
 
-// A large read goes through a server-side cursor in batches of this many
-// rows: libpq then makes one result per batch instead of one per row, which
-// takes a third off the client's work for a table read, and the next batch
-// is on its way while one is being read.
-constexpr int kBatchRows = 20000;
-constexpr const char *kFetchBatch = "FETCH FORWARD 20000 FROM orv_rows";
+// A large read goes through a server-side cursor in batches: libpq then
+// makes one result per batch instead of one per row, which takes a third off
+// the client's work for a table read, and the next batch is on its way while
+// one is being read. The batches grow from the first, which a small table
+// fills alone, so that a large one over a slow link takes few round trips;
+// the largest stays a few ten megabytes in libpq's hands.
+constexpr int kFirstBatchRows = 20000;
+constexpr int kLargestBatchRows = 160000;
 
 // Rows arrive one at a time in single-row mode, or a batch at a time from a
 // server-side cursor, so a large table is never held twice (once by libpq,
@@ -406,8 +408,10 @@ public:
     PgCursor(const PgCursor &) = delete;
     PgCursor &operator=(const PgCursor &) = delete;
 
-    void start();     // reads the first result: column layout or the statement's error
-    void sendFetch(); // asks for the next batch
+    void start(); // reads the first result: column layout or the statement's error
+    // Asks for the next batch, after the statements `before` when given (one
+    // round trip for them all); false when it could not be sent.
+    bool sendFetch(const QByteArray &before = {});
 
     bool next() override;
     int columnCount() const override { return int(m_columns.size()); }
@@ -459,6 +463,8 @@ private:
     bool m_done = false;
     bool m_fetchSent = false; // batches: a FETCH whose answer is still to be read
     bool m_sendFailed = false;
+    int m_asked = 0; // the rows the FETCH under way asked for
+    int m_nextAsk = kFirstBatchRows;
     Result m_first; // the first row or batch, read by start()
     Result m_row;   // the current row, or the batch that holds it
     int m_at = 0;   // the current row's place in m_row
@@ -512,17 +518,31 @@ public:
         const QByteArray text = "DECLARE orv_rows NO SCROLL CURSOR FOR " + translatePlaceholders(sql.toUtf8(), count);
         checkCount(count, params);
         const Parameters p(params);
-        Result res(PQexec(m_conn, "BEGIN"));
-        if (!res || PQresultStatus(res.get()) != PGRES_COMMAND_OK)
-            throwResultError(m_conn, res.get());
-        res.reset(PQexecParams(m_conn, text.constData(), p.count(), nullptr, p.values(), nullptr, nullptr, 0));
-        if (!res || PQresultStatus(res.get()) != PGRES_COMMAND_OK) {
-            Result(PQexec(m_conn, "ROLLBACK"));
-            throwResultError(m_conn, res.get());
-        }
         auto cursor = std::make_unique<PgCursor>(*this, m_conn, false, PgCursor::Reading::Batches);
+        if (params.isEmpty()) {
+            // One round trip for the three: the simple protocol takes them
+            // together, and answers each in turn.
+            if (!cursor->sendFetch("BEGIN; " + text + "; "))
+                throwResultError(m_conn, nullptr);
+            for (int i = 0; i < 2; ++i) {
+                Result res(PQgetResult(m_conn));
+                // The server skips the rest of the script after a failure; the
+                // cursor, let go, reads what remains and ends the transaction.
+                if (!res || PQresultStatus(res.get()) != PGRES_COMMAND_OK)
+                    throwResultError(m_conn, res.get());
+            }
+        } else {
+            Result res(PQexec(m_conn, "BEGIN"));
+            if (!res || PQresultStatus(res.get()) != PGRES_COMMAND_OK)
+                throwResultError(m_conn, res.get());
+            res.reset(PQexecParams(m_conn, text.constData(), p.count(), nullptr, p.values(), nullptr, nullptr, 0));
+            if (!res || PQresultStatus(res.get()) != PGRES_COMMAND_OK) {
+                Result(PQexec(m_conn, "ROLLBACK"));
+                throwResultError(m_conn, res.get());
+            }
+            cursor->sendFetch();
+        }
         m_active = cursor.get();
-        cursor->sendFetch();
         cursor->start();
         return cursor;
     }
@@ -777,18 +797,23 @@ Result PgCursor::fetch()
         awaitAnswer(m_conn);
         return Result(PQgetResult(m_conn));
     }
+    const int asked = m_asked;
     Result batch = takeBatch();
     // A full batch may have more behind it: the next one is asked for now,
     // so that the server sends it while this one is read.
-    if (batch && PQresultStatus(batch.get()) == PGRES_TUPLES_OK && PQntuples(batch.get()) == kBatchRows)
+    if (batch && PQresultStatus(batch.get()) == PGRES_TUPLES_OK && PQntuples(batch.get()) == asked)
         sendFetch();
     return batch;
 }
 
-void PgCursor::sendFetch()
+bool PgCursor::sendFetch(const QByteArray &before)
 {
-    m_fetchSent = PQsendQuery(m_conn, kFetchBatch) == 1;
+    m_asked = m_nextAsk;
+    m_nextAsk = std::min(m_nextAsk * 2, kLargestBatchRows);
+    const QByteArray fetch = before + "FETCH FORWARD " + QByteArray::number(m_asked) + " FROM orv_rows";
+    m_fetchSent = PQsendQuery(m_conn, fetch.constData()) == 1;
     m_sendFailed = !m_fetchSent;
+    return m_fetchSent;
 }
 
 Result PgCursor::takeBatch()
@@ -863,9 +888,9 @@ void PgCursor::bufferRest()
         return;
     if (m_reading == Reading::Batches) {
         const bool more = m_fetchSent;
+        const int asked = m_asked;
         Result batch = takeBatch();
-        const bool full =
-            batch && PQresultStatus(batch.get()) == PGRES_TUPLES_OK && PQntuples(batch.get()) == kBatchRows;
+        const bool full = batch && PQresultStatus(batch.get()) == PGRES_TUPLES_OK && PQntuples(batch.get()) == asked;
         if (batch)
             m_buffer.push_back(std::move(batch));
         if (more && full)

@@ -741,6 +741,16 @@ void RecordSet::openTable(Connection &conn, const QString &table)
     fresh->conn = &conn;
     fresh->table = def;
     fresh->sql = QStringLiteral("SELECT * FROM ") + name;
+    if (def && conn.backend().kind() == BackendKind::Postgres) {
+        // A server pads fixed-width text with blanks, and would send them: it
+        // sends the text without, and the set pads it again by the column's
+        // width, as it keeps every text.
+        QStringList cols;
+        for (const schema::ColumnDef &c : def->columns)
+            cols << (c.type == ColType::Text ? QStringLiteral("rtrim(%1) AS %1").arg(QLatin1String(c.name))
+                                             : QString::fromLatin1(c.name));
+        fresh->sql = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), name);
+    }
     fresh->load();
     d = std::move(fresh);
 }

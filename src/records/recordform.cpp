@@ -432,10 +432,7 @@ void RecordForm::saveRecord()
 
     m_editMode = m_addMode = m_copyMode = false;
     setKeyFieldsEnabled(false);
-    const QStringList key = keyOfFields();
-    m_savedBookmark = 0;
-    refreshRecords();
-    findKeyAndShow(key);
+    reloadAndShow(keyOfFields());
     setBrowseMode(true);
 }
 
@@ -449,8 +446,14 @@ void RecordForm::refreshAndShow(const QStringList &key)
 {
     if (m_editMode || m_addMode)
         return;
+    reloadAndShow(key);
+}
+
+void RecordForm::reloadAndShow(const QStringList &key)
+{
+    // Shown once, at the row found: each showing reads the row's lookups again.
     m_savedBookmark = 0;
-    refreshRecords();
+    refreshRecords(false);
     findKeyAndShow(key);
 }
 
@@ -507,10 +510,7 @@ void RecordForm::handleSaveError(const data::DbError &e)
         undoChanges();
         if (m_unloaded)
             return;
-        const QStringList key = keyOfRow();
-        m_savedBookmark = 0;
-        refreshRecords();
-        findKeyAndShow(key);
+        reloadAndShow(keyOfRow());
     } else {
         ui::Prompter::instance().message(
             this,
@@ -696,7 +696,7 @@ void RecordForm::seekRecord()
     }
 }
 
-void RecordForm::refreshRecords()
+void RecordForm::refreshRecords(bool show)
 {
     if (m_unloaded || !m_rows->isOpen())
         return;
@@ -709,12 +709,10 @@ void RecordForm::refreshRecords()
             closeWindow();
             return;
         }
-        if (m_savedBookmark > 0 && m_rows->gotoBookmark(m_savedBookmark))
-            showRecord();
-        else {
+        if (!(m_savedBookmark > 0 && m_rows->gotoBookmark(m_savedBookmark)))
             m_rows->moveFirst();
+        if (show)
             showRecord();
-        }
     } catch (const data::DbError &e) {
         if (e.number() != data::ErrRefreshNotAllowed)
             errorBox(e, QStringLiteral("RefreshError: "));

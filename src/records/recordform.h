@@ -152,7 +152,10 @@ private:
     bool databaseWritable();
     void showRecord();
     void setBrowseMode(bool browse);
-    void refreshRecords();
+    // Reads the rows again; `show`: the current row is shown (false when the caller shows one itself).
+    void refreshRecords(bool show = true);
+    // Reads the rows again and shows the one with this key, or the first.
+    void reloadAndShow(const QStringList &key);
     QString deleteQuestion();
     void findKeyAndShow(const QStringList &key);
     void handleSaveError(const data::DbError &e);

@@ -220,6 +220,18 @@ TEST_F(PgBackendTest, CursorsLeftHalfReadKeepTheConnectionUsable)
         db = openPostgresBackend(qEnvironmentVariable("ORV_TEST_PG_URI"));
         EXPECT_FALSE(orphan->next());
     }
+
+    // Without parameters the cursor is opened and first asked for rows in one
+    // go; the batches grow on the way. A statement the server refuses there
+    // leaves neither a transaction nor a cursor behind.
+    EXPECT_EQ(sumOf(*db->queryMany(u"SELECT g FROM generate_series(1, 330000) AS g"_s)), 330000LL * 330001 / 2);
+    EXPECT_EQ(count, 330000);
+    EXPECT_TRUE(orv::test::dbErrorText([&] {
+                    db->queryMany(u"SELECT nichtda FROM generate_series(1, 9)"_s);
+                }).contains(u"nichtda"_s));
+    EXPECT_FALSE(db->inTransaction());
+    EXPECT_EQ(rows(cursors), QStringList{u"0"_s});
+    EXPECT_EQ(rows(u"SELECT 1"_s), QStringList{u"1"_s});
 }
 
 // Why a connection failed, in German, with libpq's own words after it for
