@@ -32,6 +32,8 @@ unsigned plainPathsFromText(const char *text)
             m |= unsigned(FastPath::ReadingThread);
         else if (name == "order")
             m |= unsigned(FastPath::KeyOrder);
+        else if (name == "join")
+            m |= unsigned(FastPath::JoinInMemory);
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
     }
     return m;

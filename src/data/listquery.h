@@ -4,8 +4,12 @@
 
 #include <QString>
 #include <QVariantList>
+#include <memory>
+#include <vector>
 
 namespace orv::data {
+
+class Connection;
 
 // The rows a printed list reads, with its conditions. The statement is made
 // here from the list's table; the lists name the conditions' columns and values. The rows come
@@ -28,19 +32,40 @@ public:
     // The columns only the spreadsheet shows, after the printed ones.
     void withExportedColumns();
 
+    // The whole statement, joins and all.
     QString sql() const;
     const QVariantList &params() const { return m_params; }
 
+    // A joined list read as one statement per table, each with its own
+    // conditions, joined by key here: the file database looks each entry's
+    // employee and course up one by one, far slower than a scan of each table.
+    // False when the list has no joins, or a column's table is unknown.
+    bool readsTablesApart() const;
+    struct TableRead {
+        QString sql;
+        QVariantList params;
+    };
+    // The statement of the list's own table first, then one per join in
+    // order, each beginning with its key column.
+    std::vector<TableRead> tableReads() const;
+    // The rows as sql() gives them (in another order), read table by table.
+    std::unique_ptr<Cursor> readApart(Connection &conn) const;
+
 private:
-    void add(const QString &condition);
+    struct Condition {
+        int table; // 0: the list's own, 1 + n: the n-th join's; -1: unknown
+        QString sql;
+        QVariantList params;
+    };
+    void add(const char *column, const QString &condition, QVariantList params);
     void like(const char *column, const QString &pattern);
+    int tableOf(const char *column) const;
 
     const ListTable &m_list;
     const Backend &m_backend;
-    QString m_columns; // SELECT ...
-    QString m_from;    //  FROM ...
-    QString m_where;
-    QVariantList m_params;
+    std::vector<const ListColumn *> m_columns; // read, in this order
+    std::vector<Condition> m_conditions;
+    QVariantList m_params; // of every condition, in order
 };
 
 } // namespace orv::data

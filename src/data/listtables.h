@@ -46,10 +46,18 @@ struct ListColumn {
     constexpr int lineWidth() const { return shown == Shown::Never || shown == Shown::Exported ? 0 : width + gap; }
 };
 
+// A table whose row each of the list's rows takes, matched by a key column
+// of the same name in both (an inner join: rows without a match are left out).
+struct ListJoin {
+    const char *table;
+    const char *key;
+};
+
 // A list's rows: where they come from, and the columns in the order of the line.
 struct ListTable {
-    const char *from; // the FROM part of the statement
+    const char *from; // the FROM part of the statement; with `joins`, the one table they join to
     std::span<const ListColumn> columns;
+    std::span<const ListJoin> joins = {};
 
     // The position of the named column in the rows. Evaluated at compile time,
     // a name the table does not have stops the build.
@@ -124,10 +132,8 @@ inline constexpr ListColumn trainingPlanListColumns[] = {
     {"Quelle",               "Quelle",        0, false, Shown::Exported, 0, CellType::Text},
     {"Bemerkung",            "Bemerkung",     0, false, Shown::Exported, 0, CellType::Text},
 };
-inline constexpr ListTable trainingPlanList = {
-    "(Trainingsplan INNER JOIN Mitarbeiter ON Trainingsplan.Name = Mitarbeiter.Name)"
-    " INNER JOIN Kurs ON Trainingsplan.KursNr = Kurs.KursNr",
-    trainingPlanListColumns};
+inline constexpr ListJoin trainingPlanListJoins[] = {{"Mitarbeiter", "Name"}, {"Kurs", "KursNr"}};
+inline constexpr ListTable trainingPlanList = {"Trainingsplan", trainingPlanListColumns, trainingPlanListJoins};
 // clang-format on
 
 } // namespace orv::data

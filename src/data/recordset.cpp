@@ -156,7 +156,8 @@ struct RecordSet::Impl {
     const schema::TableDef *table = nullptr; // writes go here; nullptr: read-only
     QString sql;
     QVariantList params;
-    qint64 expectedRows = 0; // the caller's estimate for the first read
+    qint64 expectedRows = 0;                       // the caller's estimate for the first read
+    std::function<std::unique_ptr<Cursor>()> read; // when set, the rows come from it instead of sql
     std::shared_ptr<Snapshot> snap;
     std::vector<uint32_t> order; // row numbers in the current order
     qint64 pos = 0;              // index into order; -1 before the first, size() after the last
@@ -214,7 +215,7 @@ struct RecordSet::Impl {
         stale = false;
         logMark = table && !conn->inTransaction() ? changelog::mark(*conn) : QString();
         // Below a few thousand rows the extra round trips of a batched read cost more than they save.
-        auto cur = expected >= 5000 ? conn->queryMany(sql, params) : conn->query(sql, params);
+        auto cur = read ? read() : expected >= 5000 ? conn->queryMany(sql, params) : conn->query(sql, params);
         auto s = std::make_shared<Snapshot>();
         s->read(*cur, uint32_t(std::clamp<qint64>(expected, 0, 1 << 26)));
         if (table)
@@ -421,6 +422,7 @@ struct RecordSet::Impl {
         conn = other.conn;
         sql = other.sql;
         params = other.params;
+        read = other.read;
         snap = other.snap;
     }
 
@@ -761,6 +763,16 @@ void RecordSet::openQuery(Connection &conn, const QString &sql, const QVariantLi
     fresh->conn = &conn;
     fresh->sql = sql;
     fresh->params = params;
+    fresh->expectedRows = expectedRows;
+    fresh->load();
+    d = std::move(fresh);
+}
+
+void RecordSet::openRows(Connection &conn, std::function<std::unique_ptr<Cursor>()> read, qint64 expectedRows)
+{
+    auto fresh = std::make_unique<Impl>();
+    fresh->conn = &conn;
+    fresh->read = std::move(read);
     fresh->expectedRows = expectedRows;
     fresh->load();
     d = std::move(fresh);
@@ -1198,7 +1210,8 @@ RecordSet RecordSet::reread() const
         && std::find(d->snap->deleted.begin(), d->snap->deleted.end(), uint8_t(1)) != d->snap->deleted.end();
     if (!d->isOpen() || d->adding || anyDeleted || !d->current()) {
         // About as many rows as were read last time.
-        fresh.openQuery(*d->conn, d->sql, d->params, d->isOpen() ? qint64(d->snap->rows) : 0);
+        const qint64 expected = d->isOpen() ? qint64(d->snap->rows) : 0;
+        d->read ? fresh.openRows(*d->conn, d->read, expected) : fresh.openQuery(*d->conn, d->sql, d->params, expected);
         return fresh;
     }
     fresh.d->shareRowsOf(*d);

@@ -2,6 +2,7 @@
 #include "data/backend.h"
 #include "data/connection.h"
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     // Opens any query read-only (search lists, pickers). `expectedRows`: about
     // how many rows will come, when the caller can tell; 0 when not.
     void openQuery(Connection &conn, const QString &sql, const QVariantList &params = {}, qint64 expectedRows = 0);
+    // The same for rows another reader makes (a read again calls it again).
+    void openRows(Connection &conn, std::function<std::unique_ptr<Cursor>()> read, qint64 expectedRows = 0);
     void close();
     bool isOpen() const;
 

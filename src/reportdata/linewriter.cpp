@@ -1,6 +1,8 @@
 #include "reportdata/linewriter.h"
 
 #include "data/dbtext.h"
+#include "data/fastpaths.h"
+#include "data/listquery.h"
 #include "ui/format.h"
 
 #include <bit>
@@ -12,6 +14,20 @@ SortedRows::SortedRows(data::Connection &conn, const QString &sql, const QVarian
                        const QString &sortColumns, qint64 expectedRows)
 {
     m_rows.openQuery(conn, sql, params, expectedRows);
+    if (!sortColumns.isEmpty())
+        m_rows.sort(sortColumns);
+}
+
+SortedRows::SortedRows(data::Connection &conn, const data::ListQuery &query, const QString &sortColumns,
+                       qint64 expectedRows)
+{
+    // A server joins by hash on its side, and sends each row once.
+    if (conn.backend().kind() == data::BackendKind::Sqlite && data::fastPath(data::FastPath::JoinInMemory)
+        && query.readsTablesApart())
+        m_rows.openRows(
+            conn, [&conn, query] { return query.readApart(conn); }, expectedRows);
+    else
+        m_rows.openQuery(conn, query.sql(), query.params(), expectedRows);
     if (!sortColumns.isEmpty())
         m_rows.sort(sortColumns);
 }

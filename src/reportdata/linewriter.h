@@ -12,6 +12,10 @@
 #include <unordered_map>
 #include <vector>
 
+namespace orv::data {
+class ListQuery;
+}
+
 namespace orv::reportdata {
 
 // The rows of a record set in its sorted order, read like a query result.
@@ -22,6 +26,10 @@ public:
     // Reads the whole result of sql, then sorts it by the comma-separated
     // columns. `expectedRows`: about how many rows come; 0 when unknown.
     SortedRows(data::Connection &conn, const QString &sql, const QVariantList &params, const QString &sortColumns,
+               qint64 expectedRows = 0);
+    // The same for a list's rows; the file database reads a joined list's
+    // tables one by one and joins them here.
+    SortedRows(data::Connection &conn, const data::ListQuery &query, const QString &sortColumns,
                qint64 expectedRows = 0);
     int size() const { return m_rows.recordCount(); }
 

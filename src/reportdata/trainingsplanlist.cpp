@@ -166,8 +166,7 @@ ReportModel buildTrainingsplanList(data::Connection &conn, const TrainingsplanSe
     m.orientation = Orientation::Landscape;
 
     // One line per entry at most: the table's size is room enough for the copy.
-    SortedRows rows(conn, q.rows.sql(), q.rows.params(), q.sortColumns,
-                    conn.backend().rowEstimate(QStringLiteral("Trainingsplan")));
+    SortedRows rows(conn, q.rows, q.sortColumns, conn.backend().rowEstimate(QStringLiteral("Trainingsplan")));
     if (progress.start)
         progress.start(rows.size() + 1);
 
@@ -228,8 +227,7 @@ ExportJob trainingsplanExport(data::Connection &conn, const TrainingsplanSelecti
 
     job.rows = [q, cells, group](data::Connection &c, ExportWriter &w) {
         // The rows in the printed list's order.
-        SortedRows cur(c, q.rows.sql(), q.rows.params(), q.sortColumns,
-                       c.backend().rowEstimate(QStringLiteral("Trainingsplan")));
+        SortedRows cur(c, q.rows, q.sortColumns, c.backend().rowEstimate(QStringLiteral("Trainingsplan")));
         // The rows are all read: their number needs no counting pass of its own.
         w.expect(cur.size());
         const int groupAt = group == Group::None ? -1 : groupColumn(group);
