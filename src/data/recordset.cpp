@@ -2,17 +2,16 @@
 
 #include "data/changelog.h"
 #include "data/collation.h"
+#include "data/columnvalues.h"
 #include "data/dates.h"
 #include "data/dberror.h"
 #include "data/dbtext.h"
+#include "data/rowsort.h"
 #include "data/schema.h"
 #include "data/snapshot.h"
 #include "data/storedvalue.h"
 
-#include <QLocale>
 #include <algorithm>
-#include <bit>
-#include <charconv>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -62,91 +61,6 @@ bool foldLatin1(std::string_view s, std::string &out)
         }
     }
     return true;
-}
-
-void ensureDictRank(ColumnStore &col)
-{
-    const uint32_t n = col.dict.size();
-    if (col.rankedSize == n)
-        return;
-    std::vector<std::string_view> texts(n > 0 ? n - 1 : 0);
-    for (uint32_t i = 1; i < n; ++i)
-        texts[i - 1] = col.dict.at(i);
-    std::vector<uint32_t> ids = germanOrder(texts);
-    for (uint32_t &id : ids)
-        ++id; // dictionary ids start at 1
-    col.dictRank.assign(n, 0);
-    uint32_t rank = 0;
-    for (uint32_t i = 0; i < ids.size(); ++i) {
-        // Equal texts (possible in a dictionary that stopped hashing) share their rank.
-        if (i == 0 || col.dict.at(ids[i]) != col.dict.at(ids[i - 1]))
-            ++rank;
-        col.dictRank[ids[i]] = rank; // 0 stays for null: nulls first
-    }
-    col.rankedSize = n;
-}
-
-// Dense ranks of one column for the given rows (0 = null, first).
-std::vector<uint32_t> ranksFor(ColumnStore &col, const std::vector<uint32_t> &rows, uint32_t &maxRank)
-{
-    std::vector<uint32_t> rank(rows.size());
-    if (col.info.type == ColType::Text) {
-        ensureDictRank(col);
-        for (size_t i = 0; i < rows.size(); ++i)
-            rank[i] = col.dictRank[col.ids[rows[i]]];
-        maxRank = col.dict.size();
-        return rank;
-    }
-    const bool real = col.info.type == ColType::Single || col.info.type == ColType::Double;
-    std::vector<double> values;
-    values.reserve(rows.size());
-    for (uint32_t r : rows)
-        if (!col.isNull(r))
-            values.push_back(real ? col.reals[r] : double(col.ints[r]));
-    std::sort(values.begin(), values.end());
-    values.erase(std::unique(values.begin(), values.end()), values.end());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const uint32_t r = rows[i];
-        if (col.isNull(r))
-            continue;
-        const double v = real ? col.reals[r] : double(col.ints[r]);
-        rank[i] = uint32_t(std::lower_bound(values.begin(), values.end(), v) - values.begin()) + 1;
-    }
-    maxRank = uint32_t(values.size()) + 1;
-    return rank;
-}
-
-// A single as PostgreSQL sends it (its shortest decimal text) read as a
-// double: what a fresh read of the stored value holds.
-double asServerSends(float f)
-{
-    char buf[32];
-    const auto end = std::to_chars(buf, buf + sizeof buf, f).ptr;
-    double d = f;
-    std::from_chars(buf, end, d);
-    return d;
-}
-
-// Stable sort of the keys by their bits [from, to), eleven bits a pass.
-void radixSort(std::vector<uint64_t> &keys, int from, int to)
-{
-    constexpr int kDigit = 11;
-    constexpr uint64_t kMask = (uint64_t(1) << kDigit) - 1;
-    std::vector<uint64_t> moved(keys.size());
-    std::vector<size_t> start(size_t(1) << kDigit);
-    for (int shift = from; shift < to; shift += kDigit) {
-        std::fill(start.begin(), start.end(), 0);
-        for (const uint64_t k : keys)
-            ++start[(k >> shift) & kMask];
-        if (std::find(start.begin(), start.end(), keys.size()) != start.end())
-            continue; // every key has the same digit here
-        size_t sum = 0;
-        for (size_t &s : start)
-            sum += std::exchange(s, sum);
-        for (const uint64_t k : keys)
-            moved[start[(k >> shift) & kMask]++] = k;
-        keys.swap(moved);
-    }
 }
 
 } // namespace
@@ -445,63 +359,10 @@ struct RecordSet::Impl {
 
     void applySort()
     {
-        std::vector<std::vector<uint32_t>> ranks;
-        std::vector<int> widths;
-        int bits = 0;
-        for (const QString &name : sortCols) {
-            uint32_t maxRank = 0;
-            ranks.push_back(ranksFor(col(indexOf(name)), order, maxRank));
-            widths.push_back(int(std::bit_width(maxRank)));
-            bits += widths.back();
-        }
-        const size_t n = order.size();
-        const int rowBits = int(std::bit_width(snap->rows));
-        if (bits + rowBits <= 64) {
-            // All ranks and the row number packed into one key per row: the
-            // row number breaks ties, so equal ranks keep the order of the
-            // query result.
-            std::vector<uint64_t> keys(n);
-            for (size_t i = 0; i < n; ++i) {
-                uint64_t k = 0;
-                for (size_t j = 0; j < ranks.size(); ++j)
-                    k = (k << widths[j]) | ranks[j][i];
-                keys[i] = (k << rowBits) | order[i];
-            }
-            if (!std::is_sorted(keys.begin(), keys.end())) {
-                // Rows still in the table's order need only their ranks sorted.
-                const bool tableOrder = std::is_sorted(order.begin(), order.end());
-                radixSort(keys, tableOrder ? rowBits : 0, bits + rowBits);
-            }
-            const uint64_t rowMask = (uint64_t(1) << rowBits) - 1;
-            for (size_t i = 0; i < n; ++i)
-                order[i] = uint32_t(keys[i] & rowMask);
-        } else if (bits <= 64) {
-            std::vector<std::pair<uint64_t, uint32_t>> keys(n);
-            for (size_t i = 0; i < n; ++i) {
-                uint64_t k = 0;
-                for (size_t j = 0; j < ranks.size(); ++j)
-                    k = (widths[j] == 64 ? 0 : (k << widths[j])) | ranks[j][i];
-                keys[i] = {k, order[i]};
-            }
-            if (!std::is_sorted(keys.begin(), keys.end()))
-                std::sort(keys.begin(), keys.end());
-            for (size_t i = 0; i < n; ++i)
-                order[i] = keys[i].second;
-        } else {
-            std::vector<uint32_t> idx(n);
-            for (size_t i = 0; i < n; ++i)
-                idx[i] = uint32_t(i);
-            std::sort(idx.begin(), idx.end(), [&](uint32_t a, uint32_t b) {
-                for (const auto &r : ranks)
-                    if (r[a] != r[b])
-                        return r[a] < r[b];
-                return order[a] < order[b];
-            });
-            std::vector<uint32_t> sorted(n);
-            for (size_t i = 0; i < n; ++i)
-                sorted[i] = order[idx[i]];
-            order.swap(sorted);
-        }
+        std::vector<int> columns;
+        for (const QString &name : sortCols)
+            columns.push_back(indexOf(name));
+        sortRows(*snap, order, columns);
         pos = 0;
         onGap = false;
     }
@@ -580,47 +441,11 @@ struct RecordSet::Impl {
         }
     }
 
-    QString textOf(int c, uint32_t r) const
-    {
-        const ColumnStore &cs = col(c);
-        if (cs.isNull(r))
-            return QString();
-        switch (cs.info.type) {
-        case ColType::Text: {
-            const std::string_view s = cs.dict.at(cs.ids[r]);
-            QString t = fromDbText(s);
-            if (cs.info.definedSize > 0)
-                t += QString(std::max<qsizetype>(0, cs.info.definedSize - characterCount(t)), QLatin1Char(' '));
-            return t;
-        }
-        case ColType::Single:
-        case ColType::Double: return QLocale().toString(cs.reals[r]);
-        case ColType::Integer: return QString::number(cs.ints[r]);
-        case ColType::Date:
-            return QDate::fromJulianDay(cs.ints[r]).toString(QLocale().dateFormat(QLocale::ShortFormat));
-        case ColType::Bool: return cs.ints[r] ? QStringLiteral("1") : QStringLiteral("0");
-        }
-        return QString();
-    }
+    QString textOf(int c, uint32_t r) const { return textOfValue(col(c), r); }
 
     void store(uint32_t r, int c, const StoredValue &v)
     {
-        ColumnStore &cs = col(c);
-        if (cs.info.type == ColType::Text) {
-            cs.ids[r] = v.null ? TextDictionary::Null
-                               : cs.dict.intern(std::string_view(v.text.constData(), size_t(v.text.size())));
-            return;
-        }
-        if (cs.info.type == ColType::Single && conn->backend().kind() == BackendKind::Postgres)
-            cs.reals[r] = asServerSends(float(v.real));
-        else if (cs.info.type == ColType::Single || cs.info.type == ColType::Double)
-            cs.reals[r] = v.real;
-        else
-            cs.ints[r] = v.integer;
-        if (v.null && cs.nulls.empty())
-            cs.nulls.resize(snap->rows, 0);
-        if (!cs.nulls.empty())
-            cs.nulls[r] = v.null ? 1 : 0;
+        storeValue(col(c), r, v, snap->rows, conn->backend().kind() == BackendKind::Postgres);
     }
 
     // Where the set stands and what it is editing, to go back to it.
@@ -645,36 +470,8 @@ struct RecordSet::Impl {
         gapBeforeAdd = e.gapBeforeAdd;
     }
 
-    // One stored value as it is held, to be put back unchanged.
-    struct Cell {
-        int c = 0;
-        uint32_t id = TextDictionary::Null;
-        double real = 0;
-        int64_t integer = 0;
-        bool null = false;
-    };
-    Cell cellOf(int c, uint32_t r) const
-    {
-        const ColumnStore &cs = col(c);
-        if (cs.info.type == ColType::Text)
-            return {c, cs.ids[r]};
-        const bool real = cs.info.type == ColType::Single || cs.info.type == ColType::Double;
-        return {c, TextDictionary::Null, real ? cs.reals[r] : 0, real ? 0 : cs.ints[r], cs.isNull(r)};
-    }
-    void putBack(uint32_t r, const Cell &cell)
-    {
-        ColumnStore &cs = col(cell.c);
-        if (cs.info.type == ColType::Text) {
-            cs.ids[r] = cell.id;
-            return;
-        }
-        if (cs.info.type == ColType::Single || cs.info.type == ColType::Double)
-            cs.reals[r] = cell.real;
-        else
-            cs.ints[r] = cell.integer;
-        if (!cs.nulls.empty())
-            cs.nulls[r] = cell.null ? 1 : 0;
-    }
+    HeldValue cellOf(int c, uint32_t r) const { return heldValue(col(c), c, r); }
+    void putBack(uint32_t r, const HeldValue &cell) { putBackValue(col(cell.c), r, cell); }
 
     // A write inside a transaction is in the rows at once, but holds only once
     // the transaction commits: should it be rolled back, the rows and the edit
@@ -695,24 +492,7 @@ struct RecordSet::Impl {
     }
 
     // True when the converted value is what the current row held when it was read.
-    bool sameAsRead(int c, const StoredValue &v) const
-    {
-        const ColumnStore &cs = col(c);
-        const uint32_t r = row();
-        if (cs.info.type == ColType::Text) {
-            if (cs.isNull(r))
-                return v.null || v.text.isEmpty(); // shown alike: an empty field
-            return !v.null && cs.dict.at(cs.ids[r]) == std::string_view(v.text.constData(), size_t(v.text.size()));
-        }
-        if (cs.isNull(r) || v.null)
-            return cs.isNull(r) && v.null;
-        // PostgreSQL sends a single as its shortest decimal text: compare at single precision.
-        if (cs.info.type == ColType::Single)
-            return float(cs.reals[r]) == float(v.real);
-        if (cs.info.type == ColType::Double)
-            return cs.reals[r] == v.real;
-        return cs.ints[r] == v.integer;
-    }
+    bool sameAsRead(int c, const StoredValue &v) const { return sameValue(col(c), row(), v); }
 
     QVariantList keyParams(QString &where) const
     {
@@ -1140,14 +920,14 @@ void RecordSet::update()
                     ErrRowGone,
                     QStringLiteral("Der Datensatz wurde nicht gefunden; er wurde inzwischen geändert oder gelöscht."));
             const uint32_t r = d->row();
-            std::vector<Impl::Cell> old;
+            std::vector<HeldValue> old;
             for (const auto &[c, v] : values) {
                 old.push_back(d->cellOf(c, r));
                 d->store(r, c, v);
             }
             d->afterOwnWrite();
             d->keepForRollback(before, [r, old = std::move(old)](Impl &i) {
-                for (const Impl::Cell &cell : old)
+                for (const HeldValue &cell : old)
                     i.putBack(r, cell);
             });
         }

@@ -8,6 +8,7 @@
 #include "data/sqlitebackend.h"
 
 #include <QCryptographicHash>
+#include <QDate>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <functional>
@@ -106,6 +107,49 @@ TEST(FastPaths, PlainAndFastReadAndSortTheSameRows)
     EXPECT_EQ(rows[0], rows[1]);
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(sorted[0][i] == sorted[1][i]) << "sort order " << i;
+
+    // Four columns of many distinct values each are too many to pack into one
+    // key per row: still each row stands after the one before it, column by
+    // column, empty values first, and equal rows in the order they were read.
+    RecordSet rs;
+    rs.openTable(c, u"Trainingsplan"_s);
+    rs.sort(u"Name, Bemerkung, Datum_von, KursNr"_s);
+    const int name = rs.columnIndex(u"Name"_s), remark = rs.columnIndex(u"Bemerkung"_s),
+              start = rs.columnIndex(u"Datum_von"_s), course = rs.columnIndex(u"KursNr"_s);
+    struct Row {
+        std::string_view name, remark, course;
+        bool noRemark, noStart;
+        QDate start;
+        int bookmark;
+    };
+    const auto current = [&] {
+        return Row{rs.textBytes(name), rs.textBytes(remark), rs.textBytes(course), rs.isNull(remark),
+                   rs.isNull(start),   rs.date(start),       rs.bookmark()};
+    };
+    // Negative, zero or positive, as the earlier row sorts before, with, or after the later.
+    const auto compare = [](const Row &a, const Row &b) {
+        if (const int n = germanCompare(a.name, b.name))
+            return n;
+        if (a.noRemark != b.noRemark)
+            return a.noRemark ? -1 : 1;
+        if (const int r = germanCompare(a.remark, b.remark))
+            return r;
+        if (a.noStart != b.noStart)
+            return a.noStart ? -1 : 1;
+        if (a.start != b.start)
+            return a.start < b.start ? -1 : 1;
+        return germanCompare(a.course, b.course);
+    };
+    rs.moveFirst();
+    Row before = current();
+    int misplaced = 0;
+    for (rs.moveNext(); !rs.eof(); rs.moveNext()) {
+        const Row now = current();
+        const int cmp = compare(before, now);
+        misplaced += cmp > 0 || (cmp == 0 && before.bookmark > now.bookmark) ? 1 : 0;
+        before = now;
+    }
+    EXPECT_EQ(misplaced, 0);
 }
 
 // A list of entries with their employee and course: read as one joined
