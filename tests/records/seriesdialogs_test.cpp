@@ -107,7 +107,7 @@ TEST_P(SeriesDialogTest, TheNextDateCopiesTheCourseAndPlansWhoIsDue)
     drv.trigger(u"mnuFolgetermin"_s);
     EXPECT_FALSE(prompter.pending());
     EXPECT_EQ(shown(), "K7");
-    EXPECT_EQ(drv.text(1).trimmed(), "Excel");
+    EXPECT_EQ(drv.text(records::FrmKurs::Beschreibung).trimmed(), "Excel");
     EXPECT_EQ(data::series::ofCourse(db(), u"K7"_s), (data::series::CourseSeries{u"UW"_s, 12}));
     EXPECT_EQ(rows(u"SELECT Name, Status FROM Trainingsplan WHERE KursNr = 'K7'"_s), QStringList{u"Abel, Anna/0"_s});
 
