@@ -429,12 +429,12 @@ QString FrmTrainingsplan::runChecks(QWidget *&focus)
 void FrmTrainingsplan::warnBeforeWrite()
 {
     if (cmbQuelle->currentText() == QLatin1String("AAI") && cmbPrioritaet->currentText() != QLatin1String("1"))
-        ui::Prompter::instance().message(this, QStringLiteral("Bei Quelle AAI sollte Priorität 1 gewählt werden!"),
-                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Bei Quelle AAI sollte Priorität 1 gewählt werden!"),
+                   QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
     if (txtFields[Datum_von]->text().left(5) == QLatin1String("01.01")
         && txtFields[Datum_bis]->text().left(5) == QLatin1String("31.12") && !optStatus[0]->isChecked())
-        ui::Prompter::instance().message(this, QStringLiteral("Bitte ggf. Datum anpassen!"),
-                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Bitte ggf. Datum anpassen!"), QStringLiteral("Datenprüfung"),
+                   ui::Icon::Exclamation);
 }
 
 void FrmTrainingsplan::writeFields(data::RecordSet &rows)
