@@ -1,9 +1,9 @@
 #include "records/frmkurs.h"
 
+#include "data/format.h"
 #include "data/recordchecks.h"
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
-#include "ui/format.h"
 #include "ui/widgets.h"
 
 #include <QComboBox>
@@ -139,7 +139,7 @@ QString FrmKurs::runChecks(QWidget *&focus)
 void FrmKurs::writeFields(data::RecordSet &rows)
 {
     // Kosten and Dauer are single precision columns.
-    const auto single = [](const QLineEdit *f) { return double(float(ui::parseNumber(f->text()).value_or(0.0))); };
+    const auto single = [](const QLineEdit *f) { return double(float(data::parseNumber(f->text()).value_or(0.0))); };
     rows.setField(QStringLiteral("KursNr"), txtFields[KursNr]->text());
     rows.setField(QStringLiteral("Beschreibung"), txtFields[Beschreibung]->text());
     rows.setField(QStringLiteral("Referent"), txtFields[Referent]->text());

@@ -6,9 +6,9 @@
 #include "records/recordcommands.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
+#include "ui/twips.h"
 
 #include <QAbstractButton>
 #include <QAction>

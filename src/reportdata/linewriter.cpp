@@ -1,7 +1,7 @@
 #include "reportdata/linewriter.h"
 
 #include "data/dbtext.h"
-#include "ui/format.h"
+#include "data/format.h"
 
 #include <bit>
 #include <string_view>
@@ -99,7 +99,7 @@ void LineWriter::text(int c, int width, int maxChars)
 
 QString LineWriter::numberCell(int c, int decimals, int width) const
 {
-    return rightAligned(ui::formatNumber(m_cur.real(c), decimals), width);
+    return rightAligned(data::formatNumber(m_cur.real(c), decimals), width);
 }
 
 void LineWriter::number(int c, int decimals, int width)

@@ -1,13 +1,13 @@
 #include "app/frmmain.h"
 #include "app/windowfactory.h"
 #include "data/backup.h"
+#include "data/format.h"
 #include "dialogs/frmhandbuch.h"
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
 #include "reports/frmkursbericht.h"
 #include "services/launchers.h"
 #include "services/settings.h"
-#include "ui/format.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -471,21 +471,21 @@ TEST_P(RecordHostTest, GermanFormatsOnASystemWithAnotherLanguage)
     for (const auto &s : systems) {
         SCOPED_TRACE(s.system.name().toStdString());
         QLocale::setDefault(s.system);
-        ui::applyProgramLocale(s.system);
-        EXPECT_EQ(ui::formatDate(QDate(2026, 12, 6)), QLatin1String(s.date));
-        EXPECT_EQ(ui::formatNumber(1234.5, 2), QLatin1String(s.number));
-        EXPECT_EQ(ui::formatUnits(123450, 2), QLatin1String(s.number)); // totals in whole cents
+        data::applyProgramLocale(s.system);
+        EXPECT_EQ(data::formatDate(QDate(2026, 12, 6)), QLatin1String(s.date));
+        EXPECT_EQ(data::formatNumber(1234.5, 2), QLatin1String(s.number));
+        EXPECT_EQ(data::formatUnits(123450, 2), QLatin1String(s.number)); // totals in whole cents
     }
 
     // The windows as a user on an English system sees them.
-    ui::applyProgramLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    data::applyProgramLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     // Totals digit for digit, beyond what a double holds exactly.
-    EXPECT_EQ(ui::formatUnits(-5, 2), u"-0,05"_s);
-    EXPECT_EQ(ui::formatUnits(std::numeric_limits<qint64>::max(), 1), u"922337203685477580,7"_s);
+    EXPECT_EQ(data::formatUnits(-5, 2), u"-0,05"_s);
+    EXPECT_EQ(data::formatUnits(std::numeric_limits<qint64>::max(), 1), u"922337203685477580,7"_s);
     main = std::make_unique<app::FrmMain>();
     main->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    EXPECT_EQ(main->findChild<QLabel *>(u"Date"_s)->text(), ui::formatDate(QDate::currentDate()));
+    EXPECT_EQ(main->findChild<QLabel *>(u"Date"_s)->text(), data::formatDate(QDate::currentDate()));
     db().exec(u"UPDATE Kurs SET Kosten = 320, Dauer = 8 WHERE KursNr = 'K1'"_s);
     main->openWindow(ui::WindowId::Kurs);
     test::RecordDriver k(child(u"frmKurs"_s));
