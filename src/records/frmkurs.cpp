@@ -1,18 +1,13 @@
 #include "records/frmkurs.h"
 
-#include "data/format.h"
 #include "data/recordchecks.h"
 #include "data/valuelists.h"
-#include "records/fieldfactory.h"
 #include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QVBoxLayout>
-#include <map>
 
 namespace orv::records {
 namespace {
@@ -35,9 +30,20 @@ RecordFormConfig kursConfig()
     return c;
 }
 
+// The course's fields in the order of the grid.
+const FieldDef kKursFields[] = {
+    {FieldDef::Text, "KursNr", "Kurs-Nr.:", FrmKurs::KursNr, 6, 6},
+    {FieldDef::List, "Rubrik", "Rubrik:", -1, 0, 40, 0, data::lists::rubrik},
+    {FieldDef::Text, "Beschreibung", "Beschreibung:", FrmKurs::Beschreibung, 80, 0},
+    {FieldDef::List, "Art", "Art:", -1, 0, 3, 0, data::lists::art},
+    {FieldDef::Text, "Referent", "Referent:", FrmKurs::Referent, 30, 30},
+    {FieldDef::Number, "Kosten", "Kosten je Person:", FrmKurs::Kosten, 7, 9, 2},
+    {FieldDef::Number, "Dauer", "Dauer in Stunden:", FrmKurs::Dauer, 5, 9, 1},
+};
+
 } // namespace
 
-FrmKurs::FrmKurs(QWidget *parent) : RecordForm(kursConfig(), parent)
+FrmKurs::FrmKurs(QWidget *parent) : RecordForm(kursConfig(), parent), m_fields(kKursFields)
 {
     buildFields();
     ui::setHelpChapter(this, "kurse");
@@ -51,102 +57,35 @@ void FrmKurs::buildFields()
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(6);
     grid->setColumnStretch(2, 1);
-
-    txtFields[KursNr] = fields::makeField(fraAllgemein, KursNr, 6, 6);
-    cmbRubrik = fields::makeCombo(fraAllgemein, QStringLiteral("cmbRubrik"), data::lists::rubrik(), 40);
-    txtFields[Beschreibung] = fields::makeField(fraAllgemein, Beschreibung, 80);
-    cmbArt = fields::makeCombo(fraAllgemein, QStringLiteral("cmbArt"), data::lists::art(), 3);
-    txtFields[Referent] = fields::makeField(fraAllgemein, Referent, 30, 30);
-    txtFields[Kosten] = fields::makeField(fraAllgemein, Kosten, 7, 9, true);
-    txtFields[Dauer] = fields::makeField(fraAllgemein, Dauer, 5, 9, true);
-
-    const std::pair<const char *, QWidget *> rows[] = {
-        {"Kurs-Nr.:", txtFields[KursNr]},           {"Rubrik:", cmbRubrik},
-        {"Beschreibung:", txtFields[Beschreibung]}, {"Art:", cmbArt},
-        {"Referent:", txtFields[Referent]},         {"Kosten je Person:", txtFields[Kosten]},
-        {"Dauer in Stunden:", txtFields[Dauer]}};
-    int r = 0;
-    for (const auto &[label, field] : rows) {
-        grid->addWidget(fields::makeLabel(fraAllgemein, QString::fromUtf8(label), field), r, 0);
-        if (field == txtFields[Beschreibung])
-            grid->addWidget(field, r, 1, 1, 2);
-        else
-            grid->addWidget(field, r, 1, Qt::AlignLeft);
-        ++r;
-    }
+    m_fields.build(fraAllgemein, grid, txtFields);
+    cmbRubrik = qobject_cast<QComboBox *>(m_fields.widget(QStringLiteral("Rubrik")));
+    cmbArt = qobject_cast<QComboBox *>(m_fields.widget(QStringLiteral("Art")));
     contentLayout()->addWidget(fraAllgemein);
 
-    for (QLineEdit *f : txtFields)
+    for (QWidget *f : m_fields.widgets())
         watchChanges(f);
-    watchChanges(cmbRubrik);
-    watchChanges(cmbArt);
-    replaceFullStop(txtFields[Kosten]);
-    replaceFullStop(txtFields[Dauer]);
+    for (const FieldDef &s : m_fields.defs())
+        if (s.kind == FieldDef::Number)
+            replaceFullStop(txtFields[s.field]);
     setKeyFields({txtFields[KursNr]});
     finishFields();
 }
 
-void FrmKurs::fillFields(const data::RecordSet &rows)
-{
-    txtFields[KursNr]->setText(rows.text(QStringLiteral("KursNr")));
-    txtFields[Beschreibung]->setText(rows.text(QStringLiteral("Beschreibung")));
-    txtFields[Referent]->setText(rows.text(QStringLiteral("Referent")));
-    txtFields[Kosten]->setText(fields::numberText(rows, "Kosten", 2));
-    txtFields[Dauer]->setText(fields::numberText(rows, "Dauer", 1));
-    cmbRubrik->setEditText(rows.text(QStringLiteral("Rubrik")));
-    cmbArt->setEditText(rows.text(QStringLiteral("Art")));
-}
+void FrmKurs::fillFields(const data::RecordSet &rows) { m_fields.fill(rows); }
 
-void FrmKurs::clearFields()
-{
-    txtFields[KursNr]->clear();
-    txtFields[Beschreibung]->clear();
-    txtFields[Referent]->clear();
-    txtFields[Kosten]->setText(QStringLiteral("0"));
-    txtFields[Dauer]->setText(QStringLiteral("0"));
-    cmbRubrik->setEditText(QString());
-    cmbArt->setEditText(QString());
-}
+void FrmKurs::clearFields() { m_fields.clear(); }
 
 QString FrmKurs::runChecks(QWidget *&focus)
 {
-    const std::map<QString, QWidget *> fieldOf = {{QStringLiteral("KursNr"), txtFields[KursNr]},
-                                                  {QStringLiteral("Rubrik"), cmbRubrik},
-                                                  {QStringLiteral("Beschreibung"), txtFields[Beschreibung]},
-                                                  {QStringLiteral("Art"), cmbArt},
-                                                  {QStringLiteral("Kosten"), txtFields[Kosten]},
-                                                  {QStringLiteral("Dauer"), txtFields[Dauer]}};
-    const auto value = [this](const char *column) {
-        const std::string_view c = column;
-        if (c == "Rubrik")
-            return cmbRubrik->currentText();
-        if (c == "Art")
-            return cmbArt->currentText();
-        return txtFields[c == "KursNr"         ? KursNr
-                         : c == "Beschreibung" ? Beschreibung
-                         : c == "Kosten"       ? Kosten
-                                               : Dauer]
-            ->text();
-    };
+    const auto value = [this](const char *column) { return m_fields.text(QLatin1String(column)); };
     data::checks::Lookups lookups;
     lookups.keyExists = [this](const QStringList &key) { return recordExists({QStringLiteral("KursNr")}, key); };
     const data::checks::Fault fault = data::checks::kurs(value, isAddMode(), lookups);
     if (fault)
-        focus = fieldOf.at(fault.column);
+        focus = m_fields.widget(fault.column);
     return fault.message;
 }
 
-void FrmKurs::writeFields(data::RecordSet &rows)
-{
-    // Kosten and Dauer are single precision columns.
-    const auto single = [](const QLineEdit *f) { return double(float(data::parseNumber(f->text()).value_or(0.0))); };
-    rows.setField(QStringLiteral("KursNr"), txtFields[KursNr]->text());
-    rows.setField(QStringLiteral("Beschreibung"), txtFields[Beschreibung]->text());
-    rows.setField(QStringLiteral("Referent"), txtFields[Referent]->text());
-    rows.setField(QStringLiteral("Kosten"), single(txtFields[Kosten]));
-    rows.setField(QStringLiteral("Dauer"), single(txtFields[Dauer]));
-    rows.setField(QStringLiteral("Rubrik"), cmbRubrik->currentText());
-    rows.setField(QStringLiteral("Art"), cmbArt->currentText());
-}
+void FrmKurs::writeFields(data::RecordSet &rows) { m_fields.write(rows); }
 
 } // namespace orv::records

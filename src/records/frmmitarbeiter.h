@@ -1,4 +1,5 @@
 #pragma once
+#include "records/fieldtable.h"
 #include "records/recordform.h"
 
 class QComboBox;
@@ -13,7 +14,9 @@ class FrmMitarbeiter : public RecordForm {
 public:
     explicit FrmMitarbeiter(QWidget *parent = nullptr);
 
-    // The text boxes by the column they show, in the order of their names txtFields(0), txtFields(1)...
+    // The text boxes by the column they show, in the order of their names
+    // txtFields(0), txtFields(1)...; how each is built, filled and written
+    // says the field table (kMitarbeiterFields).
     enum Field { Name, Kostenstelle, Abteilung, FieldCount };
     QLineEdit *txtFields[FieldCount] = {};
     QComboBox *cmbKategorie = nullptr;
@@ -28,6 +31,8 @@ protected:
 
 private:
     void buildFields();
+
+    FieldTable m_fields;
 };
 
 } // namespace orv::records
