@@ -1,13 +1,7 @@
 #include "records/frmkurs.h"
 
-#include "data/recordchecks.h"
 #include "data/valuelists.h"
 #include "ui/widgets.h"
-
-#include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QVBoxLayout>
 
 namespace orv::records {
 namespace {
@@ -43,49 +37,12 @@ const FieldDef kKursFields[] = {
 
 } // namespace
 
-FrmKurs::FrmKurs(QWidget *parent) : RecordForm(kursConfig(), parent), m_fields(kKursFields)
+FrmKurs::FrmKurs(QWidget *parent) : TableForm(kursConfig(), kKursFields, parent)
 {
-    buildFields();
+    buildFields(txtFields, 12);
+    cmbRubrik = list("Rubrik");
+    cmbArt = list("Art");
     ui::setHelpChapter(this, "kurse");
 }
-
-void FrmKurs::buildFields()
-{
-    fraAllgemein = new QGroupBox(QStringLiteral("Allgemein"), this);
-    fraAllgemein->setObjectName(QStringLiteral("fraAllgemein"));
-    auto *grid = new QGridLayout(fraAllgemein);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(6);
-    grid->setColumnStretch(2, 1);
-    m_fields.build(fraAllgemein, grid, txtFields);
-    cmbRubrik = qobject_cast<QComboBox *>(m_fields.widget(QStringLiteral("Rubrik")));
-    cmbArt = qobject_cast<QComboBox *>(m_fields.widget(QStringLiteral("Art")));
-    contentLayout()->addWidget(fraAllgemein);
-
-    for (QWidget *f : m_fields.widgets())
-        watchChanges(f);
-    for (const FieldDef &s : m_fields.defs())
-        if (s.kind == FieldDef::Number)
-            replaceFullStop(txtFields[s.field]);
-    setKeyFields({txtFields[KursNr]});
-    finishFields();
-}
-
-void FrmKurs::fillFields(const data::RecordSet &rows) { m_fields.fill(rows); }
-
-void FrmKurs::clearFields() { m_fields.clear(); }
-
-QString FrmKurs::runChecks(QWidget *&focus)
-{
-    const auto value = [this](const char *column) { return m_fields.text(QLatin1String(column)); };
-    data::checks::Lookups lookups;
-    lookups.keyExists = [this](const QStringList &key) { return recordExists({QStringLiteral("KursNr")}, key); };
-    const data::checks::Fault fault = data::checks::kurs(value, isAddMode(), lookups);
-    if (fault)
-        focus = m_fields.widget(fault.column);
-    return fault.message;
-}
-
-void FrmKurs::writeFields(data::RecordSet &rows) { m_fields.write(rows); }
 
 } // namespace orv::records

@@ -1,15 +1,13 @@
 #pragma once
-#include "records/fieldtable.h"
-#include "records/recordform.h"
+#include "records/tableform.h"
 
 class QComboBox;
-class QGroupBox;
 class QLineEdit;
 
 namespace orv::records {
 
 // The course window: one course of the table Kurs at a time.
-class FrmKurs : public RecordForm {
+class FrmKurs : public TableForm {
     Q_OBJECT
 public:
     explicit FrmKurs(QWidget *parent = nullptr);
@@ -21,18 +19,6 @@ public:
     QLineEdit *txtFields[FieldCount] = {};
     QComboBox *cmbRubrik = nullptr;
     QComboBox *cmbArt = nullptr;
-    QGroupBox *fraAllgemein = nullptr;
-
-protected:
-    void fillFields(const data::RecordSet &rows) override;
-    void clearFields() override;
-    QString runChecks(QWidget *&focus) override;
-    void writeFields(data::RecordSet &rows) override;
-
-private:
-    void buildFields();
-
-    FieldTable m_fields;
 };
 
 } // namespace orv::records

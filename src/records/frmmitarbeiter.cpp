@@ -1,13 +1,7 @@
 #include "records/frmmitarbeiter.h"
 
-#include "data/recordchecks.h"
 #include "data/valuelists.h"
 #include "ui/widgets.h"
-
-#include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QVBoxLayout>
 
 namespace orv::records {
 namespace {
@@ -40,46 +34,12 @@ const FieldDef kMitarbeiterFields[] = {
 
 } // namespace
 
-FrmMitarbeiter::FrmMitarbeiter(QWidget *parent) : RecordForm(mitarbeiterConfig(), parent), m_fields(kMitarbeiterFields)
+FrmMitarbeiter::FrmMitarbeiter(QWidget *parent) : TableForm(mitarbeiterConfig(), kMitarbeiterFields, parent)
 {
-    buildFields();
+    buildFields(txtFields, 8);
+    cmbKategorie = list("Kategorie");
+    cmbBereich = list("Bereich");
     ui::setHelpChapter(this, "mitarbeiter");
 }
-
-void FrmMitarbeiter::buildFields()
-{
-    fraAllgemein = new QGroupBox(QStringLiteral("Allgemein"), this);
-    fraAllgemein->setObjectName(QStringLiteral("fraAllgemein"));
-    auto *grid = new QGridLayout(fraAllgemein);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(6);
-    grid->setColumnStretch(2, 1);
-    m_fields.build(fraAllgemein, grid, txtFields);
-    cmbKategorie = qobject_cast<QComboBox *>(m_fields.widget(QStringLiteral("Kategorie")));
-    cmbBereich = qobject_cast<QComboBox *>(m_fields.widget(QStringLiteral("Bereich")));
-    contentLayout()->addWidget(fraAllgemein);
-
-    for (QWidget *f : m_fields.widgets())
-        watchChanges(f);
-    setKeyFields({txtFields[Name]});
-    finishFields();
-}
-
-void FrmMitarbeiter::fillFields(const data::RecordSet &rows) { m_fields.fill(rows); }
-
-void FrmMitarbeiter::clearFields() { m_fields.clear(); }
-
-QString FrmMitarbeiter::runChecks(QWidget *&focus)
-{
-    const auto value = [this](const char *column) { return m_fields.text(QLatin1String(column)); };
-    data::checks::Lookups lookups;
-    lookups.keyExists = [this](const QStringList &key) { return recordExists({QStringLiteral("Name")}, key); };
-    const data::checks::Fault fault = data::checks::mitarbeiter(value, isAddMode(), lookups);
-    if (fault)
-        focus = m_fields.widget(fault.column);
-    return fault.message;
-}
-
-void FrmMitarbeiter::writeFields(data::RecordSet &rows) { m_fields.write(rows); }
 
 } // namespace orv::records
