@@ -7,13 +7,14 @@
 #include "app/windowfactory.h"
 #include "data/backup.h"
 #include "data/dberror.h"
+#include "data/format.h"
 #include "dialogs/frmhandbuch.h"
 #include "services/connectionrecipe.h"
 #include "services/lockwaitnotice.h"
 #include "services/settings.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/savefiledialog.h"
+#include "ui/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -284,7 +285,7 @@ void FrmMain::buildStatusBar()
 
 void FrmMain::showClock()
 {
-    m_date->setText(ui::formatDate(QDate::currentDate()));
+    m_date->setText(data::formatDate(QDate::currentDate()));
     m_time->setText(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat));
 }
 

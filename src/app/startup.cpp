@@ -3,10 +3,10 @@
 #include "app/frmmain.h"
 #include "data/backup.h"
 #include "data/dberror.h"
+#include "data/format.h"
 #include "services/clipboard.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/widgets.h"
 
@@ -218,7 +218,7 @@ int runProgram(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("ORV"));
     QGuiApplication::setDesktopFileName(QStringLiteral("orv"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orv.svg")));
-    ui::applyProgramLocale();
+    data::applyProgramLocale();
     loadQtTranslations(app);
 
     QLockFile lock(singleInstanceLockPath());

@@ -1,11 +1,11 @@
 #include "groups/frmaendern.h"
 
 #include "data/dberror.h"
+#include "data/format.h"
 #include "data/valuelists.h"
 #include "groups/groupparts.h"
 #include "groups/tickmodel.h"
 #include "reports/datefield.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
@@ -58,7 +58,7 @@ std::optional<QString> listValue(const QComboBox *c)
 
 QString period(const data::group::Entry &e)
 {
-    return ui::formatDate(e.von) + QStringLiteral(" - ") + ui::formatDate(e.bis);
+    return data::formatDate(e.von) + QStringLiteral(" - ") + data::formatDate(e.bis);
 }
 
 QString statusText(const QString &status) { return data::lists::statusCaptions().value(status.toInt(), status); }
@@ -125,7 +125,7 @@ void FrmAendern::buildNarrowing(QGridLayout *grid, int row)
     for (reports::DateField *f : {m_ab, m_bis})
         connect(f->text(), &QLineEdit::textChanged, this, [this](const QString &text) {
             // Typing a date: the list follows once the text is a date or empty.
-            if (text.trimmed().isEmpty() || ui::parseDate(text))
+            if (text.trimmed().isEmpty() || data::parseDate(text))
                 reload();
         });
     connect(cmbNurStatus, &QComboBox::currentIndexChanged, this, &FrmAendern::reload);
@@ -183,8 +183,8 @@ void FrmAendern::buildChange(QGridLayout *grid, int row)
 
 void FrmAendern::reload()
 {
-    const QDate from = ui::parseDate(m_ab->text()->text()).value_or(QDate());
-    const QDate to = ui::parseDate(m_bis->text()->text()).value_or(QDate());
+    const QDate from = data::parseDate(m_ab->text()->text()).value_or(QDate());
+    const QDate to = data::parseDate(m_bis->text()->text()).value_or(QDate());
     const QString status =
         cmbNurStatus->currentIndex() > 0 ? QString::number(cmbNurStatus->currentIndex() - 1) : QString();
     m_entries.clear();
@@ -229,7 +229,7 @@ std::optional<data::group::Change> FrmAendern::wantedChange()
         const QString text = d.field->text()->text();
         if (text.trimmed().isEmpty())
             continue;
-        const std::optional<QDate> day = ui::parseDate(text);
+        const std::optional<QDate> day = data::parseDate(text);
         if (!day) {
             showFault(this, QString::fromUtf8(d.invalid), d.field->text());
             return std::nullopt;

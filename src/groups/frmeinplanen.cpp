@@ -1,12 +1,12 @@
 #include "groups/frmeinplanen.h"
 
 #include "data/dberror.h"
+#include "data/format.h"
 #include "data/tables.h"
 #include "data/valuelists.h"
 #include "groups/groupparts.h"
 #include "groups/tickmodel.h"
 #include "reports/datefield.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
@@ -154,8 +154,8 @@ void FrmEinplanen::buildValues(QGridLayout *grid, int row)
 
     // As "Neu" presets a new entry: Bedarf, and the whole next calendar year.
     const int next = QDate::currentDate().year() + 1;
-    m_von->text()->setText(ui::formatDate(QDate(next, 1, 1)));
-    m_bis->text()->setText(ui::formatDate(QDate(next, 12, 31)));
+    m_von->text()->setText(data::formatDate(QDate(next, 1, 1)));
+    m_bis->text()->setText(data::formatDate(QDate(next, 12, 31)));
     cmbStatus->setCurrentIndex(0);
 }
 
@@ -231,8 +231,8 @@ data::group::Entry FrmEinplanen::values() const
     e.kursNr = m_course->kursNr();
     e.prioritaet = cmbPrioritaet->currentText().trimmed();
     e.quelle = cmbQuelle->currentText().trimmed();
-    e.von = ui::parseDate(m_von->text()->text()).value_or(QDate());
-    e.bis = ui::parseDate(m_bis->text()->text()).value_or(QDate());
+    e.von = data::parseDate(m_von->text()->text()).value_or(QDate());
+    e.bis = data::parseDate(m_bis->text()->text()).value_or(QDate());
     e.rechnung = chkRechnung->isChecked();
     e.beurteilung = chkBeurteilung->isChecked();
     e.bemerkung = txtBemerkung->text();

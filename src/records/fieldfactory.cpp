@@ -1,8 +1,8 @@
 #include "records/fieldfactory.h"
 
+#include "data/format.h"
 #include "data/recordset.h"
 #include "data/valuelists.h"
-#include "ui/format.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
 
@@ -103,7 +103,7 @@ QToolButton *makePictureButton(QWidget *parent, const QString &name, const QStri
 QString numberText(const data::RecordSet &rows, const char *column, int decimals)
 {
     const QString col = QLatin1String(column);
-    return rows.isNull(col) ? QString() : ui::formatNumber(rows.number(col), decimals);
+    return rows.isNull(col) ? QString() : data::formatNumber(rows.number(col), decimals);
 }
 
 } // namespace orv::records::fields

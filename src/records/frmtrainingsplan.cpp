@@ -1,11 +1,11 @@
 #include "records/frmtrainingsplan.h"
 
 #include "data/dberror.h"
+#include "data/format.h"
 #include "data/recordchecks.h"
 #include "data/tables.h"
 #include "data/valuelists.h"
 #include "records/fieldfactory.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/widgets.h"
 
@@ -83,7 +83,7 @@ QWidget *row(QWidget *parent, std::initializer_list<QWidget *> parts)
 
 QString dateText(const data::RecordSet &rows, const char *column)
 {
-    return ui::formatDate(rows.date(QLatin1String(column)));
+    return data::formatDate(rows.date(QLatin1String(column)));
 }
 
 } // namespace
@@ -353,7 +353,7 @@ void FrmTrainingsplan::takeEmployee(const QString &name) { txtFields[Name]->setT
 void FrmTrainingsplan::takeDate(Field field, const QDate &date)
 {
     if (field == Datum_von || field == Datum_bis)
-        txtFields[field]->setText(ui::formatDate(date));
+        txtFields[field]->setText(data::formatDate(date));
 }
 
 // ---------------------------------------------------------------- new entry
@@ -370,9 +370,9 @@ void FrmTrainingsplan::clearFields()
     // The whole next calendar year is proposed.
     const int next = QDate::currentDate().year() + 1;
     txtFields[Datum_von]->setText(
-        ui::formatDate(ui::parseDate(QStringLiteral("01.01.%1").arg(next)).value_or(QDate())));
+        data::formatDate(data::parseDate(QStringLiteral("01.01.%1").arg(next)).value_or(QDate())));
     txtFields[Datum_bis]->setText(
-        ui::formatDate(ui::parseDate(QStringLiteral("31.12.%1").arg(next)).value_or(QDate())));
+        data::formatDate(data::parseDate(QStringLiteral("31.12.%1").arg(next)).value_or(QDate())));
 }
 
 // ---------------------------------------------------------------- saving
@@ -429,12 +429,12 @@ QString FrmTrainingsplan::runChecks(QWidget *&focus)
 void FrmTrainingsplan::warnBeforeWrite()
 {
     if (cmbQuelle->currentText() == QLatin1String("AAI") && cmbPrioritaet->currentText() != QLatin1String("1"))
-        ui::Prompter::instance().message(this, QStringLiteral("Bei Quelle AAI sollte Priorität 1 gewählt werden!"),
-                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Bei Quelle AAI sollte Priorität 1 gewählt werden!"),
+                   QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
     if (txtFields[Datum_von]->text().left(5) == QLatin1String("01.01")
         && txtFields[Datum_bis]->text().left(5) == QLatin1String("31.12") && !optStatus[0]->isChecked())
-        ui::Prompter::instance().message(this, QStringLiteral("Bitte ggf. Datum anpassen!"),
-                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Bitte ggf. Datum anpassen!"), QStringLiteral("Datenprüfung"),
+                   ui::Icon::Exclamation);
 }
 
 void FrmTrainingsplan::writeFields(data::RecordSet &rows)
@@ -443,8 +443,8 @@ void FrmTrainingsplan::writeFields(data::RecordSet &rows)
     rows.setField(QStringLiteral("Name"), txtFields[Name]->text());
     rows.setField(QStringLiteral("Prioritaet"), cmbPrioritaet->currentText());
     rows.setField(QStringLiteral("Quelle"), cmbQuelle->currentText());
-    rows.setField(QStringLiteral("Datum_von"), ui::parseDate(txtFields[Datum_von]->text()).value_or(QDate()));
-    rows.setField(QStringLiteral("Datum_bis"), ui::parseDate(txtFields[Datum_bis]->text()).value_or(QDate()));
+    rows.setField(QStringLiteral("Datum_von"), data::parseDate(txtFields[Datum_von]->text()).value_or(QDate()));
+    rows.setField(QStringLiteral("Datum_bis"), data::parseDate(txtFields[Datum_bis]->text()).value_or(QDate()));
     rows.setField(QStringLiteral("Rechnung"), chkRechnung->isChecked());
     rows.setField(QStringLiteral("Beurteilung"), chkBeurteilung->isChecked());
     rows.setField(QStringLiteral("Bemerkung"), txtFields[Bemerkung]->text());

@@ -6,9 +6,9 @@
 #include "records/recordcommands.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
+#include "ui/twips.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -114,12 +114,7 @@ void RecordForm::buildFrame()
 
 QList<QMenu *> RecordForm::ownMenus() const { return m_commands->menus(); }
 
-RecordForm::Mode RecordForm::mode() const
-{
-    if (m_addMode)
-        return Mode::Add;
-    return m_editMode ? Mode::Edit : Mode::Browse;
-}
+RecordForm::Mode RecordForm::mode() const { return m_mode; }
 
 QString RecordForm::sortColumns() const { return m_rows->isOpen() ? m_rows->sortColumns() : QString(); }
 
@@ -133,7 +128,7 @@ void RecordForm::setReportOpener(std::function<void(QWidget *)> opener)
 
 void RecordForm::errorBox(const data::DbError &e, const QString &prefix)
 {
-    ui::Prompter::instance().message(this, e.message(prefix), appTitle, ui::Icon::None);
+    ui::inform(this, e.message(prefix), appTitle, ui::Icon::None);
 }
 
 // ---------------------------------------------------------------- opening
@@ -142,7 +137,6 @@ void RecordForm::load()
 {
     const bool ok = openConnection() && openRecordset();
     m_trackChanges = true;
-    m_copyMode = false;
     setBrowseMode(true);
     m_commands->disableOwnItem(ui::windowMenuItem(m_config.window));
     setKeyFieldsEnabled(false);
@@ -194,7 +188,7 @@ void RecordForm::showFirstRow()
         try {
             showRecord();
         } catch (const data::DbError &e) {
-            ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
+            ui::inform(this, e.description(), appTitle, ui::Icon::None);
         }
     } else {
         addRecord();
@@ -283,17 +277,16 @@ bool RecordForm::databaseWritable()
         errorBox(e, QStringLiteral("EditError: "));
         return false;
     }
-    ui::Prompter::instance().message(
-        this,
-        QStringLiteral("Die Datenbank ist schreibgeschützt. Sie können die Daten "
-                       "ansehen, aber erst ändern, wenn die Datei wieder beschreibbar ist."),
-        QStringLiteral("Schreibgeschützt"), ui::Icon::Exclamation);
+    ui::inform(this,
+               QStringLiteral("Die Datenbank ist schreibgeschützt. Sie können die Daten "
+                              "ansehen, aber erst ändern, wenn die Datei wieder beschreibbar ist."),
+               QStringLiteral("Schreibgeschützt"), ui::Icon::Exclamation);
     return false;
 }
 
 void RecordForm::beginEdit()
 {
-    if (!m_trackChanges || m_editMode || m_addMode || !m_rows->isOpen())
+    if (!m_trackChanges || m_mode != Mode::Browse || !m_rows->isOpen())
         return;
     if (!databaseWritable()) {
         // The field shows what is stored again.
@@ -315,13 +308,17 @@ void RecordForm::beginEdit()
         return;
     }
     ui::setStatus(QStringLiteral("Datensatz bearbeiten"));
-    m_editMode = true;
+    m_mode = Mode::Edit;
     setBrowseMode(false);
 }
 
-void RecordForm::addRecord()
+void RecordForm::addRecord() { addRow(false); }
+
+void RecordForm::addCopy() { addRow(true); }
+
+void RecordForm::addRow(bool copy)
 {
-    if (m_editMode || m_addMode || !m_rows->isOpen() || !databaseWritable())
+    if (m_mode != Mode::Browse || !m_rows->isOpen() || !databaseWritable())
         return;
     try {
         if (m_rows->recordCount() > 0)
@@ -332,32 +329,22 @@ void RecordForm::addRecord()
         return;
     }
     ui::setStatus(QStringLiteral("Datensatz hinzufügen"));
-    m_addMode = true;
+    m_mode = Mode::Add;
     setBrowseMode(false);
     setKeyFieldsEnabled(true);
     if (!m_keyFields.isEmpty())
         m_keyFields.first()->setFocus();
-    if (m_copyMode)
-        return;
-    clearFields();
-}
-
-void RecordForm::addCopy()
-{
-    if (m_editMode || m_addMode)
-        return;
-    m_copyMode = true;
-    addRecord();
-    if (!m_addMode)
-        m_copyMode = false;
+    // A copy keeps the fields of the row shown; the key is typed anew.
+    if (!copy)
+        clearFields();
 }
 
 void RecordForm::undoChanges()
 {
-    if (!m_editMode && !m_addMode && m_loaded)
+    if (m_mode == Mode::Browse && m_loaded)
         return;
     setBrowseMode(true);
-    m_editMode = m_addMode = m_copyMode = false;
+    m_mode = Mode::Browse;
     ui::setStatus(QString());
     setKeyFieldsEnabled(false);
     try {
@@ -382,7 +369,7 @@ void RecordForm::undoChanges()
 
 void RecordForm::saveRecord()
 {
-    if (!m_editMode && !m_addMode)
+    if (m_mode == Mode::Browse)
         return;
     QWidget *focus = nullptr;
     QString message;
@@ -399,8 +386,8 @@ void RecordForm::saveRecord()
     if (!message.isEmpty()) {
         if (focus)
             focus->setFocus();
-        ui::Prompter::instance().message(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"),
-                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"), QStringLiteral("Datenprüfung"),
+                   ui::Icon::Exclamation);
         return;
     }
 
@@ -425,12 +412,12 @@ void RecordForm::saveRecord()
         ui::setStatus(message);
         if (focus)
             focus->setFocus();
-        ui::Prompter::instance().message(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"),
-                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"), QStringLiteral("Datenprüfung"),
+                   ui::Icon::Exclamation);
         return;
     }
 
-    m_editMode = m_addMode = m_copyMode = false;
+    m_mode = Mode::Browse;
     setKeyFieldsEnabled(false);
     reloadAndShow(keyOfFields());
     setBrowseMode(true);
@@ -444,7 +431,7 @@ void RecordForm::addCommand(const char *itemName, const QString &caption, const 
 
 void RecordForm::refreshAndShow(const QStringList &key)
 {
-    if (m_editMode || m_addMode)
+    if (m_mode != Mode::Browse)
         return;
     reloadAndShow(key);
 }
@@ -488,8 +475,8 @@ void RecordForm::findKeyAndShow(const QStringList &key)
 void RecordForm::handleSaveError(const data::DbError &e)
 {
     if (e.number() == data::ErrBadValue) {
-        ui::Prompter::instance().message(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"),
-                                         QStringLiteral("Datenprüfung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Es wurden fehlerhafte Eingaben festgestellt!"), QStringLiteral("Datenprüfung"),
+                   ui::Icon::Exclamation);
         return;
     }
     if (e.number() != data::ErrRowGone) {
@@ -504,15 +491,14 @@ void RecordForm::handleSaveError(const data::DbError &e)
         return;
     }
     if (exists) {
-        ui::Prompter::instance().message(
-            this, QStringLiteral("Der Datensatz wurde von einem anderem User geändert, er wird neu eingelesen!"),
-            QStringLiteral("Warnung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Der Datensatz wurde von einem anderem User geändert, er wird neu eingelesen!"),
+                   QStringLiteral("Warnung"), ui::Icon::Exclamation);
         undoChanges();
         if (m_unloaded)
             return;
         reloadAndShow(keyOfRow());
     } else {
-        ui::Prompter::instance().message(
+        ui::inform(
             this,
             QStringLiteral("Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
             QStringLiteral("Warnung"), ui::Icon::Exclamation);
@@ -568,7 +554,7 @@ QString RecordForm::deleteQuestion()
 
 void RecordForm::deleteRecord()
 {
-    if (m_editMode || m_addMode || !m_rows->hasCurrent() || !databaseWritable())
+    if (m_mode != Mode::Browse || !m_rows->hasCurrent() || !databaseWritable())
         return;
     if (ui::ask(this, deleteQuestion(), QStringLiteral("Löschen")) != ui::Answer::Yes)
         return;
@@ -588,11 +574,10 @@ void RecordForm::deleteRecord()
         transaction.commit();
     } catch (const data::DbError &e) {
         if (e.number() == data::ErrRowGone) {
-            ui::Prompter::instance().message(
-                this,
-                QStringLiteral(
-                    "Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
-                QStringLiteral("Warnung"), ui::Icon::Exclamation);
+            ui::inform(this,
+                       QStringLiteral(
+                           "Der Datensatz wurde von einem anderem User gelöscht, es wird an den Anfang gesprungen!"),
+                       QStringLiteral("Warnung"), ui::Icon::Exclamation);
             m_savedBookmark = 0;
             undoChanges();
             if (m_unloaded)
@@ -617,8 +602,8 @@ void RecordForm::deleteRecord()
         return;
     }
     if (m_rows->recordCount() < 1) {
-        ui::Prompter::instance().message(this, QStringLiteral("Der letzte Datensatz wurde gelöscht!"),
-                                         QStringLiteral("Warnung"), ui::Icon::Exclamation);
+        ui::inform(this, QStringLiteral("Der letzte Datensatz wurde gelöscht!"), QStringLiteral("Warnung"),
+                   ui::Icon::Exclamation);
         closeWindow();
         return;
     }
@@ -649,13 +634,13 @@ void RecordForm::moveTo(Move where)
         }
         showRecord();
     } catch (const data::DbError &e) {
-        ui::Prompter::instance().message(this, e.description(), appTitle, ui::Icon::None);
+        ui::inform(this, e.description(), appTitle, ui::Icon::None);
     }
 }
 
 void RecordForm::sortRecords()
 {
-    if (m_editMode || m_addMode || !m_rows->isOpen())
+    if (m_mode != Mode::Browse || !m_rows->isOpen())
         return;
     try {
         if (m_rows->recordCount() > 0)
@@ -676,7 +661,7 @@ void RecordForm::sortRecords()
 
 void RecordForm::seekRecord()
 {
-    if (m_editMode || m_addMode || !m_rows->isOpen() || !m_config.seekLayout)
+    if (m_mode != Mode::Browse || !m_rows->isOpen() || !m_config.seekLayout)
         return;
     int position = 0;
     {
@@ -704,8 +689,8 @@ void RecordForm::refreshRecords(bool show)
         m_rows->requery();
         if (m_rows->recordCount() < 1) {
             // Every row went elsewhere: as after deleting the last one here.
-            ui::Prompter::instance().message(this, QStringLiteral("Der letzte Datensatz wurde gelöscht!"),
-                                             QStringLiteral("Warnung"), ui::Icon::Exclamation);
+            ui::inform(this, QStringLiteral("Der letzte Datensatz wurde gelöscht!"), QStringLiteral("Warnung"),
+                       ui::Icon::Exclamation);
             closeWindow();
             return;
         }
@@ -721,7 +706,7 @@ void RecordForm::refreshRecords(bool show)
 
 void RecordForm::openReport()
 {
-    if (m_editMode || m_addMode || !m_config.openReport)
+    if (m_mode != Mode::Browse || !m_config.openReport)
         return;
     m_config.openReport(this);
 }
@@ -738,9 +723,9 @@ void RecordForm::closeWindow()
 
 bool RecordForm::queryClose()
 {
-    if (m_editMode || m_addMode) {
-        ui::Prompter::instance().message(this, QStringLiteral("Beenden Sie zuerst den Bearbeitungsmodus!"),
-                                         QStringLiteral("Schließen"), ui::Icon::Exclamation);
+    if (m_mode != Mode::Browse) {
+        ui::inform(this, QStringLiteral("Beenden Sie zuerst den Bearbeitungsmodus!"), QStringLiteral("Schließen"),
+                   ui::Icon::Exclamation);
         return false;
     }
     return true;
@@ -894,7 +879,7 @@ bool RecordForm::eventFilter(QObject *watched, QEvent *event)
         QCoreApplication::sendEvent(widget, &comma);
         return true;
     }
-    if (m_editMode || m_addMode || !m_loaded || m_unloaded)
+    if (m_mode != Mode::Browse || !m_loaded || m_unloaded)
         return false;
     if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && m_cmdCancel->isVisible()) {
         closeWindow();

@@ -65,8 +65,8 @@ public:
     void openAgain() override;
 
     Mode mode() const;
-    bool isEditMode() const { return m_editMode; }
-    bool isAddMode() const { return m_addMode; }
+    bool isEditMode() const { return m_mode == Mode::Edit; }
+    bool isAddMode() const { return m_mode == Mode::Add; }
     const RecordFormConfig &config() const { return m_config; }
     QString sortColumns() const;
     void setReportOpener(std::function<void(QWidget *)> opener);
@@ -145,6 +145,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A new row, blank or (copy) with the fields of the row shown.
+    void addRow(bool copy);
     void buildFrame();
     bool openConnection();
     bool openRecordset();
@@ -174,9 +176,7 @@ private:
     QPushButton *m_cmdCancel = nullptr;
 
     int m_savedBookmark = 0;
-    bool m_editMode = false;
-    bool m_addMode = false;
-    bool m_copyMode = false;
+    Mode m_mode = Mode::Browse;
     bool m_trackChanges = false;
     bool m_loaded = false;
     bool m_unloaded = false;

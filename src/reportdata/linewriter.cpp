@@ -2,8 +2,8 @@
 
 #include "data/dbtext.h"
 #include "data/fastpaths.h"
+#include "data/format.h"
 #include "data/listquery.h"
-#include "ui/format.h"
 
 #include <bit>
 #include <string_view>
@@ -115,7 +115,7 @@ void LineWriter::text(int c, int width, int maxChars)
 
 QString LineWriter::numberCell(int c, int decimals, int width) const
 {
-    return rightAligned(ui::formatNumber(m_cur.real(c), decimals), width);
+    return rightAligned(data::formatNumber(m_cur.real(c), decimals), width);
 }
 
 void LineWriter::number(int c, int decimals, int width)

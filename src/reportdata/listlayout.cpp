@@ -2,9 +2,9 @@
 
 #include "data/storedvalue.h"
 
+#include "data/format.h"
 #include "data/valuelists.h"
 #include "reportdata/linewriter.h"
-#include "ui/format.h"
 
 #include <algorithm>
 #include <charconv>
@@ -135,7 +135,7 @@ QString ListLayout::totalsLine(const Totals &totals) const
     for (size_t i = 0; i < m_places.size(); ++i) {
         edge += m_places[i].column->width;
         if (next < m_summed.size() && m_summed[next] == i) {
-            texts.push_back(ui::formatUnits(totals.units[next], m_places[i].column->decimals));
+            texts.push_back(data::formatUnits(totals.units[next], m_places[i].column->decimals));
             ends.push_back(edge);
             ++next;
         }

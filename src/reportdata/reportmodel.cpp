@@ -1,7 +1,7 @@
 #include "reportdata/reportmodel.h"
 
+#include "data/format.h"
 #include "services/settings.h"
-#include "ui/format.h"
 
 #include <QDate>
 
@@ -16,7 +16,7 @@ QString programLine()
 
 QString dateLine()
 {
-    return QStringLiteral("Datum: ") + ui::formatDate(QDate::currentDate()) + QStringLiteral("   ")
+    return QStringLiteral("Datum: ") + data::formatDate(QDate::currentDate()) + QStringLiteral("   ")
            + services::settings::remark();
 }
 

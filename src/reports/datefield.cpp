@@ -1,6 +1,6 @@
 #include "reports/datefield.h"
 
-#include "ui/format.h"
+#include "data/format.h"
 #include "ui/monthview.h"
 #include "ui/textlimit.h"
 
@@ -24,7 +24,7 @@ DateField::DateField(const QString &name, QWidget *parent) : QObject(parent)
     m_calendar = new ui::MonthView(QStringLiteral("MonthView") + name, parent, ui::MonthView::Placement::OwnPopup);
     connect(m_button, &QToolButton::clicked, this, &DateField::showCalendar);
     connect(m_calendar, &ui::MonthView::dateTaken, this,
-            [this](const QDate &day) { m_text->setText(ui::formatDate(day)); });
+            [this](const QDate &day) { m_text->setText(data::formatDate(day)); });
 }
 
 void DateField::showCalendar() { m_calendar->popUp(m_text->text(), m_text->mapToGlobal(QPoint(0, m_text->height()))); }

@@ -2,9 +2,9 @@
 
 #include "reportdata/reportmodel.h"
 #include "services/settings.h"
-#include "ui/format.h"
 #include "ui/lineview.h"
 #include "ui/prompter.h"
+#include "ui/twips.h"
 #include "ui/widgets.h"
 
 #include <QAction>

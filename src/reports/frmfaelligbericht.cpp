@@ -1,11 +1,11 @@
 #include "reports/frmfaelligbericht.h"
 
 #include "data/dberror.h"
+#include "data/format.h"
 #include "data/valuelists.h"
 #include "reportdata/faelliglist.h"
 #include "reports/datefield.h"
 #include "services/connectionrecipe.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
@@ -56,7 +56,7 @@ FrmFaelligBericht::FrmFaelligBericht(QWidget *parent) : ReportDialog(parent)
     cmbReihe = listBox(sel, QStringLiteral("cmbReihe"), codes);
     cmbReihe->setItemText(0, QStringLiteral("(alle)"));
     m_until = new DateField(QStringLiteral("Stichtag"), sel);
-    m_until->text()->setText(ui::formatDate(QDate::currentDate().addMonths(3)));
+    m_until->text()->setText(data::formatDate(QDate::currentDate().addMonths(3)));
     cmbBereich = listBox(sel, QStringLiteral("cmbBereich"), data::lists::bereichAlphabetisch());
     txtAbteilung = new QLineEdit(sel);
     txtAbteilung->setObjectName(QStringLiteral("txtAbteilung"));
@@ -94,7 +94,7 @@ FrmFaelligBericht::FrmFaelligBericht(QWidget *parent) : ReportDialog(parent)
 
 std::optional<data::series::DueSelection> FrmFaelligBericht::selection()
 {
-    const std::optional<QDate> until = ui::parseDate(m_until->text()->text());
+    const std::optional<QDate> until = data::parseDate(m_until->text()->text());
     if (!until) {
         ui::setStatus(QStringLiteral("Das Datum ist ungültig!"));
         m_until->text()->setFocus();

@@ -1,13 +1,13 @@
 #include "reports/frmmatrixbericht.h"
 
 #include "data/dberror.h"
+#include "data/format.h"
 #include "data/valuelists.h"
 #include "groups/groupparts.h"
 #include "groups/tickmodel.h"
 #include "reportdata/matrixlist.h"
 #include "reports/datefield.h"
 #include "services/connectionrecipe.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
@@ -160,7 +160,7 @@ QWidget *FrmMatrixBericht::buildPeriod(QWidget *parent)
     m_von = new DateField(QStringLiteral("Von"), frame);
     m_bis = new DateField(QStringLiteral("Bis"), frame);
     m_stichtag = new DateField(QStringLiteral("Stichtag"), frame);
-    m_stichtag->text()->setText(ui::formatDate(QDate::currentDate()));
+    m_stichtag->text()->setText(data::formatDate(QDate::currentDate()));
     txtTage = textField(frame, QStringLiteral("txtTage"), 4);
     txtTage->setText(QStringLiteral("30"));
     auto *g = new QGridLayout(frame);
@@ -198,7 +198,7 @@ std::optional<data::matrix::Selection> FrmMatrixBericht::selection()
     const auto dateOf = [](const QLineEdit *t) -> std::optional<QDate> {
         if (t->text().trimmed().isEmpty())
             return QDate();
-        return ui::parseDate(t->text());
+        return data::parseDate(t->text());
     };
     const std::optional<QDate> from = dateOf(m_von->text()), to = dateOf(m_bis->text());
     if (!from)
@@ -207,7 +207,7 @@ std::optional<data::matrix::Selection> FrmMatrixBericht::selection()
         return fault(QStringLiteral("Das Endedatum ist ungültig!"), m_bis->text());
     if (from->isValid() && to->isValid() && *to < *from)
         return fault(QStringLiteral("Das Startdatum darf nicht größer als das Endedatum sein!"), m_von->text());
-    const std::optional<QDate> today = ui::parseDate(m_stichtag->text()->text());
+    const std::optional<QDate> today = data::parseDate(m_stichtag->text()->text());
     if (!today)
         return fault(QStringLiteral("Der Stichtag ist ungültig!"), m_stichtag->text());
     bool ok = false;

@@ -1,11 +1,11 @@
 #include "reports/frmtrainingsplanbericht.h"
 
 #include "data/connection.h"
+#include "data/format.h"
 #include "data/valuelists.h"
 #include "reports/datefield.h"
 #include "reports/reportbuttons.h"
 #include "reports/threestatecheck.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/statuspanels.h"
 #include "ui/textlimit.h"
@@ -66,8 +66,8 @@ FrmTrainingsplanBericht::FrmTrainingsplanBericht(QWidget *parent) : ReportDialog
     buildForm();
 
     const int year = QDate::currentDate().year();
-    txtVon->setText(ui::formatDate(QDate(year, 1, 1)));
-    txtBis->setText(ui::formatDate(QDate(year, 12, 31)));
+    txtVon->setText(data::formatDate(QDate(year, 1, 1)));
+    txtBis->setText(data::formatDate(QDate(year, 12, 31)));
     cmbSortierung->setCurrentText(QStringLiteral("Kurs-Nr."));
     connectButtons(cmdDrucken, cmdAblage, cmdAnzeige, cmdCancel, cmdExport);
 }
@@ -208,8 +208,8 @@ bool FrmTrainingsplanBericht::checkEntries()
 {
     QString failure;
     QWidget *focus = nullptr;
-    const auto von = ui::parseDate(txtVon->text());
-    const auto bis = ui::parseDate(txtBis->text());
+    const auto von = data::parseDate(txtVon->text());
+    const auto bis = data::parseDate(txtBis->text());
     if (std::none_of(chkStatus.begin(), chkStatus.end(), [](QCheckBox *c) { return c->isChecked(); })) {
         failure = QStringLiteral("Es muß mindestens 1 Status gesetzt werden!");
         focus = chkStatus[0];
@@ -239,8 +239,8 @@ reportdata::TrainingsplanSelection FrmTrainingsplanBericht::selection() const
     reportdata::TrainingsplanSelection s;
     s.vonText = txtVon->text();
     s.bisText = txtBis->text();
-    s.von = ui::parseDate(s.vonText).value_or(QDate());
-    s.bis = ui::parseDate(s.bisText).value_or(QDate());
+    s.von = data::parseDate(s.vonText).value_or(QDate());
+    s.bis = data::parseDate(s.bisText).value_or(QDate());
     for (int i = 0; i < 4; ++i)
         s.status[i] = chkStatus[i]->isChecked();
     s.bereich = cmbBereich->currentText();

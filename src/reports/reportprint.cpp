@@ -264,10 +264,10 @@ bool abandonAfter(const PrintError &e, QWidget *parent)
 void tellWherePrinted(const QString &title, const ReportPrinter::Destination &to, QWidget *parent)
 {
     if (!to.pdfFile.isEmpty()) {
-        ui::Prompter::instance().message(parent,
-                                         QStringLiteral("„%1“ wurde als PDF-Datei gespeichert:\r\n").arg(title)
-                                             + QDir::toNativeSeparators(to.pdfFile),
-                                         QStringLiteral("Drucken"), ui::Icon::Information);
+        ui::inform(parent,
+                   QStringLiteral("„%1“ wurde als PDF-Datei gespeichert:\r\n").arg(title)
+                       + QDir::toNativeSeparators(to.pdfFile),
+                   QStringLiteral("Drucken"), ui::Icon::Information);
         ui::setStatus(QStringLiteral("Gedruckt in %1").arg(QDir::toNativeSeparators(to.pdfFile)));
     } else if (!to.printer.isEmpty()) {
         ui::setStatus(QStringLiteral("„%1“ wurde auf dem Drucker „%2“ gedruckt.").arg(title, to.printer));

@@ -1,10 +1,11 @@
 #include "search/frmseek.h"
 
+#include "data/format.h"
 #include "data/recordset.h"
 #include "search/seekresultmodel.h"
 #include "services/settings.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
+#include "ui/twips.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -216,7 +217,7 @@ void FrmSeek::collectMatches(data::RecordSet &rows, const QString &field, std::v
     } else {
         data::Criterion criterion;
         if (lstFields->currentItem()->text().contains(QLatin1String("Datum"))) {
-            const std::optional<QDate> date = ui::parseDate(expression);
+            const std::optional<QDate> date = data::parseDate(expression);
             if (!date)
                 throw BadLayout("not a date");
             criterion = data::Criterion::dateEquals(field, *date);

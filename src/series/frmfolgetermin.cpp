@@ -1,12 +1,12 @@
 #include "series/frmfolgetermin.h"
 
 #include "data/dberror.h"
+#include "data/format.h"
 #include "data/series.h"
 #include "data/tables.h"
 #include "groups/groupparts.h"
 #include "records/fieldfactory.h"
 #include "reports/datefield.h"
-#include "ui/format.h"
 #include "ui/prompter.h"
 #include "ui/textlimit.h"
 #include "ui/widgets.h"
@@ -40,7 +40,7 @@ FrmFolgetermin::FrmFolgetermin(data::Connection &conn, const QString &kursNr, co
     g->addWidget(groups::labelFor(this, QStringLiteral("Neue &Kurs-Nr.:"), txtKursNr), 1, 0);
     g->addWidget(txtKursNr, 1, 1);
     m_until = new reports::DateField(QStringLiteral("FaelligBis"), this);
-    m_until->text()->setText(ui::formatDate(QDate::currentDate().addMonths(3)));
+    m_until->text()->setText(data::formatDate(QDate::currentDate().addMonths(3)));
     g->addWidget(groups::labelFor(this, QStringLiteral("Fällig &bis:"), m_until->text()), 2, 0);
     g->addWidget(groups::dateRow(this, m_until), 2, 1);
     lblFaellig = new QLabel(this);
@@ -75,7 +75,7 @@ QStringList FrmFolgetermin::dueBy(const QDate &day)
 
 void FrmFolgetermin::countDue()
 {
-    const std::optional<QDate> day = ui::parseDate(m_until->text()->text());
+    const std::optional<QDate> day = data::parseDate(m_until->text()->text());
     if (!day) {
         lblFaellig->setText(QStringLiteral("Bitte ein Datum eingeben."));
         return;
@@ -92,7 +92,7 @@ void FrmFolgetermin::countDue()
 void FrmFolgetermin::create()
 {
     const QString nr = txtKursNr->text().trimmed();
-    const std::optional<QDate> day = ui::parseDate(m_until->text()->text());
+    const std::optional<QDate> day = data::parseDate(m_until->text()->text());
     try {
         if (nr.isEmpty()) {
             groups::showFault(this, QStringLiteral("Die Eingabe einer Kurs-Nr. ist zwingend erforderlich!"), txtKursNr);

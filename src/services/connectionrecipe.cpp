@@ -50,8 +50,7 @@ bool openConnection(data::Connection &conn, QWidget *parent)
         return true;
     } catch (const data::DbError &e) {
         conn.close();
-        ui::Prompter::instance().message(parent, e.message(QStringLiteral("OpenConnectionError: ")),
-                                         QStringLiteral("ORV"), ui::Icon::None);
+        ui::inform(parent, e.message(QStringLiteral("OpenConnectionError: ")), QStringLiteral("ORV"), ui::Icon::None);
         return false;
     }
 }

@@ -1,6 +1,6 @@
 #include "services/settings.h"
 
-#include "ui/format.h"
+#include "data/format.h"
 
 #include <QDir>
 #include <QFile>
@@ -139,7 +139,7 @@ QString databaseAddress() { return read(kService, QStringLiteral("Datenbank")).t
 double mainWindowTwips(MainPlace place)
 {
     const PlaceInfo &p = info(place);
-    const std::optional<double> stored = ui::parseNumber(read(kSettings, QLatin1String(p.key)));
+    const std::optional<double> stored = data::parseNumber(read(kSettings, QLatin1String(p.key)));
     return float(stored.value_or(p.whenMissing));
 }
 

@@ -1,6 +1,6 @@
 #include "ui/monthview.h"
 
-#include "ui/format.h"
+#include "data/dates.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -27,7 +27,7 @@ MonthView::MonthView(const QString &name, QWidget *parent, Placement placement) 
 
 void MonthView::popUp(const QString &fieldText, QPoint topLeft)
 {
-    const QDate day = parseDate(fieldText).value_or(QDate::currentDate());
+    const QDate day = data::parseDate(fieldText).value_or(QDate::currentDate());
     setSelectedDate(day);
     setCurrentPage(day.year(), day.month());
     adjustSize();

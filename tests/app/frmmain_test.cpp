@@ -1,11 +1,11 @@
 #include "app/frmmain.h"
 #include "app/windowfactory.h"
 #include "data/backup.h"
+#include "data/format.h"
 #include "data/schema.h"
 #include "services/connectionrecipe.h"
 #include "services/settings.h"
 #include "support/testenv.h"
-#include "ui/format.h"
 #include "ui/windowhost.h"
 
 #include <QApplication>
@@ -160,7 +160,7 @@ TEST_F(FrmMainTest, PanelsShowTheDateAndWhatTheWindowsReport)
 {
     makeMain();
     EXPECT_EQ(barMenus(), mainMenus());
-    EXPECT_EQ(panel("Date"), ui::formatDate(QDate::currentDate()));
+    EXPECT_EQ(panel("Date"), data::formatDate(QDate::currentDate()));
     ui::setStatus(u"Datensatz bearbeiten"_s);
     ui::setSort(u"KursNr"_s);
     EXPECT_EQ(QStringList({panel("Status"), panel("Sort")}), QStringList({"Datensatz bearbeiten", "KursNr"}));

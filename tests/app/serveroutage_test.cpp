@@ -101,7 +101,7 @@ TEST_P(ServerOutageTest, TheSameWindowWorksAgainAfterItsSessionEndedOrTheServerR
         SCOPED_TRACE(loss.what);
         loss.loseConnection();
         const QString text = u"Excel %1"_s.arg(++saves);
-        drv.type(1, text);
+        drv.type(records::FrmKurs::Beschreibung, text);
         drv.click(u"cmdSave"_s);
         EXPECT_TRUE(drv.looksLikeBrowseMode());
         EXPECT_EQ(beschreibung("K1"), text);
@@ -139,7 +139,7 @@ TEST_P(ServerOutageTest, AWindowOpenedWhileTheServerWasDownWorksWhenAskedForAgai
     auto *form = main.findChild<records::RecordForm *>(u"frmMitarbeiter"_s);
     ASSERT_NE(form, nullptr);
     drv = RecordDriver(form);
-    EXPECT_FALSE(drv.field(1)->isEnabled());
+    EXPECT_FALSE(drv.field(records::FrmMitarbeiter::Kostenstelle)->isEnabled());
     EXPECT_FALSE(drv.action(u"Gonext"_s)->isEnabled());
     prompter.verify();
 
@@ -150,11 +150,11 @@ TEST_P(ServerOutageTest, AWindowOpenedWhileTheServerWasDownWorksWhenAskedForAgai
     again->trigger();
     EXPECT_FALSE(again->isEnabled());
     EXPECT_EQ(main.findChildren<records::RecordForm *>().size(), 1);
-    EXPECT_EQ(drv.text(0).trimmed(), "Abel, Anna");
+    EXPECT_EQ(drv.text(records::FrmMitarbeiter::Name).trimmed(), "Abel, Anna");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
-    EXPECT_FALSE(drv.field(0)->isEnabled()); // the key only while adding
-    EXPECT_TRUE(drv.field(1)->isEnabled());
-    drv.type(1, u"999"_s);
+    EXPECT_FALSE(drv.field(records::FrmMitarbeiter::Name)->isEnabled()); // the key only while adding
+    EXPECT_TRUE(drv.field(records::FrmMitarbeiter::Kostenstelle)->isEnabled());
+    drv.type(records::FrmMitarbeiter::Kostenstelle, u"999"_s);
     drv.click(u"cmdSave"_s);
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(value(u"SELECT Kostenstelle FROM Mitarbeiter WHERE Name = ?"_s, {u"Abel, Anna"_s}), "999");

@@ -21,6 +21,7 @@
 using namespace orv;
 using orv::ui::Answer;
 using orv::ui::Icon;
+using K = orv::records::FrmKurs;
 
 namespace {
 
@@ -33,16 +34,19 @@ protected:
                        const QString &kosten = {}, const QString &dauer = {})
     {
         drv.trigger(u"New"_s);
-        drv.type(0, nr);
+        drv.type(K::KursNr, nr);
         drv.type(u"cmbRubrik"_s, rubrik);
-        drv.type(1, text);
+        drv.type(K::Beschreibung, text);
         drv.type(u"cmbArt"_s, art);
-        for (const auto &[field, number] : {std::pair{3, kosten}, std::pair{4, dauer}})
+        for (const auto &[field, number] : {std::pair{K::Kosten, kosten}, std::pair{K::Dauer, dauer}})
             if (!number.isNull())
                 drv.type(field, number);
     }
     // Number, description, lecturer, costs, duration, Rubrik, Art as shown.
-    QStringList course() const { return drv.texts({0, 1, 2, 3, 4}, {"cmbRubrik", "cmbArt"}); }
+    QStringList course() const
+    {
+        return drv.texts({K::KursNr, K::Beschreibung, K::Referent, K::Kosten, K::Dauer}, {"cmbRubrik", "cmbArt"});
+    }
     void otherDeletes(const QString &nr) { connect().exec(u"DELETE FROM Kurs WHERE KursNr = ?"_s, {nr}); }
     QString beschreibung(const char *nr) { return value(u"SELECT Beschreibung FROM Kurs WHERE KursNr = ?"_s, {nr}); }
 };
@@ -78,11 +82,11 @@ class KursServerTest : public KursWindowTest {};
 TEST_P(KursWindowTest, OpensOnTheFirstCourseInBrowseModeWithItsValuesFormatted)
 {
     openOnStandardRows();
-    EXPECT_EQ(drv.text(0), "K1    ");
+    EXPECT_EQ(drv.text(K::KursNr), "K1    ");
     EXPECT_EQ(course(), (QStringList{"K1", "Excel", "Meier", "100,00", "8,0", "IT", "I"}));
     EXPECT_EQ(drv.comboText("cmbRubrik"), u"IT"_s.leftJustified(40));
     EXPECT_TRUE(drv.looksLikeBrowseMode());
-    EXPECT_FALSE(drv.field(0)->isEnabled());
+    EXPECT_FALSE(drv.field(K::KursNr)->isEnabled());
     EXPECT_EQ(drv.sort(), "Sortierung: KursNr");
     EXPECT_FALSE(drv.action("mnuKurs")->isEnabled());
     EXPECT_TRUE(drv.action("mnuMitarbeiter")->isEnabled());
@@ -115,14 +119,14 @@ TEST_P(KursFormTest, FieldsShowTheirTextFromTheStart)
     addKurs(u"K1"_s, rubrik, QString(80, QLatin1Char('B')), u"I"_s, QString(30, QLatin1Char('R')));
     addKurs(u"K2"_s, rubrik, QString(80, QLatin1Char('C')), u"I"_s);
     open();
-    QLineEdit *text = drv.field(1);
+    QLineEdit *text = drv.field(K::Beschreibung);
     text->setFocus();
     QCoreApplication::processEvents();
     // Focus selects from the caret to the end and keeps the caret, and so the view, at the start.
     EXPECT_EQ(text->selectedText(), text->text());
     EXPECT_EQ(text->cursorPosition(), 0);
     drv.key(text, Qt::Key_Down);
-    for (QLineEdit *f : {text, drv.field(2), drv.combo(u"cmbRubrik"_s)->lineEdit()})
+    for (QLineEdit *f : {text, drv.field(K::Referent), drv.combo(u"cmbRubrik"_s)->lineEdit()})
         EXPECT_EQ(f->cursorPosition(), 0) << f->objectName().toStdString();
 }
 
@@ -141,36 +145,36 @@ TEST_P(KursFormTest, FieldTabbedIntoIsTypedOver)
         EXPECT_EQ(to->cursorPosition(), 0);
     };
     drv.trigger(u"New"_s);
-    tabInto(drv.field(2), Qt::NoModifier, drv.field(3));
+    tabInto(drv.field(K::Referent), Qt::NoModifier, drv.field(K::Kosten));
     QTest::keyClicks(QApplication::focusWidget(), u"1234,5"_s);
-    EXPECT_EQ(drv.text(3), u"1234,5"_s);
-    tabInto(drv.field(3), Qt::NoModifier, drv.field(4));
+    EXPECT_EQ(drv.text(K::Kosten), u"1234,5"_s);
+    tabInto(drv.field(K::Kosten), Qt::NoModifier, drv.field(K::Dauer));
     QTest::keyClicks(QApplication::focusWidget(), u"8"_s);
-    EXPECT_EQ(drv.text(4), u"8"_s);
-    tabInto(drv.field(4), Qt::ShiftModifier, drv.field(3));
+    EXPECT_EQ(drv.text(K::Dauer), u"8"_s);
+    tabInto(drv.field(K::Dauer), Qt::ShiftModifier, drv.field(K::Kosten));
     QTest::keyClicks(QApplication::focusWidget(), u"99"_s);
-    EXPECT_EQ(drv.text(3), u"99"_s);
+    EXPECT_EQ(drv.text(K::Kosten), u"99"_s);
     drv.click("cmdUndo");
 
     // A shown course: the lecturer tabbed into is typed over.
-    tabInto(drv.combo(u"cmbArt"_s), Qt::NoModifier, drv.field(2));
+    tabInto(drv.combo(u"cmbArt"_s), Qt::NoModifier, drv.field(K::Referent));
     QTest::keyClicks(QApplication::focusWidget(), u"Neu"_s);
-    EXPECT_EQ(drv.text(2), u"Neu"_s);
+    EXPECT_EQ(drv.text(K::Referent), u"Neu"_s);
 }
 
 TEST_P(KursWindowTest, OneKeystrokeEntersEditModeAndUndoRestoresTheRow)
 {
     openOnStandardRows();
     drv.trigger("Gonext");
-    drv.type(2, u"X"_s);
+    drv.type(K::Referent, u"X"_s);
     EXPECT_EQ(drv.status(), "Datensatz bearbeiten");
     // While editing, the navigation keys move the caret, not the row.
-    drv.key(drv.field(2), Qt::Key_PageUp);
-    drv.key(drv.field(2), Qt::Key_Home);
-    EXPECT_EQ(drv.field(2)->cursorPosition(), 0);
+    drv.key(drv.field(K::Referent), Qt::Key_PageUp);
+    drv.key(drv.field(K::Referent), Qt::Key_Home);
+    EXPECT_EQ(drv.field(K::Referent)->cursorPosition(), 0);
     EXPECT_EQ(shown(), "K2");
     EXPECT_TRUE(drv.looksLikeEditMode());
-    EXPECT_FALSE(drv.field(0)->isEnabled());
+    EXPECT_FALSE(drv.field(K::KursNr)->isEnabled());
     for (const char *name : {"Sort", "Seek", "New", "NewCopy", "Delete", "mnuClose", "Gotop", "Gobot", "Goprev"})
         EXPECT_FALSE(drv.action(QLatin1String(name))->isEnabled()) << name;
     for (const char *name : {"Cut", "Copy", "Paste", "mnuOptionen", "mnuExit"})
@@ -184,7 +188,7 @@ TEST_P(KursWindowTest, OneKeystrokeEntersEditModeAndUndoRestoresTheRow)
     // first nor to the one edited last.
     drv.trigger("Gonext");
     drv.trigger("New");
-    drv.type(1, u"verworfen"_s);
+    drv.type(K::Beschreibung, u"verworfen"_s);
     drv.click("cmdUndo");
     EXPECT_EQ(course().mid(0, 2), (QStringList{"K3", "Audit"}));
     EXPECT_EQ(count("Kurs"), 3);
@@ -196,11 +200,11 @@ TEST_P(KursWindowTest, EditedCourseIsSavedWithoutTheKeyChecks)
     openOnStandardRows();
     drv.pick("cmbRubrik", 4);
     EXPECT_EQ(drv.status(), "Datensatz bearbeiten");
-    drv.type(4, u"9"_s);
+    drv.type(K::Dauer, u"9"_s);
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(shown(), "K1");
-    EXPECT_EQ(drv.text(4), "9,0");
+    EXPECT_EQ(drv.text(K::Dauer), "9,0");
     EXPECT_EQ(test::firstText(db(), "SELECT Rubrik FROM Kurs WHERE KursNr = ?", {"K1"}),
               u"Sprachen"_s.leftJustified(40));
 }
@@ -212,7 +216,7 @@ TEST_P(KursWindowTest, SavedCourseIsShownWhereTheSortOrderMovedIt)
     drv.trigger("Sort"); // Beschreibung: Audit (K3), Englisch (K2), Excel (K1)
     drv.trigger("Gotop");
     ASSERT_EQ(shown(), "K3");
-    drv.type(1, u"Zoll"_s);
+    drv.type(K::Beschreibung, u"Zoll"_s);
     drv.click("cmdSave");
     EXPECT_EQ(course().mid(0, 2), (QStringList{"K3", "Zoll"}));
     EXPECT_EQ(drv.status(), "");
@@ -225,12 +229,12 @@ TEST_P(KursWindowTest, NewCoursesAreWrittenWithCommasAndNumbersAtTheirBounds)
 {
     openOnStandardRows();
     typeNewCourse(u"K0"_s, u" IT "_s, u"Word"_s, u"I"_s, u"12.5"_s, u"7.25"_s);
-    EXPECT_EQ(drv.text(3), "12,5"); // the full stop became a comma as it was typed
-    drv.type(2, u"O'Neill"_s);
+    EXPECT_EQ(drv.text(K::Kosten), "12,5"); // the full stop became a comma as it was typed
+    drv.type(K::Referent, u"O'Neill"_s);
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(course(), (QStringList{"K0", "Word", "O'Neill", "12,50", "7,3", "IT", "I"}));
-    EXPECT_FALSE(drv.field(0)->isEnabled());
+    EXPECT_FALSE(drv.field(K::KursNr)->isEnabled());
     EXPECT_EQ(test::firstText(db(), "SELECT Rubrik FROM Kurs WHERE KursNr = ?", {"K0"}), u" IT "_s.leftJustified(40));
     EXPECT_EQ(value("SELECT Referent FROM Kurs WHERE KursNr = ?", {"K0"}), "O'Neill");
 
@@ -250,23 +254,27 @@ TEST_P(KursWindowTest, ChecksReportOnlyTheFirstFailureWithFocusOnItsField)
     const struct {
         QString nr, rubrik, text, art, kosten, dauer, message, focus;
     } cases[] = {
-        {"", "", "", "", "0", "0", "Die Eingabe einer Kurs-Nr. ist zwingend erforderlich!", "txtFields(0)"},
-        {"  ", "IT", "a", "A", "0", "0", "Die Eingabe einer Kurs-Nr. ist zwingend erforderlich!", "txtFields(0)"},
-        {"K2", "", "", "", "0", "0", "Die eingegebene Kurs-Nr. ist bereits vorhanden!", "txtFields(0)"},
+        {"", "", "", "", "0", "0", "Die Eingabe einer Kurs-Nr. ist zwingend erforderlich!", test::fieldName(K::KursNr)},
+        {"  ", "IT", "a", "A", "0", "0", "Die Eingabe einer Kurs-Nr. ist zwingend erforderlich!",
+         test::fieldName(K::KursNr)},
+        {"K2", "", "", "", "0", "0", "Die eingegebene Kurs-Nr. ist bereits vorhanden!", test::fieldName(K::KursNr)},
         {"K9", "", "a", "A", "0", "0", "Die Eingabe einer Rubrik ist zwingend erforderlich!", "cmbRubrik"},
         {"K9", "it", "a", "A", "0", "0", "Die eingegebene Rubrik ist nicht vorhanden!", "cmbRubrik"},
-        {"K9", "IT", " ", "A", "0", "0", "Die Eingabe einer Beschreibung ist zwingend erforderlich!", "txtFields(1)"},
+        {"K9", "IT", " ", "A", "0", "0", "Die Eingabe einer Beschreibung ist zwingend erforderlich!",
+         test::fieldName(K::Beschreibung)},
         {"K9", "IT", "a", "", "0", "0", "Die Eingabe einer Art ist zwingend erforderlich!", "cmbArt"},
         {"K9", "IT", "a", "a", "0", "0", "Die eingegebene Art ist nicht vorhanden!", "cmbArt"},
-        {"K9", "IT", "a", "A", "10000", "0", "Die Kosten müssen zwischen 0 und 9999.99 sein!", "txtFields(3)"},
-        {"K9", "IT", "a", "A", "-1", "0", "Die Kosten müssen zwischen 0 und 9999.99 sein!", "txtFields(3)"},
-        {"K9", "IT", "a", "A", "abc", "0", "Die Kosten sind ungültig!", "txtFields(3)"},
-        {"K9", "IT", "a", "A", "", "0", "Die Kosten sind ungültig!", "txtFields(3)"},
-        {"K9", "IT", "a", "A", "nan", "0", "Die Kosten sind ungültig!", "txtFields(3)"},
-        {"K9", "IT", "a", "A", "0", "-inf", "Die Dauer ist ungültig!", "txtFields(4)"},
-        {"K9", "IT", "a", "A", "9999,99", "1000", "Die Dauer muß zwischen 0 und 999.9 sein!", "txtFields(4)"},
-        {"K9", "IT", "a", "A", "0", "x", "Die Dauer ist ungültig!", "txtFields(4)"},
-        {"K9", "IT", "a", "A", "0", "", "Die Dauer ist ungültig!", "txtFields(4)"},
+        {"K9", "IT", "a", "A", "10000", "0", "Die Kosten müssen zwischen 0 und 9999.99 sein!",
+         test::fieldName(K::Kosten)},
+        {"K9", "IT", "a", "A", "-1", "0", "Die Kosten müssen zwischen 0 und 9999.99 sein!", test::fieldName(K::Kosten)},
+        {"K9", "IT", "a", "A", "abc", "0", "Die Kosten sind ungültig!", test::fieldName(K::Kosten)},
+        {"K9", "IT", "a", "A", "", "0", "Die Kosten sind ungültig!", test::fieldName(K::Kosten)},
+        {"K9", "IT", "a", "A", "nan", "0", "Die Kosten sind ungültig!", test::fieldName(K::Kosten)},
+        {"K9", "IT", "a", "A", "0", "-inf", "Die Dauer ist ungültig!", test::fieldName(K::Dauer)},
+        {"K9", "IT", "a", "A", "9999,99", "1000", "Die Dauer muß zwischen 0 und 999.9 sein!",
+         test::fieldName(K::Dauer)},
+        {"K9", "IT", "a", "A", "0", "x", "Die Dauer ist ungültig!", test::fieldName(K::Dauer)},
+        {"K9", "IT", "a", "A", "0", "", "Die Dauer ist ungültig!", test::fieldName(K::Dauer)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message.toStdString());
@@ -285,10 +293,10 @@ TEST_P(KursFormTest, ClosingInEditOrAddModeIsRefused)
         if (adding)
             drv.trigger("New");
         else
-            drv.type(2, u"x"_s);
+            drv.type(K::Referent, u"x"_s);
         EXPECT_FALSE(drv.action("Close")->isEnabled());
         EXPECT_FALSE(drv.action("mnuClose")->isEnabled());
-        drv.key(drv.field(1), Qt::Key_Escape);
+        drv.key(drv.field(K::Beschreibung), Qt::Key_Escape);
         for (int i = 0; i < 2; ++i)
             prompter.expectMessage(u"Beenden Sie zuerst den Bearbeitungsmodus!"_s, u"Schließen"_s, Icon::Exclamation);
         drv.form()->close();
@@ -297,7 +305,7 @@ TEST_P(KursFormTest, ClosingInEditOrAddModeIsRefused)
         drv.click("cmdUndo");
     }
     EXPECT_TRUE(drv.form()->queryClose());
-    drv.key(drv.field(1), Qt::Key_Escape);
+    drv.key(drv.field(K::Beschreibung), Qt::Key_Escape);
     EXPECT_FALSE(drv.isOpen());
 }
 
@@ -333,7 +341,7 @@ TEST_P(KursWindowTest, CourseDeletedElsewhereSendsDeleteAndSaveToTheFirst)
     EXPECT_TRUE(drv.looksLikeBrowseMode());
 
     drv.trigger("Gobot");
-    drv.type(1, u"Neu"_s);
+    drv.type(K::Beschreibung, u"Neu"_s);
     otherDeletes(u"K3"_s);
     expectWarning(test::kGone);
     drv.click("cmdSave");
@@ -345,7 +353,7 @@ TEST_P(KursWindowTest, CourseDeletedElsewhereSendsDeleteAndSaveToTheFirst)
     EXPECT_EQ(count("Kurs"), 1);
 
     // With every course gone the window closes as after the last delete.
-    drv.type(1, u"Neu"_s);
+    drv.type(K::Beschreibung, u"Neu"_s);
     otherDeletes(u"K1"_s);
     expectWarning(test::kGone);
     expectWarning(kLastGone);
@@ -371,7 +379,7 @@ TEST_P(KursFormTest, ClipboardKeysInAListFieldDoNothingAsTheMenuCommandsDo)
         EXPECT_TRUE(drv.looksLikeBrowseMode());
     }
     // In a text field the same key cuts, as "Ausschneiden" does.
-    QLineEdit *f = drv.field(2);
+    QLineEdit *f = drv.field(K::Referent);
     drv.focus(f);
     f->selectAll();
     drv.keys(f, QKeySequence(Qt::CTRL | Qt::Key_X));
@@ -391,14 +399,14 @@ TEST_P(KursWindowTest, CourseReAddedElsewhereIsWrittenByNumberOrReread)
     form->load();
     drv = test::RecordDriver(form);
     drv.trigger("Gonext");
-    drv.type(1, u"Mein Text"_s);
+    drv.type(K::Beschreibung, u"Mein Text"_s);
     otherDeletes(u"K2"_s);
     addKurs(u"K2"_s, u"Sonstiges"_s, u"Fremder Text"_s, u"E"_s);
     drv.click("cmdSave");
     EXPECT_EQ(course().mid(0, 2), (QStringList{"K2", "Mein Text"}));
     EXPECT_EQ(beschreibung("K2"), "Mein Text");
 
-    drv.type(1, u"Zweiter Text"_s);
+    drv.type(K::Beschreibung, u"Zweiter Text"_s);
     form->beforeChecks = [&] {
         otherDeletes(u"K2"_s);
         form->beforeKey = [&] { addKurs(u"K2"_s, u"IT"_s, u"Fremder Text"_s, u"I"_s); };
@@ -410,7 +418,7 @@ TEST_P(KursWindowTest, CourseReAddedElsewhereIsWrittenByNumberOrReread)
     EXPECT_EQ(drv.status(), "");
 
     // The table goes away between the write and the re-read that follows it.
-    drv.type(1, u"Dritter Text"_s);
+    drv.type(K::Beschreibung, u"Dritter Text"_s);
     form->beforeKey = [&] { connect().exec(isPostgres() ? u"DROP TABLE Kurs CASCADE"_s : u"DROP TABLE Kurs"_s); };
     expectError(u"RefreshError"_s);
     drv.click("cmdSave");
@@ -429,13 +437,13 @@ TEST_P(KursWindowTest, ValueTheColumnRejectsKeepsEditMode)
         EXPECT_TRUE(drv.looksLikeEditMode());
         EXPECT_EQ(beschreibung("K1"), "Excel");
     };
-    drv.field(1)->setValidator(nullptr);
-    drv.field(1)->setMaxLength(200);
-    drv.type(1, QString(81, QLatin1Char('x')));
+    drv.field(K::Beschreibung)->setValidator(nullptr);
+    drv.field(K::Beschreibung)->setMaxLength(200);
+    drv.type(K::Beschreibung, QString(81, QLatin1Char('x')));
     refused();
-    drv.field(1)->setText(u"a"_s + QChar(0) + u"b"_s);
+    drv.field(K::Beschreibung)->setText(u"a"_s + QChar(0) + u"b"_s);
     refused();
-    drv.type(1, u"kurz"_s);
+    drv.type(K::Beschreibung, u"kurz"_s);
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(beschreibung("K1"), "kurz");
@@ -454,7 +462,7 @@ TEST_P(KursWindowTest, CourseNumbersWithApostrophesWorkAndEmptyColumnsShowEmpty)
     expectInvalid();
     drv.click("cmdSave");
     EXPECT_EQ(drv.status(), "Die eingegebene Kurs-Nr. ist bereits vorhanden!");
-    drv.type(0, u"A'2"_s);
+    drv.type(K::KursNr, u"A'2"_s);
     drv.click("cmdSave");
     EXPECT_EQ(shown(), "A'2");
     drv.trigger("Gobot");
@@ -520,7 +528,7 @@ TEST_P(KursWindowTest, FailedCascadeDeleteKeepsEverythingAndTheWindowWritesOn)
     drv.trigger("Delete");
     EXPECT_EQ(shown(), "K2");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
-    drv.type(1, u"Englisch II"_s);
+    drv.type(K::Beschreibung, u"Englisch II"_s);
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(beschreibung("K2"), "Englisch II");
@@ -557,7 +565,7 @@ TEST_P(KursWindowTest, FailedCommitKeepsWhatWasTypedAndTheSameSaveWritesItLater)
     };
     open();
 
-    drv.type(1, u"Audit"_s);
+    drv.type(K::Beschreibung, u"Audit"_s);
     saveFails();
     EXPECT_TRUE(drv.looksLikeEditMode());
     EXPECT_EQ(course().mid(0, 2), (QStringList{"K1", "Audit"}));
@@ -570,7 +578,7 @@ TEST_P(KursWindowTest, FailedCommitKeepsWhatWasTypedAndTheSameSaveWritesItLater)
 
     // "Rückgängig" after the failure shows what is stored.
     drv.trigger("Gonext");
-    drv.type(1, u"Audit"_s);
+    drv.type(K::Beschreibung, u"Audit"_s);
     saveFails();
     drv.click("cmdUndo");
     EXPECT_EQ(course().mid(0, 2), (QStringList{"K2", "Englisch"}));
@@ -579,7 +587,7 @@ TEST_P(KursWindowTest, FailedCommitKeepsWhatWasTypedAndTheSameSaveWritesItLater)
     typeNewCourse(u"K8"_s, u"IT"_s, u"Audit"_s, u"I"_s);
     saveFails();
     EXPECT_TRUE(drv.looksLikeEditMode());
-    EXPECT_TRUE(drv.field(0)->isEnabled()); // the key is typed in add mode only
+    EXPECT_TRUE(drv.field(K::KursNr)->isEnabled()); // the key is typed in add mode only
     EXPECT_EQ(course().mid(0, 2), (QStringList{"K8", "Audit"}));
     drv.click("cmdUndo");
     EXPECT_EQ(shown(), "K2");
@@ -623,14 +631,14 @@ TEST_P(KursFormTest, DiskAndFileFailuresAreToldInGerman)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        drv.type(1, u"Neu"_s);
+        drv.type(K::Beschreibung, u"Neu"_s);
         c.cause();
         prompter.expectMessage(c.message, u"ORV"_s, Icon::None);
         drv.click("cmdSave");
         EXPECT_TRUE(drv.looksLikeEditMode());
-        EXPECT_EQ(drv.text(1).trimmed(), "Neu");
+        EXPECT_EQ(drv.text(K::Beschreibung).trimmed(), "Neu");
         drv.click("cmdUndo");
-        EXPECT_EQ(drv.text(1).trimmed(), "Excel");
+        EXPECT_EQ(drv.text(K::Beschreibung).trimmed(), "Excel");
     }
     EXPECT_EQ(beschreibung("K1"), "Excel");
 }
@@ -650,7 +658,7 @@ TEST_P(KursFormTest, WriteProtectedDatabaseIsBrowsedUntilItCanBeWrittenAgain)
         SCOPED_TRACE(attempt);
         prompter.expectMessage(protectedText, u"Schreibgeschützt"_s, Icon::Exclamation);
         if (attempt == std::string_view("type"))
-            drv.type(1, u"N"_s);
+            drv.type(K::Beschreibung, u"N"_s);
         else
             drv.trigger(QLatin1String(attempt));
         EXPECT_TRUE(drv.looksLikeBrowseMode());
@@ -658,7 +666,7 @@ TEST_P(KursFormTest, WriteProtectedDatabaseIsBrowsedUntilItCanBeWrittenAgain)
         EXPECT_EQ(drv.status(), "");
     }
     disk.setWriteProtected(false);
-    drv.type(1, u"Neu"_s);
+    drv.type(K::Beschreibung, u"Neu"_s);
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(beschreibung("K1"), "Neu");
@@ -684,16 +692,16 @@ TEST_P(KursFormTest, ProtectedFileOrFolderIsBrowsedAndSavedOnceWritableAsOrdinar
         prompter.expectMessage(u"Die Datenbank ist schreibgeschützt. Sie können die Daten ansehen, aber erst "
                                "ändern, wenn die Datei wieder beschreibbar ist."_s,
                                u"Schreibgeschützt"_s, Icon::Exclamation);
-        drv.type(1, u"N"_s);
+        drv.type(K::Beschreibung, u"N"_s);
         EXPECT_TRUE(drv.looksLikeBrowseMode());
         EXPECT_FALSE(prompter.pending());
         ASSERT_EQ(chmod(path.constData(), path == file ? 0600 : 0700), 0);
     }
-    drv.type(1, u"Neu"_s);
+    drv.type(K::Beschreibung, u"Neu"_s);
     ASSERT_EQ(chmod(folder.constData(), 0500), 0);
     prompter.expectMessage(u"UpdateError: 1544 Die Datenbank ist schreibgeschützt."_s, u"ORV"_s, Icon::None);
     drv.click("cmdSave");
-    EXPECT_EQ(drv.text(1).trimmed(), "Neu");
+    EXPECT_EQ(drv.text(K::Beschreibung).trimmed(), "Neu");
     EXPECT_EQ(beschreibung("K1"), "Excel");
     ASSERT_EQ(chmod(folder.constData(), 0700), 0);
     drv.click("cmdSave");
@@ -736,7 +744,7 @@ TEST_P(KursServerTest, ARoleThatMayOnlyReadBrowsesUntilItMayWrite)
                                "ändern, wenn die Datei wieder beschreibbar ist."_s,
                                u"Schreibgeschützt"_s, Icon::Exclamation);
         if (attempt == std::string_view("type"))
-            drv.type(1, u"N"_s);
+            drv.type(K::Beschreibung, u"N"_s);
         else
             drv.trigger(QLatin1String(attempt));
         EXPECT_TRUE(drv.looksLikeBrowseMode());
@@ -744,7 +752,7 @@ TEST_P(KursServerTest, ARoleThatMayOnlyReadBrowsesUntilItMayWrite)
     }
     EXPECT_FALSE(prompter.pending());
     db().exec(u"GRANT INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA %1 TO %2"_s.arg(schema, role));
-    drv.type(1, u"Neu"_s);
+    drv.type(K::Beschreibung, u"Neu"_s);
     drv.click("cmdSave");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
     EXPECT_EQ(beschreibung("K1"), "Neu");

@@ -12,6 +12,7 @@
 using namespace orv;
 using orv::ui::Answer;
 using orv::ui::Icon;
+using T = orv::records::FrmTrainingsplan;
 
 namespace {
 
@@ -39,31 +40,37 @@ protected:
         return QLatin1String(dayMonth) + QString::number(QDate::currentDate().year() + 1);
     }
     // The fields a picker may touch: course side, employee side.
-    QStringList course() const { return drv.texts({0, 1, 2, 3, 4}, {"cmbRubrik", "cmbArt"}); }
-    QStringList employee() const { return drv.texts({5, 6, 7}, {"cmbKategorie", "cmbBereich"}); }
+    QStringList course() const
+    {
+        return drv.texts({T::KursNr, T::Beschreibung, T::Referent, T::Kosten, T::Dauer}, {"cmbRubrik", "cmbArt"});
+    }
+    QStringList employee() const
+    {
+        return drv.texts({T::Name, T::Kostenstelle, T::Abteilung}, {"cmbKategorie", "cmbBereich"});
+    }
     // The entry's own fields: priority, source, period, remark, the two boxes (R, B) and status.
     QStringList entry() const
     {
         return {drv.comboText("cmbPrioritaet").trimmed(),
                 drv.comboText("cmbQuelle").trimmed(),
-                drv.text(8),
-                drv.text(9),
-                drv.text(10).trimmed(),
+                drv.text(T::Datum_von),
+                drv.text(T::Datum_bis),
+                drv.text(T::Bemerkung).trimmed(),
                 checked("chkRechnung") ? u"R"_s : QString(),
                 checked("chkBeurteilung") ? u"B"_s : QString(),
                 QString::number(status())};
     }
     void typeEntry(const QString &kurs, const QString &name, const QString &prio, const QString &quelle)
     {
-        drv.type(0, kurs);
-        drv.type(5, name);
+        drv.type(T::KursNr, kurs);
+        drv.type(T::Name, name);
         drv.type(u"cmbPrioritaet"_s, prio);
         drv.type(u"cmbQuelle"_s, quelle);
     }
-    void expectEnabled(std::initializer_list<const char *> names, bool enabled)
+    void expectEnabled(std::initializer_list<QString> names, bool enabled)
     {
-        for (const char *name : names)
-            EXPECT_EQ(drv.widget(QLatin1String(name))->isEnabled(), enabled) << name;
+        for (const QString &name : names)
+            EXPECT_EQ(drv.widget(name)->isEnabled(), enabled) << name.toStdString();
     }
     // Runs the search dialog as the user: "*", then the given line (0-based)
     // with OK, or Abbrechen when line is negative.
@@ -114,14 +121,15 @@ TEST_P(TrainingsplanWindowTest, ShowsTheEntryWithTheMasterDataOfCourseAndEmploye
     EXPECT_EQ(employee(), (QStringList{"Abel, Anna", "100", "EK", "Ets", "Einkauf"}));
     EXPECT_EQ(entry(), (QStringList{"2", "ORV", "01.02.2027", "28.02.2027", "erst", "R", "", "0"}));
     EXPECT_EQ(drv.sort(), "Sortierung: KursNr,Name");
+    expectEnabled({test::fieldName(T::KursNr), test::fieldName(T::Name), "cmdKursNrSuchen", "cmdNameSuchen",
+                   test::fieldName(T::Beschreibung), "cmbRubrik", "cmbBereich"},
+                  false);
     expectEnabled(
-        {"txtFields(0)", "txtFields(5)", "cmdKursNrSuchen", "cmdNameSuchen", "txtFields(1)", "cmbRubrik", "cmbBereich"},
-        false);
-    expectEnabled({"cmdMonthViewVon", "cmdMonthViewBis", "txtFields(8)", "cmbPrioritaet", "optStatus(3)"}, true);
+        {"cmdMonthViewVon", "cmdMonthViewBis", test::fieldName(T::Datum_von), "cmbPrioritaet", "optStatus(3)"}, true);
 
     drv.trigger("Gobot");
     EXPECT_EQ(shown(), "K2/Zorn, Zeno");
-    EXPECT_EQ(drv.text(1).trimmed(), "Englisch");
+    EXPECT_EQ(drv.text(T::Beschreibung).trimmed(), "Englisch");
     EXPECT_EQ(drv.comboText("cmbKategorie"), "I/C");
     EXPECT_EQ(status(), 1);
     EXPECT_TRUE(drv.looksLikeBrowseMode());
@@ -135,19 +143,19 @@ TEST_P(TrainingsplanWindowTest, NewEntryStartsWithNextYearAndLooksUpAsTheKeysAre
     EXPECT_EQ(shown(), "/");
     EXPECT_EQ(course() + employee(), QStringList(12, QString()));
     EXPECT_EQ(entry(), (QStringList{"", "", nextYear("01.01."), nextYear("31.12."), "", "", "", "0"}));
-    expectEnabled({"txtFields(0)", "txtFields(5)", "cmdKursNrSuchen", "cmdNameSuchen"}, true);
+    expectEnabled({test::fieldName(T::KursNr), test::fieldName(T::Name), "cmdKursNrSuchen", "cmdNameSuchen"}, true);
 
-    drv.type(0, u"K2"_s);
+    drv.type(T::KursNr, u"K2"_s);
     EXPECT_EQ(course(), (QStringList{"K2", "Englisch", "Smith", "250,50", "16,0", "Sprachen", "E"}));
-    drv.key(drv.field(0), Qt::Key_Backspace);
+    drv.key(drv.field(T::KursNr), Qt::Key_Backspace);
     EXPECT_EQ(course(), (QStringList{"K", "", "", "", "", "", ""}));
-    drv.type(5, u"Zorn, Zeno"_s);
+    drv.type(T::Name, u"Zorn, Zeno"_s);
     EXPECT_EQ(drv.comboText("cmbBereich").trimmed(), "Logistik");
-    expectRefused(u"Die eingegebene Kurs-Nr. ist nicht vorhanden!"_s, u"txtFields(0)"_s);
+    expectRefused(u"Die eingegebene Kurs-Nr. ist nicht vorhanden!"_s, test::fieldName(T::KursNr));
 
     EXPECT_EQ(course().mid(0, 2), (QStringList{"K1", "Excel"}));
     EXPECT_EQ(shown(), "K1/Abel, Anna");
-    expectEnabled({"txtFields(0)", "cmdNameSuchen"}, false);
+    expectEnabled({test::fieldName(T::KursNr), "cmdNameSuchen"}, false);
 }
 
 TEST_P(TrainingsplanWindowTest, ChecksInTheirOrderWithFocus)
@@ -157,32 +165,33 @@ TEST_P(TrainingsplanWindowTest, ChecksInTheirOrderWithFocus)
         QString kurs, name, prio, quelle, von, bis, message, focus;
     } cases[] = {
         {"", "", "9", "x", "x", "x", "Die Eingabe einer Kurs-Nr. und eines Namens ist zwingend erforderlich!",
-         "txtFields(0)"},
+         test::fieldName(T::KursNr)},
         {"K1", " ", "", "", "01.01.2027", "02.01.2027",
-         "Die Eingabe einer Kurs-Nr. und eines Namens ist zwingend erforderlich!", "txtFields(0)"},
+         "Die Eingabe einer Kurs-Nr. und eines Namens ist zwingend erforderlich!", test::fieldName(T::KursNr)},
         {"K1", "Abel, Anna", "", "", "01.01.2027", "02.01.2027", "Der eingegebene Kurs mit Name ist bereits vorhanden!",
-         "txtFields(0)"},
+         test::fieldName(T::KursNr)},
         {"K7", "Abel, Anna", "", "", "01.01.2027", "02.01.2027", "Die eingegebene Kurs-Nr. ist nicht vorhanden!",
-         "txtFields(0)"},
+         test::fieldName(T::KursNr)},
         {"K2", "Abel,Anna", "", "", "01.01.2027", "02.01.2027", "Der eingegebene Name ist nicht vorhanden!",
-         "txtFields(5)"},
+         test::fieldName(T::Name)},
         {"K2", "Abel, Anna", "4", "", "01.01.2027", "02.01.2027", "Die eingegebene Priorität ist nicht vorhanden!",
          "cmbPrioritaet"},
         {"K2", "Abel, Anna", "1", "aai", "01.01.2027", "02.01.2027", "Die eingegebene Quelle ist nicht vorhanden!",
          "cmbQuelle"},
-        {"K2", "Abel, Anna", "", "", "31.02.2027", "x", "Das Startdatum ist ungültig!", "txtFields(8)"},
-        {"K2", "Abel, Anna", "", "", "01.03.2027", "", "Das Endedatum ist ungültig!", "txtFields(9)"},
+        {"K2", "Abel, Anna", "", "", "31.02.2027", "x", "Das Startdatum ist ungültig!", test::fieldName(T::Datum_von)},
+        {"K2", "Abel, Anna", "", "", "01.03.2027", "", "Das Endedatum ist ungültig!", test::fieldName(T::Datum_bis)},
         {"K2", "Abel, Anna", "", "", "02.03.2027", "01.03.2027", "Das Endedatum ist vor dem Startdatum!",
-         "txtFields(9)"},
+         test::fieldName(T::Datum_bis)},
         // Two-digit years: 00 to 29 in this century, 30 to 99 in the last.
-        {"K2", "Abel, Anna", "", "", "1.1.29", "31.12.30", "Das Endedatum ist vor dem Startdatum!", "txtFields(9)"},
+        {"K2", "Abel, Anna", "", "", "1.1.29", "31.12.30", "Das Endedatum ist vor dem Startdatum!",
+         test::fieldName(T::Datum_bis)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message.toStdString());
         drv.trigger("New");
         typeEntry(c.kurs, c.name, c.prio, c.quelle);
-        drv.type(8, c.von);
-        drv.type(9, c.bis);
+        drv.type(T::Datum_von, c.von);
+        drv.type(T::Datum_bis, c.bis);
         expectRefused(c.message, c.focus);
     }
     EXPECT_EQ(count("Trainingsplan"), 3);
@@ -190,8 +199,8 @@ TEST_P(TrainingsplanWindowTest, ChecksInTheirOrderWithFocus)
     // Equal dates, a blank priority and a blank source pass.
     drv.trigger("New");
     typeEntry(u"K2"_s, u"Abel, Anna"_s, QString(), QString());
-    drv.type(8, u"01.03.2027"_s);
-    drv.type(9, u"01.03.2027"_s);
+    drv.type(T::Datum_von, u"01.03.2027"_s);
+    drv.type(T::Datum_bis, u"01.03.2027"_s);
     drv.pick(u"cmbPrioritaet"_s, 0);
     drv.pick(u"cmbQuelle"_s, 0);
     drv.click("cmdSave");
@@ -243,9 +252,9 @@ TEST_P(TrainingsplanWindowTest, EditingAStoredEntryChangesThatEntryOnly)
     ASSERT_EQ(shown(), "K2/Ärger, Udo");
     drv.click("chkBeurteilung");
     EXPECT_EQ(drv.status(), "Datensatz bearbeiten");
-    expectEnabled({"txtFields(0)", "txtFields(5)", "cmdKursNrSuchen"}, false);
+    expectEnabled({test::fieldName(T::KursNr), test::fieldName(T::Name), "cmdKursNrSuchen"}, false);
     drv.click("optStatus(2)");
-    drv.type(8, u"5.2.27"_s); // a two-digit year
+    drv.type(T::Datum_von, u"5.2.27"_s); // a two-digit year
     drv.click("cmdSave");
     EXPECT_EQ(drv.status(), "");
     EXPECT_EQ(shown(), "K2/Ärger, Udo");
@@ -259,7 +268,7 @@ TEST_P(TrainingsplanWindowTest, EntryDeletedElsewhereOnSaveJumpsToTheFirst)
 {
     openOnStandardRows();
     drv.trigger("Gobot");
-    drv.type(10, u"anders"_s);
+    drv.type(T::Bemerkung, u"anders"_s);
     connect().exec(u"DELETE FROM Trainingsplan WHERE KursNr = ? AND Name = ?"_s, {u"K2"_s, u"Zorn, Zeno"_s});
     expectWarning(test::kGone);
     drv.click("cmdSave");
@@ -277,7 +286,7 @@ TEST_P(TrainingsplanWindowTest, AfterASaveTheWindowShowsEveryonesChangesReadingO
     for (int i = 0; i < 40; ++i)
         addPlan(u"K3"_s, u"Kandidat %1"_s.arg(i, 2, 10, QLatin1Char('0')));
     open();
-    drv.type(10, u"eigene"_s);
+    drv.type(T::Bemerkung, u"eigene"_s);
     data::Connection other = connect();
     other.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Status) VALUES ('K1', 'Zorn, Zeno', '0')"_s);
     other.exec(u"UPDATE Trainingsplan SET Bemerkung = 'anderswo' WHERE KursNr = 'K2' AND Name = 'Ärger, Udo'"_s);
@@ -289,10 +298,10 @@ TEST_P(TrainingsplanWindowTest, AfterASaveTheWindowShowsEveryonesChangesReadingO
         EXPECT_EQ(window.tableRowsRead() - before, 2u);
     }
     EXPECT_EQ(shown(), "K1/Abel, Anna");
-    EXPECT_EQ(drv.text(10).trimmed(), "eigene");
+    EXPECT_EQ(drv.text(T::Bemerkung).trimmed(), "eigene");
     QStringList seen;
     for (drv.trigger("Gotop"); seen.size() < 5; drv.trigger("Gonext"))
-        seen << shown() + u' ' + drv.text(10).trimmed();
+        seen << shown() + u' ' + drv.text(T::Bemerkung).trimmed();
     EXPECT_EQ(seen, (QStringList{u"K1/Abel, Anna eigene"_s, u"K1/Zorn, Zeno "_s, u"K2/Ärger, Udo anderswo"_s,
                                  u"K3/Kandidat 00 "_s, u"K3/Kandidat 01 "_s}));
 
@@ -300,7 +309,7 @@ TEST_P(TrainingsplanWindowTest, AfterASaveTheWindowShowsEveryonesChangesReadingO
     // entry's course and employee once: a link between sites pays for each
     // statement with a round trip.
     drv.trigger("Gotop");
-    drv.type(10, u"wieder"_s);
+    drv.type(T::Bemerkung, u"wieder"_s);
     const quint64 rowsBefore = window.tableRowsRead(), statementsBefore = window.statementCount();
     drv.click("cmdSave");
     EXPECT_EQ(window.tableRowsRead() - rowsBefore, 0u);
@@ -309,7 +318,7 @@ TEST_P(TrainingsplanWindowTest, AfterASaveTheWindowShowsEveryonesChangesReadingO
         // change log; the course and the employee shown.
         EXPECT_LE(window.statementCount() - statementsBefore, 8u);
     }
-    EXPECT_EQ(drv.text(10).trimmed(), "wieder");
+    EXPECT_EQ(drv.text(T::Bemerkung).trimmed(), "wieder");
 }
 
 // Another workstation deletes the course or renames the employee, in a
@@ -332,8 +341,8 @@ TEST_P(TrainingsplanWindowTest, ParentGoneWhileSavingIsRefusedAndLeavesNoOrphan)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message.toStdString());
         open(); // no entries: the window starts in add mode
-        drv.type(0, u"K2"_s);
-        drv.type(5, u"Zorn, Zeno"_s);
+        drv.type(T::KursNr, u"K2"_s);
+        drv.type(T::Name, u"Zorn, Zeno"_s);
         expectInvalid();
         whileAnotherWorkstationWrites(c.statements, [&] { drv.click("cmdSave"); });
         EXPECT_EQ(drv.status(), c.message);
@@ -353,7 +362,7 @@ TEST_P(TrainingsplanWindowTest, ASaveThatWaitsForAnotherWorkstationSaysSo)
     services::showLockWaits();
     seed();
     open();
-    drv.type(10, u"Wartet mit"_s);
+    drv.type(T::Bemerkung, u"Wartet mit"_s);
     QStringList seen;
     const auto look = [&] { seen << drv.status() << (QApplication::overrideCursor() ? u"Sanduhr"_s : u"Zeiger"_s); };
     QTimer::singleShot(900, look);
@@ -377,8 +386,8 @@ TEST_P(TrainingsplanWindowTest, EntriesWrittenElsewhereWithoutValuesOrStatusShow
     EXPECT_EQ(shown(), "K1/Zorn, Zeno");
     EXPECT_EQ(entry(), (QStringList{"", "", "", "", "", "", "", "-1"}));
     EXPECT_TRUE(drv.looksLikeBrowseMode());
-    drv.type(8, u"01.06.2027"_s);
-    drv.type(9, u"02.06.2027"_s);
+    drv.type(T::Datum_von, u"01.06.2027"_s);
+    drv.type(T::Datum_bis, u"02.06.2027"_s);
     expectInvalid();
     drv.click("cmdSave");
     EXPECT_EQ(drv.status(), "Der eingegebene Status ist nicht vorhanden!");
@@ -394,8 +403,8 @@ TEST_P(TrainingsplanWindowTest, LookupThatFailsOnTheDatabaseShowsAnErrorAndTheWi
     drv.trigger("New");
     connect().exec(isPostgres() ? u"DROP TABLE Kurs CASCADE"_s : u"DROP TABLE Kurs"_s);
     expectError(u"DatenLesenError"_s);
-    drv.type(0, u"K"_s);
-    EXPECT_EQ(drv.text(0), "K");
+    drv.type(T::KursNr, u"K"_s);
+    EXPECT_EQ(drv.text(T::KursNr), "K");
     // Back on the stored entry its course cannot be read either.
     expectError(u"DatenLesenError"_s);
     drv.click("cmdUndo");
@@ -407,7 +416,7 @@ TEST_P(TrainingsplanWindowTest, PickersFillTheirSideOnlyAndCancellingKeepsWhatWa
 {
     openOnStandardRows();
     drv.trigger("New");
-    drv.type(5, u"Zorn, Zeno"_s);
+    drv.type(T::Name, u"Zorn, Zeno"_s);
     const QStringList typedCourse = course(), typedEmployee = employee();
     expectPick(-1);
     drv.click("cmdKursNrSuchen");
@@ -441,10 +450,10 @@ TEST_P(TrainingsplanFormTest, CalendarOpensOnTheFieldsDateOrTodayAndTakesADay)
     EXPECT_EQ(von->selectedDate(), QDate(2027, 2, 1));
     clickDay(von, 15);
     EXPECT_FALSE(von->isVisible());
-    EXPECT_EQ(drv.text(8), "15.02.2027");
+    EXPECT_EQ(drv.text(T::Datum_von), "15.02.2027");
     EXPECT_TRUE(drv.looksLikeEditMode());
     drv.trigger("Undo");
-    EXPECT_EQ(drv.text(8), "01.02.2027");
+    EXPECT_EQ(drv.text(T::Datum_von), "01.02.2027");
     EXPECT_TRUE(drv.looksLikeBrowseMode());
 
     auto *bis = drv.widget<QCalendarWidget>("MonthViewBis");
@@ -458,24 +467,24 @@ TEST_P(TrainingsplanFormTest, CalendarOpensOnTheFieldsDateOrTodayAndTakesADay)
                  {"1.12.26", QDate(2026, 12, 1)}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
-        drv.type(9, QString::fromUtf8(c.text));
+        drv.type(T::Datum_bis, QString::fromUtf8(c.text));
         drv.click("cmdMonthViewBis");
         ASSERT_TRUE(bis->isVisible());
         EXPECT_EQ(bis->selectedDate(), c.shown);
         EXPECT_EQ(bis->monthShown(), c.shown.month());
-        drv.field(10)->setFocus();
+        drv.field(T::Bemerkung)->setFocus();
         EXPECT_FALSE(bis->isVisible());
-        EXPECT_EQ(drv.text(9), QString::fromUtf8(c.text));
+        EXPECT_EQ(drv.text(T::Datum_bis), QString::fromUtf8(c.text));
     }
     for (const auto &[key, text] : {std::pair{Qt::Key_Escape, "15.03.2027"}, std::pair{Qt::Key_Return, "16.03.2027"}}) {
-        drv.type(9, u"15.03.2027"_s);
+        drv.type(T::Datum_bis, u"15.03.2027"_s);
         drv.click("cmdMonthViewBis");
         QWidget *focus = QApplication::focusWidget();
         ASSERT_TRUE(focus && (focus == bis || bis->isAncestorOf(focus)));
         QTest::keyClick(focus, Qt::Key_Right);
         QTest::keyClick(focus, key);
         EXPECT_FALSE(bis->isVisible()) << key;
-        EXPECT_EQ(drv.text(9), QLatin1String(text)) << key;
+        EXPECT_EQ(drv.text(T::Datum_bis), QLatin1String(text)) << key;
     }
 }
 

@@ -85,7 +85,7 @@ protected:
             if (d.isVisible())
                 test::clickButton(d, u"cmdSchliessen"_s);
         });
-        drv.keys(drv.field(10), keys);
+        drv.keys(drv.field(records::FrmTrainingsplan::Bemerkung), keys);
         EXPECT_FALSE(prompter.pending());
     }
     // The entries of a course, "Name/Prio/Quelle/Status/R/S/Bemerkung", in code-point order.
@@ -148,7 +148,7 @@ TEST_P(GroupDialogTest, PlansACourseForABereichAndSkipsWhoHasAnEntry)
     drv.dispose();
     RecordWindowTest::open(ui::WindowId::Kurs);
     drv.trigger(u"Gonext"_s);
-    ASSERT_EQ(drv.text(0).trimmed(), "K2");
+    ASSERT_EQ(drv.text(records::FrmKurs::KursNr).trimmed(), "K2");
     prompter.expectModal([](QDialog &d) {
         EXPECT_EQ(d.objectName(), "frmEinplanen");
         EXPECT_EQ(in<QLineEdit>(d, u"txtKursNr"_s)->text(), "K2");
@@ -156,7 +156,7 @@ TEST_P(GroupDialogTest, PlansACourseForABereichAndSkipsWhoHasAnEntry)
         test::clickButton(d, u"cmdSchliessen"_s);
     });
     drv.trigger(u"mnuFuerMehrere"_s);
-    EXPECT_EQ(drv.text(0).trimmed(), "K2");
+    EXPECT_EQ(drv.text(records::FrmKurs::KursNr).trimmed(), "K2");
 }
 
 // Each fault of the checks is named with its field before anything is

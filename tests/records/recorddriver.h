@@ -1,4 +1,7 @@
 #pragma once
+#include "records/frmkurs.h"
+#include "records/frmmitarbeiter.h"
+#include "records/frmtrainingsplan.h"
 #include "records/recordform.h"
 #include "records/recordwindows.h"
 #include "support/testenv.h"
@@ -13,8 +16,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
+#include <type_traits>
 
 namespace orv::test {
+
+// The object name of a record window's text box, as the focus and the
+// accessibility checks see it.
+template <typename F>
+requires std::is_enum_v<F> QString fieldName(F f) { return u"txtFields(%1)"_s.arg(static_cast<int>(f)); }
 
 // Drives one record window as a person would: by the names of its controls.
 class RecordDriver {
@@ -34,21 +43,46 @@ public:
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
-    QLineEdit *field(int i) const { return widget<QLineEdit>(u"txtFields(%1)"_s.arg(i)); }
+    // A text box by its name in the window's Field list; a name of another
+    // window's list fails, as the same number there is another field.
+    QLineEdit *field(records::FrmKurs::Field f) const { return fieldOf<records::FrmKurs>(f); }
+    QLineEdit *field(records::FrmMitarbeiter::Field f) const { return fieldOf<records::FrmMitarbeiter>(f); }
+    QLineEdit *field(records::FrmTrainingsplan::Field f) const { return fieldOf<records::FrmTrainingsplan>(f); }
     QComboBox *combo(const QString &name) const { return widget<QComboBox>(name); }
-    QString text(int i) const { return field(i)->text(); }
+    template <typename F>
+    requires std::is_enum_v<F> QString text(F f)
+    const { return field(f)->text(); }
     QString comboText(const QString &name) const { return combo(name)->currentText(); }
     // The texts of the given fields, then of the given lists, trimmed.
-    QStringList texts(std::initializer_list<int> fields, std::initializer_list<const char *> combos) const
+    template <typename F>
+    requires std::is_enum_v<F> QStringList texts(std::initializer_list<F> fields,
+                                                 std::initializer_list<const char *> combos)
+    const
     {
         QStringList s;
-        for (int i : fields)
-            s << text(i).trimmed();
+        for (F f : fields)
+            s << text(f).trimmed();
         for (const char *name : combos)
             s << comboText(QLatin1String(name)).trimmed();
         return s;
     }
     QAction *action(const QString &name) const { return widget<QAction>(name); }
+    // The first field of the key: the course number, in the employee window the name.
+    QLineEdit *keyField() const
+    {
+        using records::FrmKurs, records::FrmMitarbeiter, records::FrmTrainingsplan;
+        if (qobject_cast<FrmMitarbeiter *>(m_form.data()))
+            return field(FrmMitarbeiter::Name);
+        return qobject_cast<FrmKurs *>(m_form.data()) ? field(FrmKurs::KursNr) : field(FrmTrainingsplan::KursNr);
+    }
+    // The key of the shown row: the course number or name, "KursNr/Name" for an entry.
+    QString shown() const
+    {
+        const QString first = keyField()->text().trimmed();
+        return qobject_cast<records::FrmTrainingsplan *>(m_form.data())
+                   ? first + QLatin1Char('/') + text(records::FrmTrainingsplan::Name).trimmed()
+                   : first;
+    }
 
     // Selects what the control holds and types over it, as the keyboard does.
     void type(QWidget *w, const QString &text)
@@ -63,7 +97,9 @@ public:
         else
             typeText(keyboardWindow(), text);
     }
-    void type(int i, const QString &text) { type(field(i), text); }
+    template <typename F>
+    requires std::is_enum_v<F>
+    void type(F f, const QString &text) { type(field(f), text); }
     void type(const QString &comboName, const QString &text) { type(combo(comboName), text); }
     // Picks a list item of a combo box as with the mouse.
     void pick(const QString &comboName, int index)
@@ -144,6 +180,13 @@ public:
     }
 
 private:
+    template <typename Window> QLineEdit *fieldOf(typename Window::Field f) const
+    {
+        EXPECT_NE(qobject_cast<Window *>(m_form.data()), nullptr)
+            << fieldName(f).toStdString() << " of another window than " << m_form->objectName().toStdString();
+        return widget<QLineEdit>(fieldName(f));
+    }
+
     QPointer<records::RecordForm> m_form;
 };
 
@@ -177,14 +220,8 @@ protected:
         ASSERT_TRUE(activate(form));
         drv = RecordDriver(form);
     }
-    // The key of the shown row: the course number or name, "KursNr/Name" for an entry.
-    QString shown() const
-    {
-        const QString first = drv.text(0).trimmed();
-        return drv.form()->objectName() == QLatin1String("frmTrainingsplan")
-                   ? first + QLatin1Char('/') + drv.text(5).trimmed()
-                   : first;
-    }
+    QString shown() const { return drv.shown(); }
+    QLineEdit *keyField() const { return drv.keyField(); }
     void expectInvalid() { prompter.expectMessage(kInvalid, kCheckTitle, ui::Icon::Exclamation); }
     void expectWarning(const QString &text) { prompter.expectMessage(text, u"Warnung"_s, ui::Icon::Exclamation); }
     void expectDelete(ui::Answer answer = ui::Answer::Yes, const QString &question = kDeleteWithEntries)

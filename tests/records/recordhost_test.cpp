@@ -1,13 +1,13 @@
 #include "app/frmmain.h"
 #include "app/windowfactory.h"
 #include "data/backup.h"
+#include "data/format.h"
 #include "dialogs/frmhandbuch.h"
 #include "records/recorddriver.h"
 #include "records/recordwindows.h"
 #include "reports/frmkursbericht.h"
 #include "services/launchers.h"
 #include "services/settings.h"
-#include "ui/format.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -32,6 +32,7 @@
 #include <limits>
 
 using namespace orv;
+using K = orv::records::FrmKurs;
 
 namespace {
 
@@ -122,10 +123,10 @@ TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
 {
     const struct {
         ui::WindowId window;
-        const char *focus; // object name of the control, or of the combo box holding it
-    } windows[] = {{ui::WindowId::Kurs, "cmbRubrik"},
-                   {ui::WindowId::Mitarbeiter, "txtFields(1)"},
-                   {ui::WindowId::Trainingsplan, "cmbPrioritaet"}};
+        QString focus; // object name of the control, or of the combo box holding it
+    } windows[] = {{ui::WindowId::Kurs, u"cmbRubrik"_s},
+                   {ui::WindowId::Mitarbeiter, test::fieldName(records::FrmMitarbeiter::Kostenstelle)},
+                   {ui::WindowId::Trainingsplan, u"cmbPrioritaet"_s}};
     const auto focusOwner = [] {
         QWidget *f = QApplication::focusWidget();
         if (f && qobject_cast<QComboBox *>(f->parentWidget()))
@@ -136,7 +137,7 @@ TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
         SCOPED_TRACE(ui::windowName(w.window).objectName);
         main->openWindow(w.window);
         QCoreApplication::processEvents();
-        EXPECT_EQ(focusOwner(), QLatin1String(w.focus));
+        EXPECT_EQ(focusOwner(), w.focus);
     }
     for (const char *name : {"frmTrainingsplan", "frmKurs", "frmMitarbeiter"})
         child(QLatin1String(name))->closeWindow();
@@ -148,9 +149,9 @@ TEST_P(RecordHostTest, OpenedWindowHasTheFocusInItsFirstField)
     main->openWindow(ui::WindowId::Kurs);
     QCoreApplication::processEvents();
     test::RecordDriver k(child(u"frmKurs"_s));
-    ASSERT_EQ(QApplication::focusWidget(), k.field(0));
+    ASSERT_EQ(QApplication::focusWidget(), k.field(K::KursNr));
     test::typeText(test::RecordDriver::keyboardWindow(), u"K9"_s);
-    EXPECT_EQ(k.text(0), u"K9"_s);
+    EXPECT_EQ(k.text(K::KursNr), u"K9"_s);
     k.click("cmdUndo");
 }
 
@@ -188,11 +189,15 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOp
 {
     struct Window {
         ui::WindowId window;
-        int field;           // a text field that is enabled in browse mode
-        const char *rows[3]; // the key field's text of the rows in sort order
-    } windows[] = {{ui::WindowId::Kurs, 1, {"K1", "K2", "K3"}},
-                   {ui::WindowId::Mitarbeiter, 1, {"Abel, Anna", "Ärger, Udo", "Zorn, Zeno"}},
-                   {ui::WindowId::Trainingsplan, 10, {"K1/Abel, Anna", "K2/Ärger, Udo", "K2/Zorn, Zeno"}}};
+        QString field;       // a text field that is enabled in browse mode
+        const char *rows[3]; // the key of the rows in sort order
+    } windows[] = {{ui::WindowId::Kurs, test::fieldName(K::Beschreibung), {"K1", "K2", "K3"}},
+                   {ui::WindowId::Mitarbeiter,
+                    test::fieldName(records::FrmMitarbeiter::Kostenstelle),
+                    {"Abel, Anna", "Ärger, Udo", "Zorn, Zeno"}},
+                   {ui::WindowId::Trainingsplan,
+                    test::fieldName(records::FrmTrainingsplan::Bemerkung),
+                    {"K1/Abel, Anna", "K2/Ärger, Udo", "K2/Zorn, Zeno"}}};
     struct Step {
         Qt::Key key;
         Qt::KeyboardModifiers mods;
@@ -209,13 +214,12 @@ TEST_P(RecordHostTest, EachNavigationKeyMovesOneRowFromATextFieldInEveryWindowOp
         test::RecordDriver d(child(ui::windowObjectName(w.window)));
         EXPECT_TRUE(d.form()->parentWidget()->isMaximized()); // as switched on
         ASSERT_TRUE(test::activate(main.get()));
-        QLineEdit *field = d.field(w.field);
+        QLineEdit *field = d.widget<QLineEdit>(w.field);
         field->setFocus();
         ASSERT_EQ(QApplication::focusWidget(), field);
         for (const Step &s : steps) {
             d.key(field, s.key, s.mods);
-            const QString key = d.text(0).trimmed() + (w.field == 10 ? u"/"_s + d.text(5).trimmed() : QString());
-            EXPECT_EQ(key, QString::fromUtf8(w.rows[s.row])) << "key " << s.key;
+            EXPECT_EQ(d.shown(), QString::fromUtf8(w.rows[s.row])) << "key " << s.key;
         }
         // The field saw the End key too: the caret stands at the end of the text.
         EXPECT_EQ(field->cursorPosition(), field->text().size());
@@ -467,28 +471,28 @@ TEST_P(RecordHostTest, GermanFormatsOnASystemWithAnotherLanguage)
     for (const auto &s : systems) {
         SCOPED_TRACE(s.system.name().toStdString());
         QLocale::setDefault(s.system);
-        ui::applyProgramLocale(s.system);
-        EXPECT_EQ(ui::formatDate(QDate(2026, 12, 6)), QLatin1String(s.date));
-        EXPECT_EQ(ui::formatNumber(1234.5, 2), QLatin1String(s.number));
-        EXPECT_EQ(ui::formatUnits(123450, 2), QLatin1String(s.number)); // totals in whole cents
+        data::applyProgramLocale(s.system);
+        EXPECT_EQ(data::formatDate(QDate(2026, 12, 6)), QLatin1String(s.date));
+        EXPECT_EQ(data::formatNumber(1234.5, 2), QLatin1String(s.number));
+        EXPECT_EQ(data::formatUnits(123450, 2), QLatin1String(s.number)); // totals in whole cents
     }
 
     // The windows as a user on an English system sees them.
-    ui::applyProgramLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    data::applyProgramLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     // Totals digit for digit, beyond what a double holds exactly.
-    EXPECT_EQ(ui::formatUnits(-5, 2), u"-0,05"_s);
-    EXPECT_EQ(ui::formatUnits(std::numeric_limits<qint64>::max(), 1), u"922337203685477580,7"_s);
+    EXPECT_EQ(data::formatUnits(-5, 2), u"-0,05"_s);
+    EXPECT_EQ(data::formatUnits(std::numeric_limits<qint64>::max(), 1), u"922337203685477580,7"_s);
     main = std::make_unique<app::FrmMain>();
     main->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    EXPECT_EQ(main->findChild<QLabel *>(u"Date"_s)->text(), ui::formatDate(QDate::currentDate()));
+    EXPECT_EQ(main->findChild<QLabel *>(u"Date"_s)->text(), data::formatDate(QDate::currentDate()));
     db().exec(u"UPDATE Kurs SET Kosten = 320, Dauer = 8 WHERE KursNr = 'K1'"_s);
     main->openWindow(ui::WindowId::Kurs);
     test::RecordDriver k(child(u"frmKurs"_s));
-    EXPECT_EQ(k.text(3).trimmed(), "320,00");
-    k.type(4, u"12,5"_s);
+    EXPECT_EQ(k.text(K::Kosten).trimmed(), "320,00");
+    k.type(K::Dauer, u"12,5"_s);
     k.click("cmdSave");
-    EXPECT_EQ(k.text(4).trimmed(), "12,5");
+    EXPECT_EQ(k.text(K::Dauer).trimmed(), "12,5");
     EXPECT_EQ(count("Kurs", "KursNr = 'K1' AND Dauer = 12.5"), 1);
 
     // A report line carries the decimal comma too.

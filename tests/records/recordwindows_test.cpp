@@ -4,6 +4,9 @@
 
 using namespace orv;
 using orv::ui::Answer;
+using K = orv::records::FrmKurs;
+using M = orv::records::FrmMitarbeiter;
+using T = orv::records::FrmTrainingsplan;
 
 namespace {
 
@@ -52,15 +55,14 @@ TEST_P(RecordWindowsTest, NewWithCopyIsRefusedAsDuplicateUntilTheKeyChanges)
 {
     seed();
     const struct {
-        int field;
-        QString message, key, saved, sql, copied;
+        QString field, message, key, saved, sql, copied;
     } cases[] = {
-        {0, "Die eingegebene Kurs-Nr. ist bereits vorhanden!", "K1b", "K1b",
+        {test::fieldName(K::KursNr), "Die eingegebene Kurs-Nr. ist bereits vorhanden!", "K1b", "K1b",
          "SELECT Beschreibung FROM Kurs WHERE KursNr = 'K1b'", "Excel"},
-        {0, "Der eingegebene Name ist bereits vorhanden!", "Abel, Berta", "Abel, Berta",
+        {test::fieldName(M::Name), "Der eingegebene Name ist bereits vorhanden!", "Abel, Berta", "Abel, Berta",
          "SELECT Bereich FROM Mitarbeiter WHERE Name = 'Abel, Berta'", "Einkauf"},
-        {5, "Der eingegebene Kurs mit Name ist bereits vorhanden!", "Zorn, Zeno", "K1/Zorn, Zeno",
-         "SELECT Bemerkung FROM Trainingsplan WHERE KursNr = 'K1' AND Name = 'Zorn, Zeno'", "erst"},
+        {test::fieldName(T::Name), "Der eingegebene Kurs mit Name ist bereits vorhanden!", "Zorn, Zeno",
+         "K1/Zorn, Zeno", "SELECT Bemerkung FROM Trainingsplan WHERE KursNr = 'K1' AND Name = 'Zorn, Zeno'", "erst"},
     };
     for (int w = 0; w < 3; ++w) {
         SCOPED_TRACE(ui::windowName(kWindows[w]).objectName);
@@ -73,7 +75,7 @@ TEST_P(RecordWindowsTest, NewWithCopyIsRefusedAsDuplicateUntilTheKeyChanges)
         expectInvalid();
         drv.click("cmdSave");
         EXPECT_EQ(drv.status(), c.message);
-        drv.type(c.field, c.key);
+        drv.type(drv.widget<QLineEdit>(c.field), c.key);
         drv.click("cmdSave");
         EXPECT_EQ(shown(), c.saved);
         EXPECT_EQ(value(c.sql), c.copied);
@@ -122,7 +124,7 @@ TEST_P(RecordWindowsTest, EmptyTableOpensInAddModeAndUndoClosesTheWindow)
         SCOPED_TRACE(ui::windowName(w).objectName);
         open(w);
         EXPECT_EQ(drv.status(), "Datensatz hinzufügen");
-        EXPECT_TRUE(drv.field(0)->isEnabled());
+        EXPECT_TRUE(keyField()->isEnabled());
         drv.click("cmdUndo");
         EXPECT_FALSE(drv.isOpen());
         EXPECT_EQ(drv.sort(), "");
@@ -135,18 +137,18 @@ TEST_P(RecordWindowsTest, EmployeeChecksInTheirOrder)
     open(ui::WindowId::Mitarbeiter);
     const auto typeNew = [this](const QString &name, const QString &kategorie, const QString &bereich) {
         drv.trigger(u"New"_s);
-        drv.type(0, name);
-        drv.type(1, u"1.2"_s);
+        drv.type(M::Name, name);
+        drv.type(M::Kostenstelle, u"1.2"_s);
         drv.type(u"cmbKategorie"_s, kategorie);
         drv.type(u"cmbBereich"_s, bereich);
     };
     const struct {
         QString name, kategorie, bereich, message, focus;
     } cases[] = {
-        {"   ", "Ets", "Einkauf", "Die Eingabe eines Namens ist zwingend erforderlich!", "txtFields(0)"},
+        {"   ", "Ets", "Einkauf", "Die Eingabe eines Namens ist zwingend erforderlich!", test::fieldName(M::Name)},
         {"Berg,Bert", "Ets", "Einkauf", "Der Name muß in der Form 'Nachname, Vorname' eingegeben werden!",
-         "txtFields(0)"},
-        {"Abel, Anna", "Ets", "Einkauf", "Der eingegebene Name ist bereits vorhanden!", "txtFields(0)"},
+         test::fieldName(M::Name)},
+        {"Abel, Anna", "Ets", "Einkauf", "Der eingegebene Name ist bereits vorhanden!", test::fieldName(M::Name)},
         {"Berg, Bert", "", "Einkauf", "Die Eingabe einer Kategorie ist zwingend erforderlich!", "cmbKategorie"},
         {"Berg, Bert", "ets", "Einkauf", "Die eingegebene Kategorie ist nicht vorhanden!", "cmbKategorie"},
         {"Berg, Bert", "O", " ", "Die Eingabe eines Bereiches ist zwingend erforderlich!", "cmbBereich"},
@@ -159,8 +161,8 @@ TEST_P(RecordWindowsTest, EmployeeChecksInTheirOrder)
     }
     // Kategorie "O" typed without its blanks passes; no key filter turns the full stop into a comma.
     typeNew(u"Berg, Bert"_s, u"O"_s, u" Einkauf"_s);
-    drv.type(2, u"EK"_s);
-    EXPECT_EQ(drv.text(1), "1.2");
+    drv.type(M::Abteilung, u"EK"_s);
+    EXPECT_EQ(drv.text(M::Kostenstelle), "1.2");
     drv.click("cmdSave");
     EXPECT_EQ(shown(), "Berg, Bert");
     EXPECT_EQ(rows(u"SELECT Kostenstelle, Abteilung FROM Mitarbeiter WHERE Name = 'Berg, Bert'"_s),
@@ -179,9 +181,13 @@ TEST_P(RecordWindowsTest, ScreenReadersNameEveryFieldByItsLabel)
     // user cannot fill in. An editable list box is read through its text box
     // (the box itself carries its value as its name on Linux).
     const QList<std::pair<QString, QString>> spot[] = {
-        {{u"txtFields(0)"_s, u"Kurs-Nr."_s}, {u"txtFields(3)"_s, u"Kosten je Person"_s}, {u"cmbRubrik"_s, u"Rubrik"_s}},
-        {{u"txtFields(0)"_s, u"Nachname, Vorname"_s}, {u"cmbKategorie"_s, u"Kategorie"_s}},
-        {{u"txtFields(8)"_s, u"Startdatum"_s}, {u"txtFields(9)"_s, u"Endedatum"_s}, {u"cmbQuelle"_s, u"Quelle"_s}},
+        {{test::fieldName(K::KursNr), u"Kurs-Nr."_s},
+         {test::fieldName(K::Kosten), u"Kosten je Person"_s},
+         {u"cmbRubrik"_s, u"Rubrik"_s}},
+        {{test::fieldName(M::Name), u"Nachname, Vorname"_s}, {u"cmbKategorie"_s, u"Kategorie"_s}},
+        {{test::fieldName(T::Datum_von), u"Startdatum"_s},
+         {test::fieldName(T::Datum_bis), u"Endedatum"_s},
+         {u"cmbQuelle"_s, u"Quelle"_s}},
     };
     const auto nameOf = [](QWidget *w) {
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);

@@ -1,7 +1,7 @@
 // The course window's series: "Reihe und Gültigkeit…" and "Folgetermin anlegen…".
+#include "data/format.h"
 #include "data/series.h"
 #include "records/recorddriver.h"
-#include "ui/format.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -94,9 +94,9 @@ TEST_P(SeriesDialogTest, TheNextDateCopiesTheCourseAndPlansWhoIsDue)
     prompter.expectModal([&](QDialog &d) {
         EXPECT_EQ(d.objectName(), "frmFolgetermin");
         EXPECT_EQ(in<QLabel>(d, u"lblFaellig"_s)->text(), "1 Mitarbeiter ist bis dahin fällig.");
-        typeInto(d, u"txtFaelligBis"_s, ui::formatDate(today.addMonths(12)));
+        typeInto(d, u"txtFaelligBis"_s, data::formatDate(today.addMonths(12)));
         EXPECT_EQ(in<QLabel>(d, u"lblFaellig"_s)->text(), "2 Mitarbeiter sind bis dahin fällig.");
-        typeInto(d, u"txtFaelligBis"_s, ui::formatDate(today.addMonths(1)));
+        typeInto(d, u"txtFaelligBis"_s, data::formatDate(today.addMonths(1)));
         typeInto(d, u"txtKursNr"_s, u"K1"_s);
         expectCheck(u"Die eingegebene Kurs-Nr. ist bereits vorhanden!"_s);
         test::clickButton(d, u"cmdOK"_s);
@@ -107,7 +107,7 @@ TEST_P(SeriesDialogTest, TheNextDateCopiesTheCourseAndPlansWhoIsDue)
     drv.trigger(u"mnuFolgetermin"_s);
     EXPECT_FALSE(prompter.pending());
     EXPECT_EQ(shown(), "K7");
-    EXPECT_EQ(drv.text(1).trimmed(), "Excel");
+    EXPECT_EQ(drv.text(records::FrmKurs::Beschreibung).trimmed(), "Excel");
     EXPECT_EQ(data::series::ofCourse(db(), u"K7"_s), (data::series::CourseSeries{u"UW"_s, 12}));
     EXPECT_EQ(rows(u"SELECT Name, Status FROM Trainingsplan WHERE KursNr = 'K7'"_s), QStringList{u"Abel, Anna/0"_s});
 

@@ -3,6 +3,7 @@
 // page-wide slices of columns, and the menus that open it.
 #include "app/frmmain.h"
 #include "app/windowfactory.h"
+#include "data/format.h"
 #include "records/recordform.h"
 #include "records/recordwindows.h"
 #include "reportdata/matrixlist.h"
@@ -10,7 +11,6 @@
 #include "reports/reportprint.h"
 #include "support/matrixrows.h"
 #include "support/recordingprinter.h"
-#include "ui/format.h"
 #include "xlsxreader.h"
 
 #include <QApplication>
@@ -50,7 +50,7 @@ protected:
         MatrixRowsTest::setUpOnDatabase();
         dlg = std::make_unique<reports::FrmMatrixBericht>();
         dlg->show();
-        typeInto(u"txtStichtag"_s, ui::formatDate(kToday));
+        typeInto(u"txtStichtag"_s, data::formatDate(kToday));
     }
     void TearDown() override
     {

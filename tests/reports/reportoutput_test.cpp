@@ -1,8 +1,8 @@
+#include "data/format.h"
 #include "reports/frmanzeige.h"
 #include "reports/testreportdialog.h"
 #include "support/recordingprinter.h"
 #include "support/testenv.h"
-#include "ui/format.h"
 #include "ui/lineview.h"
 
 #include <QAction>
@@ -22,7 +22,7 @@ protected:
     {
         OrvTest::SetUp();
         setSetting(u"Remark"_s, u"Vertraulich"_s);
-        date = u"Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   Vertraulich"_s;
+        date = u"Datum: "_s + data::formatDate(QDate::currentDate()) + u"   Vertraulich"_s;
     }
     static void trigger(QDialog &d, const char *name) { d.findChild<QAction *>(name)->trigger(); }
     static QString selected(QDialog &d) { return d.findChild<ui::LineView *>("rtbAnzeige")->selectedText(); }

@@ -1,9 +1,9 @@
 #include "data/dberror.h"
+#include "data/format.h"
 #include "reports/reportprint.h"
 #include "reports/testreportdialog.h"
 #include "support/recordingprinter.h"
 #include "support/testenv.h"
-#include "ui/format.h"
 #include "ui/statuspanels.h"
 
 #include <QClipboard>
@@ -89,7 +89,7 @@ TEST_F(ReportPrintTest, FirstPageCarriesFrameHeadingRuleAndHeaderAtTheirPosition
     EXPECT_EQ(QPointF(log->scaledWidth, log->scaledHeight), QPointF(L, S));
     EXPECT_EQ(drawn(1, Op::Text),
               (QStringList{u"13338,300 Arial 8 ORV V. 1.0.1"_s, u"2000,300 Arial 16 Liste Test"_s, u"0,684 Arial 12 "_s,
-                           u"2000,972 Arial 12 Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   Entwurf"_s,
+                           u"2000,972 Arial 12 Datum: "_s + data::formatDate(QDate::currentDate()) + u"   Entwurf"_s,
                            u"16638,1300 Courier New 10 "_s, u"14838,1540 Courier New 10 Seite: 1"_s,
                            u"600,1780 Courier New 10 Kopf 1"_s, u"600,2020 Courier New 10 Kopf 2"_s,
                            u"0,2260 Courier New 10 "_s, u"600,2500 Courier New 10 Zeile 1"_s,
@@ -296,7 +296,7 @@ TEST_F(ReportPrintTest, HeadingTextsStayInsideTheFrameAndClearOfEachOther)
         EXPECT_DOUBLE_EQ(date->y, 300 + lh(16) + lh(12));
         EXPECT_TRUE(date->text.startsWith(u"Datum: "_s));
         // A text is cut only when even the smallest size does not fit.
-        const QString fullDate = u"Datum: "_s + ui::formatDate(QDate::currentDate()) + u"   "_s + c.remark;
+        const QString fullDate = u"Datum: "_s + data::formatDate(QDate::currentDate()) + u"   "_s + c.remark;
         EXPECT_EQ(date->text == fullDate, fullDate.size() * RecordingPrinter::charWidth(8) <= w - 2300);
         EXPECT_EQ(shownTitle->text == c.title, c.title.size() * RecordingPrinter::charWidth(10) <= w - 5600);
         // Following pages: the title ends before "Seite: 2".

@@ -1,11 +1,11 @@
-#include "ui/format.h"
+#include "data/format.h"
 
 #include "data/dates.h"
 #include "data/storedvalue.h"
 
 #include <QLocale>
 
-namespace orv::ui {
+namespace orv::data {
 
 QLocale programLocale(const QLocale &system)
 {
@@ -27,7 +27,7 @@ QString formatNumber(double value, int decimals)
 {
     // Rounded as every output and total rounds it: a stored 11.25 is 11,3 everywhere.
     // "0.00" has no thousands separator: 9999,99 must fit the seven places of its field.
-    return formatUnits(data::amountUnits(value, decimals), decimals);
+    return formatUnits(amountUnits(value, decimals), decimals);
 }
 
 QString formatUnits(qint64 units, int decimals)
@@ -45,4 +45,4 @@ QString formatUnits(qint64 units, int decimals)
     return units < 0 ? loc.negativeSign() + text : text;
 }
 
-} // namespace orv::ui
+} // namespace orv::data

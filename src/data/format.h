@@ -5,17 +5,11 @@
 #include <QDate>
 #include <QLocale>
 #include <QString>
-#include <cmath>
 #include <optional>
 
-// Numbers and dates as the user's regional settings show them.
-namespace orv::ui {
-
-// 15 twips to the pixel, as the window sizes are given.
-constexpr int twipsPerPixel = 15;
-// Rounded half away from zero, so that places left of or above the screen come out right too.
-inline int twipsToPixels(double twips) { return int(std::lround(twips / twipsPerPixel)); }
-inline double pixelsToTwips(int pixels) { return double(pixels) * twipsPerPixel; }
+// Numbers and dates as the user's regional settings show them, for the
+// windows and the reports alike.
+namespace orv::data {
 
 // The regional settings the program works with: the system's when its
 // language is German (Germany, Austria, Switzerland keep their own
@@ -25,8 +19,8 @@ QLocale programLocale(const QLocale &system);
 // Decides the formats once at start-up: the default locale of every window.
 void applyProgramLocale(const QLocale &system = QLocale::system());
 
-using data::parseDate;                 // as users type dates
-using data::shortDateFormat;           // "dd.MM.yyyy" in Germany
+// parseDate (as users type dates) and shortDateFormat ("dd.MM.yyyy" in
+// Germany) come with data/dates.h.
 QString formatDate(const QDate &date); // "" for an invalid date
 
 // A number with a fixed count of decimals in the user's format ("12,50").
@@ -34,6 +28,6 @@ QString formatNumber(double value, int decimals);
 // A whole count of the smallest unit (cents with 2 decimals, tenths with 1)
 // in the same format, digit for digit: a total of any size stays exact.
 QString formatUnits(qint64 units, int decimals);
-using data::parseNumber; // a number typed in the user's format; nullopt for no number (also "")
+// parseNumber, a number typed in the user's format, comes with data/recordchecks.h.
 
-} // namespace orv::ui
+} // namespace orv::data
