@@ -23,11 +23,12 @@ SortedRows::SortedRows(data::Connection &conn, const data::ListQuery &query, con
 {
     // A server joins by hash on its side, and sends each row once.
     if (conn.backend().kind() == data::BackendKind::Sqlite && data::fastPath(data::FastPath::JoinInMemory)
-        && query.readsTablesApart())
-        m_rows.openRows(
-            conn, [&conn, query] { return query.readApart(conn); }, expectedRows);
-    else
+        && query.readsTablesApart()) {
+        auto read = [&conn, query] { return query.readApart(conn); };
+        m_rows.openRows(conn, read, expectedRows);
+    } else {
         m_rows.openQuery(conn, query.sql(), query.params(), expectedRows);
+    }
     if (!sortColumns.isEmpty())
         m_rows.sort(sortColumns);
 }

@@ -20,10 +20,13 @@
 
 namespace orv::test {
 
+// A name in a record window's Field list.
+template <typename F>
+concept WindowField = std::is_enum_v<F>;
+
 // The object name of a record window's text box, as the focus and the
 // accessibility checks see it.
-template <typename F>
-requires std::is_enum_v<F> QString fieldName(F f) { return u"txtFields(%1)"_s.arg(static_cast<int>(f)); }
+template <WindowField F> QString fieldName(F f) { return u"txtFields(%1)"_s.arg(static_cast<int>(f)); }
 
 // Drives one record window as a person would: by the names of its controls.
 class RecordDriver {
@@ -49,15 +52,11 @@ public:
     QLineEdit *field(records::FrmMitarbeiter::Field f) const { return fieldOf<records::FrmMitarbeiter>(f); }
     QLineEdit *field(records::FrmTrainingsplan::Field f) const { return fieldOf<records::FrmTrainingsplan>(f); }
     QComboBox *combo(const QString &name) const { return widget<QComboBox>(name); }
-    template <typename F>
-    requires std::is_enum_v<F> QString text(F f)
-    const { return field(f)->text(); }
+    template <WindowField F> QString text(F f) const { return field(f)->text(); }
     QString comboText(const QString &name) const { return combo(name)->currentText(); }
     // The texts of the given fields, then of the given lists, trimmed.
-    template <typename F>
-    requires std::is_enum_v<F> QStringList texts(std::initializer_list<F> fields,
-                                                 std::initializer_list<const char *> combos)
-    const
+    template <WindowField F>
+    QStringList texts(std::initializer_list<F> fields, std::initializer_list<const char *> combos) const
     {
         QStringList s;
         for (F f : fields)
@@ -97,9 +96,7 @@ public:
         else
             typeText(keyboardWindow(), text);
     }
-    template <typename F>
-    requires std::is_enum_v<F>
-    void type(F f, const QString &text) { type(field(f), text); }
+    template <WindowField F> void type(F f, const QString &text) { type(field(f), text); }
     void type(const QString &comboName, const QString &text) { type(combo(comboName), text); }
     // Picks a list item of a combo box as with the mouse.
     void pick(const QString &comboName, int index)
