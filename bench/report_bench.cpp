@@ -128,6 +128,17 @@ int collateGerman(void *, int la, const void *a, int lb, const void *b)
                                std::string_view(static_cast<const char *>(b), size_t(lb)));
 }
 
+// The parameters bound as text, dates in ISO form, as the program's backend binds them.
+void bindAsText(sqlite3_stmt *st, const QVariantList &params)
+{
+    int i = 1;
+    for (const QVariant &p : params) {
+        const QByteArray v =
+            p.typeId() == QMetaType::QDate ? p.toDate().toString(Qt::ISODate).toUtf8() : p.toString().toUtf8();
+        sqlite3_bind_text(st, i++, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    }
+}
+
 // The floor: the same statement on the raw library, every column of every row read once.
 double rawRead(const QString &path, const reportdata::TrainingsplanQuery &q, qint64 *rows)
 {
@@ -139,12 +150,7 @@ double rawRead(const QString &path, const reportdata::TrainingsplanQuery &q, qin
     QString sql = q.rows.sql();
     sqlite3_stmt *st = nullptr;
     check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), db);
-    int i = 1;
-    for (const QVariant &p : q.rows.params()) {
-        const QByteArray v =
-            p.typeId() == QMetaType::QDate ? p.toDate().toString(Qt::ISODate).toUtf8() : p.toString().toUtf8();
-        sqlite3_bind_text(st, i++, v.constData(), int(v.size()), SQLITE_TRANSIENT);
-    }
+    bindAsText(st, q.rows.params());
     qint64 n = 0, bytes = 0;
     double sum = 0;
     std::vector<data::Shown> shown;
@@ -198,12 +204,7 @@ double rawReadApart(const QString &path, const reportdata::TrainingsplanQuery &q
     for (const data::ListQuery::TableRead &read : q.rows.tableReads()) {
         sqlite3_stmt *st = nullptr;
         check(sqlite3_prepare_v2(db, read.sql.toUtf8().constData(), -1, &st, nullptr), db);
-        int i = 1;
-        for (const QVariant &p : read.params) {
-            const QByteArray v =
-                p.typeId() == QMetaType::QDate ? p.toDate().toString(Qt::ISODate).toUtf8() : p.toString().toUtf8();
-            sqlite3_bind_text(st, i++, v.constData(), int(v.size()), SQLITE_TRANSIENT);
-        }
+        bindAsText(st, read.params);
         const int n = sqlite3_column_count(st);
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int c = 0; c < n; ++c) {

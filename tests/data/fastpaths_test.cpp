@@ -35,6 +35,15 @@ private:
     unsigned m_before;
 };
 
+// A new database file with the three tables, in `dir`.
+void openEmptyDatabase(Connection &c, const QTemporaryDir &dir)
+{
+    const QString file = dir.filePath(u"orv.mdb"_s);
+    createSqliteBackend(file);
+    c.open(ConnectionTarget::sqliteFile(file));
+    schema::create(c);
+}
+
 // Every row's columns in the set's current order, as one fingerprint.
 QByteArray fingerprint(RecordSet &rs)
 {
@@ -76,11 +85,8 @@ TEST(FastPaths, TextNamesThePlainWays)
 TEST(FastPaths, PlainAndFastReadAndSortTheSameRows)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(u"orv.mdb"_s);
-    createSqliteBackend(file);
     Connection c;
-    c.open(ConnectionTarget::sqliteFile(file));
-    schema::create(c);
+    openEmptyDatabase(c, dir);
     c.exec(u"INSERT INTO Trainingsplan (KursNr, Name, Datum_von, Rechnung, Bemerkung, Status) "
            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
            "SELECT 'K' || (i * 7919 % 997), "
@@ -160,11 +166,8 @@ TEST(FastPaths, PlainAndFastReadAndSortTheSameRows)
 TEST(FastPaths, AListJoinedByKeyGivesTheRowsOfTheJoinedStatement)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(u"orv.mdb"_s);
-    createSqliteBackend(file);
     Connection c;
-    c.open(ConnectionTarget::sqliteFile(file));
-    schema::create(c);
+    openEmptyDatabase(c, dir);
     c.exec(u"INSERT INTO Kurs (KursNr, Rubrik, Beschreibung, Art, Referent, Kosten, Dauer) "
            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
            "SELECT CASE WHEN i % 7 = 0 THEN substr('K' || i || '     ', 1, 6) ELSE 'K' || i END, "
