@@ -5,6 +5,7 @@
 // rows over the same link.
 #include "bench.h"
 
+#include "data/changelog.h"
 #include "data/connection.h"
 #include "records/frmtrainingsplan.h"
 #include "services/connectionrecipe.h"
@@ -304,6 +305,26 @@ void runLinkBench(const QString &pgBase, long long rows)
         std::printf("link: %2d ms one way  save after another's change  %7.3f s  %3lld statements  %9.1f kB  "
                     "target <= 50 kB\n",
                     delay, otherTime, otherStatements, double(otherBytes) / 1024);
+
+        // The day's clean-up while another program keeps a transaction open
+        // (a long report, a session left idle): the first save after it reads
+        // the table whole, the next ones go on by the log.
+        {
+            data::Connection elsewhere;
+            elsewhere.open(direct);
+            data::Transaction open(elsewhere);
+            elsewhere.query(QStringLiteral("SELECT pg_current_xact_id()"))->next();
+            other.exec(QStringLiteral("UPDATE Aenderung SET Zeit = now() - interval '25 hours'"));
+            data::changelog::tidy(other);
+            save();
+            other.exec(QStringLiteral("UPDATE Trainingsplan SET Bemerkung = ? WHERE ctid = (SELECT ctid FROM "
+                                      "Trainingsplan OFFSET ? LIMIT 1)"),
+                       {QStringLiteral("nach Aufraeumen %1").arg(delay), rows / 3});
+            const auto [tidyTime, tidyStatements, tidyBytes] = measure(save);
+            std::printf("link: %2d ms one way  save after the clean-up       %7.3f s  %3lld statements  %9.1f kB  "
+                        "target <= 50 kB\n",
+                        delay, tidyTime, tidyStatements, double(tidyBytes) / 1024);
+        }
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

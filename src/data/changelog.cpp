@@ -19,14 +19,16 @@ void tidy(Connection &conn)
 Since since(Connection &conn, const QString &table, const QString &mark, int limit)
 {
     // One round trip: the new mark, whether entries the old one needs were
-    // cleared away, and the keys. Entries of this session are its own writes,
+    // cleared away (the old mark does not see the transaction that cleared
+    // them; every entry it cleared was older, and seen by any mark that sees
+    // it), and the keys. Entries of this session are its own writes,
     // which its windows hold already; those of transactions the old mark saw
     // were in that read. Every other transaction has an id from the old
     // mark's lowest on, which the index finds.
     auto cur = conn.query(
         QStringLiteral(
-            "SELECT pg_current_snapshot()::text, COALESCE(pg_snapshot_xmin(?::pg_snapshot) <= (SELECT "
-            "Geloescht_bis FROM Aenderungsstand), false) OR to_regclass(?) IS NULL, a.Schluessel1, a.Schluessel2 "
+            "SELECT pg_current_snapshot()::text, COALESCE(NOT pg_visible_in_snapshot((SELECT Geloescht_bis FROM "
+            "Aenderungsstand), ?::pg_snapshot), false) OR to_regclass(?) IS NULL, a.Schluessel1, a.Schluessel2 "
             "FROM (SELECT 1) AS eins LEFT "
             "JOIN (SELECT DISTINCT Schluessel1, Schluessel2 FROM Aenderung WHERE Tabelle = ? AND Pid <> "
             "pg_backend_pid() AND Xact >= pg_snapshot_xmin(?::pg_snapshot) AND NOT pg_visible_in_snapshot(Xact, "

@@ -52,8 +52,10 @@ void addChangeLog(Connection &conn, bool server)
         "Schluessel1 text NOT NULL, Schluessel2 text, Xact xid8 NOT NULL DEFAULT pg_current_xact_id(), Pid integer "
         "NOT NULL DEFAULT pg_backend_pid(), Zeit timestamptz NOT NULL DEFAULT now())"));
     conn.exec(QStringLiteral("CREATE INDEX Aenderung_Xact ON Aenderung (Xact)"));
-    // Up to which transaction entries were cleared away (or a table emptied
-    // at once): a window that read before it reads its table anew.
+    // The last transaction that cleared entries away or emptied a table at
+    // once: a window whose mark does not see it read before and reads its
+    // table anew. A transaction id, not a bound: a transaction of any other
+    // program left open meanwhile must not make every mark look lost.
     conn.exec(QStringLiteral("CREATE TABLE Aenderungsstand (Geloescht_bis xid8)"));
     conn.exec(QStringLiteral("INSERT INTO Aenderungsstand VALUES (NULL)"));
     // The trigger's arguments: the table's name in the log and its key columns.
@@ -76,9 +78,8 @@ void addChangeLog(Connection &conn, bool server)
     conn.exec(QStringLiteral(
         "CREATE OR REPLACE FUNCTION orv_aenderung_aufraeumen() RETURNS void LANGUAGE sql SECURITY DEFINER SET "
         "search_path FROM CURRENT AS $$\n"
-        "WITH weg AS (DELETE FROM Aenderung WHERE Zeit < now() - interval '1 day' RETURNING Xact)\n"
-        "UPDATE Aenderungsstand SET Geloescht_bis = (SELECT max(x) FROM (SELECT Geloescht_bis AS x UNION ALL "
-        "SELECT max(Xact) FROM weg) AS beide) WHERE EXISTS (SELECT 1 FROM weg)\n"
+        "WITH weg AS (DELETE FROM Aenderung WHERE Zeit < now() - interval '1 day' RETURNING 1)\n"
+        "UPDATE Aenderungsstand SET Geloescht_bis = pg_current_xact_id() WHERE EXISTS (SELECT 1 FROM weg)\n"
         "$$"));
     // One entry a changed row and statement, written with the statement's
     // rows at once: an import of many rows costs one more insert, not one a row.

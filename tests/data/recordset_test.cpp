@@ -385,7 +385,11 @@ TEST_P(ChangeLogTest, WritesOfAnyProgramAreSeenAndALostMarkReadsTheWholeTable)
     EXPECT_EQ(rs.text(u"Referent"_s).trimmed(), u"psql"_s);
 
     // The clean-up of a later start takes entries older than a day, which
-    // this set would need: it reads the whole table, then goes on by the log.
+    // this set would need: it reads the whole table, then goes on by the log,
+    // even while another program's transaction stays open across it.
+    Connection elsewhere = connect();
+    auto longRunning = std::make_unique<Transaction>(elsewhere);
+    elsewhere.query(u"SELECT pg_current_xact_id()"_s)->next();
     EXPECT_EQ(readFor([&] {
                   db().exec(u"UPDATE Kurs SET Referent = 'alt' WHERE KursNr = 'K3'"_s);
                   db().exec(u"UPDATE Aenderung SET Zeit = now() - interval '25 hours'"_s);
@@ -394,6 +398,7 @@ TEST_P(ChangeLogTest, WritesOfAnyProgramAreSeenAndALostMarkReadsTheWholeTable)
               3u);
     EXPECT_EQ(firstText(db(), u"SELECT count(*) FROM Aenderung"_s), u"0"_s);
     EXPECT_EQ(readFor([&] { db().exec(u"UPDATE Kurs SET Referent = 'neu' WHERE KursNr = 'K3'"_s); }), 1u);
+    longRunning.reset();
     // The session was ended by the server: the new one reads the table whole.
     const QString pid = firstText(conn, u"SELECT pg_backend_pid()"_s);
     db().exec(u"SELECT pg_terminate_backend(?)"_s, {pid.toInt()});
