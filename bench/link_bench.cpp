@@ -298,13 +298,16 @@ void runLinkBench(const QString &pgBase, long long rows)
         std::printf("link: %2d ms one way  save, nobody else wrote       %7.3f s  %3lld statements  %9.1f kB  "
                     "target <= 6 statements and 20 kB\n",
                     delay, aloneTime, aloneStatements, double(aloneBytes) / 1024);
-        other.exec(QStringLiteral("UPDATE Trainingsplan SET Bemerkung = ? WHERE ctid = (SELECT ctid FROM "
-                                  "Trainingsplan OFFSET ? LIMIT 1)"),
-                   {QStringLiteral("anderswo %1").arg(delay), rows / 2});
-        const auto [otherTime, otherStatements, otherBytes] = measure(save);
-        std::printf("link: %2d ms one way  save after another's change  %7.3f s  %3lld statements  %9.1f kB  "
-                    "target <= 50 kB\n",
-                    delay, otherTime, otherStatements, double(otherBytes) / 1024);
+        // Another workstation changes one entry, then this window saves.
+        const auto saveAfterOthersChange = [&](const char *what, const QString &remarkThere, long long offset) {
+            other.exec(QStringLiteral("UPDATE Trainingsplan SET Bemerkung = ? WHERE ctid = (SELECT ctid FROM "
+                                      "Trainingsplan OFFSET ? LIMIT 1)"),
+                       {remarkThere, offset});
+            const auto [time, statements, bytes] = measure(save);
+            std::printf("link: %2d ms one way  %-29s %7.3f s  %3lld statements  %9.1f kB  target <= 50 kB\n", delay,
+                        what, time, statements, double(bytes) / 1024);
+        };
+        saveAfterOthersChange("save after another's change", QStringLiteral("anderswo %1").arg(delay), rows / 2);
 
         // The day's clean-up while another program keeps a transaction open
         // (a long report, a session left idle): the first save after it reads
@@ -317,13 +320,7 @@ void runLinkBench(const QString &pgBase, long long rows)
             other.exec(QStringLiteral("UPDATE Aenderung SET Zeit = now() - interval '25 hours'"));
             data::changelog::tidy(other);
             save();
-            other.exec(QStringLiteral("UPDATE Trainingsplan SET Bemerkung = ? WHERE ctid = (SELECT ctid FROM "
-                                      "Trainingsplan OFFSET ? LIMIT 1)"),
-                       {QStringLiteral("nach Aufraeumen %1").arg(delay), rows / 3});
-            const auto [tidyTime, tidyStatements, tidyBytes] = measure(save);
-            std::printf("link: %2d ms one way  save after the clean-up       %7.3f s  %3lld statements  %9.1f kB  "
-                        "target <= 50 kB\n",
-                        delay, tidyTime, tidyStatements, double(tidyBytes) / 1024);
+            saveAfterOthersChange("save after the clean-up", QStringLiteral("nach Aufraeumen %1").arg(delay), rows / 3);
         }
         delete form;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
